@@ -1,0 +1,3 @@
+#include "dialogue/run_driver.h"
+
+int main() { return RunUpgradeSimulation(); }

@@ -1,0 +1,32 @@
+// Simulated upgrade attempts: the draws of one attempt and the lines of a
+// series of them.
+#ifndef UPGRADE_SIM_MODEL_ATTEMPT_SERIES_H_
+#define UPGRADE_SIM_MODEL_ATTEMPT_SERIES_H_
+
+#include <cstdint>
+#include <functional>
+#include <string_view>
+
+enum class AttemptOutcome { kSuccess, kItemDestroyed, kTaliksDestroyed, kFailed };
+
+/// Returns the next random integer, 0 to 32767.
+using DrawSource = std::function<std::int32_t()>;
+
+/// Receives one text to print.
+using TextSink = std::function<void(std::string_view text)>;
+
+/// The line printed for an outcome, line break included.
+std::string_view AttemptOutcomeLine(AttemptOutcome outcome);
+
+/// One attempt. chance is per 100000, destroy_value and downgrade_value per
+/// 10000. Draws two numbers on success, three when the item is destroyed and
+/// four otherwise, always in that order.
+AttemptOutcome RunAttempt(std::int32_t chance, std::int32_t destroy_value,
+                          std::int32_t downgrade_value, const DrawSource& draw);
+
+/// attempt_count independent attempts with the same set-up, one line each.
+void RunAttemptSeries(std::int32_t attempt_count, std::int32_t chance,
+                      std::int32_t destroy_value, std::int32_t downgrade_value,
+                      const DrawSource& draw, const TextSink& print);
+
+#endif  // UPGRADE_SIM_MODEL_ATTEMPT_SERIES_H_

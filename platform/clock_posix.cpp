@@ -1,0 +1,7 @@
+#include "platform/clock.h"
+
+#include <ctime>
+
+std::uint32_t ClockSeed() {
+  return static_cast<std::uint32_t>(std::time(nullptr));
+}

@@ -1,0 +1,21 @@
+// The console: answers in from standard input, texts out to standard output.
+#ifndef UPGRADE_SIM_PLATFORM_CONSOLE_H_
+#define UPGRADE_SIM_PLATFORM_CONSOLE_H_
+
+#include <string_view>
+
+/// Chooses the encoding of every later text from the user's locale; call once
+/// before the first text.
+void SelectOutputEncoding();
+
+/// Writes a UTF-8 text in the chosen encoding. Returns false once any output
+/// has failed (a closed pipe, a full disk).
+bool WriteText(std::string_view utf8_text);
+
+/// Pushes out everything written so far; false once any output has failed.
+bool FlushOutput();
+
+/// The next byte of standard input, or -1 at its end (or when it is closed).
+int ReadInputByte();
+
+#endif  // UPGRADE_SIM_PLATFORM_CONSOLE_H_

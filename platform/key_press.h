@@ -1,0 +1,10 @@
+// Waiting for one key press on the console.
+#ifndef UPGRADE_SIM_PLATFORM_KEY_PRESS_H_
+#define UPGRADE_SIM_PLATFORM_KEY_PRESS_H_
+
+/// Waits for one key on the console keyboard, not on standard input, without
+/// echo and without waiting for Enter; the key is discarded. Returns at once
+/// when the process has no console to read a key from.
+void WaitForKeyPress();
+
+#endif  // UPGRADE_SIM_PLATFORM_KEY_PRESS_H_
