@@ -1,0 +1,119 @@
+"""Runs the built simulator the way a user does: in a working directory of
+its own with its own CustomSettings/, answers on standard input, and the
+exact bytes of standard output compared."""
+
+import argparse
+import glob
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import unittest
+
+EXE = None  # set by main() from --exe
+
+# The system's texts, written out independently of the program's source.
+ATTEMPT_COUNT_QUESTION = "Задайте число повторений операций с одинаковыми параметрами от 1 до 100\n"
+ITEM_GRADE_QUESTION = (
+    "Задайте тип оружия или брони согласно списку:\n 0:Белое\n 1:Интовое\n"
+    " 2:Фиолетовое\n 3:Стринт\n 4:Синий реликт\n 5:Антиграв\n 6:Голубой реликт\n"
+    " 7:Зелёный реликт\n 8:Леон\n 9:Пвп оружие\n 10:красное\n")
+ITEM_LEVEL_QUESTION = "Задайте уровень оружия или брони от 1 до 65\n"
+TALIK_COUNT_QUESTION = "Задайте число установленных талик от 0 до 6\n"
+CLOSING_TEXT = "\n Вычисление завершено.\n Для выхода нажмите любую клавишу"
+OUTCOME_LINES = {
+    "success": "+ Модификация успешна\n",
+    "item_destroyed": "- Предмет уничтожен\n",
+    "taliks_destroyed": "- Талики уничтожены\n",
+    "failed": "- Модификация неудачна\n",
+}
+
+
+def stone_question(k):
+    return f"Задайте тип {k} камня\n 0:Без камня 1:Т1 2:Т2 3:Т3 4:Т4 5:Т5 6:Т6\n"
+
+
+QUESTIONS = ATTEMPT_COUNT_QUESTION + ITEM_GRADE_QUESTION + ITEM_LEVEL_QUESTION + TALIK_COUNT_QUESTION
+
+
+def expected_output(percent, outcomes, stone_prompts=(1, 2, 3, 4)):
+    """The whole text of a completed run."""
+    return (QUESTIONS + "".join(stone_question(k) for k in stone_prompts) +
+            f"Шанс успеха = {percent} %\n" +
+            "".join(OUTCOME_LINES[o] for o in outcomes) + CLOSING_TEXT)
+
+
+def ini_text(cell, newline="\n", bom=False):
+    """An INI file in the plain form, with cell(grade, level) as each value."""
+    lines = []
+    for grade in range(11):
+        lines.append(f"[ItemGrade{grade}]")
+        lines += [f"UpgradeLevel{level}={cell(grade, level)}" for level in range(7)]
+    return ("\ufeff" if bom else "") + newline.join(lines) + newline
+
+
+def faketime_library():
+    found = glob.glob("/usr/lib/*/faketime/libfaketime.so.1")
+    if not found:
+        raise RuntimeError("libfaketime is missing: run scripts/install-test-deps.sh")
+    return found[0]
+
+
+class Run:
+    def __init__(self, stdout, returncode):
+        self.stdout = stdout
+        self.returncode = returncode
+
+
+def run_simulator(answers, settings=None, env=None, frozen_time=None, timeout=20,
+                  stdin=None, extra_files=None):
+    """Runs the simulator once without a controlling terminal.
+
+    settings maps an INI file name (e.g. "SuccessProb.ini") to its text, str
+    or bytes; None leaves out the CustomSettings folder entirely. answers is
+    the standard input, str or bytes. frozen_time ("YYYY-MM-DD hh:mm:ss",
+    UTC) pins the clock that seeds the random source."""
+    workdir = tempfile.mkdtemp(prefix="upgrade-sim-e2e-")
+    try:
+        if settings is not None:
+            os.mkdir(os.path.join(workdir, "CustomSettings"))
+            for name, text in settings.items():
+                data = text.encode("utf-8") if isinstance(text, str) else text
+                with open(os.path.join(workdir, "CustomSettings", name), "wb") as f:
+                    f.write(data)
+        if extra_files:
+            extra_files(workdir)
+        run_env = {"PATH": os.environ.get("PATH", "/usr/bin:/bin"), "LC_ALL": "C.UTF-8"}
+        run_env.update(env or {})
+        if frozen_time is not None:
+            run_env.update({"LD_PRELOAD": faketime_library(), "FAKETIME": frozen_time,
+                            "TZ": "UTC", "FAKETIME_DONT_FAKE_MONOTONIC": "1"})
+        data = answers.encode("utf-8") if isinstance(answers, str) else answers
+        proc = subprocess.run([EXE], input=None if stdin is not None else data,
+                              stdin=stdin, stdout=subprocess.PIPE,
+                              stderr=subprocess.PIPE, cwd=workdir, env=run_env,
+                              timeout=timeout, start_new_session=True)
+        if proc.stderr:
+            raise AssertionError(f"unexpected standard error: {proc.stderr[:200]!r}")
+        return Run(proc.stdout, proc.returncode)
+    finally:
+        shutil.rmtree(workdir, ignore_errors=True)
+
+
+class SimulatorTestCase(unittest.TestCase):
+    maxDiff = None
+
+    def assertRunOutput(self, run, expected_text, returncode=0, encoding="utf-8"):
+        self.assertEqual(run.stdout.decode(encoding, errors="replace"), expected_text)
+        self.assertEqual(run.stdout, expected_text.encode(encoding))
+        self.assertEqual(run.returncode, returncode)
+
+
+def main():
+    global EXE
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--exe", required=True)
+    args, rest = parser.parse_known_args()
+    EXE = os.path.abspath(args.exe)
+    unittest.main(module="__main__", argv=[sys.argv[0]] + rest, verbosity=2)
