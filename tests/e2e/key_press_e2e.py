@@ -1,0 +1,170 @@
+"""The final key press, under a real pseudo-terminal: answers come through a
+pipe on standard input while the key comes from the controlling terminal."""
+
+import os
+import pty
+import select
+import shutil
+import signal
+import subprocess
+import tempfile
+import termios
+import time
+import unittest
+
+import harness
+from harness import CLOSING_TEXT, SimulatorTestCase, expected_output, ini_text, main
+
+ANSWERS = b"2 0 1 0 6 6 6 6\n"
+SETTINGS_WEIGHT = 4  # chance 120000: both attempts succeed
+EXPECTED = expected_output(120, ["success"] * 2).encode()
+
+
+class TerminalRun:
+    """The simulator with a fresh pty as its controlling terminal."""
+
+    def __init__(self, answers=ANSWERS):
+        self.master, self.slave = pty.openpty()
+        self.slave_name = os.ttyname(self.slave)
+        self.workdir = tempfile.mkdtemp(prefix="upgrade-sim-pty-")
+        os.mkdir(os.path.join(self.workdir, "CustomSettings"))
+        with open(os.path.join(self.workdir, "CustomSettings", "SuccessProb.ini"), "w") as f:
+            f.write(ini_text(lambda g, u: SETTINGS_WEIGHT))
+        self.settings_before = termios.tcgetattr(self.slave)
+        slave_name = self.slave_name
+
+        def become_terminal_session():
+            os.setsid()
+            os.close(os.open(slave_name, os.O_RDWR))  # now our controlling terminal
+
+        self.proc = subprocess.Popen(
+            [harness.EXE], stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+            stderr=subprocess.PIPE, cwd=self.workdir, preexec_fn=become_terminal_session,
+            env={"PATH": os.environ.get("PATH", "/usr/bin:/bin"), "LC_ALL": "C.UTF-8"})
+        self.proc.stdin.write(answers)
+        self.proc.stdin.close()
+        self.output = b""
+
+    def read_until_closing_text(self, timeout=10):
+        deadline = time.monotonic() + timeout
+        closing = CLOSING_TEXT.encode()
+        while not self.output.endswith(closing) and time.monotonic() < deadline:
+            ready, _, _ = select.select([self.proc.stdout], [], [], 0.1)
+            if ready:
+                chunk = os.read(self.proc.stdout.fileno(), 65536)
+                if not chunk:
+                    break
+                self.output += chunk
+        return self.output
+
+    def wait_until_raw(self, timeout=5):
+        """The terminal settings once the wait for a key has begun."""
+        deadline = time.monotonic() + timeout
+        while time.monotonic() < deadline:
+            settings = termios.tcgetattr(self.slave)
+            if not settings[3] & termios.ICANON:
+                return settings
+            time.sleep(0.02)
+        return termios.tcgetattr(self.slave)
+
+    def finish(self, timeout=10):
+        try:
+            self.proc.wait(timeout=timeout)
+        finally:
+            if self.proc.poll() is None:
+                self.proc.kill()
+                self.proc.wait()
+        self.output += self.proc.stdout.read()
+        self.proc.stdout.close()
+        self.proc.stderr.close()
+        return self.proc.returncode
+
+    def pending_input_bytes(self):
+        import fcntl
+        import struct
+        data = fcntl.ioctl(self.slave, termios.FIONREAD, struct.pack("i", 0))
+        return struct.unpack("i", data)[0]
+
+    def close(self):
+        for fd in (self.master, self.slave):
+            try:
+                os.close(fd)
+            except OSError:
+                pass
+        shutil.rmtree(self.workdir, ignore_errors=True)
+
+
+class KeyPress(SimulatorTestCase):
+    def setUp(self):
+        self.term = TerminalRun()
+        self.addCleanup(self.term.close)
+
+    def test_waits_after_the_closing_text_with_echo_off_until_one_key(self):
+        self.assertEqual(self.term.read_until_closing_text(), EXPECTED)
+        raw = self.term.wait_until_raw()
+        self.assertFalse(raw[3] & termios.ECHO, "echo must be off during the wait")
+        self.assertFalse(raw[3] & termios.ICANON, "no waiting for Enter")
+        time.sleep(0.3)
+        self.assertIsNone(self.term.proc.poll(), "the run ended without a key")
+        os.write(self.term.master, b"x")
+        self.assertEqual(self.term.finish(), 0)
+        self.assertEqual(self.term.output, EXPECTED)
+        self.assertEqual(termios.tcgetattr(self.term.slave), self.term.settings_before)
+
+    def test_ctrl_c_is_a_key_like_any_other(self):
+        self.term.read_until_closing_text()
+        self.term.wait_until_raw()
+        os.write(self.term.master, b"\x03")
+        self.assertEqual(self.term.finish(), 0)
+        self.assertEqual(termios.tcgetattr(self.term.slave), self.term.settings_before)
+
+    def test_a_multi_byte_key_is_one_key_and_leaves_nothing_behind(self):
+        self.term.read_until_closing_text()
+        self.term.wait_until_raw()
+        os.write(self.term.master, b"\x1b[A")  # arrow up
+        self.assertEqual(self.term.finish(), 0)
+        self.assertEqual(self.term.pending_input_bytes(), 0)
+        self.assertEqual(termios.tcgetattr(self.term.slave), self.term.settings_before)
+
+    def test_answers_left_on_standard_input_are_not_the_key(self):
+        # Standard input still holds more answers after the last one, then ends.
+        self.term = TerminalRun(ANSWERS + b"9 9 9\n")
+        self.addCleanup(self.term.close)
+        self.term.read_until_closing_text()
+        self.term.wait_until_raw()
+        time.sleep(0.3)
+        self.assertIsNone(self.term.proc.poll())
+        os.write(self.term.master, b" ")
+        self.assertEqual(self.term.finish(), 0)
+
+    def test_termination_signals_restore_the_terminal(self):
+        for sig in (signal.SIGTERM, signal.SIGHUP, signal.SIGINT, signal.SIGQUIT):
+            with self.subTest(signal=sig.name):
+                term = self.term if sig == signal.SIGTERM else TerminalRun()
+                if term is not self.term:
+                    self.addCleanup(term.close)
+                term.read_until_closing_text()
+                term.wait_until_raw()
+                term.proc.send_signal(sig)
+                self.assertEqual(term.finish(), -sig)
+                self.assertEqual(termios.tcgetattr(term.slave), term.settings_before)
+
+    def test_a_terminal_that_hangs_up_ends_the_wait(self):
+        self.term.read_until_closing_text()
+        self.term.wait_until_raw()
+        os.close(self.term.slave)
+        os.close(self.term.master)
+        self.assertIn(self.term.finish(timeout=10), (0, -signal.SIGHUP))
+
+
+class NoTerminal(SimulatorTestCase):
+    def test_without_a_controlling_terminal_there_is_no_wait(self):
+        started = time.monotonic()
+        run = harness.run_simulator(ANSWERS, {"SuccessProb.ini": ini_text(lambda g, u: SETTINGS_WEIGHT)},
+                                    timeout=10)
+        self.assertRunOutput(run, EXPECTED.decode())
+        self.assertLess(time.monotonic() - started, 10)
+
+
+if __name__ == "__main__":
+    main()
