@@ -48,8 +48,7 @@ Answer ReadAnswer(AnswerInput& input) {
   return {AnswerKind::kNumber, static_cast<std::int32_t>(negative ? -magnitude : magnitude)};
 }
 
-bool AskInRange(AnswerInput& input, std::int32_t low, std::int32_t high,
-                std::int32_t* value) {
+bool AskInRange(AnswerInput& input, std::int32_t low, std::int32_t high, std::int32_t* value) {
   for (;;) {
     const Answer answer = ReadAnswer(input);
     if (answer.kind == AnswerKind::kEndOfInput) return false;

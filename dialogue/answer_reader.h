@@ -32,7 +32,6 @@ Answer ReadAnswer(AnswerInput& input);
 
 /// Reads answers until a number from low to high, both included, comes, and
 /// stores it in value. Returns false at the end of the input.
-bool AskInRange(AnswerInput& input, std::int32_t low, std::int32_t high,
-                std::int32_t* value);
+bool AskInRange(AnswerInput& input, std::int32_t low, std::int32_t high, std::int32_t* value);
 
 #endif  // UPGRADE_SIM_DIALOGUE_ANSWER_READER_H_

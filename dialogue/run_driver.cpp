@@ -34,8 +34,7 @@ constexpr const char* kItemGradeQuestion =
     " 10:красное\n";
 constexpr const char* kItemLevelQuestion = "Задайте уровень оружия или брони от 1 до 65\n";
 constexpr const char* kTalikCountQuestion = "Задайте число установленных талик от 0 до 6\n";
-constexpr const char* kClosingText =
-    "\n Вычисление завершено.\n Для выхода нажмите любую клавишу";
+constexpr const char* kClosingText = "\n Вычисление завершено.\n Для выхода нажмите любую клавишу";
 
 std::string StoneQuestion(int stone_number) {
   return "Задайте тип " + std::to_string(stone_number) +
@@ -44,8 +43,8 @@ std::string StoneQuestion(int stone_number) {
 
 // Prints a question and reads its answer. The output is flushed first so the
 // question is on the screen while we wait; false when the answer cannot come.
-bool Ask(AnswerInput& answers, const std::string& question, std::int32_t low,
-         std::int32_t high, std::int32_t* value) {
+bool Ask(AnswerInput& answers, const std::string& question, std::int32_t low, std::int32_t high,
+         std::int32_t* value) {
   WriteText(question);
   return FlushOutput() && AskInRange(answers, low, high, value);
 }
@@ -58,8 +57,7 @@ bool AskStoneTier(AnswerInput& answers, int stone_number, std::int32_t* tier) {
     if (!FlushOutput()) return false;
     const Answer answer = ReadAnswer(answers);
     if (answer.kind == AnswerKind::kEndOfInput) return false;
-    if (answer.kind == AnswerKind::kNumber && answer.value >= 0 &&
-        answer.value < kStoneTierCount) {
+    if (answer.kind == AnswerKind::kNumber && answer.value >= 0 && answer.value < kStoneTierCount) {
       *tier = answer.value;
       return true;
     }
@@ -83,44 +81,51 @@ bool AskRequest(AnswerInput& answers, UpgradeRequest* request) {
 
 }  // namespace
 
-ProbabilityTable LoadTableFile(const std::string& path) {
-  std::vector<IniKey> cells;
-  for (int grade = 0; grade < kItemGradeCount; ++grade)
+std::vector<IniKey> ProbabilityTableKeys() {
+  std::vector<IniKey> keys;
+  for (int grade = 0; grade < kItemGradeCount; ++grade) {
     for (int level = 0; level < kUpgradeLevelCount; ++level)
-      cells.push_back({ItemGradeSection(grade), UpgradeLevelKey(level)});
-  const std::vector<std::int32_t> values = ReadIniIntegersFromFile(path, cells);
+      keys.push_back({ItemGradeSection(grade), UpgradeLevelKey(level)});
+  }
+  return keys;
+}
+
+ProbabilityTable LoadTableFile(const std::string& path) {
+  const std::vector<IniKey> keys = ProbabilityTableKeys();
+  const std::vector<std::int32_t> values = ReadIniIntegersFromFile(path, keys);
   // The file is read once; the table's cells are then looked up in what it held.
   return LoadProbabilityTable([&](const std::string& section, const std::string& key) {
-    for (std::size_t i = 0; i < cells.size(); ++i)
-      if (cells[i].section == section && cells[i].key == key) return values[i];
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+      if (keys[i].section == section && keys[i].key == key) return values[i];
+    }
     return std::int32_t{0};
   });
 }
 
 int RunUpgradeSimulation() {
-  SelectOutputEncoding();                                             // step 1
-  RandomSource random = SeededRandomSource(ClockSeed());              // step 2
+  SetUpConsole();                                                         // step 1
+  RandomSource random = SeededRandomSource(ClockSeed());                  // step 2
   const ProbabilityTable success_prob = LoadTableFile(kSuccessProbPath);  // step 3
   const ProbabilityTable destroy_prob = LoadTableFile(kDestroyProbPath);
   const ProbabilityTable downgrade_prob = LoadTableFile(kDowngradeProbPath);
 
   AnswerInput answers{ReadInputByte};
   UpgradeRequest request;
-  if (!AskRequest(answers, &request)) return kRunCutShort;           // steps 4-8
+  if (!AskRequest(answers, &request)) return kRunCutShort;  // steps 4-8
 
   const int grade = request.item_grade;
   const int taliks = request.talik_count;
-  const std::int32_t chance = SuccessChance(success_prob.entry[grade][taliks],
-                                            request.stone_factor_sum,
-                                            request.item_level);     // step 9
+  const std::int32_t chance =
+      SuccessChance(success_prob.entry[grade][taliks], request.stone_factor_sum,
+                    request.item_level);  // step 9
   WriteText("Шанс успеха = " + std::to_string(DisplayedPercent(chance)) + " %\n");
 
-  RunAttemptSeries(request.attempt_count, chance, destroy_prob.entry[grade][taliks],
-                   downgrade_prob.entry[grade][taliks],
-                   [&random] { return DrawRandom(random); },
-                   [](std::string_view line) { WriteText(line); });  // step 10
+  RunAttemptSeries(
+      request.attempt_count, chance, destroy_prob.entry[grade][taliks],
+      downgrade_prob.entry[grade][taliks], [&random] { return DrawRandom(random); },
+      [](std::string_view line) { WriteText(line); });  // step 10
 
-  WriteText(kClosingText);                                           // step 11
+  WriteText(kClosingText);  // step 11
   if (!FlushOutput()) return kRunCutShort;
   WaitForKeyPress();
   return kRunCompleted;

@@ -4,8 +4,10 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "model/probability_tables.h"
+#include "platform/ini_reader.h"
 
 /// The user's answers, in the order they are asked.
 struct UpgradeRequest {
@@ -21,6 +23,9 @@ constexpr int kRunCompleted = 0;
 /// Exit status when standard input ends before all answers are in, or
 /// standard output fails.
 constexpr int kRunCutShort = 1;
+
+/// The section and key of every table cell, row by row.
+std::vector<IniKey> ProbabilityTableKeys();
 
 /// Reads a table from an INI file; anything missing reads as 0.
 ProbabilityTable LoadTableFile(const std::string& path);

@@ -32,15 +32,13 @@ AttemptOutcome RunAttempt(std::int32_t chance, std::int32_t destroy_value,
                           std::int32_t downgrade_value, const DrawSource& draw) {
   if (DrawPer100000(draw) < chance) return AttemptOutcome::kSuccess;
   if (DrawPer10000(draw) < destroy_value) return AttemptOutcome::kItemDestroyed;
-  if (DrawPer10000(draw) < downgrade_value)
-    return AttemptOutcome::kTaliksDestroyed;
+  if (DrawPer10000(draw) < downgrade_value) return AttemptOutcome::kTaliksDestroyed;
   return AttemptOutcome::kFailed;
 }
 
-void RunAttemptSeries(std::int32_t attempt_count, std::int32_t chance,
-                      std::int32_t destroy_value, std::int32_t downgrade_value,
-                      const DrawSource& draw, const TextSink& print) {
-  for (std::int32_t attempt = 1; attempt <= attempt_count; ++attempt)
-    print(AttemptOutcomeLine(
-        RunAttempt(chance, destroy_value, downgrade_value, draw)));
+void RunAttemptSeries(std::int32_t attempt_count, std::int32_t chance, std::int32_t destroy_value,
+                      std::int32_t downgrade_value, const DrawSource& draw, const TextSink& print) {
+  for (std::int32_t attempt = 1; attempt <= attempt_count; ++attempt) {
+    print(AttemptOutcomeLine(RunAttempt(chance, destroy_value, downgrade_value, draw)));
+  }
 }

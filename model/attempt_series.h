@@ -25,8 +25,7 @@ AttemptOutcome RunAttempt(std::int32_t chance, std::int32_t destroy_value,
                           std::int32_t downgrade_value, const DrawSource& draw);
 
 /// attempt_count independent attempts with the same set-up, one line each.
-void RunAttemptSeries(std::int32_t attempt_count, std::int32_t chance,
-                      std::int32_t destroy_value, std::int32_t downgrade_value,
-                      const DrawSource& draw, const TextSink& print);
+void RunAttemptSeries(std::int32_t attempt_count, std::int32_t chance, std::int32_t destroy_value,
+                      std::int32_t downgrade_value, const DrawSource& draw, const TextSink& print);
 
 #endif  // UPGRADE_SIM_MODEL_ATTEMPT_SERIES_H_

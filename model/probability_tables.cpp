@@ -1,12 +1,8 @@
 #include "model/probability_tables.h"
 
-std::string ItemGradeSection(int grade) {
-  return "ItemGrade" + std::to_string(grade);
-}
+std::string ItemGradeSection(int grade) { return "ItemGrade" + std::to_string(grade); }
 
-std::string UpgradeLevelKey(int level) {
-  return "UpgradeLevel" + std::to_string(level);
-}
+std::string UpgradeLevelKey(int level) { return "UpgradeLevel" + std::to_string(level); }
 
 ProbabilityTable LoadProbabilityTable(const CellReader& read_cell) {
   ProbabilityTable table{};

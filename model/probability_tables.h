@@ -7,8 +7,8 @@
 #include <functional>
 #include <string>
 
-constexpr int kItemGradeCount = 11;     // item grades 0 to 10
-constexpr int kUpgradeLevelCount = 7;   // 0 to 6 installed taliks
+constexpr int kItemGradeCount = 11;    // item grades 0 to 10
+constexpr int kUpgradeLevelCount = 7;  // 0 to 6 installed taliks
 
 /// Row = item grade, column = upgrade level (the talik count).
 struct ProbabilityTable {
@@ -22,8 +22,7 @@ std::string ItemGradeSection(int grade);
 std::string UpgradeLevelKey(int level);
 
 /// Returns the integer stored under an INI section and key, 0 when missing.
-using CellReader =
-    std::function<std::int32_t(const std::string& section, const std::string& key)>;
+using CellReader = std::function<std::int32_t(const std::string& section, const std::string& key)>;
 
 /// Fills a table by reading every cell, row by row, values taken unchanged.
 ProbabilityTable LoadProbabilityTable(const CellReader& read_cell);

@@ -17,8 +17,8 @@ std::int32_t SaturatingTruncate(double value) {
 
 std::int32_t SuccessChance(std::int32_t success_value, float stone_factor_sum,
                            std::int32_t item_level) {
-  const double product = static_cast<double>(success_value) *
-                         static_cast<double>(stone_factor_sum) * 3000.0;
+  const double product =
+      static_cast<double>(success_value) * static_cast<double>(stone_factor_sum) * 3000.0;
   return SaturatingTruncate(product) / (4 * item_level);
 }
 

@@ -8,8 +8,7 @@
 constexpr int kStoneTierCount = 7;  // 0 (no stone) to 6 ("Т6")
 
 /// Multiplier of each stone tier; an empty slot still counts 0.125.
-constexpr float kStoneFactor[kStoneTierCount] = {0.125f, 1.0f, 2.0f, 2.5f,
-                                                 3.0f,   6.0f, 10.0f};
+constexpr float kStoneFactor[kStoneTierCount] = {0.125f, 1.0f, 2.0f, 2.5f, 3.0f, 6.0f, 10.0f};
 
 /// Chance per 100000: trunc(success_value * stone_factor_sum * 3000) div
 /// (4 * item_level). item_level is 1 to 65. Products outside the signed

@@ -1,7 +1,5 @@
-#include "platform/clock.h"
-
 #include <ctime>
 
-std::uint32_t ClockSeed() {
-  return static_cast<std::uint32_t>(std::time(nullptr));
-}
+#include "platform/clock.h"
+
+std::uint32_t ClockSeed() { return static_cast<std::uint32_t>(std::time(nullptr)); }

@@ -4,9 +4,10 @@
 
 #include <string_view>
 
-/// Chooses the encoding of every later text from the user's locale; call once
-/// before the first text.
-void SelectOutputEncoding();
+/// Chooses the encoding of every later text from the user's locale, and makes
+/// sure no file opened later can stand in for a closed standard input. Call
+/// once, first.
+void SetUpConsole();
 
 /// Writes a UTF-8 text in the chosen encoding. Returns false once any output
 /// has failed (a closed pipe, a full disk).

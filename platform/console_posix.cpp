@@ -1,18 +1,23 @@
-#include "platform/console.h"
+#include <fcntl.h>
+#include <iconv.h>
+#include <langinfo.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <clocale>
 #include <csignal>
 #include <cstdio>
-#include <iconv.h>
-#include <langinfo.h>
 #include <string>
+
+#include "platform/console.h"
 
 namespace {
 
 // Where the terminal uses a single-byte Cyrillic code page, texts are
 // converted to it; everywhere else (UTF-8, the C locale) they go out as UTF-8.
-iconv_t g_converter = reinterpret_cast<iconv_t>(-1);
+const iconv_t kNoConverter = reinterpret_cast<iconv_t>(-1);  // NOLINT: iconv's own error value
+iconv_t g_converter = kNoConverter;
 bool g_output_failed = false;
 
 std::string NormalizedCodeset(const char* name) {
@@ -26,9 +31,10 @@ std::string NormalizedCodeset(const char* name) {
 }
 
 bool IsSingleByteCyrillic(const std::string& codeset) {
-  for (const char* known : {"CP1251", "WINDOWS1251", "KOI8R", "ISO88595", "CP866", "IBM866"})
-    if (codeset == known) return true;
-  return false;
+  static const char* const kCyrillicCodesets[] = {"CP1251",   "WINDOWS1251", "KOI8R",
+                                                  "ISO88595", "CP866",       "IBM866"};
+  return std::any_of(std::begin(kCyrillicCodesets), std::end(kCyrillicCodesets),
+                     [&](const char* known) { return codeset == known; });
 }
 
 // Returns false when the text cannot be converted whole; the caller then
@@ -48,10 +54,16 @@ bool Convert(std::string_view utf8_text, std::string* out) {
 
 }  // namespace
 
-void SelectOutputEncoding() {
+void SetUpConsole() {
+  // With descriptor 0 closed, the next file opened would become standard
+  // input; an empty one in its place reads as the end of the answers.
+  if (fcntl(STDIN_FILENO, F_GETFD) == -1 && errno == EBADF) {
+    const int null_fd = open("/dev/null", O_RDONLY);
+    if (null_fd > STDIN_FILENO) close(null_fd);
+  }
   // A closed pipe on standard output then shows as a failed write, which
   // ends the run, instead of killing the process outright.
-  std::signal(SIGPIPE, SIG_IGN);
+  (void)std::signal(SIGPIPE, SIG_IGN);
   if (std::setlocale(LC_CTYPE, "") == nullptr) return;
   const std::string codeset = NormalizedCodeset(nl_langinfo(CODESET));
   if (!IsSingleByteCyrillic(codeset)) return;
@@ -61,8 +73,7 @@ void SelectOutputEncoding() {
 bool WriteText(std::string_view utf8_text) {
   std::string converted;
   std::string_view bytes = utf8_text;
-  if (g_converter != reinterpret_cast<iconv_t>(-1) && Convert(utf8_text, &converted))
-    bytes = converted;
+  if (g_converter != kNoConverter && Convert(utf8_text, &converted)) bytes = converted;
   if (!g_output_failed && std::fwrite(bytes.data(), 1, bytes.size(), stdout) != bytes.size())
     g_output_failed = true;
   return !g_output_failed;

@@ -7,9 +7,7 @@
 
 namespace {
 
-bool IsBlank(char c) {
-  return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
-}
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
 
 std::string_view Trim(std::string_view text) {
   while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
@@ -17,21 +15,24 @@ std::string_view Trim(std::string_view text) {
   return text;
 }
 
-char AsciiLower(char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
+char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 bool EqualIgnoringCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(),
-                    [](char x, char y) { return AsciiLower(x) == AsciiLower(y); });
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return AsciiLower(x) == AsciiLower(y);
+         });
 }
 
+// The digit's value in base 10 or 16, or -1 when c is no digit of that base.
 int DigitValue(char c, int base) {
-  int value = base;  // "not a digit"
-  if (c >= '0' && c <= '9') value = c - '0';
-  else if (c >= 'a' && c <= 'f') value = c - 'a' + 10;
-  else if (c >= 'A' && c <= 'F') value = c - 'A' + 10;
+  int value = base;
+  if (c >= '0' && c <= '9') {
+    value = c - '0';
+  } else if (c >= 'a' && c <= 'f') {
+    value = c - 'a' + 10;
+  } else if (c >= 'A' && c <= 'F') {
+    value = c - 'A' + 10;
+  }
   return value < base ? value : -1;
 }
 
@@ -41,7 +42,7 @@ struct IniScan {
   std::vector<std::int32_t> values;
   std::vector<bool> found;
   std::vector<std::string> sections_opened;  // wanted sections seen once
-  std::string section;      // the current section, if it counts
+  std::string section;                       // the current section, if it counts
   bool in_counting_section = false;
 };
 
@@ -54,8 +55,9 @@ void OnSectionHeader(IniScan& scan, std::string_view name) {
   scan.in_counting_section = false;
   if (!IsWantedSection(scan, name)) return;
   // Only the first section of a name counts; a repeat of it is never read.
-  for (const std::string& opened : scan.sections_opened)
-    if (EqualIgnoringCase(opened, name)) return;
+  if (std::any_of(scan.sections_opened.begin(), scan.sections_opened.end(),
+                  [&](const std::string& opened) { return EqualIgnoringCase(opened, name); }))
+    return;
   scan.sections_opened.emplace_back(name);
   scan.section.assign(name);
   scan.in_counting_section = true;
@@ -78,8 +80,7 @@ void OnLine(IniScan& scan, std::string_view line) {
   if (line.empty() || line.front() == ';') return;
   if (line.front() == '[') {
     const std::size_t close = line.find(']');
-    if (close != std::string_view::npos)
-      OnSectionHeader(scan, Trim(line.substr(1, close - 1)));
+    if (close != std::string_view::npos) OnSectionHeader(scan, Trim(line.substr(1, close - 1)));
     return;
   }
   const std::size_t equals = line.find('=');
@@ -99,11 +100,9 @@ std::int32_t ParseIniInteger(std::string_view value) {
   std::size_t at = 0;
   while (at < value.size() && IsBlank(value[at])) ++at;
   bool negative = false;
-  if (at < value.size() && (value[at] == '+' || value[at] == '-'))
-    negative = value[at++] == '-';
+  if (at < value.size() && (value[at] == '+' || value[at] == '-')) negative = value[at++] == '-';
   int base = 10;
-  if (at + 1 < value.size() && value[at] == '0' &&
-      (value[at + 1] == 'x' || value[at + 1] == 'X') &&
+  if (at + 1 < value.size() && value[at] == '0' && (value[at + 1] == 'x' || value[at + 1] == 'X') &&
       at + 2 < value.size() && DigitValue(value[at + 2], 16) >= 0) {
     base = 16;
     at += 2;
@@ -121,8 +120,11 @@ std::int32_t ParseIniInteger(std::string_view value) {
 
 std::vector<std::int32_t> ReadIniIntegers(const ByteChunkSource& source,
                                           const std::vector<IniKey>& wanted) {
-  IniScan scan{&wanted, std::vector<std::int32_t>(wanted.size(), 0),
-               std::vector<bool>(wanted.size(), false), {}, {}};
+  IniScan scan{&wanted,
+               std::vector<std::int32_t>(wanted.size(), 0),
+               std::vector<bool>(wanted.size(), false),
+               {},
+               {}};
   std::string line;
   bool line_too_long = false;
   bool at_file_start = true;
@@ -134,21 +136,25 @@ std::vector<std::int32_t> ReadIniIntegers(const ByteChunkSource& source,
     line.clear();
     line_too_long = false;
   };
-  std::vector<char> chunk(16 * 1024);
+  std::vector<char> chunk(std::size_t{16} * 1024);
   for (std::size_t got; (got = source(chunk.data(), chunk.size())) != 0;) {
     for (std::size_t i = 0; i < got; ++i) {
       const char c = chunk[i];
-      if (c == '\n') end_line();
-      else if (line.size() < kMaxIniLineLength) line.push_back(c);
-      else line_too_long = true;
+      if (c == '\n') {
+        end_line();
+      } else if (line.size() < kMaxIniLineLength) {
+        line.push_back(c);
+      } else {
+        line_too_long = true;
+      }
     }
   }
   end_line();
   return scan.values;
 }
 
-std::vector<std::int32_t> ReadIniIntegersFromText(
-    std::string_view text, const std::vector<IniKey>& wanted) {
+std::vector<std::int32_t> ReadIniIntegersFromText(std::string_view text,
+                                                  const std::vector<IniKey>& wanted) {
   return ReadIniIntegers(
       [&text](char* buffer, std::size_t size) {
         const std::size_t n = std::min(size, text.size());
@@ -159,11 +165,10 @@ std::vector<std::int32_t> ReadIniIntegersFromText(
       wanted);
 }
 
-std::vector<std::int32_t> ReadIniIntegersFromFile(
-    const std::string& path, const std::vector<IniKey>& wanted) {
+std::vector<std::int32_t> ReadIniIntegersFromFile(const std::string& path,
+                                                  const std::vector<IniKey>& wanted) {
   std::vector<std::int32_t> values(wanted.size(), 0);
-  ReadRegularFile(path, [&](const ByteChunkSource& source) {
-    values = ReadIniIntegers(source, wanted);
-  });
+  ReadRegularFile(path,
+                  [&](const ByteChunkSource& source) { values = ReadIniIntegers(source, wanted); });
   return values;
 }

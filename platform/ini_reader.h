@@ -18,7 +18,7 @@
 #include <string_view>
 #include <vector>
 
-constexpr std::size_t kMaxIniLineLength = 64 * 1024;
+constexpr std::size_t kMaxIniLineLength = std::size_t{64} * 1024;
 
 /// A section and key whose integer is wanted.
 struct IniKey {
@@ -41,12 +41,12 @@ std::vector<std::int32_t> ReadIniIntegers(const ByteChunkSource& source,
                                           const std::vector<IniKey>& wanted);
 
 /// The same, from INI text held in memory.
-std::vector<std::int32_t> ReadIniIntegersFromText(
-    std::string_view text, const std::vector<IniKey>& wanted);
+std::vector<std::int32_t> ReadIniIntegersFromText(std::string_view text,
+                                                  const std::vector<IniKey>& wanted);
 
 /// The same, from a file. Anything but a readable regular file (missing, a
 /// directory, a FIFO, a device) reads as empty.
-std::vector<std::int32_t> ReadIniIntegersFromFile(
-    const std::string& path, const std::vector<IniKey>& wanted);
+std::vector<std::int32_t> ReadIniIntegersFromFile(const std::string& path,
+                                                  const std::vector<IniKey>& wanted);
 
 #endif  // UPGRADE_SIM_PLATFORM_INI_READER_H_

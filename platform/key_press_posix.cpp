@@ -1,10 +1,11 @@
-#include "platform/key_press.h"
-
-#include <cerrno>
-#include <csignal>
 #include <fcntl.h>
 #include <termios.h>
 #include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
+
+#include "platform/key_press.h"
 
 namespace {
 
@@ -15,14 +16,15 @@ struct termios g_saved_settings;
 
 constexpr int kRestoringSignals[] = {SIGTERM, SIGHUP, SIGINT, SIGQUIT};
 
-void RestoreTerminal() { tcsetattr(g_tty, TCSANOW, &g_saved_settings); }
+// Nothing better can be done if this fails, in a signal handler least of all.
+void RestoreTerminal() { (void)tcsetattr(g_tty, TCSANOW, &g_saved_settings); }
 
 // Puts the terminal back, then lets the signal end the process as it would
 // have without us.
 extern "C" void RestoreAndReraise(int signal_number) {
   RestoreTerminal();
-  std::signal(signal_number, SIG_DFL);
-  std::raise(signal_number);
+  (void)std::signal(signal_number, SIG_DFL);
+  (void)std::raise(signal_number);
 }
 
 void InstallRestoringHandlers() {
@@ -30,11 +32,11 @@ void InstallRestoringHandlers() {
   action.sa_handler = RestoreAndReraise;
   sigemptyset(&action.sa_mask);
   for (int signal_number : kRestoringSignals) sigaddset(&action.sa_mask, signal_number);
-  for (int signal_number : kRestoringSignals) sigaction(signal_number, &action, nullptr);
+  for (int signal_number : kRestoringSignals) (void)sigaction(signal_number, &action, nullptr);
 }
 
 void RemoveRestoringHandlers() {
-  for (int signal_number : kRestoringSignals) std::signal(signal_number, SIG_DFL);
+  for (int signal_number : kRestoringSignals) (void)std::signal(signal_number, SIG_DFL);
 }
 
 // Returns 1 for a byte, 0 at the end (a hung-up terminal, or a timeout with
@@ -70,9 +72,10 @@ void WaitForKeyPress() {
     // holding us here.
     raw.c_cc[VMIN] = 0;
     raw.c_cc[VTIME] = 1;  // tenths of a second
-    if (tcsetattr(g_tty, TCSANOW, &raw) == 0)
-      for (int extra = 0; extra < 16 && ReadKeyByte() == 1; ++extra) {
-      }
+    if (tcsetattr(g_tty, TCSANOW, &raw) == 0) {
+      int extra_bytes = 0;
+      while (extra_bytes < 16 && ReadKeyByte() == 1) ++extra_bytes;
+    }
   }
   RestoreTerminal();
   RemoveRestoringHandlers();

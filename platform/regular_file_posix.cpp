@@ -1,9 +1,10 @@
-#include "platform/regular_file.h"
-
-#include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <cerrno>
+
+#include "platform/regular_file.h"
 
 bool ReadRegularFile(const std::string& path,
                      const std::function<void(const ByteChunkSource&)>& consume) {

@@ -1,8 +1,13 @@
 #!/usr/bin/env bash
-# Builds and runs every test of the project: installs what the tests need,
-# then the release build's unit and end-to-end tests.
+# Builds and runs every test of the project, as CI does: installs what the
+# tests need, then the release suite (warnings as errors), the same suite
+# under AddressSanitizer and UndefinedBehaviorSanitizer, static analysis and
+# a bounded fuzzing run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash scripts/install-test-deps.sh
 cmake --workflow --preset test
+cmake --workflow --preset sanitize
+bash scripts/static-analysis.sh
+bash scripts/fuzz.sh

@@ -19,9 +19,8 @@ struct ScriptedDraws {
   }
 };
 
-AttemptOutcome Attempt(std::vector<std::int32_t> draws, std::int32_t chance,
-                       std::int32_t destroy, std::int32_t downgrade,
-                       std::size_t* taken) {
+AttemptOutcome Attempt(std::vector<std::int32_t> draws, std::int32_t chance, std::int32_t destroy,
+                       std::int32_t downgrade, std::size_t* taken) {
   ScriptedDraws script{std::move(draws)};
   const AttemptOutcome outcome = RunAttempt(chance, destroy, downgrade, script.Source());
   *taken = script.taken;
@@ -103,8 +102,7 @@ TEST(AttemptSeriesTest, LongSeriesFollowTheExactOddsOfTheConstruction) {
   const double p_destroy = (1 - p_success) * Per10000Probability(destroy);
   const double p_taliks =
       (1 - p_success) * (1 - Per10000Probability(destroy)) * Per10000Probability(downgrade);
-  const double expected[] = {p_success, p_destroy, p_taliks,
-                             1 - p_success - p_destroy - p_taliks};
+  const double expected[] = {p_success, p_destroy, p_taliks, 1 - p_success - p_destroy - p_taliks};
   // A destroy draw taken as uniform would give 0.5 instead of 17768/32768.
   EXPECT_DOUBLE_EQ(Per10000Probability(destroy), 17768.0 / 32768.0);
 

@@ -18,9 +18,12 @@ using Values = std::vector<std::int32_t>;
 Values Read(const std::string& text) { return ReadIniIntegersFromText(text, kWanted); }
 
 TEST(IniReaderTest, ReadsThePlainFormWithEitherLineEnding) {
-  const std::string lf = "[ItemGrade0]\nUpgradeLevel0=10\nUpgradeLevel1=11\n[ItemGrade1]\nUpgradeLevel0=20\n";
+  const std::string lf =
+      "[ItemGrade0]\nUpgradeLevel0=10\nUpgradeLevel1=11\n[ItemGrade1]\nUpgradeLevel0=20\n";
   EXPECT_EQ(Read(lf), Values({10, 11, 20}));
-  const std::string crlf = "[ItemGrade0]\r\nUpgradeLevel0=10\r\nUpgradeLevel1=11\r\n[ItemGrade1]\r\nUpgradeLevel0=20\r\n";
+  const std::string crlf =
+      "[ItemGrade0]\r\nUpgradeLevel0=10\r\nUpgradeLevel1=11\r\n[ItemGrade1]\r\nUpgradeLevel0="
+      "20\r\n";
   EXPECT_EQ(Read(crlf), Values({10, 11, 20}));
   EXPECT_EQ(Read("[ItemGrade1]\r\nUpgradeLevel0=20"), Values({0, 0, 20}));  // no final break
 }

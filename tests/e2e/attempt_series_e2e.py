@@ -1,15 +1,9 @@
 """Whole runs with the clock pinned, so that the seed, and with it every
 outcome line, is known in advance."""
 
-import calendar
-import time
-
-from harness import SimulatorTestCase, expected_output, ini_text, main, run_simulator
+from harness import (SimulatorTestCase, expected_output, ini_text, main, run_simulator,
+                     seed_of)
 from mt19937 import outcomes
-
-
-def seed_of(frozen_time):
-    return calendar.timegm(time.strptime(frozen_time, "%Y-%m-%d %H:%M:%S")) & 0xFFFFFFFF
 
 
 def settings_with(success, destroy, downgrade):

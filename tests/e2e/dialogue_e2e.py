@@ -3,11 +3,11 @@ to end."""
 
 from harness import (ATTEMPT_COUNT_QUESTION, ITEM_GRADE_QUESTION, ITEM_LEVEL_QUESTION,
                      QUESTIONS, SimulatorTestCase, expected_output, ini_text, main,
-                     run_simulator, stone_question)
+                     run_simulator, seed_of, stone_question)
 from mt19937 import outcomes
 
 FROZEN_TIME = "2026-03-01 12:00:00"
-FROZEN_SEED = 1772366400  # the same instant in seconds since 1970
+FROZEN_SEED = seed_of(FROZEN_TIME)
 
 # A success weight that tells grade and talik count apart in the chance line:
 # with four "Т6" stones (sum 40) at level 1, the percent is 30 x weight.

@@ -3,12 +3,14 @@ its own with its own CustomSettings/, answers on standard input, and the
 exact bytes of standard output compared."""
 
 import argparse
+import calendar
 import glob
 import os
 import shutil
 import subprocess
 import sys
 import tempfile
+import time
 import unittest
 
 EXE = None  # set by main() from --exe
@@ -53,11 +55,26 @@ def ini_text(cell, newline="\n", bom=False):
     return ("\ufeff" if bom else "") + newline.join(lines) + newline
 
 
+def seed_of(frozen_time):
+    """The seed a run takes from a frozen clock: seconds since 1970, low 32 bits."""
+    return calendar.timegm(time.strptime(frozen_time, "%Y-%m-%d %H:%M:%S")) & 0xFFFFFFFF
+
+
 def faketime_library():
     found = glob.glob("/usr/lib/*/faketime/libfaketime.so.1")
     if not found:
         raise RuntimeError("libfaketime is missing: run scripts/install-test-deps.sh")
     return found[0]
+
+
+def base_env(**overrides):
+    """A plain environment for the simulator; sanitizer settings pass through."""
+    env = {"PATH": os.environ.get("PATH", "/usr/bin:/bin"), "LC_ALL": "C.UTF-8"}
+    for name in ("ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS"):
+        if name in os.environ:
+            env[name] = os.environ[name]
+    env.update(overrides)
+    return env
 
 
 class Run:
@@ -67,7 +84,8 @@ class Run:
 
 
 def run_simulator(answers, settings=None, env=None, frozen_time=None, timeout=20,
-                  stdin=None, extra_files=None):
+                  stdin=None, extra_files=None, prefix=(), close_stdin=False,
+                  stdout=subprocess.PIPE):
     """Runs the simulator once without a controlling terminal.
 
     settings maps an INI file name (e.g. "SuccessProb.ini") to its text, str
@@ -84,16 +102,22 @@ def run_simulator(answers, settings=None, env=None, frozen_time=None, timeout=20
                     f.write(data)
         if extra_files:
             extra_files(workdir)
-        run_env = {"PATH": os.environ.get("PATH", "/usr/bin:/bin"), "LC_ALL": "C.UTF-8"}
-        run_env.update(env or {})
+        run_env = base_env(**(env or {}))
         if frozen_time is not None:
             run_env.update({"LD_PRELOAD": faketime_library(), "FAKETIME": frozen_time,
                             "TZ": "UTC", "FAKETIME_DONT_FAKE_MONOTONIC": "1"})
+            # The sanitizers' runtime wants to come first; libfaketime only
+            # replaces the clock calls and coexists with it.
+            if "ASAN_OPTIONS" in run_env:
+                run_env["ASAN_OPTIONS"] += ":verify_asan_link_order=0"
         data = answers.encode("utf-8") if isinstance(answers, str) else answers
-        proc = subprocess.run([EXE], input=None if stdin is not None else data,
-                              stdin=stdin, stdout=subprocess.PIPE,
-                              stderr=subprocess.PIPE, cwd=workdir, env=run_env,
-                              timeout=timeout, start_new_session=True)
+        if close_stdin:
+            stdin, data = subprocess.DEVNULL, None
+        proc = subprocess.run([*prefix, EXE], input=None if stdin is not None else data,
+                              stdin=stdin, stdout=stdout, stderr=subprocess.PIPE,
+                              cwd=workdir, env=run_env, timeout=timeout,
+                              start_new_session=True,
+                              preexec_fn=(lambda: os.close(0)) if close_stdin else None)
         if proc.stderr:
             raise AssertionError(f"unexpected standard error: {proc.stderr[:200]!r}")
         return Run(proc.stdout, proc.returncode)

@@ -40,7 +40,7 @@ class TerminalRun:
         self.proc = subprocess.Popen(
             [harness.EXE], stdin=subprocess.PIPE, stdout=subprocess.PIPE,
             stderr=subprocess.PIPE, cwd=self.workdir, preexec_fn=become_terminal_session,
-            env={"PATH": os.environ.get("PATH", "/usr/bin:/bin"), "LC_ALL": "C.UTF-8"})
+            env=harness.base_env())
         self.proc.stdin.write(answers)
         self.proc.stdin.close()
         self.output = b""
