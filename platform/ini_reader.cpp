@@ -79,7 +79,8 @@ void OnLine(IniScan& scan, std::string_view line) {
   line = Trim(line);
   if (line.empty() || line.front() == ';') return;
   if (line.front() == '[') {
-    const std::size_t close = line.find(']');
+    // The name runs to the last ']', as the Windows reader has it.
+    const std::size_t close = line.rfind(']');
     if (close != std::string_view::npos) OnSectionHeader(scan, Trim(line.substr(1, close - 1)));
     return;
   }
@@ -89,7 +90,8 @@ void OnLine(IniScan& scan, std::string_view line) {
     return;
   }
   std::string_view value = Trim(line.substr(equals + 1));
-  if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
+  if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+      value.back() == value.front())
     value = value.substr(1, value.size() - 2);
   OnKey(scan, Trim(line.substr(0, equals)), value);
 }
@@ -101,9 +103,9 @@ std::int32_t ParseIniInteger(std::string_view value) {
   while (at < value.size() && IsBlank(value[at])) ++at;
   bool negative = false;
   if (at < value.size() && (value[at] == '+' || value[at] == '-')) negative = value[at++] == '-';
+  // Only a lower-case "0x" makes a hex number, as with the Windows reader.
   int base = 10;
-  if (at + 1 < value.size() && value[at] == '0' && (value[at + 1] == 'x' || value[at + 1] == 'X') &&
-      at + 2 < value.size() && DigitValue(value[at + 2], 16) >= 0) {
+  if (value.substr(at, 2) == "0x" && at + 2 < value.size() && DigitValue(value[at + 2], 16) >= 0) {
     base = 16;
     at += 2;
   }

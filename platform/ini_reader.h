@@ -6,8 +6,8 @@
 // compare without regard to ASCII letter case; a line whose first non-blank
 // character is ';' is a comment; of duplicate sections the first counts, of
 // duplicate keys the first; a line without '=' is a key without a value; a
-// value in double quotes is unquoted. Lines longer than kMaxIniLineLength are
-// skipped whole.
+// value in double or single quotes is unquoted. Lines longer than
+// kMaxIniLineLength are skipped whole.
 #ifndef UPGRADE_SIM_PLATFORM_INI_READER_H_
 #define UPGRADE_SIM_PLATFORM_INI_READER_H_
 
@@ -30,7 +30,7 @@ struct IniKey {
 using ByteChunkSource = std::function<std::size_t(char* buffer, std::size_t size)>;
 
 /// Reads an INI value as an integer: optional blanks, an optional sign, then
-/// decimal digits or "0x" and hex digits, up to the first character that
+/// decimal digits or a lower-case "0x" and hex digits, up to the first character that
 /// cannot continue the number. No number reads 0; numbers outside the signed
 /// 32-bit range saturate to it.
 std::int32_t ParseIniInteger(std::string_view value);

@@ -42,6 +42,8 @@ TEST(IniReaderTest, ToleratesBlanksCaseBomAndComments) {
   EXPECT_EQ(Read("[ItemGrade0]\n;UpgradeLevel0=1\n  ; UpgradeLevel1=2\nUpgradeLevel1=4\n"),
             Values({0, 4, 0}));
   EXPECT_EQ(Read("[ItemGrade0] trailing words\nUpgradeLevel0=1\n"), Values({1, 0, 0}));
+  // The name runs to the last ']'.
+  EXPECT_EQ(Read("[ItemGrade0]x]\nUpgradeLevel0=1\n"), Values({0, 0, 0}));
 }
 
 TEST(IniReaderTest, TheFirstOfDuplicateSectionsAndKeysCounts) {
@@ -68,7 +70,8 @@ TEST(IniReaderTest, ValuesReadAsNumbersUpToTheFirstStrangeCharacter) {
   EXPECT_EQ(ParseIniInteger("+15"), 15);
   EXPECT_EQ(ParseIniInteger("-15"), -15);
   EXPECT_EQ(ParseIniInteger("0x1F"), 31);
-  EXPECT_EQ(ParseIniInteger("-0X10"), -16);
+  EXPECT_EQ(ParseIniInteger("-0x10"), -16);
+  EXPECT_EQ(ParseIniInteger("0X10"), 0);  // upper case: the 0, then X stops
   EXPECT_EQ(ParseIniInteger("0x"), 0);
   EXPECT_EQ(ParseIniInteger("0xg"), 0);
   EXPECT_EQ(ParseIniInteger("007"), 7);
@@ -87,6 +90,7 @@ TEST(IniReaderTest, ValuesOutsideThirtyTwoBitsSaturate) {
 
 TEST(IniReaderTest, QuotedValuesAreUnquoted) {
   EXPECT_EQ(Read("[ItemGrade0]\nUpgradeLevel0=\"12\"\nUpgradeLevel1=\"13\n"), Values({12, 0, 0}));
+  EXPECT_EQ(Read("[ItemGrade0]\nUpgradeLevel0='12'\nUpgradeLevel1='13\"\n"), Values({12, 0, 0}));
 }
 
 TEST(IniReaderTest, MissingOrSpecialFilesReadAsEmpty) {

@@ -14,6 +14,8 @@ import time
 import unittest
 
 EXE = None  # set by main() from --exe
+EMULATOR = ()  # e.g. ("wine",) for the Windows executable
+WINDOWS = False  # the Windows build: code page 1251 bytes and CR LF line breaks
 
 # The system's texts, written out independently of the program's source.
 ATTEMPT_COUNT_QUESTION = "Задайте число повторений операций с одинаковыми параметрами от 1 до 100\n"
@@ -70,7 +72,8 @@ def faketime_library():
 def base_env(**overrides):
     """A plain environment for the simulator; sanitizer settings pass through."""
     env = {"PATH": os.environ.get("PATH", "/usr/bin:/bin"), "LC_ALL": "C.UTF-8"}
-    for name in ("ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS"):
+    for name in ("ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS", "HOME", "WINEPREFIX",
+                 "WINEDEBUG", "WINESERVER"):
         if name in os.environ:
             env[name] = os.environ[name]
     env.update(overrides)
@@ -113,7 +116,7 @@ def run_simulator(answers, settings=None, env=None, frozen_time=None, timeout=20
         data = answers.encode("utf-8") if isinstance(answers, str) else answers
         if close_stdin:
             stdin, data = subprocess.DEVNULL, None
-        proc = subprocess.run([*prefix, EXE], input=None if stdin is not None else data,
+        proc = subprocess.run([*prefix, *EMULATOR, EXE], input=None if stdin is not None else data,
                               stdin=stdin, stdout=stdout, stderr=subprocess.PIPE,
                               cwd=workdir, env=run_env, timeout=timeout,
                               start_new_session=True,
@@ -129,15 +132,30 @@ class SimulatorTestCase(unittest.TestCase):
     maxDiff = None
 
     def assertRunOutput(self, run, expected_text, returncode=0, encoding="utf-8"):
+        if WINDOWS:  # written as stored, whatever the locale, in text mode
+            encoding = "cp1251"
+            expected_text = expected_text.replace("\n", "\r\n")
         self.assertEqual(run.stdout.decode(encoding, errors="replace"), expected_text)
         self.assertEqual(run.stdout, expected_text.encode(encoding))
         self.assertEqual(run.returncode, returncode)
 
+    def assertChanceLine(self, run, percent):
+        line = f"Шанс успеха = {percent} %\n"
+        if WINDOWS:
+            line = line.replace("\n", "\r\n").encode("cp1251")
+        else:
+            line = line.encode()
+        self.assertIn(line, run.stdout)
+
 
 def main():
-    global EXE
+    global EXE, EMULATOR, WINDOWS
     parser = argparse.ArgumentParser()
     parser.add_argument("--exe", required=True)
+    parser.add_argument("--emulator", help="runs the executable, e.g. wine")
+    parser.add_argument("--windows", action="store_true", help="the Windows build's output")
     args, rest = parser.parse_known_args()
     EXE = os.path.abspath(args.exe)
+    EMULATOR = (args.emulator,) if args.emulator else ()
+    WINDOWS = args.windows
     unittest.main(module="__main__", argv=[sys.argv[0]] + rest, verbosity=2)

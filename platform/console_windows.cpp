@@ -1,0 +1,79 @@
+#include <windows.h>
+
+#include <clocale>
+#include <cstdio>
+#include <string>
+
+#include "platform/console.h"
+
+namespace {
+
+// A real console shows UTF-16 text whatever its code page; anything else (a
+// file, a pipe) gets the code page 1251 bytes the texts are stored in.
+HANDLE g_console_output = nullptr;
+bool g_output_failed = false;
+
+std::wstring ToUtf16(std::string_view utf8_text) {
+  if (utf8_text.empty()) return {};
+  const int size = static_cast<int>(utf8_text.size());
+  std::wstring wide(static_cast<std::size_t>(size), L'\0');
+  const int length = MultiByteToWideChar(CP_UTF8, 0, utf8_text.data(), size, wide.data(), size);
+  wide.resize(static_cast<std::size_t>(length > 0 ? length : 0));
+  return wide;
+}
+
+std::string ToCodePage1251(const std::wstring& wide) {
+  if (wide.empty()) return {};
+  const int size = static_cast<int>(wide.size());
+  std::string bytes(static_cast<std::size_t>(size), '\0');
+  const int length =
+      WideCharToMultiByte(1251, 0, wide.data(), size, bytes.data(), size, nullptr, nullptr);
+  bytes.resize(static_cast<std::size_t>(length > 0 ? length : 0));
+  return bytes;
+}
+
+bool WriteToConsole(const std::wstring& wide) {
+  const wchar_t* next = wide.data();
+  DWORD left = static_cast<DWORD>(wide.size());
+  while (left > 0) {
+    DWORD written = 0;
+    if (!WriteConsoleW(g_console_output, next, left, &written, nullptr) || written == 0)
+      return false;
+    next += written;
+    left -= written;
+  }
+  return true;
+}
+
+}  // namespace
+
+void SetUpConsole() {
+  (void)std::setlocale(LC_ALL, ".1251");
+  HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
+  DWORD mode = 0;
+  if (output != INVALID_HANDLE_VALUE && output != nullptr && GetConsoleMode(output, &mode))
+    g_console_output = output;
+}
+
+bool WriteText(std::string_view utf8_text) {
+  if (g_output_failed) return false;
+  if (g_console_output != nullptr) {
+    g_output_failed = !WriteToConsole(ToUtf16(utf8_text));
+  } else {
+    // Standard output is in text mode: each '\n' goes out as CR LF.
+    const std::string bytes = ToCodePage1251(ToUtf16(utf8_text));
+    g_output_failed = std::fwrite(bytes.data(), 1, bytes.size(), stdout) != bytes.size();
+  }
+  return !g_output_failed;
+}
+
+bool FlushOutput() {
+  if (!g_output_failed && g_console_output == nullptr && std::fflush(stdout) != 0)
+    g_output_failed = true;
+  return !g_output_failed;
+}
+
+int ReadInputByte() {
+  const int c = std::getchar();
+  return c == EOF ? -1 : c;
+}

@@ -1,0 +1,28 @@
+#include <conio.h>
+#include <windows.h>
+
+#include "platform/key_press.h"
+
+namespace {
+
+// Without a console keyboard (a detached process, CI) there is nobody to
+// press a key, and _getch would fail or wait forever.
+bool HasConsoleKeyboard() {
+  HANDLE keyboard =
+      CreateFileA("CONIN$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                  nullptr, OPEN_EXISTING, 0, nullptr);
+  if (keyboard == INVALID_HANDLE_VALUE) return false;
+  DWORD mode = 0;
+  const bool is_console = GetConsoleMode(keyboard, &mode) != 0;
+  CloseHandle(keyboard);
+  return is_console;
+}
+
+}  // namespace
+
+void WaitForKeyPress() {
+  if (!HasConsoleKeyboard()) return;
+  // Arrow and function keys arrive as a 0 or 0xE0 prefix and a second code.
+  const int key = _getch();
+  if (key == 0 || key == 0xE0) (void)_getch();
+}
