@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Builds and runs every test of the project, as CI does: installs what the
 # tests need, then the release suite (warnings as errors), the same suite
-# under AddressSanitizer and UndefinedBehaviorSanitizer, static analysis and
-# a bounded fuzzing run.
+# under AddressSanitizer and UndefinedBehaviorSanitizer, static analysis, a
+# bounded fuzzing run, and the Windows build under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -11,3 +11,4 @@ cmake --workflow --preset test
 cmake --workflow --preset sanitize
 bash scripts/static-analysis.sh
 bash scripts/fuzz.sh
+bash scripts/windows-tests.sh
