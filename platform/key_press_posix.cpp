@@ -15,6 +15,8 @@ int g_tty = -1;
 struct termios g_saved_settings;
 
 constexpr int kRestoringSignals[] = {SIGTERM, SIGHUP, SIGINT, SIGQUIT};
+constexpr int kRestoringSignalCount = sizeof(kRestoringSignals) / sizeof(kRestoringSignals[0]);
+struct sigaction g_previous_actions[kRestoringSignalCount];
 
 // Nothing better can be done if this fails, in a signal handler least of all.
 void RestoreTerminal() { (void)tcsetattr(g_tty, TCSANOW, &g_saved_settings); }
@@ -27,16 +29,23 @@ extern "C" void RestoreAndReraise(int signal_number) {
   (void)std::raise(signal_number);
 }
 
+// A signal the process was started to ignore (nohup, a background job)
+// stays ignored; the others restore the terminal on their way.
 void InstallRestoringHandlers() {
   struct sigaction action {};
   action.sa_handler = RestoreAndReraise;
   sigemptyset(&action.sa_mask);
   for (int signal_number : kRestoringSignals) sigaddset(&action.sa_mask, signal_number);
-  for (int signal_number : kRestoringSignals) (void)sigaction(signal_number, &action, nullptr);
+  for (int i = 0; i < kRestoringSignalCount; ++i) {
+    (void)sigaction(kRestoringSignals[i], nullptr, &g_previous_actions[i]);
+    if (g_previous_actions[i].sa_handler != SIG_IGN)
+      (void)sigaction(kRestoringSignals[i], &action, nullptr);
+  }
 }
 
 void RemoveRestoringHandlers() {
-  for (int signal_number : kRestoringSignals) (void)std::signal(signal_number, SIG_DFL);
+  for (int i = 0; i < kRestoringSignalCount; ++i)
+    (void)sigaction(kRestoringSignals[i], &g_previous_actions[i], nullptr);
 }
 
 // Returns 1 for a byte, 0 at the end (a hung-up terminal, or a timeout with

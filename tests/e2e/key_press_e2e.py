@@ -23,7 +23,7 @@ EXPECTED = expected_output(120, ["success"] * 2).encode()
 class TerminalRun:
     """The simulator with a fresh pty as its controlling terminal."""
 
-    def __init__(self, answers=ANSWERS):
+    def __init__(self, answers=ANSWERS, ignored_signals=()):
         self.master, self.slave = pty.openpty()
         self.slave_name = os.ttyname(self.slave)
         self.workdir = tempfile.mkdtemp(prefix="upgrade-sim-pty-")
@@ -34,6 +34,8 @@ class TerminalRun:
         slave_name = self.slave_name
 
         def become_terminal_session():
+            for sig in ignored_signals:
+                signal.signal(sig, signal.SIG_IGN)
             os.setsid()
             os.close(os.open(slave_name, os.O_RDWR))  # now our controlling terminal
 
@@ -148,6 +150,18 @@ class KeyPress(SimulatorTestCase):
                 term.proc.send_signal(sig)
                 self.assertEqual(term.finish(), -sig)
                 self.assertEqual(termios.tcgetattr(term.slave), term.settings_before)
+
+    def test_signals_ignored_from_the_start_stay_ignored(self):
+        term = TerminalRun(ignored_signals=(signal.SIGTERM,))
+        self.addCleanup(term.close)
+        term.read_until_closing_text()
+        term.wait_until_raw()
+        term.proc.send_signal(signal.SIGTERM)
+        time.sleep(0.3)
+        self.assertIsNone(term.proc.poll(), "an ignored SIGTERM ended the run")
+        os.write(term.master, b"k")
+        self.assertEqual(term.finish(), 0)
+        self.assertEqual(termios.tcgetattr(term.slave), term.settings_before)
 
     def test_a_terminal_that_hangs_up_ends_the_wait(self):
         self.term.read_until_closing_text()
