@@ -103,29 +103,29 @@ ProbabilityTable LoadTableFile(const std::string& path) {
 }
 
 int RunUpgradeSimulation() {
-  SetUpConsole();                                                         // step 1
-  RandomSource random = SeededRandomSource(ClockSeed());                  // step 2
-  const ProbabilityTable success_prob = LoadTableFile(kSuccessProbPath);  // step 3
+  SetUpConsole();                                         // output encoding
+  RandomSource random = SeededRandomSource(ClockSeed());  // seeded once, from the clock
+  const ProbabilityTable success_prob = LoadTableFile(kSuccessProbPath);
   const ProbabilityTable destroy_prob = LoadTableFile(kDestroyProbPath);
   const ProbabilityTable downgrade_prob = LoadTableFile(kDowngradeProbPath);
 
   AnswerInput answers{ReadInputByte};
   UpgradeRequest request;
-  if (!AskRequest(answers, &request)) return kRunCutShort;  // steps 4-8
+  if (!AskRequest(answers, &request)) return kRunCutShort;  // the eight answers
 
+  // Every look-up uses the same cell: row = item grade, column = talik count.
   const int grade = request.item_grade;
   const int taliks = request.talik_count;
-  const std::int32_t chance =
-      SuccessChance(success_prob.entry[grade][taliks], request.stone_factor_sum,
-                    request.item_level);  // step 9
+  const std::int32_t chance = SuccessChance(success_prob.entry[grade][taliks],
+                                            request.stone_factor_sum, request.item_level);
   WriteText("Шанс успеха = " + std::to_string(DisplayedPercent(chance)) + " %\n");
 
   RunAttemptSeries(
       request.attempt_count, chance, destroy_prob.entry[grade][taliks],
       downgrade_prob.entry[grade][taliks], [&random] { return DrawRandom(random); },
-      [](std::string_view line) { WriteText(line); });  // step 10
+      [](std::string_view line) { WriteText(line); });
 
-  WriteText(kClosingText);  // step 11
+  WriteText(kClosingText);  // ends without a line break, on screen before the wait
   if (!FlushOutput()) return kRunCutShort;
   WaitForKeyPress();
   return kRunCompleted;
