@@ -87,14 +87,14 @@ class Run:
 
 
 def run_simulator(answers, settings=None, env=None, frozen_time=None, timeout=20,
-                  stdin=None, extra_files=None, prefix=(), close_stdin=False,
-                  stdout=subprocess.PIPE):
+                  extra_files=None, prefix=(), close_stdin=False, stdout=subprocess.PIPE):
     """Runs the simulator once without a controlling terminal.
 
     settings maps an INI file name (e.g. "SuccessProb.ini") to its text, str
     or bytes; None leaves out the CustomSettings folder entirely. answers is
     the standard input, str or bytes. frozen_time ("YYYY-MM-DD hh:mm:ss",
-    UTC) pins the clock that seeds the random source."""
+    UTC) pins the clock that seeds the random source. close_stdin starts it
+    with descriptor 0 closed; prefix runs it under another tool (valgrind)."""
     workdir = tempfile.mkdtemp(prefix="upgrade-sim-e2e-")
     try:
         if settings is not None:
@@ -114,9 +114,8 @@ def run_simulator(answers, settings=None, env=None, frozen_time=None, timeout=20
             if "ASAN_OPTIONS" in run_env:
                 run_env["ASAN_OPTIONS"] += ":verify_asan_link_order=0"
         data = answers.encode("utf-8") if isinstance(answers, str) else answers
-        if close_stdin:
-            stdin, data = subprocess.DEVNULL, None
-        proc = subprocess.run([*prefix, *EMULATOR, EXE], input=None if stdin is not None else data,
+        stdin = subprocess.DEVNULL if close_stdin else None  # replaced by the close below
+        proc = subprocess.run([*prefix, *EMULATOR, EXE], input=None if close_stdin else data,
                               stdin=stdin, stdout=stdout, stderr=subprocess.PIPE,
                               cwd=workdir, env=run_env, timeout=timeout,
                               start_new_session=True,
