@@ -83,8 +83,3 @@ bool FlushOutput() {
   if (!g_output_failed && std::fflush(stdout) != 0) g_output_failed = true;
   return !g_output_failed;
 }
-
-int ReadInputByte() {
-  const int c = std::getchar();
-  return c == EOF ? -1 : c;
-}

@@ -4,8 +4,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-sources=(dialogue/*.cpp model/*.cpp platform/ini_reader.cpp platform/random_source.cpp
-         platform/*_posix.cpp)
+sources=(dialogue/*.cpp model/*.cpp platform/console.cpp platform/ini_reader.cpp
+         platform/random_source.cpp platform/*_posix.cpp)
 cmake --preset test >/dev/null   # for compile_commands.json
 
 echo "clang-tidy"

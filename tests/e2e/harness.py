@@ -7,6 +7,7 @@ import calendar
 import glob
 import os
 import shutil
+import signal
 import subprocess
 import sys
 import tempfile
@@ -78,6 +79,17 @@ def base_env(**overrides):
             env[name] = os.environ[name]
     env.update(overrides)
     return env
+
+
+def terminal_session(tty_name, ignored_signals=()):
+    """A preexec_fn that starts a new session with tty_name as its controlling
+    terminal, ignoring the given signals as a parent shell might."""
+    def become_terminal_session():
+        for sig in ignored_signals:
+            signal.signal(sig, signal.SIG_IGN)
+        os.setsid()
+        os.close(os.open(tty_name, os.O_RDWR))  # the first tty a session leader opens
+    return become_terminal_session
 
 
 class Run:

@@ -31,17 +31,11 @@ class TerminalRun:
         with open(os.path.join(self.workdir, "CustomSettings", "SuccessProb.ini"), "w") as f:
             f.write(ini_text(lambda g, u: SETTINGS_WEIGHT))
         self.settings_before = termios.tcgetattr(self.slave)
-        slave_name = self.slave_name
-
-        def become_terminal_session():
-            for sig in ignored_signals:
-                signal.signal(sig, signal.SIG_IGN)
-            os.setsid()
-            os.close(os.open(slave_name, os.O_RDWR))  # now our controlling terminal
 
         self.proc = subprocess.Popen(
             [harness.EXE], stdin=subprocess.PIPE, stdout=subprocess.PIPE,
-            stderr=subprocess.PIPE, cwd=self.workdir, preexec_fn=become_terminal_session,
+            stderr=subprocess.PIPE, cwd=self.workdir,
+            preexec_fn=harness.terminal_session(self.slave_name, ignored_signals),
             env=harness.base_env())
         self.proc.stdin.write(answers)
         self.proc.stdin.close()

@@ -35,14 +35,10 @@ class WindowsConsole(SimulatorTestCase):
         tty.setraw(slave)
         self.addCleanup(os.close, self.master)
 
-        def become_terminal_session():
-            os.setsid()
-            os.close(os.open(os.ttyname(slave), os.O_RDWR))
-
         self.proc = subprocess.Popen([*harness.EMULATOR, harness.EXE], stdin=slave, stdout=slave,
                                      stderr=slave, cwd=self.workdir,
                                      env=harness.base_env(TERM="xterm"),
-                                     preexec_fn=become_terminal_session)
+                                     preexec_fn=harness.terminal_session(os.ttyname(slave)))
         os.close(slave)
         self.addCleanup(self.stop)
         self.raw = b""
