@@ -3,11 +3,6 @@
 #define UPGRADE_SIM_DIALOGUE_RUN_DRIVER_H_
 
 #include <cstdint>
-#include <string>
-#include <vector>
-
-#include "model/probability_tables.h"
-#include "platform/ini_reader.h"
 
 /// The user's answers, in the order they are asked.
 struct UpgradeRequest {
@@ -23,12 +18,6 @@ constexpr int kRunCompleted = 0;
 /// Exit status when standard input ends before all answers are in, or
 /// standard output fails.
 constexpr int kRunCutShort = 1;
-
-/// The section and key of every table cell, row by row.
-std::vector<IniKey> ProbabilityTableKeys();
-
-/// Reads a table from an INI file; anything missing reads as 0.
-ProbabilityTable LoadTableFile(const std::string& path);
 
 /// Carries out the whole run on the console; returns the exit status.
 int RunUpgradeSimulation();

@@ -4,8 +4,7 @@
 #define UPGRADE_SIM_MODEL_PROBABILITY_TABLES_H_
 
 #include <cstdint>
-#include <functional>
-#include <string>
+#include <string_view>
 
 constexpr int kItemGradeCount = 11;    // item grades 0 to 10
 constexpr int kUpgradeLevelCount = 7;  // 0 to 6 installed taliks
@@ -15,16 +14,22 @@ struct ProbabilityTable {
   std::int32_t entry[kItemGradeCount][kUpgradeLevelCount];
 };
 
-/// "ItemGrade<grade>": the INI section that holds one row.
-std::string ItemGradeSection(int grade);
+/// The INI names of a cell: the section "ItemGrade<grade>" holds a row, its
+/// key "UpgradeLevel<level>" one cell of it.
+constexpr std::string_view kItemGradeSectionStem = "ItemGrade";
+constexpr std::string_view kUpgradeLevelKeyStem = "UpgradeLevel";
 
-/// "UpgradeLevel<level>": the INI key that holds one cell of a row.
-std::string UpgradeLevelKey(int level);
+/// The label of each item grade, as the list of weapon and armour types
+/// shows it.
+constexpr const char* kItemGradeNames[kItemGradeCount] = {
+    "Белое",          "Интовое",         "Фиолетовое", "Стринт",      "Синий реликт", "Антиграв",
+    "Голубой реликт", "Зелёный реликт", "Леон",       "Пвп оружие", "красное"};
 
-/// Returns the integer stored under an INI section and key, 0 when missing.
-using CellReader = std::function<std::int32_t(const std::string& section, const std::string& key)>;
-
-/// Fills a table by reading every cell, row by row, values taken unchanged.
-ProbabilityTable LoadProbabilityTable(const CellReader& read_cell);
+/// The three tables of one set of odds files.
+struct OddsTables {
+  ProbabilityTable success_prob;    // success weights
+  ProbabilityTable destroy_prob;    // per 10000: a failed attempt destroys the item
+  ProbabilityTable downgrade_prob;  // per 10000: ... or else the installed taliks
+};
 
 #endif  // UPGRADE_SIM_MODEL_PROBABILITY_TABLES_H_

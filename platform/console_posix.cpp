@@ -3,53 +3,102 @@
 #include <langinfo.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <clocale>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <string>
+#include <string_view>
 
 #include "platform/console.h"
 
 namespace {
 
-// Where the terminal uses a single-byte Cyrillic code page, texts are
-// converted to it; everywhere else (UTF-8, the C locale) they go out as UTF-8.
+// Where the terminal's codeset is not UTF-8 but holds every text, the texts
+// are converted to it; everywhere else (UTF-8, the C locale, a codeset
+// without Cyrillic) they go out as UTF-8.
 const iconv_t kNoConverter = reinterpret_cast<iconv_t>(-1);  // NOLINT: iconv's own error value
 iconv_t g_converter = kNoConverter;
 bool g_output_failed = false;
 
-std::string NormalizedCodeset(const char* name) {
-  std::string normalized;
-  for (const char* p = name; *p != '\0'; ++p) {
-    const char c = *p;
-    if (c == '-' || c == '_') continue;
-    normalized.push_back((c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c);
+// Texts wait here until a flush, so that a run makes a few writes, not one
+// per line.
+char g_output[8192];
+std::size_t g_output_length = 0;
+
+// Every character beyond ASCII that the texts use is a Russian letter.
+constexpr const char* kEveryRussianLetter =
+    "АБВГДЕЁЖЗИЙКЛМНОПРСТУФХЦЧШЩЪЫЬЭЮЯабвгдеёжзийклмнопрстуфхцчшщъыьэюя";
+
+bool EndsWithIgnoringCase(std::string_view text, std::string_view suffix) {
+  if (text.size() < suffix.size()) return false;
+  text.remove_prefix(text.size() - suffix.size());
+  for (std::size_t i = 0; i < suffix.size(); ++i) {
+    const char c = text[i];
+    if (((c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c) != suffix[i]) return false;
   }
-  return normalized;
+  return true;
 }
 
-bool IsSingleByteCyrillic(const std::string& codeset) {
-  static const char* const kCyrillicCodesets[] = {"CP1251",   "WINDOWS1251", "KOI8R",
-                                                  "ISO88595", "CP866",       "IBM866"};
-  return std::any_of(std::begin(kCyrillicCodesets), std::end(kCyrillicCodesets),
-                     [&](const char* known) { return codeset == known; });
+// The name of the locale for character types, as setlocale(LC_CTYPE, "")
+// would choose it from the environment.
+std::string_view CtypeLocaleName() {
+  for (const char* variable : {"LC_ALL", "LC_CTYPE", "LANG"}) {
+    const char* value = std::getenv(variable);
+    if (value != nullptr && *value != '\0') return value;
+  }
+  return "C";
+}
+
+// Loading a locale costs more than all the rest of a run; a name that says
+// UTF-8 or C already tells what it would give.
+bool NameMeansUtf8Output(std::string_view name) {
+  name = name.substr(0, name.find('@'));
+  return name == "C" || name == "POSIX" || EndsWithIgnoringCase(name, ".utf-8") ||
+         EndsWithIgnoringCase(name, ".utf8");
 }
 
 // Returns false when the text cannot be converted whole; the caller then
 // writes the UTF-8 bytes rather than lose the text.
 bool Convert(std::string_view utf8_text, std::string* out) {
-  out->resize(utf8_text.size());  // never longer in a single-byte code page
+  out->resize(utf8_text.size() * 4 + 16);  // room for any codeset's longest form
   char* in_ptr = const_cast<char*>(utf8_text.data());
   std::size_t in_left = utf8_text.size();
   char* out_ptr = out->data();
   std::size_t out_left = out->size();
   iconv(g_converter, nullptr, nullptr, nullptr, nullptr);
-  if (iconv(g_converter, &in_ptr, &in_left, &out_ptr, &out_left) == static_cast<std::size_t>(-1))
+  if (iconv(g_converter, &in_ptr, &in_left, &out_ptr, &out_left) == static_cast<std::size_t>(-1) ||
+      iconv(g_converter, nullptr, nullptr, &out_ptr, &out_left) == static_cast<std::size_t>(-1))
     return false;
   out->resize(out->size() - out_left);
   return true;
+}
+
+// A converter that cannot take every text whole is no use: all texts then
+// go out as UTF-8.
+void ChooseConverter(const char* codeset) {
+  g_converter = iconv_open(codeset, "UTF-8");
+  if (g_converter == kNoConverter) return;
+  std::string converted;
+  const std::string_view letters = kEveryRussianLetter;
+  if (!Convert(letters, &converted)) {
+    iconv_close(g_converter);
+    g_converter = kNoConverter;
+  }
+}
+
+bool WriteBytes(const char* bytes, std::size_t size) {
+  if (!g_output_failed && size > 0 && std::fwrite(bytes, 1, size, stdout) != size)
+    g_output_failed = true;
+  return !g_output_failed;
+}
+
+bool WriteBuffered() {
+  const bool written = WriteBytes(g_output, g_output_length);
+  g_output_length = 0;
+  return written;
 }
 
 }  // namespace
@@ -64,22 +113,28 @@ void SetUpConsole() {
   // A closed pipe on standard output then shows as a failed write, which
   // ends the run, instead of killing the process outright.
   (void)std::signal(SIGPIPE, SIG_IGN);
+  if (NameMeansUtf8Output(CtypeLocaleName())) return;
   if (std::setlocale(LC_CTYPE, "") == nullptr) return;
-  const std::string codeset = NormalizedCodeset(nl_langinfo(CODESET));
-  if (!IsSingleByteCyrillic(codeset)) return;
-  g_converter = iconv_open(nl_langinfo(CODESET), "UTF-8");
+  const char* codeset = nl_langinfo(CODESET);
+  const std::string_view name = codeset;
+  if (name == "ANSI_X3.4-1968" || EndsWithIgnoringCase(name, "utf-8") ||
+      EndsWithIgnoringCase(name, "utf8"))
+    return;
+  ChooseConverter(codeset);
 }
 
 bool WriteText(std::string_view utf8_text) {
   std::string converted;
   std::string_view bytes = utf8_text;
   if (g_converter != kNoConverter && Convert(utf8_text, &converted)) bytes = converted;
-  if (!g_output_failed && std::fwrite(bytes.data(), 1, bytes.size(), stdout) != bytes.size())
-    g_output_failed = true;
+  if (g_output_length + bytes.size() > sizeof g_output && !WriteBuffered()) return false;
+  if (bytes.size() > sizeof g_output) return WriteBytes(bytes.data(), bytes.size());
+  std::memcpy(g_output + g_output_length, bytes.data(), bytes.size());
+  g_output_length += bytes.size();
   return !g_output_failed;
 }
 
 bool FlushOutput() {
-  if (!g_output_failed && std::fflush(stdout) != 0) g_output_failed = true;
+  if (WriteBuffered() && std::fflush(stdout) != 0) g_output_failed = true;
   return !g_output_failed;
 }

@@ -1,30 +1,33 @@
 #include "platform/ini_reader.h"
 
 #include <algorithm>
-#include <limits>
+#include <cstring>
 
 #include "platform/regular_file.h"
 
+// The text is read as a stream of characters, each looked at once: a line
+// is never held, only the little that the rules need of it (how much of a
+// wanted name has matched, the number read so far). That keeps the cost in
+// proportion to the text and the memory fixed, for lines of any length.
+
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
+constexpr std::size_t kChunkSize = std::size_t{16} * 1024;
 
-std::string_view Trim(std::string_view text) {
-  while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
-  return text;
-}
+bool IsBlank(unsigned char c) { return c == ' ' || c == '\t' || c == '\v' || c == '\f'; }
 
-char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+bool IsLineEnd(unsigned char c) { return c == '\n' || c == '\r'; }
 
-bool EqualIgnoringCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return AsciiLower(x) == AsciiLower(y);
-         });
+bool IsDecimalDigit(unsigned char c) { return c >= '0' && c <= '9'; }
+
+// For a letter, setting bit 0x20 gives its lower case; no other character
+// then equals a lower-case letter, so this folds exactly the letter's cases.
+bool SameLetter(unsigned char c, char stem_letter) {
+  return (c | 0x20) == (static_cast<unsigned char>(stem_letter) | 0x20);
 }
 
 // The digit's value in base 10 or 16, or -1 when c is no digit of that base.
-int DigitValue(char c, int base) {
+int DigitValue(unsigned char c, int base) {
   int value = base;
   if (c >= '0' && c <= '9') {
     value = c - '0';
@@ -36,141 +39,532 @@ int DigitValue(char c, int base) {
   return value < base ? value : -1;
 }
 
-// What has been read so far, and which section its key lines belong to.
-struct IniScan {
-  const std::vector<IniKey>* wanted;
-  std::vector<std::int32_t> values;
-  std::vector<bool> found;
-  std::vector<std::string> sections_opened;  // wanted sections seen once
-  std::string section;                       // the current section, if it counts
-  bool in_counting_section = false;
+// ---- Numbers --------------------------------------------------------------
+
+enum class NumberStage { kLead, kSigned, kZero, kZeroX, kDigits, kDone };
+
+struct NumberScan {
+  NumberStage stage = NumberStage::kLead;
+  bool negative = false;
+  int base = 10;
+  std::int64_t magnitude = 0;
 };
 
-bool IsWantedSection(const IniScan& scan, std::string_view name) {
-  return std::any_of(scan.wanted->begin(), scan.wanted->end(),
-                     [&](const IniKey& k) { return EqualIgnoringCase(k.section, name); });
+// Accumulating toward the limit of the sign's side keeps -2147483648 exact.
+std::int64_t MagnitudeLimit(const NumberScan& number) {
+  return number.negative ? 2147483648LL : 2147483647LL;
 }
 
-void OnSectionHeader(IniScan& scan, std::string_view name) {
-  scan.in_counting_section = false;
-  if (!IsWantedSection(scan, name)) return;
-  // Only the first section of a name counts; a repeat of it is never read.
-  if (std::any_of(scan.sections_opened.begin(), scan.sections_opened.end(),
-                  [&](const std::string& opened) { return EqualIgnoringCase(opened, name); }))
-    return;
-  scan.sections_opened.emplace_back(name);
-  scan.section.assign(name);
-  scan.in_counting_section = true;
+// Takes the next character of a value; false once the number is complete
+// and no later character can change it.
+bool FeedNumber(NumberScan& number, unsigned char c) {
+  switch (number.stage) {
+    case NumberStage::kLead:
+      if (IsBlank(c)) return true;
+      if (c == '+' || c == '-') {
+        number.negative = c == '-';
+        number.stage = NumberStage::kSigned;
+        return true;
+      }
+      [[fallthrough]];
+    case NumberStage::kSigned:
+      if (c == '0') {
+        number.stage = NumberStage::kZero;
+        return true;
+      }
+      if (IsDecimalDigit(c)) {
+        number.magnitude = c - '0';
+        number.stage = NumberStage::kDigits;
+        return true;
+      }
+      break;
+    case NumberStage::kZero:
+      // Only a lower-case "0x" makes a hex number, as with the Windows reader.
+      if (c == 'x') {
+        number.stage = NumberStage::kZeroX;
+        return true;
+      }
+      if (IsDecimalDigit(c)) {
+        number.magnitude = c - '0';
+        number.stage = NumberStage::kDigits;
+        return true;
+      }
+      break;
+    case NumberStage::kZeroX:
+      // "0x" without a hex digit after it is the number 0, then a stop.
+      if (DigitValue(c, 16) >= 0) {
+        number.base = 16;
+        number.magnitude = DigitValue(c, 16);
+        number.stage = NumberStage::kDigits;
+        return true;
+      }
+      break;
+    case NumberStage::kDigits: {
+      const int digit = DigitValue(c, number.base);
+      if (digit < 0) break;
+      number.magnitude = std::min(MagnitudeLimit(number), number.magnitude * number.base + digit);
+      return true;
+    }
+    case NumberStage::kDone:
+      return false;
+  }
+  number.stage = NumberStage::kDone;
+  return false;
 }
 
-void OnKey(IniScan& scan, std::string_view key, std::string_view value) {
-  if (!scan.in_counting_section) return;
-  for (std::size_t i = 0; i < scan.wanted->size(); ++i) {
-    const IniKey& want = (*scan.wanted)[i];
-    if (scan.found[i] || !EqualIgnoringCase(want.section, scan.section) ||
-        !EqualIgnoringCase(want.key, key))
-      continue;
-    scan.found[i] = true;
-    scan.values[i] = ParseIniInteger(value);
+std::int32_t NumberValue(const NumberScan& number) {
+  return static_cast<std::int32_t>(number.negative ? -number.magnitude : number.magnitude);
+}
+
+// ---- Lines ----------------------------------------------------------------
+
+enum class LineStage {
+  kStart,             // blanks before the line's first character
+  kSkip,              // nothing more on this line can matter
+  kSectionLead,       // blanks after '['
+  kSectionStem,       // matching the section stem
+  kSectionIndex,      // the row's digits
+  kSectionTail,       // blanks after them, before ']'
+  kSectionClosed,     // a wanted name and its ']'; another ']' would spoil it
+  kSectionSeekClose,  // not a wanted name; a ']' still makes the line a section
+  kKeyStem,           // matching the key stem
+  kKeyIndex,          // the column's digits
+  kKeyTail,           // blanks after them, before '='
+  kValueLead,         // blanks after '='
+  kValue,             // the value itself
+};
+
+enum class TextEncoding { kUndecided, kBytes, kUtf16Le, kUtf16Be };
+
+constexpr std::size_t kMaxStemLength = 24;
+
+struct IniScan {
+  IniGridLayout layout;
+  char section_stem[kMaxStemLength];  // in lower case
+  char key_stem[kMaxStemLength];
+  IniGrid grid{};
+  bool found[kMaxIniGridSide][kMaxIniGridSide] = {};
+  bool opened[kMaxIniGridSide] = {};
+  int section_row = -1;  // the row whose keys are being read, or -1
+
+  // The line being read.
+  LineStage stage = LineStage::kStart;
+  std::size_t stem_matched = 0;
+  int index = -1;  // the row or column so far; -1 before its first digit
+  int column = 0;  // the cell a value goes to
+  unsigned char quote = 0;
+  bool quote_closed = false;  // the last non-blank after the quote is the quote
+  NumberScan number;
+
+  // How the bytes are turned into characters.
+  TextEncoding encoding = TextEncoding::kUndecided;
+  unsigned char head[3] = {};
+  std::size_t head_length = 0;
+  int pending_byte = -1;  // the first byte of a UTF-16 code unit
+};
+
+// Adds a digit to a row or column number in plain decimal; false when the
+// name can no longer be one of the grid's (a leading zero, too large).
+bool AddIndexDigit(int& index, unsigned char c, int count) {
+  if (index == 0) return false;
+  const int next = (index < 0 ? 0 : index * 10) + (c - '0');
+  if (next >= count) return false;
+  index = next;
+  return true;
+}
+
+// A ']' after a name that is not wanted still makes the line a section
+// header, whose keys then count for nothing.
+void OnSectionMismatch(IniScan& scan, unsigned char c) {
+  if (c == ']') {
+    scan.section_row = -1;
+    scan.stage = LineStage::kSkip;
+  } else {
+    scan.stage = LineStage::kSectionSeekClose;
   }
 }
 
-void OnLine(IniScan& scan, std::string_view line) {
-  line = Trim(line);
-  if (line.empty() || line.front() == ';') return;
-  if (line.front() == '[') {
-    // The name runs to the last ']', as the Windows reader has it.
-    const std::size_t close = line.rfind(']');
-    if (close != std::string_view::npos) OnSectionHeader(scan, Trim(line.substr(1, close - 1)));
+// Only the first section of a name counts; a repeat of it is never read.
+void OpenSection(IniScan& scan, int row) {
+  scan.section_row = -1;
+  if (scan.opened[row]) return;
+  scan.opened[row] = true;
+  scan.section_row = row;
+}
+
+// The first key of a name counts, with or without a value.
+bool TakeKey(IniScan& scan) {
+  bool& found = scan.found[scan.section_row][scan.index];
+  if (found) return false;
+  found = true;
+  return true;
+}
+
+void BeginValue(IniScan& scan) {
+  if (!TakeKey(scan)) {
+    scan.stage = LineStage::kSkip;
     return;
   }
-  const std::size_t equals = line.find('=');
-  if (equals == std::string_view::npos) {
-    OnKey(scan, line, {});
-    return;
+  scan.column = scan.index;
+  scan.number = NumberScan{};
+  scan.quote = 0;
+  scan.stage = LineStage::kValueLead;
+}
+
+void StoreValue(IniScan& scan, std::int32_t value) {
+  scan.grid.cell[scan.section_row][scan.column] = value;
+}
+
+void EndLine(IniScan& scan) {
+  switch (scan.stage) {
+    case LineStage::kSectionClosed:
+      OpenSection(scan, scan.index);
+      break;
+    case LineStage::kKeyIndex:
+    case LineStage::kKeyTail:
+      if (scan.index >= 0) (void)TakeKey(scan);  // a key without '=' reads 0
+      break;
+    case LineStage::kValue:
+      // A quoted value counts only when the same quote closes it.
+      if (scan.quote == 0 || scan.quote_closed) StoreValue(scan, NumberValue(scan.number));
+      break;
+    default:
+      break;
   }
-  std::string_view value = Trim(line.substr(equals + 1));
-  if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
-      value.back() == value.front())
-    value = value.substr(1, value.size() - 2);
-  OnKey(scan, Trim(line.substr(0, equals)), value);
+  scan.stage = LineStage::kStart;
+}
+
+// Returns false when c starts a key name, which the key stages then read.
+bool OnLineStart(IniScan& scan, unsigned char c) {
+  if (IsBlank(c)) return true;
+  if (c == ';') {
+    scan.stage = LineStage::kSkip;
+  } else if (c == '[') {
+    scan.stage = LineStage::kSectionLead;
+  } else if (scan.section_row < 0) {
+    scan.stage = LineStage::kSkip;
+  } else {
+    scan.stage = LineStage::kKeyStem;
+    scan.stem_matched = 0;
+    scan.index = -1;
+    return false;
+  }
+  return true;
+}
+
+void OnSectionChar(IniScan& scan, unsigned char c) {
+  switch (scan.stage) {
+    case LineStage::kSectionLead:
+      if (IsBlank(c)) return;
+      scan.stage = LineStage::kSectionStem;
+      scan.stem_matched = 0;
+      scan.index = -1;
+      [[fallthrough]];
+    case LineStage::kSectionStem:
+      if (!SameLetter(c, scan.section_stem[scan.stem_matched])) {
+        OnSectionMismatch(scan, c);
+      } else if (++scan.stem_matched == scan.layout.section_stem.size()) {
+        scan.stage = LineStage::kSectionIndex;
+      }
+      return;
+    case LineStage::kSectionIndex:
+      if (IsDecimalDigit(c)) {
+        if (!AddIndexDigit(scan.index, c, scan.layout.rows)) OnSectionMismatch(scan, c);
+        return;
+      }
+      if (scan.index < 0) {
+        OnSectionMismatch(scan, c);
+        return;
+      }
+      [[fallthrough]];
+    case LineStage::kSectionTail:
+      if (IsBlank(c)) {
+        scan.stage = LineStage::kSectionTail;
+      } else if (c == ']') {
+        scan.stage = LineStage::kSectionClosed;
+      } else {
+        OnSectionMismatch(scan, c);
+      }
+      return;
+    case LineStage::kSectionClosed:
+    case LineStage::kSectionSeekClose:
+      // The name runs to the last ']', as the Windows reader has it.
+      if (c == ']') OnSectionMismatch(scan, c);
+      return;
+    default:
+      return;
+  }
+}
+
+void OnKeyChar(IniScan& scan, unsigned char c) {
+  switch (scan.stage) {
+    case LineStage::kKeyStem:
+      if (!SameLetter(c, scan.key_stem[scan.stem_matched])) {
+        scan.stage = LineStage::kSkip;
+      } else if (++scan.stem_matched == scan.layout.key_stem.size()) {
+        scan.stage = LineStage::kKeyIndex;
+      }
+      return;
+    case LineStage::kKeyIndex:
+      if (IsDecimalDigit(c)) {
+        if (!AddIndexDigit(scan.index, c, scan.layout.columns)) scan.stage = LineStage::kSkip;
+        return;
+      }
+      if (scan.index < 0) {
+        scan.stage = LineStage::kSkip;
+        return;
+      }
+      [[fallthrough]];
+    case LineStage::kKeyTail:
+      if (IsBlank(c)) {
+        scan.stage = LineStage::kKeyTail;
+      } else if (c == '=') {
+        BeginValue(scan);
+      } else {
+        scan.stage = LineStage::kSkip;
+      }
+      return;
+    case LineStage::kValueLead:
+      if (IsBlank(c)) return;
+      scan.stage = LineStage::kValue;
+      if (c == '"' || c == '\'') {
+        scan.quote = c;
+        scan.quote_closed = false;
+        return;
+      }
+      [[fallthrough]];
+    case LineStage::kValue:
+      if (scan.quote != 0) {
+        if (!IsBlank(c)) scan.quote_closed = c == scan.quote;
+        (void)FeedNumber(scan.number, c);
+      } else if (!FeedNumber(scan.number, c)) {
+        StoreValue(scan, NumberValue(scan.number));
+        scan.stage = LineStage::kSkip;
+      }
+      return;
+    default:
+      return;
+  }
+}
+
+// Matches as much of a lower-case stem as the text holds, eight characters
+// at a time where it can; returns where the match stopped.
+const unsigned char* MatchStem(const char* stem, std::size_t length, std::size_t& matched,
+                               const unsigned char* p, const unsigned char* end) {
+  constexpr std::uint64_t kLowerCaseBits = 0x2020202020202020ULL;
+  std::size_t m = matched;
+  while (length - m >= 8 && end - p >= 8) {
+    std::uint64_t text = 0, wanted = 0;
+    std::memcpy(&text, p, 8);
+    std::memcpy(&wanted, stem + m, 8);
+    if ((text | kLowerCaseBits) != wanted) break;
+    p += 8;
+    m += 8;
+  }
+  if (length - m >= 4 && end - p >= 4) {
+    std::uint32_t text = 0, wanted = 0;
+    std::memcpy(&text, p, 4);
+    std::memcpy(&wanted, stem + m, 4);
+    if ((text | static_cast<std::uint32_t>(kLowerCaseBits)) == wanted) {
+      p += 4;
+      m += 4;
+    }
+  }
+  while (m < length && p < end && SameLetter(*p, stem[m])) {
+    ++p;
+    ++m;
+  }
+  matched = m;
+  return p;
+}
+
+const unsigned char* ReadDecimalDigits(NumberScan& number, const unsigned char* p,
+                                       const unsigned char* end) {
+  const std::int64_t limit = MagnitudeLimit(number);
+  std::int64_t magnitude = number.magnitude;
+  for (; p < end && IsDecimalDigit(*p); ++p) magnitude = std::min(limit, magnitude * 10 + (*p - '0'));
+  number.magnitude = magnitude;
+  return p;
+}
+
+// The usual key line, "<key stem><column>=<digits>" up to its line end, read
+// in one go where the chunk holds all of it; false, with nothing read, for
+// anything else, which the stages then read character by character.
+bool ReadPlainKeyLine(IniScan& scan, const unsigned char*& p, const unsigned char* end) {
+  const std::size_t stem_length = scan.layout.key_stem.size();
+  if (static_cast<std::size_t>(end - p) < stem_length + 4) return false;
+  std::size_t matched = 0;
+  const unsigned char* q = MatchStem(scan.key_stem, stem_length, matched, p, end);
+  if (matched != stem_length) return false;
+  const int column = q[0] - '0';
+  if (column < 0 || column >= scan.layout.columns || q[1] != '=') return false;
+  q += 2;
+  std::int32_t value = 0;
+  int digits = 0;
+  for (; q < end && IsDecimalDigit(*q) && digits < 9; ++q, ++digits) value = value * 10 + (*q - '0');
+  if (digits == 0 || q == end || !IsLineEnd(*q)) return false;
+  bool& found = scan.found[scan.section_row][column];
+  if (!found) {
+    found = true;
+    scan.grid.cell[scan.section_row][column] = value;
+  }
+  p = q;
+  scan.stage = LineStage::kSkip;
+  return true;
+}
+
+// The stages where most characters go have a loop of their own; every other
+// character, and each one that ends such a run, takes the general way.
+void ScanChars(IniScan& scan, const unsigned char* p, const unsigned char* end) {
+  while (p < end) {
+    switch (scan.stage) {
+      case LineStage::kSkip:
+        while (p < end && !IsLineEnd(*p)) ++p;
+        break;
+      case LineStage::kKeyStem:
+        p = MatchStem(scan.key_stem, scan.layout.key_stem.size(), scan.stem_matched, p, end);
+        if (scan.stem_matched == scan.layout.key_stem.size()) {
+          scan.stage = LineStage::kKeyIndex;
+        } else if (p < end) {
+          scan.stage = LineStage::kSkip;
+        }
+        continue;
+      case LineStage::kSectionStem:
+        p = MatchStem(scan.section_stem, scan.layout.section_stem.size(), scan.stem_matched, p,
+                      end);
+        if (scan.stem_matched == scan.layout.section_stem.size()) {
+          scan.stage = LineStage::kSectionIndex;
+        } else if (p < end) {
+          scan.stage = LineStage::kSectionSeekClose;  // which then looks at *p
+        }
+        continue;
+      case LineStage::kValue:
+        if (scan.number.stage == NumberStage::kDigits && scan.number.base == 10)
+          p = ReadDecimalDigits(scan.number, p, end);
+        break;
+      default:
+        break;
+    }
+    if (p == end) return;
+    const unsigned char c = *p++;
+    if (IsLineEnd(c)) {
+      EndLine(scan);
+    } else if (scan.stage == LineStage::kStart) {
+      if (!OnLineStart(scan, c)) (void)ReadPlainKeyLine(scan, --p, end);
+    } else if (scan.stage < LineStage::kKeyStem) {
+      OnSectionChar(scan, c);
+    } else {
+      OnKeyChar(scan, c);
+    }
+  }
+}
+
+// ---- Bytes to characters --------------------------------------------------
+
+// UTF-16 code units become characters one for one. The names and numbers
+// the rules look at are ASCII; any other unit is just some other character.
+void ScanUtf16(IniScan& scan, const unsigned char* p, const unsigned char* end) {
+  unsigned char chars[4096];
+  while (p < end) {
+    std::size_t count = 0;
+    for (; p < end && count < sizeof chars; ++p) {
+      if (scan.pending_byte < 0) {
+        scan.pending_byte = *p;
+        continue;
+      }
+      const unsigned first = static_cast<unsigned>(scan.pending_byte);
+      const unsigned unit = scan.encoding == TextEncoding::kUtf16Le ? first | (*p << 8u)
+                                                                    : (first << 8u) | *p;
+      scan.pending_byte = -1;
+      chars[count++] = static_cast<unsigned char>(unit < 0x80 ? unit : 0x80);
+    }
+    ScanChars(scan, chars, chars + count);
+  }
+}
+
+// Decides from the first bytes how the text is encoded; false while they
+// could still be the start of a byte-order mark.
+bool DecideEncoding(IniScan& scan, bool at_end) {
+  const unsigned char* head = scan.head;
+  if (scan.head_length >= 2 && head[0] == 0xFF && head[1] == 0xFE) {
+    scan.encoding = TextEncoding::kUtf16Le;
+  } else if (scan.head_length >= 2 && head[0] == 0xFE && head[1] == 0xFF) {
+    scan.encoding = TextEncoding::kUtf16Be;
+  } else if (scan.head_length == 3 || at_end) {
+    scan.encoding = TextEncoding::kBytes;
+    const bool utf8_mark = scan.head_length == 3 && head[0] == 0xEF && head[1] == 0xBB &&
+                           head[2] == 0xBF;
+    if (!utf8_mark) ScanChars(scan, head, head + scan.head_length);
+  } else {
+    return false;
+  }
+  return true;
+}
+
+void FeedBytes(IniScan& scan, const char* data, std::size_t size) {
+  const auto* p = reinterpret_cast<const unsigned char*>(data);
+  const unsigned char* end = p + size;
+  while (scan.encoding == TextEncoding::kUndecided && p < end) {
+    scan.head[scan.head_length++] = *p++;
+    (void)DecideEncoding(scan, false);
+  }
+  if (scan.encoding == TextEncoding::kBytes) {
+    ScanChars(scan, p, end);
+  } else if (scan.encoding != TextEncoding::kUndecided) {
+    ScanUtf16(scan, p, end);
+  }
+}
+
+void FinishText(IniScan& scan) {
+  if (scan.encoding == TextEncoding::kUndecided) (void)DecideEncoding(scan, true);
+  EndLine(scan);
+}
+
+void LowerStem(std::string_view stem, char* lowered) {
+  for (std::size_t i = 0; i < stem.size(); ++i) lowered[i] = static_cast<char>(stem[i] | 0x20);
+}
+
+IniScan NewScan(const IniGridLayout& layout) {
+  IniScan scan;
+  scan.layout = layout;
+  // A stem too long to keep could never match; an empty one is not allowed.
+  scan.layout.section_stem = layout.section_stem.substr(0, kMaxStemLength);
+  scan.layout.key_stem = layout.key_stem.substr(0, kMaxStemLength);
+  LowerStem(scan.layout.section_stem, scan.section_stem);
+  LowerStem(scan.layout.key_stem, scan.key_stem);
+  scan.layout.rows = std::clamp(layout.rows, 0, kMaxIniGridSide);
+  scan.layout.columns = std::clamp(layout.columns, 0, kMaxIniGridSide);
+  return scan;
 }
 
 }  // namespace
 
 std::int32_t ParseIniInteger(std::string_view value) {
-  std::size_t at = 0;
-  while (at < value.size() && IsBlank(value[at])) ++at;
-  bool negative = false;
-  if (at < value.size() && (value[at] == '+' || value[at] == '-')) negative = value[at++] == '-';
-  // Only a lower-case "0x" makes a hex number, as with the Windows reader.
-  int base = 10;
-  if (value.substr(at, 2) == "0x" && at + 2 < value.size() && DigitValue(value[at + 2], 16) >= 0) {
-    base = 16;
-    at += 2;
+  NumberScan number;
+  for (const char c : value) {
+    if (!FeedNumber(number, static_cast<unsigned char>(c))) break;
   }
-  // Accumulating toward the limit of the sign's side keeps -2147483648 exact.
-  const std::int64_t limit = negative ? 2147483648LL : 2147483647LL;
-  std::int64_t magnitude = 0;
-  for (; at < value.size(); ++at) {
-    const int digit = DigitValue(value[at], base);
-    if (digit < 0) break;
-    magnitude = std::min(limit, magnitude * base + digit);
-  }
-  return static_cast<std::int32_t>(negative ? -magnitude : magnitude);
+  return NumberValue(number);
 }
 
-std::vector<std::int32_t> ReadIniIntegers(const ByteChunkSource& source,
-                                          const std::vector<IniKey>& wanted) {
-  IniScan scan{&wanted,
-               std::vector<std::int32_t>(wanted.size(), 0),
-               std::vector<bool>(wanted.size(), false),
-               {},
-               {}};
-  std::string line;
-  bool line_too_long = false;
-  bool at_file_start = true;
-  const auto end_line = [&] {
-    std::string_view text = line;
-    if (at_file_start && text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
-    at_file_start = false;
-    if (!line_too_long) OnLine(scan, text);
-    line.clear();
-    line_too_long = false;
-  };
-  std::vector<char> chunk(std::size_t{16} * 1024);
-  for (std::size_t got; (got = source(chunk.data(), chunk.size())) != 0;) {
-    for (std::size_t i = 0; i < got; ++i) {
-      const char c = chunk[i];
-      if (c == '\n') {
-        end_line();
-      } else if (line.size() < kMaxIniLineLength) {
-        line.push_back(c);
-      } else {
-        line_too_long = true;
-      }
-    }
-  }
-  end_line();
-  return scan.values;
+IniGrid ReadIniGrid(const ByteChunkSource& source, const IniGridLayout& layout) {
+  IniScan scan = NewScan(layout);
+  char chunk[kChunkSize];
+  for (std::size_t got; (got = source(chunk, sizeof chunk)) != 0;)
+    FeedBytes(scan, chunk, std::min(got, sizeof chunk));
+  FinishText(scan);
+  return scan.grid;
 }
 
-std::vector<std::int32_t> ReadIniIntegersFromText(std::string_view text,
-                                                  const std::vector<IniKey>& wanted) {
-  return ReadIniIntegers(
-      [&text](char* buffer, std::size_t size) {
-        const std::size_t n = std::min(size, text.size());
-        std::copy_n(text.data(), n, buffer);
-        text.remove_prefix(n);
-        return n;
-      },
-      wanted);
+IniGrid ReadIniGridFromText(std::string_view text, const IniGridLayout& layout) {
+  IniScan scan = NewScan(layout);
+  FeedBytes(scan, text.data(), text.size());
+  FinishText(scan);
+  return scan.grid;
 }
 
-std::vector<std::int32_t> ReadIniIntegersFromFile(const std::string& path,
-                                                  const std::vector<IniKey>& wanted) {
-  std::vector<std::int32_t> values(wanted.size(), 0);
-  ReadRegularFile(path,
-                  [&](const ByteChunkSource& source) { values = ReadIniIntegers(source, wanted); });
-  return values;
+IniGrid ReadIniGridFromFile(const std::string& path, const IniGridLayout& layout) {
+  IniGrid grid{};
+  ReadRegularFile(path, [&](const ByteChunkSource& source) { grid = ReadIniGrid(source, layout); });
+  return grid;
 }

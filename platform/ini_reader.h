@@ -1,13 +1,14 @@
-// Reads integers from INI text by section and key, in one pass and in
-// bounded memory.
+// Reads a grid of integers from INI text in one pass over its bytes and in
+// bounded memory, whatever the length of the text or of its lines.
 //
-// The rules: a UTF-8 byte-order mark is skipped; lines end in LF or CR LF;
-// blanks around names, '=' and values are ignored; section and key names
-// compare without regard to ASCII letter case; a line whose first non-blank
-// character is ';' is a comment; of duplicate sections the first counts, of
-// duplicate keys the first; a line without '=' is a key without a value; a
-// value in double or single quotes is unquoted. Lines longer than
-// kMaxIniLineLength are skipped whole.
+// The rules: a UTF-8 byte-order mark is skipped, and a UTF-16 one (LE or BE)
+// makes the text UTF-16; lines end in LF, CR LF or a lone CR; blanks around
+// names, '=' and values are ignored; section and key names compare without
+// regard to ASCII letter case; a line whose first non-blank character is ';'
+// is a comment; a section name runs to the last ']' on its line; of
+// duplicate sections the first counts, of duplicate keys the first; a line
+// without '=' is a key without a value; a value in double or single quotes is
+// unquoted.
 #ifndef UPGRADE_SIM_PLATFORM_INI_READER_H_
 #define UPGRADE_SIM_PLATFORM_INI_READER_H_
 
@@ -16,37 +17,41 @@
 #include <functional>
 #include <string>
 #include <string_view>
-#include <vector>
 
-constexpr std::size_t kMaxIniLineLength = std::size_t{64} * 1024;
+constexpr int kMaxIniGridSide = 16;
 
-/// A section and key whose integer is wanted.
-struct IniKey {
-  std::string section;
-  std::string key;
+/// The names of a grid's cells: the section "<section_stem><row>" and in it
+/// the key "<key_stem><column>", row and column in plain decimal. The stems
+/// are ASCII letters; rows and columns are at most kMaxIniGridSide.
+struct IniGridLayout {
+  std::string_view section_stem;
+  int rows;
+  std::string_view key_stem;
+  int columns;
+};
+
+/// The integer of every cell, 0 where its section or key is missing.
+struct IniGrid {
+  std::int32_t cell[kMaxIniGridSide][kMaxIniGridSide];
 };
 
 /// Fills buffer with up to size further bytes; returns how many, 0 at the end.
 using ByteChunkSource = std::function<std::size_t(char* buffer, std::size_t size)>;
 
 /// Reads an INI value as an integer: optional blanks, an optional sign, then
-/// decimal digits or a lower-case "0x" and hex digits, up to the first character that
-/// cannot continue the number. No number reads 0; numbers outside the signed
-/// 32-bit range saturate to it.
+/// decimal digits or a lower-case "0x" and hex digits, up to the first
+/// character that cannot continue the number. No number reads 0; numbers
+/// outside the signed 32-bit range saturate to it.
 std::int32_t ParseIniInteger(std::string_view value);
 
-/// The integer of every wanted key, in the order asked; 0 where the section
-/// or the key is missing.
-std::vector<std::int32_t> ReadIniIntegers(const ByteChunkSource& source,
-                                          const std::vector<IniKey>& wanted);
+/// Reads the grid from INI text delivered chunk by chunk.
+IniGrid ReadIniGrid(const ByteChunkSource& source, const IniGridLayout& layout);
 
 /// The same, from INI text held in memory.
-std::vector<std::int32_t> ReadIniIntegersFromText(std::string_view text,
-                                                  const std::vector<IniKey>& wanted);
+IniGrid ReadIniGridFromText(std::string_view text, const IniGridLayout& layout);
 
 /// The same, from a file. Anything but a readable regular file (missing, a
 /// directory, a FIFO, a device) reads as empty.
-std::vector<std::int32_t> ReadIniIntegersFromFile(const std::string& path,
-                                                  const std::vector<IniKey>& wanted);
+IniGrid ReadIniGridFromFile(const std::string& path, const IniGridLayout& layout);
 
 #endif  // UPGRADE_SIM_PLATFORM_INI_READER_H_

@@ -8,12 +8,15 @@
 #include <cstdio>
 #include <limits>
 #include <string>
-#include <vector>
 
-#include "dialogue/run_driver.h"
 #include "platform/ini_reader.h"
+#include "platform/probability_files.h"
 
 namespace {
+
+// The table's names and those just outside it, which must read the same too.
+constexpr IniGridLayout kComparedLayout = {kItemGradeSectionStem, kItemGradeCount + 1,
+                                           kUpgradeLevelKeyStem, kUpgradeLevelCount + 1};
 
 bool IsSaturated(std::int32_t value) {
   return value == std::numeric_limits<std::int32_t>::max() ||
@@ -21,18 +24,23 @@ bool IsSaturated(std::int32_t value) {
 }
 
 // Counts the cells where the two readers differ, printing each.
-int CompareFile(const std::string& name, const std::vector<IniKey>& keys) {
+int CompareFile(const std::string& name) {
   const std::string path = ".\\" + name;  // the profile API wants a path, not a bare name
-  const std::vector<std::int32_t> ours = ReadIniIntegersFromFile(path, keys);
+  const IniGrid ours = ReadIniGridFromFile(path, kComparedLayout);
   int differences = 0, nonzero = 0;
-  for (std::size_t i = 0; i < keys.size(); ++i) {
-    const auto windows = static_cast<std::int32_t>(
-        GetPrivateProfileIntA(keys[i].section.c_str(), keys[i].key.c_str(), 0, path.c_str()));
-    nonzero += ours[i] != 0;
-    if (windows == ours[i] || IsSaturated(ours[i])) continue;
-    ++differences;
-    std::printf("%s [%s] %s: ours %ld, Windows %ld\n", name.c_str(), keys[i].section.c_str(),
-                keys[i].key.c_str(), static_cast<long>(ours[i]), static_cast<long>(windows));
+  for (int row = 0; row < kComparedLayout.rows; ++row) {
+    const std::string section = std::string(kItemGradeSectionStem) + std::to_string(row);
+    for (int column = 0; column < kComparedLayout.columns; ++column) {
+      const std::string key = std::string(kUpgradeLevelKeyStem) + std::to_string(column);
+      const std::int32_t our_value = ours.cell[row][column];
+      const auto windows = static_cast<std::int32_t>(
+          GetPrivateProfileIntA(section.c_str(), key.c_str(), 0, path.c_str()));
+      nonzero += our_value != 0;
+      if (windows == our_value || IsSaturated(our_value)) continue;
+      ++differences;
+      std::printf("%s [%s] %s: ours %ld, Windows %ld\n", name.c_str(), section.c_str(),
+                  key.c_str(), static_cast<long>(our_value), static_cast<long>(windows));
+    }
   }
   std::printf("%s: %d cells with a value, %d differences\n", name.c_str(), nonzero, differences);
   return differences;
@@ -41,12 +49,8 @@ int CompareFile(const std::string& name, const std::vector<IniKey>& keys) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::vector<IniKey> keys = ProbabilityTableKeys();
-  // Names just outside the table, which must read the same way too.
-  keys.push_back({"ItemGrade11", "UpgradeLevel0"});
-  keys.push_back({"ItemGrade0", "UpgradeLevel7"});
   int differences = 0;
-  for (int i = 1; i < argc; ++i) differences += CompareFile(argv[i], keys);
+  for (int i = 1; i < argc; ++i) differences += CompareFile(argv[i]);
   if (argc < 2) std::printf("no INI files given\n");
   return differences == 0 && argc >= 2 ? 0 : 1;
 }

@@ -2,20 +2,29 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
 namespace {
 
-const std::vector<IniKey> kWanted = {
-    {"ItemGrade0", "UpgradeLevel0"},
-    {"ItemGrade0", "UpgradeLevel1"},
-    {"ItemGrade1", "UpgradeLevel0"},
-};
+// Two rows of two cells; the values compared are [0][0], [0][1] and [1][0].
+constexpr IniGridLayout kLayout = {"ItemGrade", 2, "UpgradeLevel", 2};
 
 using Values = std::vector<std::int32_t>;
 
-Values Read(const std::string& text) { return ReadIniIntegersFromText(text, kWanted); }
+Values Cells(const IniGrid& grid) { return {grid.cell[0][0], grid.cell[0][1], grid.cell[1][0]}; }
+
+Values Read(const std::string& text) { return Cells(ReadIniGridFromText(text, kLayout)); }
+
+// The text as UTF-16 with its byte-order mark; every character here is ASCII.
+std::string Utf16(const std::string& text, bool little_endian) {
+  std::string bytes = little_endian ? "\xFF\xFE" : "\xFE\xFF";
+  for (const char c : text) {
+    bytes += little_endian ? std::string{c, '\0'} : std::string{'\0', c};
+  }
+  return bytes;
+}
 
 TEST(IniReaderTest, ReadsThePlainFormWithEitherLineEnding) {
   const std::string lf =
@@ -54,11 +63,74 @@ TEST(IniReaderTest, TheFirstOfDuplicateSectionsAndKeysCounts) {
   EXPECT_EQ(Read("[ItemGrade0]\n[ITEMGRADE0]\nUpgradeLevel0=2\n"), Values({0, 0, 0}));
 }
 
-TEST(IniReaderTest, OverlongLinesAreSkippedWhole) {
-  const std::string long_key = "UpgradeLevel0=" + std::string(kMaxIniLineLength, '9');
-  EXPECT_EQ(Read("[ItemGrade0]\n" + long_key + "\nUpgradeLevel0=5\n"), Values({5, 0, 0}));
-  const std::string long_junk(3 * kMaxIniLineLength, 'x');
-  EXPECT_EQ(Read(long_junk + "\n[ItemGrade1]\nUpgradeLevel0=6"), Values({0, 0, 6}));
+TEST(IniReaderTest, LinesOfAnyLengthFollowTheSameRules) {
+  const std::string long_text(100 * 1024, 'x');
+  const std::string long_blanks(100 * 1024, ' ');
+  // A long value saturates; as the first of its key it hides the next one.
+  EXPECT_EQ(Read("[ItemGrade0]\nUpgradeLevel0=" + std::string(100 * 1024, '9') + "\nUpgradeLevel0=5\n"),
+            Values({2147483647, 0, 0}));
+  EXPECT_EQ(Read("[ItemGrade0]\nUpgradeLevel0=" + long_blanks + "7" + long_blanks + "\n"),
+            Values({7, 0, 0}));
+  // A long section header still ends the section before it.
+  EXPECT_EQ(Read("[ItemGrade0]\n[" + long_text + "]\nUpgradeLevel0=5\n"), Values({0, 0, 0}));
+  EXPECT_EQ(Read("[ItemGrade0]" + long_text + "\nUpgradeLevel0=5\n"), Values({5, 0, 0}));
+  EXPECT_EQ(Read("[" + long_blanks + "ItemGrade1" + long_blanks + "]\nUpgradeLevel0=6\n"),
+            Values({0, 0, 6}));
+  EXPECT_EQ(Read(long_text + "\n[ItemGrade1]\nUpgradeLevel0=6"), Values({0, 0, 6}));
+  EXPECT_EQ(Read("[ItemGrade0]\nUpgradeLevel0" + long_blanks + "=" + long_blanks + "'8'" +
+                 long_blanks + "\n"),
+            Values({8, 0, 0}));
+}
+
+TEST(IniReaderTest, NamesMustBeExactlyTheGridsOwn) {
+  EXPECT_EQ(Read("[ItemGrade00]\nUpgradeLevel0=1\n[ItemGrade1]\nUpgradeLevel00=2\n"),
+            Values({0, 0, 0}));
+  EXPECT_EQ(Read("[ItemGrade 0]\nUpgradeLevel0=1\n[ItemGrade2]\nUpgradeLevel0=2\n"),
+            Values({0, 0, 0}));
+  EXPECT_EQ(Read("[ItemGrade0]\nUpgradeLevel 0=1\nUpgradeLevel0 x=2\nUpgradeLevel2=3\n"),
+            Values({0, 0, 0}));
+  EXPECT_EQ(Read("[ItemGrade0]\nUpgradeLevel0 5\nUpgradeLevel0=4\n"), Values({4, 0, 0}));
+  EXPECT_EQ(Read("[ItemGrade0]\n[]\nUpgradeLevel0=1\n[ItemGrade0\nUpgradeLevel0=2\n"),
+            Values({0, 0, 0}));
+  EXPECT_EQ(Read("[ItemGrade0]\n[ItemGrade1\nUpgradeLevel0=2\n"), Values({2, 0, 0}));
+}
+
+TEST(IniReaderTest, Utf16TextsReadAsTheirEightBitForm) {
+  const std::string text =
+      "[ItemGrade0]\r\nUpgradeLevel0=10\r\nUpgradeLevel1='0x0A'\r\n[ItemGrade1]\nUpgradeLevel0=-3";
+  EXPECT_EQ(Read(Utf16(text, true)), Values({10, 10, -3}));
+  EXPECT_EQ(Read(Utf16(text, false)), Values({10, 10, -3}));
+  // A character beyond ASCII is no letter or digit of a name or number.
+  EXPECT_EQ(Read("\xFF\xFE[\0I\0t\0e\0m\0G\0r\0a\0d\0e\0"
+                 "1\0]\0\n\0U\0p\0g\0r\0a\0d\0e\0L\0e\0v\0e\0l\0"
+                 "0\0=\0\x37\x01"),
+            Values({0, 0, 0}));
+  // Without its mark, UTF-16 is just bytes, NULs and all.
+  EXPECT_EQ(Read(Utf16(text, true).substr(2)), Values({0, 0, 0}));
+}
+
+TEST(IniReaderTest, ALoneCarriageReturnEndsALine) {
+  EXPECT_EQ(Read("[ItemGrade0]\rUpgradeLevel0=1\rUpgradeLevel1=2\r[ItemGrade1]\rUpgradeLevel0=3"),
+            Values({1, 2, 3}));
+  EXPECT_EQ(Read("[ItemGrade0]\nUpgradeLevel0=1\r2\n"), Values({1, 0, 0}));
+}
+
+TEST(IniReaderTest, ChunkBoundariesChangeNothing) {
+  const std::string text = Utf16("[ItemGrade1]\r\nUpgradeLevel0=\"0x10\"\r\n", true);
+  for (std::size_t step = 1; step <= 5; ++step) {
+    std::size_t offset = 0;
+    const IniGrid grid = ReadIniGrid(
+        [&](char* buffer, std::size_t size) {
+          const std::size_t n = std::min({size, step, text.size() - offset});
+          std::copy_n(text.data() + offset, n, buffer);
+          offset += n;
+          return n;
+        },
+        kLayout);
+    EXPECT_EQ(Cells(grid), Values({0, 0, 16})) << "step " << step;
+  }
+  EXPECT_EQ(Read("\xEF\xBB"), Values({0, 0, 0}));
+  EXPECT_EQ(Read("\xEF\xBB\xBF"), Values({0, 0, 0}));
 }
 
 TEST(IniReaderTest, ValuesReadAsNumbersUpToTheFirstStrangeCharacter) {
@@ -70,6 +142,10 @@ TEST(IniReaderTest, ValuesReadAsNumbersUpToTheFirstStrangeCharacter) {
   EXPECT_EQ(ParseIniInteger("+15"), 15);
   EXPECT_EQ(ParseIniInteger("-15"), -15);
   EXPECT_EQ(ParseIniInteger("0x1F"), 31);
+  EXPECT_EQ(ParseIniInteger("0xff"), 255);
+  EXPECT_EQ(ParseIniInteger("0xabcdef"), 11259375);
+  EXPECT_EQ(ParseIniInteger("0x0A"), 10);
+  EXPECT_EQ(ParseIniInteger("0x00000010"), 16);
   EXPECT_EQ(ParseIniInteger("-0x10"), -16);
   EXPECT_EQ(ParseIniInteger("0X10"), 0);  // upper case: the 0, then X stops
   EXPECT_EQ(ParseIniInteger("0x"), 0);
@@ -91,12 +167,17 @@ TEST(IniReaderTest, ValuesOutsideThirtyTwoBitsSaturate) {
 TEST(IniReaderTest, QuotedValuesAreUnquoted) {
   EXPECT_EQ(Read("[ItemGrade0]\nUpgradeLevel0=\"12\"\nUpgradeLevel1=\"13\n"), Values({12, 0, 0}));
   EXPECT_EQ(Read("[ItemGrade0]\nUpgradeLevel0='12'\nUpgradeLevel1='13\"\n"), Values({12, 0, 0}));
+  EXPECT_EQ(Read("[ItemGrade0]\nUpgradeLevel0=\" 12 \" \nUpgradeLevel1=\"\"\n"), Values({12, 0, 0}));
+  // In a CR LF file too, with a key without '=' hiding a later one.
+  EXPECT_EQ(Read("[ItemGrade0]\r\nUpgradeLevel0=\"12\"\r\nUpgradeLevel1\r\nUpgradeLevel1=3\r\n"
+                 "[ItemGrade1]\r\nUpgradeLevel0='4'\r\n"),
+            Values({12, 0, 4}));
 }
 
 TEST(IniReaderTest, MissingOrSpecialFilesReadAsEmpty) {
-  EXPECT_EQ(ReadIniIntegersFromFile("no/such/dir/file.ini", kWanted), Values({0, 0, 0}));
-  EXPECT_EQ(ReadIniIntegersFromFile(".", kWanted), Values({0, 0, 0}));
-  EXPECT_EQ(ReadIniIntegersFromFile("/dev/null", kWanted), Values({0, 0, 0}));
+  EXPECT_EQ(Cells(ReadIniGridFromFile("no/such/dir/file.ini", kLayout)), Values({0, 0, 0}));
+  EXPECT_EQ(Cells(ReadIniGridFromFile(".", kLayout)), Values({0, 0, 0}));
+  EXPECT_EQ(Cells(ReadIniGridFromFile("/dev/null", kLayout)), Values({0, 0, 0}));
 }
 
 }  // namespace

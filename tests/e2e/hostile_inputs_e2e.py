@@ -59,8 +59,14 @@ class HostileOddsFiles(SimulatorTestCase):
         noise = random.Random(8).randbytes(50 * 1024 * 1024)
         self.assertChanceFrom(noise, 0, "failed")
 
-    def test_one_10_mb_line_is_skipped(self):
+    def test_10_mb_lines_are_read_by_the_same_rules(self):
+        # A 10 MB value saturates, and as the first of its key it hides the next.
         text = "[ItemGrade3]\nUpgradeLevel2=" + "7" * (10 * 1024 * 1024) + "\nUpgradeLevel2=4\n"
+        self.assertChanceFrom(text, 2147483647 // 4 // 1000, "success")
+        # A 10 MB section header ends the section before it.
+        text = "[ItemGrade3]\n[" + "x" * (10 * 1024 * 1024) + "]\nUpgradeLevel2=4\n"
+        self.assertChanceFrom(text, 0, "failed")
+        text = "[ItemGrade3" + " " * (10 * 1024 * 1024) + "]\r" + "UpgradeLevel2=4\r"
         self.assertChanceFrom(text, 120, "success")
 
     def test_nul_bytes_inside_lines(self):

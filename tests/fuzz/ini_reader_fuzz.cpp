@@ -4,18 +4,18 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <string_view>
 
-#include "dialogue/run_driver.h"
 #include "platform/ini_reader.h"
+#include "platform/probability_files.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static const std::vector<IniKey> keys = ProbabilityTableKeys();
   const std::string_view text(reinterpret_cast<const char*>(data), size);
-  const std::vector<std::int32_t> whole = ReadIniIntegersFromText(text, keys);
+  const IniGrid whole = ReadIniGridFromText(text, kProbabilityTableLayout);
 
   std::size_t offset = 0, step = 1;
-  const std::vector<std::int32_t> chunked = ReadIniIntegers(
+  const IniGrid chunked = ReadIniGrid(
       [&](char* buffer, std::size_t capacity) {
         const std::size_t n = std::min({capacity, step, size - offset});
         std::copy_n(text.data() + offset, n, buffer);
@@ -23,8 +23,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         step = step % 7 + 1;
         return n;
       },
-      keys);
-  if (whole != chunked) std::abort();
+      kProbabilityTableLayout);
+  if (std::memcmp(&whole, &chunked, sizeof whole) != 0) std::abort();
   ParseIniInteger(text);
   return 0;
 }

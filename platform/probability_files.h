@@ -1,0 +1,22 @@
+// The odds tables as the files under CustomSettings/ in the working
+// directory hold them.
+#ifndef UPGRADE_SIM_PLATFORM_PROBABILITY_FILES_H_
+#define UPGRADE_SIM_PLATFORM_PROBABILITY_FILES_H_
+
+#include <string>
+
+#include "model/probability_tables.h"
+#include "platform/ini_reader.h"
+
+/// Where the INI names of the table cells sit, for the INI reader.
+constexpr IniGridLayout kProbabilityTableLayout = {kItemGradeSectionStem, kItemGradeCount,
+                                                   kUpgradeLevelKeyStem, kUpgradeLevelCount};
+
+/// A table from its INI file, values unchanged; anything missing reads as 0.
+ProbabilityTable LoadProbabilityTable(const std::string& path);
+
+/// The three tables from CustomSettings/ in the working directory, read in
+/// the order SuccessProb, DestroyProb, DowngradeProb.
+OddsTables LoadOddsTables();
+
+#endif  // UPGRADE_SIM_PLATFORM_PROBABILITY_FILES_H_
