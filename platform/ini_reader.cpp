@@ -387,7 +387,7 @@ const unsigned char* ReadDecimalDigits(NumberScan& number, const unsigned char* 
   return p;
 }
 
-// The usual key line, "<key stem><column>=<digits>" up to its line end, read
+// The usual key line, "<key stem><column>=<digits>" and its line end, read
 // in one go where the chunk holds all of it; false, with nothing read, for
 // anything else, which the stages then read character by character.
 bool ReadPlainKeyLine(IniScan& scan, const unsigned char*& p, const unsigned char* end) {
@@ -408,8 +408,8 @@ bool ReadPlainKeyLine(IniScan& scan, const unsigned char*& p, const unsigned cha
     found = true;
     scan.grid.cell[scan.section_row][column] = value;
   }
-  p = q;
-  scan.stage = LineStage::kSkip;
+  p = q + 1;
+  if (*q == '\r' && p < end && *p == '\n') ++p;  // CR LF is one line end
   return true;
 }
 
@@ -418,6 +418,9 @@ bool ReadPlainKeyLine(IniScan& scan, const unsigned char*& p, const unsigned cha
 void ScanChars(IniScan& scan, const unsigned char* p, const unsigned char* end) {
   while (p < end) {
     switch (scan.stage) {
+      case LineStage::kStart:
+        if (scan.section_row >= 0 && ReadPlainKeyLine(scan, p, end)) continue;
+        break;
       case LineStage::kSkip:
         while (p < end && !IsLineEnd(*p)) ++p;
         break;
@@ -448,9 +451,11 @@ void ScanChars(IniScan& scan, const unsigned char* p, const unsigned char* end) 
     if (p == end) return;
     const unsigned char c = *p++;
     if (IsLineEnd(c)) {
+      // CR LF is one line end; the empty line between them would change nothing.
+      if (c == '\r' && p < end && *p == '\n') ++p;
       EndLine(scan);
     } else if (scan.stage == LineStage::kStart) {
-      if (!OnLineStart(scan, c)) (void)ReadPlainKeyLine(scan, --p, end);
+      if (!OnLineStart(scan, c)) --p;
     } else if (scan.stage < LineStage::kKeyStem) {
       OnSectionChar(scan, c);
     } else {
