@@ -86,7 +86,7 @@ int RunUpgradeSimulation() {
   const int taliks = request.talik_count;
   const std::int32_t chance = SuccessChance(odds.success_prob.entry[grade][taliks],
                                             request.stone_factor_sum, request.item_level);
-  WriteText("Шанс успеха = " + std::to_string(DisplayedPercent(chance)) + " %\n");
+  WriteText(ChanceLine(chance));
 
   RunAttemptSeries(
       request.attempt_count, chance, odds.destroy_prob.entry[grade][taliks],

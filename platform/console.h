@@ -13,6 +13,13 @@ void SetUpConsole();
 /// has failed (a closed pipe, a full disk).
 bool WriteText(std::string_view utf8_text);
 
+/// Makes every later '\n' go out as LF alone, where the platform's text line
+/// break would be CR LF (files for other programs, such as CSV).
+void UseLfLineBreaks();
+
+/// Writes a UTF-8 text to standard error at once, in the same encoding.
+void WriteErrorText(std::string_view utf8_text);
+
 /// Pushes out everything written so far; false once any output has failed.
 bool FlushOutput();
 

@@ -134,6 +134,15 @@ bool WriteText(std::string_view utf8_text) {
   return !g_output_failed;
 }
 
+void UseLfLineBreaks() {}  // LF is the text line break here
+
+void WriteErrorText(std::string_view utf8_text) {
+  std::string converted;
+  std::string_view bytes = utf8_text;
+  if (g_converter != kNoConverter && Convert(utf8_text, &converted)) bytes = converted;
+  (void)std::fwrite(bytes.data(), 1, bytes.size(), stderr);
+}
+
 bool FlushOutput() {
   if (WriteBuffered() && std::fflush(stdout) != 0) g_output_failed = true;
   return !g_output_failed;

@@ -1,3 +1,5 @@
+#include <fcntl.h>
+#include <io.h>
 #include <windows.h>
 
 #include <clocale>
@@ -9,8 +11,9 @@
 namespace {
 
 // A real console shows UTF-16 text whatever its code page; anything else (a
-// file, a pipe) gets the code page 1251 bytes the texts are stored in.
+// file, a pipe) gets the texts converted to code page 1251.
 HANDLE g_console_output = nullptr;
+HANDLE g_console_error = nullptr;
 bool g_output_failed = false;
 
 std::wstring ToUtf16(std::string_view utf8_text) {
@@ -32,12 +35,20 @@ std::string ToCodePage1251(const std::wstring& wide) {
   return bytes;
 }
 
-bool WriteToConsole(const std::wstring& wide) {
+HANDLE ConsoleBehind(DWORD std_handle) {
+  HANDLE handle = GetStdHandle(std_handle);
+  DWORD mode = 0;
+  if (handle != INVALID_HANDLE_VALUE && handle != nullptr && GetConsoleMode(handle, &mode))
+    return handle;
+  return nullptr;
+}
+
+bool WriteToConsole(HANDLE console, const std::wstring& wide) {
   const wchar_t* next = wide.data();
   DWORD left = static_cast<DWORD>(wide.size());
   while (left > 0) {
     DWORD written = 0;
-    if (!WriteConsoleW(g_console_output, next, left, &written, nullptr) || written == 0)
+    if (!WriteConsoleW(console, next, left, &written, nullptr) || written == 0)
       return false;
     next += written;
     left -= written;
@@ -49,22 +60,31 @@ bool WriteToConsole(const std::wstring& wide) {
 
 void SetUpConsole() {
   (void)std::setlocale(LC_ALL, ".1251");
-  HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
-  DWORD mode = 0;
-  if (output != INVALID_HANDLE_VALUE && output != nullptr && GetConsoleMode(output, &mode))
-    g_console_output = output;
+  g_console_output = ConsoleBehind(STD_OUTPUT_HANDLE);
+  g_console_error = ConsoleBehind(STD_ERROR_HANDLE);
 }
 
 bool WriteText(std::string_view utf8_text) {
   if (g_output_failed) return false;
   if (g_console_output != nullptr) {
-    g_output_failed = !WriteToConsole(ToUtf16(utf8_text));
+    g_output_failed = !WriteToConsole(g_console_output, ToUtf16(utf8_text));
   } else {
     // Standard output is in text mode: each '\n' goes out as CR LF.
     const std::string bytes = ToCodePage1251(ToUtf16(utf8_text));
     g_output_failed = std::fwrite(bytes.data(), 1, bytes.size(), stdout) != bytes.size();
   }
   return !g_output_failed;
+}
+
+void UseLfLineBreaks() { (void)_setmode(_fileno(stdout), _O_BINARY); }
+
+void WriteErrorText(std::string_view utf8_text) {
+  if (g_console_error != nullptr) {
+    (void)WriteToConsole(g_console_error, ToUtf16(utf8_text));
+  } else {
+    const std::string bytes = ToCodePage1251(ToUtf16(utf8_text));
+    (void)std::fwrite(bytes.data(), 1, bytes.size(), stderr);
+  }
 }
 
 bool FlushOutput() {

@@ -15,6 +15,7 @@ import time
 import unittest
 
 EXE = None  # set by main() from --exe
+ODDS_EXE = None  # set by main() from --odds, for the upgrade-odds suites
 EMULATOR = ()  # e.g. ("wine",) for the Windows executable
 WINDOWS = False  # the Windows build: code page 1251 bytes and CR LF line breaks
 
@@ -160,13 +161,15 @@ class SimulatorTestCase(unittest.TestCase):
 
 
 def main():
-    global EXE, EMULATOR, WINDOWS
+    global EXE, ODDS_EXE, EMULATOR, WINDOWS
     parser = argparse.ArgumentParser()
     parser.add_argument("--exe", required=True)
+    parser.add_argument("--odds", help="the upgrade-odds executable")
     parser.add_argument("--emulator", help="runs the executable, e.g. wine")
     parser.add_argument("--windows", action="store_true", help="the Windows build's output")
     args, rest = parser.parse_known_args()
     EXE = os.path.abspath(args.exe)
+    ODDS_EXE = os.path.abspath(args.odds) if args.odds else None
     EMULATOR = (args.emulator,) if args.emulator else ()
     WINDOWS = args.windows
     unittest.main(module="__main__", argv=[sys.argv[0]] + rest, verbosity=2)

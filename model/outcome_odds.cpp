@@ -1,0 +1,81 @@
+#include "model/outcome_odds.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr std::int64_t kDrawRange = 32768;  // 15-bit draws
+constexpr std::int64_t kSuccessModulus = 100000;
+constexpr std::int64_t kLossModulus = 10000;
+
+}  // namespace
+
+// For a fixed a, (a << 16) + b runs through 32768 consecutive values, which
+// the modulo wraps at most once (32768 < 100000): the count below the
+// chance is two interval overlaps, so one step per a suffices.
+std::uint32_t SuccessPairCount(std::int32_t chance) {
+  if (chance <= 0) return 0;
+  if (chance >= kSuccessModulus) return static_cast<std::uint32_t>(kDrawRange * kDrawRange);
+  std::int64_t count = 0;
+  for (std::int64_t a = 0; a < kDrawRange; ++a) {
+    const std::int64_t first = (a << 16) % kSuccessModulus;
+    const std::int64_t last = first + kDrawRange - 1;  // before the wrap
+    count += std::max<std::int64_t>(0, std::min<std::int64_t>(chance, last + 1) - first);
+    if (last >= kSuccessModulus) count += std::min<std::int64_t>(chance, last + 1 - kSuccessModulus);
+  }
+  return static_cast<std::uint32_t>(count);
+}
+
+// 32768 = 3 x 10000 + 2768: three whole rounds of the modulo, then 0 to 2767.
+std::uint32_t DrawCountBelow(std::int32_t value) {
+  if (value <= 0) return 0;
+  if (value >= kLossModulus) return static_cast<std::uint32_t>(kDrawRange);
+  const std::int64_t whole_rounds = kDrawRange / kLossModulus;
+  const std::int64_t rest = kDrawRange % kLossModulus;
+  return static_cast<std::uint32_t>(whole_rounds * value + std::min<std::int64_t>(value, rest));
+}
+
+OutcomeOdds AttemptOutcomeOdds(std::int32_t chance, std::int32_t destroy_value,
+                               std::int32_t downgrade_value) {
+  const std::uint64_t pairs = std::uint64_t{1} << 30;
+  const std::uint64_t draws = std::uint64_t{1} << 15;
+  const std::uint64_t successes = SuccessPairCount(chance);
+  const std::uint64_t destroying = DrawCountBelow(destroy_value);
+  const std::uint64_t downgrading = DrawCountBelow(downgrade_value);
+  OutcomeOdds odds{};
+  odds.success = successes * draws * draws;
+  odds.item_destroyed = (pairs - successes) * destroying * draws;
+  odds.taliks_destroyed = (pairs - successes) * (draws - destroying) * downgrading;
+  odds.failed = kOutcomeOddsDenominator - odds.success - odds.item_destroyed - odds.taliks_destroyed;
+  return odds;
+}
+
+std::uint64_t OutcomeCount(const OutcomeOdds& odds, AttemptOutcome outcome) {
+  switch (outcome) {
+    case AttemptOutcome::kSuccess:
+      return odds.success;
+    case AttemptOutcome::kItemDestroyed:
+      return odds.item_destroyed;
+    case AttemptOutcome::kTaliksDestroyed:
+      return odds.taliks_destroyed;
+    case AttemptOutcome::kFailed:
+      break;
+  }
+  return odds.failed;
+}
+
+double OutcomeProbability(const OutcomeOdds& odds, AttemptOutcome outcome) {
+  return std::ldexp(static_cast<double>(OutcomeCount(odds, outcome)), -60);
+}
+
+double AtLeastOneSuccess(const OutcomeOdds& odds, std::int32_t attempts) {
+  const double p = OutcomeProbability(odds, AttemptOutcome::kSuccess);
+  if (p >= 1.0) return 1.0;
+  return -std::expm1(attempts * std::log1p(-p));
+}
+
+double ExpectedAttemptsToSuccess(const OutcomeOdds& odds) {
+  const double p = OutcomeProbability(odds, AttemptOutcome::kSuccess);
+  return p > 0.0 ? 1.0 / p : 0.0;
+}

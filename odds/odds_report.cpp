@@ -1,0 +1,328 @@
+#include "odds/odds_report.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "model/attempt_series.h"
+#include "model/outcome_odds.h"
+#include "model/probability_tables.h"
+#include "model/success_chance.h"
+#include "platform/console.h"
+#include "platform/probability_files.h"
+
+#ifndef UPGRADE_SIM_VERSION
+#define UPGRADE_SIM_VERSION "unknown"
+#endif
+
+namespace {
+
+constexpr const char* kUsage =
+    "Использование: upgrade-odds [--csv] ПОПЫТКИ ТИП УРОВЕНЬ ТАЛИКИ КАМЕНЬ1 КАМЕНЬ2 КАМЕНЬ3 "
+    "КАМЕНЬ4\n"
+    "               upgrade-odds [--csv] --table УРОВЕНЬ КАМЕНЬ1 КАМЕНЬ2 КАМЕНЬ3 КАМЕНЬ4\n"
+    "               upgrade-odds --help | --version\n";
+
+constexpr const char* kHelp =
+    "Точные шансы модификации по таблицам CustomSettings/ в текущей папке.\n"
+    "Числа те же и в том же порядке, что ответы upgrade-sim:\n"
+    "  ПОПЫТКИ  число попыток, от 1 до 100\n"
+    "  ТИП      тип оружия или брони, от 0 до 10\n"
+    "  УРОВЕНЬ  уровень оружия или брони, от 1 до 65\n"
+    "  ТАЛИКИ   число установленных талик, от 0 до 6\n"
+    "  КАМЕНЬ1..КАМЕНЬ4  тип каждого камня: 0 без камня, 1 до 6 Т1 до Т6\n"
+    "  --table  шанс успеха для каждого типа и числа талик\n"
+    "  --csv    вывод для таблиц: запятые, точка в дробях\n";
+
+constexpr AttemptOutcome kOutcomes[] = {AttemptOutcome::kSuccess, AttemptOutcome::kItemDestroyed,
+                                        AttemptOutcome::kTaliksDestroyed, AttemptOutcome::kFailed};
+
+constexpr const char* kSetUpCsvHeader =
+    "attempts,item_grade,item_level,talik_count,stone_factor_sum,chance,shown_percent,success,"
+    "item_destroyed,taliks_destroyed,failed,at_least_one_success,expected_successes,"
+    "expected_items_destroyed,expected_taliks_destroyed,expected_failures\n";
+constexpr const char* kTableCsvHeader =
+    "item_grade,talik_count,chance,shown_percent,success,item_destroyed,taliks_destroyed,failed\n";
+
+// ---- The command line ----------------------------------------------------
+
+struct NumberArgument {
+  const char* meaning;  // for the message when it is wrong
+  std::int32_t low;
+  std::int32_t high;
+};
+
+constexpr NumberArgument kAttempts = {"число попыток", 1, 100};
+constexpr NumberArgument kGrade = {"тип оружия или брони", 0, kItemGradeCount - 1};
+constexpr NumberArgument kLevel = {"уровень оружия или брони", 1, 65};
+constexpr NumberArgument kTaliks = {"число установленных талик", 0, kUpgradeLevelCount - 1};
+constexpr NumberArgument kStone = {"тип камня", 0, kStoneTierCount - 1};
+
+enum class Command { kSetUp, kTable, kHelp, kVersion, kBadUsage };
+
+struct OddsRequest {
+  bool csv = false;
+  std::int32_t attempts = 1;
+  std::int32_t grade = 0;
+  std::int32_t level = 1;
+  std::int32_t taliks = 0;
+  std::int32_t stones[4] = {};
+};
+
+// A plain decimal integer with an optional sign that fits 32 bits.
+bool ParseInteger(std::string_view text, std::int32_t* value) {
+  if (!text.empty() && text.front() == '+') {
+    text.remove_prefix(1);
+    if (text.empty() || text.front() == '-') return false;
+  }
+  const char* end = text.data() + text.size();
+  const auto [stop, error] = std::from_chars(text.data(), end, *value);
+  return error == std::errc() && stop == end;
+}
+
+// Reads one number into value; on failure error tells what was wrong.
+bool ReadNumber(const char* text, const NumberArgument& argument, std::int32_t* value,
+                std::string* error) {
+  if (ParseInteger(text, value) && *value >= argument.low && *value <= argument.high) return true;
+  *error = std::string(argument.meaning) + " должно быть целым числом от " +
+           std::to_string(argument.low) + " до " + std::to_string(argument.high) + ", а не «" +
+           text + "»";
+  return false;
+}
+
+Command ParseArguments(int argc, const char* const* argv, OddsRequest* request,
+                       std::string* error) {
+  bool table = false;
+  const char* numbers[8];
+  int number_count = 0;
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view argument = argv[i];
+    if (argument == "--help") return Command::kHelp;
+    if (argument == "--version") return Command::kVersion;
+    if (argument == "--csv") {
+      request->csv = true;
+    } else if (argument == "--table") {
+      table = true;
+    } else if (argument.substr(0, 2) == "--") {
+      *error = "неизвестный параметр «" + std::string(argument) + "»";
+      return Command::kBadUsage;
+    } else if (number_count < 8) {
+      numbers[number_count++] = argv[i];
+    } else {
+      ++number_count;
+    }
+  }
+  const int wanted = table ? 5 : 8;
+  if (number_count != wanted) {
+    *error = "нужно " + std::to_string(wanted) + " чисел, а задано " + std::to_string(number_count);
+    return Command::kBadUsage;
+  }
+  const char* const* next = numbers;
+  if (!table && (!ReadNumber(*next++, kAttempts, &request->attempts, error) ||
+                 !ReadNumber(*next++, kGrade, &request->grade, error)))
+    return Command::kBadUsage;
+  if (!ReadNumber(*next++, kLevel, &request->level, error)) return Command::kBadUsage;
+  if (!table && !ReadNumber(*next++, kTaliks, &request->taliks, error)) return Command::kBadUsage;
+  for (std::int32_t& stone : request->stones) {
+    if (!ReadNumber(*next++, kStone, &stone, error)) return Command::kBadUsage;
+  }
+  return table ? Command::kTable : Command::kSetUp;
+}
+
+// ---- Numbers as text, with a point in every locale ------------------------
+
+// A count over 2^60 as its exact decimal fraction: 60 binary places need at
+// most 60 decimal ones, and each step keeps the rest below 2^60.
+std::string ExactFraction(std::uint64_t numerator) {
+  if (numerator >= kOutcomeOddsDenominator) return "1";
+  if (numerator == 0) return "0";
+  std::string text = "0.";
+  const std::uint64_t mask = kOutcomeOddsDenominator - 1;
+  while (numerator != 0) {
+    numerator *= 10;
+    text.push_back(static_cast<char>('0' + (numerator >> 60)));
+    numerator &= mask;
+  }
+  return text;
+}
+
+// A fixed-point decimal with at least the given significant digits.
+std::string Decimal(double value, int significant_digits) {
+  if (value == 0.0) return "0";
+  const int magnitude = static_cast<int>(std::floor(std::log10(std::fabs(value))));
+  int decimals = significant_digits - 1 - magnitude;
+  if (decimals < 0) decimals = 0;
+  if (decimals > 60) decimals = 60;
+  char buffer[128];
+  const auto result =
+      std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
+  return std::string(buffer, result.ptr);
+}
+
+std::string FixedDecimals(double value, int decimals) {
+  char buffer[64];
+  const auto result =
+      std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
+  return std::string(buffer, result.ptr);
+}
+
+// The shortest form that reads back as the same float: 7.125, 0.5, 40.
+std::string StoneSumText(float sum) {
+  char buffer[32];
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, sum);
+  return std::string(buffer, result.ptr);
+}
+
+// ---- Human output ---------------------------------------------------------
+
+// Characters, not bytes: the texts are UTF-8.
+std::size_t DisplayWidth(std::string_view text) {
+  std::size_t width = 0;
+  for (const char c : text) width += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+  return width;
+}
+
+std::string PadRight(std::string text, std::size_t width) {
+  const std::size_t shown = DisplayWidth(text);
+  if (shown < width) text.append(width - shown, ' ');
+  return text;
+}
+
+std::string PadLeft(const std::string& text, std::size_t width) {
+  const std::size_t shown = DisplayWidth(text);
+  return shown < width ? std::string(width - shown, ' ') + text : text;
+}
+
+// The outcome as the simulator's line names it, without the line break.
+std::string OutcomeName(AttemptOutcome outcome) {
+  std::string_view line = AttemptOutcomeLine(outcome);
+  line.remove_suffix(1);
+  return std::string(line);
+}
+
+float StoneSum(const OddsRequest& request) {
+  float sum = 0.0f;
+  for (const std::int32_t tier : request.stones) sum += kStoneFactor[tier];
+  return sum;
+}
+
+struct Cell {
+  std::int32_t chance;
+  OutcomeOdds odds;
+};
+
+Cell OddsOfCell(const OddsTables& tables, int grade, int taliks, float stone_sum, int level) {
+  Cell cell{};
+  cell.chance = SuccessChance(tables.success_prob.entry[grade][taliks], stone_sum, level);
+  cell.odds = AttemptOutcomeOdds(cell.chance, tables.destroy_prob.entry[grade][taliks],
+                                 tables.downgrade_prob.entry[grade][taliks]);
+  return cell;
+}
+
+std::string SetUpReport(const OddsRequest& request, const Cell& cell, float stone_sum) {
+  std::string text = ChanceLine(cell.chance);
+  text += "Шанс успеха на 100000: " + std::to_string(cell.chance) + "\n";
+  text += "Сумма множителей камней: " + StoneSumText(stone_sum) + "\n\nОдна попытка:\n";
+  for (const AttemptOutcome outcome : kOutcomes) {
+    const double percent = 100.0 * OutcomeProbability(cell.odds, outcome);
+    text += "  " + PadRight(OutcomeName(outcome), 26) + PadLeft(FixedDecimals(percent, 4), 9) +
+            " %\n";
+  }
+  text += "\nЧисло попыток: " + std::to_string(request.attempts) + "\n";
+  text += "  " + PadRight("Хотя бы один успех", 26) +
+          PadLeft(FixedDecimals(100.0 * AtLeastOneSuccess(cell.odds, request.attempts), 4), 9) +
+          " %\n  В среднем исходов:\n";
+  for (const AttemptOutcome outcome : kOutcomes) {
+    const double expected = request.attempts * OutcomeProbability(cell.odds, outcome);
+    text += "  " + PadRight(OutcomeName(outcome), 26) + PadLeft(FixedDecimals(expected, 4), 9) +
+            "\n";
+  }
+  const double to_success = ExpectedAttemptsToSuccess(cell.odds);
+  text += "\nВ среднем попыток до первого успеха: ";
+  text += to_success > 0.0 ? FixedDecimals(to_success, 2) + "\n" : "успех невозможен\n";
+  return text;
+}
+
+std::string SetUpCsv(const OddsRequest& request, const Cell& cell, float stone_sum) {
+  std::string row = std::to_string(request.attempts) + "," + std::to_string(request.grade) + "," +
+                    std::to_string(request.level) + "," + std::to_string(request.taliks) + "," +
+                    StoneSumText(stone_sum) + "," + std::to_string(cell.chance) + "," +
+                    std::to_string(DisplayedPercent(cell.chance));
+  for (const AttemptOutcome outcome : kOutcomes)
+    row += "," + ExactFraction(OutcomeCount(cell.odds, outcome));
+  row += "," + Decimal(AtLeastOneSuccess(cell.odds, request.attempts), 17);
+  for (const AttemptOutcome outcome : kOutcomes)
+    row += "," + Decimal(request.attempts * OutcomeProbability(cell.odds, outcome), 15);
+  return kSetUpCsvHeader + row + "\n";
+}
+
+std::string TableReport(const OddsTables& tables, const OddsRequest& request, float stone_sum) {
+  constexpr std::size_t kNameWidth = 19;
+  std::string text = "Шанс успеха одной попытки, %: уровень " + std::to_string(request.level) +
+                     ", сумма множителей камней " + StoneSumText(stone_sum) + "\n";
+  text += PadRight(" Тип \\ талики", kNameWidth);
+  for (int taliks = 0; taliks < kUpgradeLevelCount; ++taliks)
+    text += PadLeft(std::to_string(taliks), 8);
+  text += "\n";
+  for (int grade = 0; grade < kItemGradeCount; ++grade) {
+    text += PadRight(" " + std::to_string(grade) + ":" + kItemGradeNames[grade], kNameWidth);
+    for (int taliks = 0; taliks < kUpgradeLevelCount; ++taliks) {
+      const Cell cell = OddsOfCell(tables, grade, taliks, stone_sum, request.level);
+      text += PadLeft(FixedDecimals(100.0 * OutcomeProbability(cell.odds, AttemptOutcome::kSuccess), 2), 8);
+    }
+    text += "\n";
+  }
+  return text;
+}
+
+std::string TableCsv(const OddsTables& tables, const OddsRequest& request, float stone_sum) {
+  std::string text = kTableCsvHeader;
+  for (int grade = 0; grade < kItemGradeCount; ++grade) {
+    for (int taliks = 0; taliks < kUpgradeLevelCount; ++taliks) {
+      const Cell cell = OddsOfCell(tables, grade, taliks, stone_sum, request.level);
+      text += std::to_string(grade) + "," + std::to_string(taliks) + "," +
+              std::to_string(cell.chance) + "," + std::to_string(DisplayedPercent(cell.chance));
+      for (const AttemptOutcome outcome : kOutcomes)
+        text += "," + ExactFraction(OutcomeCount(cell.odds, outcome));
+      text += "\n";
+    }
+  }
+  return text;
+}
+
+int Finish(const std::string& text) {
+  WriteText(text);
+  return FlushOutput() ? kReportWritten : kReportCutShort;
+}
+
+}  // namespace
+
+int RunOddsReport(int argc, const char* const* argv) {
+  SetUpConsole();
+  OddsRequest request;
+  std::string error;
+  const Command command = ParseArguments(argc, argv, &request, &error);
+  switch (command) {
+    case Command::kHelp:
+      return Finish(std::string(kUsage) + kHelp);
+    case Command::kVersion:
+      return Finish("upgrade-odds " UPGRADE_SIM_VERSION "\n");
+    case Command::kBadUsage:
+      WriteErrorText("upgrade-odds: " + error + "\n" + kUsage);
+      return kBadUsage;
+    case Command::kSetUp:
+    case Command::kTable:
+      break;
+  }
+  if (request.csv) UseLfLineBreaks();
+  const OddsTables tables = LoadOddsTables();
+  const float stone_sum = StoneSum(request);
+  if (command == Command::kTable)
+    return Finish(request.csv ? TableCsv(tables, request, stone_sum)
+                              : TableReport(tables, request, stone_sum));
+  const Cell cell = OddsOfCell(tables, request.grade, request.taliks, stone_sum, request.level);
+  return Finish(request.csv ? SetUpCsv(request, cell, stone_sum)
+                            : SetUpReport(request, cell, stone_sum));
+}
