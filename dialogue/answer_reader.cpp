@@ -23,7 +23,27 @@ Answer NotANumber(AnswerInput& input) {
 
 }  // namespace
 
+// True when the input starts with a byte-order mark, now read off. A start
+// of one that does not go on as the mark begins a token that is no number,
+// which is read off as such.
+bool SkipByteOrderMark(AnswerInput& input, bool* spoiled) {
+  static constexpr int kMark[] = {0xEF, 0xBB, 0xBF};
+  for (int i = 0; i < 3; ++i) {
+    if (Peek(input) != kMark[i]) {
+      *spoiled = i > 0;
+      return false;
+    }
+    Consume(input);
+  }
+  return true;
+}
+
 Answer ReadAnswer(AnswerInput& input) {
+  if (input.at_start) {
+    input.at_start = false;
+    bool spoiled = false;
+    if (!SkipByteOrderMark(input, &spoiled) && spoiled) return NotANumber(input);
+  }
   while (IsSpace(Peek(input))) Consume(input);
   if (Peek(input) == -1) return {AnswerKind::kEndOfInput, 0};
   bool negative = false;

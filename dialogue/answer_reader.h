@@ -14,6 +14,7 @@ using ByteSource = std::function<int()>;
 struct AnswerInput {
   ByteSource next_byte;
   int pending = kNothingPending;
+  bool at_start = true;  // a byte-order mark may come first
   static constexpr int kNothingPending = -2;
 };
 
@@ -24,7 +25,9 @@ struct Answer {
   std::int32_t value;  // meaningful for kNumber only
 };
 
-/// Reads one answer. Input that is not a number (no digit after the optional
+/// Reads one answer. A UTF-8 byte-order mark at the very start of the input
+/// is skipped (Notepad and PowerShell write one); anywhere else those bytes
+/// are not a number. Input that is not a number (no digit after the optional
 /// sign, or a number beyond the signed 32-bit range) is read off up to the
 /// next white space and reported as kNotANumber; kEndOfInput comes when the
 /// input ends before any character of an answer.

@@ -9,10 +9,15 @@
 
 namespace {
 
-// The terminal's settings before the wait, for the signal handler to put
-// back. Written before the handlers are installed, only read afterwards.
+// The terminal's settings before the wait, for the signal handlers to put
+// back, and those of the wait itself, for SIGCONT to put back in turn.
+// Written before the handlers are installed, only read afterwards.
 int g_tty = -1;
 struct termios g_saved_settings;
+struct termios g_key_settings;    // one key, unechoed
+struct termios g_drain_settings;  // the rest of a multi-byte key, with a timeout
+// Which of the two the terminal has now: 0 neither, 1 key, 2 drain.
+volatile std::sig_atomic_t g_wait_stage = 0;
 
 constexpr int kRestoringSignals[] = {SIGTERM, SIGHUP, SIGINT, SIGQUIT};
 constexpr int kRestoringSignalCount = sizeof(kRestoringSignals) / sizeof(kRestoringSignals[0]);
@@ -43,9 +48,68 @@ void InstallRestoringHandlers() {
   }
 }
 
+// Stopping (Ctrl-Z, or a background read or write) hands the terminal back
+// as it was, as full-screen programs do; going on puts the wait's settings
+// back. Only async-signal-safe calls, and errno kept for the code we
+// interrupt.
+constexpr int kStoppingSignals[] = {SIGTSTP, SIGTTIN, SIGTTOU};
+constexpr int kStoppingSignalCount = sizeof(kStoppingSignals) / sizeof(kStoppingSignals[0]);
+struct sigaction g_previous_stop_actions[kStoppingSignalCount];
+struct sigaction g_previous_continue_action;
+struct sigaction g_stop_action;
+
+extern "C" void ResumeWait(int /*signal_number*/) {
+  const int saved_errno = errno;
+  if (g_wait_stage == 1) (void)tcsetattr(g_tty, TCSANOW, &g_key_settings);
+  if (g_wait_stage == 2) (void)tcsetattr(g_tty, TCSANOW, &g_drain_settings);
+  errno = saved_errno;
+}
+
+extern "C" void RestoreAndStop(int signal_number) {
+  const int saved_errno = errno;
+  RestoreTerminal();
+  struct sigaction stop_by_default {};
+  stop_by_default.sa_handler = SIG_DFL;
+  sigemptyset(&stop_by_default.sa_mask);
+  (void)sigaction(signal_number, &stop_by_default, nullptr);
+  // Blocked while this handler runs, the raised signal stops us the moment
+  // it is let through; we go on from there once continued.
+  (void)raise(signal_number);
+  sigset_t this_signal;
+  sigemptyset(&this_signal);
+  sigaddset(&this_signal, signal_number);
+  (void)sigprocmask(SIG_UNBLOCK, &this_signal, nullptr);
+  (void)sigaction(signal_number, &g_stop_action, nullptr);
+  // An orphaned process group is never stopped, and SIGCONT may have come
+  // first: either way the wait goes on in its own settings.
+  ResumeWait(signal_number);
+  errno = saved_errno;
+}
+
+void InstallStoppingHandlers() {
+  g_stop_action = {};
+  g_stop_action.sa_handler = RestoreAndStop;
+  sigemptyset(&g_stop_action.sa_mask);
+  // The terminal calls of one handler must not be cut into by another.
+  for (int signal_number : kStoppingSignals) sigaddset(&g_stop_action.sa_mask, signal_number);
+  sigaddset(&g_stop_action.sa_mask, SIGCONT);
+  for (int i = 0; i < kStoppingSignalCount; ++i) {
+    (void)sigaction(kStoppingSignals[i], nullptr, &g_previous_stop_actions[i]);
+    if (g_previous_stop_actions[i].sa_handler != SIG_IGN)
+      (void)sigaction(kStoppingSignals[i], &g_stop_action, nullptr);
+  }
+  struct sigaction resume {};
+  resume.sa_handler = ResumeWait;
+  resume.sa_mask = g_stop_action.sa_mask;
+  (void)sigaction(SIGCONT, &resume, &g_previous_continue_action);
+}
+
 void RemoveRestoringHandlers() {
   for (int i = 0; i < kRestoringSignalCount; ++i)
     (void)sigaction(kRestoringSignals[i], &g_previous_actions[i], nullptr);
+  for (int i = 0; i < kStoppingSignalCount; ++i)
+    (void)sigaction(kStoppingSignals[i], &g_previous_stop_actions[i], nullptr);
+  (void)sigaction(SIGCONT, &g_previous_continue_action, nullptr);
 }
 
 // Returns 1 for a byte, 0 at the end (a hung-up terminal, or a timeout with
@@ -68,24 +132,31 @@ void WaitForKeyPress() {
     close(g_tty);
     return;
   }
-  struct termios raw = g_saved_settings;
-  // One key, unechoed, with Ctrl-C, Ctrl-\ and Ctrl-S counting as keys too.
-  raw.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO | ISIG | IEXTEN);
-  raw.c_iflag &= ~static_cast<tcflag_t>(IXON);
-  raw.c_cc[VMIN] = 1;
-  raw.c_cc[VTIME] = 0;
+  g_key_settings = g_saved_settings;
+  // One key, unechoed, with Ctrl-C, Ctrl-\\, Ctrl-S and Ctrl-Q counting as keys too.
+  g_key_settings.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO | ISIG | IEXTEN);
+  g_key_settings.c_iflag &= ~static_cast<tcflag_t>(IXON);
+  g_key_settings.c_cc[VMIN] = 1;
+  g_key_settings.c_cc[VTIME] = 0;
+  // Keys such as arrows send several bytes at once; the rest is read off so
+  // it does not reach the shell, within a tenth of a second.
+  g_drain_settings = g_key_settings;
+  g_drain_settings.c_cc[VMIN] = 0;
+  g_drain_settings.c_cc[VTIME] = 1;
   InstallRestoringHandlers();
-  if (tcsetattr(g_tty, TCSANOW, &raw) == 0 && ReadKeyByte() == 1) {
-    // Keys such as arrows send several bytes at once; read off the rest so
-    // they do not reach the shell. A bounded count keeps a held key from
-    // holding us here.
-    raw.c_cc[VMIN] = 0;
-    raw.c_cc[VTIME] = 1;  // tenths of a second
-    if (tcsetattr(g_tty, TCSANOW, &raw) == 0) {
+  InstallStoppingHandlers();
+  // TCSAFLUSH drops what was typed before the results were on the screen (a
+  // second Enter after the answers), so only a key pressed now counts.
+  g_wait_stage = 1;
+  if (tcsetattr(g_tty, TCSAFLUSH, &g_key_settings) == 0 && ReadKeyByte() == 1) {
+    g_wait_stage = 2;
+    if (tcsetattr(g_tty, TCSANOW, &g_drain_settings) == 0) {
+      // A bounded count keeps a held key from holding us here.
       int extra_bytes = 0;
       while (extra_bytes < 16 && ReadKeyByte() == 1) ++extra_bytes;
     }
   }
+  g_wait_stage = 0;
   RestoreTerminal();
   RemoveRestoringHandlers();
   close(g_tty);

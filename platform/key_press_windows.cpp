@@ -6,14 +6,17 @@
 namespace {
 
 // Without a console keyboard (a detached process, CI) there is nobody to
-// press a key, and _getch would fail or wait forever.
-bool HasConsoleKeyboard() {
+// press a key, and _getch would fail or wait forever: false then. What was
+// typed before the results were on the screen (a second Enter after the
+// answers) is dropped on the way, so only a key pressed now counts.
+bool FlushConsoleKeyboard() {
   HANDLE keyboard =
       CreateFileA("CONIN$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                   nullptr, OPEN_EXISTING, 0, nullptr);
   if (keyboard == INVALID_HANDLE_VALUE) return false;
   DWORD mode = 0;
   const bool is_console = GetConsoleMode(keyboard, &mode) != 0;
+  if (is_console) (void)FlushConsoleInputBuffer(keyboard);
   CloseHandle(keyboard);
   return is_console;
 }
@@ -21,7 +24,7 @@ bool HasConsoleKeyboard() {
 }  // namespace
 
 void WaitForKeyPress() {
-  if (!HasConsoleKeyboard()) return;
+  if (!FlushConsoleKeyboard()) return;
   // Arrow and function keys arrive as a 0 or 0xE0 prefix and a second code.
   const int key = _getch();
   if (key == 0 || key == 0xE0) (void)_getch();

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what the tests use beyond a fresh machine: libfaketime (to pin the
+# Installs what the build and the tests use: CMake, g++, make, python3 and
+# GoogleTest, and beyond a fresh machine libfaketime (to pin the
 # clock that seeds the random source), the Russian locales the output is
 # checked under, strace and valgrind, and clang's fuzzing and analysis tools.
 # Extra package names may be given as arguments. Installs only what is missing.
@@ -7,7 +8,8 @@ set -euo pipefail
 
 as_root() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }
 
-packages=(libfaketime faketime locales strace valgrind clang clang-tidy clang-format cppcheck
+packages=(cmake g++ make python3 googletest libgtest-dev pkg-config
+          libfaketime faketime locales strace valgrind clang clang-tidy clang-format cppcheck
           libclang-rt-14-dev "$@")
 missing=()
 for package in "${packages[@]}"; do
@@ -20,12 +22,13 @@ if [ ${#missing[@]} -gt 0 ]; then
 fi
 
 # name:charmap
-for locale in ru_RU.UTF-8:UTF-8 ru_RU.CP1251:CP1251 ru_RU.KOI8-R:KOI8-R; do
+for locale in ru_RU.UTF-8:UTF-8 ru_RU.CP1251:CP1251 ru_RU.KOI8-R:KOI8-R ru_UA.KOI8-U:KOI8-U \
+              en_US.ISO-8859-1:ISO-8859-1; do
   name=${locale%%:*} charmap=${locale##*:}
   if [ "$(LC_ALL=$name locale charmap 2>/dev/null)" != "$charmap" ]; then
     echo "generating locale $name"
     # localedef may warn with a non-zero status; what counts is the result.
-    as_root localedef -i ru_RU -f "$charmap" "$name" ||
+    as_root localedef -i "${name%%.*}" -f "$charmap" "$name" ||
       [ "$(LC_ALL=$name locale charmap 2>/dev/null)" = "$charmap" ]
   fi
 done
