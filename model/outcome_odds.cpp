@@ -22,7 +22,8 @@ std::uint32_t SuccessPairCount(std::int32_t chance) {
     const std::int64_t first = (a << 16) % kSuccessModulus;
     const std::int64_t last = first + kDrawRange - 1;  // before the wrap
     count += std::max<std::int64_t>(0, std::min<std::int64_t>(chance, last + 1) - first);
-    if (last >= kSuccessModulus) count += std::min<std::int64_t>(chance, last + 1 - kSuccessModulus);
+    if (last >= kSuccessModulus)
+      count += std::min<std::int64_t>(chance, last + 1 - kSuccessModulus);
   }
   return static_cast<std::uint32_t>(count);
 }
@@ -47,7 +48,8 @@ OutcomeOdds AttemptOutcomeOdds(std::int32_t chance, std::int32_t destroy_value,
   odds.success = successes * draws * draws;
   odds.item_destroyed = (pairs - successes) * destroying * draws;
   odds.taliks_destroyed = (pairs - successes) * (draws - destroying) * downgrading;
-  odds.failed = kOutcomeOddsDenominator - odds.success - odds.item_destroyed - odds.taliks_destroyed;
+  odds.failed =
+      kOutcomeOddsDenominator - odds.success - odds.item_destroyed - odds.taliks_destroyed;
   return odds;
 }
 

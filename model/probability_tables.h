@@ -22,7 +22,7 @@ constexpr std::string_view kUpgradeLevelKeyStem = "UpgradeLevel";
 /// The label of each item grade, as the list of weapon and armour types
 /// shows it.
 constexpr const char* kItemGradeNames[kItemGradeCount] = {
-    "Белое",          "Интовое",         "Фиолетовое", "Стринт",      "Синий реликт", "Антиграв",
+    "Белое",          "Интовое",        "Фиолетовое", "Стринт",     "Синий реликт", "Антиграв",
     "Голубой реликт", "Зелёный реликт", "Леон",       "Пвп оружие", "красное"};
 
 /// The three tables of one set of odds files.

@@ -227,8 +227,8 @@ std::string SetUpReport(const OddsRequest& request, const Cell& cell, float ston
   text += "Сумма множителей камней: " + StoneSumText(stone_sum) + "\n\nОдна попытка:\n";
   for (const AttemptOutcome outcome : kOutcomes) {
     const double percent = 100.0 * OutcomeProbability(cell.odds, outcome);
-    text += "  " + PadRight(OutcomeName(outcome), 26) + PadLeft(FixedDecimals(percent, 4), 9) +
-            " %\n";
+    text +=
+        "  " + PadRight(OutcomeName(outcome), 26) + PadLeft(FixedDecimals(percent, 4), 9) + " %\n";
   }
   text += "\nЧисло попыток: " + std::to_string(request.attempts) + "\n";
   text += "  " + PadRight("Хотя бы один успех", 26) +
@@ -236,8 +236,8 @@ std::string SetUpReport(const OddsRequest& request, const Cell& cell, float ston
           " %\n  В среднем исходов:\n";
   for (const AttemptOutcome outcome : kOutcomes) {
     const double expected = request.attempts * OutcomeProbability(cell.odds, outcome);
-    text += "  " + PadRight(OutcomeName(outcome), 26) + PadLeft(FixedDecimals(expected, 4), 9) +
-            "\n";
+    text +=
+        "  " + PadRight(OutcomeName(outcome), 26) + PadLeft(FixedDecimals(expected, 4), 9) + "\n";
   }
   const double to_success = ExpectedAttemptsToSuccess(cell.odds);
   text += "\nВ среднем попыток до первого успеха: ";
@@ -270,7 +270,8 @@ std::string TableReport(const OddsTables& tables, const OddsRequest& request, fl
     text += PadRight(" " + std::to_string(grade) + ":" + kItemGradeNames[grade], kNameWidth);
     for (int taliks = 0; taliks < kUpgradeLevelCount; ++taliks) {
       const Cell cell = OddsOfCell(tables, grade, taliks, stone_sum, request.level);
-      text += PadLeft(FixedDecimals(100.0 * OutcomeProbability(cell.odds, AttemptOutcome::kSuccess), 2), 8);
+      text += PadLeft(
+          FixedDecimals(100.0 * OutcomeProbability(cell.odds, AttemptOutcome::kSuccess), 2), 8);
     }
     text += "\n";
   }

@@ -48,8 +48,7 @@ bool WriteToConsole(HANDLE console, const std::wstring& wide) {
   DWORD left = static_cast<DWORD>(wide.size());
   while (left > 0) {
     DWORD written = 0;
-    if (!WriteConsoleW(console, next, left, &written, nullptr) || written == 0)
-      return false;
+    if (!WriteConsoleW(console, next, left, &written, nullptr) || written == 0) return false;
     next += written;
     left -= written;
   }

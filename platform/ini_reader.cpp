@@ -382,7 +382,8 @@ const unsigned char* ReadDecimalDigits(NumberScan& number, const unsigned char* 
                                        const unsigned char* end) {
   const std::int64_t limit = MagnitudeLimit(number);
   std::int64_t magnitude = number.magnitude;
-  for (; p < end && IsDecimalDigit(*p); ++p) magnitude = std::min(limit, magnitude * 10 + (*p - '0'));
+  for (; p < end && IsDecimalDigit(*p); ++p)
+    magnitude = std::min(limit, magnitude * 10 + (*p - '0'));
   number.magnitude = magnitude;
   return p;
 }
@@ -401,7 +402,8 @@ bool ReadPlainKeyLine(IniScan& scan, const unsigned char*& p, const unsigned cha
   q += 2;
   std::int32_t value = 0;
   int digits = 0;
-  for (; q < end && IsDecimalDigit(*q) && digits < 9; ++q, ++digits) value = value * 10 + (*q - '0');
+  for (; q < end && IsDecimalDigit(*q) && digits < 9; ++q, ++digits)
+    value = value * 10 + (*q - '0');
   if (digits == 0 || q == end || !IsLineEnd(*q)) return false;
   bool& found = scan.found[scan.section_row][column];
   if (!found) {
@@ -478,8 +480,8 @@ void ScanUtf16(IniScan& scan, const unsigned char* p, const unsigned char* end) 
         continue;
       }
       const unsigned first = static_cast<unsigned>(scan.pending_byte);
-      const unsigned unit = scan.encoding == TextEncoding::kUtf16Le ? first | (*p << 8u)
-                                                                    : (first << 8u) | *p;
+      const unsigned unit =
+          scan.encoding == TextEncoding::kUtf16Le ? first | (*p << 8u) : (first << 8u) | *p;
       scan.pending_byte = -1;
       chars[count++] = static_cast<unsigned char>(unit < 0x80 ? unit : 0x80);
     }
@@ -497,8 +499,8 @@ bool DecideEncoding(IniScan& scan, bool at_end) {
     scan.encoding = TextEncoding::kUtf16Be;
   } else if (scan.head_length == 3 || at_end) {
     scan.encoding = TextEncoding::kBytes;
-    const bool utf8_mark = scan.head_length == 3 && head[0] == 0xEF && head[1] == 0xBB &&
-                           head[2] == 0xBF;
+    const bool utf8_mark =
+        scan.head_length == 3 && head[0] == 0xEF && head[1] == 0xBB && head[2] == 0xBF;
     if (!utf8_mark) ScanChars(scan, head, head + scan.head_length);
   } else {
     return false;

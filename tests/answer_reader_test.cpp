@@ -84,3 +84,28 @@ TEST(AnswerReaderTest, AskInRangeTakesNoValueFromAFailedRead) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(AnswerReaderTest, AByteOrderMarkIsSkippedAtTheVeryStartOnly) {
+  using Answers = std::vector<std::string>;
+  EXPECT_EQ(AllAnswers("\xEF\xBB\xBF"
+                       "3\r\n2\r\n"),
+            Answers({"3", "2"}));
+  EXPECT_EQ(AllAnswers("\xEF\xBB\xBF"), Answers({}));
+  EXPECT_EQ(AllAnswers("3 \xEF\xBB\xBF"
+                       "4 5"),
+            Answers({"3", "?", "5"}));
+  EXPECT_EQ(AllAnswers(" \xEF\xBB\xBF"
+                       "4 5"),
+            Answers({"?", "5"}));
+  EXPECT_EQ(AllAnswers("\xEF\xBB"
+                       "4 5"),
+            Answers({"?", "5"}));
+  EXPECT_EQ(AllAnswers("\xEF 5"), Answers({"?", "5"}));
+  EXPECT_EQ(AllAnswers("\xFF"
+                       "5 6"),
+            Answers({"?", "6"}));  // CP1251 "я": just not a number
+}
+
+}  // namespace

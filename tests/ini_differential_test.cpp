@@ -38,8 +38,8 @@ int CompareFile(const std::string& name) {
       nonzero += our_value != 0;
       if (windows == our_value || IsSaturated(our_value)) continue;
       ++differences;
-      std::printf("%s [%s] %s: ours %ld, Windows %ld\n", name.c_str(), section.c_str(),
-                  key.c_str(), static_cast<long>(our_value), static_cast<long>(windows));
+      std::printf("%s [%s] %s: ours %ld, Windows %ld\n", name.c_str(), section.c_str(), key.c_str(),
+                  static_cast<long>(our_value), static_cast<long>(windows));
     }
   }
   std::printf("%s: %d cells with a value, %d differences\n", name.c_str(), nonzero, differences);

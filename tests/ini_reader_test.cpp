@@ -67,8 +67,9 @@ TEST(IniReaderTest, LinesOfAnyLengthFollowTheSameRules) {
   const std::string long_text(100 * 1024, 'x');
   const std::string long_blanks(100 * 1024, ' ');
   // A long value saturates; as the first of its key it hides the next one.
-  EXPECT_EQ(Read("[ItemGrade0]\nUpgradeLevel0=" + std::string(100 * 1024, '9') + "\nUpgradeLevel0=5\n"),
-            Values({2147483647, 0, 0}));
+  EXPECT_EQ(
+      Read("[ItemGrade0]\nUpgradeLevel0=" + std::string(100 * 1024, '9') + "\nUpgradeLevel0=5\n"),
+      Values({2147483647, 0, 0}));
   EXPECT_EQ(Read("[ItemGrade0]\nUpgradeLevel0=" + long_blanks + "7" + long_blanks + "\n"),
             Values({7, 0, 0}));
   // A long section header still ends the section before it.
@@ -167,7 +168,8 @@ TEST(IniReaderTest, ValuesOutsideThirtyTwoBitsSaturate) {
 TEST(IniReaderTest, QuotedValuesAreUnquoted) {
   EXPECT_EQ(Read("[ItemGrade0]\nUpgradeLevel0=\"12\"\nUpgradeLevel1=\"13\n"), Values({12, 0, 0}));
   EXPECT_EQ(Read("[ItemGrade0]\nUpgradeLevel0='12'\nUpgradeLevel1='13\"\n"), Values({12, 0, 0}));
-  EXPECT_EQ(Read("[ItemGrade0]\nUpgradeLevel0=\" 12 \" \nUpgradeLevel1=\"\"\n"), Values({12, 0, 0}));
+  EXPECT_EQ(Read("[ItemGrade0]\nUpgradeLevel0=\" 12 \" \nUpgradeLevel1=\"\"\n"),
+            Values({12, 0, 0}));
   // In a CR LF file too, with a key without '=' hiding a later one.
   EXPECT_EQ(Read("[ItemGrade0]\r\nUpgradeLevel0=\"12\"\r\nUpgradeLevel1\r\nUpgradeLevel1=3\r\n"
                  "[ItemGrade1]\r\nUpgradeLevel0='4'\r\n"),

@@ -22,7 +22,8 @@ TEST(ProbabilityFilesTest, EveryCellComesFromItsOwnSectionAndKey) {
   for (int grade = kItemGradeCount - 1; grade >= 0; --grade) {  // any order of sections
     text += "[ItemGrade" + std::to_string(grade) + "]\nUpgradeLevel7=1\n";
     for (int level = 0; level < kUpgradeLevelCount; ++level)
-      text += "UpgradeLevel" + std::to_string(level) + "=" + std::to_string(CellValue(grade, level)) + "\n";
+      text += "UpgradeLevel" + std::to_string(level) + "=" +
+              std::to_string(CellValue(grade, level)) + "\n";
   }
   const std::string path = WriteTempFile("every_cell.ini", text);
   const ProbabilityTable table = LoadProbabilityTable(path);

@@ -207,5 +207,77 @@ class OutputEncoding(SimulatorTestCase):
         self.assertRunOutput(run, self.expected(), encoding="cp1251")
 
 
+class PlayerInput(SimulatorTestCase):
+    def test_answers_with_a_byte_order_mark_read_as_without(self):
+        answers = "3\r\n2\r\n1\r\n1\r\n6\r\n6\r\n6\r\n6\r\n"
+        plain = run_simulator(answers, ALWAYS_SUCCEEDS)
+        marked = run_simulator(b"\xef\xbb\xbf" + answers.encode(), ALWAYS_SUCCEEDS)
+        self.assertEqual(marked.stdout, plain.stdout)
+        self.assertRunOutput(marked, expected_output(weight_percent(2, 1), ["success"] * 3))
+
+    def test_a_byte_0xff_is_a_dropped_answer_not_the_end(self):
+        run = run_simulator(b"\xff 2 \xff\xff 0 1 0 6 6 6 6", ALWAYS_SUCCEEDS)
+        self.assertRunOutput(run, expected_output(weight_percent(0, 0), ["success"] * 2))
+
+    def test_each_question_is_out_before_its_answer_is_read(self):
+        import os, select, subprocess, tempfile, shutil
+        import harness
+        workdir = tempfile.mkdtemp(prefix="upgrade-sim-e2e-")
+        self.addCleanup(shutil.rmtree, workdir, True)
+        os.mkdir(os.path.join(workdir, "CustomSettings"))
+        for name, text in ALWAYS_SUCCEEDS.items():
+            with open(os.path.join(workdir, "CustomSettings", name), "w") as f:
+                f.write(text)
+        proc = subprocess.Popen([*harness.EMULATOR, harness.EXE], stdin=subprocess.PIPE,
+                                stdout=subprocess.PIPE, cwd=workdir, env=harness.base_env(),
+                                start_new_session=True)
+        self.addCleanup(proc.kill)
+        output = b""
+        newline = "\r\n" if harness.WINDOWS else "\n"
+        encoding = "cp1251" if harness.WINDOWS else "utf-8"
+        questions = [ATTEMPT_COUNT_QUESTION, ITEM_GRADE_QUESTION, ITEM_LEVEL_QUESTION,
+                     QUESTIONS[len(ATTEMPT_COUNT_QUESTION + ITEM_GRADE_QUESTION + ITEM_LEVEL_QUESTION):]]
+        questions += [stone_question(k) for k in (1, 2, 3, 4)]
+        for question, answer in zip(questions, ["1", "0", "1", "0", "6", "6", "6", "6"]):
+            expected = (output.decode(encoding) + question.replace("\n", newline)).encode(encoding)
+            while len(output) < len(expected):
+                ready, _, _ = select.select([proc.stdout], [], [], 20)
+                self.assertTrue(ready, f"no question while waiting for {question!r}")
+                chunk = os.read(proc.stdout.fileno(), 65536)
+                self.assertTrue(chunk, "output ended early")
+                output += chunk
+            self.assertEqual(output, expected)  # nothing beyond the question yet
+            proc.stdin.write(answer.encode() + b"\n")
+            proc.stdin.flush()
+        proc.stdin.close()
+        output += proc.stdout.read()
+        self.assertEqual(proc.wait(timeout=20), 0)
+        self.assertEqual(output.decode(encoding).replace(newline, "\n"),
+                         expected_output(weight_percent(0, 0), ["success"]))
+
+
+class AnyCodeset(SimulatorTestCase):
+    ANSWERS = "1 7 1 0 0 6 6 6"
+
+    def setUp(self):
+        import harness
+        if harness.WINDOWS:
+            self.skipTest("the Windows build writes code page 1251 whatever the locale")
+
+    def test_koi8_u_gets_its_own_bytes(self):
+        import subprocess
+        utf8 = run_simulator(self.ANSWERS, ALWAYS_SUCCEEDS, env={"LC_ALL": "C.UTF-8"})
+        koi8u = run_simulator(self.ANSWERS, ALWAYS_SUCCEEDS, env={"LC_ALL": "ru_UA.KOI8-U"})
+        converted = subprocess.run(["iconv", "-f", "UTF-8", "-t", "KOI8-U"], input=utf8.stdout,
+                                   capture_output=True, check=True).stdout
+        self.assertEqual(koi8u.stdout, converted)
+        self.assertNotEqual(koi8u.stdout, utf8.stdout)
+
+    def test_a_codeset_without_cyrillic_gets_utf8(self):
+        utf8 = run_simulator(self.ANSWERS, ALWAYS_SUCCEEDS, env={"LC_ALL": "C.UTF-8"})
+        latin1 = run_simulator(self.ANSWERS, ALWAYS_SUCCEEDS, env={"LC_ALL": "en_US.ISO-8859-1"})
+        self.assertEqual(latin1.stdout, utf8.stdout)
+
+
 if __name__ == "__main__":
     main()

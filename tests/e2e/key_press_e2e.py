@@ -90,6 +90,115 @@ class TerminalRun:
         shutil.rmtree(self.workdir, ignore_errors=True)
 
 
+# Starts the simulator as a job of its own in a session on the given
+# terminal, as a shell would: a stop signal then really stops it (the
+# process group of a session leader alone is orphaned, and is never
+# stopped). Writes the simulator's pid to a pipe, then waits for it.
+JOB_LAUNCHER = r"""
+import os, signal, sys
+tty, exe, pid_fd = sys.argv[1], sys.argv[2], int(sys.argv[3])
+os.setsid()
+terminal = os.open(tty, os.O_RDWR)
+child = os.fork()
+if child == 0:
+    os.setpgid(0, 0)
+    signal.signal(signal.SIGTTOU, signal.SIG_IGN)
+    os.tcsetpgrp(terminal, os.getpid())
+    signal.signal(signal.SIGTTOU, signal.SIG_DFL)
+    os.close(terminal)
+    os.close(pid_fd)
+    os.execv(exe, [exe])
+os.write(pid_fd, str(child).encode())
+os.close(pid_fd)
+while True:
+    _, status = os.waitpid(child, os.WUNTRACED | os.WCONTINUED)
+    if os.WIFEXITED(status):
+        sys.exit(os.WEXITSTATUS(status))
+    if os.WIFSIGNALED(status):
+        sys.exit(128 + os.WTERMSIG(status))
+"""
+
+
+class JobRun(TerminalRun):
+    """The simulator as the foreground job of a session on a fresh pty."""
+
+    def __init__(self, answers=ANSWERS):
+        self.master, self.slave = pty.openpty()
+        self.slave_name = os.ttyname(self.slave)
+        self.workdir = tempfile.mkdtemp(prefix="upgrade-sim-job-")
+        os.mkdir(os.path.join(self.workdir, "CustomSettings"))
+        with open(os.path.join(self.workdir, "CustomSettings", "SuccessProb.ini"), "w") as f:
+            f.write(ini_text(lambda g, u: SETTINGS_WEIGHT))
+        self.settings_before = termios.tcgetattr(self.slave)
+        pid_read, pid_write = os.pipe()
+        self.proc = subprocess.Popen(
+            ["python3", "-c", JOB_LAUNCHER, self.slave_name, harness.EXE, str(pid_write)],
+            stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+            cwd=self.workdir, pass_fds=(pid_write,), env=harness.base_env())
+        os.close(pid_write)
+        with os.fdopen(pid_read) as pid_pipe:
+            self.pid = int(pid_pipe.read())
+        self.proc.stdin.write(answers)
+        self.proc.stdin.close()
+        self.output = b""
+
+    def state(self):
+        with open(f"/proc/{self.pid}/stat") as f:
+            return f.read().rsplit(")", 1)[1].split()[0]
+
+    def wait_for_state(self, wanted, timeout=5):
+        deadline = time.monotonic() + timeout
+        while self.state() != wanted and time.monotonic() < deadline:
+            time.sleep(0.02)
+        return self.state()
+
+
+class TypedAheadAndSuspend(SimulatorTestCase):
+    def test_an_extra_line_typed_with_the_answers_is_not_the_key(self):
+        term = TerminalRun()
+        self.addCleanup(term.close)
+        os.write(term.master, b"\r")  # a second Enter, typed before the results are out
+        self.assertEqual(term.read_until_closing_text(), EXPECTED)
+        term.wait_until_raw()
+        time.sleep(0.5)
+        self.assertIsNone(term.proc.poll(), "the typed-ahead Enter ended the wait")
+        os.write(term.master, b"k")
+        self.assertEqual(term.finish(), 0)
+        self.assertEqual(termios.tcgetattr(term.slave), term.settings_before)
+
+    def test_ctrl_s_and_ctrl_q_are_keys(self):
+        for key in (b"\x13", b"\x11"):
+            with self.subTest(key=key):
+                term = TerminalRun()
+                self.addCleanup(term.close)
+                term.read_until_closing_text()
+                term.wait_until_raw()
+                os.write(term.master, key)
+                self.assertEqual(term.finish(), 0)
+                self.assertEqual(termios.tcgetattr(term.slave), term.settings_before)
+
+    def test_suspend_and_resume_during_the_wait(self):
+        job = JobRun()
+        self.addCleanup(job.close)
+        self.assertEqual(job.read_until_closing_text(), EXPECTED)
+        job.wait_until_raw()
+        for stop in (signal.SIGTSTP, signal.SIGTTIN, signal.SIGTTOU):
+            with self.subTest(signal=stop.name):
+                os.kill(job.pid, stop)
+                self.assertEqual(job.wait_for_state("T"), "T")
+                self.assertEqual(termios.tcgetattr(job.slave), job.settings_before,
+                                 "the terminal is given back while stopped")
+                os.kill(job.pid, signal.SIGCONT)
+                self.assertNotEqual(job.wait_for_state("S"), "T")
+                raw = job.wait_until_raw()
+                self.assertFalse(raw[3] & (termios.ECHO | termios.ICANON), "back in the key wait")
+                time.sleep(0.2)
+                self.assertIsNone(job.proc.poll())
+        os.write(job.master, b"k")
+        self.assertEqual(job.finish(), 0)
+        self.assertEqual(termios.tcgetattr(job.slave), job.settings_before)
+
+
 class KeyPress(SimulatorTestCase):
     def setUp(self):
         self.term = TerminalRun()
