@@ -9,6 +9,7 @@ cd "$(dirname "$0")/.."
 bash scripts/install-test-deps.sh
 cmake --workflow --preset test
 cmake --workflow --preset sanitize
+bash scripts/package-tests.sh
 bash scripts/static-analysis.sh
 bash scripts/fuzz.sh
 bash scripts/windows-tests.sh

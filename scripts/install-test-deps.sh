@@ -8,7 +8,7 @@ set -euo pipefail
 
 as_root() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }
 
-packages=(cmake g++ make python3 googletest libgtest-dev pkg-config
+packages=(cmake g++ make python3 googletest libgtest-dev pkg-config dpkg-dev groff-base man-db
           libfaketime faketime locales strace valgrind clang clang-tidy clang-format cppcheck
           libclang-rt-14-dev "$@")
 missing=()

@@ -19,3 +19,25 @@ mkdir -p "$WINEPREFIX"
 wineserver -p
 timeout 600 wineboot -i </dev/null >/dev/null 2>&1
 cmake --workflow --preset windows
+
+# The player's .zip: a stripped .exe of each program and a README for Notepad.
+python3 - build/windows/packages/upgrade-sim-1.0.0-win64.zip <<'PY'
+import subprocess, sys, tempfile, zipfile
+archive = zipfile.ZipFile(sys.argv[1])
+names = archive.namelist()
+readme = [n for n in names if n.endswith("/README.txt")]
+assert readme, f"no README.txt in {names}"
+text = archive.read(readme[0])
+assert text.startswith(b"\xef\xbb\xbf"), "README.txt lacks its byte-order mark"
+assert text.count(b"\n") == text.count(b"\r\n") > 10, "README.txt lines must end in CR LF"
+text.decode("utf-8")
+for program in ("upgrade-sim.exe", "upgrade-odds.exe"):
+    [member] = [n for n in names if n.endswith("/" + program)]
+    with tempfile.NamedTemporaryFile(suffix=".exe") as exe:
+        exe.write(archive.read(member))
+        exe.flush()
+        sections = subprocess.run(["x86_64-w64-mingw32-objdump", "-h", exe.name],
+                                  capture_output=True, text=True, check=True).stdout
+    assert ".debug" not in sections, f"{program} carries debug sections"
+print("windows package checks passed")
+PY
