@@ -1,8 +1,11 @@
 #include "odds/odds_report.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <iterator>
+#include <numeric>
 #include <string>
 #include <string_view>
 
@@ -179,9 +182,9 @@ std::string StoneSumText(float sum) {
 
 // Characters, not bytes: the texts are UTF-8.
 std::size_t DisplayWidth(std::string_view text) {
-  std::size_t width = 0;
-  for (const char c : text) width += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-  return width;
+  return static_cast<std::size_t>(std::count_if(text.begin(), text.end(), [](char c) {
+    return (static_cast<unsigned char>(c) & 0xC0) != 0x80;  // not a continuation byte
+  }));
 }
 
 std::string PadRight(std::string text, std::size_t width) {
@@ -203,9 +206,9 @@ std::string OutcomeName(AttemptOutcome outcome) {
 }
 
 float StoneSum(const OddsRequest& request) {
-  float sum = 0.0f;
-  for (const std::int32_t tier : request.stones) sum += kStoneFactor[tier];
-  return sum;
+  // Added one by one in float, in the order asked, as the simulator does.
+  return std::accumulate(std::begin(request.stones), std::end(request.stones), 0.0f,
+                         [](float sum, std::int32_t tier) { return sum + kStoneFactor[tier]; });
 }
 
 struct Cell {
@@ -320,9 +323,10 @@ int RunOddsReport(int argc, const char* const* argv) {
   if (request.csv) UseLfLineBreaks();
   const OddsTables tables = LoadOddsTables();
   const float stone_sum = StoneSum(request);
-  if (command == Command::kTable)
+  if (command == Command::kTable) {
     return Finish(request.csv ? TableCsv(tables, request, stone_sum)
                               : TableReport(tables, request, stone_sum));
+  }
   const Cell cell = OddsOfCell(tables, request.grade, request.taliks, stone_sum, request.level);
   return Finish(request.csv ? SetUpCsv(request, cell, stone_sum)
                             : SetUpReport(request, cell, stone_sum));

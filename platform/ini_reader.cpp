@@ -237,12 +237,11 @@ void EndLine(IniScan& scan) {
 // Returns false when c starts a key name, which the key stages then read.
 bool OnLineStart(IniScan& scan, unsigned char c) {
   if (IsBlank(c)) return true;
-  if (c == ';') {
+  // A comment, or a key outside any section that counts, matters no further.
+  if (c == ';' || (c != '[' && scan.section_row < 0)) {
     scan.stage = LineStage::kSkip;
   } else if (c == '[') {
     scan.stage = LineStage::kSectionLead;
-  } else if (scan.section_row < 0) {
-    scan.stage = LineStage::kSkip;
   } else {
     scan.stage = LineStage::kKeyStem;
     scan.stem_matched = 0;
@@ -548,8 +547,7 @@ IniScan NewScan(const IniGridLayout& layout) {
 
 std::int32_t ParseIniInteger(std::string_view value) {
   NumberScan number;
-  for (const char c : value) {
-    if (!FeedNumber(number, static_cast<unsigned char>(c))) break;
+  for (std::size_t at = 0; at < value.size() && FeedNumber(number, value[at]); ++at) {
   }
   return NumberValue(number);
 }
