@@ -23,9 +23,16 @@ EXPECTED = expected_output(120, ["success"] * 2).encode()
 class TerminalRun:
     """The simulator with a fresh pty as its controlling terminal."""
 
-    def __init__(self, answers=ANSWERS, ignored_signals=()):
+    def __init__(self, answers=ANSWERS, ignored_signals=(), typed_ahead=b""):
         self.master, self.slave = pty.openpty()
         self.slave_name = os.ttyname(self.slave)
+        if typed_ahead:
+            # Typed before the run starts, and queued on the terminal before it
+            # can reach the wait (the pty hands input over asynchronously).
+            os.write(self.master, typed_ahead)
+            deadline = time.monotonic() + 5
+            while self.pending_input_bytes() == 0 and time.monotonic() < deadline:
+                time.sleep(0.01)
         self.workdir = tempfile.mkdtemp(prefix="upgrade-sim-pty-")
         os.mkdir(os.path.join(self.workdir, "CustomSettings"))
         with open(os.path.join(self.workdir, "CustomSettings", "SuccessProb.ini"), "w") as f:
@@ -155,9 +162,9 @@ class JobRun(TerminalRun):
 
 class TypedAheadAndSuspend(SimulatorTestCase):
     def test_an_extra_line_typed_with_the_answers_is_not_the_key(self):
-        term = TerminalRun()
+        term = TerminalRun(typed_ahead=b"\r")  # a second Enter, before the results are out
         self.addCleanup(term.close)
-        os.write(term.master, b"\r")  # a second Enter, typed before the results are out
+        self.assertGreater(term.pending_input_bytes(), 0)
         self.assertEqual(term.read_until_closing_text(), EXPECTED)
         term.wait_until_raw()
         time.sleep(0.5)
