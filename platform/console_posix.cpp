@@ -89,6 +89,12 @@ void ChooseConverter(const char* codeset) {
   }
 }
 
+// The text in the chosen encoding; storage holds it when it is converted.
+std::string_view InOutputEncoding(std::string_view utf8_text, std::string* storage) {
+  if (g_converter != kNoConverter && Convert(utf8_text, storage)) return *storage;
+  return utf8_text;
+}
+
 bool WriteBytes(const char* bytes, std::size_t size) {
   if (!g_output_failed && size > 0 && std::fwrite(bytes, 1, size, stdout) != size)
     g_output_failed = true;
@@ -125,8 +131,7 @@ void SetUpConsole() {
 
 bool WriteText(std::string_view utf8_text) {
   std::string converted;
-  std::string_view bytes = utf8_text;
-  if (g_converter != kNoConverter && Convert(utf8_text, &converted)) bytes = converted;
+  const std::string_view bytes = InOutputEncoding(utf8_text, &converted);
   if (g_output_length + bytes.size() > sizeof g_output && !WriteBuffered()) return false;
   if (bytes.size() > sizeof g_output) return WriteBytes(bytes.data(), bytes.size());
   std::memcpy(g_output + g_output_length, bytes.data(), bytes.size());
@@ -138,8 +143,7 @@ void UseLfLineBreaks() {}  // LF is the text line break here
 
 void WriteErrorText(std::string_view utf8_text) {
   std::string converted;
-  std::string_view bytes = utf8_text;
-  if (g_converter != kNoConverter && Convert(utf8_text, &converted)) bytes = converted;
+  const std::string_view bytes = InOutputEncoding(utf8_text, &converted);
   (void)std::fwrite(bytes.data(), 1, bytes.size(), stderr);
 }
 

@@ -55,6 +55,15 @@ std::int64_t MagnitudeLimit(const NumberScan& number) {
   return number.negative ? 2147483648LL : 2147483647LL;
 }
 
+// Adds a digit of the number's base; false when c is none.
+bool AddDigit(NumberScan& number, unsigned char c) {
+  const int digit = DigitValue(c, number.base);
+  if (digit < 0) return false;
+  number.stage = NumberStage::kDigits;
+  number.magnitude = std::min(MagnitudeLimit(number), number.magnitude * number.base + digit);
+  return true;
+}
+
 // Takes the next character of a value; false once the number is complete
 // and no later character can change it.
 bool FeedNumber(NumberScan& number, unsigned char c) {
@@ -72,11 +81,7 @@ bool FeedNumber(NumberScan& number, unsigned char c) {
         number.stage = NumberStage::kZero;
         return true;
       }
-      if (IsDecimalDigit(c)) {
-        number.magnitude = c - '0';
-        number.stage = NumberStage::kDigits;
-        return true;
-      }
+      if (AddDigit(number, c)) return true;
       break;
     case NumberStage::kZero:
       // Only a lower-case "0x" makes a hex number, as with the Windows reader.
@@ -84,27 +89,16 @@ bool FeedNumber(NumberScan& number, unsigned char c) {
         number.stage = NumberStage::kZeroX;
         return true;
       }
-      if (IsDecimalDigit(c)) {
-        number.magnitude = c - '0';
-        number.stage = NumberStage::kDigits;
-        return true;
-      }
+      if (AddDigit(number, c)) return true;
       break;
     case NumberStage::kZeroX:
       // "0x" without a hex digit after it is the number 0, then a stop.
-      if (DigitValue(c, 16) >= 0) {
-        number.base = 16;
-        number.magnitude = DigitValue(c, 16);
-        number.stage = NumberStage::kDigits;
-        return true;
-      }
+      number.base = 16;
+      if (AddDigit(number, c)) return true;
       break;
-    case NumberStage::kDigits: {
-      const int digit = DigitValue(c, number.base);
-      if (digit < 0) break;
-      number.magnitude = std::min(MagnitudeLimit(number), number.magnitude * number.base + digit);
-      return true;
-    }
+    case NumberStage::kDigits:
+      if (AddDigit(number, c)) return true;
+      break;
     case NumberStage::kDone:
       return false;
   }
@@ -295,15 +289,9 @@ void OnSectionChar(IniScan& scan, unsigned char c) {
   }
 }
 
+// Key stems never come here: ScanChars matches them in one run.
 void OnKeyChar(IniScan& scan, unsigned char c) {
   switch (scan.stage) {
-    case LineStage::kKeyStem:
-      if (!SameLetter(c, scan.key_stem[scan.stem_matched])) {
-        scan.stage = LineStage::kSkip;
-      } else if (++scan.stem_matched == scan.layout.key_stem.size()) {
-        scan.stage = LineStage::kKeyIndex;
-      }
-      return;
     case LineStage::kKeyIndex:
       if (IsDecimalDigit(c)) {
         if (!AddIndexDigit(scan.index, c, scan.layout.columns)) scan.stage = LineStage::kSkip;

@@ -38,15 +38,17 @@ class TerminalRun:
         with open(os.path.join(self.workdir, "CustomSettings", "SuccessProb.ini"), "w") as f:
             f.write(ini_text(lambda g, u: SETTINGS_WEIGHT))
         self.settings_before = termios.tcgetattr(self.slave)
+        self.proc = self.start(ignored_signals)
+        self.proc.stdin.write(answers)
+        self.proc.stdin.close()
+        self.output = b""
 
-        self.proc = subprocess.Popen(
+    def start(self, ignored_signals):
+        return subprocess.Popen(
             [harness.EXE], stdin=subprocess.PIPE, stdout=subprocess.PIPE,
             stderr=subprocess.PIPE, cwd=self.workdir,
             preexec_fn=harness.terminal_session(self.slave_name, ignored_signals),
             env=harness.base_env())
-        self.proc.stdin.write(answers)
-        self.proc.stdin.close()
-        self.output = b""
 
     def read_until_closing_text(self, timeout=10):
         deadline = time.monotonic() + timeout
@@ -129,25 +131,16 @@ while True:
 class JobRun(TerminalRun):
     """The simulator as the foreground job of a session on a fresh pty."""
 
-    def __init__(self, answers=ANSWERS):
-        self.master, self.slave = pty.openpty()
-        self.slave_name = os.ttyname(self.slave)
-        self.workdir = tempfile.mkdtemp(prefix="upgrade-sim-job-")
-        os.mkdir(os.path.join(self.workdir, "CustomSettings"))
-        with open(os.path.join(self.workdir, "CustomSettings", "SuccessProb.ini"), "w") as f:
-            f.write(ini_text(lambda g, u: SETTINGS_WEIGHT))
-        self.settings_before = termios.tcgetattr(self.slave)
+    def start(self, ignored_signals):
         pid_read, pid_write = os.pipe()
-        self.proc = subprocess.Popen(
+        proc = subprocess.Popen(
             ["python3", "-c", JOB_LAUNCHER, self.slave_name, harness.EXE, str(pid_write)],
             stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
             cwd=self.workdir, pass_fds=(pid_write,), env=harness.base_env())
         os.close(pid_write)
         with os.fdopen(pid_read) as pid_pipe:
             self.pid = int(pid_pipe.read())
-        self.proc.stdin.write(answers)
-        self.proc.stdin.close()
-        self.output = b""
+        return proc
 
     def state(self):
         with open(f"/proc/{self.pid}/stat") as f:
