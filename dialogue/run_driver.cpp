@@ -1,6 +1,8 @@
 #include "dialogue/run_driver.h"
 
-#include <string>
+#include <charconv>
+#include <cstring>
+#include <string_view>
 
 #include "dialogue/answer_reader.h"
 #include "model/attempt_series.h"
@@ -19,22 +21,54 @@ constexpr const char* kItemLevelQuestion = "Задайте уровень ору
 constexpr const char* kTalikCountQuestion = "Задайте число установленных талик от 0 до 6\n";
 constexpr const char* kClosingText = "\n Вычисление завершено.\n Для выхода нажмите любую клавишу";
 
+// A question put together from pieces, in room enough for the longest.
+struct QuestionText {
+  char text[1024];
+  std::size_t length = 0;
+};
+
+void Append(QuestionText& question, std::string_view piece) {
+  const std::size_t room = sizeof question.text - question.length;
+  const std::size_t size = piece.size() < room ? piece.size() : room;
+  std::memcpy(question.text + question.length, piece.data(), size);
+  question.length += size;
+}
+
+void AppendNumber(QuestionText& question, int number) {
+  char digits[12];
+  const std::to_chars_result end = std::to_chars(digits, digits + sizeof digits, number);
+  Append(question, std::string_view(digits, static_cast<std::size_t>(end.ptr - digits)));
+}
+
+std::string_view Text(const QuestionText& question) {
+  return std::string_view(question.text, question.length);
+}
+
 // A heading, then one line per grade: a blank, the grade, a colon, its label.
-std::string ItemGradeQuestion() {
-  std::string question = "Задайте тип оружия или брони согласно списку:\n";
-  for (int grade = 0; grade < kItemGradeCount; ++grade)
-    question += " " + std::to_string(grade) + ":" + kItemGradeNames[grade] + "\n";
+QuestionText ItemGradeQuestion() {
+  QuestionText question;
+  Append(question, "Задайте тип оружия или брони согласно списку:\n");
+  for (int grade = 0; grade < kItemGradeCount; ++grade) {
+    Append(question, " ");
+    AppendNumber(question, grade);
+    Append(question, ":");
+    Append(question, kItemGradeNames[grade]);
+    Append(question, "\n");
+  }
   return question;
 }
 
-std::string StoneQuestion(int stone_number) {
-  return "Задайте тип " + std::to_string(stone_number) +
-         " камня\n 0:Без камня 1:Т1 2:Т2 3:Т3 4:Т4 5:Т5 6:Т6\n";
+QuestionText StoneQuestion(int stone_number) {
+  QuestionText question;
+  Append(question, "Задайте тип ");
+  AppendNumber(question, stone_number);
+  Append(question, " камня\n 0:Без камня 1:Т1 2:Т2 3:Т3 4:Т4 5:Т5 6:Т6\n");
+  return question;
 }
 
 // Prints a question and reads its answer. The output is flushed first so the
 // question is on the screen while we wait; false when the answer cannot come.
-bool Ask(AnswerInput& answers, const std::string& question, std::int32_t low, std::int32_t high,
+bool Ask(AnswerInput& answers, std::string_view question, std::int32_t low, std::int32_t high,
          std::int32_t* value) {
   WriteText(question);
   return FlushOutput() && AskInRange(answers, low, high, value);
@@ -44,7 +78,7 @@ bool Ask(AnswerInput& answers, const std::string& question, std::int32_t low, st
 // 0 to 6 comes.
 bool AskStoneTier(AnswerInput& answers, int stone_number, std::int32_t* tier) {
   for (;;) {
-    WriteText(StoneQuestion(stone_number));
+    WriteText(Text(StoneQuestion(stone_number)));
     if (!FlushOutput()) return false;
     const Answer answer = ReadAnswer(answers);
     if (answer.kind == AnswerKind::kEndOfInput) return false;
@@ -57,7 +91,7 @@ bool AskStoneTier(AnswerInput& answers, int stone_number, std::int32_t* tier) {
 
 bool AskRequest(AnswerInput& answers, UpgradeRequest* request) {
   if (!Ask(answers, kAttemptCountQuestion, 1, 100, &request->attempt_count) ||
-      !Ask(answers, ItemGradeQuestion(), 0, kItemGradeCount - 1, &request->item_grade) ||
+      !Ask(answers, Text(ItemGradeQuestion()), 0, kItemGradeCount - 1, &request->item_grade) ||
       !Ask(answers, kItemLevelQuestion, 1, 65, &request->item_level) ||
       !Ask(answers, kTalikCountQuestion, 0, kUpgradeLevelCount - 1, &request->talik_count))
     return false;

@@ -6,7 +6,6 @@
 #include <cerrno>
 #include <clocale>
 #include <csignal>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -95,11 +94,30 @@ std::string_view InOutputEncoding(std::string_view utf8_text, std::string* stora
   return utf8_text;
 }
 
+// Straight to the descriptor: nothing else writes standard output, and the
+// texts already wait in our own buffer.
+bool WriteAll(int fd, const char* bytes, std::size_t size) {
+  while (size > 0) {
+    const ssize_t written = write(fd, bytes, size);
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) return false;
+    bytes += written;
+    size -= static_cast<std::size_t>(written);
+  }
+  return true;
+}
+
 bool WriteBytes(const char* bytes, std::size_t size) {
-  if (!g_output_failed && size > 0 && std::fwrite(bytes, 1, size, stdout) != size)
-    g_output_failed = true;
+  if (!g_output_failed && !WriteAll(STDOUT_FILENO, bytes, size)) g_output_failed = true;
   return !g_output_failed;
 }
+
+// Answers come in through our own buffer too, as stdio would read them: a
+// line at a time from a terminal, a block at a time from a pipe or file.
+char g_input[4096];
+std::size_t g_input_length = 0;
+std::size_t g_input_next = 0;
+bool g_input_ended = false;  // as with stdio, the end stays the end
 
 bool WriteBuffered() {
   const bool written = WriteBytes(g_output, g_output_length);
@@ -131,7 +149,8 @@ void SetUpConsole() {
 
 bool WriteText(std::string_view utf8_text) {
   std::string converted;
-  const std::string_view bytes = InOutputEncoding(utf8_text, &converted);
+  const std::string_view bytes =
+      g_converter == kNoConverter ? utf8_text : InOutputEncoding(utf8_text, &converted);
   if (g_output_length + bytes.size() > sizeof g_output && !WriteBuffered()) return false;
   if (bytes.size() > sizeof g_output) return WriteBytes(bytes.data(), bytes.size());
   std::memcpy(g_output + g_output_length, bytes.data(), bytes.size());
@@ -144,10 +163,22 @@ void UseLfLineBreaks() {}  // LF is the text line break here
 void WriteErrorText(std::string_view utf8_text) {
   std::string converted;
   const std::string_view bytes = InOutputEncoding(utf8_text, &converted);
-  (void)std::fwrite(bytes.data(), 1, bytes.size(), stderr);
+  (void)WriteAll(STDERR_FILENO, bytes.data(), bytes.size());
 }
 
-bool FlushOutput() {
-  if (WriteBuffered() && std::fflush(stdout) != 0) g_output_failed = true;
-  return !g_output_failed;
+bool FlushOutput() { return WriteBuffered(); }
+
+int ReadInputByte() {
+  while (g_input_next == g_input_length) {
+    if (g_input_ended) return -1;
+    const ssize_t got = read(STDIN_FILENO, g_input, sizeof g_input);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) {
+      g_input_ended = true;  // the end, or an error that ends the answers
+      return -1;
+    }
+    g_input_length = static_cast<std::size_t>(got);
+    g_input_next = 0;
+  }
+  return static_cast<unsigned char>(g_input[g_input_next++]);
 }

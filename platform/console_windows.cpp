@@ -91,3 +91,8 @@ bool FlushOutput() {
     g_output_failed = true;
   return !g_output_failed;
 }
+
+int ReadInputByte() {
+  const int c = std::getchar();
+  return c == EOF ? -1 : c;
+}

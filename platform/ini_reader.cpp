@@ -132,10 +132,19 @@ enum class TextEncoding { kUndecided, kBytes, kUtf16Le, kUtf16Be };
 
 constexpr std::size_t kMaxStemLength = 24;
 
+// A stem of up to 16 letters as two words to compare with the text in two
+// steps: the text's bytes with bit 0x20 set, masked to the stem's length.
+struct StemWords {
+  std::uint64_t word[2];
+  std::uint64_t mask[2];
+};
+
 struct IniScan {
   IniGridLayout layout;
   char section_stem[kMaxStemLength];  // in lower case
   char key_stem[kMaxStemLength];
+  StemWords section_words;
+  StemWords key_words;
   IniGrid grid{};
   bool found[kMaxIniGridSide][kMaxIniGridSide] = {};
   bool opened[kMaxIniGridSide] = {};
@@ -375,30 +384,88 @@ const unsigned char* ReadDecimalDigits(NumberScan& number, const unsigned char* 
   return p;
 }
 
+constexpr std::size_t kStemWordsLength = 16;
+
+StemWords MakeStemWords(const char* lowered, std::size_t length) {
+  unsigned char bytes[kStemWordsLength] = {};
+  unsigned char mask[kStemWordsLength] = {};
+  for (std::size_t i = 0; i < length && i < kStemWordsLength; ++i) {
+    bytes[i] = static_cast<unsigned char>(lowered[i]);
+    mask[i] = 0xFF;
+  }
+  StemWords words{};
+  std::memcpy(words.word, bytes, sizeof bytes);
+  std::memcpy(words.mask, mask, sizeof mask);
+  return words;
+}
+
+// Whether the text at p, which holds at least 16 bytes, starts with the stem.
+bool StartsWithStem(const StemWords& stem, const unsigned char* p) {
+  constexpr std::uint64_t kLowerCaseBits = 0x2020202020202020ULL;
+  std::uint64_t text[2];
+  std::memcpy(text, p, sizeof text);
+  return ((text[0] | kLowerCaseBits) & stem.mask[0]) == stem.word[0] &&
+         ((text[1] | kLowerCaseBits) & stem.mask[1]) == stem.word[1];
+}
+
+// Where the stem ends when the text at p starts with it, else nullptr.
+const unsigned char* AfterStem(const StemWords& words, const char* stem, std::size_t length,
+                               const unsigned char* p, const unsigned char* end) {
+  if (length <= kStemWordsLength && static_cast<std::size_t>(end - p) >= kStemWordsLength)
+    return StartsWithStem(words, p) ? p + length : nullptr;
+  std::size_t matched = 0;
+  const unsigned char* q = MatchStem(stem, length, matched, p, end);
+  return matched == length ? q : nullptr;
+}
+
+// Past the line end at q, CR LF being one; nullptr when q is not at one.
+const unsigned char* AfterLineEnd(const unsigned char* q, const unsigned char* end) {
+  if (q == end || !IsLineEnd(*q)) return nullptr;
+  if (*q++ == '\r' && q < end && *q == '\n') ++q;
+  return q;
+}
+
 // The usual key line, "<key stem><column>=<digits>" and its line end, read
 // in one go where the chunk holds all of it; false, with nothing read, for
 // anything else, which the stages then read character by character.
 bool ReadPlainKeyLine(IniScan& scan, const unsigned char*& p, const unsigned char* end) {
   const std::size_t stem_length = scan.layout.key_stem.size();
-  if (static_cast<std::size_t>(end - p) < stem_length + 4) return false;
-  std::size_t matched = 0;
-  const unsigned char* q = MatchStem(scan.key_stem, stem_length, matched, p, end);
-  if (matched != stem_length) return false;
-  const int column = q[0] - '0';
-  if (column < 0 || column >= scan.layout.columns || q[1] != '=') return false;
+  const unsigned char* q = AfterStem(scan.key_words, scan.key_stem, stem_length, p, end);
+  if (q == nullptr || end - q < 3) return false;
+  const unsigned column = q[0] - static_cast<unsigned>('0');
+  if (column >= static_cast<unsigned>(scan.layout.columns) || q[1] != '=') return false;
   q += 2;
+  const unsigned char* digits_end = q + std::min<std::ptrdiff_t>(end - q, 9);
   std::int32_t value = 0;
-  int digits = 0;
-  for (; q < end && IsDecimalDigit(*q) && digits < 9; ++q, ++digits)
-    value = value * 10 + (*q - '0');
-  if (digits == 0 || q == end || !IsLineEnd(*q)) return false;
+  const unsigned char* digit = q;
+  for (; digit < digits_end && IsDecimalDigit(*digit); ++digit) value = value * 10 + (*digit - '0');
+  const unsigned char* next = AfterLineEnd(digit, end);
+  if (digit == q || next == nullptr) return false;
   bool& found = scan.found[scan.section_row][column];
   if (!found) {
     found = true;
     scan.grid.cell[scan.section_row][column] = value;
   }
-  p = q + 1;
-  if (*q == '\r' && p < end && *p == '\n') ++p;  // CR LF is one line end
+  p = next;
+  return true;
+}
+
+// The usual section line, "[<section stem><row>]" and its line end, read in
+// one go in the same way.
+bool ReadPlainSectionLine(IniScan& scan, const unsigned char*& p, const unsigned char* end) {
+  const std::size_t stem_length = scan.layout.section_stem.size();
+  if (*p != '[') return false;
+  const unsigned char* q = AfterStem(scan.section_words, scan.section_stem, stem_length, p + 1, end);
+  if (q == nullptr) return false;
+  int row = -1;
+  for (; q < end && IsDecimalDigit(*q); ++q) {
+    if (!AddIndexDigit(row, *q, scan.layout.rows)) return false;
+  }
+  if (row < 0 || q == end || *q != ']') return false;
+  const unsigned char* next = AfterLineEnd(q + 1, end);
+  if (next == nullptr) return false;
+  OpenSection(scan, row);
+  p = next;
   return true;
 }
 
@@ -409,6 +476,7 @@ void ScanChars(IniScan& scan, const unsigned char* p, const unsigned char* end) 
     switch (scan.stage) {
       case LineStage::kStart:
         if (scan.section_row >= 0 && ReadPlainKeyLine(scan, p, end)) continue;
+        if (ReadPlainSectionLine(scan, p, end)) continue;
         break;
       case LineStage::kSkip:
         while (p < end && !IsLineEnd(*p)) ++p;
@@ -526,6 +594,8 @@ IniScan NewScan(const IniGridLayout& layout) {
   scan.layout.key_stem = layout.key_stem.substr(0, kMaxStemLength);
   LowerStem(scan.layout.section_stem, scan.section_stem);
   LowerStem(scan.layout.key_stem, scan.key_stem);
+  scan.section_words = MakeStemWords(scan.section_stem, scan.layout.section_stem.size());
+  scan.key_words = MakeStemWords(scan.key_stem, scan.layout.key_stem.size());
   scan.layout.rows = std::clamp(layout.rows, 0, kMaxIniGridSide);
   scan.layout.columns = std::clamp(layout.columns, 0, kMaxIniGridSide);
   return scan;
