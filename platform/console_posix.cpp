@@ -125,6 +125,14 @@ bool WriteBuffered() {
   return written;
 }
 
+bool BufferBytes(std::string_view bytes) {
+  if (g_output_length + bytes.size() > sizeof g_output && !WriteBuffered()) return false;
+  if (bytes.size() > sizeof g_output) return WriteBytes(bytes.data(), bytes.size());
+  std::memcpy(g_output + g_output_length, bytes.data(), bytes.size());
+  g_output_length += bytes.size();
+  return !g_output_failed;
+}
+
 }  // namespace
 
 void SetUpConsole() {
@@ -148,14 +156,9 @@ void SetUpConsole() {
 }
 
 bool WriteText(std::string_view utf8_text) {
+  if (g_converter == kNoConverter) return BufferBytes(utf8_text);
   std::string converted;
-  const std::string_view bytes =
-      g_converter == kNoConverter ? utf8_text : InOutputEncoding(utf8_text, &converted);
-  if (g_output_length + bytes.size() > sizeof g_output && !WriteBuffered()) return false;
-  if (bytes.size() > sizeof g_output) return WriteBytes(bytes.data(), bytes.size());
-  std::memcpy(g_output + g_output_length, bytes.data(), bytes.size());
-  g_output_length += bytes.size();
-  return !g_output_failed;
+  return BufferBytes(InOutputEncoding(utf8_text, &converted));
 }
 
 void UseLfLineBreaks() {}  // LF is the text line break here

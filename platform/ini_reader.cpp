@@ -431,16 +431,18 @@ const unsigned char* AfterLineEnd(const unsigned char* q, const unsigned char* e
 bool ReadPlainKeyLine(IniScan& scan, const unsigned char*& p, const unsigned char* end) {
   const std::size_t stem_length = scan.layout.key_stem.size();
   const unsigned char* q = AfterStem(scan.key_words, scan.key_stem, stem_length, p, end);
-  if (q == nullptr || end - q < 3) return false;
+  // Room for the column, '=', nine digits and a line end spares a bound
+  // check per digit; a line near the chunk's end takes the general way.
+  if (q == nullptr || end - q < 12) return false;
   const unsigned column = q[0] - static_cast<unsigned>('0');
   if (column >= static_cast<unsigned>(scan.layout.columns) || q[1] != '=') return false;
   q += 2;
-  const unsigned char* digits_end = q + std::min<std::ptrdiff_t>(end - q, 9);
   std::int32_t value = 0;
-  const unsigned char* digit = q;
-  for (; digit < digits_end && IsDecimalDigit(*digit); ++digit) value = value * 10 + (*digit - '0');
-  const unsigned char* next = AfterLineEnd(digit, end);
-  if (digit == q || next == nullptr) return false;
+  int count = 0;
+  for (unsigned digit; count < 9 && (digit = q[count] - static_cast<unsigned>('0')) <= 9; ++count)
+    value = value * 10 + static_cast<std::int32_t>(digit);
+  const unsigned char* next = AfterLineEnd(q + count, end);
+  if (count == 0 || next == nullptr) return false;
   bool& found = scan.found[scan.section_row][column];
   if (!found) {
     found = true;
@@ -475,8 +477,9 @@ void ScanChars(IniScan& scan, const unsigned char* p, const unsigned char* end) 
   while (p < end) {
     switch (scan.stage) {
       case LineStage::kStart:
-        if (scan.section_row >= 0 && ReadPlainKeyLine(scan, p, end)) continue;
-        if (ReadPlainSectionLine(scan, p, end)) continue;
+        while (p < end && scan.section_row >= 0 && ReadPlainKeyLine(scan, p, end)) {
+        }
+        if (p < end && ReadPlainSectionLine(scan, p, end)) continue;
         break;
       case LineStage::kSkip:
         while (p < end && !IsLineEnd(*p)) ++p;
