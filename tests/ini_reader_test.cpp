@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -132,6 +133,44 @@ TEST(IniReaderTest, ChunkBoundariesChangeNothing) {
   }
   EXPECT_EQ(Read("\xEF\xBB"), Values({0, 0, 0}));
   EXPECT_EQ(Read("\xEF\xBB\xBF"), Values({0, 0, 0}));
+}
+
+// The usual lines are read in one go; each near miss of them must read as
+// the character-by-character rules read it, which is what a text fed one
+// byte at a time gets.
+TEST(IniReaderTest, UsualLinesReadInOneGoAsTheRulesReadThem) {
+  const char* const near_misses[] = {
+      "[ItemGrade1]", "[ITEMGRADE1]", "[itemgrade1] ", "[ItemGrade1]]", "[ItemGrade01]",
+      "[ItemGrade2]", "[ItemGrade1]x", "[ItemGrade]", "[ItemGrade1", "[ItemGrade1 ]",
+      "UpgradeLevel0=7", "UPGRADELEVEL1=8", "UpgradeLevel1=123456789", "UpgradeLevel0=1234567890",
+      "UpgradeLevel1=99999999999", "UpgradeLevel1=2147483648", "UpgradeLevel0=12x", "UpgradeLevel1=", "UpgradeLevel2=5",
+      "UpgradeLevel0 =6", "UpgradeLevel01=6", "UpgradeLeve0=6", "UpgradeLevel0=-6",
+      "UpgradeLevel1=0x1F", "UpgradeLevel0=\"9\"", "UpgradeLevel0=5 ; five", "[ItemGrade0]",
+  };
+  const char* const line_ends[] = {"\n", "\r\n", "\r"};
+  std::string text;
+  for (int round = 0; round < 3; ++round) {
+    for (std::size_t i = 0; i < std::size(near_misses); ++i) {
+      text += near_misses[(i * 7 + round) % std::size(near_misses)];
+      text += line_ends[(i + round) % 3];
+    }
+  }
+  for (std::size_t cut = 0; cut <= text.size(); cut += 11) {
+    const std::string part = text.substr(cut) + text.substr(0, cut);
+    std::size_t offset = 0;
+    const IniGrid by_byte = ReadIniGrid(
+        [&](char* buffer, std::size_t size) {
+          if (offset == part.size() || size == 0) return std::size_t{0};
+          buffer[0] = part[offset++];
+          return std::size_t{1};
+        },
+        kLayout);
+    const IniGrid whole = ReadIniGridFromText(part, kLayout);
+    EXPECT_EQ(std::memcmp(&whole, &by_byte, sizeof whole), 0) << "cut " << cut;
+  }
+  EXPECT_EQ(Read("[ItemGrade0]\nUpgradeLevel0=123456789\nUpgradeLevel1=99999999999\n"
+                 "[ItemGrade1]]\nUpgradeLevel0=5\n"),
+            Values({123456789, 2147483647, 0}));
 }
 
 TEST(IniReaderTest, ValuesReadAsNumbersUpToTheFirstStrangeCharacter) {
