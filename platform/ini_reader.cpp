@@ -457,7 +457,8 @@ bool ReadPlainKeyLine(IniScan& scan, const unsigned char*& p, const unsigned cha
 bool ReadPlainSectionLine(IniScan& scan, const unsigned char*& p, const unsigned char* end) {
   const std::size_t stem_length = scan.layout.section_stem.size();
   if (*p != '[') return false;
-  const unsigned char* q = AfterStem(scan.section_words, scan.section_stem, stem_length, p + 1, end);
+  const unsigned char* q =
+      AfterStem(scan.section_words, scan.section_stem, stem_length, p + 1, end);
   if (q == nullptr) return false;
   int row = -1;
   for (; q < end && IsDecimalDigit(*q); ++q) {

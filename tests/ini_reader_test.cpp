@@ -139,14 +139,33 @@ TEST(IniReaderTest, ChunkBoundariesChangeNothing) {
 // the character-by-character rules read it, which is what a text fed one
 // byte at a time gets.
 TEST(IniReaderTest, UsualLinesReadInOneGoAsTheRulesReadThem) {
-  const char* const near_misses[] = {
-      "[ItemGrade1]", "[ITEMGRADE1]", "[itemgrade1] ", "[ItemGrade1]]", "[ItemGrade01]",
-      "[ItemGrade2]", "[ItemGrade1]x", "[ItemGrade]", "[ItemGrade1", "[ItemGrade1 ]",
-      "UpgradeLevel0=7", "UPGRADELEVEL1=8", "UpgradeLevel1=123456789", "UpgradeLevel0=1234567890",
-      "UpgradeLevel1=99999999999", "UpgradeLevel1=2147483648", "UpgradeLevel0=12x", "UpgradeLevel1=", "UpgradeLevel2=5",
-      "UpgradeLevel0 =6", "UpgradeLevel01=6", "UpgradeLeve0=6", "UpgradeLevel0=-6",
-      "UpgradeLevel1=0x1F", "UpgradeLevel0=\"9\"", "UpgradeLevel0=5 ; five", "[ItemGrade0]",
-  };
+  const char* const near_misses[] = {"[ItemGrade1]",
+                                     "[ITEMGRADE1]",
+                                     "[itemgrade1] ",
+                                     "[ItemGrade1]]",
+                                     "[ItemGrade01]",
+                                     "[ItemGrade2]",
+                                     "[ItemGrade1]x",
+                                     "[ItemGrade]",
+                                     "[ItemGrade1",
+                                     "[ItemGrade1 ]",
+                                     "UpgradeLevel0=7",
+                                     "UPGRADELEVEL1=8",
+                                     "UpgradeLevel1=123456789",
+                                     "UpgradeLevel0=1234567890",
+                                     "UpgradeLevel1=99999999999",
+                                     "UpgradeLevel1=2147483648",
+                                     "UpgradeLevel0=12x",
+                                     "UpgradeLevel1=",
+                                     "UpgradeLevel2=5",
+                                     "UpgradeLevel0 =6",
+                                     "UpgradeLevel01=6",
+                                     "UpgradeLeve0=6",
+                                     "UpgradeLevel0=-6",
+                                     "UpgradeLevel1=0x1F",
+                                     "UpgradeLevel0=\"9\"",
+                                     "UpgradeLevel0=5 ; five",
+                                     "[ItemGrade0]"};
   const char* const line_ends[] = {"\n", "\r\n", "\r"};
   std::string text;
   for (int round = 0; round < 3; ++round) {
