@@ -139,38 +139,25 @@ TEST(IniReaderTest, ChunkBoundariesChangeNothing) {
 // the character-by-character rules read it, which is what a text fed one
 // byte at a time gets.
 TEST(IniReaderTest, UsualLinesReadInOneGoAsTheRulesReadThem) {
-  const char* const near_misses[] = {"[ItemGrade1]",
-                                     "[ITEMGRADE1]",
-                                     "[itemgrade1] ",
-                                     "[ItemGrade1]]",
-                                     "[ItemGrade01]",
-                                     "[ItemGrade2]",
-                                     "[ItemGrade1]x",
-                                     "[ItemGrade]",
-                                     "[ItemGrade1",
-                                     "[ItemGrade1 ]",
-                                     "UpgradeLevel0=7",
-                                     "UPGRADELEVEL1=8",
-                                     "UpgradeLevel1=123456789",
-                                     "UpgradeLevel0=1234567890",
-                                     "UpgradeLevel1=99999999999",
-                                     "UpgradeLevel1=2147483648",
-                                     "UpgradeLevel0=12x",
-                                     "UpgradeLevel1=",
-                                     "UpgradeLevel2=5",
-                                     "UpgradeLevel0 =6",
-                                     "UpgradeLevel01=6",
-                                     "UpgradeLeve0=6",
-                                     "UpgradeLevel0=-6",
-                                     "UpgradeLevel1=0x1F",
-                                     "UpgradeLevel0=\"9\"",
-                                     "UpgradeLevel0=5 ; five",
-                                     "[ItemGrade0]"};
+  // One line each, between the bars.
+  const std::string near_misses =
+      "[ItemGrade1]|[ITEMGRADE1]|[itemgrade1] |[ItemGrade1]]|[ItemGrade01]|"
+      "[ItemGrade2]|[ItemGrade1]x|[ItemGrade]|[ItemGrade1|[ItemGrade1 ]|"
+      "UpgradeLevel0=7|UPGRADELEVEL1=8|UpgradeLevel1=123456789|"
+      "UpgradeLevel0=1234567890|UpgradeLevel1=99999999999|UpgradeLevel1=2147483648|"
+      "UpgradeLevel0=12x|UpgradeLevel1=|UpgradeLevel2=5|UpgradeLevel0 =6|"
+      "UpgradeLevel01=6|UpgradeLeve0=6|UpgradeLevel0=-6|UpgradeLevel1=0x1F|"
+      "UpgradeLevel0=\"9\"|UpgradeLevel0=5 ; five|[ItemGrade0]";
+  std::vector<std::string> lines;
+  for (std::size_t at = 0, bar; at <= near_misses.size(); at = bar + 1) {
+    bar = std::min(near_misses.find('|', at), near_misses.size());
+    lines.push_back(near_misses.substr(at, bar - at));
+  }
   const char* const line_ends[] = {"\n", "\r\n", "\r"};
   std::string text;
   for (int round = 0; round < 3; ++round) {
-    for (std::size_t i = 0; i < std::size(near_misses); ++i) {
-      text += near_misses[(i * 7 + round) % std::size(near_misses)];
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+      text += lines[(i * 7 + round) % lines.size()];
       text += line_ends[(i + round) % 3];
     }
   }
