@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-sources=(dialogue/*.cpp model/*.cpp odds/*.cpp platform/console.cpp platform/ini_reader.cpp platform/probability_files.cpp
+sources=(dialogue/*.cpp model/*.cpp odds/*.cpp platform/ini_reader.cpp platform/probability_files.cpp
          platform/random_source.cpp platform/*_posix.cpp)
 cmake --preset test >/dev/null   # for compile_commands.json
 
