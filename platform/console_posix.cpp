@@ -27,6 +27,13 @@ bool g_output_failed = false;
 char g_output[8192];
 std::size_t g_output_length = 0;
 
+// Answers come in through our own buffer too, as stdio would read them: a
+// line at a time from a terminal, a block at a time from a pipe or file.
+char g_input[4096];
+std::size_t g_input_length = 0;
+std::size_t g_input_next = 0;
+bool g_input_ended = false;  // as with stdio, the end stays the end
+
 // Every character beyond ASCII that the texts use is a Russian letter.
 constexpr const char* kEveryRussianLetter =
     "АБВГДЕЁЖЗИЙКЛМНОПРСТУФХЦЧШЩЪЫЬЭЮЯабвгдеёжзийклмнопрстуфхцчшщъыьэюя";
@@ -111,13 +118,6 @@ bool WriteBytes(const char* bytes, std::size_t size) {
   if (!g_output_failed && !WriteAll(STDOUT_FILENO, bytes, size)) g_output_failed = true;
   return !g_output_failed;
 }
-
-// Answers come in through our own buffer too, as stdio would read them: a
-// line at a time from a terminal, a block at a time from a pipe or file.
-char g_input[4096];
-std::size_t g_input_length = 0;
-std::size_t g_input_next = 0;
-bool g_input_ended = false;  // as with stdio, the end stays the end
 
 bool WriteBuffered() {
   const bool written = WriteBytes(g_output, g_output_length);
