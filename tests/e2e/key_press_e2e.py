@@ -153,6 +153,13 @@ class JobRun(TerminalRun):
         return self.state()
 
 
+def assert_key_ends_the_run(test, term, key=b"k"):
+    """One key ends the wait with status 0 and the terminal as it was."""
+    os.write(term.master, key)
+    test.assertEqual(term.finish(), 0)
+    test.assertEqual(termios.tcgetattr(term.slave), term.settings_before)
+
+
 class TypedAheadAndSuspend(SimulatorTestCase):
     def test_an_extra_line_typed_with_the_answers_is_not_the_key(self):
         term = TerminalRun(typed_ahead=b"\r")  # a second Enter, before the results are out
@@ -162,9 +169,7 @@ class TypedAheadAndSuspend(SimulatorTestCase):
         term.wait_until_raw()
         time.sleep(0.5)
         self.assertIsNone(term.proc.poll(), "the typed-ahead Enter ended the wait")
-        os.write(term.master, b"k")
-        self.assertEqual(term.finish(), 0)
-        self.assertEqual(termios.tcgetattr(term.slave), term.settings_before)
+        assert_key_ends_the_run(self, term)
 
     def test_ctrl_s_and_ctrl_q_are_keys(self):
         for key in (b"\x13", b"\x11"):
@@ -173,9 +178,7 @@ class TypedAheadAndSuspend(SimulatorTestCase):
                 self.addCleanup(term.close)
                 term.read_until_closing_text()
                 term.wait_until_raw()
-                os.write(term.master, key)
-                self.assertEqual(term.finish(), 0)
-                self.assertEqual(termios.tcgetattr(term.slave), term.settings_before)
+                assert_key_ends_the_run(self, term, key)
 
     def test_suspend_and_resume_during_the_wait(self):
         job = JobRun()
@@ -194,9 +197,7 @@ class TypedAheadAndSuspend(SimulatorTestCase):
                 self.assertFalse(raw[3] & (termios.ECHO | termios.ICANON), "back in the key wait")
                 time.sleep(0.2)
                 self.assertIsNone(job.proc.poll())
-        os.write(job.master, b"k")
-        self.assertEqual(job.finish(), 0)
-        self.assertEqual(termios.tcgetattr(job.slave), job.settings_before)
+        assert_key_ends_the_run(self, job)
 
 
 class KeyPress(SimulatorTestCase):
@@ -219,9 +220,7 @@ class KeyPress(SimulatorTestCase):
     def test_ctrl_c_is_a_key_like_any_other(self):
         self.term.read_until_closing_text()
         self.term.wait_until_raw()
-        os.write(self.term.master, b"\x03")
-        self.assertEqual(self.term.finish(), 0)
-        self.assertEqual(termios.tcgetattr(self.term.slave), self.term.settings_before)
+        assert_key_ends_the_run(self, self.term, b"\x03")
 
     def test_a_multi_byte_key_is_one_key_and_leaves_nothing_behind(self):
         self.term.read_until_closing_text()
@@ -262,9 +261,7 @@ class KeyPress(SimulatorTestCase):
         term.proc.send_signal(signal.SIGTERM)
         time.sleep(0.3)
         self.assertIsNone(term.proc.poll(), "an ignored SIGTERM ended the run")
-        os.write(term.master, b"k")
-        self.assertEqual(term.finish(), 0)
-        self.assertEqual(termios.tcgetattr(term.slave), term.settings_before)
+        assert_key_ends_the_run(self, term)
 
     def test_a_terminal_that_hangs_up_ends_the_wait(self):
         self.term.read_until_closing_text()
