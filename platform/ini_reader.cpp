@@ -343,29 +343,12 @@ void OnKeyChar(IniScan& scan, unsigned char c) {
   }
 }
 
-// Matches as much of a lower-case stem as the text holds, eight characters
-// at a time where it can; returns where the match stopped.
+// Matches as much of a lower-case stem as the text holds, picking up where
+// an earlier chunk left off; returns where the match stopped. The usual
+// lines never come here: AfterStem matches their stems whole.
 const unsigned char* MatchStem(const char* stem, std::size_t length, std::size_t& matched,
                                const unsigned char* p, const unsigned char* end) {
-  constexpr std::uint64_t kLowerCaseBits = 0x2020202020202020ULL;
   std::size_t m = matched;
-  while (length - m >= 8 && end - p >= 8) {
-    std::uint64_t text = 0, wanted = 0;
-    std::memcpy(&text, p, 8);
-    std::memcpy(&wanted, stem + m, 8);
-    if ((text | kLowerCaseBits) != wanted) break;
-    p += 8;
-    m += 8;
-  }
-  if (length - m >= 4 && end - p >= 4) {
-    std::uint32_t text = 0, wanted = 0;
-    std::memcpy(&text, p, 4);
-    std::memcpy(&wanted, stem + m, 4);
-    if ((text | static_cast<std::uint32_t>(kLowerCaseBits)) == wanted) {
-      p += 4;
-      m += 4;
-    }
-  }
   while (m < length && p < end && SameLetter(*p, stem[m])) {
     ++p;
     ++m;
