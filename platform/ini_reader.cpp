@@ -254,29 +254,24 @@ bool OnLineStart(IniScan& scan, unsigned char c) {
   return true;
 }
 
-void OnSectionChar(IniScan& scan, unsigned char c) {
+// Returns false when c starts the section name, which ScanChars then
+// matches, as it does key names.
+bool OnSectionChar(IniScan& scan, unsigned char c) {
   switch (scan.stage) {
     case LineStage::kSectionLead:
-      if (IsBlank(c)) return;
+      if (IsBlank(c)) return true;
       scan.stage = LineStage::kSectionStem;
       scan.stem_matched = 0;
       scan.index = -1;
-      [[fallthrough]];
-    case LineStage::kSectionStem:
-      if (!SameLetter(c, scan.section_stem[scan.stem_matched])) {
-        OnSectionMismatch(scan, c);
-      } else if (++scan.stem_matched == scan.layout.section_stem.size()) {
-        scan.stage = LineStage::kSectionIndex;
-      }
-      return;
+      return false;
     case LineStage::kSectionIndex:
       if (IsDecimalDigit(c)) {
         if (!AddIndexDigit(scan.index, c, scan.layout.rows)) OnSectionMismatch(scan, c);
-        return;
+        return true;
       }
       if (scan.index < 0) {
         OnSectionMismatch(scan, c);
-        return;
+        return true;
       }
       [[fallthrough]];
     case LineStage::kSectionTail:
@@ -287,18 +282,18 @@ void OnSectionChar(IniScan& scan, unsigned char c) {
       } else {
         OnSectionMismatch(scan, c);
       }
-      return;
+      return true;
     case LineStage::kSectionClosed:
     case LineStage::kSectionSeekClose:
       // The name runs to the last ']', as the Windows reader has it.
       if (c == ']') OnSectionMismatch(scan, c);
-      return;
+      return true;
     default:
-      return;
+      return true;
   }
 }
 
-// Key stems never come here: ScanChars matches them in one run.
+// Key stems never come here: ScanChars matches them.
 void OnKeyChar(IniScan& scan, unsigned char c) {
   switch (scan.stage) {
     case LineStage::kKeyIndex:
@@ -455,6 +450,21 @@ bool ReadPlainSectionLine(IniScan& scan, const unsigned char*& p, const unsigned
   return true;
 }
 
+// Matches a stem from where the line's match stands, and moves on to the
+// matched stage, or to the mismatched one at the first character that does
+// not fit; a chunk that ends first leaves the match to the next one.
+const unsigned char* MatchStemStage(IniScan& scan, const char* stem, std::size_t length,
+                                    const unsigned char* p, const unsigned char* end,
+                                    LineStage matched, LineStage mismatched) {
+  p = MatchStem(stem, length, scan.stem_matched, p, end);
+  if (scan.stem_matched == length) {
+    scan.stage = matched;
+  } else if (p < end) {
+    scan.stage = mismatched;
+  }
+  return p;
+}
+
 // The stages where most characters go have a loop of their own; every other
 // character, and each one that ends such a run, takes the general way.
 void ScanChars(IniScan& scan, const unsigned char* p, const unsigned char* end) {
@@ -469,21 +479,14 @@ void ScanChars(IniScan& scan, const unsigned char* p, const unsigned char* end) 
         while (p < end && !IsLineEnd(*p)) ++p;
         break;
       case LineStage::kKeyStem:
-        p = MatchStem(scan.key_stem, scan.layout.key_stem.size(), scan.stem_matched, p, end);
-        if (scan.stem_matched == scan.layout.key_stem.size()) {
-          scan.stage = LineStage::kKeyIndex;
-        } else if (p < end) {
-          scan.stage = LineStage::kSkip;
-        }
+        p = MatchStemStage(scan, scan.key_stem, scan.layout.key_stem.size(), p, end,
+                           LineStage::kKeyIndex, LineStage::kSkip);
         continue;
       case LineStage::kSectionStem:
-        p = MatchStem(scan.section_stem, scan.layout.section_stem.size(), scan.stem_matched, p,
-                      end);
-        if (scan.stem_matched == scan.layout.section_stem.size()) {
-          scan.stage = LineStage::kSectionIndex;
-        } else if (p < end) {
-          scan.stage = LineStage::kSectionSeekClose;  // which then looks at *p
-        }
+        // A name that is not wanted may still end in ']', which the stage
+        // after a mismatch looks for, from the character that did not match.
+        p = MatchStemStage(scan, scan.section_stem, scan.layout.section_stem.size(), p, end,
+                           LineStage::kSectionIndex, LineStage::kSectionSeekClose);
         continue;
       case LineStage::kValue:
         if (scan.number.stage == NumberStage::kDigits && scan.number.base == 10)
@@ -493,15 +496,16 @@ void ScanChars(IniScan& scan, const unsigned char* p, const unsigned char* end) 
         break;
     }
     if (p == end) return;
-    const unsigned char c = *p++;
-    if (IsLineEnd(c)) {
-      // CR LF is one line end; the empty line between them would change nothing.
-      if (c == '\r' && p < end && *p == '\n') ++p;
+    if (IsLineEnd(*p)) {
+      p = AfterLineEnd(p, end);
       EndLine(scan);
-    } else if (scan.stage == LineStage::kStart) {
+      continue;
+    }
+    const unsigned char c = *p++;
+    if (scan.stage == LineStage::kStart) {
       if (!OnLineStart(scan, c)) --p;
     } else if (scan.stage < LineStage::kKeyStem) {
-      OnSectionChar(scan, c);
+      if (!OnSectionChar(scan, c)) --p;
     } else {
       OnKeyChar(scan, c);
     }
