@@ -151,24 +151,18 @@ std::string ExactFraction(std::uint64_t numerator) {
   return text;
 }
 
-// A fixed-point decimal with at least the given significant digits.
-std::string Decimal(double value, int significant_digits) {
-  if (value == 0.0) return "0";
-  const int magnitude = static_cast<int>(std::floor(std::log10(std::fabs(value))));
-  int decimals = significant_digits - 1 - magnitude;
-  if (decimals < 0) decimals = 0;
-  if (decimals > 60) decimals = 60;
+std::string FixedDecimals(double value, int decimals) {
   char buffer[128];
   const auto result =
       std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
   return std::string(buffer, result.ptr);
 }
 
-std::string FixedDecimals(double value, int decimals) {
-  char buffer[64];
-  const auto result =
-      std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
-  return std::string(buffer, result.ptr);
+// A fixed-point decimal with at least the given significant digits.
+std::string Decimal(double value, int significant_digits) {
+  if (value == 0.0) return "0";
+  const int magnitude = static_cast<int>(std::floor(std::log10(std::fabs(value))));
+  return FixedDecimals(value, std::clamp(significant_digits - 1 - magnitude, 0, 60));
 }
 
 // The shortest form that reads back as the same float: 7.125, 0.5, 40.
@@ -224,24 +218,32 @@ Cell OddsOfCell(const OddsTables& tables, int grade, int taliks, float stone_sum
   return cell;
 }
 
+// A named figure of the report, its name and number in their columns.
+std::string ReportLine(const std::string& name, double value, std::string_view unit) {
+  return "  " + PadRight(name, 26) + PadLeft(FixedDecimals(value, 4), 9) + std::string(unit) + "\n";
+}
+
+// The exact probability of each outcome of one attempt, each after a comma.
+std::string OutcomeFractions(const Cell& cell) {
+  std::string fields;
+  for (const AttemptOutcome outcome : kOutcomes)
+    fields += "," + ExactFraction(OutcomeCount(cell.odds, outcome));
+  return fields;
+}
+
 std::string SetUpReport(const OddsRequest& request, const Cell& cell, float stone_sum) {
   std::string text = ChanceLine(cell.chance);
   text += "Шанс успеха на 100000: " + std::to_string(cell.chance) + "\n";
   text += "Сумма множителей камней: " + StoneSumText(stone_sum) + "\n\nОдна попытка:\n";
-  for (const AttemptOutcome outcome : kOutcomes) {
-    const double percent = 100.0 * OutcomeProbability(cell.odds, outcome);
-    text +=
-        "  " + PadRight(OutcomeName(outcome), 26) + PadLeft(FixedDecimals(percent, 4), 9) + " %\n";
-  }
+  for (const AttemptOutcome outcome : kOutcomes)
+    text += ReportLine(OutcomeName(outcome), 100.0 * OutcomeProbability(cell.odds, outcome), " %");
   text += "\nЧисло попыток: " + std::to_string(request.attempts) + "\n";
-  text += "  " + PadRight("Хотя бы один успех", 26) +
-          PadLeft(FixedDecimals(100.0 * AtLeastOneSuccess(cell.odds, request.attempts), 4), 9) +
-          " %\n  В среднем исходов:\n";
-  for (const AttemptOutcome outcome : kOutcomes) {
-    const double expected = request.attempts * OutcomeProbability(cell.odds, outcome);
-    text +=
-        "  " + PadRight(OutcomeName(outcome), 26) + PadLeft(FixedDecimals(expected, 4), 9) + "\n";
-  }
+  text += ReportLine("Хотя бы один успех", 100.0 * AtLeastOneSuccess(cell.odds, request.attempts),
+                     " %");
+  text += "  В среднем исходов:\n";
+  for (const AttemptOutcome outcome : kOutcomes)
+    text += ReportLine(OutcomeName(outcome),
+                       request.attempts * OutcomeProbability(cell.odds, outcome), "");
   const double to_success = ExpectedAttemptsToSuccess(cell.odds);
   text += "\nВ среднем попыток до первого успеха: ";
   text += to_success > 0.0 ? FixedDecimals(to_success, 2) + "\n" : "успех невозможен\n";
@@ -253,8 +255,7 @@ std::string SetUpCsv(const OddsRequest& request, const Cell& cell, float stone_s
                     std::to_string(request.level) + "," + std::to_string(request.taliks) + "," +
                     StoneSumText(stone_sum) + "," + std::to_string(cell.chance) + "," +
                     std::to_string(DisplayedPercent(cell.chance));
-  for (const AttemptOutcome outcome : kOutcomes)
-    row += "," + ExactFraction(OutcomeCount(cell.odds, outcome));
+  row += OutcomeFractions(cell);
   row += "," + Decimal(AtLeastOneSuccess(cell.odds, request.attempts), 17);
   for (const AttemptOutcome outcome : kOutcomes)
     row += "," + Decimal(request.attempts * OutcomeProbability(cell.odds, outcome), 15);
@@ -288,9 +289,7 @@ std::string TableCsv(const OddsTables& tables, const OddsRequest& request, float
       const Cell cell = OddsOfCell(tables, grade, taliks, stone_sum, request.level);
       text += std::to_string(grade) + "," + std::to_string(taliks) + "," +
               std::to_string(cell.chance) + "," + std::to_string(DisplayedPercent(cell.chance));
-      for (const AttemptOutcome outcome : kOutcomes)
-        text += "," + ExactFraction(OutcomeCount(cell.odds, outcome));
-      text += "\n";
+      text += OutcomeFractions(cell) + "\n";
     }
   }
   return text;
