@@ -35,17 +35,26 @@ extern "C" void RestoreAndReraise(int signal_number) {
 }
 
 // A signal the process was started to ignore (nohup, a background job)
-// stays ignored; the others restore the terminal on their way.
+// stays ignored; the others get the action. previous keeps what each had.
+void InstallUnlessIgnored(const int* signals, int count, const struct sigaction& action,
+                          struct sigaction* previous) {
+  for (int i = 0; i < count; ++i) {
+    (void)sigaction(signals[i], nullptr, &previous[i]);
+    if (previous[i].sa_handler != SIG_IGN) (void)sigaction(signals[i], &action, nullptr);
+  }
+}
+
+void RestoreActions(const int* signals, int count, const struct sigaction* previous) {
+  for (int i = 0; i < count; ++i) (void)sigaction(signals[i], &previous[i], nullptr);
+}
+
+// The others restore the terminal on their way.
 void InstallRestoringHandlers() {
   struct sigaction action {};
   action.sa_handler = RestoreAndReraise;
   sigemptyset(&action.sa_mask);
   for (int signal_number : kRestoringSignals) sigaddset(&action.sa_mask, signal_number);
-  for (int i = 0; i < kRestoringSignalCount; ++i) {
-    (void)sigaction(kRestoringSignals[i], nullptr, &g_previous_actions[i]);
-    if (g_previous_actions[i].sa_handler != SIG_IGN)
-      (void)sigaction(kRestoringSignals[i], &action, nullptr);
-  }
+  InstallUnlessIgnored(kRestoringSignals, kRestoringSignalCount, action, g_previous_actions);
 }
 
 // Stopping (Ctrl-Z, or a background read or write) hands the terminal back
@@ -94,11 +103,8 @@ void InstallStoppingHandlers() {
   // The terminal calls of one handler must not be cut into by another.
   for (int signal_number : kStoppingSignals) sigaddset(&g_stop_action.sa_mask, signal_number);
   sigaddset(&g_stop_action.sa_mask, SIGCONT);
-  for (int i = 0; i < kStoppingSignalCount; ++i) {
-    (void)sigaction(kStoppingSignals[i], nullptr, &g_previous_stop_actions[i]);
-    if (g_previous_stop_actions[i].sa_handler != SIG_IGN)
-      (void)sigaction(kStoppingSignals[i], &g_stop_action, nullptr);
-  }
+  InstallUnlessIgnored(kStoppingSignals, kStoppingSignalCount, g_stop_action,
+                       g_previous_stop_actions);
   struct sigaction resume {};
   resume.sa_handler = ResumeWait;
   resume.sa_mask = g_stop_action.sa_mask;
@@ -106,10 +112,8 @@ void InstallStoppingHandlers() {
 }
 
 void RemoveRestoringHandlers() {
-  for (int i = 0; i < kRestoringSignalCount; ++i)
-    (void)sigaction(kRestoringSignals[i], &g_previous_actions[i], nullptr);
-  for (int i = 0; i < kStoppingSignalCount; ++i)
-    (void)sigaction(kStoppingSignals[i], &g_previous_stop_actions[i], nullptr);
+  RestoreActions(kRestoringSignals, kRestoringSignalCount, g_previous_actions);
+  RestoreActions(kStoppingSignals, kStoppingSignalCount, g_previous_stop_actions);
   (void)sigaction(SIGCONT, &g_previous_continue_action, nullptr);
 }
 
