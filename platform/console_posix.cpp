@@ -58,12 +58,15 @@ std::string_view CtypeLocaleName() {
   return "C";
 }
 
+bool EndsInUtf8(std::string_view name) {
+  return EndsWithIgnoringCase(name, "utf-8") || EndsWithIgnoringCase(name, "utf8");
+}
+
 // Loading a locale costs more than all the rest of a run; a name that says
 // UTF-8 or C already tells what it would give.
 bool NameMeansUtf8Output(std::string_view name) {
   name = name.substr(0, name.find('@'));
-  return name == "C" || name == "POSIX" || EndsWithIgnoringCase(name, ".utf-8") ||
-         EndsWithIgnoringCase(name, ".utf8");
+  return name == "C" || name == "POSIX" || EndsInUtf8(name);
 }
 
 // Returns false when the text cannot be converted whole; the caller then
@@ -149,9 +152,7 @@ void SetUpConsole() {
   if (std::setlocale(LC_CTYPE, "") == nullptr) return;
   const char* codeset = nl_langinfo(CODESET);
   const std::string_view name = codeset;
-  if (name == "ANSI_X3.4-1968" || EndsWithIgnoringCase(name, "utf-8") ||
-      EndsWithIgnoringCase(name, "utf8"))
-    return;
+  if (name == "ANSI_X3.4-1968" || EndsInUtf8(name)) return;
   ChooseConverter(codeset);
 }
 

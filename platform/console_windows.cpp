@@ -55,6 +55,14 @@ bool WriteToConsole(HANDLE console, const std::wstring& wide) {
   return true;
 }
 
+// To the console as UTF-16 where there is one, else to the stream in code
+// page 1251.
+bool WriteTo(HANDLE console, std::FILE* stream, std::string_view utf8_text) {
+  if (console != nullptr) return WriteToConsole(console, ToUtf16(utf8_text));
+  const std::string bytes = ToCodePage1251(ToUtf16(utf8_text));
+  return std::fwrite(bytes.data(), 1, bytes.size(), stream) == bytes.size();
+}
+
 }  // namespace
 
 void SetUpConsole() {
@@ -65,25 +73,15 @@ void SetUpConsole() {
 
 bool WriteText(std::string_view utf8_text) {
   if (g_output_failed) return false;
-  if (g_console_output != nullptr) {
-    g_output_failed = !WriteToConsole(g_console_output, ToUtf16(utf8_text));
-  } else {
-    // Standard output is in text mode: each '\n' goes out as CR LF.
-    const std::string bytes = ToCodePage1251(ToUtf16(utf8_text));
-    g_output_failed = std::fwrite(bytes.data(), 1, bytes.size(), stdout) != bytes.size();
-  }
+  // Standard output is in text mode: each '\n' goes out as CR LF.
+  g_output_failed = !WriteTo(g_console_output, stdout, utf8_text);
   return !g_output_failed;
 }
 
 void UseLfLineBreaks() { (void)_setmode(_fileno(stdout), _O_BINARY); }
 
 void WriteErrorText(std::string_view utf8_text) {
-  if (g_console_error != nullptr) {
-    (void)WriteToConsole(g_console_error, ToUtf16(utf8_text));
-  } else {
-    const std::string bytes = ToCodePage1251(ToUtf16(utf8_text));
-    (void)std::fwrite(bytes.data(), 1, bytes.size(), stderr);
-  }
+  (void)WriteTo(g_console_error, stderr, utf8_text);
 }
 
 bool FlushOutput() {
