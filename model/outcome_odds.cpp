@@ -39,8 +39,8 @@ std::uint32_t DrawCountBelow(std::int32_t value) {
 
 OutcomeOdds AttemptOutcomeOdds(std::int32_t chance, std::int32_t destroy_value,
                                std::int32_t downgrade_value) {
-  const std::uint64_t pairs = std::uint64_t{1} << 30;
-  const std::uint64_t draws = std::uint64_t{1} << 15;
+  const std::uint64_t draws = kDrawRange;
+  const std::uint64_t pairs = draws * draws;
   const std::uint64_t successes = SuccessPairCount(chance);
   const std::uint64_t destroying = DrawCountBelow(destroy_value);
   const std::uint64_t downgrading = DrawCountBelow(downgrade_value);
