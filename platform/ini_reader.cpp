@@ -196,15 +196,15 @@ void OpenSection(IniScan& scan, int row) {
 }
 
 // The first key of a name counts, with or without a value.
-bool TakeKey(IniScan& scan) {
-  bool& found = scan.found[scan.section_row][scan.index];
+bool TakeKey(IniScan& scan, int column) {
+  bool& found = scan.found[scan.section_row][column];
   if (found) return false;
   found = true;
   return true;
 }
 
 void BeginValue(IniScan& scan) {
-  if (!TakeKey(scan)) {
+  if (!TakeKey(scan, scan.index)) {
     scan.stage = LineStage::kSkip;
     return;
   }
@@ -225,7 +225,7 @@ void EndLine(IniScan& scan) {
       break;
     case LineStage::kKeyIndex:
     case LineStage::kKeyTail:
-      if (scan.index >= 0) (void)TakeKey(scan);  // a key without '=' reads 0
+      if (scan.index >= 0) (void)TakeKey(scan, scan.index);  // a key without '=' reads 0
       break;
     case LineStage::kValue:
       // A quoted value counts only when the same quote closes it.
@@ -421,11 +421,7 @@ bool ReadPlainKeyLine(IniScan& scan, const unsigned char*& p, const unsigned cha
     value = value * 10 + static_cast<std::int32_t>(digit);
   const unsigned char* next = AfterLineEnd(q + count, end);
   if (count == 0 || next == nullptr) return false;
-  bool& found = scan.found[scan.section_row][column];
-  if (!found) {
-    found = true;
-    scan.grid.cell[scan.section_row][column] = value;
-  }
+  if (TakeKey(scan, static_cast<int>(column))) scan.grid.cell[scan.section_row][column] = value;
   p = next;
   return true;
 }
