@@ -241,9 +241,10 @@ std::string SetUpReport(const OddsRequest& request, const Cell& cell, float ston
   text += ReportLine("Хотя бы один успех", 100.0 * AtLeastOneSuccess(cell.odds, request.attempts),
                      " %");
   text += "  В среднем исходов:\n";
-  for (const AttemptOutcome outcome : kOutcomes)
-    text += ReportLine(OutcomeName(outcome),
-                       request.attempts * OutcomeProbability(cell.odds, outcome), "");
+  for (const AttemptOutcome outcome : kOutcomes) {
+    const double expected = request.attempts * OutcomeProbability(cell.odds, outcome);
+    text += ReportLine(OutcomeName(outcome), expected, "");
+  }
   const double to_success = ExpectedAttemptsToSuccess(cell.odds);
   text += "\nВ среднем попыток до первого успеха: ";
   text += to_success > 0.0 ? FixedDecimals(to_success, 2) + "\n" : "успех невозможен\n";
