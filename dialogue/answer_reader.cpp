@@ -68,8 +68,10 @@ Answer ReadAnswer(AnswerInput& input) {
   return {AnswerKind::kNumber, static_cast<std::int32_t>(negative ? -magnitude : magnitude)};
 }
 
-bool AskInRange(AnswerInput& input, std::int32_t low, std::int32_t high, std::int32_t* value) {
-  for (;;) {
+bool AskInRange(AnswerInput& input, std::int32_t low, std::int32_t high, std::int32_t* value,
+                const BeforeEachRead& before_read) {
+  for (bool first = true;; first = false) {
+    if (!first && before_read && !before_read()) return false;
     const Answer answer = ReadAnswer(input);
     if (answer.kind == AnswerKind::kEndOfInput) return false;
     if (answer.kind == AnswerKind::kNumber && answer.value >= low && answer.value <= high) {

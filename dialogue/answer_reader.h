@@ -33,8 +33,13 @@ struct Answer {
 /// input ends before any character of an answer.
 Answer ReadAnswer(AnswerInput& input);
 
+/// Called before each read after the first; false stops the asking.
+using BeforeEachRead = std::function<bool()>;
+
 /// Reads answers until a number from low to high, both included, comes, and
-/// stores it in value. Returns false at the end of the input.
-bool AskInRange(AnswerInput& input, std::int32_t low, std::int32_t high, std::int32_t* value);
+/// stores it in value. Returns false at the end of the input, or when
+/// before_read does.
+bool AskInRange(AnswerInput& input, std::int32_t low, std::int32_t high, std::int32_t* value,
+                const BeforeEachRead& before_read = nullptr);
 
 #endif  // UPGRADE_SIM_DIALOGUE_ANSWER_READER_H_

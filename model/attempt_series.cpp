@@ -14,18 +14,18 @@ std::int32_t DrawPer10000(const DrawSource& draw) { return draw() % 10000; }
 
 }  // namespace
 
-std::string_view AttemptOutcomeLine(AttemptOutcome outcome) {
+std::string_view AttemptOutcomeLabel(AttemptOutcome outcome) {
   switch (outcome) {
     case AttemptOutcome::kSuccess:
-      return "+ Модификация успешна\n";
+      return "+ Модификация успешна";
     case AttemptOutcome::kItemDestroyed:
-      return "- Предмет уничтожен\n";
+      return "- Предмет уничтожен";
     case AttemptOutcome::kTaliksDestroyed:
-      return "- Талики уничтожены\n";
+      return "- Талики уничтожены";
     case AttemptOutcome::kFailed:
       break;
   }
-  return "- Модификация неудачна\n";
+  return "- Модификация неудачна";
 }
 
 AttemptOutcome RunAttempt(std::int32_t chance, std::int32_t destroy_value,
@@ -39,6 +39,7 @@ AttemptOutcome RunAttempt(std::int32_t chance, std::int32_t destroy_value,
 void RunAttemptSeries(std::int32_t attempt_count, std::int32_t chance, std::int32_t destroy_value,
                       std::int32_t downgrade_value, const DrawSource& draw, const TextSink& print) {
   for (std::int32_t attempt = 1; attempt <= attempt_count; ++attempt) {
-    print(AttemptOutcomeLine(RunAttempt(chance, destroy_value, downgrade_value, draw)));
+    print(AttemptOutcomeLabel(RunAttempt(chance, destroy_value, downgrade_value, draw)));
+    print("\n");
   }
 }

@@ -15,8 +15,8 @@ using DrawSource = std::function<std::int32_t()>;
 /// Receives one text to print.
 using TextSink = std::function<void(std::string_view text)>;
 
-/// The line printed for an outcome, line break included.
-std::string_view AttemptOutcomeLine(AttemptOutcome outcome);
+/// The outcome as its line in the series names it, without the line break.
+std::string_view AttemptOutcomeLabel(AttemptOutcome outcome);
 
 /// One attempt. chance is per 100000, destroy_value and downgrade_value per
 /// 10000. Draws two numbers on success, three when the item is destroyed and
@@ -24,7 +24,8 @@ std::string_view AttemptOutcomeLine(AttemptOutcome outcome);
 AttemptOutcome RunAttempt(std::int32_t chance, std::int32_t destroy_value,
                           std::int32_t downgrade_value, const DrawSource& draw);
 
-/// attempt_count independent attempts with the same set-up, one line each.
+/// attempt_count independent attempts with the same set-up, one line each:
+/// the outcome's label and a line break.
 void RunAttemptSeries(std::int32_t attempt_count, std::int32_t chance, std::int32_t destroy_value,
                       std::int32_t downgrade_value, const DrawSource& draw, const TextSink& print);
 

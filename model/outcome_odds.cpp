@@ -53,6 +53,10 @@ OutcomeOdds AttemptOutcomeOdds(std::int32_t chance, std::int32_t destroy_value,
   return odds;
 }
 
+OutcomeOdds AttemptOutcomeOdds(const AttemptSetUp& set_up) {
+  return AttemptOutcomeOdds(set_up.chance, set_up.destroy_value, set_up.downgrade_value);
+}
+
 std::uint64_t OutcomeCount(const OutcomeOdds& odds, AttemptOutcome outcome) {
   switch (outcome) {
     case AttemptOutcome::kSuccess:

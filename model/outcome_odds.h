@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "model/attempt_series.h"
+#include "model/upgrade_request.h"
 
 /// Every attempt draws at most four 15-bit numbers: 2^30 pairs for the
 /// success draw, 2^15 values each for the destroy and talik draws.
@@ -31,6 +32,9 @@ std::uint32_t DrawCountBelow(std::int32_t value);
 /// The outcome counts of one attempt with these inputs of RunAttempt.
 OutcomeOdds AttemptOutcomeOdds(std::int32_t chance, std::int32_t destroy_value,
                                std::int32_t downgrade_value);
+
+/// The same, for an attempt so set up.
+OutcomeOdds AttemptOutcomeOdds(const AttemptSetUp& set_up);
 
 /// The draw combinations, out of 2^60, that end in one outcome.
 std::uint64_t OutcomeCount(const OutcomeOdds& odds, AttemptOutcome outcome);

@@ -4,8 +4,6 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
-#include <iterator>
-#include <numeric>
 #include <string>
 #include <string_view>
 
@@ -13,6 +11,7 @@
 #include "model/outcome_odds.h"
 #include "model/probability_tables.h"
 #include "model/success_chance.h"
+#include "model/upgrade_request.h"
 #include "platform/console.h"
 #include "platform/probability_files.h"
 
@@ -53,25 +52,20 @@ constexpr const char* kTableCsvHeader =
 
 struct NumberArgument {
   const char* meaning;  // for the message when it is wrong
-  std::int32_t low;
-  std::int32_t high;
+  ValueRange range;
 };
 
-constexpr NumberArgument kAttempts = {"число попыток", 1, 100};
-constexpr NumberArgument kGrade = {"тип оружия или брони", 0, kItemGradeCount - 1};
-constexpr NumberArgument kLevel = {"уровень оружия или брони", 1, 65};
-constexpr NumberArgument kTaliks = {"число установленных талик", 0, kUpgradeLevelCount - 1};
-constexpr NumberArgument kStone = {"тип камня", 0, kStoneTierCount - 1};
+constexpr NumberArgument kAttempts = {"число попыток", kAttemptCountRange};
+constexpr NumberArgument kGrade = {"тип оружия или брони", kItemGradeRange};
+constexpr NumberArgument kLevel = {"уровень оружия или брони", kItemLevelRange};
+constexpr NumberArgument kTaliks = {"число установленных талик", kTalikCountRange};
+constexpr NumberArgument kStone = {"тип камня", kStoneTierRange};
 
 enum class Command { kSetUp, kTable, kHelp, kVersion, kBadUsage };
 
-struct OddsRequest {
+struct OddsCommandLine {
   bool csv = false;
-  std::int32_t attempts = 1;
-  std::int32_t grade = 0;
-  std::int32_t level = 1;
-  std::int32_t taliks = 0;
-  std::int32_t stones[4] = {};
+  UpgradeRequest request;  // the attempt count, grade and talik count unused by --table
 };
 
 // A plain decimal integer with an optional sign that fits 32 bits.
@@ -88,15 +82,16 @@ bool ParseInteger(std::string_view text, std::int32_t* value) {
 // Reads one number into value; on failure error tells what was wrong.
 bool ReadNumber(const char* text, const NumberArgument& argument, std::int32_t* value,
                 std::string* error) {
-  if (ParseInteger(text, value) && *value >= argument.low && *value <= argument.high) return true;
+  if (ParseInteger(text, value) && InRange(*value, argument.range)) return true;
   *error = std::string(argument.meaning) + " должно быть целым числом от " +
-           std::to_string(argument.low) + " до " + std::to_string(argument.high) + ", а не «" +
-           text + "»";
+           std::to_string(argument.range.low) + " до " + std::to_string(argument.range.high) +
+           ", а не «" + text + "»";
   return false;
 }
 
-Command ParseArguments(int argc, const char* const* argv, OddsRequest* request,
+Command ParseArguments(int argc, const char* const* argv, OddsCommandLine* command_line,
                        std::string* error) {
+  UpgradeRequest* request = &command_line->request;
   bool table = false;
   const char* numbers[8];
   int number_count = 0;
@@ -105,7 +100,7 @@ Command ParseArguments(int argc, const char* const* argv, OddsRequest* request,
     if (argument == "--help") return Command::kHelp;
     if (argument == "--version") return Command::kVersion;
     if (argument == "--csv") {
-      request->csv = true;
+      command_line->csv = true;
     } else if (argument == "--table") {
       table = true;
     } else if (argument.substr(0, 2) == "--") {
@@ -123,12 +118,13 @@ Command ParseArguments(int argc, const char* const* argv, OddsRequest* request,
     return Command::kBadUsage;
   }
   const char* const* next = numbers;
-  if (!table && (!ReadNumber(*next++, kAttempts, &request->attempts, error) ||
-                 !ReadNumber(*next++, kGrade, &request->grade, error)))
+  if (!table && (!ReadNumber(*next++, kAttempts, &request->attempt_count, error) ||
+                 !ReadNumber(*next++, kGrade, &request->item_grade, error)))
     return Command::kBadUsage;
-  if (!ReadNumber(*next++, kLevel, &request->level, error)) return Command::kBadUsage;
-  if (!table && !ReadNumber(*next++, kTaliks, &request->taliks, error)) return Command::kBadUsage;
-  for (std::int32_t& stone : request->stones) {
+  if (!ReadNumber(*next++, kLevel, &request->item_level, error)) return Command::kBadUsage;
+  if (!table && !ReadNumber(*next++, kTaliks, &request->talik_count, error))
+    return Command::kBadUsage;
+  for (std::int32_t& stone : request->stone_tiers) {
     if (!ReadNumber(*next++, kStone, &stone, error)) return Command::kBadUsage;
   }
   return table ? Command::kTable : Command::kSetUp;
@@ -192,30 +188,20 @@ std::string PadLeft(const std::string& text, std::size_t width) {
   return shown < width ? std::string(width - shown, ' ') + text : text;
 }
 
-// The outcome as the simulator's line names it, without the line break.
 std::string OutcomeName(AttemptOutcome outcome) {
-  std::string_view line = AttemptOutcomeLine(outcome);
-  line.remove_suffix(1);
-  return std::string(line);
+  return std::string(AttemptOutcomeLabel(outcome));
 }
 
-float StoneSum(const OddsRequest& request) {
-  // Added one by one in float, in the order asked, as the simulator does.
-  return std::accumulate(std::begin(request.stones), std::end(request.stones), 0.0f,
-                         [](float sum, std::int32_t tier) { return sum + kStoneFactor[tier]; });
-}
-
+// A set-up's attempt and the odds of its outcomes.
 struct Cell {
   std::int32_t chance;
   OutcomeOdds odds;
 };
 
-Cell OddsOfCell(const OddsTables& tables, int grade, int taliks, float stone_sum, int level) {
-  Cell cell{};
-  cell.chance = SuccessChance(tables.success_prob.entry[grade][taliks], stone_sum, level);
-  cell.odds = AttemptOutcomeOdds(cell.chance, tables.destroy_prob.entry[grade][taliks],
-                                 tables.downgrade_prob.entry[grade][taliks]);
-  return cell;
+Cell OddsOfCell(const ProbabilityTables& tables, int grade, int taliks, int level,
+                const StoneTiers& stones) {
+  const AttemptSetUp set_up = SetUpAttempt(tables, grade, taliks, level, stones);
+  return {set_up.chance, AttemptOutcomeOdds(set_up)};
 }
 
 // A named figure of the report, its name and number in their columns.
@@ -231,18 +217,18 @@ std::string OutcomeFractions(const Cell& cell) {
   return fields;
 }
 
-std::string SetUpReport(const OddsRequest& request, const Cell& cell, float stone_sum) {
+std::string SetUpReport(const UpgradeRequest& request, const Cell& cell, float stone_sum) {
   std::string text = ChanceLine(cell.chance);
   text += "Шанс успеха на 100000: " + std::to_string(cell.chance) + "\n";
   text += "Сумма множителей камней: " + StoneSumText(stone_sum) + "\n\nОдна попытка:\n";
   for (const AttemptOutcome outcome : kOutcomes)
     text += ReportLine(OutcomeName(outcome), 100.0 * OutcomeProbability(cell.odds, outcome), " %");
-  text += "\nЧисло попыток: " + std::to_string(request.attempts) + "\n";
-  text += ReportLine("Хотя бы один успех", 100.0 * AtLeastOneSuccess(cell.odds, request.attempts),
-                     " %");
+  text += "\nЧисло попыток: " + std::to_string(request.attempt_count) + "\n";
+  text += ReportLine("Хотя бы один успех",
+                     100.0 * AtLeastOneSuccess(cell.odds, request.attempt_count), " %");
   text += "  В среднем исходов:\n";
   for (const AttemptOutcome outcome : kOutcomes) {
-    const double expected = request.attempts * OutcomeProbability(cell.odds, outcome);
+    const double expected = request.attempt_count * OutcomeProbability(cell.odds, outcome);
     text += ReportLine(OutcomeName(outcome), expected, "");
   }
   const double to_success = ExpectedAttemptsToSuccess(cell.odds);
@@ -251,21 +237,23 @@ std::string SetUpReport(const OddsRequest& request, const Cell& cell, float ston
   return text;
 }
 
-std::string SetUpCsv(const OddsRequest& request, const Cell& cell, float stone_sum) {
-  std::string row = std::to_string(request.attempts) + "," + std::to_string(request.grade) + "," +
-                    std::to_string(request.level) + "," + std::to_string(request.taliks) + "," +
-                    StoneSumText(stone_sum) + "," + std::to_string(cell.chance) + "," +
+std::string SetUpCsv(const UpgradeRequest& request, const Cell& cell, float stone_sum) {
+  std::string row = std::to_string(request.attempt_count) + "," +
+                    std::to_string(request.item_grade) + "," + std::to_string(request.item_level) +
+                    "," + std::to_string(request.talik_count) + "," + StoneSumText(stone_sum) +
+                    "," + std::to_string(cell.chance) + "," +
                     std::to_string(DisplayedPercent(cell.chance));
   row += OutcomeFractions(cell);
-  row += "," + Decimal(AtLeastOneSuccess(cell.odds, request.attempts), 17);
+  row += "," + Decimal(AtLeastOneSuccess(cell.odds, request.attempt_count), 17);
   for (const AttemptOutcome outcome : kOutcomes)
-    row += "," + Decimal(request.attempts * OutcomeProbability(cell.odds, outcome), 15);
+    row += "," + Decimal(request.attempt_count * OutcomeProbability(cell.odds, outcome), 15);
   return kSetUpCsvHeader + row + "\n";
 }
 
-std::string TableReport(const OddsTables& tables, const OddsRequest& request, float stone_sum) {
+std::string TableReport(const ProbabilityTables& tables, const UpgradeRequest& request,
+                        float stone_sum) {
   constexpr std::size_t kNameWidth = 19;
-  std::string text = "Шанс успеха одной попытки, %: уровень " + std::to_string(request.level) +
+  std::string text = "Шанс успеха одной попытки, %: уровень " + std::to_string(request.item_level) +
                      ", сумма множителей камней " + StoneSumText(stone_sum) + "\n";
   text += PadRight(" Тип \\ талики", kNameWidth);
   for (int taliks = 0; taliks < kUpgradeLevelCount; ++taliks)
@@ -274,7 +262,7 @@ std::string TableReport(const OddsTables& tables, const OddsRequest& request, fl
   for (int grade = 0; grade < kItemGradeCount; ++grade) {
     text += PadRight(" " + std::to_string(grade) + ":" + kItemGradeNames[grade], kNameWidth);
     for (int taliks = 0; taliks < kUpgradeLevelCount; ++taliks) {
-      const Cell cell = OddsOfCell(tables, grade, taliks, stone_sum, request.level);
+      const Cell cell = OddsOfCell(tables, grade, taliks, request.item_level, request.stone_tiers);
       text += PadLeft(
           FixedDecimals(100.0 * OutcomeProbability(cell.odds, AttemptOutcome::kSuccess), 2), 8);
     }
@@ -283,11 +271,11 @@ std::string TableReport(const OddsTables& tables, const OddsRequest& request, fl
   return text;
 }
 
-std::string TableCsv(const OddsTables& tables, const OddsRequest& request, float stone_sum) {
+std::string TableCsv(const ProbabilityTables& tables, const UpgradeRequest& request) {
   std::string text = kTableCsvHeader;
   for (int grade = 0; grade < kItemGradeCount; ++grade) {
     for (int taliks = 0; taliks < kUpgradeLevelCount; ++taliks) {
-      const Cell cell = OddsOfCell(tables, grade, taliks, stone_sum, request.level);
+      const Cell cell = OddsOfCell(tables, grade, taliks, request.item_level, request.stone_tiers);
       text += std::to_string(grade) + "," + std::to_string(taliks) + "," +
               std::to_string(cell.chance) + "," + std::to_string(DisplayedPercent(cell.chance));
       text += OutcomeFractions(cell) + "\n";
@@ -305,9 +293,9 @@ int Finish(const std::string& text) {
 
 int RunOddsReport(int argc, const char* const* argv) {
   SetUpConsole();
-  OddsRequest request;
+  OddsCommandLine command_line;
   std::string error;
-  const Command command = ParseArguments(argc, argv, &request, &error);
+  const Command command = ParseArguments(argc, argv, &command_line, &error);
   switch (command) {
     case Command::kHelp:
       return Finish(std::string(kUsage) + kHelp);
@@ -320,14 +308,16 @@ int RunOddsReport(int argc, const char* const* argv) {
     case Command::kTable:
       break;
   }
-  if (request.csv) UseLfLineBreaks();
-  const OddsTables tables = LoadOddsTables();
-  const float stone_sum = StoneSum(request);
+  if (command_line.csv) UseLfLineBreaks();
+  const ProbabilityTables tables = LoadProbabilityTables();
+  const UpgradeRequest& request = command_line.request;
+  const float stone_sum = StoneFactorSum(request.stone_tiers);
   if (command == Command::kTable) {
-    return Finish(request.csv ? TableCsv(tables, request, stone_sum)
-                              : TableReport(tables, request, stone_sum));
+    return Finish(command_line.csv ? TableCsv(tables, request)
+                                   : TableReport(tables, request, stone_sum));
   }
-  const Cell cell = OddsOfCell(tables, request.grade, request.taliks, stone_sum, request.level);
-  return Finish(request.csv ? SetUpCsv(request, cell, stone_sum)
-                            : SetUpReport(request, cell, stone_sum));
+  const Cell cell = OddsOfCell(tables, request.item_grade, request.talik_count, request.item_level,
+                               request.stone_tiers);
+  return Finish(command_line.csv ? SetUpCsv(request, cell, stone_sum)
+                                 : SetUpReport(request, cell, stone_sum));
 }

@@ -1,9 +1,6 @@
 #include "platform/ini_reader.h"
 
 #include <algorithm>
-#include <cstring>
-
-#include "platform/regular_file.h"
 
 // The text is read as a stream of characters, each looked at once: a line
 // is never held, only the little that the rules need of it (how much of a
@@ -22,8 +19,8 @@ bool IsDecimalDigit(unsigned char c) { return c >= '0' && c <= '9'; }
 
 // For a letter, setting bit 0x20 gives its lower case; no other character
 // then equals a lower-case letter, so this folds exactly the letter's cases.
-bool SameLetter(unsigned char c, char stem_letter) {
-  return (c | 0x20) == (static_cast<unsigned char>(stem_letter) | 0x20);
+bool SameLetter(unsigned char c, char lower_stem_letter) {
+  return (c | 0x20) == static_cast<unsigned char>(lower_stem_letter);
 }
 
 // The digit's value in base 10 or 16, or -1 when c is no digit of that base.
@@ -50,17 +47,14 @@ struct NumberScan {
   std::int64_t magnitude = 0;
 };
 
-// Accumulating toward the limit of the sign's side keeps -2147483648 exact.
-std::int64_t MagnitudeLimit(const NumberScan& number) {
-  return number.negative ? 2147483648LL : 2147483647LL;
-}
-
-// Adds a digit of the number's base; false when c is none.
+// Adds a digit of the number's base; false when c is none. Accumulating
+// toward the limit of the sign's side keeps -2147483648 exact.
 bool AddDigit(NumberScan& number, unsigned char c) {
   const int digit = DigitValue(c, number.base);
   if (digit < 0) return false;
+  const std::int64_t limit = number.negative ? 2147483648LL : 2147483647LL;
   number.stage = NumberStage::kDigits;
-  number.magnitude = std::min(MagnitudeLimit(number), number.magnitude * number.base + digit);
+  number.magnitude = std::min(limit, number.magnitude * number.base + digit);
   return true;
 }
 
@@ -87,15 +81,11 @@ bool FeedNumber(NumberScan& number, unsigned char c) {
       // Only a lower-case "0x" makes a hex number, as with the Windows reader.
       if (c == 'x') {
         number.stage = NumberStage::kZeroX;
+        number.base = 16;
         return true;
       }
-      if (AddDigit(number, c)) return true;
-      break;
-    case NumberStage::kZeroX:
-      // "0x" without a hex digit after it is the number 0, then a stop.
-      number.base = 16;
-      if (AddDigit(number, c)) return true;
-      break;
+      [[fallthrough]];
+    case NumberStage::kZeroX:  // "0x" without a hex digit after it is 0
     case NumberStage::kDigits:
       if (AddDigit(number, c)) return true;
       break;
@@ -110,41 +100,85 @@ std::int32_t NumberValue(const NumberScan& number) {
   return static_cast<std::int32_t>(number.negative ? -number.magnitude : number.magnitude);
 }
 
+// ---- Names ----------------------------------------------------------------
+
+// How far a name has gone as "<stem><index>" with blanks around it.
+enum class NameStage { kLead, kStem, kIndex, kTail, kWrong };
+
+struct NameMatch {
+  NameStage stage = NameStage::kLead;
+  std::size_t stem_matched = 0;
+  int index = -1;  // -1 before its first digit
+};
+
+constexpr std::size_t kMaxStemLength = 24;
+
+// A lower-case stem, and how many indexes its names have.
+struct NameRule {
+  char stem[kMaxStemLength];
+  std::size_t length;
+  int count;
+};
+
+// The index in plain decimal: no leading zero, below count.
+bool AddIndexDigit(int& index, unsigned char c, int count) {
+  if (index == 0) return false;
+  const int next = (index < 0 ? 0 : index * 10) + (c - '0');
+  if (next >= count) return false;
+  index = next;
+  return true;
+}
+
+void FeedName(NameMatch& name, const NameRule& rule, unsigned char c) {
+  switch (name.stage) {
+    case NameStage::kLead:
+      if (IsBlank(c)) return;
+      name.stage = NameStage::kStem;
+      [[fallthrough]];
+    case NameStage::kStem:
+      if (name.stem_matched < rule.length) {
+        const bool same = SameLetter(c, rule.stem[name.stem_matched++]);
+        if (!same) name.stage = NameStage::kWrong;
+        return;
+      }
+      name.stage = NameStage::kIndex;
+      [[fallthrough]];
+    case NameStage::kIndex:
+      if (IsDecimalDigit(c) && AddIndexDigit(name.index, c, rule.count)) return;
+      name.stage = IsBlank(c) && name.index >= 0 ? NameStage::kTail : NameStage::kWrong;
+      return;
+    case NameStage::kTail:
+      if (!IsBlank(c)) name.stage = NameStage::kWrong;
+      return;
+    case NameStage::kWrong:
+      return;
+  }
+}
+
+// The index the name read so far stands for, or -1 when it is none of ours.
+int NameIndex(const NameMatch& name) {
+  const bool whole = name.stage == NameStage::kIndex || name.stage == NameStage::kTail;
+  return whole ? name.index : -1;
+}
+
 // ---- Lines ----------------------------------------------------------------
 
 enum class LineStage {
-  kStart,             // blanks before the line's first character
-  kSkip,              // nothing more on this line can matter
-  kSectionLead,       // blanks after '['
-  kSectionStem,       // matching the section stem
-  kSectionIndex,      // the row's digits
-  kSectionTail,       // blanks after them, before ']'
-  kSectionClosed,     // a wanted name and its ']'; another ']' would spoil it
-  kSectionSeekClose,  // not a wanted name; a ']' still makes the line a section
-  kKeyStem,           // matching the key stem
-  kKeyIndex,          // the column's digits
-  kKeyTail,           // blanks after them, before '='
-  kValueLead,         // blanks after '='
-  kValue,             // the value itself
+  kStart,      // blanks before the line's first character
+  kSkip,       // nothing more on this line can matter
+  kSection,    // after '['
+  kKeyName,    // before '='
+  kValueLead,  // blanks after '='
+  kValue,      // the value itself
 };
 
 enum class TextEncoding { kUndecided, kBytes, kUtf16Le, kUtf16Be };
 
-constexpr std::size_t kMaxStemLength = 24;
-
-// A stem of up to 16 letters as two words to compare with the text in two
-// steps: the text's bytes with bit 0x20 set, masked to the stem's length.
-struct StemWords {
-  std::uint64_t word[2];
-  std::uint64_t mask[2];
-};
+constexpr int kNoClosingBracket = -2;
 
 struct IniScan {
-  IniGridLayout layout;
-  char section_stem[kMaxStemLength];  // in lower case
-  char key_stem[kMaxStemLength];
-  StemWords section_words;
-  StemWords key_words;
+  NameRule section_rule;
+  NameRule key_rule;
   IniGrid grid{};
   bool found[kMaxIniGridSide][kMaxIniGridSide] = {};
   bool opened[kMaxIniGridSide] = {};
@@ -152,9 +186,9 @@ struct IniScan {
 
   // The line being read.
   LineStage stage = LineStage::kStart;
-  std::size_t stem_matched = 0;
-  int index = -1;  // the row or column so far; -1 before its first digit
-  int column = 0;  // the cell a value goes to
+  NameMatch name;
+  int header_row = kNoClosingBracket;  // what the name up to the last ']' stands for
+  int column = 0;                      // the cell a value goes to
   unsigned char quote = 0;
   bool quote_closed = false;  // the last non-blank after the quote is the quote
   NumberScan number;
@@ -166,70 +200,39 @@ struct IniScan {
   int pending_byte = -1;  // the first byte of a UTF-16 code unit
 };
 
-// Adds a digit to a row or column number in plain decimal; false when the
-// name can no longer be one of the grid's (a leading zero, too large).
-bool AddIndexDigit(int& index, unsigned char c, int count) {
-  if (index == 0) return false;
-  const int next = (index < 0 ? 0 : index * 10) + (c - '0');
-  if (next >= count) return false;
-  index = next;
-  return true;
-}
-
-// A ']' after a name that is not wanted still makes the line a section
-// header, whose keys then count for nothing.
-void OnSectionMismatch(IniScan& scan, unsigned char c) {
-  if (c == ']') {
-    scan.section_row = -1;
-    scan.stage = LineStage::kSkip;
-  } else {
-    scan.stage = LineStage::kSectionSeekClose;
-  }
-}
-
-// Only the first section of a name counts; a repeat of it is never read.
+// Only the first section of a name counts; a repeat of it, or a section of
+// another name, takes the keys after it out of the grid.
 void OpenSection(IniScan& scan, int row) {
   scan.section_row = -1;
-  if (scan.opened[row]) return;
+  if (row < 0 || scan.opened[row]) return;
   scan.opened[row] = true;
   scan.section_row = row;
 }
 
 // The first key of a name counts, with or without a value.
 bool TakeKey(IniScan& scan, int column) {
+  if (column < 0) return false;
   bool& found = scan.found[scan.section_row][column];
   if (found) return false;
   found = true;
   return true;
 }
 
-void BeginValue(IniScan& scan) {
-  if (!TakeKey(scan, scan.index)) {
-    scan.stage = LineStage::kSkip;
-    return;
-  }
-  scan.column = scan.index;
-  scan.number = NumberScan{};
-  scan.quote = 0;
-  scan.stage = LineStage::kValueLead;
-}
-
-void StoreValue(IniScan& scan, std::int32_t value) {
-  scan.grid.cell[scan.section_row][scan.column] = value;
+void StoreValue(IniScan& scan) {
+  scan.grid.cell[scan.section_row][scan.column] = NumberValue(scan.number);
 }
 
 void EndLine(IniScan& scan) {
   switch (scan.stage) {
-    case LineStage::kSectionClosed:
-      OpenSection(scan, scan.index);
+    case LineStage::kSection:
+      if (scan.header_row != kNoClosingBracket) OpenSection(scan, scan.header_row);
       break;
-    case LineStage::kKeyIndex:
-    case LineStage::kKeyTail:
-      if (scan.index >= 0) (void)TakeKey(scan, scan.index);  // a key without '=' reads 0
+    case LineStage::kKeyName:
+      (void)TakeKey(scan, NameIndex(scan.name));  // a key without '=' reads 0
       break;
     case LineStage::kValue:
       // A quoted value counts only when the same quote closes it.
-      if (scan.quote == 0 || scan.quote_closed) StoreValue(scan, NumberValue(scan.number));
+      if (scan.quote == 0 || scan.quote_closed) StoreValue(scan);
       break;
     default:
       break;
@@ -237,273 +240,83 @@ void EndLine(IniScan& scan) {
   scan.stage = LineStage::kStart;
 }
 
-// Returns false when c starts a key name, which the key stages then read.
-bool OnLineStart(IniScan& scan, unsigned char c) {
-  if (IsBlank(c)) return true;
-  // A comment, or a key outside any section that counts, matters no further.
-  if (c == ';' || (c != '[' && scan.section_row < 0)) {
-    scan.stage = LineStage::kSkip;
-  } else if (c == '[') {
-    scan.stage = LineStage::kSectionLead;
+void StartLine(IniScan& scan, unsigned char c) {
+  if (IsBlank(c)) return;
+  scan.name = NameMatch{};
+  if (c == '[') {
+    scan.header_row = kNoClosingBracket;
+    scan.stage = LineStage::kSection;
+  } else if (c == ';' || scan.section_row < 0) {
+    scan.stage = LineStage::kSkip;  // a comment, or a key of no section of ours
   } else {
-    scan.stage = LineStage::kKeyStem;
-    scan.stem_matched = 0;
-    scan.index = -1;
-    return false;
-  }
-  return true;
-}
-
-// Returns false when c starts the section name, which ScanChars then
-// matches, as it does key names.
-bool OnSectionChar(IniScan& scan, unsigned char c) {
-  switch (scan.stage) {
-    case LineStage::kSectionLead:
-      if (IsBlank(c)) return true;
-      scan.stage = LineStage::kSectionStem;
-      scan.stem_matched = 0;
-      scan.index = -1;
-      return false;
-    case LineStage::kSectionIndex:
-      if (IsDecimalDigit(c)) {
-        if (!AddIndexDigit(scan.index, c, scan.layout.rows)) OnSectionMismatch(scan, c);
-        return true;
-      }
-      if (scan.index < 0) {
-        OnSectionMismatch(scan, c);
-        return true;
-      }
-      [[fallthrough]];
-    case LineStage::kSectionTail:
-      if (IsBlank(c)) {
-        scan.stage = LineStage::kSectionTail;
-      } else if (c == ']') {
-        scan.stage = LineStage::kSectionClosed;
-      } else {
-        OnSectionMismatch(scan, c);
-      }
-      return true;
-    case LineStage::kSectionClosed:
-    case LineStage::kSectionSeekClose:
-      // The name runs to the last ']', as the Windows reader has it.
-      if (c == ']') OnSectionMismatch(scan, c);
-      return true;
-    default:
-      return true;
+    scan.stage = LineStage::kKeyName;
+    FeedName(scan.name, scan.key_rule, c);
   }
 }
 
-// Key stems never come here: ScanChars matches them.
-void OnKeyChar(IniScan& scan, unsigned char c) {
-  switch (scan.stage) {
-    case LineStage::kKeyIndex:
-      if (IsDecimalDigit(c)) {
-        if (!AddIndexDigit(scan.index, c, scan.layout.columns)) scan.stage = LineStage::kSkip;
-        return;
-      }
-      if (scan.index < 0) {
-        scan.stage = LineStage::kSkip;
-        return;
-      }
-      [[fallthrough]];
-    case LineStage::kKeyTail:
-      if (IsBlank(c)) {
-        scan.stage = LineStage::kKeyTail;
-      } else if (c == '=') {
-        BeginValue(scan);
-      } else {
-        scan.stage = LineStage::kSkip;
-      }
+// The name runs to the last ']' on the line, as the Windows reader has it:
+// each ']' may close it, and the last one does.
+void FeedSection(IniScan& scan, unsigned char c) {
+  if (c == ']') scan.header_row = NameIndex(scan.name);
+  FeedName(scan.name, scan.section_rule, c);
+}
+
+void FeedKeyName(IniScan& scan, unsigned char c) {
+  if (c == '=') {
+    scan.column = NameIndex(scan.name);
+    scan.stage = TakeKey(scan, scan.column) ? LineStage::kValueLead : LineStage::kSkip;
+    scan.number = NumberScan{};
+    scan.quote = 0;
+    scan.quote_closed = false;
+    return;
+  }
+  FeedName(scan.name, scan.key_rule, c);
+  if (scan.name.stage == NameStage::kWrong) scan.stage = LineStage::kSkip;
+}
+
+void FeedValue(IniScan& scan, unsigned char c) {
+  if (scan.stage == LineStage::kValueLead) {
+    if (IsBlank(c)) return;
+    scan.stage = LineStage::kValue;
+    if (c == '"' || c == '\'') {
+      scan.quote = c;
       return;
-    case LineStage::kValueLead:
-      if (IsBlank(c)) return;
-      scan.stage = LineStage::kValue;
-      if (c == '"' || c == '\'') {
-        scan.quote = c;
-        scan.quote_closed = false;
-        return;
-      }
-      [[fallthrough]];
-    case LineStage::kValue:
-      if (scan.quote != 0) {
-        if (!IsBlank(c)) scan.quote_closed = c == scan.quote;
-        (void)FeedNumber(scan.number, c);
-      } else if (!FeedNumber(scan.number, c)) {
-        StoreValue(scan, NumberValue(scan.number));
-        scan.stage = LineStage::kSkip;
-      }
-      return;
-    default:
-      return;
+    }
+  }
+  if (scan.quote != 0) {
+    if (!IsBlank(c)) scan.quote_closed = c == scan.quote;
+    (void)FeedNumber(scan.number, c);
+  } else if (!FeedNumber(scan.number, c)) {
+    StoreValue(scan);
+    scan.stage = LineStage::kSkip;
   }
 }
 
-// Matches as much of a lower-case stem as the text holds, picking up where
-// an earlier chunk left off; returns where the match stopped. The usual
-// lines never come here: AfterStem matches their stems whole.
-const unsigned char* MatchStem(const char* stem, std::size_t length, std::size_t& matched,
-                               const unsigned char* p, const unsigned char* end) {
-  std::size_t m = matched;
-  while (m < length && p < end && SameLetter(*p, stem[m])) {
-    ++p;
-    ++m;
-  }
-  matched = m;
-  return p;
-}
-
-const unsigned char* ReadDecimalDigits(NumberScan& number, const unsigned char* p,
-                                       const unsigned char* end) {
-  const std::int64_t limit = MagnitudeLimit(number);
-  std::int64_t magnitude = number.magnitude;
-  for (; p < end && IsDecimalDigit(*p); ++p)
-    magnitude = std::min(limit, magnitude * 10 + (*p - '0'));
-  number.magnitude = magnitude;
-  return p;
-}
-
-constexpr std::size_t kStemWordsLength = 16;
-
-StemWords MakeStemWords(const char* lowered, std::size_t length) {
-  unsigned char bytes[kStemWordsLength] = {};
-  unsigned char mask[kStemWordsLength] = {};
-  for (std::size_t i = 0; i < length && i < kStemWordsLength; ++i) {
-    bytes[i] = static_cast<unsigned char>(lowered[i]);
-    mask[i] = 0xFF;
-  }
-  StemWords words{};
-  std::memcpy(words.word, bytes, sizeof bytes);
-  std::memcpy(words.mask, mask, sizeof mask);
-  return words;
-}
-
-// Whether the text at p, which holds at least 16 bytes, starts with the stem.
-bool StartsWithStem(const StemWords& stem, const unsigned char* p) {
-  constexpr std::uint64_t kLowerCaseBits = 0x2020202020202020ULL;
-  std::uint64_t text[2];
-  std::memcpy(text, p, sizeof text);
-  return ((text[0] | kLowerCaseBits) & stem.mask[0]) == stem.word[0] &&
-         ((text[1] | kLowerCaseBits) & stem.mask[1]) == stem.word[1];
-}
-
-// Where the stem ends when the text at p starts with it, else nullptr.
-const unsigned char* AfterStem(const StemWords& words, const char* stem, std::size_t length,
-                               const unsigned char* p, const unsigned char* end) {
-  if (length <= kStemWordsLength && static_cast<std::size_t>(end - p) >= kStemWordsLength)
-    return StartsWithStem(words, p) ? p + length : nullptr;
-  std::size_t matched = 0;
-  const unsigned char* q = MatchStem(stem, length, matched, p, end);
-  return matched == length ? q : nullptr;
-}
-
-// Past the line end at q, CR LF being one; nullptr when q is not at one.
-const unsigned char* AfterLineEnd(const unsigned char* q, const unsigned char* end) {
-  if (q == end || !IsLineEnd(*q)) return nullptr;
-  if (*q++ == '\r' && q < end && *q == '\n') ++q;
-  return q;
-}
-
-// The usual key line, "<key stem><column>=<digits>" and its line end, read
-// in one go where the chunk holds all of it; false, with nothing read, for
-// anything else, which the stages then read character by character.
-bool ReadPlainKeyLine(IniScan& scan, const unsigned char*& p, const unsigned char* end) {
-  const std::size_t stem_length = scan.layout.key_stem.size();
-  const unsigned char* q = AfterStem(scan.key_words, scan.key_stem, stem_length, p, end);
-  // Room for the column, '=', nine digits and a line end spares a bound
-  // check per digit; a line near the chunk's end takes the general way.
-  if (q == nullptr || end - q < 12) return false;
-  const unsigned column = q[0] - static_cast<unsigned>('0');
-  if (column >= static_cast<unsigned>(scan.layout.columns) || q[1] != '=') return false;
-  q += 2;
-  std::int32_t value = 0;
-  int count = 0;
-  for (unsigned digit; count < 9 && (digit = q[count] - static_cast<unsigned>('0')) <= 9; ++count)
-    value = value * 10 + static_cast<std::int32_t>(digit);
-  const unsigned char* next = AfterLineEnd(q + count, end);
-  if (count == 0 || next == nullptr) return false;
-  if (TakeKey(scan, static_cast<int>(column))) scan.grid.cell[scan.section_row][column] = value;
-  p = next;
-  return true;
-}
-
-// The usual section line, "[<section stem><row>]" and its line end, read in
-// one go in the same way.
-bool ReadPlainSectionLine(IniScan& scan, const unsigned char*& p, const unsigned char* end) {
-  const std::size_t stem_length = scan.layout.section_stem.size();
-  if (*p != '[') return false;
-  const unsigned char* q =
-      AfterStem(scan.section_words, scan.section_stem, stem_length, p + 1, end);
-  if (q == nullptr) return false;
-  int row = -1;
-  for (; q < end && IsDecimalDigit(*q); ++q) {
-    if (!AddIndexDigit(row, *q, scan.layout.rows)) return false;
-  }
-  if (row < 0 || q == end || *q != ']') return false;
-  const unsigned char* next = AfterLineEnd(q + 1, end);
-  if (next == nullptr) return false;
-  OpenSection(scan, row);
-  p = next;
-  return true;
-}
-
-// Matches a stem from where the line's match stands, and moves on to the
-// matched stage, or to the mismatched one at the first character that does
-// not fit; a chunk that ends first leaves the match to the next one.
-const unsigned char* MatchStemStage(IniScan& scan, const char* stem, std::size_t length,
-                                    const unsigned char* p, const unsigned char* end,
-                                    LineStage matched, LineStage mismatched) {
-  p = MatchStem(stem, length, scan.stem_matched, p, end);
-  if (scan.stem_matched == length) {
-    scan.stage = matched;
-  } else if (p < end) {
-    scan.stage = mismatched;
-  }
-  return p;
-}
-
-// The stages where most characters go have a loop of their own; every other
-// character, and each one that ends such a run, takes the general way.
 void ScanChars(IniScan& scan, const unsigned char* p, const unsigned char* end) {
   while (p < end) {
-    switch (scan.stage) {
-      case LineStage::kStart:
-        while (p < end && scan.section_row >= 0 && ReadPlainKeyLine(scan, p, end)) {
-        }
-        if (p < end && ReadPlainSectionLine(scan, p, end)) continue;
-        break;
-      case LineStage::kSkip:
-        while (p < end && !IsLineEnd(*p)) ++p;
-        break;
-      case LineStage::kKeyStem:
-        p = MatchStemStage(scan, scan.key_stem, scan.layout.key_stem.size(), p, end,
-                           LineStage::kKeyIndex, LineStage::kSkip);
-        continue;
-      case LineStage::kSectionStem:
-        // A name that is not wanted may still end in ']', which the stage
-        // after a mismatch looks for, from the character that did not match.
-        p = MatchStemStage(scan, scan.section_stem, scan.layout.section_stem.size(), p, end,
-                           LineStage::kSectionIndex, LineStage::kSectionSeekClose);
-        continue;
-      case LineStage::kValue:
-        if (scan.number.stage == NumberStage::kDigits && scan.number.base == 10)
-          p = ReadDecimalDigits(scan.number, p, end);
-        break;
-      default:
-        break;
-    }
-    if (p == end) return;
-    if (IsLineEnd(*p)) {
-      p = AfterLineEnd(p, end);
-      EndLine(scan);
-      continue;
+    // Most characters of a large file are on lines that do not matter.
+    if (scan.stage == LineStage::kSkip) {
+      while (p < end && !IsLineEnd(*p)) ++p;
+      if (p == end) return;
     }
     const unsigned char c = *p++;
-    if (scan.stage == LineStage::kStart) {
-      if (!OnLineStart(scan, c)) --p;
-    } else if (scan.stage < LineStage::kKeyStem) {
-      if (!OnSectionChar(scan, c)) --p;
-    } else {
-      OnKeyChar(scan, c);
+    switch (IsLineEnd(c) ? LineStage::kSkip : scan.stage) {
+      case LineStage::kSkip:
+        EndLine(scan);  // CR LF is a line end and an empty line
+        break;
+      case LineStage::kStart:
+        StartLine(scan, c);
+        break;
+      case LineStage::kSection:
+        FeedSection(scan, c);
+        break;
+      case LineStage::kKeyName:
+        FeedKeyName(scan, c);
+        break;
+      case LineStage::kValueLead:
+      case LineStage::kValue:
+        FeedValue(scan, c);
+        break;
     }
   }
 }
@@ -531,9 +344,9 @@ void ScanUtf16(IniScan& scan, const unsigned char* p, const unsigned char* end) 
   }
 }
 
-// Decides from the first bytes how the text is encoded; false while they
-// could still be the start of a byte-order mark.
-bool DecideEncoding(IniScan& scan, bool at_end) {
+// Decides from the first bytes how the text is encoded, once they can no
+// longer be the start of a byte-order mark.
+void DecideEncoding(IniScan& scan, bool at_end) {
   const unsigned char* head = scan.head;
   if (scan.head_length >= 2 && head[0] == 0xFF && head[1] == 0xFE) {
     scan.encoding = TextEncoding::kUtf16Le;
@@ -544,10 +357,7 @@ bool DecideEncoding(IniScan& scan, bool at_end) {
     const bool utf8_mark =
         scan.head_length == 3 && head[0] == 0xEF && head[1] == 0xBB && head[2] == 0xBF;
     if (!utf8_mark) ScanChars(scan, head, head + scan.head_length);
-  } else {
-    return false;
   }
-  return true;
 }
 
 void FeedBytes(IniScan& scan, const char* data, std::size_t size) {
@@ -555,7 +365,7 @@ void FeedBytes(IniScan& scan, const char* data, std::size_t size) {
   const unsigned char* end = p + size;
   while (scan.encoding == TextEncoding::kUndecided && p < end) {
     scan.head[scan.head_length++] = *p++;
-    (void)DecideEncoding(scan, false);
+    DecideEncoding(scan, false);
   }
   if (scan.encoding == TextEncoding::kBytes) {
     ScanChars(scan, p, end);
@@ -565,26 +375,23 @@ void FeedBytes(IniScan& scan, const char* data, std::size_t size) {
 }
 
 void FinishText(IniScan& scan) {
-  if (scan.encoding == TextEncoding::kUndecided) (void)DecideEncoding(scan, true);
+  if (scan.encoding == TextEncoding::kUndecided) DecideEncoding(scan, true);
   EndLine(scan);
 }
 
-void LowerStem(std::string_view stem, char* lowered) {
-  for (std::size_t i = 0; i < stem.size(); ++i) lowered[i] = static_cast<char>(stem[i] | 0x20);
+// A stem too long to keep could never match a name of ours.
+NameRule MakeNameRule(std::string_view stem, int count) {
+  NameRule rule{};
+  rule.length = std::min(stem.size(), kMaxStemLength);
+  for (std::size_t i = 0; i < rule.length; ++i) rule.stem[i] = static_cast<char>(stem[i] | 0x20);
+  rule.count = std::clamp(count, 0, kMaxIniGridSide);
+  return rule;
 }
 
 IniScan NewScan(const IniGridLayout& layout) {
   IniScan scan;
-  scan.layout = layout;
-  // A stem too long to keep could never match; an empty one is not allowed.
-  scan.layout.section_stem = layout.section_stem.substr(0, kMaxStemLength);
-  scan.layout.key_stem = layout.key_stem.substr(0, kMaxStemLength);
-  LowerStem(scan.layout.section_stem, scan.section_stem);
-  LowerStem(scan.layout.key_stem, scan.key_stem);
-  scan.section_words = MakeStemWords(scan.section_stem, scan.layout.section_stem.size());
-  scan.key_words = MakeStemWords(scan.key_stem, scan.layout.key_stem.size());
-  scan.layout.rows = std::clamp(layout.rows, 0, kMaxIniGridSide);
-  scan.layout.columns = std::clamp(layout.columns, 0, kMaxIniGridSide);
+  scan.section_rule = MakeNameRule(layout.section_stem, layout.rows);
+  scan.key_rule = MakeNameRule(layout.key_stem, layout.columns);
   return scan;
 }
 

@@ -14,9 +14,10 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <string_view>
+
+#include "platform/regular_file.h"
 
 constexpr int kMaxIniGridSide = 16;
 
@@ -34,9 +35,6 @@ struct IniGridLayout {
 struct IniGrid {
   std::int32_t cell[kMaxIniGridSide][kMaxIniGridSide];
 };
-
-/// Fills buffer with up to size further bytes; returns how many, 0 at the end.
-using ByteChunkSource = std::function<std::size_t(char* buffer, std::size_t size)>;
 
 /// Reads an INI value as an integer: optional blanks, an optional sign, then
 /// decimal digits or a lower-case "0x" and hex digits, up to the first

@@ -10,8 +10,8 @@ ProbabilityTable LoadProbabilityTable(const std::string& path) {
   return table;
 }
 
-OddsTables LoadOddsTables() {
-  OddsTables tables{};
+ProbabilityTables LoadProbabilityTables() {
+  ProbabilityTables tables{};
   tables.success_prob = LoadProbabilityTable("CustomSettings/SuccessProb.ini");
   tables.destroy_prob = LoadProbabilityTable("CustomSettings/DestroyProb.ini");
   tables.downgrade_prob = LoadProbabilityTable("CustomSettings/DowngradeProb.ini");

@@ -4,9 +4,15 @@
 #define UPGRADE_SIM_PLATFORM_PROBABILITY_FILES_H_
 
 #include <string>
+#include <string_view>
 
 #include "model/probability_tables.h"
 #include "platform/ini_reader.h"
+
+/// The INI names of a cell: the section "ItemGrade<grade>" holds a row, its
+/// key "UpgradeLevel<level>" one cell of it.
+constexpr std::string_view kItemGradeSectionStem = "ItemGrade";
+constexpr std::string_view kUpgradeLevelKeyStem = "UpgradeLevel";
 
 /// Where the INI names of the table cells sit, for the INI reader.
 constexpr IniGridLayout kProbabilityTableLayout = {kItemGradeSectionStem, kItemGradeCount,
@@ -17,6 +23,6 @@ ProbabilityTable LoadProbabilityTable(const std::string& path);
 
 /// The three tables from CustomSettings/ in the working directory, read in
 /// the order SuccessProb, DestroyProb, DowngradeProb.
-OddsTables LoadOddsTables();
+ProbabilityTables LoadProbabilityTables();
 
 #endif  // UPGRADE_SIM_PLATFORM_PROBABILITY_FILES_H_

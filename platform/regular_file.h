@@ -2,9 +2,12 @@
 #ifndef UPGRADE_SIM_PLATFORM_REGULAR_FILE_H_
 #define UPGRADE_SIM_PLATFORM_REGULAR_FILE_H_
 
+#include <cstddef>
+#include <functional>
 #include <string>
 
-#include "platform/ini_reader.h"
+/// Fills buffer with up to size further bytes; returns how many, 0 at the end.
+using ByteChunkSource = std::function<std::size_t(char* buffer, std::size_t size)>;
 
 /// Opens path once and hands its bytes, chunk by chunk, to consume. Returns
 /// false, without calling consume, when path is not a regular file that can

@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
 #include <string>
 #include <vector>
 
+#include "model/outcome_odds.h"
 #include "platform/random_source.h"
 
 namespace {
@@ -78,33 +80,12 @@ TEST(AttemptSeriesTest, SeriesPrintsOneLinePerAttemptAndCarriesNothingOver) {
   EXPECT_EQ(script.taken, 13u);
 }
 
-// Exact odds of the construction, counted over every possible draw.
-double SuccessProbability(std::int64_t chance) {
-  const std::int64_t below = std::min<std::int64_t>(std::max<std::int64_t>(chance, 0), 100000);
-  const auto count_under = [below](std::int64_t n) {  // v in [0, n) with v % 100000 < chance
-    return (n / 100000) * below + std::min(n % 100000, below);
-  };
-  std::int64_t hits = 0;
-  for (std::int64_t a = 0; a < 32768; ++a)
-    hits += count_under((a << 16) + 32768) - count_under(a << 16);
-  return static_cast<double>(hits) / (1LL << 30);
-}
-
-double Per10000Probability(std::int32_t value) {
-  int hits = 0;
-  for (int c = 0; c < 32768; ++c) hits += (c % 10000) < value;
-  return hits / 32768.0;
-}
-
 TEST(AttemptSeriesTest, LongSeriesFollowTheExactOddsOfTheConstruction) {
   const std::int32_t chance = 37000, destroy = 5000, downgrade = 3000;
-  const double p_success = SuccessProbability(chance);
-  const double p_destroy = (1 - p_success) * Per10000Probability(destroy);
-  const double p_taliks =
-      (1 - p_success) * (1 - Per10000Probability(destroy)) * Per10000Probability(downgrade);
-  const double expected[] = {p_success, p_destroy, p_taliks, 1 - p_success - p_destroy - p_taliks};
-  // A destroy draw taken as uniform would give 0.5 instead of 17768/32768.
-  EXPECT_DOUBLE_EQ(Per10000Probability(destroy), 17768.0 / 32768.0);
+  const OutcomeOdds odds = AttemptOutcomeOdds(chance, destroy, downgrade);
+  double expected[4];
+  for (int k = 0; k < 4; ++k)
+    expected[k] = OutcomeProbability(odds, static_cast<AttemptOutcome>(k));
 
   double counts[4] = {};
   int total = 0;

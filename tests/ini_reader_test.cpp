@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+using namespace std::string_literals;
+
 namespace {
 
 // Two rows of two cells; the values compared are [0][0], [0][1] and [1][0].
@@ -102,11 +104,15 @@ TEST(IniReaderTest, Utf16TextsReadAsTheirEightBitForm) {
       "[ItemGrade0]\r\nUpgradeLevel0=10\r\nUpgradeLevel1='0x0A'\r\n[ItemGrade1]\nUpgradeLevel0=-3";
   EXPECT_EQ(Read(Utf16(text, true)), Values({10, 10, -3}));
   EXPECT_EQ(Read(Utf16(text, false)), Values({10, 10, -3}));
-  // A character beyond ASCII is no letter or digit of a name or number.
-  EXPECT_EQ(Read("\xFF\xFE[\0I\0t\0e\0m\0G\0r\0a\0d\0e\0"
-                 "1\0]\0\n\0U\0p\0g\0r\0a\0d\0e\0L\0e\0v\0e\0l\0"
-                 "0\0=\0\x37\x01"),
-            Values({0, 0, 0}));
+  // A character beyond ASCII is no letter or digit of a name or number: a
+  // Russian "з" (U+0437) is not the digit 7 of its low byte, nor U+0137.
+  const std::string lead =
+      "\xFF\xFE[\0I\0t\0e\0m\0G\0r\0a\0d\0e\0"
+      "1\0]\0\n\0U\0p\0g\0r\0a\0d\0e\0L\0e\0v\0e\0l\0"
+      "0\0=\0"s;
+  EXPECT_EQ(Read(lead + "\x37\x01"s), Values({0, 0, 0}));
+  EXPECT_EQ(Read(lead + "1\0\x37\x04"s), Values({0, 0, 1}));
+  EXPECT_EQ(Read(lead + "\x37\x04"s + "2\0"s), Values({0, 0, 0}));
   // Without its mark, UTF-16 is just bytes, NULs and all.
   EXPECT_EQ(Read(Utf16(text, true).substr(2)), Values({0, 0, 0}));
 }
@@ -135,48 +141,50 @@ TEST(IniReaderTest, ChunkBoundariesChangeNothing) {
   EXPECT_EQ(Read("\xEF\xBB\xBF"), Values({0, 0, 0}));
 }
 
-// The usual lines are read in one go; each near miss of them must read as
-// the character-by-character rules read it, which is what a text fed one
-// byte at a time gets.
-TEST(IniReaderTest, UsualLinesReadInOneGoAsTheRulesReadThem) {
-  // One line each, between the bars.
-  const std::string near_misses =
-      "[ItemGrade1]|[ITEMGRADE1]|[itemgrade1] |[ItemGrade1]]|[ItemGrade01]|"
-      "[ItemGrade2]|[ItemGrade1]x|[ItemGrade]|[ItemGrade1|[ItemGrade1 ]|"
-      "UpgradeLevel0=7|UPGRADELEVEL1=8|UpgradeLevel1=123456789|"
-      "UpgradeLevel0=1234567890|UpgradeLevel1=99999999999|UpgradeLevel1=2147483648|"
-      "UpgradeLevel0=12x|UpgradeLevel1=|UpgradeLevel2=5|UpgradeLevel0 =6|"
-      "UpgradeLevel01=6|UpgradeLeve0=6|UpgradeLevel0=-6|UpgradeLevel1=0x1F|"
-      "UpgradeLevel0=\"9\"|UpgradeLevel0=5 ; five|[ItemGrade0]";
-  std::vector<std::string> lines;
-  for (std::size_t at = 0, bar; at <= near_misses.size(); at = bar + 1) {
-    bar = std::min(near_misses.find('|', at), near_misses.size());
-    lines.push_back(near_misses.substr(at, bar - at));
-  }
-  const char* const line_ends[] = {"\n", "\r\n", "\r"};
-  std::string text;
-  for (int round = 0; round < 3; ++round) {
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-      text += lines[(i * 7 + round) % lines.size()];
-      text += line_ends[(i + round) % 3];
+// Near misses of the plain lines: each names a cell of the first row or
+// not, whatever the line ends and however the text arrives.
+TEST(IniReaderTest, NearMissesOfThePlainLinesReadByTheRules) {
+  struct Case {
+    const char* lines;  // '|' between lines
+    Values cells;
+  };
+  const Case cases[] = {
+      {"[ItemGrade0]|UpgradeLevel0=7", {7, 0, 0}},
+      {"[ITEMGRADE0]|upgradelevel1=8", {0, 8, 0}},
+      {"[ItemGrade0]|UpgradeLevxl0=5", {0, 0, 0}},
+      {"[ItemGrade0]|UpgradeLevel0x=5", {0, 0, 0}},
+      {"[ItemGradx0]|UpgradeLevel0=5", {0, 0, 0}},
+      {"[ItemGrade0]|UpgradeLeve0=6|UpgradeLevel01=6|UpgradeLevel2=6", {0, 0, 0}},
+      {"[ItemGrade01]|UpgradeLevel0=5", {0, 0, 0}},
+      {"[ItemGrade]|UpgradeLevel0=5", {0, 0, 0}},
+      {"[ItemGrade2]|UpgradeLevel0=5", {0, 0, 0}},
+      {"[ItemGrade1]]|UpgradeLevel0=5", {0, 0, 0}},
+      {"[ItemGrade1 ]|UpgradeLevel0=5", {0, 0, 5}},
+      {"[ItemGrade0]|UpgradeLevel0=123456789|UpgradeLevel1=1234567890", {123456789, 1234567890, 0}},
+      {"[ItemGrade0]|UpgradeLevel0=99999999999|UpgradeLevel1=2147483648",
+       {2147483647, 2147483647, 0}},
+      {"[ItemGrade0]|UpgradeLevel0=12x|UpgradeLevel1=", {12, 0, 0}},
+      {"[ItemGrade0]|UpgradeLevel0 =6|UpgradeLevel1=-6", {6, -6, 0}},
+      {"[ItemGrade0]|UpgradeLevel0=0x1F|UpgradeLevel1=\"9\"", {31, 9, 0}},
+      {"[ItemGrade0]|UpgradeLevel0=5 ; five", {5, 0, 0}},
+  };
+  for (const Case& one : cases) {
+    for (const char* line_end : {"\n", "\r\n", "\r"}) {
+      std::string text = one.lines;
+      for (std::size_t bar; (bar = text.find('|')) != std::string::npos;)
+        text.replace(bar, 1, line_end);
+      EXPECT_EQ(Read(text), one.cells) << one.lines;
+      std::size_t offset = 0;
+      const IniGrid by_byte = ReadIniGrid(
+          [&](char* buffer, std::size_t size) {
+            if (offset == text.size() || size == 0) return std::size_t{0};
+            buffer[0] = text[offset++];
+            return std::size_t{1};
+          },
+          kLayout);
+      EXPECT_EQ(Cells(by_byte), one.cells) << one.lines;
     }
   }
-  for (std::size_t cut = 0; cut <= text.size(); cut += 11) {
-    const std::string part = text.substr(cut) + text.substr(0, cut);
-    std::size_t offset = 0;
-    const IniGrid by_byte = ReadIniGrid(
-        [&](char* buffer, std::size_t size) {
-          if (offset == part.size() || size == 0) return std::size_t{0};
-          buffer[0] = part[offset++];
-          return std::size_t{1};
-        },
-        kLayout);
-    const IniGrid whole = ReadIniGridFromText(part, kLayout);
-    EXPECT_EQ(std::memcmp(&whole, &by_byte, sizeof whole), 0) << "cut " << cut;
-  }
-  EXPECT_EQ(Read("[ItemGrade0]\nUpgradeLevel0=123456789\nUpgradeLevel1=99999999999\n"
-                 "[ItemGrade1]]\nUpgradeLevel0=5\n"),
-            Values({123456789, 2147483647, 0}));
 }
 
 TEST(IniReaderTest, ValuesReadAsNumbersUpToTheFirstStrangeCharacter) {

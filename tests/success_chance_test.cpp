@@ -6,20 +6,6 @@
 
 namespace {
 
-float StoneSum(int a, int b, int c, int d) {
-  float sum = 0.0f;
-  for (int tier : {a, b, c, d}) sum += kStoneFactor[tier];
-  return sum;
-}
-
-TEST(SuccessChanceTest, StoneFactorsRunFromHalfToForty) {
-  EXPECT_EQ(StoneSum(0, 0, 0, 0), 0.5f);
-  EXPECT_EQ(StoneSum(6, 6, 6, 6), 40.0f);
-  EXPECT_EQ(StoneSum(3, 3, 2, 0), 7.125f);
-  EXPECT_EQ(StoneSum(0, 2, 3, 3), StoneSum(3, 3, 2, 0));
-  EXPECT_EQ(StoneSum(1, 4, 5, 6), 20.0f);
-}
-
 TEST(SuccessChanceTest, WorkedExamples) {
   EXPECT_EQ(SuccessChance(100, 7.125f, 50), 10687);
   EXPECT_EQ(DisplayedPercent(10687), 10);
