@@ -85,17 +85,18 @@ bool Convert(std::string_view utf8_text, std::string* out) {
   return true;
 }
 
-// A converter that cannot take every text whole is no use: all texts then
-// go out as UTF-8.
+// A converter that cannot take every Russian letter whole is no use: all
+// texts then go out as UTF-8. Other characters a codeset lacks (KOI8-R has
+// no guillemets) are written as their nearest ASCII.
 void ChooseConverter(const char* codeset) {
   g_converter = iconv_open(codeset, "UTF-8");
   if (g_converter == kNoConverter) return;
   std::string converted;
-  const std::string_view letters = kEveryRussianLetter;
-  if (!Convert(letters, &converted)) {
-    iconv_close(g_converter);
-    g_converter = kNoConverter;
-  }
+  const bool takes_every_letter = Convert(kEveryRussianLetter, &converted);
+  iconv_close(g_converter);
+  g_converter = kNoConverter;
+  if (takes_every_letter)
+    g_converter = iconv_open((std::string(codeset) + "//TRANSLIT").c_str(), "UTF-8");
 }
 
 // The text in the chosen encoding; storage holds it when it is converted.

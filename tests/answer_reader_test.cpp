@@ -96,6 +96,9 @@ TEST(AnswerReaderTest, AByteOrderMarkIsSkippedAtTheVeryStartOnly) {
   EXPECT_EQ(AllAnswers("3 \xEF\xBB\xBF"
                        "4 5"),
             Answers({"3", "?", "5"}));
+  EXPECT_EQ(AllAnswers("3\xEF\xBB\xBF"
+                       "4 5"),
+            Answers({"3", "?", "5"}));  // glued to a number, not at the start
   EXPECT_EQ(AllAnswers(" \xEF\xBB\xBF"
                        "4 5"),
             Answers({"?", "5"}));

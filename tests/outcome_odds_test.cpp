@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdint>
 #include <vector>
 
@@ -85,7 +86,10 @@ TEST(OutcomeOddsTest, SeriesFigures) {
   EXPECT_NEAR(AtLeastOneSuccess(half, 3), 1 - (1 - p) * (1 - p) * (1 - p), 1e-15);
   EXPECT_DOUBLE_EQ(ExpectedAttemptsToSuccess(half), 1 / p);
   const OutcomeOdds tiny = AttemptOutcomeOdds(1, 0, 0);
-  EXPECT_NEAR(AtLeastOneSuccess(tiny, 100) / (100 * 10736.0 / 1073741824.0), 1.0, 1e-3);
+  // A small share keeps its last digits: 1 - (1 - p)^100 would lose four.
+  const long double tiny_p = 10736.0L / 1073741824.0L;
+  const double exact = static_cast<double>(-std::expm1(100 * std::log1p(-tiny_p)));
+  EXPECT_NEAR(AtLeastOneSuccess(tiny, 100) / exact, 1.0, 1e-15);
   EXPECT_EQ(AtLeastOneSuccess(AttemptOutcomeOdds(0, 0, 0), 100), 0.0);
   EXPECT_EQ(AtLeastOneSuccess(AttemptOutcomeOdds(100000, 0, 0), 1), 1.0);
   EXPECT_EQ(ExpectedAttemptsToSuccess(AttemptOutcomeOdds(0, 0, 0)), 0.0);

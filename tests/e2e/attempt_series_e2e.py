@@ -35,6 +35,23 @@ class PinnedSeed(SimulatorTestCase):
                     self.assertEqual(len(set(expected)), 4)
                 self.assertRunOutput(run, expected_output(chance // 1000, expected))
 
+    def test_every_value_comes_from_the_cell_of_grade_and_taliks(self):
+        # Every cell of every table differs, so a look-up in the wrong row,
+        # column or table changes the lines.
+        success = lambda g, u: 60 + 7 * g + 3 * u
+        destroy = lambda g, u: 400 * g + 150 * u + 11
+        downgrade = lambda g, u: 9000 - 900 * u - 50 * g
+        settings = {"SuccessProb.ini": ini_text(success), "DestroyProb.ini": ini_text(destroy),
+                    "DowngradeProb.ini": ini_text(downgrade)}
+        frozen = "2026-12-08 10:00:00"
+        for grade, taliks in ((2, 5), (5, 2), (10, 6), (0, 3), (6, 0)):
+            with self.subTest(grade=grade, taliks=taliks):
+                chance = int(success(grade, taliks) * 7.125 * 3000) // (4 * 40)
+                run = run_simulator(f"100 {grade} 40 {taliks} 3 3 2 0", settings, frozen_time=frozen)
+                expected = outcomes(seed_of(frozen), 100, chance, destroy(grade, taliks),
+                                    downgrade(grade, taliks))
+                self.assertRunOutput(run, expected_output(chance // 1000, expected))
+
     def test_the_same_clock_gives_the_same_run_and_another_second_another(self):
         settings = settings_with(100, 3000, 4000)
         answers = "100 3 50 2 3 3 2 0"

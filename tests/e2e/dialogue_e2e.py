@@ -202,6 +202,17 @@ class OutputEncoding(SimulatorTestCase):
                 run = run_simulator(self.ANSWERS, ALWAYS_SUCCEEDS, env={"LC_ALL": locale})
                 self.assertRunOutput(run, self.expected(), encoding=encoding)
 
+    def test_lc_all_then_lc_ctype_then_lang(self):
+        cp1251 = self.expected().encode("cp1251")
+        koi8 = self.expected().encode("koi8-r")
+        for env, expected in (({"LC_ALL": "ru_RU.CP1251", "LC_CTYPE": "ru_RU.KOI8-R",
+                                "LANG": "ru_RU.KOI8-R"}, cp1251),
+                              ({"LC_ALL": "", "LC_CTYPE": "ru_RU.KOI8-R", "LANG": "ru_RU.CP1251"}, koi8),
+                              ({"LC_ALL": "", "LC_CTYPE": "", "LANG": "ru_RU.KOI8-R"}, koi8)):
+            with self.subTest(env=env):
+                run = run_simulator(self.ANSWERS, ALWAYS_SUCCEEDS, env=env)
+                self.assertEqual(run.stdout, expected)
+
     def test_locale_from_lang_when_lc_all_is_unset(self):
         run = run_simulator(self.ANSWERS, ALWAYS_SUCCEEDS, env={"LC_ALL": "", "LANG": "ru_RU.CP1251"})
         self.assertRunOutput(run, self.expected(), encoding="cp1251")

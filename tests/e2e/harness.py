@@ -4,8 +4,10 @@ exact bytes of standard output compared."""
 
 import argparse
 import calendar
+import contextlib
 import glob
 import os
+import resource
 import shutil
 import signal
 import subprocess
@@ -99,16 +101,14 @@ class Run:
         self.returncode = returncode
 
 
-def run_simulator(answers, settings=None, env=None, frozen_time=None, timeout=20,
-                  extra_files=None, prefix=(), close_stdin=False, stdout=subprocess.PIPE):
-    """Runs the simulator once without a controlling terminal.
+@contextlib.contextmanager
+def work_folder(settings=None, extra_files=None, prefix="upgrade-sim-e2e-"):
+    """A temporary working directory, removed afterwards.
 
     settings maps an INI file name (e.g. "SuccessProb.ini") to its text, str
-    or bytes; None leaves out the CustomSettings folder entirely. answers is
-    the standard input, str or bytes. frozen_time ("YYYY-MM-DD hh:mm:ss",
-    UTC) pins the clock that seeds the random source. close_stdin starts it
-    with descriptor 0 closed; prefix runs it under another tool (valgrind)."""
-    workdir = tempfile.mkdtemp(prefix="upgrade-sim-e2e-")
+    or bytes, written to CustomSettings/; None leaves out the folder
+    entirely. extra_files(workdir) may add more."""
+    workdir = tempfile.mkdtemp(prefix=prefix)
     try:
         if settings is not None:
             os.mkdir(os.path.join(workdir, "CustomSettings"))
@@ -118,6 +118,23 @@ def run_simulator(answers, settings=None, env=None, frozen_time=None, timeout=20
                     f.write(data)
         if extra_files:
             extra_files(workdir)
+        yield workdir
+    finally:
+        shutil.rmtree(workdir, ignore_errors=True)
+
+
+def run_simulator(answers, settings=None, env=None, frozen_time=None, timeout=20,
+                  extra_files=None, prefix=(), close_stdin=False, stdout=subprocess.PIPE,
+                  output_limit=None):
+    """Runs the simulator once without a controlling terminal.
+
+    settings and extra_files make its working directory (work_folder).
+    answers is the standard input, str or bytes. frozen_time ("YYYY-MM-DD
+    hh:mm:ss", UTC) pins the clock that seeds the random source. close_stdin
+    starts it with descriptor 0 closed; prefix runs it under another tool
+    (valgrind); output_limit caps the size of a file written (RLIMIT_FSIZE,
+    with SIGXFSZ ignored, so that writes past it fail)."""
+    with work_folder(settings, extra_files) as workdir:
         run_env = base_env(**(env or {}))
         if frozen_time is not None:
             run_env.update({"LD_PRELOAD": faketime_library(), "FAKETIME": frozen_time,
@@ -127,17 +144,22 @@ def run_simulator(answers, settings=None, env=None, frozen_time=None, timeout=20
             if "ASAN_OPTIONS" in run_env:
                 run_env["ASAN_OPTIONS"] += ":verify_asan_link_order=0"
         data = answers.encode("utf-8") if isinstance(answers, str) else answers
-        stdin = subprocess.DEVNULL if close_stdin else None  # replaced by the close below
+
+        def before_exec():
+            if close_stdin:
+                os.close(0)
+            if output_limit is not None:
+                signal.signal(signal.SIGXFSZ, signal.SIG_IGN)
+                resource.setrlimit(resource.RLIMIT_FSIZE, (output_limit, output_limit))
+
+        stdin = subprocess.DEVNULL if close_stdin else None  # replaced by the close
         proc = subprocess.run([*prefix, *EMULATOR, EXE], input=None if close_stdin else data,
                               stdin=stdin, stdout=stdout, stderr=subprocess.PIPE,
                               cwd=workdir, env=run_env, timeout=timeout,
-                              start_new_session=True,
-                              preexec_fn=(lambda: os.close(0)) if close_stdin else None)
+                              start_new_session=True, preexec_fn=before_exec)
         if proc.stderr:
             raise AssertionError(f"unexpected standard error: {proc.stderr[:200]!r}")
         return Run(proc.stdout, proc.returncode)
-    finally:
-        shutil.rmtree(workdir, ignore_errors=True)
 
 
 class SimulatorTestCase(unittest.TestCase):

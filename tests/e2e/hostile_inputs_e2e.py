@@ -5,6 +5,7 @@ import os
 import random
 import shutil
 import subprocess
+import tempfile
 
 from harness import (ATTEMPT_COUNT_QUESTION, ITEM_GRADE_QUESTION, SimulatorTestCase,
                      expected_output, ini_text, main, run_simulator)
@@ -154,6 +155,16 @@ class HostileStandardOutput(SimulatorTestCase):
     def test_a_full_device_ends_the_run_with_status_1(self):
         with open("/dev/full", "wb") as full:
             self.assertEqual(self.run_into(full).returncode, 1)
+
+    def test_output_that_fails_only_at_the_results_ends_with_status_1(self):
+        # The file may grow by the questions and no further.
+        questions = expected_output(0, []).split("Шанс успеха")[0].encode()
+        with tempfile.TemporaryFile() as out:
+            run = run_simulator(ANSWERS, {"SuccessProb.ini": VALID_SUCCESS}, stdout=out,
+                                timeout=TIMEOUT, output_limit=len(questions))
+            out.seek(0)
+            self.assertEqual(out.read(), questions)
+        self.assertEqual(run.returncode, 1)
 
     def test_a_file_receives_the_whole_output(self):
         with open(os.devnull, "wb") as null:

@@ -4,10 +4,8 @@ pipe on standard input while the key comes from the controlling terminal."""
 import os
 import pty
 import select
-import shutil
 import signal
 import subprocess
-import tempfile
 import termios
 import time
 import unittest
@@ -35,10 +33,9 @@ class TerminalRun:
                 time.sleep(0.01)
             # Checked before the run starts: once it runs, it may flush them.
             assert self.pending_input_bytes() > 0, "the typed-ahead keys never reached the terminal"
-        self.workdir = tempfile.mkdtemp(prefix="upgrade-sim-pty-")
-        os.mkdir(os.path.join(self.workdir, "CustomSettings"))
-        with open(os.path.join(self.workdir, "CustomSettings", "SuccessProb.ini"), "w") as f:
-            f.write(ini_text(lambda g, u: SETTINGS_WEIGHT))
+        self.folder = harness.work_folder({"SuccessProb.ini": ini_text(lambda g, u: SETTINGS_WEIGHT)},
+                                          prefix="upgrade-sim-pty-")
+        self.workdir = self.folder.__enter__()
         self.settings_before = termios.tcgetattr(self.slave)
         self.proc = self.start(ignored_signals)
         self.proc.stdin.write(answers)
@@ -127,7 +124,7 @@ class TerminalRun:
                 os.close(fd)
             except OSError:
                 pass
-        shutil.rmtree(self.workdir, ignore_errors=True)
+        self.folder.__exit__(None, None, None)
 
 
 # Starts the simulator as a job of its own in a session on the given

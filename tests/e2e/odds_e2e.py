@@ -1,15 +1,13 @@
 """upgrade-odds end to end: its CSV against odds counted here from the draw
 rules, its chance line against the simulator's, and every usage error."""
 
-import os
-import shutil
+import re
 import subprocess
-import tempfile
 from fractions import Fraction
 from functools import lru_cache
 
 import harness
-from harness import SimulatorTestCase, base_env, ini_text, main, run_simulator
+from harness import SimulatorTestCase, base_env, ini_text, main, run_simulator, work_folder
 
 STONE_FACTORS = [Fraction(1, 8), 1, 2, Fraction(5, 2), 3, 6, 10]
 SETTINGS = {
@@ -59,18 +57,10 @@ def cell(name, grade, taliks):
 
 
 def run_odds(args, settings=SETTINGS, env=None):
-    workdir = tempfile.mkdtemp(prefix="upgrade-odds-e2e-")
-    try:
-        if settings is not None:
-            os.mkdir(os.path.join(workdir, "CustomSettings"))
-            for name, text in settings.items():
-                with open(os.path.join(workdir, "CustomSettings", name), "w") as f:
-                    f.write(text)
+    with work_folder(settings, prefix="upgrade-odds-e2e-") as workdir:
         return subprocess.run([*harness.EMULATOR, harness.ODDS_EXE, *args], cwd=workdir,
                               stdin=subprocess.DEVNULL, capture_output=True,
                               env=base_env(**(env or {})), timeout=60)
-    finally:
-        shutil.rmtree(workdir, ignore_errors=True)
 
 
 def csv_rows(proc):
@@ -90,7 +80,8 @@ class OddsTestCase(SimulatorTestCase):
 class SetUpCsv(OddsTestCase):
     def test_one_set_up_against_the_counted_odds(self):
         for args in (["3", "2", "50", "1", "3", "3", "2", "0"], ["100", "10", "1", "6", "6", "6", "6", "6"],
-                     ["1", "0", "65", "0", "0", "0", "0", "0"], ["+7", "4", "13", "3", "5", "1", "0", "2"]):
+                     ["1", "0", "65", "0", "0", "0", "0", "0"], ["+7", "4", "13", "3", "5", "1", "0", "2"],
+                     ["100", "0", "65", "-0", "0", "0", "0", "0"]):
             with self.subTest(args=args):
                 proc = run_odds(["--csv", *args])
                 self.assertEqual((proc.returncode, proc.stderr), (0, b""))
@@ -111,7 +102,8 @@ class SetUpCsv(OddsTestCase):
                 self.assertEqual(Fraction(row[4]), stone_sum)
                 self.assertShares(row[7:11], shares)
                 at_least_one = 1 - (1 - shares[0]) ** attempts
-                self.assertAlmostEqual(float(row[11]) / float(at_least_one or 1), 1 if at_least_one else 0, delta=1e-14)
+                self.assertAlmostEqual(float(row[11]) / float(at_least_one or 1), 1 if at_least_one else 0,
+                                       delta=2e-16)
                 for field, share in zip(row[12:], shares):
                     self.assertAlmostEqual(float(field), float(attempts * share), delta=1e-12 * attempts)
                     self.assertGreaterEqual(len(field.lstrip("0.").replace(".", "")), 12 if share else 0)
@@ -144,6 +136,19 @@ class Table(OddsTestCase):
             self.assertShares(row[4:], outcome_shares(chance, cell("DestroyProb.ini", grade, taliks),
                                                       cell("DowngradeProb.ini", grade, taliks)))
 
+    def test_human_table_columns_line_up_in_characters(self):
+        text = run_odds(["--table", "50", "3", "3", "2", "0"]).stdout.decode(
+            "cp1251" if harness.WINDOWS else "utf-8")
+        header, *rows = text.splitlines()[1:]
+        self.assertEqual(len(rows), 11)
+        # A name column of 19 characters, then 7 columns of 8, right-aligned.
+        self.assertEqual(header[19:].split(), [str(t) for t in range(7)])
+        for line in [header] + rows:
+            self.assertEqual(len(line), 19 + 7 * 8, line)
+            for column in range(7):
+                field = line[19 + 8 * column:19 + 8 * (column + 1)]
+                self.assertRegex(field, r"^ +[0-9.]+$", line)
+
     def test_human_table_names_every_grade(self):
         proc = run_odds(["--table", "50", "3", "3", "2", "0"])
         text = proc.stdout.decode("cp1251" if harness.WINDOWS else "utf-8")
@@ -170,6 +175,25 @@ class HumanOutput(OddsTestCase):
                              "- Модификация неудачна"):
                     self.assertIn(line, text)
 
+    def test_report_figures_against_the_counted_odds(self):
+        for args in (["3", "2", "50", "1", "3", "3", "2", "0"], ["100", "10", "1", "6", "6", "6", "6", "6"]):
+            with self.subTest(args=args):
+                proc = run_odds(args)
+                text = proc.stdout.decode("cp1251" if harness.WINDOWS else "utf-8").replace("\r\n", "\n")
+                attempts, grade, level, taliks, *stones = (int(a) for a in args)
+                chance = chance_of(cell("SuccessProb.ini", grade, taliks), stones, level)
+                shares = outcome_shares(chance, cell("DestroyProb.ini", grade, taliks),
+                                        cell("DowngradeProb.ini", grade, taliks))
+                one_attempt, series = text.split("Одна попытка:\n")[1].split("Число попыток:")
+                names = ("+ Модификация успешна", "- Предмет уничтожен", "- Талики уничтожены",
+                         "- Модификация неудачна")
+                expected_counts = series.split("В среднем исходов:\n")[1]
+                for name, share in zip(names, shares):
+                    self.assertRegex(one_attempt, rf"  {re.escape(name)} +{float(100 * share):.4f} %\n")
+                    self.assertRegex(expected_counts, rf"  {re.escape(name)} +{float(attempts * share):.4f}\n")
+                at_least_one = 1 - (1 - shares[0]) ** attempts
+                self.assertIn(f"{float(100 * at_least_one):.4f} %", series)
+
     def test_help_and_version(self):
         for option in ("--help", "--version"):
             with self.subTest(option=option):
@@ -180,6 +204,13 @@ class HumanOutput(OddsTestCase):
 
 
 class BadUsage(OddsTestCase):
+    def test_messages_are_in_the_locales_codeset(self):
+        proc = run_odds(["3", "11", "50", "1", "3", "3", "2", "0"], env={"LC_ALL": "ru_RU.KOI8-R"})
+        self.assertEqual(proc.returncode, 2)
+        message = proc.stderr.decode("koi8-r")
+        self.assertTrue(message.startswith("upgrade-odds: тип оружия или брони"), message)
+        self.assertIn("Использование: upgrade-odds", message)
+
     def test_every_usage_error_exits_2_with_empty_stdout(self):
         cases = [[], ["3"], ["3", "2", "50", "1", "3", "3", "2"], ["3", "2", "50", "1", "3", "3", "2", "0", "0"],
                  ["0", "2", "50", "1", "3", "3", "2", "0"], ["101", "2", "50", "1", "3", "3", "2", "0"],
@@ -187,7 +218,8 @@ class BadUsage(OddsTestCase):
                  ["3", "2", "66", "1", "3", "3", "2", "0"], ["3", "2", "50", "7", "3", "3", "2", "0"],
                  ["3", "2", "50", "1", "7", "3", "2", "0"], ["3", "2", "50", "1", "3", "3", "2", "x"],
                  ["3", "2", "50", "1", "3", "3", "2", "1.5"], ["3", "2", "50", "1", "3", "3", "2", "99999999999"],
-                 ["3", "2", "50", "1", "3", "3", "2", "+-1"], ["3", "2", "50", "1", "3", "3", "2", ""],
+                 ["3", "2", "50", "1", "3", "3", "2", "+-1"], ["3", "2", "50", "+-0", "3", "3", "2", "0"],
+                 ["3", "2", "50", "1", "3", "3", "2", ""], ["3", "2", "50", "1", "3", "3", "2", "--0"],
                  ["--table", "50", "3", "3", "2"], ["--table", "0", "3", "3", "2", "0"],
                  ["--bogus", "3", "2", "50", "1", "3", "3", "2", "0"], ["--csv"]]
         for args in cases:
