@@ -34,7 +34,7 @@ sim_ir, min_ir = int(sys.argv[1]), int(sys.argv[2])
 results = {r["command"]: r for r in json.load(open("times.json"))["results"]}
 sim, minimal = results["upgrade-sim"], results["minimal"]
 print(f"instructions  upgrade-sim {sim_ir:,}, minimal {min_ir:,}, ratio {sim_ir / min_ir:.2f}"
-      f" (target at most 1.10)")
+      f" (target at most 2)")
 print(f"wall time     upgrade-sim {sim['mean']*1000:.2f} ms ± {sim['stddev']*1000:.2f}, "
       f"minimal {minimal['mean']*1000:.2f} ms ± {minimal['stddev']*1000:.2f}, "
       f"ratio {sim['mean'] / minimal['mean']:.2f}")

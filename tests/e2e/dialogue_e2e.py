@@ -205,8 +205,10 @@ class OutputEncoding(SimulatorTestCase):
     def test_lc_all_then_lc_ctype_then_lang(self):
         cp1251 = self.expected().encode("cp1251")
         koi8 = self.expected().encode("koi8-r")
-        for env, expected in (({"LC_ALL": "ru_RU.CP1251", "LC_CTYPE": "ru_RU.KOI8-R",
-                                "LANG": "ru_RU.KOI8-R"}, cp1251),
+        utf8 = self.expected().encode()
+        for env, expected in (({"LC_ALL": "ru_RU.CP1251", "LC_CTYPE": "C.UTF-8", "LANG": "C.UTF-8"}, cp1251),
+                              ({"LC_ALL": "C.UTF-8", "LC_CTYPE": "ru_RU.CP1251"}, utf8),
+                              ({"LC_ALL": "", "LC_CTYPE": "C.UTF-8", "LANG": "ru_RU.CP1251"}, utf8),
                               ({"LC_ALL": "", "LC_CTYPE": "ru_RU.KOI8-R", "LANG": "ru_RU.CP1251"}, koi8),
                               ({"LC_ALL": "", "LC_CTYPE": "", "LANG": "ru_RU.KOI8-R"}, koi8)):
             with self.subTest(env=env):
