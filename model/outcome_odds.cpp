@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace {
 
@@ -12,20 +13,34 @@ constexpr std::int64_t kLossModulus = 10000;
 }  // namespace
 
 // For a fixed a, (a << 16) + b runs through 32768 consecutive values, which
-// the modulo wraps at most once (32768 < 100000): the count below the
-// chance is two interval overlaps, so one step per a suffices.
+// the modulo wraps at most once (32768 < 100000). How many pairs land on
+// each residue is then one pass over the a's with a difference array, and
+// the pairs below every chance one running sum: a count is a look-up.
 std::uint32_t SuccessPairCount(std::int32_t chance) {
   if (chance <= 0) return 0;
   if (chance >= kSuccessModulus) return static_cast<std::uint32_t>(kDrawRange * kDrawRange);
-  std::int64_t count = 0;
-  for (std::int64_t a = 0; a < kDrawRange; ++a) {
-    const std::int64_t first = (a << 16) % kSuccessModulus;
-    const std::int64_t last = first + kDrawRange - 1;  // before the wrap
-    count += std::max<std::int64_t>(0, std::min<std::int64_t>(chance, last + 1) - first);
-    if (last >= kSuccessModulus)
-      count += std::min<std::int64_t>(chance, last + 1 - kSuccessModulus);
-  }
-  return static_cast<std::uint32_t>(count);
+  static const std::vector<std::uint32_t> pairs_below = [] {
+    std::vector<std::int32_t> change(kSuccessModulus + 1, 0);
+    for (std::int64_t a = 0; a < kDrawRange; ++a) {
+      const std::int64_t first = (a << 16) % kSuccessModulus;
+      const std::int64_t end = first + kDrawRange;
+      ++change[first];
+      if (end <= kSuccessModulus) {
+        --change[end];
+      } else {
+        ++change[0];
+        --change[end - kSuccessModulus];
+      }
+    }
+    std::vector<std::uint32_t> below(kSuccessModulus + 1, 0);
+    std::int64_t on_residue = 0;
+    for (std::int64_t r = 0; r < kSuccessModulus; ++r) {
+      on_residue += change[r];
+      below[r + 1] = below[r] + static_cast<std::uint32_t>(on_residue);
+    }
+    return below;
+  }();
+  return pairs_below[chance];
 }
 
 // 32768 = 3 x 10000 + 2768: three whole rounds of the modulo, then 0 to 2767.
@@ -75,10 +90,32 @@ double OutcomeProbability(const OutcomeOdds& odds, AttemptOutcome outcome) {
   return std::ldexp(static_cast<double>(OutcomeCount(odds, outcome)), -60);
 }
 
-double AtLeastOneSuccess(const OutcomeOdds& odds, std::int32_t attempts) {
-  const double p = OutcomeProbability(odds, AttemptOutcome::kSuccess);
+
+namespace {
+
+// 1 - (1 - p)^attempts without the cancellation of computing it that way.
+double AnyWithin(double p, std::int32_t attempts) {
   if (p >= 1.0) return 1.0;
   return -std::expm1(attempts * std::log1p(-p));
+}
+
+}  // namespace
+
+// The first attempt that either succeeds or destroys the item comes within
+// the series with AnyWithin(s + d), and is a success with s / (s + d).
+double SuccessBeforeItemDestroyed(const OutcomeOdds& odds, std::int32_t attempts) {
+  const std::uint64_t ending = odds.success + odds.item_destroyed;
+  if (ending == 0) return 0.0;
+  const double share_of_success = static_cast<double>(odds.success) / static_cast<double>(ending);
+  return share_of_success * AnyWithin(std::ldexp(static_cast<double>(ending), -60), attempts);
+}
+
+double ItemDestroyedWithin(const OutcomeOdds& odds, std::int32_t attempts) {
+  return AnyWithin(OutcomeProbability(odds, AttemptOutcome::kItemDestroyed), attempts);
+}
+
+double AtLeastOneSuccess(const OutcomeOdds& odds, std::int32_t attempts) {
+  return AnyWithin(OutcomeProbability(odds, AttemptOutcome::kSuccess), attempts);
 }
 
 double ExpectedAttemptsToSuccess(const OutcomeOdds& odds) {

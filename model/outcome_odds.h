@@ -46,6 +46,13 @@ double OutcomeProbability(const OutcomeOdds& odds, AttemptOutcome outcome);
 /// of computing it that way.
 double AtLeastOneSuccess(const OutcomeOdds& odds, std::int32_t attempts);
 
+/// The probability that a series of attempts brings a success before any
+/// attempt destroys the item.
+double SuccessBeforeItemDestroyed(const OutcomeOdds& odds, std::int32_t attempts);
+
+/// The probability that one of the attempts destroys the item.
+double ItemDestroyedWithin(const OutcomeOdds& odds, std::int32_t attempts);
+
 /// The mean number of attempts up to and including the first success;
 /// 0 when no attempt can succeed.
 double ExpectedAttemptsToSuccess(const OutcomeOdds& odds);

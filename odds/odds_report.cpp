@@ -14,6 +14,8 @@
 #include "model/upgrade_request.h"
 #include "platform/console.h"
 #include "platform/probability_files.h"
+#include "odds/journey_report.h"
+#include "odds/report_text.h"
 
 #ifndef UPGRADE_SIM_VERSION
 #define UPGRADE_SIM_VERSION "unknown"
@@ -22,10 +24,13 @@
 namespace {
 
 constexpr const char* kUsage =
-    "Использование: upgrade-odds [--csv] ПОПЫТКИ ТИП УРОВЕНЬ ТАЛИКИ КАМЕНЬ1 КАМЕНЬ2 КАМЕНЬ3 "
-    "КАМЕНЬ4\n"
-    "               upgrade-odds [--csv] --table УРОВЕНЬ КАМЕНЬ1 КАМЕНЬ2 КАМЕНЬ3 КАМЕНЬ4\n"
-    "               upgrade-odds --help | --version\n";
+    "Использование:\n"
+    "  upgrade-odds [--csv] ПОПЫТКИ ТИП УРОВЕНЬ ТАЛИКИ К1 К2 К3 К4\n"
+    "  upgrade-odds [--csv] --table УРОВЕНЬ К1 К2 К3 К4\n"
+    "  upgrade-odds [--csv] --plan ТИП УРОВЕНЬ ЦЕЛЬ К1 К2 К3 К4\n"
+    "  upgrade-odds [--csv] --plan --prices Ц1,Ц2,Ц3,Ц4,Ц5,Ц6\n"
+    "               [--attempt-price Ц] [--item-price Ц] ТИП УРОВЕНЬ ЦЕЛЬ\n"
+    "  upgrade-odds -h | --help | -V | --version\n";
 
 constexpr const char* kHelp =
     "Точные шансы модификации по таблицам CustomSettings/ в текущей папке.\n"
@@ -34,9 +39,15 @@ constexpr const char* kHelp =
     "  ТИП      тип оружия или брони, от 0 до 10\n"
     "  УРОВЕНЬ  уровень оружия или брони, от 1 до 65\n"
     "  ТАЛИКИ   число установленных талик, от 0 до 6\n"
-    "  КАМЕНЬ1..КАМЕНЬ4  тип каждого камня: 0 без камня, 1 до 6 Т1 до Т6\n"
+    "  К1..К4   тип каждого из четырёх камней: 0 без камня, 1..6 Т1..Т6\n"
     "  --table  шанс успеха для каждого типа и числа талик\n"
-    "  --csv    вывод для таблиц: запятые, точка в дробях\n";
+    "  --plan   путь предмета от 0..ЦЕЛЬ-1 талик до ЦЕЛИ (1..7): шанс дойти,\n"
+    "           сколько попыток и предметов нужно\n"
+    "  --prices цены камней Т1..Т6; тогда для каждого шага выбираются камни\n"
+    "           с наименьшей средней ценой пути; --attempt-price - цена\n"
+    "           попытки, --item-price - цена нового предмета\n"
+    "  --csv    вывод для таблиц: запятые, точка в дробях\n"
+    "  --       дальше только числа\n";
 
 constexpr AttemptOutcome kOutcomes[] = {AttemptOutcome::kSuccess, AttemptOutcome::kItemDestroyed,
                                         AttemptOutcome::kTaliksDestroyed, AttemptOutcome::kFailed};
@@ -44,28 +55,33 @@ constexpr AttemptOutcome kOutcomes[] = {AttemptOutcome::kSuccess, AttemptOutcome
 constexpr const char* kSetUpCsvHeader =
     "attempts,item_grade,item_level,talik_count,stone_factor_sum,chance,shown_percent,success,"
     "item_destroyed,taliks_destroyed,failed,at_least_one_success,expected_successes,"
-    "expected_items_destroyed,expected_taliks_destroyed,expected_failures\n";
+    "expected_items_destroyed,expected_taliks_destroyed,expected_failures,"
+    "success_before_item_destroyed,item_destroyed_within_attempts\n";
 constexpr const char* kTableCsvHeader =
     "item_grade,talik_count,chance,shown_percent,success,item_destroyed,taliks_destroyed,failed\n";
 
 // ---- The command line ----------------------------------------------------
 
 struct NumberArgument {
-  const char* meaning;  // for the message when it is wrong
+  const char* subject;  // for the message when it is wrong
+  const char* must;     // "должен", "должно" or "должна", as the subject takes it
   ValueRange range;
 };
 
-constexpr NumberArgument kAttempts = {"число попыток", kAttemptCountRange};
-constexpr NumberArgument kGrade = {"тип оружия или брони", kItemGradeRange};
-constexpr NumberArgument kLevel = {"уровень оружия или брони", kItemLevelRange};
-constexpr NumberArgument kTaliks = {"число установленных талик", kTalikCountRange};
-constexpr NumberArgument kStone = {"тип камня", kStoneTierRange};
+constexpr NumberArgument kAttempts = {"число попыток", "должно", kAttemptCountRange};
+constexpr NumberArgument kGrade = {"тип оружия или брони", "должен", kItemGradeRange};
+constexpr NumberArgument kLevel = {"уровень оружия или брони", "должен", kItemLevelRange};
+constexpr NumberArgument kTaliks = {"число установленных талик", "должно", kTalikCountRange};
+constexpr NumberArgument kTarget = {"цель (число талик)", "должна", kTargetRange};
 
-enum class Command { kSetUp, kTable, kHelp, kVersion, kBadUsage };
+constexpr std::int64_t kMaxPrice = 1000000000000;  // 10^12, in any currency
+
+enum class Command { kSetUp, kTable, kPlan, kHelp, kVersion, kBadUsage };
 
 struct OddsCommandLine {
   bool csv = false;
   UpgradeRequest request;  // the attempt count, grade and talik count unused by --table
+  PlanRequest plan;
 };
 
 // A plain decimal integer with an optional sign that fits 32 bits.
@@ -79,113 +95,188 @@ bool ParseInteger(std::string_view text, std::int32_t* value) {
   return error == std::errc() && stop == end;
 }
 
+std::string RangeMessage(const std::string& subject, const char* must, std::int64_t low,
+                         std::int64_t high, std::string_view text) {
+  return subject + " " + must + " быть целым числом от " + std::to_string(low) + " до " +
+         std::to_string(high) + ", а не «" + std::string(text) + "»";
+}
+
 // Reads one number into value; on failure error tells what was wrong.
 bool ReadNumber(const char* text, const NumberArgument& argument, std::int32_t* value,
                 std::string* error) {
   if (ParseInteger(text, value) && InRange(*value, argument.range)) return true;
-  *error = std::string(argument.meaning) + " должно быть целым числом от " +
-           std::to_string(argument.range.low) + " до " + std::to_string(argument.range.high) +
-           ", а не «" + text + "»";
+  *error = RangeMessage(argument.subject, argument.must, argument.range.low, argument.range.high,
+                        text);
   return false;
+}
+
+bool ReadStones(const char* const* texts, StoneTiers* stones, std::string* error) {
+  for (int k = 0; k < kStoneCount; ++k) {
+    const NumberArgument stone = {"тип камня", "должен", kStoneTierRange};
+    if (ParseInteger(texts[k], &(*stones)[k]) && InRange((*stones)[k], stone.range)) continue;
+    *error = RangeMessage("тип камня " + std::to_string(k + 1), "должен", stone.range.low,
+                          stone.range.high, texts[k]);
+    return false;
+  }
+  return true;
+}
+
+// A price: plain decimal digits, 0 to 10^12.
+bool ReadPrice(std::string_view text, double* price, std::string* error) {
+  std::int64_t value = 0;
+  const char* end = text.data() + text.size();
+  const auto [stop, failure] = std::from_chars(text.data(), end, value);
+  if (!text.empty() && text.front() != '-' && failure == std::errc() && stop == end &&
+      value <= kMaxPrice) {
+    *price = static_cast<double>(value);
+    return true;
+  }
+  *error = RangeMessage("цена", "должна", 0, kMaxPrice, text);
+  return false;
+}
+
+// "P1,P2,P3,P4,P5,P6": the prices of Т1 to Т6.
+bool ReadStonePrices(std::string_view list, Prices* prices, std::string* error) {
+  int count = 0;
+  for (std::size_t at = 0;; ++count) {
+    const std::size_t comma = std::min(list.find(',', at), list.size());
+    if (count < kStoneTierCount - 1 &&
+        !ReadPrice(list.substr(at, comma - at), &prices->stone[count + 1], error))
+      return false;
+    if (comma == list.size()) break;
+    at = comma + 1;
+  }
+  if (++count == kStoneTierCount - 1) return true;
+  *error = "--prices: нужно 6 цен через запятую, а задано " + std::to_string(count);
+  return false;
+}
+
+// The options that take a value: --name VALUE or --name=VALUE.
+bool TakeOptionValue(std::string_view name, int argc, const char* const* argv, int* i,
+                     std::string_view* value, std::string* error) {
+  const std::string_view argument = argv[*i];
+  if (argument.size() > name.size() && argument[name.size()] == '=') {
+    *value = argument.substr(name.size() + 1);
+    return true;
+  }
+  if (*i + 1 >= argc) {
+    *error = "после " + std::string(name) + " нужно значение";
+    return false;
+  }
+  *value = argv[++*i];
+  return true;
+}
+
+bool IsOption(std::string_view argument, std::string_view name) {
+  return argument == name ||
+         (argument.size() > name.size() && argument.substr(0, name.size()) == name &&
+          argument[name.size()] == '=');
+}
+
+struct Flags {
+  bool table = false;
+  bool plan = false;
+  bool prices = false;
+  bool extra_prices = false;  // --attempt-price or --item-price
+};
+
+// Checks what the options and the count of numbers say together; returns
+// the command, or kBadUsage with error set.
+Command CommandOf(const Flags& flags, int number_count, std::string* error) {
+  if (flags.table && flags.plan) {
+    *error = "--table и --plan не задаются вместе";
+  } else if (flags.prices && !flags.plan) {
+    *error = "--prices задаётся только с --plan";
+  } else if (flags.extra_prices && !flags.prices) {
+    *error = "--attempt-price и --item-price задаются только с --prices";
+  } else if (flags.prices && number_count == 7) {
+    *error = "с --prices камни не задаются: их выбирает программа";
+  } else {
+    const int wanted = flags.plan ? (flags.prices ? 3 : 7) : flags.table ? 5 : 8;
+    if (number_count == wanted)
+      return flags.plan ? Command::kPlan : flags.table ? Command::kTable : Command::kSetUp;
+    *error = "нужно " + std::to_string(wanted) + " чисел, а задано " + std::to_string(number_count);
+  }
+  return Command::kBadUsage;
+}
+
+Command ReadNumbers(Command command, const char* const* next, OddsCommandLine* command_line,
+                    std::string* error) {
+  UpgradeRequest& request = command_line->request;
+  PlanRequest& plan = command_line->plan;
+  bool read = true;
+  switch (command) {
+    case Command::kSetUp:
+      read = ReadNumber(next[0], kAttempts, &request.attempt_count, error) &&
+             ReadNumber(next[1], kGrade, &request.item_grade, error) &&
+             ReadNumber(next[2], kLevel, &request.item_level, error) &&
+             ReadNumber(next[3], kTaliks, &request.talik_count, error) &&
+             ReadStones(next + 4, &request.stone_tiers, error);
+      break;
+    case Command::kTable:
+      read = ReadNumber(next[0], kLevel, &request.item_level, error) &&
+             ReadStones(next + 1, &request.stone_tiers, error);
+      break;
+    case Command::kPlan:
+      read = ReadNumber(next[0], kGrade, &plan.item_grade, error) &&
+             ReadNumber(next[1], kLevel, &plan.item_level, error) &&
+             ReadNumber(next[2], kTarget, &plan.target, error) &&
+             (plan.by_price || ReadStones(next + 3, &plan.stones, error));
+      break;
+    default:
+      break;
+  }
+  return read ? command : Command::kBadUsage;
 }
 
 Command ParseArguments(int argc, const char* const* argv, OddsCommandLine* command_line,
                        std::string* error) {
-  UpgradeRequest* request = &command_line->request;
-  bool table = false;
+  Flags flags;
+  Prices& prices = command_line->plan.prices;
   const char* numbers[8];
   int number_count = 0;
+  bool options_ended = false;
   for (int i = 1; i < argc; ++i) {
     const std::string_view argument = argv[i];
-    if (argument == "--help") return Command::kHelp;
-    if (argument == "--version") return Command::kVersion;
-    if (argument == "--csv") {
+    std::string_view value;
+    const bool option = !options_ended && argument.size() > 1 && argument[0] == '-' &&
+                        (argument[1] == '-' || argument == "-h" || argument == "-V");
+    if (!option) {
+      if (number_count < 8) numbers[number_count] = argv[i];
+      ++number_count;
+    } else if (argument == "--") {
+      options_ended = true;
+    } else if (argument == "--help" || argument == "-h") {
+      return Command::kHelp;
+    } else if (argument == "--version" || argument == "-V") {
+      return Command::kVersion;
+    } else if (argument == "--csv") {
       command_line->csv = true;
     } else if (argument == "--table") {
-      table = true;
-    } else if (argument.substr(0, 2) == "--") {
+      flags.table = true;
+    } else if (argument == "--plan") {
+      flags.plan = true;
+    } else if (IsOption(argument, "--prices")) {
+      flags.prices = true;
+      if (!TakeOptionValue("--prices", argc, argv, &i, &value, error) ||
+          !ReadStonePrices(value, &prices, error))
+        return Command::kBadUsage;
+    } else if (IsOption(argument, "--attempt-price") || IsOption(argument, "--item-price")) {
+      flags.extra_prices = true;
+      const bool attempt = IsOption(argument, "--attempt-price");
+      if (!TakeOptionValue(attempt ? "--attempt-price" : "--item-price", argc, argv, &i, &value,
+                           error) ||
+          !ReadPrice(value, attempt ? &prices.attempt : &prices.item, error))
+        return Command::kBadUsage;
+    } else {
       *error = "неизвестный параметр «" + std::string(argument) + "»";
       return Command::kBadUsage;
-    } else if (number_count < 8) {
-      numbers[number_count++] = argv[i];
-    } else {
-      ++number_count;
     }
   }
-  const int wanted = table ? 5 : 8;
-  if (number_count != wanted) {
-    *error = "нужно " + std::to_string(wanted) + " чисел, а задано " + std::to_string(number_count);
-    return Command::kBadUsage;
-  }
-  const char* const* next = numbers;
-  if (!table && (!ReadNumber(*next++, kAttempts, &request->attempt_count, error) ||
-                 !ReadNumber(*next++, kGrade, &request->item_grade, error)))
-    return Command::kBadUsage;
-  if (!ReadNumber(*next++, kLevel, &request->item_level, error)) return Command::kBadUsage;
-  if (!table && !ReadNumber(*next++, kTaliks, &request->talik_count, error))
-    return Command::kBadUsage;
-  for (std::int32_t& stone : request->stone_tiers) {
-    if (!ReadNumber(*next++, kStone, &stone, error)) return Command::kBadUsage;
-  }
-  return table ? Command::kTable : Command::kSetUp;
-}
-
-// ---- Numbers as text, with a point in every locale ------------------------
-
-// A count over 2^60 as its exact decimal fraction: 60 binary places need at
-// most 60 decimal ones, and each step keeps the rest below 2^60.
-std::string ExactFraction(std::uint64_t numerator) {
-  if (numerator >= kOutcomeOddsDenominator) return "1";
-  if (numerator == 0) return "0";
-  std::string text = "0.";
-  const std::uint64_t mask = kOutcomeOddsDenominator - 1;
-  while (numerator != 0) {
-    numerator *= 10;
-    text.push_back(static_cast<char>('0' + (numerator >> 60)));
-    numerator &= mask;
-  }
-  return text;
-}
-
-std::string FixedDecimals(double value, int decimals) {
-  char buffer[128];
-  const auto result =
-      std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
-  return std::string(buffer, result.ptr);
-}
-
-// A fixed-point decimal with at least the given significant digits.
-std::string Decimal(double value, int significant_digits) {
-  if (value == 0.0) return "0";
-  const int magnitude = static_cast<int>(std::floor(std::log10(std::fabs(value))));
-  return FixedDecimals(value, std::clamp(significant_digits - 1 - magnitude, 0, 60));
-}
-
-// The shortest form that reads back as the same float: 7.125, 0.5, 40.
-std::string StoneSumText(float sum) {
-  char buffer[32];
-  const auto result = std::to_chars(buffer, buffer + sizeof buffer, sum);
-  return std::string(buffer, result.ptr);
-}
-
-// ---- Human output ---------------------------------------------------------
-
-// Characters, not bytes: the texts are UTF-8.
-std::size_t DisplayWidth(std::string_view text) {
-  return static_cast<std::size_t>(std::count_if(text.begin(), text.end(), [](char c) {
-    return (static_cast<unsigned char>(c) & 0xC0) != 0x80;  // not a continuation byte
-  }));
-}
-
-std::string PadRight(std::string text, std::size_t width) {
-  const std::size_t shown = DisplayWidth(text);
-  if (shown < width) text.append(width - shown, ' ');
-  return text;
-}
-
-std::string PadLeft(const std::string& text, std::size_t width) {
-  const std::size_t shown = DisplayWidth(text);
-  return shown < width ? std::string(width - shown, ' ') + text : text;
+  command_line->plan.by_price = flags.prices;
+  const Command command = CommandOf(flags, number_count, error);
+  if (command == Command::kBadUsage) return command;
+  return ReadNumbers(command, numbers, command_line, error);
 }
 
 std::string OutcomeName(AttemptOutcome outcome) {
@@ -206,7 +297,7 @@ Cell OddsOfCell(const ProbabilityTables& tables, int grade, int taliks, int leve
 
 // A named figure of the report, its name and number in their columns.
 std::string ReportLine(const std::string& name, double value, std::string_view unit) {
-  return "  " + PadRight(name, 26) + PadLeft(FixedDecimals(value, 4), 9) + std::string(unit) + "\n";
+  return "  " + PadRight(name, 30) + PadLeft(FixedDecimals(value, 4), 9) + std::string(unit) + "\n";
 }
 
 // The exact probability of each outcome of one attempt, each after a comma.
@@ -223,9 +314,13 @@ std::string SetUpReport(const UpgradeRequest& request, const Cell& cell, float s
   text += "Сумма множителей камней: " + StoneSumText(stone_sum) + "\n\nОдна попытка:\n";
   for (const AttemptOutcome outcome : kOutcomes)
     text += ReportLine(OutcomeName(outcome), 100.0 * OutcomeProbability(cell.odds, outcome), " %");
-  text += "\nЧисло попыток: " + std::to_string(request.attempt_count) + "\n";
-  text += ReportLine("Хотя бы один успех",
-                     100.0 * AtLeastOneSuccess(cell.odds, request.attempt_count), " %");
+  const std::int32_t attempts = request.attempt_count;
+  text += "\nЧисло попыток: " + std::to_string(attempts) + "\n";
+  text += ReportLine("Успех раньше потери предмета",
+                     100.0 * SuccessBeforeItemDestroyed(cell.odds, attempts), " %");
+  text += ReportLine("Предмет уничтожен", 100.0 * ItemDestroyedWithin(cell.odds, attempts), " %");
+  text += ReportLine("Хотя бы один успех*", 100.0 * AtLeastOneSuccess(cell.odds, attempts), " %");
+  text += "  * считая и попытки после уничтожения предмета, как в симуляции\n";
   text += "  В среднем исходов:\n";
   for (const AttemptOutcome outcome : kOutcomes) {
     const double expected = request.attempt_count * OutcomeProbability(cell.odds, outcome);
@@ -247,6 +342,8 @@ std::string SetUpCsv(const UpgradeRequest& request, const Cell& cell, float ston
   row += "," + Decimal(AtLeastOneSuccess(cell.odds, request.attempt_count), 17);
   for (const AttemptOutcome outcome : kOutcomes)
     row += "," + Decimal(request.attempt_count * OutcomeProbability(cell.odds, outcome), 15);
+  row += "," + Decimal(SuccessBeforeItemDestroyed(cell.odds, request.attempt_count), 17);
+  row += "," + Decimal(ItemDestroyedWithin(cell.odds, request.attempt_count), 17);
   return kSetUpCsvHeader + row + "\n";
 }
 
@@ -306,10 +403,17 @@ int RunOddsReport(int argc, const char* const* argv) {
       return kBadUsage;
     case Command::kSetUp:
     case Command::kTable:
+    case Command::kPlan:
       break;
   }
   if (command_line.csv) UseLfLineBreaks();
   const ProbabilityTables tables = LoadProbabilityTables();
+  if (command == Command::kPlan) {
+    const PlanRequest& request = command_line.plan;
+    const Plan plan = MakePlan(tables, request);
+    return Finish(command_line.csv ? PlanCsv(tables, request, plan)
+                                   : PlanReport(tables, request, plan));
+  }
   const UpgradeRequest& request = command_line.request;
   const float stone_sum = StoneFactorSum(request.stone_tiers);
   if (command == Command::kTable) {

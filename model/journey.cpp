@@ -1,0 +1,327 @@
+#include "model/journey.h"
+
+#include <cmath>
+#include <limits>
+
+namespace {
+
+constexpr double kInfinity = std::numeric_limits<double>::infinity();
+
+// One attempt's shares. leaving = 1 - failed comes from the other three
+// counts, so that nothing cancels when failures are nearly certain.
+struct Shares {
+  double success;
+  double destroyed;
+  double lost;  // the taliks
+  double leaving;
+};
+
+Shares SharesOf(const OutcomeOdds& odds) {
+  const std::uint64_t leaving = odds.success + odds.item_destroyed + odds.taliks_destroyed;
+  return {std::ldexp(static_cast<double>(odds.success), -60),
+          std::ldexp(static_cast<double>(odds.item_destroyed), -60),
+          std::ldexp(static_cast<double>(odds.taliks_destroyed), -60),
+          std::ldexp(static_cast<double>(leaving), -60)};
+}
+
+using ChainShares = std::array<Shares, kMaxTarget>;
+
+ChainShares SharesOfSteps(const JourneySteps& steps) {
+  ChainShares shares{};
+  for (int t = 0; t < steps.target; ++t) shares[t] = SharesOf(steps.odds[t]);
+  return shares;
+}
+
+using CountSet = unsigned;  // a bit per talik count
+
+// Whether the walk from each talik count ends for sure: every count it can
+// come to can still come to an end (the target, or with renew false the
+// item's loss). A walk that may never end has infinite expectations.
+std::array<bool, kMaxTarget> EndsForSure(const ChainShares& shares, int target, bool renew) {
+  std::array<CountSet, kMaxTarget> next{};
+  std::array<bool, kMaxTarget> can_end{};
+  for (int t = 0; t < target; ++t) {
+    const Shares& s = shares[t];
+    next[t] = 1u << t;
+    if (s.success > 0 && t + 1 < target) next[t] |= 1u << (t + 1);
+    if (s.lost > 0 || (renew && s.destroyed > 0)) next[t] |= 1u;
+    can_end[t] = (s.success > 0 && t + 1 == target) || (!renew && s.destroyed > 0);
+  }
+  std::array<CountSet, kMaxTarget> reachable = next;
+  for (int round = 0; round < target; ++round) {
+    for (int t = 0; t < target; ++t) {
+      for (int u = 0; u < target; ++u) {
+        if ((next[t] >> u & 1u) && can_end[u]) can_end[t] = true;
+        if (reachable[t] >> u & 1u) reachable[t] |= next[u];
+      }
+    }
+  }
+  std::array<bool, kMaxTarget> ends{};
+  for (int t = 0; t < target; ++t) {
+    ends[t] = true;
+    for (int u = 0; u < target; ++u) {
+      if ((reachable[t] >> u & 1u) && !can_end[u]) ends[t] = false;
+    }
+  }
+  return ends;
+}
+
+// X(t) = cost[t] + s X(t+1) + l X(0) + d (destroy_cost + [renew] X(0)) + f X(t),
+// X(target) = 0, solved from the top down as X(t) = alpha_t + beta_t X(0).
+// gamma_t = 1 - beta_t has a recurrence of its own, and every step adds
+// non-negative terms, so no step subtracts nearly equal numbers.
+std::array<double, kMaxTarget> Expectations(const ChainShares& shares, int target,
+                                            const std::array<double, kMaxTarget>& cost,
+                                            double destroy_cost, bool renew) {
+  const std::array<bool, kMaxTarget> ends = EndsForSure(shares, target, renew);
+  std::array<double, kMaxTarget + 1> alpha{}, beta{}, gamma{};
+  gamma[target] = 1.0;
+  for (int t = target - 1; t >= 0; --t) {
+    if (!ends[t]) continue;  // never used by a count whose walk ends for sure
+    const Shares& s = shares[t];
+    const bool up = s.success > 0;  // the count above is only looked at when it can be reached
+    alpha[t] = (cost[t] + s.destroyed * destroy_cost + (up ? s.success * alpha[t + 1] : 0.0)) /
+               s.leaving;
+    beta[t] = ((up ? s.success * beta[t + 1] : 0.0) + s.lost + (renew ? s.destroyed : 0.0)) /
+              s.leaving;
+    gamma[t] = ((renew ? 0.0 : s.destroyed) + (up ? s.success * gamma[t + 1] : 0.0)) / s.leaving;
+  }
+  const double at_zero = ends[0] ? alpha[0] / gamma[0] : kInfinity;
+  std::array<double, kMaxTarget> values{};
+  for (int t = 0; t < target; ++t) {
+    if (!ends[t]) {
+      values[t] = kInfinity;
+    } else {
+      values[t] = alpha[t] + (beta[t] > 0 ? beta[t] * at_zero : 0.0);
+    }
+  }
+  return values;
+}
+
+// R(t) = s R(t+1) + l R(0) + f R(t), R(target) = 1, as R(t) = a_t + b_t R(0)
+// with c_t = 1 - b_t carried along; a count that is never left never gets
+// there.
+std::array<double, kMaxTarget> ReachProbabilities(const ChainShares& shares, int target) {
+  std::array<double, kMaxTarget + 1> a{}, b{}, c{};
+  a[target] = 1.0;
+  c[target] = 1.0;
+  for (int t = target - 1; t >= 0; --t) {
+    const Shares& s = shares[t];
+    if (s.leaving == 0) {
+      c[t] = 1.0;
+      continue;
+    }
+    a[t] = s.success * a[t + 1] / s.leaving;
+    b[t] = (s.success * b[t + 1] + s.lost) / s.leaving;
+    c[t] = (s.destroyed + s.success * c[t + 1]) / s.leaving;
+  }
+  // c_0 = 0 means the walk comes back to 0 for sure, so a_0 = 0 as well.
+  const double at_zero = c[0] > 0 ? a[0] / c[0] : 0.0;
+  std::array<double, kMaxTarget> values{};
+  for (int t = 0; t < target; ++t) values[t] = a[t] + b[t] * at_zero;
+  return values;
+}
+
+// ---- Attempts for a probability ------------------------------------------
+
+// M^n - I for the n-attempt transition matrix M with new items; the last
+// state, the target, absorbs. Kept as the difference from I so that shares
+// near 0 or 1 keep their digits through many squarings.
+constexpr int kStates = kMaxTarget + 1;
+using Matrix = std::array<std::array<double, kStates>, kStates>;
+constexpr int kPowerCount = 62;  // M^1 up to M^(2^61)
+using MatrixPowers = std::array<Matrix, kPowerCount>;
+
+Matrix OneAttempt(const ChainShares& shares, int target) {
+  Matrix d{};
+  for (int t = 0; t < target; ++t) {
+    const Shares& s = shares[t];
+    d[t][t + 1] += s.success;
+    if (t == 0) {
+      d[0][0] = -s.success;  // losses come back to 0
+    } else {
+      d[t][t] = -s.leaving;
+      d[t][0] = s.lost + s.destroyed;
+    }
+  }
+  return d;
+}
+
+// (I + D)^2 - I = 2D + D D.
+Matrix Doubled(const Matrix& d, int states) {
+  Matrix result{};
+  for (int i = 0; i < states; ++i) {
+    for (int j = 0; j < states; ++j) {
+      double sum = 2.0 * d[i][j];
+      for (int k = 0; k < states; ++k) sum += d[i][k] * d[k][j];
+      result[i][j] = sum;
+    }
+  }
+  return result;
+}
+
+MatrixPowers PowersOf(const ChainShares& shares, int target) {
+  MatrixPowers powers{};
+  powers[0] = OneAttempt(shares, target);
+  for (int k = 1; k < kPowerCount; ++k) powers[k] = Doubled(powers[k - 1], target + 1);
+  return powers;
+}
+
+using Distribution = std::array<double, kStates>;
+
+// v (I + D).
+Distribution Step(const Distribution& v, const Matrix& d, int states) {
+  Distribution next = v;
+  for (int i = 0; i < states; ++i) {
+    if (v[i] == 0) continue;
+    for (int j = 0; j < states; ++j) next[j] += v[i] * d[i][j];
+  }
+  return next;
+}
+
+// The smallest n with P(target within n attempts) >= level, by binary
+// lifting over the powers; kNever beyond 2^62.
+std::int64_t AttemptsFor(const MatrixPowers& powers, int target, int start, double level) {
+  Distribution v{};
+  v[start] = 1.0;
+  std::int64_t below = 0;  // the most attempts known to fall short
+  for (int k = kPowerCount - 1; k >= 0; --k) {
+    const Distribution next = Step(v, powers[k], target + 1);
+    if (next[target] < level) {
+      v = next;
+      below += std::int64_t{1} << k;
+    }
+  }
+  if (below + 1 == kMaxCountedAttempts && Step(v, powers[0], target + 1)[target] < level)
+    return kNever;
+  return below + 1;
+}
+
+}  // namespace
+
+Journey PlanJourney(const JourneySteps& steps) {
+  const int target = steps.target;
+  const ChainShares shares = SharesOfSteps(steps);
+  const std::array<double, kMaxTarget> one_each = {1, 1, 1, 1, 1, 1, 1};
+  const std::array<double, kMaxTarget> nothing = {};
+  const std::array<double, kMaxTarget> reach = ReachProbabilities(shares, target);
+  const std::array<double, kMaxTarget> attempts = Expectations(shares, target, one_each, 0, false);
+  const std::array<double, kMaxTarget> renewed = Expectations(shares, target, one_each, 0, true);
+  const std::array<double, kMaxTarget> items = Expectations(shares, target, nothing, 1, true);
+  const std::array<double, kMaxTarget> cost =
+      Expectations(shares, target, steps.attempt_cost, steps.item_cost, true);
+  const MatrixPowers powers = PowersOf(shares, target);
+  Journey journey{};
+  journey.target = target;
+  for (int t = 0; t < target; ++t) {
+    JourneyRow& row = journey.rows[t];
+    row.reach_probability = reach[t];
+    row.expected_attempts = attempts[t];
+    row.expected_attempts_with_new_items = renewed[t];
+    // A journey that never ends with new items has none of their figures.
+    const bool ends = std::isfinite(renewed[t]);
+    row.expected_items_destroyed = ends ? items[t] : kInfinity;
+    row.expected_cost = ends ? cost[t] : kInfinity;
+    for (int p = 0; p < kPercentileCount; ++p)
+      row.attempts_for[p] = ends ? AttemptsFor(powers, target, t, kPercentileLevels[p]) : kNever;
+  }
+  return journey;
+}
+
+double ReachedWithin(const JourneySteps& steps, int start, std::int64_t attempts) {
+  const MatrixPowers powers = PowersOf(SharesOfSteps(steps), steps.target);
+  Distribution v{};
+  v[start] = 1.0;
+  for (int k = 0; k < kPowerCount; ++k) {
+    if (attempts >> k & 1) v = Step(v, powers[k], steps.target + 1);
+  }
+  return std::min(1.0, std::max(0.0, v[steps.target]));
+}
+
+double AttemptCost(const StoneTiers& stones, const Prices& prices) {
+  double cost = prices.attempt;
+  for (const std::int32_t tier : stones) cost += tier > 0 ? prices.stone[tier] : 0.0;
+  return cost;
+}
+
+std::array<StoneTiers, kStoneSetCount> EveryStoneSet() {
+  std::array<StoneTiers, kStoneSetCount> sets{};
+  int n = 0;
+  const int top = kStoneTierCount - 1;
+  for (int a = top; a >= 0; --a)
+    for (int b = a; b >= 0; --b)
+      for (int c = b; c >= 0; --c)
+        for (int d = c; d >= 0; --d) sets[n++] = {a, b, c, d};
+  return sets;
+}
+
+JourneySteps StepsWithStones(const ProbabilityTables& tables, std::int32_t item_grade,
+                             std::int32_t item_level, int target,
+                             const std::array<StoneTiers, kMaxTarget>& stones,
+                             const Prices& prices) {
+  JourneySteps steps;
+  steps.target = target;
+  steps.item_cost = prices.item;
+  for (int t = 0; t < target; ++t) {
+    steps.odds[t] = AttemptOutcomeOdds(SetUpAttempt(tables, item_grade, t, item_level, stones[t]));
+    steps.attempt_cost[t] = AttemptCost(stones[t], prices);
+  }
+  return steps;
+}
+
+std::array<StoneTiers, kMaxTarget> CheapestStones(const ProbabilityTables& tables,
+                                                  std::int32_t item_grade, std::int32_t item_level,
+                                                  int target, const Prices& prices) {
+  const std::array<StoneTiers, kStoneSetCount> sets = EveryStoneSet();
+  std::array<std::array<OutcomeOdds, kStoneSetCount>, kMaxTarget> odds{};
+  std::array<double, kStoneSetCount> set_cost{};
+  for (int a = 0; a < kStoneSetCount; ++a) set_cost[a] = AttemptCost(sets[a], prices);
+  // Start from the sets of the highest chance, the cheapest of equals: a
+  // policy that reaches the target, if any does.
+  std::array<int, kMaxTarget> policy{};
+  bool reachable = true;
+  for (int t = 0; t < target; ++t) {
+    for (int a = 0; a < kStoneSetCount; ++a) {
+      odds[t][a] = AttemptOutcomeOdds(SetUpAttempt(tables, item_grade, t, item_level, sets[a]));
+      const std::uint64_t best = odds[t][policy[t]].success;
+      if (odds[t][a].success > best ||
+          (odds[t][a].success == best && set_cost[a] < set_cost[policy[t]]))
+        policy[t] = a;
+    }
+    reachable = reachable && odds[t][policy[t]].success > 0;
+  }
+  // Only sets that can succeed are taken: a policy without them never ends.
+  for (int round = 0; reachable && round < 1000; ++round) {
+    JourneySteps steps;
+    steps.target = target;
+    steps.item_cost = prices.item;
+    for (int t = 0; t < target; ++t) {
+      steps.odds[t] = odds[t][policy[t]];
+      steps.attempt_cost[t] = set_cost[policy[t]];
+    }
+    const std::array<double, kMaxTarget> value =
+        Expectations(SharesOfSteps(steps), target, steps.attempt_cost, prices.item, true);
+    bool changed = false;
+    for (int t = 0; t < target; ++t) {
+      const double above = t + 1 < target ? value[t + 1] : 0.0;
+      double best_value = value[t];
+      for (int a = 0; a < kStoneSetCount; ++a) {
+        const Shares s = SharesOf(odds[t][a]);
+        if (s.success == 0) continue;
+        // The expected cost of leaving t for good with this set.
+        const double leave = (set_cost[a] + s.destroyed * prices.item + s.success * above +
+                              (s.lost + s.destroyed) * value[0]) /
+                             s.leaving;
+        if (leave < best_value && leave < value[t] * (1 - 1e-12)) {
+          best_value = leave;
+          policy[t] = a;
+          changed = true;
+        }
+      }
+    }
+    if (!changed) break;
+  }
+  std::array<StoneTiers, kMaxTarget> chosen{};
+  for (int t = 0; t < target; ++t) chosen[t] = sets[policy[t]];
+  return chosen;
+}

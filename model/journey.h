@@ -1,0 +1,88 @@
+// The whole journey of one item toward a target talik count: an attempt at a
+// time, each with the odds of the stones chosen for the item's talik count.
+// A success adds a talik and reaching the target ends the journey; a
+// destroyed item is lost (or, "with new items", replaced by a new one with 0
+// taliks); destroyed taliks put the item back at 0; a failure changes
+// nothing.
+#ifndef UPGRADE_SIM_MODEL_JOURNEY_H_
+#define UPGRADE_SIM_MODEL_JOURNEY_H_
+
+#include <array>
+#include <cstdint>
+
+#include "model/outcome_odds.h"
+#include "model/upgrade_request.h"
+
+constexpr int kMaxTarget = kMaxTalikCount + 1;  // 6 taliks can still be tried
+constexpr ValueRange kTargetRange = {1, kMaxTarget};
+
+/// The levels of "attempts for p": 50 %, 90 % and 99 %.
+constexpr int kPercentileCount = 3;
+constexpr double kPercentileLevels[kPercentileCount] = {0.5, 0.9, 0.99};
+/// The longest journey counted; beyond it the answer is "never".
+constexpr std::int64_t kMaxCountedAttempts = std::int64_t{1} << 62;
+constexpr std::int64_t kNever = -1;
+
+/// The odds of an attempt at each talik count below the target, and what one
+/// attempt costs there.
+struct JourneySteps {
+  int target = 1;  // 1 to kMaxTarget
+  std::array<OutcomeOdds, kMaxTarget> odds{};
+  std::array<double, kMaxTarget> attempt_cost{};
+  double item_cost = 0.0;  // of each destroyed item
+};
+
+/// What a journey from one talik count holds in store. An infinite value
+/// (the journey may never end) is +infinity, never a huge number or a NaN.
+struct JourneyRow {
+  double reach_probability;  // the target before the item is destroyed
+  double expected_attempts;  // until the target or the item's loss
+  // With new items in place of destroyed ones:
+  double expected_attempts_with_new_items;
+  double expected_items_destroyed;
+  double expected_cost;
+  std::array<std::int64_t, kPercentileCount> attempts_for;  // or kNever
+};
+
+/// One row per starting talik count, 0 to target - 1.
+struct Journey {
+  int target;
+  std::array<JourneyRow, kMaxTarget> rows;
+};
+
+Journey PlanJourney(const JourneySteps& steps);
+
+/// The probability that the target is reached within attempts, with new
+/// items, from start; 0 to 1.
+double ReachedWithin(const JourneySteps& steps, int start, std::int64_t attempts);
+
+/// The prices a player pays: each stone tier (tier 0, no stone, is free), an
+/// attempt, a new item.
+struct Prices {
+  std::array<double, kStoneTierCount> stone{};
+  double attempt = 0.0;
+  double item = 0.0;
+};
+
+/// What one attempt with these stones costs.
+double AttemptCost(const StoneTiers& stones, const Prices& prices);
+
+/// The stone sets of least expected cost to reach the target with new items,
+/// one per talik count below the target: policy iteration over the 210 sets
+/// of four tiers, each policy evaluated exactly. Where no set can succeed at
+/// some talik count, the sets of the highest chance.
+std::array<StoneTiers, kMaxTarget> CheapestStones(const ProbabilityTables& tables,
+                                                  std::int32_t item_grade, std::int32_t item_level,
+                                                  int target, const Prices& prices);
+
+/// The journey's steps with the given stones at each talik count.
+JourneySteps StepsWithStones(const ProbabilityTables& tables, std::int32_t item_grade,
+                             std::int32_t item_level, int target,
+                             const std::array<StoneTiers, kMaxTarget>& stones,
+                             const Prices& prices);
+
+/// Every set of four tiers once, its tiers from the highest down.
+constexpr int kStoneSetCount = 210;
+std::array<StoneTiers, kStoneSetCount> EveryStoneSet();
+
+#endif  // UPGRADE_SIM_MODEL_JOURNEY_H_
