@@ -80,10 +80,10 @@ std::array<double, kMaxTarget> Expectations(const ChainShares& shares, int targe
     if (!ends[t]) continue;  // never used by a count whose walk ends for sure
     const Shares& s = shares[t];
     const bool up = s.success > 0;  // the count above is only looked at when it can be reached
-    alpha[t] = (cost[t] + s.destroyed * destroy_cost + (up ? s.success * alpha[t + 1] : 0.0)) /
-               s.leaving;
-    beta[t] = ((up ? s.success * beta[t + 1] : 0.0) + s.lost + (renew ? s.destroyed : 0.0)) /
-              s.leaving;
+    alpha[t] =
+        (cost[t] + s.destroyed * destroy_cost + (up ? s.success * alpha[t + 1] : 0.0)) / s.leaving;
+    beta[t] =
+        ((up ? s.success * beta[t + 1] : 0.0) + s.lost + (renew ? s.destroyed : 0.0)) / s.leaving;
     gamma[t] = ((renew ? 0.0 : s.destroyed) + (up ? s.success * gamma[t + 1] : 0.0)) / s.leaving;
   }
   const double at_zero = ends[0] ? alpha[0] / gamma[0] : kInfinity;
@@ -208,8 +208,7 @@ Journey PlanJourney(const JourneySteps& steps) {
   const std::array<double, kMaxTarget> attempts = Expectations(shares, target, one_each, 0, false);
   const std::array<double, kMaxTarget> renewed = Expectations(shares, target, one_each, 0, true);
   const std::array<double, kMaxTarget> items = Expectations(shares, target, nothing, 1, true);
-  const std::array<double, kMaxTarget> cost =
-      Expectations(shares, target, steps.attempt_cost, steps.item_cost, true);
+  const std::array<double, kMaxTarget> cost = ExpectedCostWithNewItems(steps);
   const MatrixPowers powers = PowersOf(shares, target);
   Journey journey{};
   journey.target = target;
@@ -226,6 +225,11 @@ Journey PlanJourney(const JourneySteps& steps) {
       row.attempts_for[p] = ends ? AttemptsFor(powers, target, t, kPercentileLevels[p]) : kNever;
   }
   return journey;
+}
+
+std::array<double, kMaxTarget> ExpectedCostWithNewItems(const JourneySteps& steps) {
+  return Expectations(SharesOfSteps(steps), steps.target, steps.attempt_cost, steps.item_cost,
+                      true);
 }
 
 double ReachedWithin(const JourneySteps& steps, int start, std::int64_t attempts) {
@@ -299,8 +303,7 @@ std::array<StoneTiers, kMaxTarget> CheapestStones(const ProbabilityTables& table
       steps.odds[t] = odds[t][policy[t]];
       steps.attempt_cost[t] = set_cost[policy[t]];
     }
-    const std::array<double, kMaxTarget> value =
-        Expectations(SharesOfSteps(steps), target, steps.attempt_cost, prices.item, true);
+    const std::array<double, kMaxTarget> value = ExpectedCostWithNewItems(steps);
     bool changed = false;
     for (int t = 0; t < target; ++t) {
       const double above = t + 1 < target ? value[t + 1] : 0.0;

@@ -52,6 +52,10 @@ struct Journey {
 
 Journey PlanJourney(const JourneySteps& steps);
 
+/// The expected cost from each talik count to the target with new items
+/// (attempt costs and item costs); +infinity where it may never end.
+std::array<double, kMaxTarget> ExpectedCostWithNewItems(const JourneySteps& steps);
+
 /// The probability that the target is reached within attempts, with new
 /// items, from start; 0 to 1.
 double ReachedWithin(const JourneySteps& steps, int start, std::int64_t attempts);

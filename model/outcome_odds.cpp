@@ -90,7 +90,6 @@ double OutcomeProbability(const OutcomeOdds& odds, AttemptOutcome outcome) {
   return std::ldexp(static_cast<double>(OutcomeCount(odds, outcome)), -60);
 }
 
-
 namespace {
 
 // 1 - (1 - p)^attempts without the cancellation of computing it that way.

@@ -40,7 +40,8 @@ std::string Heading(const PlanRequest& request) {
                      std::to_string(request.item_grade) + " (" +
                      kItemGradeNames[request.item_grade] + "), уровень " +
                      std::to_string(request.item_level) + "\n";
-  if (!request.by_price) return text + "Камни на каждом шаге: " + StoneLabels(request.stones) + "\n";
+  if (!request.by_price)
+    return text + "Камни на каждом шаге: " + StoneLabels(request.stones) + "\n";
   text += "Цены камней:";
   for (int tier = 1; tier < kStoneTierCount; ++tier)
     text += " Т" + std::to_string(tier) + " " + PriceText(request.prices.stone[tier]) +
@@ -95,11 +96,11 @@ std::string PlanReport(const ProbabilityTables& tables, const PlanRequest& reque
   for (int t = 0; t < request.target; ++t) {
     const JourneyRow& row = plan.journey.rows[t];
     const double success = OutcomeProbability(plan.steps.odds[t], AttemptOutcome::kSuccess);
-    text += Row({std::to_string(t), StoneDigits(plan.stones[t]), Compact(100 * success),
-                 Compact(100 * row.reach_probability), Figure(row.expected_attempts),
-                 Figure(row.expected_attempts_with_new_items), Figure(row.expected_items_destroyed),
-                 AttemptsText(row.attempts_for[1]),
-                 request.by_price ? Figure(row.expected_cost) : ""});
+    text +=
+        Row({std::to_string(t), StoneDigits(plan.stones[t]), Compact(100 * success),
+             Compact(100 * row.reach_probability), Figure(row.expected_attempts),
+             Figure(row.expected_attempts_with_new_items), Figure(row.expected_items_destroyed),
+             AttemptsText(row.attempts_for[1]), request.by_price ? Figure(row.expected_cost) : ""});
   }
   text +=
       "\n"
@@ -124,9 +125,8 @@ std::string PlanCsv(const ProbabilityTables& tables, const PlanRequest& request,
     const JourneyRow& row = plan.journey.rows[t];
     text += std::to_string(t) + "," + StoneDigits(plan.stones[t]) + "," +
             StoneSumText(set_up.stone_factor_sum) + "," + std::to_string(set_up.chance);
-    for (const AttemptOutcome outcome :
-         {AttemptOutcome::kSuccess, AttemptOutcome::kItemDestroyed,
-          AttemptOutcome::kTaliksDestroyed, AttemptOutcome::kFailed})
+    for (const AttemptOutcome outcome : {AttemptOutcome::kSuccess, AttemptOutcome::kItemDestroyed,
+                                         AttemptOutcome::kTaliksDestroyed, AttemptOutcome::kFailed})
       text += "," + ExactFraction(OutcomeCount(odds, outcome));
     text += "," + CsvField(row.reach_probability) + "," + CsvField(row.expected_attempts) + "," +
             CsvField(row.expected_attempts_with_new_items) + "," +

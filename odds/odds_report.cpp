@@ -12,10 +12,10 @@
 #include "model/probability_tables.h"
 #include "model/success_chance.h"
 #include "model/upgrade_request.h"
-#include "platform/console.h"
-#include "platform/probability_files.h"
 #include "odds/journey_report.h"
 #include "odds/report_text.h"
+#include "platform/console.h"
+#include "platform/probability_files.h"
 
 #ifndef UPGRADE_SIM_VERSION
 #define UPGRADE_SIM_VERSION "unknown"
@@ -105,8 +105,8 @@ std::string RangeMessage(const std::string& subject, const char* must, std::int6
 bool ReadNumber(const char* text, const NumberArgument& argument, std::int32_t* value,
                 std::string* error) {
   if (ParseInteger(text, value) && InRange(*value, argument.range)) return true;
-  *error = RangeMessage(argument.subject, argument.must, argument.range.low, argument.range.high,
-                        text);
+  *error =
+      RangeMessage(argument.subject, argument.must, argument.range.low, argument.range.high, text);
   return false;
 }
 

@@ -91,7 +91,8 @@ class SetUpCsv(OddsTestCase):
                                           "item_destroyed", "taliks_destroyed", "failed",
                                           "at_least_one_success", "expected_successes",
                                           "expected_items_destroyed", "expected_taliks_destroyed",
-                                          "expected_failures"])
+                                          "expected_failures", "success_before_item_destroyed",
+                                          "item_destroyed_within_attempts"])
                 attempts, grade, level, taliks, *stones = (int(a) for a in args)
                 stone_sum = sum(STONE_FACTORS[t] for t in stones)
                 chance = chance_of(cell("SuccessProb.ini", grade, taliks), stones, level)
@@ -104,7 +105,7 @@ class SetUpCsv(OddsTestCase):
                 at_least_one = 1 - (1 - shares[0]) ** attempts
                 self.assertAlmostEqual(float(row[11]) / float(at_least_one or 1), 1 if at_least_one else 0,
                                        delta=2e-16)
-                for field, share in zip(row[12:], shares):
+                for field, share in zip(row[12:16], shares):
                     self.assertAlmostEqual(float(field), float(attempts * share), delta=1e-12 * attempts)
                     self.assertGreaterEqual(len(field.lstrip("0.").replace(".", "")), 12 if share else 0)
 
@@ -209,7 +210,7 @@ class BadUsage(OddsTestCase):
         self.assertEqual(proc.returncode, 2)
         message = proc.stderr.decode("koi8-r")
         self.assertTrue(message.startswith("upgrade-odds: тип оружия или брони"), message)
-        self.assertIn("Использование: upgrade-odds", message)
+        self.assertIn("Использование:\n  upgrade-odds", message)
 
     def test_every_usage_error_exits_2_with_empty_stdout(self):
         cases = [[], ["3"], ["3", "2", "50", "1", "3", "3", "2"], ["3", "2", "50", "1", "3", "3", "2", "0", "0"],
@@ -221,7 +222,19 @@ class BadUsage(OddsTestCase):
                  ["3", "2", "50", "1", "3", "3", "2", "+-1"], ["3", "2", "50", "+-0", "3", "3", "2", "0"],
                  ["3", "2", "50", "1", "3", "3", "2", ""], ["3", "2", "50", "1", "3", "3", "2", "--0"],
                  ["--table", "50", "3", "3", "2"], ["--table", "0", "3", "3", "2", "0"],
-                 ["--bogus", "3", "2", "50", "1", "3", "3", "2", "0"], ["--csv"]]
+                 ["--bogus", "3", "2", "50", "1", "3", "3", "2", "0"], ["--csv"],
+                 ["--plan", "2", "50", "0", "3", "3", "2", "0"], ["--plan", "2", "50", "8", "3", "3", "2", "0"],
+                 ["--plan", "2", "50", "3", "3", "3", "2"], ["--plan", "2", "50", "3", "3", "3", "2", "7"],
+                 ["--plan", "--prices", "1,2,3,4,5", "2", "50", "3"],
+                 ["--plan", "--prices", "1,2,3,4,5,6,7", "2", "50", "3"],
+                 ["--plan", "--prices", "1,2,3,4,5,-6", "2", "50", "3"],
+                 ["--plan", "--prices", "1,2,3,4,5,x", "2", "50", "3"],
+                 ["--plan", "--prices", "1,2,3,4,5,1000000000001", "2", "50", "3"],
+                 ["--plan", "--prices", "1,2,3,4,5,6", "2", "50", "3", "3", "3", "2", "0"],
+                 ["--plan", "--prices"], ["--prices", "1,2,3,4,5,6", "2", "50", "3"],
+                 ["--plan", "--attempt-price", "5", "2", "50", "3", "3", "3", "2", "0"],
+                 ["--plan", "--prices", "1,2,3,4,5,6", "--item-price", "1.5", "2", "50", "3"],
+                 ["--table", "--plan", "50", "3", "3", "2", "0"], ["-x", "3"]]
         for args in cases:
             with self.subTest(args=args):
                 proc = run_odds(args)
@@ -229,7 +242,143 @@ class BadUsage(OddsTestCase):
                 self.assertEqual(proc.stdout, b"")
                 message = proc.stderr.decode("cp1251" if harness.WINDOWS else "utf-8")
                 self.assertTrue(message.startswith("upgrade-odds: "), message)
-                self.assertIn("Использование: upgrade-odds", message)
+                self.assertIn("Использование:\n  upgrade-odds", message)
+
+
+def solve_exact(shares, cost, destroy_cost, renew, at_target):
+    """The journey's linear system solved with exact fractions:
+    x_t = cost_t + s x_(t+1) + l x_0 + d (destroy_cost + [renew] x_0) + f x_t."""
+    n = len(shares)
+    rows = []
+    for t, (s, d, l, f) in enumerate(shares):
+        row = [Fraction(0)] * (n + 1)
+        row[t] += 1 - f
+        if t + 1 < n:
+            row[t + 1] -= s
+        row[0] -= l + (d if renew else 0)
+        row[n] = cost[t] + d * destroy_cost + (s * at_target if t + 1 == n else 0)
+        rows.append(row)
+    for col in range(n):
+        pivot = next(r for r in range(col, n) if rows[r][col] != 0)
+        rows[col], rows[pivot] = rows[pivot], rows[col]
+        for r in range(n):
+            if r != col and rows[r][col] != 0:
+                factor = rows[r][col] / rows[col][col]
+                rows[r] = [a - factor * b for a, b in zip(rows[r], rows[col])]
+    return [rows[t][n] / rows[t][t] for t in range(n)]
+
+
+def attempts_for(shares, start, level):
+    """Steps the chain with new items one attempt at a time, exactly."""
+    n = len(shares)
+    v = [Fraction(0)] * (n + 1)
+    v[start] = Fraction(1)
+    for attempts in range(1, 10000):
+        nxt = [Fraction(0)] * (n + 1)
+        nxt[n] = v[n]
+        for t, (s, d, l, f) in enumerate(shares):
+            nxt[t + 1] += v[t] * s
+            nxt[0] += v[t] * (d + l)
+            nxt[t] += v[t] * f
+        v = nxt
+        if v[n] >= level:
+            return attempts
+    raise AssertionError("too many attempts for the test")
+
+
+PLAN_HEADER = ["talik_count", "stones", "stone_factor_sum", "chance", "success", "item_destroyed",
+               "taliks_destroyed", "failed", "reach_probability", "expected_attempts",
+               "expected_attempts_with_new_items", "expected_items_destroyed", "attempts_for_50",
+               "attempts_for_90", "attempts_for_99", "expected_cost"]
+
+
+class Plan(OddsTestCase):
+    def assertClose(self, field, exact):
+        self.assertAlmostEqual(float(field) / float(exact), 1.0, delta=1e-12)
+
+    def check_plan(self, rows, grade, level, stones_of_row, prices=None):
+        self.assertEqual(rows[0], PLAN_HEADER)
+        target = len(rows) - 1
+        shares = []
+        for t in range(target):
+            stones = stones_of_row[t]
+            chance = chance_of(cell("SuccessProb.ini", grade, t), stones, level)
+            shares.append(outcome_shares(chance, cell("DestroyProb.ini", grade, t),
+                                         cell("DowngradeProb.ini", grade, t)))
+        n = range(target)
+        reach = solve_exact(shares, [0 for _ in n], 0, False, 1)
+        attempts = solve_exact(shares, [1 for _ in n], 0, False, 0)
+        renewed = solve_exact(shares, [1 for _ in n], 0, True, 0)
+        items = solve_exact(shares, [0 for _ in n], 1, True, 0)
+        for t, row in enumerate(rows[1:]):
+            stones = stones_of_row[t]
+            self.assertEqual(row[0], str(t))
+            self.assertEqual(row[1], "".join(str(x) for x in sorted(stones, reverse=True)))
+            self.assertEqual(Fraction(row[2]), sum(STONE_FACTORS[x] for x in stones))
+            self.assertEqual(row[3], str(chance_of(cell("SuccessProb.ini", grade, t), stones, level)))
+            self.assertShares(row[4:8], shares[t])
+            self.assertClose(row[8], reach[t])
+            self.assertClose(row[9], attempts[t])
+            self.assertClose(row[10], renewed[t])
+            if items[t]:
+                self.assertClose(row[11], items[t])
+            else:
+                self.assertEqual(Fraction(row[11]), 0)
+            self.assertEqual(row[12:15], [str(attempts_for(shares, t, Fraction(p, 100))) for p in (50, 90, 99)])
+            if prices is None:
+                self.assertEqual(row[15], "")
+        if prices is not None:
+            stone_prices, attempt_price, item_price = prices
+            costs = [attempt_price + sum(stone_prices[x - 1] for x in stones_of_row[t] if x) for t in n]
+            cost = solve_exact(shares, costs, item_price, True, 0)
+            for t, row in enumerate(rows[1:]):
+                self.assertClose(row[15], cost[t])
+
+    def test_fixed_stones_against_exact_fractions(self):
+        for grade, level, target, stones in ((2, 65, 3, (6, 6, 6, 6)), (7, 65, 5, (6, 6, 5, 5)), (0, 60, 1, (3, 3, 2, 0))):
+            with self.subTest(grade=grade, target=target):
+                proc = run_odds(["--csv", "--plan", str(grade), str(level), str(target), *map(str, stones)])
+                self.assertEqual((proc.returncode, proc.stderr), (0, b""))
+                rows = csv_rows(proc)
+                self.assertEqual(len(rows), target + 1)
+                self.check_plan(rows, grade, level, [stones] * target)
+
+    def test_stones_chosen_by_price_cost_what_they_say(self):
+        stone_prices, attempt_price, item_price = (1, 2, 4, 8, 30, 100), 3, 2000
+        proc = run_odds(["--csv", "--plan", "--prices", ",".join(map(str, stone_prices)),
+                         "--attempt-price", str(attempt_price), f"--item-price={item_price}", "4", "65", "4"])
+        self.assertEqual((proc.returncode, proc.stderr), (0, b""))
+        rows = csv_rows(proc)
+        stones = [tuple(int(x) for x in row[1]) for row in rows[1:]]
+        self.check_plan(rows, 4, 65, stones, (stone_prices, attempt_price, item_price))
+
+    def test_no_tables_no_journey(self):
+        proc = run_odds(["--csv", "--plan", "3", "10", "2", "6", "6", "6", "6"], settings=None)
+        rows = csv_rows(proc)
+        for row in rows[1:]:
+            self.assertEqual(row[8], "0")  # never reached
+            self.assertEqual(row[9:], [""] * 7)  # never ends: no figure
+        text = run_odds(["--plan", "3", "10", "2", "6", "6", "6", "6"], settings=None).stdout
+        self.assertIn("никогда", text.decode("cp1251" if harness.WINDOWS else "utf-8"))
+
+    def test_human_plan_fits_80_columns(self):
+        for args in (["--plan", "10", "65", "7", "6", "6", "6", "6"],
+                     ["--plan", "--prices", "1,2,3,4,5,6", "--item-price", "1000000000000", "10", "65", "7"]):
+            with self.subTest(args=args):
+                proc = run_odds(args)
+                self.assertEqual(proc.returncode, 0)
+                text = proc.stdout.decode("cp1251" if harness.WINDOWS else "utf-8")
+                self.assertIn("красное", text)
+                for line in text.splitlines():
+                    self.assertLessEqual(len(line), 80, line)
+                self.assertEqual(len([l for l in text.splitlines() if l[:2].strip().isdigit()]), 7)
+
+    def test_risk_to_the_item_in_the_set_up_report(self):
+        _, row = csv_rows(run_odds(["--csv", "100", "10", "65", "6", "6", "6", "6", "6"]))
+        chance = chance_of(cell("SuccessProb.ini", 10, 6), (6, 6, 6, 6), 65)
+        s, d, l, f = outcome_shares(chance, cell("DestroyProb.ini", 10, 6), cell("DowngradeProb.ini", 10, 6))
+        self.assertClose(row[16], s / (s + d) * (1 - (1 - s - d) ** 100))
+        self.assertClose(row[17], 1 - (1 - d) ** 100)
 
 
 if __name__ == "__main__":

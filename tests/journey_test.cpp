@@ -1,0 +1,263 @@
+#include "model/journey.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+namespace {
+
+constexpr std::uint64_t kAll = kOutcomeOddsDenominator;
+
+// Outcome counts out of 2^60 from shares given in 1/1024ths.
+OutcomeOdds Odds(std::uint64_t success, std::uint64_t destroyed, std::uint64_t lost) {
+  const std::uint64_t unit = kAll >> 10;
+  return {success * unit, destroyed * unit, lost * unit,
+          kAll - (success + destroyed + lost) * unit};
+}
+
+JourneySteps Steps(std::vector<OutcomeOdds> odds, double attempt_cost = 1, double item_cost = 0) {
+  JourneySteps steps;
+  steps.target = static_cast<int>(odds.size());
+  steps.item_cost = item_cost;
+  for (std::size_t t = 0; t < odds.size(); ++t) {
+    steps.odds[t] = odds[t];
+    steps.attempt_cost[t] = attempt_cost;
+  }
+  return steps;
+}
+
+double Share(std::uint64_t count) { return std::ldexp(static_cast<double>(count), -60); }
+
+void ExpectRelative(double actual, double expected, const char* what) {
+  EXPECT_NEAR(actual / expected, 1.0, 1e-12) << what << ": " << actual << " vs " << expected;
+}
+
+TEST(JourneyTest, OneStepHasClosedForms) {
+  const OutcomeOdds odds = Odds(100, 30, 200);
+  const double s = Share(odds.success), d = Share(odds.item_destroyed);
+  const Journey journey = PlanJourney(Steps({odds}, 7, 1000));
+  const JourneyRow& row = journey.rows[0];
+  ExpectRelative(row.reach_probability, s / (s + d), "reach");
+  ExpectRelative(row.expected_attempts, 1 / (s + d), "attempts");  // losing taliks changes nothing
+  ExpectRelative(row.expected_attempts_with_new_items, 1 / s, "attempts with new items");
+  ExpectRelative(row.expected_items_destroyed, d / s, "items");
+  ExpectRelative(row.expected_cost, (7 + 1000 * d) / s, "cost");
+  for (int p = 0; p < kPercentileCount; ++p) {
+    const auto n =
+        static_cast<std::int64_t>(std::ceil(std::log1p(-kPercentileLevels[p]) / std::log1p(-s)));
+    EXPECT_EQ(row.attempts_for[p], n) << kPercentileLevels[p];
+  }
+}
+
+// The journey's linear system solved directly by Gaussian elimination:
+// x_t - s x_{t+1} - (l + [renew] d) x_0 - f x_t = cost_t + d destroy_cost.
+std::vector<long double> DirectSolve(const JourneySteps& steps, std::vector<long double> cost,
+                                     long double destroy_cost, bool renew, long double at_target) {
+  const int n = steps.target;
+  std::vector<std::vector<long double>> a(n, std::vector<long double>(n + 1, 0));
+  for (int t = 0; t < n; ++t) {
+    const OutcomeOdds& o = steps.odds[t];
+    const long double s = std::ldexp(static_cast<long double>(o.success), -60);
+    const long double d = std::ldexp(static_cast<long double>(o.item_destroyed), -60);
+    const long double l = std::ldexp(static_cast<long double>(o.taliks_destroyed), -60);
+    a[t][t] += s + d + l;
+    if (t + 1 < n) a[t][t + 1] -= s;
+    a[t][0] -= l + (renew ? d : 0);
+    a[t][n] = cost[t] + d * destroy_cost + (t + 1 == n ? s * at_target : 0);
+  }
+  for (int col = 0; col < n; ++col) {
+    int pivot = col;
+    for (int r = col + 1; r < n; ++r)
+      if (std::fabs(a[r][col]) > std::fabs(a[pivot][col])) pivot = r;
+    std::swap(a[col], a[pivot]);
+    for (int r = 0; r < n; ++r) {
+      if (r == col) continue;
+      const long double factor = a[r][col] / a[col][col];
+      for (int c = col; c <= n; ++c) a[r][c] -= factor * a[col][c];
+    }
+  }
+  std::vector<long double> x(n);
+  for (int t = 0; t < n; ++t) x[t] = a[t][n] / a[t][t];
+  return x;
+}
+
+TEST(JourneyTest, EveryFigureSolvesTheWholeLinearSystem) {
+  const std::vector<OutcomeOdds> odds = {Odds(300, 0, 0),   Odds(200, 10, 40), Odds(150, 30, 90),
+                                         Odds(90, 60, 200), Odds(60, 90, 300), Odds(30, 120, 400),
+                                         Odds(12, 200, 500)};
+  for (int target = 1; target <= kMaxTarget; ++target) {
+    const JourneySteps steps =
+        Steps(std::vector<OutcomeOdds>(odds.begin(), odds.begin() + target), 3, 250);
+    const Journey journey = PlanJourney(steps);
+    const std::vector<long double> ones(target, 1), zeros(target, 0), costs(target, 3);
+    const auto reach = DirectSolve(steps, zeros, 0, false, 1);
+    const auto attempts = DirectSolve(steps, ones, 0, false, 0);
+    const auto renewed = DirectSolve(steps, ones, 0, true, 0);
+    const auto items = DirectSolve(steps, zeros, 1, true, 0);
+    const auto cost = DirectSolve(steps, costs, 250, true, 0);
+    for (int t = 0; t < target; ++t) {
+      const JourneyRow& row = journey.rows[t];
+      ExpectRelative(row.reach_probability, static_cast<double>(reach[t]), "reach");
+      ExpectRelative(row.expected_attempts, static_cast<double>(attempts[t]), "attempts");
+      ExpectRelative(row.expected_attempts_with_new_items, static_cast<double>(renewed[t]),
+                     "renewed");
+      if (items[t] > 0)
+        ExpectRelative(row.expected_items_destroyed, static_cast<double>(items[t]), "items");
+      ExpectRelative(row.expected_cost, static_cast<double>(cost[t]), "cost");
+    }
+  }
+}
+
+TEST(JourneyTest, FarTargetsKeepTheirDigits) {
+  // A tiny chance and a large loss share: the reach probability is about
+  // (2^-40)^7 and the attempts with new items about 10^80; neither may
+  // become 0, infinite or lose its digits.
+  JourneySteps steps;
+  steps.target = kMaxTarget;
+  for (int t = 0; t < kMaxTarget; ++t) {
+    steps.odds[t] = {std::uint64_t{1} << 20, kAll >> 1, 0, (kAll >> 1) - (std::uint64_t{1} << 20)};
+    steps.attempt_cost[t] = 1;
+  }
+  const Journey journey = PlanJourney(steps);
+  const double s = std::ldexp(1.0, -40);
+  const double step_reach = s / (s + 0.5);
+  ExpectRelative(journey.rows[6].reach_probability, step_reach, "last step");
+  ExpectRelative(journey.rows[0].reach_probability, std::pow(step_reach, 7), "whole way");
+  EXPECT_TRUE(std::isfinite(journey.rows[0].expected_attempts_with_new_items));
+  EXPECT_GT(journey.rows[0].expected_attempts_with_new_items, 1e80);
+  EXPECT_EQ(journey.rows[0].attempts_for[0], kNever);  // beyond 2^62
+}
+
+// The chain with new items stepped one attempt at a time.
+std::int64_t AttemptsByStepping(const JourneySteps& steps, int start, double level) {
+  std::vector<double> v(steps.target + 1, 0.0);
+  v[start] = 1;
+  for (std::int64_t n = 1; n < 100000; ++n) {
+    std::vector<double> next(v.size(), 0.0);
+    next[steps.target] = v[steps.target];
+    for (int t = 0; t < steps.target; ++t) {
+      const OutcomeOdds& o = steps.odds[t];
+      next[t + 1] += v[t] * Share(o.success);
+      next[0] += v[t] * (Share(o.item_destroyed) + Share(o.taliks_destroyed));
+      next[t] += v[t] * Share(o.failed);
+    }
+    v = next;
+    if (v[steps.target] >= level) return n;
+  }
+  return kNever;
+}
+
+TEST(JourneyTest, AttemptsForAProbabilityMatchStepping) {
+  const JourneySteps steps =
+      Steps({Odds(400, 20, 0), Odds(250, 50, 100), Odds(120, 80, 300), Odds(60, 100, 500)});
+  for (int target = 1; target <= 4; ++target) {
+    JourneySteps part = steps;
+    part.target = target;
+    const Journey journey = PlanJourney(part);
+    for (int t = 0; t < target; ++t) {
+      for (int p = 0; p < kPercentileCount; ++p) {
+        const std::int64_t n = AttemptsByStepping(part, t, kPercentileLevels[p]);
+        EXPECT_EQ(journey.rows[t].attempts_for[p], n) << target << "/" << t << "/" << p;
+        EXPECT_GE(ReachedWithin(part, t, n), kPercentileLevels[p]);
+        EXPECT_LT(ReachedWithin(part, t, n - 1), kPercentileLevels[p]);
+      }
+    }
+  }
+}
+
+TEST(JourneyTest, JourneysThatMayNeverEndAreInfiniteNotHuge) {
+  // No chance at all and nothing to lose: the item stays where it is.
+  const Journey stuck = PlanJourney(Steps({Odds(0, 0, 0)}));
+  EXPECT_EQ(stuck.rows[0].reach_probability, 0.0);
+  EXPECT_TRUE(std::isinf(stuck.rows[0].expected_attempts));
+  EXPECT_TRUE(std::isinf(stuck.rows[0].expected_attempts_with_new_items));
+  EXPECT_TRUE(std::isinf(stuck.rows[0].expected_cost));
+  EXPECT_EQ(stuck.rows[0].attempts_for[2], kNever);
+  // No chance at the second step, with losses: the item is lost for sure
+  // (finite) but new items never get there.
+  const Journey blocked = PlanJourney(Steps({Odds(500, 0, 0), Odds(0, 100, 100)}));
+  for (int t = 0; t < 2; ++t) {
+    const JourneyRow& row = blocked.rows[t];
+    EXPECT_EQ(row.reach_probability, 0.0);
+    // From 1: d X1 = 1 + l X0 / ... with X0 = 1/s0 + X1, so X1 = (1 + l/s0) / d.
+    const double from_one = (1 + 100.0 / 500) * 1024.0 / 100;
+    ExpectRelative(row.expected_attempts, t == 0 ? 1024.0 / 500 + from_one : from_one, "attempts");
+    EXPECT_TRUE(std::isinf(row.expected_attempts_with_new_items));
+    EXPECT_TRUE(std::isinf(row.expected_items_destroyed));
+    EXPECT_EQ(row.attempts_for[0], kNever);
+  }
+  // Certain success: one attempt a step.
+  const Journey certain = PlanJourney(Steps({Odds(1024, 0, 0), Odds(1024, 0, 0)}));
+  EXPECT_EQ(certain.rows[0].expected_attempts_with_new_items, 2.0);
+  EXPECT_EQ(certain.rows[0].attempts_for[2], 2);
+  EXPECT_EQ(certain.rows[0].reach_probability, 1.0);
+}
+
+TEST(JourneyTest, EveryStoneSetOnce) {
+  const auto sets = EveryStoneSet();
+  for (std::size_t i = 0; i < sets.size(); ++i) {
+    EXPECT_TRUE(sets[i][0] >= sets[i][1] && sets[i][1] >= sets[i][2] && sets[i][2] >= sets[i][3]);
+    for (std::size_t j = 0; j < i; ++j) EXPECT_NE(sets[i], sets[j]);
+  }
+  Prices prices;
+  prices.stone = {99, 1, 2, 3, 4, 5, 6};  // tier 0 is free whatever it says
+  prices.attempt = 10;
+  EXPECT_EQ(AttemptCost({6, 6, 3, 0}, prices), 25.0);
+}
+
+ProbabilityTables ExampleTables() {
+  ProbabilityTables tables{};
+  for (int grade = 0; grade < kItemGradeCount; ++grade) {
+    for (int t = 0; t < kUpgradeLevelCount; ++t) {
+      tables.success_prob.entry[grade][t] = 300 - 30 * t + grade;
+      tables.destroy_prob.entry[grade][t] = t == 0 ? 0 : 300 * t + 20 * grade;
+      tables.downgrade_prob.entry[grade][t] = t == 0 ? 0 : 1200 + 400 * t;
+    }
+  }
+  return tables;
+}
+
+TEST(JourneyTest, CheapestStonesBeatEveryPolicyOfTwoSteps) {
+  const ProbabilityTables tables = ExampleTables();
+  const auto sets = EveryStoneSet();
+  for (const Prices& prices :
+       {Prices{{0, 1, 3, 5, 9, 40, 200}, 2, 500}, Prices{{0, 10, 11, 12, 13, 14, 15}, 0, 0},
+        Prices{{0, 1000, 2000, 3000, 4000, 5000, 6000}, 1, 1e6}}) {
+    const auto chosen = CheapestStones(tables, 3, 40, 2, prices);
+    const JourneySteps best_steps = StepsWithStones(tables, 3, 40, 2, chosen, prices);
+    const auto best = ExpectedCostWithNewItems(best_steps);
+    double lowest[2] = {INFINITY, INFINITY};
+    std::array<StoneTiers, kMaxTarget> policy{};
+    for (const StoneTiers& first : sets) {
+      for (const StoneTiers& second : sets) {
+        policy[0] = first;
+        policy[1] = second;
+        const auto cost =
+            ExpectedCostWithNewItems(StepsWithStones(tables, 3, 40, 2, policy, prices));
+        lowest[0] = std::min(lowest[0], cost[0]);
+        lowest[1] = std::min(lowest[1], cost[1]);
+      }
+    }
+    for (int t = 0; t < 2; ++t) {
+      EXPECT_LE(best[t], lowest[t] * (1 + 1e-12)) << t;
+      EXPECT_GE(best[t], lowest[t] * (1 - 1e-12)) << t;
+    }
+  }
+}
+
+TEST(JourneyTest, WithoutAnyChanceTheHighestChanceSetsStay) {
+  ProbabilityTables tables = ExampleTables();
+  tables.success_prob.entry[3][0] = 100;  // no set is sure to succeed
+  tables.success_prob.entry[3][1] = 0;    // no stones help at one talik
+  const Prices prices{{0, 1, 2, 3, 4, 5, 6}, 0, 0};
+  const auto chosen = CheapestStones(tables, 3, 65, 3, prices);
+  EXPECT_EQ(chosen[0], (StoneTiers{6, 6, 6, 6}));  // the highest chance
+  EXPECT_EQ(chosen[1], (StoneTiers{0, 0, 0, 0}));  // equal chances: the cheapest
+  const Journey journey = PlanJourney(StepsWithStones(tables, 3, 65, 3, chosen, prices));
+  EXPECT_TRUE(std::isinf(journey.rows[0].expected_cost));
+  EXPECT_EQ(journey.rows[0].reach_probability, 0.0);
+  EXPECT_GT(journey.rows[2].reach_probability, 0.0);
+}
+
+}  // namespace
