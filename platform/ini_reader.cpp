@@ -292,13 +292,51 @@ void FeedValue(IniScan& scan, unsigned char c) {
   }
 }
 
+// Where a stem's letters come one after another, they are matched in a run;
+// the character that ends the run takes the general way.
+const unsigned char* MatchStemRun(NameMatch& name, const NameRule& rule, const unsigned char* p,
+                                  const unsigned char* end) {
+  std::size_t matched = name.stem_matched;
+  while (p < end && matched < rule.length && SameLetter(*p, rule.stem[matched])) {
+    ++p;
+    ++matched;
+  }
+  name.stem_matched = matched;
+  return p;
+}
+
+// The same for the digits of a plain decimal value.
+const unsigned char* ReadDigitRun(NumberScan& number, const unsigned char* p,
+                                  const unsigned char* end) {
+  const std::int64_t limit = number.negative ? 2147483648LL : 2147483647LL;
+  std::int64_t magnitude = number.magnitude;
+  for (; p < end && IsDecimalDigit(*p); ++p)
+    magnitude = std::min(limit, magnitude * 10 + (*p - '0'));
+  number.magnitude = magnitude;
+  return p;
+}
+
 void ScanChars(IniScan& scan, const unsigned char* p, const unsigned char* end) {
   while (p < end) {
-    // Most characters of a large file are on lines that do not matter.
-    if (scan.stage == LineStage::kSkip) {
-      while (p < end && !IsLineEnd(*p)) ++p;
-      if (p == end) return;
+    switch (scan.stage) {
+      case LineStage::kSkip:  // most characters of a large file are on lines that do not matter
+        while (p < end && !IsLineEnd(*p)) ++p;
+        break;
+      case LineStage::kSection:
+      case LineStage::kKeyName:
+        if (scan.name.stage == NameStage::kStem) {
+          const bool key = scan.stage == LineStage::kKeyName;
+          p = MatchStemRun(scan.name, key ? scan.key_rule : scan.section_rule, p, end);
+        }
+        break;
+      case LineStage::kValue:
+        if (scan.quote == 0 && scan.number.stage == NumberStage::kDigits && scan.number.base == 10)
+          p = ReadDigitRun(scan.number, p, end);
+        break;
+      default:
+        break;
     }
+    if (p == end) return;
     const unsigned char c = *p++;
     switch (IsLineEnd(c) ? LineStage::kSkip : scan.stage) {
       case LineStage::kSkip:
