@@ -18,10 +18,11 @@ struct Shares {
 
 Shares SharesOf(const OutcomeOdds& odds) {
   const std::uint64_t leaving = odds.success + odds.item_destroyed + odds.taliks_destroyed;
-  return {std::ldexp(static_cast<double>(odds.success), -60),
-          std::ldexp(static_cast<double>(odds.item_destroyed), -60),
-          std::ldexp(static_cast<double>(odds.taliks_destroyed), -60),
-          std::ldexp(static_cast<double>(leaving), -60)};
+  constexpr double kPerCombination = 0x1p-60;  // exact: a power of two
+  return {static_cast<double>(odds.success) * kPerCombination,
+          static_cast<double>(odds.item_destroyed) * kPerCombination,
+          static_cast<double>(odds.taliks_destroyed) * kPerCombination,
+          static_cast<double>(leaving) * kPerCombination};
 }
 
 using ChainShares = std::array<Shares, kMaxTarget>;

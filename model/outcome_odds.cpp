@@ -20,25 +20,29 @@ std::uint32_t SuccessPairCount(std::int32_t chance) {
   if (chance <= 0) return 0;
   if (chance >= kSuccessModulus) return static_cast<std::uint32_t>(kDrawRange * kDrawRange);
   static const std::vector<std::uint32_t> pairs_below = [] {
-    std::vector<std::int32_t> change(kSuccessModulus + 1, 0);
+    // First how the count of a's covering a residue changes there (modulo
+    // 2^32), then, in place, the pairs below each residue.
+    std::vector<std::uint32_t> table(kSuccessModulus + 1, 0);
     for (std::int64_t a = 0; a < kDrawRange; ++a) {
       const std::int64_t first = (a << 16) % kSuccessModulus;
       const std::int64_t end = first + kDrawRange;
-      ++change[first];
+      ++table[first];
       if (end <= kSuccessModulus) {
-        --change[end];
+        --table[end];
       } else {
-        ++change[0];
-        --change[end - kSuccessModulus];
+        ++table[0];
+        --table[end - kSuccessModulus];
       }
     }
-    std::vector<std::uint32_t> below(kSuccessModulus + 1, 0);
-    std::int64_t on_residue = 0;
+    std::uint32_t on_residue = 0;
+    std::uint32_t below = 0;
     for (std::int64_t r = 0; r < kSuccessModulus; ++r) {
-      on_residue += change[r];
-      below[r + 1] = below[r] + static_cast<std::uint32_t>(on_residue);
+      on_residue += table[r];
+      table[r] = below;
+      below += on_residue;
     }
-    return below;
+    table[kSuccessModulus] = below;
+    return table;
   }();
   return pairs_below[chance];
 }
@@ -87,7 +91,7 @@ std::uint64_t OutcomeCount(const OutcomeOdds& odds, AttemptOutcome outcome) {
 }
 
 double OutcomeProbability(const OutcomeOdds& odds, AttemptOutcome outcome) {
-  return std::ldexp(static_cast<double>(OutcomeCount(odds, outcome)), -60);
+  return static_cast<double>(OutcomeCount(odds, outcome)) * 0x1p-60;  // exact
 }
 
 namespace {
@@ -106,7 +110,7 @@ double SuccessBeforeItemDestroyed(const OutcomeOdds& odds, std::int32_t attempts
   const std::uint64_t ending = odds.success + odds.item_destroyed;
   if (ending == 0) return 0.0;
   const double share_of_success = static_cast<double>(odds.success) / static_cast<double>(ending);
-  return share_of_success * AnyWithin(std::ldexp(static_cast<double>(ending), -60), attempts);
+  return share_of_success * AnyWithin(static_cast<double>(ending) * 0x1p-60, attempts);
 }
 
 double ItemDestroyedWithin(const OutcomeOdds& odds, std::int32_t attempts) {

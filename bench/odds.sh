@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# upgrade-odds on the example tables: instructions counted by callgrind for
+# the whole table and for the journey to 7 taliks with the cheapest stones
+# (7 x 210 stone sets), against their goals.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+cmake --workflow --preset release >/dev/null
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cp -r examples/CustomSettings "$work/"
+odds=$PWD/build/release/upgrade-odds
+cd "$work"
+
+instructions() {
+  valgrind --tool=callgrind --callgrind-out-file=/dev/null "$odds" "$@" 2>&1 >/dev/null |
+    sed -n 's/.*refs: *//p' | tr -d ,
+}
+report() {
+  local name=$1 goal=$2 count
+  shift 2
+  count=$(instructions "$@")
+  python3 -c "import sys; n, g = int(sys.argv[1]), int(sys.argv[2]); \
+print(f'{sys.argv[3]:<14}{n:>12,} instructions (goal at most {g:,})')" "$count" "$goal" "$name"
+}
+report "--table" 2500000 --table 50 3 3 2 0
+report "--plan prices" 5000000 --plan --prices 10,20,40,80,200,1000 --attempt-price 5 \
+  --item-price 5000 5 50 7
