@@ -15,7 +15,9 @@
 #include "odds/journey_report.h"
 #include "odds/report_text.h"
 #include "platform/console.h"
+#include "platform/key_press.h"
 #include "platform/probability_files.h"
+#include "platform/regular_file.h"
 
 #ifndef UPGRADE_SIM_VERSION
 #define UPGRADE_SIM_VERSION "unknown"
@@ -381,15 +383,22 @@ std::string TableCsv(const ProbabilityTables& tables, const UpgradeRequest& requ
   return text;
 }
 
+// The simulator must stay silent about missing tables; we say which file
+// was not there, so that a report of zeros is not taken for the truth.
+void ReportMissingFiles(const TableFilesFound& found) {
+  for (std::size_t i = 0; i < found.size(); ++i) {
+    if (!found[i])
+      WriteErrorText("upgrade-odds: не найден " + std::string(kProbabilityFilePaths[i]) + " в " +
+                     WorkingDirectory() + ": все значения 0\n");
+  }
+}
+
 int Finish(const std::string& text) {
   WriteText(text);
   return FlushOutput() ? kReportWritten : kReportCutShort;
 }
 
-}  // namespace
-
-int RunOddsReport(int argc, const char* const* argv) {
-  SetUpConsole();
+int Report(int argc, const char* const* argv) {
   OddsCommandLine command_line;
   std::string error;
   const Command command = ParseArguments(argc, argv, &command_line, &error);
@@ -407,7 +416,9 @@ int RunOddsReport(int argc, const char* const* argv) {
       break;
   }
   if (command_line.csv) UseLfLineBreaks();
-  const ProbabilityTables tables = LoadProbabilityTables();
+  TableFilesFound found{};
+  const ProbabilityTables tables = LoadProbabilityTables(&found);
+  ReportMissingFiles(found);
   if (command == Command::kPlan) {
     const PlanRequest& request = command_line.plan;
     const Plan plan = MakePlan(tables, request);
@@ -424,4 +435,19 @@ int RunOddsReport(int argc, const char* const* argv) {
                                request.stone_tiers);
   return Finish(command_line.csv ? SetUpCsv(request, cell, stone_sum)
                                  : SetUpReport(request, cell, stone_sum));
+}
+
+}  // namespace
+
+int RunOddsReport(int argc, const char* const* argv) {
+  SetUpConsole();
+  const int status = Report(argc, argv);
+  // Started by a double click, the console window would close before the
+  // report could be read.
+  if (StartedInOwnConsole()) {
+    WriteText("\nНажмите любую клавишу…");
+    (void)FlushOutput();
+    WaitForKeyPress();
+  }
+  return status;
 }

@@ -458,8 +458,11 @@ IniGrid ReadIniGridFromText(std::string_view text, const IniGridLayout& layout) 
   return scan.grid;
 }
 
-IniGrid ReadIniGridFromFile(const std::string& path, const IniGridLayout& layout) {
+IniGrid ReadIniGridFromFile(const std::string& path, const IniGridLayout& layout,
+                            bool* found) {
   IniGrid grid{};
-  ReadRegularFile(path, [&](const ByteChunkSource& source) { grid = ReadIniGrid(source, layout); });
+  const bool read = ReadRegularFile(
+      path, [&](const ByteChunkSource& source) { grid = ReadIniGrid(source, layout); });
+  if (found != nullptr) *found = read;
   return grid;
 }

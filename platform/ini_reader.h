@@ -49,7 +49,9 @@ IniGrid ReadIniGrid(const ByteChunkSource& source, const IniGridLayout& layout);
 IniGrid ReadIniGridFromText(std::string_view text, const IniGridLayout& layout);
 
 /// The same, from a file. Anything but a readable regular file (missing, a
-/// directory, a FIFO, a device) reads as empty.
-IniGrid ReadIniGridFromFile(const std::string& path, const IniGridLayout& layout);
+/// directory, a FIFO, a device) reads as empty; found, if given, tells
+/// which it was.
+IniGrid ReadIniGridFromFile(const std::string& path, const IniGridLayout& layout,
+                            bool* found = nullptr);
 
 #endif  // UPGRADE_SIM_PLATFORM_INI_READER_H_

@@ -7,4 +7,8 @@
 /// when the process has no console to read a key from.
 void WaitForKeyPress();
 
+/// Whether the process is alone on a console that was made for it (a
+/// double-clicked program on Windows), which closes when it ends.
+bool StartedInOwnConsole();
+
 #endif  // UPGRADE_SIM_PLATFORM_KEY_PRESS_H_

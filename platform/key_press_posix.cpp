@@ -162,8 +162,15 @@ void WaitForKeyPress() {
     }
   }
   g_wait_stage = 0;
-  RestoreTerminal();
+  // Whatever else was typed or pasted during the wait is dropped with the
+  // settings put back, so the shell does not run it.
+  if (tcsetattr(g_tty, TCSAFLUSH, &g_saved_settings) != 0) RestoreTerminal();
   RemoveRestoringHandlers();
+  // The shell's prompt starts on a line of its own; standard output keeps
+  // its bytes, so the line break goes to the terminal.
+  (void)!write(g_tty, "\n", 1);
   close(g_tty);
   g_tty = -1;
 }
+
+bool StartedInOwnConsole() { return false; }

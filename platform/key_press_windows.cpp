@@ -28,4 +28,13 @@ void WaitForKeyPress() {
   // Arrow and function keys arrive as a 0 or 0xE0 prefix and a second code.
   const int key = _getch();
   if (key == 0 || key == 0xE0) (void)_getch();
+  // Keys typed after it are not left for the shell, and the shell's prompt
+  // starts on a line of its own, without a byte more on standard output.
+  (void)FlushConsoleKeyboard();
+  (void)_cputs("\r\n");
+}
+
+bool StartedInOwnConsole() {
+  DWORD processes[2];
+  return GetConsoleProcessList(processes, 2) == 1;
 }

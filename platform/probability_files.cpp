@@ -1,7 +1,7 @@
 #include "platform/probability_files.h"
 
-ProbabilityTable LoadProbabilityTable(const std::string& path) {
-  const IniGrid grid = ReadIniGridFromFile(path, kProbabilityTableLayout);
+ProbabilityTable LoadProbabilityTable(const std::string& path, bool* found) {
+  const IniGrid grid = ReadIniGridFromFile(path, kProbabilityTableLayout, found);
   ProbabilityTable table{};
   for (int grade = 0; grade < kItemGradeCount; ++grade) {
     for (int level = 0; level < kUpgradeLevelCount; ++level)
@@ -10,10 +10,12 @@ ProbabilityTable LoadProbabilityTable(const std::string& path) {
   return table;
 }
 
-ProbabilityTables LoadProbabilityTables() {
+ProbabilityTables LoadProbabilityTables(TableFilesFound* found) {
+  TableFilesFound read{};
   ProbabilityTables tables{};
-  tables.success_prob = LoadProbabilityTable("CustomSettings/SuccessProb.ini");
-  tables.destroy_prob = LoadProbabilityTable("CustomSettings/DestroyProb.ini");
-  tables.downgrade_prob = LoadProbabilityTable("CustomSettings/DowngradeProb.ini");
+  tables.success_prob = LoadProbabilityTable(kProbabilityFilePaths[0], &read[0]);
+  tables.destroy_prob = LoadProbabilityTable(kProbabilityFilePaths[1], &read[1]);
+  tables.downgrade_prob = LoadProbabilityTable(kProbabilityFilePaths[2], &read[2]);
+  if (found != nullptr) *found = read;
   return tables;
 }

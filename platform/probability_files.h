@@ -3,6 +3,7 @@
 #ifndef UPGRADE_SIM_PLATFORM_PROBABILITY_FILES_H_
 #define UPGRADE_SIM_PLATFORM_PROBABILITY_FILES_H_
 
+#include <array>
 #include <string>
 #include <string_view>
 
@@ -18,11 +19,19 @@ constexpr std::string_view kUpgradeLevelKeyStem = "UpgradeLevel";
 constexpr IniGridLayout kProbabilityTableLayout = {kItemGradeSectionStem, kItemGradeCount,
                                                    kUpgradeLevelKeyStem, kUpgradeLevelCount};
 
+/// The three files, relative to the working directory, in the order they
+/// are read.
+constexpr const char* kProbabilityFilePaths[3] = {"CustomSettings/SuccessProb.ini",
+                                                  "CustomSettings/DestroyProb.ini",
+                                                  "CustomSettings/DowngradeProb.ini"};
+using TableFilesFound = std::array<bool, 3>;
+
 /// A table from its INI file, values unchanged; anything missing reads as 0.
-ProbabilityTable LoadProbabilityTable(const std::string& path);
+ProbabilityTable LoadProbabilityTable(const std::string& path, bool* found = nullptr);
 
 /// The three tables from CustomSettings/ in the working directory, read in
-/// the order SuccessProb, DestroyProb, DowngradeProb.
-ProbabilityTables LoadProbabilityTables();
+/// the order SuccessProb, DestroyProb, DowngradeProb; found, if given, tells
+/// which files were there.
+ProbabilityTables LoadProbabilityTables(TableFilesFound* found = nullptr);
 
 #endif  // UPGRADE_SIM_PLATFORM_PROBABILITY_FILES_H_

@@ -15,4 +15,7 @@ using ByteChunkSource = std::function<std::size_t(char* buffer, std::size_t size
 bool ReadRegularFile(const std::string& path,
                      const std::function<void(const ByteChunkSource&)>& consume);
 
+/// The working directory, in UTF-8, for messages.
+std::string WorkingDirectory();
+
 #endif  // UPGRADE_SIM_PLATFORM_REGULAR_FILE_H_

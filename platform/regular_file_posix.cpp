@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 
 #include "platform/regular_file.h"
 
@@ -26,4 +27,14 @@ bool ReadRegularFile(const std::string& path,
   });
   close(fd);
   return true;
+}
+
+std::string WorkingDirectory() {
+  std::string path(4096, '\0');
+  while (getcwd(path.data(), path.size()) == nullptr) {
+    if (errno != ERANGE || path.size() > (std::size_t{1} << 20)) return ".";
+    path.resize(path.size() * 2);
+  }
+  path.resize(std::strlen(path.c_str()));
+  return path;
 }

@@ -22,3 +22,17 @@ bool ReadRegularFile(const std::string& path,
   CloseHandle(file);
   return true;
 }
+
+std::string WorkingDirectory() {
+  const DWORD size = GetCurrentDirectoryW(0, nullptr);
+  std::wstring wide(size, L'\0');
+  const DWORD length = GetCurrentDirectoryW(size, wide.data());
+  if (length == 0 || length >= size) return ".";
+  wide.resize(length);
+  const int bytes = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(length), nullptr,
+                                        0, nullptr, nullptr);
+  std::string path(static_cast<std::size_t>(bytes > 0 ? bytes : 0), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(length), path.data(), bytes,
+                      nullptr, nullptr);
+  return path;
+}

@@ -10,7 +10,7 @@ as_root() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }
 
 packages=(cmake g++ make python3 googletest libgtest-dev pkg-config dpkg-dev groff-base man-db
           libfaketime faketime locales strace valgrind clang clang-tidy clang-format cppcheck
-          libclang-rt-14-dev "$@")
+          libclang-rt-14-dev lintian "$@")
 missing=()
 for package in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'ok installed' || missing+=("$package")

@@ -17,18 +17,48 @@ for field in 'Package: upgrade-sim' 'Version: 1.0.0' 'Maintainer: ' 'Description
   grep -qF "$field" <<<"$info" || fail "no '$field' in the control fields"
 done
 contents=$(dpkg-deb --contents "$deb")
-for path in ./usr/bin/upgrade-sim ./usr/bin/upgrade-odds ./usr/share/man/man1/upgrade-sim.1.gz \
-            ./usr/share/man/man1/upgrade-odds.1.gz ./usr/share/doc/upgrade-sim/README.md \
+manuals="./usr/share/man/man1/upgrade-sim.1.gz ./usr/share/man/man1/upgrade-odds.1.gz
+         ./usr/share/man/ru/man1/upgrade-sim.1.gz ./usr/share/man/ru/man1/upgrade-odds.1.gz"
+for path in ./usr/bin/upgrade-sim ./usr/bin/upgrade-odds $manuals ./usr/share/doc/upgrade-sim/README.md \
+            ./usr/share/doc/upgrade-sim/LICENSE ./usr/share/doc/upgrade-sim/copyright \
             ./usr/share/upgrade-sim/examples/CustomSettings/SuccessProb.ini; do
   grep -qF " $path" <<<"$contents" || fail "$path is not in the package"
 done
 
 dpkg-deb -x "$deb" "$scratch/root"
-warnings=$(gzip -dc "$scratch/root/usr/share/man/man1/upgrade-sim.1.gz" |
-           groff -k -ww -z -man -Tutf8 2>&1) || fail "groff failed"
-[ -z "$warnings" ] || fail "the manual renders with warnings: $warnings"
-MANWIDTH=80 man -l "$scratch/root/usr/share/man/man1/upgrade-sim.1.gz" 2>&1 >/dev/null |
-  (! grep .) || fail "man -l warns"
+grep -q '^Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' \
+  "$scratch/root/usr/share/doc/upgrade-sim/copyright" || fail "copyright is not in Debian's format"
+for page in $manuals; do
+  warnings=$(gzip -dc "$scratch/root/$page" | groff -k -ww -z -man -Tutf8 2>&1) || fail "groff failed"
+  [ -z "$warnings" ] || fail "$page renders with warnings: $warnings"
+  rendered=$(MANWIDTH=80 man -l "$scratch/root/$page" 2>"$scratch/man.err")
+  [ ! -s "$scratch/man.err" ] || fail "man -l warns on $page: $(cat "$scratch/man.err")"
+  # Guillemets stand right against the quoted words, with nothing stray.
+  grep -q '«[^ ]' <<<"$rendered" || fail "no quotation in $page"
+  ! grep -qE '[^ (]«|»[^ ,.)]|«q|q»' <<<"$rendered" || fail "stray characters by the guillemets in $page"
+done
+if command -v lintian >/dev/null; then
+  lintian --no-tag-display-limit "$deb" >"$scratch/lintian.txt" 2>&1 || true
+  cat "$scratch/lintian.txt"
+  ! grep -q '^E: ' "$scratch/lintian.txt" || fail "lintian reports errors"
+fi
+
+# The README's install steps, as a player pastes them, in a home of their
+# own: the .deb's files where the unpacked package has them.
+readme_block() { sed -n "/<!-- $1 -->/,/^\`\`\`\$/p" README.md | sed '1,2d;$d'; }
+player_home=$scratch/home
+mkdir -p "$player_home"
+steps=$(readme_block install-deb | sed "s|/usr/share/|$scratch/root/usr/share/|g")
+output=$(cd "$player_home" && HOME=$player_home PATH=$scratch/root/usr/bin:$PATH \
+         setsid -w bash -euc "$steps" <<<'3 2 50 1 3 3 2 0' | LC_ALL=C.UTF-8 cat)
+grep -qF 'Шанс успеха = 13 %' <<<"$output" || fail "the README's .deb steps give: $output"
+rm -rf "$player_home" && mkdir -p "$player_home"
+cp build/release/packages/upgrade-sim-1.0.0-Linux.tar.gz "$player_home/"
+output=$(cd "$player_home" && HOME=$player_home setsid -w bash -euc "$(readme_block install-tgz)" \
+         <<<'3 2 50 1 3 3 2 0' | LC_ALL=C.UTF-8 cat)
+grep -qF 'Шанс успеха = 13 %' <<<"$output" || fail "the README's .tar.gz steps give: $output"
+tar tzf build/release/packages/upgrade-sim-1.0.0-Linux.tar.gz | grep -q 'LICENSE$' ||
+  fail "no licence in the .tar.gz"
 
 mkdir "$scratch/player"
 cp -r "$scratch/root/usr/share/upgrade-sim/examples/CustomSettings" "$scratch/player/"

@@ -92,6 +92,19 @@ class TerminalRun:
         self.proc.stderr.close()
         return self.proc.returncode
 
+    def terminal_output(self):
+        """What the run wrote to its terminal (not to standard output)."""
+        written = b""
+        while select.select([self.master], [], [], 0.2)[0]:
+            try:
+                chunk = os.read(self.master, 4096)
+            except OSError:
+                break
+            if not chunk:
+                break
+            written += chunk
+        return written
+
     def leftover_input(self):
         """What the next reader of the terminal would get: read without
         canonical mode, which would hide an unfinished line from FIONREAD."""
@@ -244,6 +257,22 @@ class KeyPress(SimulatorTestCase):
         self.assertEqual(self.term.finish(), 0)
         self.assertEqual(self.term.output, EXPECTED)
         self.assertEqual(termios.tcgetattr(self.term.slave), self.term.settings_before)
+
+    def test_the_prompt_after_the_key_starts_on_a_line_of_its_own(self):
+        self.term.read_until_closing_text()
+        self.term.wait_until_raw()
+        os.write(self.term.master, b"q")
+        self.assertEqual(self.term.finish(), 0)
+        self.assertEqual(self.term.output, EXPECTED)  # standard output keeps its bytes
+        self.assertEqual(self.term.terminal_output(), b"\r\n")  # the line break went to the terminal
+
+    def test_a_paste_during_the_wait_is_not_left_for_the_shell(self):
+        self.term.read_until_closing_text()
+        self.term.wait_until_raw()
+        os.write(self.term.master, b"clear; ../build/release/upgrade-odds --help\r" + b"x" * 154)
+        self.assertEqual(self.term.finish(), 0)
+        self.assertEqual(termios.tcgetattr(self.term.slave), self.term.settings_before)
+        self.assertEqual(self.term.leftover_input(), b"")
 
     def test_ctrl_c_is_a_key_like_any_other(self):
         self.term.read_until_closing_text()

@@ -195,6 +195,36 @@ class HumanOutput(OddsTestCase):
                 at_least_one = 1 - (1 - shares[0]) ** attempts
                 self.assertIn(f"{float(100 * at_least_one):.4f} %", series)
 
+    def test_missing_tables_are_named_on_standard_error(self):
+        only_success = {"SuccessProb.ini": SETTINGS["SuccessProb.ini"]}
+        for settings, missing in ((None, ["SuccessProb", "DestroyProb", "DowngradeProb"]),
+                                  (only_success, ["DestroyProb", "DowngradeProb"])):
+            with self.subTest(missing=missing):
+                proc = run_odds(["--csv", "3", "2", "50", "1", "3", "3", "2", "0"], settings=settings)
+                self.assertEqual(proc.returncode, 0)
+                lines = proc.stderr.decode("cp1251" if harness.WINDOWS else "utf-8").splitlines()
+                self.assertEqual(len(lines), len(missing), lines)
+                for line, name in zip(lines, missing):
+                    self.assertTrue(line.startswith(f"upgrade-odds: не найден CustomSettings/{name}.ini в "),
+                                    line)
+                    self.assertTrue(line.endswith(": все значения 0"), line)
+                self.assertEqual(len(csv_rows(proc)), 2)  # the CSV itself as always
+
+    def test_short_options_and_the_end_of_options(self):
+        self.assertEqual(run_odds(["-h"]).stdout, run_odds(["--help"]).stdout)
+        self.assertEqual(run_odds(["-V"]).stdout, run_odds(["--version"]).stdout)
+        self.assertEqual(run_odds(["--csv", "--", "3", "2", "50", "1", "3", "3", "2", "0"]).stdout,
+                         run_odds(["--csv", "3", "2", "50", "1", "3", "3", "2", "0"]).stdout)
+        help_text = run_odds(["--help"]).stdout.decode("cp1251" if harness.WINDOWS else "utf-8")
+        for line in help_text.splitlines():
+            self.assertLessEqual(len(line), 80, line)
+        bad_stone = run_odds(["3", "2", "50", "1", "3", "9", "2", "0"]).stderr.decode(
+            "cp1251" if harness.WINDOWS else "utf-8")
+        self.assertIn("тип камня 2 должен быть целым числом от 0 до 6, а не «9»", bad_stone)
+        bad_grade = run_odds(["3", "12", "50", "1", "3", "3", "2", "0"]).stderr.decode(
+            "cp1251" if harness.WINDOWS else "utf-8")
+        self.assertIn("тип оружия или брони должен быть", bad_grade)
+
     def test_help_and_version(self):
         for option in ("--help", "--version"):
             with self.subTest(option=option):
