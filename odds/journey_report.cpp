@@ -65,6 +65,7 @@ constexpr std::size_t kWidths[] = {2, 6, 8, 9, 9, 10, 9, 10, 12};
 std::string Row(const std::string (&cells)[9]) {
   std::string line;
   for (int i = 0; i < 9; ++i) line += PadLeft(cells[i], kWidths[i]);
+  line.erase(line.find_last_not_of(' ') + 1);  // an empty last column
   return line + "\n";
 }
 
