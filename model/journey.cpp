@@ -1,5 +1,6 @@
 #include "model/journey.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -233,14 +234,24 @@ std::array<double, kMaxTarget> ExpectedCostWithNewItems(const JourneySteps& step
                       true);
 }
 
-double ReachedWithin(const JourneySteps& steps, int start, std::int64_t attempts) {
+std::vector<double> ReachedWithinEach(const JourneySteps& steps, int start,
+                                      const std::vector<std::int64_t>& attempts) {
   const MatrixPowers powers = PowersOf(SharesOfSteps(steps), steps.target);
-  Distribution v{};
-  v[start] = 1.0;
-  for (int k = 0; k < kPowerCount; ++k) {
-    if (attempts >> k & 1) v = Step(v, powers[k], steps.target + 1);
+  std::vector<double> reached;
+  reached.reserve(attempts.size());
+  for (const std::int64_t count : attempts) {
+    Distribution v{};
+    v[start] = 1.0;
+    for (int k = 0; k < kPowerCount; ++k) {
+      if (count >> k & 1) v = Step(v, powers[k], steps.target + 1);
+    }
+    reached.push_back(std::min(1.0, std::max(0.0, v[steps.target])));
   }
-  return std::min(1.0, std::max(0.0, v[steps.target]));
+  return reached;
+}
+
+double ReachedWithin(const JourneySteps& steps, int start, std::int64_t attempts) {
+  return ReachedWithinEach(steps, start, {attempts}).front();
 }
 
 double AttemptCost(const StoneTiers& stones, const Prices& prices) {

@@ -9,6 +9,7 @@
 
 #include <array>
 #include <cstdint>
+#include <vector>
 
 #include "model/outcome_odds.h"
 #include "model/upgrade_request.h"
@@ -59,6 +60,13 @@ std::array<double, kMaxTarget> ExpectedCostWithNewItems(const JourneySteps& step
 /// The probability that the target is reached within attempts, with new
 /// items, from start; 0 to 1.
 double ReachedWithin(const JourneySteps& steps, int start, std::int64_t attempts);
+
+/// Prices are whole numbers up to 10^12, in any currency.
+constexpr std::int64_t kMaxPrice = 1000000000000;
+
+/// ReachedWithin for each count of attempts, sharing the work.
+std::vector<double> ReachedWithinEach(const JourneySteps& steps, int start,
+                                      const std::vector<std::int64_t>& attempts);
 
 /// The prices a player pays: each stone tier (tier 0, no stone, is free), an
 /// attempt, a new item.

@@ -1,13 +1,24 @@
 #include "platform/probability_files.h"
 
-ProbabilityTable LoadProbabilityTable(const std::string& path, bool* found) {
-  const IniGrid grid = ReadIniGridFromFile(path, kProbabilityTableLayout, found);
+namespace {
+
+ProbabilityTable TableOfGrid(const IniGrid& grid) {
   ProbabilityTable table{};
   for (int grade = 0; grade < kItemGradeCount; ++grade) {
     for (int level = 0; level < kUpgradeLevelCount; ++level)
       table.entry[grade][level] = grid.cell[grade][level];
   }
   return table;
+}
+
+}  // namespace
+
+ProbabilityTable LoadProbabilityTable(const std::string& path, bool* found) {
+  return TableOfGrid(ReadIniGridFromFile(path, kProbabilityTableLayout, found));
+}
+
+ProbabilityTable ProbabilityTableFromText(std::string_view text) {
+  return TableOfGrid(ReadIniGridFromText(text, kProbabilityTableLayout));
 }
 
 ProbabilityTables LoadProbabilityTables(TableFilesFound* found) {

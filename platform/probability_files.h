@@ -29,6 +29,9 @@ using TableFilesFound = std::array<bool, 3>;
 /// A table from its INI file, values unchanged; anything missing reads as 0.
 ProbabilityTable LoadProbabilityTable(const std::string& path, bool* found = nullptr);
 
+/// A table from the text of its INI file, by the same rules.
+ProbabilityTable ProbabilityTableFromText(std::string_view text);
+
 /// The three tables from CustomSettings/ in the working directory, read in
 /// the order SuccessProb, DestroyProb, DowngradeProb; found, if given, tells
 /// which files were there.

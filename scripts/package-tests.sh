@@ -38,7 +38,7 @@ for page in $manuals; do
   ! grep -qE '[^ (]«|»[^ ,.)]|«q|q»' <<<"$rendered" || fail "stray characters by the guillemets in $page"
 done
 if command -v lintian >/dev/null; then
-  lintian --no-tag-display-limit "$deb" >"$scratch/lintian.txt" 2>&1 || true
+  lintian --tag-display-limit 0 "$deb" >"$scratch/lintian.txt" 2>&1 || true
   cat "$scratch/lintian.txt"
   ! grep -q '^E: ' "$scratch/lintian.txt" || fail "lintian reports errors"
 fi
@@ -54,11 +54,12 @@ output=$(cd "$player_home" && HOME=$player_home PATH=$scratch/root/usr/bin:$PATH
 grep -qF 'Шанс успеха = 13 %' <<<"$output" || fail "the README's .deb steps give: $output"
 rm -rf "$player_home" && mkdir -p "$player_home"
 cp build/release/packages/upgrade-sim-1.0.0-Linux.tar.gz "$player_home/"
-output=$(cd "$player_home" && HOME=$player_home setsid -w bash -euc "$(readme_block install-tgz)" \
+steps=$(readme_block install-tgz)
+output=$(cd "$player_home" && HOME=$player_home setsid -w bash -euc "$steps" \
          <<<'3 2 50 1 3 3 2 0' | LC_ALL=C.UTF-8 cat)
 grep -qF 'Шанс успеха = 13 %' <<<"$output" || fail "the README's .tar.gz steps give: $output"
-tar tzf build/release/packages/upgrade-sim-1.0.0-Linux.tar.gz | grep -q 'LICENSE$' ||
-  fail "no licence in the .tar.gz"
+tar tzf build/release/packages/upgrade-sim-1.0.0-Linux.tar.gz >"$scratch/tgz.txt"
+grep -q 'LICENSE$' "$scratch/tgz.txt" || fail "no licence in the .tar.gz"
 
 mkdir "$scratch/player"
 cp -r "$scratch/root/usr/share/upgrade-sim/examples/CustomSettings" "$scratch/player/"
