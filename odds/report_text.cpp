@@ -3,8 +3,40 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 
 #include "model/outcome_odds.h"
+
+namespace {
+
+enum class Notation { kFixed, kScientific, kShortest };
+
+// value in the notation, with a point in every locale. libc++ before 15
+// (the page's) has no floating-point to_chars; its printf, musl's, is exact
+// as well, and what the locale makes of the point is put back.
+std::string Formatted(double value, Notation notation, int precision) {
+#if defined(__cpp_lib_to_chars)
+  char buffer[400];
+  const std::chars_format format = notation == Notation::kFixed        ? std::chars_format::fixed
+                                   : notation == Notation::kScientific ? std::chars_format::scientific
+                                                                       : std::chars_format::general;
+  const auto result = notation == Notation::kShortest
+                          ? std::to_chars(buffer, buffer + sizeof buffer, static_cast<float>(value))
+                          : std::to_chars(buffer, buffer + sizeof buffer, value, format, precision);
+  return std::string(buffer, result.ptr);
+#else
+  char buffer[400];
+  const char* format = notation == Notation::kFixed        ? "%.*f"
+                       : notation == Notation::kScientific ? "%.*e"
+                                                           : "%.*g";
+  (void)std::snprintf(buffer, sizeof buffer, format, precision, value);
+  std::string text = buffer;
+  std::replace(text.begin(), text.end(), ',', '.');
+  return text;
+#endif
+}
+
+}  // namespace
 
 // A count over 2^60 as its exact decimal fraction: 60 binary places need at
 // most 60 decimal ones, and each step keeps the rest below 2^60.
@@ -22,10 +54,7 @@ std::string ExactFraction(std::uint64_t numerator) {
 }
 
 std::string FixedDecimals(double value, int decimals) {
-  char buffer[128];
-  const auto result =
-      std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
-  return std::string(buffer, result.ptr);
+  return Formatted(value, Notation::kFixed, decimals);
 }
 
 // A fixed-point decimal with at least the given significant digits.
@@ -36,11 +65,9 @@ std::string Decimal(double value, int significant_digits) {
 }
 
 // The shortest form that reads back as the same float: 7.125, 0.5, 40.
-std::string StoneSumText(float sum) {
-  char buffer[32];
-  const auto result = std::to_chars(buffer, buffer + sizeof buffer, sum);
-  return std::string(buffer, result.ptr);
-}
+// Every stone sum is a multiple of 0.125 below 41, which 9 significant
+// digits write in full.
+std::string StoneSumText(float sum) { return Formatted(sum, Notation::kShortest, 9); }
 
 // Characters, not bytes: the texts are UTF-8.
 std::size_t DisplayWidth(std::string_view text) {
@@ -66,10 +93,7 @@ std::string Compact(double value) {
   if (value == 0.0) return "0";
   const double size = std::fabs(value);
   if (size >= 1e6 || size < 1e-3) {
-    char buffer[32];
-    const auto result =
-        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific, 2);
-    return std::string(buffer, result.ptr);
+    return Formatted(value, Notation::kScientific, 2);
   }
   const int magnitude = static_cast<int>(std::floor(std::log10(size)));
   return FixedDecimals(value, std::clamp(3 - magnitude, 0, 4));
