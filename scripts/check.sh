@@ -2,11 +2,13 @@
 # Builds and runs every test of the project, as CI does: installs what the
 # tests need, then the release suite (warnings as errors), the same suite
 # under AddressSanitizer and UndefinedBehaviorSanitizer, static analysis, a
-# bounded fuzzing run, and the Windows build under Wine.
+# bounded fuzzing run, and the Windows build under Wine. The page goes
+# first: the packages carry it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash scripts/install-test-deps.sh
+cmake --workflow --preset web
 cmake --workflow --preset test
 cmake --workflow --preset sanitize
 bash scripts/package-tests.sh

@@ -21,7 +21,8 @@ manuals="./usr/share/man/man1/upgrade-sim.1.gz ./usr/share/man/man1/upgrade-odds
          ./usr/share/man/ru/man1/upgrade-sim.1.gz ./usr/share/man/ru/man1/upgrade-odds.1.gz"
 for path in ./usr/bin/upgrade-sim ./usr/bin/upgrade-odds $manuals ./usr/share/doc/upgrade-sim/README.md \
             ./usr/share/doc/upgrade-sim/LICENSE ./usr/share/doc/upgrade-sim/copyright \
-            ./usr/share/upgrade-sim/examples/CustomSettings/SuccessProb.ini; do
+            ./usr/share/upgrade-sim/examples/CustomSettings/SuccessProb.ini \
+            ./usr/share/upgrade-sim/upgrade-sim.html; do
   grep -qF " $path" <<<"$contents" || fail "$path is not in the package"
 done
 
@@ -60,6 +61,7 @@ output=$(cd "$player_home" && HOME=$player_home setsid -w bash -euc "$steps" \
 grep -qF 'Шанс успеха = 13 %' <<<"$output" || fail "the README's .tar.gz steps give: $output"
 tar tzf build/release/packages/upgrade-sim-1.0.0-Linux.tar.gz >"$scratch/tgz.txt"
 grep -q 'LICENSE$' "$scratch/tgz.txt" || fail "no licence in the .tar.gz"
+grep -q 'upgrade-sim.html$' "$scratch/tgz.txt" || fail "no page in the .tar.gz"
 
 mkdir "$scratch/player"
 cp -r "$scratch/root/usr/share/upgrade-sim/examples/CustomSettings" "$scratch/player/"

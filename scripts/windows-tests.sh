@@ -31,6 +31,8 @@ text = archive.read(readme[0])
 assert text.startswith(b"\xef\xbb\xbf"), "README.txt lacks its byte-order mark"
 assert text.count(b"\n") == text.count(b"\r\n") > 10, "README.txt lines must end in CR LF"
 text.decode("utf-8")
+for member in ("upgrade-sim.html", "LICENSE.txt"):
+    assert any(n.endswith("/" + member) for n in names), f"no {member} in {names}"
 for program in ("upgrade-sim.exe", "upgrade-odds.exe"):
     [member] = [n for n in names if n.endswith("/" + program)]
     with tempfile.NamedTemporaryFile(suffix=".exe") as exe:
