@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <numeric>
 
 namespace {
 
@@ -36,6 +37,8 @@ ChainShares SharesOfSteps(const JourneySteps& steps) {
 
 using CountSet = unsigned;  // a bit per talik count
 
+bool Holds(CountSet set, int count) { return ((set >> count) & 1u) != 0; }
+
 // Whether the walk from each talik count ends for sure: every count it can
 // come to can still come to an end (the target, or with renew false the
 // item's loss). A walk that may never end has infinite expectations.
@@ -53,8 +56,8 @@ std::array<bool, kMaxTarget> EndsForSure(const ChainShares& shares, int target, 
   for (int round = 0; round < target; ++round) {
     for (int t = 0; t < target; ++t) {
       for (int u = 0; u < target; ++u) {
-        if ((next[t] >> u & 1u) && can_end[u]) can_end[t] = true;
-        if (reachable[t] >> u & 1u) reachable[t] |= next[u];
+        if (Holds(next[t], u) && can_end[u]) can_end[t] = true;
+        if (Holds(reachable[t], u)) reachable[t] |= next[u];
       }
     }
   }
@@ -62,7 +65,7 @@ std::array<bool, kMaxTarget> EndsForSure(const ChainShares& shares, int target, 
   for (int t = 0; t < target; ++t) {
     ends[t] = true;
     for (int u = 0; u < target; ++u) {
-      if ((reachable[t] >> u & 1u) && !can_end[u]) ends[t] = false;
+      if (Holds(reachable[t], u) && !can_end[u]) ends[t] = false;
     }
   }
   return ends;
@@ -221,8 +224,12 @@ Journey PlanJourney(const JourneySteps& steps) {
     row.expected_attempts_with_new_items = renewed[t];
     // A journey that never ends with new items has none of their figures.
     const bool ends = std::isfinite(renewed[t]);
-    row.expected_items_destroyed = ends ? items[t] : kInfinity;
-    row.expected_cost = ends ? cost[t] : kInfinity;
+    row.expected_items_destroyed = kInfinity;
+    row.expected_cost = kInfinity;
+    if (ends) {
+      row.expected_items_destroyed = items[t];
+      row.expected_cost = cost[t];
+    }
     for (int p = 0; p < kPercentileCount; ++p)
       row.attempts_for[p] = ends ? AttemptsFor(powers, target, t, kPercentileLevels[p]) : kNever;
   }
@@ -243,7 +250,7 @@ std::vector<double> ReachedWithinEach(const JourneySteps& steps, int start,
     Distribution v{};
     v[start] = 1.0;
     for (int k = 0; k < kPowerCount; ++k) {
-      if (count >> k & 1) v = Step(v, powers[k], steps.target + 1);
+      if (((count >> k) & 1) != 0) v = Step(v, powers[k], steps.target + 1);
     }
     reached.push_back(std::min(1.0, std::max(0.0, v[steps.target])));
   }
@@ -255,19 +262,23 @@ double ReachedWithin(const JourneySteps& steps, int start, std::int64_t attempts
 }
 
 double AttemptCost(const StoneTiers& stones, const Prices& prices) {
-  double cost = prices.attempt;
-  for (const std::int32_t tier : stones) cost += tier > 0 ? prices.stone[tier] : 0.0;
-  return cost;
+  return std::accumulate(stones.begin(), stones.end(), prices.attempt,
+                         [&prices](double cost, std::int32_t tier) {
+                           return cost + (tier > 0 ? prices.stone[tier] : 0.0);
+                         });
 }
 
 std::array<StoneTiers, kStoneSetCount> EveryStoneSet() {
   std::array<StoneTiers, kStoneSetCount> sets{};
   int n = 0;
   const int top = kStoneTierCount - 1;
-  for (int a = top; a >= 0; --a)
-    for (int b = a; b >= 0; --b)
-      for (int c = b; c >= 0; --c)
+  for (int a = top; a >= 0; --a) {
+    for (int b = a; b >= 0; --b) {
+      for (int c = b; c >= 0; --c) {
         for (int d = c; d >= 0; --d) sets[n++] = {a, b, c, d};
+      }
+    }
+  }
   return sets;
 }
 

@@ -1,9 +1,11 @@
 #include "model/upgrade_request.h"
 
+#include <numeric>
+
+// In float, one stone after another, as the simulator adds them.
 float StoneFactorSum(const StoneTiers& tiers) {
-  float sum = 0.0f;
-  for (const std::int32_t tier : tiers) sum += kStoneFactor[tier];
-  return sum;
+  return std::accumulate(tiers.begin(), tiers.end(), 0.0f,
+                         [](float sum, std::int32_t tier) { return sum + kStoneFactor[tier]; });
 }
 
 AttemptSetUp SetUpAttempt(const ProbabilityTables& tables, std::int32_t item_grade,

@@ -43,9 +43,10 @@ std::string Heading(const PlanRequest& request) {
   if (!request.by_price)
     return text + "Камни на каждом шаге: " + StoneLabels(request.stones) + "\n";
   text += "Цены камней:";
-  for (int tier = 1; tier < kStoneTierCount; ++tier)
+  for (int tier = 1; tier < kStoneTierCount; ++tier) {
     text += " Т" + std::to_string(tier) + " " + PriceText(request.prices.stone[tier]) +
             (tier + 1 < kStoneTierCount ? "," : "\n");
+  }
   text += "Цена попытки " + PriceText(request.prices.attempt) + ", нового предмета " +
           PriceText(request.prices.item) + "; камни выбраны самые выгодные\n";
   return text;

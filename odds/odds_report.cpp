@@ -273,9 +273,9 @@ Command ParseArguments(int argc, const char* const* argv, OddsCommandLine* comma
 // was not there, so that a report of zeros is not taken for the truth.
 void ReportMissingFiles(const TableFilesFound& found) {
   for (std::size_t i = 0; i < found.size(); ++i) {
-    if (!found[i])
-      WriteErrorText("upgrade-odds: не найден " + std::string(kProbabilityFilePaths[i]) + " в " +
-                     WorkingDirectory() + ": все значения 0\n");
+    if (found[i]) continue;
+    WriteErrorText("upgrade-odds: не найден " + std::string(kProbabilityFilePaths[i]) + " в " +
+                   WorkingDirectory() + ": все значения 0\n");
   }
 }
 

@@ -17,9 +17,10 @@ enum class Notation { kFixed, kScientific, kShortest };
 std::string Formatted(double value, Notation notation, int precision) {
 #if defined(__cpp_lib_to_chars)
   char buffer[400];
-  const std::chars_format format = notation == Notation::kFixed        ? std::chars_format::fixed
-                                   : notation == Notation::kScientific ? std::chars_format::scientific
-                                                                       : std::chars_format::general;
+  const std::chars_format format = notation == Notation::kFixed ? std::chars_format::fixed
+                                   : notation == Notation::kScientific
+                                       ? std::chars_format::scientific
+                                       : std::chars_format::general;
   const auto result = notation == Notation::kShortest
                           ? std::to_chars(buffer, buffer + sizeof buffer, static_cast<float>(value))
                           : std::to_chars(buffer, buffer + sizeof buffer, value, format, precision);

@@ -96,8 +96,8 @@ std::string SetUpCsv(const ProbabilityTables& tables, const UpgradeRequest& requ
   return kSetUpCsvHeader + row + "\n";
 }
 
-std::string TableCellText(const ProbabilityTables& tables, const UpgradeRequest& request,
-                          int grade, int taliks) {
+std::string TableCellText(const ProbabilityTables& tables, const UpgradeRequest& request, int grade,
+                          int taliks) {
   const Cell cell = OddsOfCell(tables, grade, taliks, request.item_level, request.stone_tiers);
   return FixedDecimals(100.0 * OutcomeProbability(cell.odds, AttemptOutcome::kSuccess), 2);
 }
@@ -133,4 +133,3 @@ std::string TableCsv(const ProbabilityTables& tables, const UpgradeRequest& requ
   }
   return text;
 }
-

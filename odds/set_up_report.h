@@ -12,8 +12,8 @@ std::string SetUpReport(const ProbabilityTables& tables, const UpgradeRequest& r
 std::string SetUpCsv(const ProbabilityTables& tables, const UpgradeRequest& request);
 
 /// The success percent of one cell, as the table shows it: 13.25.
-std::string TableCellText(const ProbabilityTables& tables, const UpgradeRequest& request,
-                          int grade, int taliks);
+std::string TableCellText(const ProbabilityTables& tables, const UpgradeRequest& request, int grade,
+                          int taliks);
 
 /// The item level and stones of request, for every grade and talik count.
 std::string TableReport(const ProbabilityTables& tables, const UpgradeRequest& request);

@@ -458,8 +458,7 @@ IniGrid ReadIniGridFromText(std::string_view text, const IniGridLayout& layout) 
   return scan.grid;
 }
 
-IniGrid ReadIniGridFromFile(const std::string& path, const IniGridLayout& layout,
-                            bool* found) {
+IniGrid ReadIniGridFromFile(const std::string& path, const IniGridLayout& layout, bool* found) {
   IniGrid grid{};
   const bool read = ReadRegularFile(
       path, [&](const ByteChunkSource& source) { grid = ReadIniGrid(source, layout); });

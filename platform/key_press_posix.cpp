@@ -168,7 +168,9 @@ void WaitForKeyPress() {
   RemoveRestoringHandlers();
   // The shell's prompt starts on a line of its own; standard output keeps
   // its bytes, so the line break goes to the terminal.
-  (void)!write(g_tty, "\n", 1);
+  if (write(g_tty, "\n", 1) != 1) {
+    // A terminal that is gone needs no line break.
+  }
   close(g_tty);
   g_tty = -1;
 }

@@ -16,4 +16,4 @@ cppcheck --enable=warning,style,performance,portability --std=c++17 --error-exit
   --inline-suppr --quiet -I . dialogue model odds platform tests/fuzz
 
 echo "clang-format"
-clang-format --dry-run --Werror dialogue/* model/* odds/* platform/* tests/*.cpp tests/fuzz/*.cpp
+clang-format --dry-run --Werror dialogue/* model/* odds/* platform/* web/*.cpp tests/*.cpp tests/fuzz/*.cpp

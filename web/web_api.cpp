@@ -119,13 +119,12 @@ EMSCRIPTEN_KEEPALIVE void upgrade_sim_use_example_tables() {
 
 /// The ranges, names and labels the page shows and checks.
 EMSCRIPTEN_KEEPALIVE const char* upgrade_sim_facts() {
-  std::string json = "{\"attempts\":" + JsonRange(kAttemptCountRange) +
-                     ",\"grade\":" + JsonRange(kItemGradeRange) +
-                     ",\"level\":" + JsonRange(kItemLevelRange) +
-                     ",\"taliks\":" + JsonRange(kTalikCountRange) +
-                     ",\"stone\":" + JsonRange(kStoneTierRange) +
-                     ",\"target\":" + JsonRange(kTargetRange) + ",\"max_price\":" + Json(kMaxPrice) +
-                     ",\"grade_names\":[";
+  std::string json =
+      "{\"attempts\":" + JsonRange(kAttemptCountRange) +
+      ",\"grade\":" + JsonRange(kItemGradeRange) + ",\"level\":" + JsonRange(kItemLevelRange) +
+      ",\"taliks\":" + JsonRange(kTalikCountRange) + ",\"stone\":" + JsonRange(kStoneTierRange) +
+      ",\"target\":" + JsonRange(kTargetRange) + ",\"max_price\":" + Json(kMaxPrice) +
+      ",\"grade_names\":[";
   for (int grade = 0; grade < kItemGradeCount; ++grade)
     json += (grade ? "," : "") + Json(kItemGradeNames[grade]);
   json += "],\"stone_labels\":[\"Без камня\"";
