@@ -134,6 +134,9 @@ EMSCRIPTEN_KEEPALIVE const char* upgrade_sim_facts() {
     json += (outcome == kOutcomes[0] ? "" : ",") + Json(AttemptOutcomeLabel(outcome));
   json += "],\"files\":[";
   for (int i = 0; i < 3; ++i) json += (i ? "," : "") + Json(kProbabilityFilePaths[i]);
+  json += "],\"example_sizes\":[";
+  for (int i = 0; i < 3; ++i)
+    json += (i ? "," : "") + Json(static_cast<std::int64_t>(kExampleTables[i].size()));
   return Answer(json + "]}");
 }
 
