@@ -9,6 +9,11 @@
 
 enum class AttemptOutcome { kSuccess, kItemDestroyed, kTaliksDestroyed, kFailed };
 
+/// Every outcome, in the order the reports list them.
+constexpr AttemptOutcome kAttemptOutcomes[] = {
+    AttemptOutcome::kSuccess, AttemptOutcome::kItemDestroyed, AttemptOutcome::kTaliksDestroyed,
+    AttemptOutcome::kFailed};
+
 /// Returns the next random integer, 0 to 32767.
 using DrawSource = std::function<std::int32_t()>;
 

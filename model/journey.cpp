@@ -221,15 +221,13 @@ Journey PlanJourney(const JourneySteps& steps) {
     JourneyRow& row = journey.rows[t];
     row.reach_probability = reach[t];
     row.expected_attempts = attempts[t];
+    // A journey that never ends with new items has none of their figures:
+    // the three with-new-items expectations share one reachability, so they
+    // are infinite together.
     row.expected_attempts_with_new_items = renewed[t];
-    // A journey that never ends with new items has none of their figures.
+    row.expected_items_destroyed = items[t];
+    row.expected_cost = cost[t];
     const bool ends = std::isfinite(renewed[t]);
-    row.expected_items_destroyed = kInfinity;
-    row.expected_cost = kInfinity;
-    if (ends) {
-      row.expected_items_destroyed = items[t];
-      row.expected_cost = cost[t];
-    }
     for (int p = 0; p < kPercentileCount; ++p)
       row.attempts_for[p] = ends ? AttemptsFor(powers, target, t, kPercentileLevels[p]) : kNever;
   }

@@ -89,9 +89,7 @@ Plan MakePlan(const ProbabilityTables& tables, const PlanRequest& request) {
   return plan;
 }
 
-std::string PlanReport(const ProbabilityTables& tables, const PlanRequest& request,
-                       const Plan& plan) {
-  (void)tables;
+std::string PlanReport(const PlanRequest& request, const Plan& plan) {
   std::string text = Heading(request) + "\n";
   text += Row({"Т", "Камни", "Успех %", "Дойти %", "Попыток", "Попыток*", "Потерь*", "Для 90%*",
                request.by_price ? "Цена*" : ""});
@@ -123,13 +121,10 @@ std::string PlanCsv(const ProbabilityTables& tables, const PlanRequest& request,
   for (int t = 0; t < request.target; ++t) {
     const AttemptSetUp set_up =
         SetUpAttempt(tables, request.item_grade, t, request.item_level, plan.stones[t]);
-    const OutcomeOdds& odds = plan.steps.odds[t];
     const JourneyRow& row = plan.journey.rows[t];
     text += std::to_string(t) + "," + StoneDigits(plan.stones[t]) + "," +
-            StoneSumText(set_up.stone_factor_sum) + "," + std::to_string(set_up.chance);
-    for (const AttemptOutcome outcome : {AttemptOutcome::kSuccess, AttemptOutcome::kItemDestroyed,
-                                         AttemptOutcome::kTaliksDestroyed, AttemptOutcome::kFailed})
-      text += "," + ExactFraction(OutcomeCount(odds, outcome));
+            StoneSumText(set_up.stone_factor_sum) + "," + std::to_string(set_up.chance) +
+            OutcomeFractions(plan.steps.odds[t]);
     text += "," + CsvField(row.reach_probability) + "," + CsvField(row.expected_attempts) + "," +
             CsvField(row.expected_attempts_with_new_items) + "," +
             CsvField(row.expected_items_destroyed);

@@ -27,8 +27,7 @@ struct Plan {
 
 Plan MakePlan(const ProbabilityTables& tables, const PlanRequest& request);
 
-std::string PlanReport(const ProbabilityTables& tables, const PlanRequest& request,
-                       const Plan& plan);
+std::string PlanReport(const PlanRequest& request, const Plan& plan);
 std::string PlanCsv(const ProbabilityTables& tables, const PlanRequest& request, const Plan& plan);
 
 #endif  // UPGRADE_SIM_ODDS_JOURNEY_REPORT_H_

@@ -102,10 +102,9 @@ bool ReadNumber(const char* text, const NumberArgument& argument, std::int32_t* 
 
 bool ReadStones(const char* const* texts, StoneTiers* stones, std::string* error) {
   for (int k = 0; k < kStoneCount; ++k) {
-    const NumberArgument stone = {"тип камня", "должен", kStoneTierRange};
-    if (ParseInteger(texts[k], &(*stones)[k]) && InRange((*stones)[k], stone.range)) continue;
-    *error = RangeMessage("тип камня " + std::to_string(k + 1), "должен", stone.range.low,
-                          stone.range.high, texts[k]);
+    if (ParseInteger(texts[k], &(*stones)[k]) && InRange((*stones)[k], kStoneTierRange)) continue;
+    *error = RangeMessage("тип камня " + std::to_string(k + 1), "должен", kStoneTierRange.low,
+                          kStoneTierRange.high, texts[k]);
     return false;
   }
   return true;
@@ -308,8 +307,7 @@ int Report(int argc, const char* const* argv) {
   if (command == Command::kPlan) {
     const PlanRequest& request = command_line.plan;
     const Plan plan = MakePlan(tables, request);
-    return Finish(command_line.csv ? PlanCsv(tables, request, plan)
-                                   : PlanReport(tables, request, plan));
+    return Finish(command_line.csv ? PlanCsv(tables, request, plan) : PlanReport(request, plan));
   }
   const UpgradeRequest& request = command_line.request;
   if (command == Command::kTable)

@@ -54,6 +54,13 @@ std::string ExactFraction(std::uint64_t numerator) {
   return text;
 }
 
+std::string OutcomeFractions(const OutcomeOdds& odds) {
+  std::string fields;
+  for (const AttemptOutcome outcome : kAttemptOutcomes)
+    fields += "," + ExactFraction(OutcomeCount(odds, outcome));
+  return fields;
+}
+
 std::string FixedDecimals(double value, int decimals) {
   return Formatted(value, Notation::kFixed, decimals);
 }

@@ -8,8 +8,13 @@
 #include <string>
 #include <string_view>
 
+#include "model/outcome_odds.h"
+
 /// A count over 2^60 as its exact decimal fraction.
 std::string ExactFraction(std::uint64_t numerator);
+
+/// The exact probability of each outcome of one attempt, each after a comma.
+std::string OutcomeFractions(const OutcomeOdds& odds);
 
 /// value with the given number of decimals.
 std::string FixedDecimals(double value, int decimals);

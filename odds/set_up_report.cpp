@@ -6,9 +6,6 @@
 
 namespace {
 
-constexpr AttemptOutcome kOutcomes[] = {AttemptOutcome::kSuccess, AttemptOutcome::kItemDestroyed,
-                                        AttemptOutcome::kTaliksDestroyed, AttemptOutcome::kFailed};
-
 constexpr const char* kSetUpCsvHeader =
     "attempts,item_grade,item_level,talik_count,stone_factor_sum,chance,shown_percent,success,"
     "item_destroyed,taliks_destroyed,failed,at_least_one_success,expected_successes,"
@@ -16,10 +13,6 @@ constexpr const char* kSetUpCsvHeader =
     "success_before_item_destroyed,item_destroyed_within_attempts\n";
 constexpr const char* kTableCsvHeader =
     "item_grade,talik_count,chance,shown_percent,success,item_destroyed,taliks_destroyed,failed\n";
-
-std::string OutcomeName(AttemptOutcome outcome) {
-  return std::string(AttemptOutcomeLabel(outcome));
-}
 
 // A set-up's attempt and the odds of its outcomes.
 struct Cell {
@@ -39,16 +32,9 @@ Cell OddsOfCell(const ProbabilityTables& tables, const UpgradeRequest& request) 
 }
 
 // A named figure of the report, its name and number in their columns.
-std::string ReportLine(const std::string& name, double value, std::string_view unit) {
-  return "  " + PadRight(name, 30) + PadLeft(FixedDecimals(value, 4), 9) + std::string(unit) + "\n";
-}
-
-// The exact probability of each outcome of one attempt, each after a comma.
-std::string OutcomeFractions(const Cell& cell) {
-  std::string fields;
-  for (const AttemptOutcome outcome : kOutcomes)
-    fields += "," + ExactFraction(OutcomeCount(cell.odds, outcome));
-  return fields;
+std::string ReportLine(std::string_view name, double value, std::string_view unit) {
+  return "  " + PadRight(std::string(name), 30) + PadLeft(FixedDecimals(value, 4), 9) +
+         std::string(unit) + "\n";
 }
 
 }  // namespace
@@ -59,8 +45,10 @@ std::string SetUpReport(const ProbabilityTables& tables, const UpgradeRequest& r
   std::string text = ChanceLine(cell.chance);
   text += "Шанс успеха на 100000: " + std::to_string(cell.chance) + "\n";
   text += "Сумма множителей камней: " + StoneSumText(stone_sum) + "\n\nОдна попытка:\n";
-  for (const AttemptOutcome outcome : kOutcomes)
-    text += ReportLine(OutcomeName(outcome), 100.0 * OutcomeProbability(cell.odds, outcome), " %");
+  for (const AttemptOutcome outcome : kAttemptOutcomes) {
+    text += ReportLine(AttemptOutcomeLabel(outcome), 100.0 * OutcomeProbability(cell.odds, outcome),
+                       " %");
+  }
   const std::int32_t attempts = request.attempt_count;
   text += "\nЧисло попыток: " + std::to_string(attempts) + "\n";
   text += ReportLine("Успех раньше потери предмета",
@@ -69,9 +57,9 @@ std::string SetUpReport(const ProbabilityTables& tables, const UpgradeRequest& r
   text += ReportLine("Хотя бы один успех*", 100.0 * AtLeastOneSuccess(cell.odds, attempts), " %");
   text += "  * считая и попытки после уничтожения предмета, как в симуляции\n";
   text += "  В среднем исходов:\n";
-  for (const AttemptOutcome outcome : kOutcomes) {
+  for (const AttemptOutcome outcome : kAttemptOutcomes) {
     const double expected = request.attempt_count * OutcomeProbability(cell.odds, outcome);
-    text += ReportLine(OutcomeName(outcome), expected, "");
+    text += ReportLine(AttemptOutcomeLabel(outcome), expected, "");
   }
   const double to_success = ExpectedAttemptsToSuccess(cell.odds);
   text += "\nВ среднем попыток до первого успеха: ";
@@ -87,9 +75,9 @@ std::string SetUpCsv(const ProbabilityTables& tables, const UpgradeRequest& requ
                     "," + std::to_string(request.talik_count) + "," + StoneSumText(stone_sum) +
                     "," + std::to_string(cell.chance) + "," +
                     std::to_string(DisplayedPercent(cell.chance));
-  row += OutcomeFractions(cell);
+  row += OutcomeFractions(cell.odds);
   row += "," + Decimal(AtLeastOneSuccess(cell.odds, request.attempt_count), 17);
-  for (const AttemptOutcome outcome : kOutcomes)
+  for (const AttemptOutcome outcome : kAttemptOutcomes)
     row += "," + Decimal(request.attempt_count * OutcomeProbability(cell.odds, outcome), 15);
   row += "," + Decimal(SuccessBeforeItemDestroyed(cell.odds, request.attempt_count), 17);
   row += "," + Decimal(ItemDestroyedWithin(cell.odds, request.attempt_count), 17);
@@ -128,7 +116,7 @@ std::string TableCsv(const ProbabilityTables& tables, const UpgradeRequest& requ
       const Cell cell = OddsOfCell(tables, grade, taliks, request.item_level, request.stone_tiers);
       text += std::to_string(grade) + "," + std::to_string(taliks) + "," +
               std::to_string(cell.chance) + "," + std::to_string(DisplayedPercent(cell.chance));
-      text += OutcomeFractions(cell) + "\n";
+      text += OutcomeFractions(cell.odds) + "\n";
     }
   }
   return text;

@@ -26,9 +26,6 @@ namespace {
 ProbabilityTables g_tables{};
 std::string g_answer;
 
-constexpr AttemptOutcome kOutcomes[] = {AttemptOutcome::kSuccess, AttemptOutcome::kItemDestroyed,
-                                        AttemptOutcome::kTaliksDestroyed, AttemptOutcome::kFailed};
-
 std::string Json(std::string_view text) {
   std::string quoted = "\"";
   for (const char c : text) {
@@ -130,8 +127,8 @@ EMSCRIPTEN_KEEPALIVE const char* upgrade_sim_facts() {
   json += "],\"stone_labels\":[\"Без камня\"";
   for (int tier = 1; tier < kStoneTierCount; ++tier) json += ",\"Т" + std::to_string(tier) + "\"";
   json += "],\"outcomes\":[";
-  for (const AttemptOutcome outcome : kOutcomes)
-    json += (outcome == kOutcomes[0] ? "" : ",") + Json(AttemptOutcomeLabel(outcome));
+  for (const AttemptOutcome outcome : kAttemptOutcomes)
+    json += (outcome == kAttemptOutcomes[0] ? "" : ",") + Json(AttemptOutcomeLabel(outcome));
   json += "],\"files\":[";
   for (int i = 0; i < 3; ++i) json += (i ? "," : "") + Json(kProbabilityFilePaths[i]);
   json += "],\"example_sizes\":[";
