@@ -259,93 +259,11 @@ double ReachedWithin(const JourneySteps& steps, int start, std::int64_t attempts
   return ReachedWithinEach(steps, start, {attempts}).front();
 }
 
-double AttemptCost(const StoneTiers& stones, const Prices& prices) {
-  return std::accumulate(stones.begin(), stones.end(), prices.attempt,
-                         [&prices](double cost, std::int32_t tier) {
-                           return cost + (tier > 0 ? prices.stone[tier] : 0.0);
-                         });
-}
-
-std::array<StoneTiers, kStoneSetCount> EveryStoneSet() {
-  std::array<StoneTiers, kStoneSetCount> sets{};
-  int n = 0;
-  const int top = kStoneTierCount - 1;
-  for (int a = top; a >= 0; --a) {
-    for (int b = a; b >= 0; --b) {
-      for (int c = b; c >= 0; --c) {
-        for (int d = c; d >= 0; --d) sets[n++] = {a, b, c, d};
-      }
-    }
-  }
-  return sets;
-}
-
-JourneySteps StepsWithStones(const ProbabilityTables& tables, std::int32_t item_grade,
-                             std::int32_t item_level, int target,
-                             const std::array<StoneTiers, kMaxTarget>& stones,
-                             const Prices& prices) {
-  JourneySteps steps;
-  steps.target = target;
-  steps.item_cost = prices.item;
-  for (int t = 0; t < target; ++t) {
-    steps.odds[t] = AttemptOutcomeOdds(SetUpAttempt(tables, item_grade, t, item_level, stones[t]));
-    steps.attempt_cost[t] = AttemptCost(stones[t], prices);
-  }
-  return steps;
-}
-
-std::array<StoneTiers, kMaxTarget> CheapestStones(const ProbabilityTables& tables,
-                                                  std::int32_t item_grade, std::int32_t item_level,
-                                                  int target, const Prices& prices) {
-  const std::array<StoneTiers, kStoneSetCount> sets = EveryStoneSet();
-  std::array<std::array<OutcomeOdds, kStoneSetCount>, kMaxTarget> odds{};
-  std::array<double, kStoneSetCount> set_cost{};
-  for (int a = 0; a < kStoneSetCount; ++a) set_cost[a] = AttemptCost(sets[a], prices);
-  // Start from the sets of the highest chance, the cheapest of equals: a
-  // policy that reaches the target, if any does.
-  std::array<int, kMaxTarget> policy{};
-  bool reachable = true;
-  for (int t = 0; t < target; ++t) {
-    for (int a = 0; a < kStoneSetCount; ++a) {
-      odds[t][a] = AttemptOutcomeOdds(SetUpAttempt(tables, item_grade, t, item_level, sets[a]));
-      const std::uint64_t best = odds[t][policy[t]].success;
-      if (odds[t][a].success > best ||
-          (odds[t][a].success == best && set_cost[a] < set_cost[policy[t]]))
-        policy[t] = a;
-    }
-    reachable = reachable && odds[t][policy[t]].success > 0;
-  }
-  // Only sets that can succeed are taken: a policy without them never ends.
-  for (int round = 0; reachable && round < 1000; ++round) {
-    JourneySteps steps;
-    steps.target = target;
-    steps.item_cost = prices.item;
-    for (int t = 0; t < target; ++t) {
-      steps.odds[t] = odds[t][policy[t]];
-      steps.attempt_cost[t] = set_cost[policy[t]];
-    }
-    const std::array<double, kMaxTarget> value = ExpectedCostWithNewItems(steps);
-    bool changed = false;
-    for (int t = 0; t < target; ++t) {
-      const double above = t + 1 < target ? value[t + 1] : 0.0;
-      double best_value = value[t];
-      for (int a = 0; a < kStoneSetCount; ++a) {
-        const Shares s = SharesOf(odds[t][a]);
-        if (s.success == 0) continue;
-        // The expected cost of leaving t for good with this set.
-        const double leave = (set_cost[a] + s.destroyed * prices.item + s.success * above +
-                              (s.lost + s.destroyed) * value[0]) /
-                             s.leaving;
-        if (leave < best_value && leave < value[t] * (1 - 1e-12)) {
-          best_value = leave;
-          policy[t] = a;
-          changed = true;
-        }
-      }
-    }
-    if (!changed) break;
-  }
-  std::array<StoneTiers, kMaxTarget> chosen{};
-  for (int t = 0; t < target; ++t) chosen[t] = sets[policy[t]];
-  return chosen;
+double CostOfLeaving(const OutcomeOdds& odds, double attempt_cost, double item_cost, double above,
+                     double from_zero) {
+  const Shares s = SharesOf(odds);
+  if (s.success == 0) return kInfinity;
+  return (attempt_cost + s.destroyed * item_cost + s.success * above +
+          (s.lost + s.destroyed) * from_zero) /
+         s.leaving;
 }

@@ -61,40 +61,16 @@ std::array<double, kMaxTarget> ExpectedCostWithNewItems(const JourneySteps& step
 /// items, from start; 0 to 1.
 double ReachedWithin(const JourneySteps& steps, int start, std::int64_t attempts);
 
-/// Prices are whole numbers up to 10^12, in any currency.
-constexpr std::int64_t kMaxPrice = 1000000000000;
-
 /// ReachedWithin for each count of attempts, sharing the work.
 std::vector<double> ReachedWithinEach(const JourneySteps& steps, int start,
                                       const std::vector<std::int64_t>& attempts);
 
-/// The prices a player pays: each stone tier (tier 0, no stone, is free), an
-/// attempt, a new item.
-struct Prices {
-  std::array<double, kStoneTierCount> stone{};
-  double attempt = 0.0;
-  double item = 0.0;
-};
-
-/// What one attempt with these stones costs.
-double AttemptCost(const StoneTiers& stones, const Prices& prices);
-
-/// The stone sets of least expected cost to reach the target with new items,
-/// one per talik count below the target: policy iteration over the 210 sets
-/// of four tiers, each policy evaluated exactly. Where no set can succeed at
-/// some talik count, the sets of the highest chance.
-std::array<StoneTiers, kMaxTarget> CheapestStones(const ProbabilityTables& tables,
-                                                  std::int32_t item_grade, std::int32_t item_level,
-                                                  int target, const Prices& prices);
-
-/// The journey's steps with the given stones at each talik count.
-JourneySteps StepsWithStones(const ProbabilityTables& tables, std::int32_t item_grade,
-                             std::int32_t item_level, int target,
-                             const std::array<StoneTiers, kMaxTarget>& stones,
-                             const Prices& prices);
-
-/// Every set of four tiers once, its tiers from the highest down.
-constexpr int kStoneSetCount = 210;
-std::array<StoneTiers, kStoneSetCount> EveryStoneSet();
+/// The expected cost from a talik count left for good with one attempt's
+/// odds and cost, given the expected cost from the count above and from 0,
+/// where destroyed taliks and a destroyed item (with a new one, at
+/// item_cost) start again: the step that improves a choice of stones.
+/// +infinity where the attempt cannot succeed.
+double CostOfLeaving(const OutcomeOdds& odds, double attempt_cost, double item_cost, double above,
+                     double from_zero);
 
 #endif  // UPGRADE_SIM_MODEL_JOURNEY_H_

@@ -12,13 +12,14 @@
 #include "model/probability_tables.h"
 #include "model/success_chance.h"
 #include "model/upgrade_request.h"
-#include "odds/journey_report.h"
-#include "odds/report_text.h"
-#include "odds/set_up_report.h"
+#include "model/plan.h"
 #include "platform/console.h"
 #include "platform/key_press.h"
 #include "platform/probability_files.h"
 #include "platform/regular_file.h"
+#include "results/csv_writer.h"
+#include "results/text_writer.h"
+#include "results/views.h"
 
 #ifndef UPGRADE_SIM_VERSION
 #define UPGRADE_SIM_VERSION "unknown"
@@ -210,7 +211,8 @@ Command ReadNumbers(Command command, const char* const* next, OddsCommandLine* c
       read = ReadNumber(next[0], kGrade, &plan.item_grade, error) &&
              ReadNumber(next[1], kLevel, &plan.item_level, error) &&
              ReadNumber(next[2], kTarget, &plan.target, error) &&
-             (plan.by_price || ReadStones(next + 3, &plan.stones, error));
+             (plan.cheapest || ReadStones(next + 3, &plan.stones[0], error));
+      plan.stones.fill(plan.stones[0]);
       break;
     default:
       break;
@@ -262,7 +264,8 @@ Command ParseArguments(int argc, const char* const* argv, OddsCommandLine* comma
       return Command::kBadUsage;
     }
   }
-  command_line->plan.by_price = flags.prices;
+  command_line->plan.cheapest = flags.prices;
+  command_line->plan.priced = flags.prices;
   const Command command = CommandOf(flags, number_count, error);
   if (command == Command::kBadUsage) return command;
   return ReadNumbers(command, numbers, command_line, error);
@@ -304,15 +307,18 @@ int Report(int argc, const char* const* argv) {
   TableFilesFound found{};
   const ProbabilityTables tables = LoadProbabilityTables(&found);
   ReportMissingFiles(found);
+  const bool csv = command_line.csv;
   if (command == Command::kPlan) {
-    const PlanRequest& request = command_line.plan;
-    const Plan plan = MakePlan(tables, request);
-    return Finish(command_line.csv ? PlanCsv(tables, request, plan) : PlanReport(request, plan));
+    const PlanView view = MakePlanView(tables, command_line.plan);
+    return Finish(csv ? PlanCsv(view) : PlanText(view));
   }
   const UpgradeRequest& request = command_line.request;
-  if (command == Command::kTable)
-    return Finish(command_line.csv ? TableCsv(tables, request) : TableReport(tables, request));
-  return Finish(command_line.csv ? SetUpCsv(tables, request) : SetUpReport(tables, request));
+  if (command == Command::kTable) {
+    const TableView view = MakeTableView(tables, request.item_level, request.stone_tiers);
+    return Finish(csv ? TableCsv(view) : TableText(view));
+  }
+  const SetUpView view = MakeSetUpView(tables, request);
+  return Finish(csv ? SetUpCsv(view) : SetUpText(view));
 }
 
 }  // namespace

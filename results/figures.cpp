@@ -1,15 +1,18 @@
-#include "odds/report_text.h"
+#include "results/figures.h"
 
 #include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
+#include <functional>
 
+#include "model/journey.h"
 #include "model/outcome_odds.h"
 
 namespace {
 
-enum class Notation { kFixed, kScientific, kShortest };
+enum class Notation { kFixed, kScientific, kShortest, kShortestDouble };
 
 // value in the notation, with a point in every locale. libc++ before 15
 // (the page's) has no floating-point to_chars; its printf, musl's, is exact
@@ -21,15 +24,25 @@ std::string Formatted(double value, Notation notation, int precision) {
                                    : notation == Notation::kScientific
                                        ? std::chars_format::scientific
                                        : std::chars_format::general;
-  const auto result = notation == Notation::kShortest
-                          ? std::to_chars(buffer, buffer + sizeof buffer, static_cast<float>(value))
-                          : std::to_chars(buffer, buffer + sizeof buffer, value, format, precision);
+  const auto result =
+      notation == Notation::kShortest
+          ? std::to_chars(buffer, buffer + sizeof buffer, static_cast<float>(value))
+      : notation == Notation::kShortestDouble
+          ? std::to_chars(buffer, buffer + sizeof buffer, value)
+          : std::to_chars(buffer, buffer + sizeof buffer, value, format, precision);
   return std::string(buffer, result.ptr);
 #else
   char buffer[400];
   const char* format = notation == Notation::kFixed        ? "%.*f"
                        : notation == Notation::kScientific ? "%.*e"
                                                            : "%.*g";
+  if (notation == Notation::kShortestDouble) {
+    // The fewest digits that read back as the same double.
+    for (precision = 1; precision < 17; ++precision) {
+      (void)std::snprintf(buffer, sizeof buffer, format, precision, value);
+      if (std::strtod(buffer, nullptr) == value) break;
+    }
+  }
   (void)std::snprintf(buffer, sizeof buffer, format, precision, value);
   std::string text = buffer;
   std::replace(text.begin(), text.end(), ',', '.');
@@ -105,4 +118,40 @@ std::string Compact(double value) {
   }
   const int magnitude = static_cast<int>(std::floor(std::log10(size)));
   return FixedDecimals(value, std::clamp(3 - magnitude, 0, 4));
+}
+
+std::string ShortestDouble(double value) {
+  return std::isfinite(value) ? Formatted(value, Notation::kShortestDouble, 17) : "null";
+}
+
+std::string FigureText(double value) {
+  return std::isfinite(value) ? Compact(value) : std::string(kNeverText);
+}
+
+std::string AttemptsText(std::int64_t attempts) {
+  if (attempts == kNever) return std::string(kNeverText);
+  if (attempts < 1000000) return std::to_string(attempts);
+  return Compact(static_cast<double>(attempts));
+}
+
+std::string PercentFigure(double share) { return Compact(100 * share); }
+
+std::string TableCellText(double share) { return FixedDecimals(100 * share, 2); }
+
+std::string CsvFigure(double value) { return std::isfinite(value) ? Decimal(value, 17) : ""; }
+
+std::string StoneDigits(StoneTiers stones) {
+  std::sort(stones.begin(), stones.end(), std::greater<>());
+  std::string digits;
+  for (const std::int32_t tier : stones) digits += static_cast<char>('0' + tier);
+  return digits;
+}
+
+std::string StoneLabels(const StoneTiers& stones) {
+  std::string labels;
+  for (const std::int32_t tier : stones) {
+    if (!labels.empty()) labels += " ";
+    labels += tier == 0 ? std::string("без камня") : "Т" + std::to_string(tier);
+  }
+  return labels;
 }

@@ -1,0 +1,94 @@
+#include "model/plan.h"
+
+#include <numeric>
+
+#include "model/outcome_odds.h"
+
+Plan MakePlan(const ProbabilityTables& tables, const PlanRequest& request) {
+  Plan plan{};
+  plan.stones = request.cheapest ? CheapestStones(tables, request.item_grade, request.item_level,
+                                                  request.target, request.prices)
+                                 : request.stones;
+  plan.steps = StepsWithStones(tables, request.item_grade, request.item_level, request.target,
+                               plan.stones, request.prices);
+  plan.journey = PlanJourney(plan.steps);
+  return plan;
+}
+
+double AttemptCost(const StoneTiers& stones, const Prices& prices) {
+  return std::accumulate(stones.begin(), stones.end(), prices.attempt,
+                         [&prices](double cost, std::int32_t tier) {
+                           return cost + (tier > 0 ? prices.stone[tier] : 0.0);
+                         });
+}
+
+std::array<StoneTiers, kStoneSetCount> EveryStoneSet() {
+  std::array<StoneTiers, kStoneSetCount> sets{};
+  int n = 0;
+  const int top = kStoneTierCount - 1;
+  for (int a = top; a >= 0; --a) {
+    for (int b = a; b >= 0; --b) {
+      for (int c = b; c >= 0; --c) {
+        for (int d = c; d >= 0; --d) sets[n++] = {a, b, c, d};
+      }
+    }
+  }
+  return sets;
+}
+
+JourneySteps StepsWithStones(const ProbabilityTables& tables, std::int32_t item_grade,
+                             std::int32_t item_level, int target, const StonesPerStep& stones,
+                             const Prices& prices) {
+  JourneySteps steps;
+  steps.target = target;
+  steps.item_cost = prices.item;
+  for (int t = 0; t < target; ++t) {
+    steps.odds[t] = AttemptOutcomeOdds(SetUpAttempt(tables, item_grade, t, item_level, stones[t]));
+    steps.attempt_cost[t] = AttemptCost(stones[t], prices);
+  }
+  return steps;
+}
+
+StonesPerStep CheapestStones(const ProbabilityTables& tables, std::int32_t item_grade,
+                             std::int32_t item_level, int target, const Prices& prices) {
+  const std::array<StoneTiers, kStoneSetCount> sets = EveryStoneSet();
+  std::array<std::array<OutcomeOdds, kStoneSetCount>, kMaxTarget> odds{};
+  std::array<double, kStoneSetCount> set_cost{};
+  for (int a = 0; a < kStoneSetCount; ++a) set_cost[a] = AttemptCost(sets[a], prices);
+  // Start from the sets of the highest chance, the cheapest of equals: a
+  // policy that reaches the target, if any does.
+  StonesPerStep policy{};
+  std::array<int, kMaxTarget> chosen{};
+  bool reachable = true;
+  for (int t = 0; t < target; ++t) {
+    for (int a = 0; a < kStoneSetCount; ++a) {
+      odds[t][a] = AttemptOutcomeOdds(SetUpAttempt(tables, item_grade, t, item_level, sets[a]));
+      const std::uint64_t best = odds[t][chosen[t]].success;
+      if (odds[t][a].success > best ||
+          (odds[t][a].success == best && set_cost[a] < set_cost[chosen[t]]))
+        chosen[t] = a;
+    }
+    policy[t] = sets[chosen[t]];
+    reachable = reachable && odds[t][chosen[t]].success > 0;
+  }
+  // Only sets that can succeed are taken: a policy without them never ends.
+  for (int round = 0; reachable && round < 1000; ++round) {
+    const std::array<double, kMaxTarget> value = ExpectedCostWithNewItems(
+        StepsWithStones(tables, item_grade, item_level, target, policy, prices));
+    bool changed = false;
+    for (int t = 0; t < target; ++t) {
+      const double above = t + 1 < target ? value[t + 1] : 0.0;
+      double best_value = value[t];
+      for (int a = 0; a < kStoneSetCount; ++a) {
+        const double leave = CostOfLeaving(odds[t][a], set_cost[a], prices.item, above, value[0]);
+        if (leave < best_value && leave < value[t] * (1 - 1e-12)) {
+          best_value = leave;
+          policy[t] = sets[a];
+          changed = true;
+        }
+      }
+    }
+    if (!changed) break;
+  }
+  return policy;
+}

@@ -1,0 +1,65 @@
+// A plan of the journey: the stones at each talik count (given, or the
+// cheapest for the prices), the steps they make and the journey itself.
+#ifndef UPGRADE_SIM_MODEL_PLAN_H_
+#define UPGRADE_SIM_MODEL_PLAN_H_
+
+#include <array>
+#include <cstdint>
+
+#include "model/journey.h"
+#include "model/probability_tables.h"
+#include "model/upgrade_request.h"
+
+/// Prices are whole numbers up to 10^12, in any currency.
+constexpr std::int64_t kMaxPrice = 1000000000000;
+
+/// The prices a player pays: each stone tier (tier 0, no stone, is free), an
+/// attempt, a new item.
+struct Prices {
+  std::array<double, kStoneTierCount> stone{};
+  double attempt = 0.0;
+  double item = 0.0;
+};
+
+/// One stone set per talik count below the target.
+using StonesPerStep = std::array<StoneTiers, kMaxTarget>;
+
+struct PlanRequest {
+  std::int32_t item_grade = 0;
+  std::int32_t item_level = 1;
+  int target = 1;
+  bool cheapest = false;  // choose the stones of least expected cost
+  bool priced = false;    // prices were given: the costs mean something
+  StonesPerStep stones{};  // unless cheapest
+  Prices prices;           // all 0 unless given
+};
+
+/// The stones of each step and the journey they make.
+struct Plan {
+  StonesPerStep stones;
+  JourneySteps steps;
+  Journey journey;
+};
+
+Plan MakePlan(const ProbabilityTables& tables, const PlanRequest& request);
+
+/// What one attempt with these stones costs.
+double AttemptCost(const StoneTiers& stones, const Prices& prices);
+
+/// The journey's steps with the given stones at each talik count.
+JourneySteps StepsWithStones(const ProbabilityTables& tables, std::int32_t item_grade,
+                             std::int32_t item_level, int target, const StonesPerStep& stones,
+                             const Prices& prices);
+
+/// The stone sets of least expected cost to reach the target with new items,
+/// one per talik count below the target: policy iteration over the 210 sets
+/// of four tiers, each policy evaluated exactly. Where no set can succeed at
+/// some talik count, the sets of the highest chance.
+StonesPerStep CheapestStones(const ProbabilityTables& tables, std::int32_t item_grade,
+                             std::int32_t item_level, int target, const Prices& prices);
+
+/// Every set of four tiers once, its tiers from the highest down.
+constexpr int kStoneSetCount = 210;
+std::array<StoneTiers, kStoneSetCount> EveryStoneSet();
+
+#endif  // UPGRADE_SIM_MODEL_PLAN_H_

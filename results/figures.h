@@ -1,0 +1,69 @@
+// How every writer shows a figure: numbers with a decimal point in every
+// locale, "never" for what never comes, stone digits, widths in characters.
+// A figure shown in more than one place is decided here, once.
+#ifndef UPGRADE_SIM_RESULTS_FIGURES_H_
+#define UPGRADE_SIM_RESULTS_FIGURES_H_
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "model/outcome_odds.h"
+#include "model/upgrade_request.h"
+
+/// What an infinite expectation or an unreachable count reads as.
+constexpr std::string_view kNeverText = "никогда";
+
+/// A count over 2^60 as its exact decimal fraction.
+std::string ExactFraction(std::uint64_t numerator);
+
+/// The exact probability of each outcome of one attempt, each after a comma.
+std::string OutcomeFractions(const OutcomeOdds& odds);
+
+/// value with the given number of decimals.
+std::string FixedDecimals(double value, int decimals);
+
+/// A fixed-point decimal with at least the given significant digits.
+std::string Decimal(double value, int significant_digits);
+
+/// The shortest form that reads back as the same double; "null" where the
+/// value is not finite (for JSON).
+std::string ShortestDouble(double value);
+
+/// The shortest form that reads back as the same float: 7.125, 0.5, 40.
+std::string StoneSumText(float sum);
+
+/// Up to 4 significant digits in at most 9 characters, for narrow columns.
+std::string Compact(double value);
+
+/// A figure of a narrow column: Compact, or "никогда" where it is infinite.
+std::string FigureText(double value);
+
+/// A count of attempts: in full below a million, else Compact; kNever reads
+/// "никогда".
+std::string AttemptsText(std::int64_t attempts);
+
+/// A share (0 to 1) as a percent of a narrow column: Compact(100 share).
+std::string PercentFigure(double share);
+
+/// A share of the table's cells as a percent with two decimals: 13.25.
+std::string TableCellText(double share);
+
+/// A field of a CSV: the value to 17 significant digits, empty where it is
+/// infinite.
+std::string CsvFigure(double value);
+
+/// The four tiers as digits, the highest first: 6630.
+std::string StoneDigits(StoneTiers stones);
+
+/// The stones as labels, in slot order: "Т6 Т5 без камня Т1".
+std::string StoneLabels(const StoneTiers& stones);
+
+/// Characters, not bytes: the texts are UTF-8.
+std::size_t DisplayWidth(std::string_view text);
+
+std::string PadRight(std::string text, std::size_t width);
+std::string PadLeft(const std::string& text, std::size_t width);
+
+#endif  // UPGRADE_SIM_RESULTS_FIGURES_H_

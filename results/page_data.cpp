@@ -1,0 +1,93 @@
+#include "results/page_data.h"
+
+#include "results/csv_writer.h"
+#include "results/figures.h"
+#include "results/json.h"
+#include "results/text_writer.h"
+
+std::string PercentText(double share) {
+  if (share <= 0.0) return "0 %";
+  if (share >= 1.0) return "100 %";
+  std::string text;
+  for (int digits = 2; digits <= 17; ++digits) {
+    text = Decimal(100.0 * share, digits);
+    if (text != "100" && text != "100.0") break;  // never rounded up to a certainty
+  }
+  return text + " %";
+}
+
+std::string SetUpData(const SetUpView& view) {
+  const std::string report = SetUpText(view);
+  const std::size_t line_end = report.find('\n');
+  std::vector<std::string> outcomes;
+  for (int i = 0; i < kOutcomeCount; ++i) {
+    outcomes.push_back(JsonObject({{"label", JsonString(AttemptOutcomeLabel(kAttemptOutcomes[i]))},
+                                   {"share", JsonNumber(view.outcome_share[i])},
+                                   {"percent", JsonString(PercentText(view.outcome_share[i]))}}));
+  }
+  return JsonObject({{"chance_line", JsonString(report.substr(0, line_end))},
+                     {"report", JsonString(report.substr(line_end + 1))},
+                     {"chance", JsonInteger(view.set_up.chance)},
+                     {"shown_percent", JsonInteger(view.shown_percent)},
+                     {"outcomes", JsonArray(outcomes)},
+                     {"csv", JsonString(SetUpCsv(view))}});
+}
+
+std::string TableData(const TableView& view) {
+  std::vector<std::string> rows;
+  for (const auto& cells : view.cells) {
+    std::vector<std::string> row;
+    for (const TableCell& cell : cells) row.push_back(JsonString(TableCellText(cell.success_share)));
+    rows.push_back(JsonArray(row));
+  }
+  return JsonObject({{"cells", JsonArray(rows)}, {"csv", JsonString(TableCsv(view))}});
+}
+
+namespace {
+
+std::string AttemptsNumber(std::int64_t attempts) {
+  return attempts == kNever ? "null" : JsonInteger(attempts);
+}
+
+std::string ChartData(const JourneyChart& chart, const JourneyRow& row) {
+  std::vector<std::string> points;
+  for (const ChartPoint& point : chart.points)
+    points.push_back(JsonArray({JsonInteger(point.attempts), JsonNumber(point.reached)}));
+  std::vector<std::string> marks;
+  for (int p = 0; p < kPercentileCount; ++p) {
+    marks.push_back(JsonObject({{"level", JsonNumber(kPercentileLevels[p])},
+                                {"attempts", AttemptsNumber(row.attempts_for[p])}}));
+  }
+  return JsonObject({{"start", JsonInteger(chart.start)},
+                     {"points", JsonArray(points)},
+                     {"marks", JsonArray(marks)}});
+}
+
+}  // namespace
+
+std::string PlanData(const PlanView& view, const JourneyChart& chart) {
+  const bool priced = view.request.priced;
+  std::vector<std::string> rows;
+  for (int t = 0; t < view.request.target; ++t) {
+    const JourneyRow& row = view.plan.journey.rows[t];
+    std::vector<std::string> attempts_for;
+    for (const std::int64_t attempts : row.attempts_for)
+      attempts_for.push_back(JsonString(AttemptsText(attempts)));
+    rows.push_back(JsonObject(
+        {{"taliks", JsonInteger(t)},
+         {"stones", JsonString(StoneDigits(view.plan.stones[t]))},
+         {"success", JsonString(PercentFigure(view.success_share[t]))},
+         {"reach", JsonString(PercentFigure(row.reach_probability))},
+         {"reach_percent", JsonString(PercentText(row.reach_probability))},
+         {"attempts", JsonString(FigureText(row.expected_attempts))},
+         {"attempts_with_new_items", JsonString(FigureText(row.expected_attempts_with_new_items))},
+         {"items_destroyed", JsonString(FigureText(row.expected_items_destroyed))},
+         {"attempts_for", JsonArray(attempts_for)},
+         {"cost", JsonString(priced ? FigureText(row.expected_cost) : "")}}));
+  }
+  return JsonObject({{"target", JsonInteger(view.request.target)},
+                     {"priced", JsonBool(priced)},
+                     {"rows", JsonArray(rows)},
+                     {"csv", JsonString(PlanCsv(view))},
+                     {"chart", ChartData(chart, view.plan.journey.rows[chart.start])}});
+}

@@ -1,0 +1,112 @@
+#include "results/text_writer.h"
+
+#include "model/success_chance.h"
+#include "results/figures.h"
+
+namespace {
+
+// A named figure of the report, its name and number in their columns.
+std::string ReportLine(std::string_view name, double value, std::string_view unit) {
+  return "  " + PadRight(std::string(name), 30) + PadLeft(FixedDecimals(value, 4), 9) +
+         std::string(unit) + "\n";
+}
+
+std::string PriceText(double price) { return std::to_string(static_cast<std::int64_t>(price)); }
+
+std::string PlanHeading(const PlanRequest& request) {
+  std::string text = "Путь к " + std::to_string(request.target) + " таликам: тип " +
+                     std::to_string(request.item_grade) + " (" +
+                     kItemGradeNames[request.item_grade] + "), уровень " +
+                     std::to_string(request.item_level) + "\n";
+  if (!request.cheapest)
+    return text + "Камни на каждом шаге: " + StoneLabels(request.stones[0]) + "\n";
+  text += "Цены камней:";
+  for (int tier = 1; tier < kStoneTierCount; ++tier) {
+    text += " Т" + std::to_string(tier) + " " + PriceText(request.prices.stone[tier]) +
+            (tier + 1 < kStoneTierCount ? "," : "\n");
+  }
+  text += "Цена попытки " + PriceText(request.prices.attempt) + ", нового предмета " +
+          PriceText(request.prices.item) + "; камни выбраны самые выгодные\n";
+  return text;
+}
+
+constexpr int kPlanColumns = 9;
+constexpr std::size_t kPlanWidths[kPlanColumns] = {2, 6, 8, 9, 9, 10, 9, 10, 12};
+
+std::string PlanLine(const std::string (&cells)[kPlanColumns]) {
+  std::string line;
+  for (int i = 0; i < kPlanColumns; ++i) line += PadLeft(cells[i], kPlanWidths[i]);
+  line.erase(line.find_last_not_of(' ') + 1);  // an empty last column
+  return line + "\n";
+}
+
+}  // namespace
+
+std::string SetUpText(const SetUpView& view) {
+  std::string text = ChanceLine(view.set_up.chance);
+  text += "Шанс успеха на 100000: " + std::to_string(view.set_up.chance) + "\n";
+  text += "Сумма множителей камней: " + StoneSumText(view.set_up.stone_factor_sum) +
+          "\n\nОдна попытка:\n";
+  for (int i = 0; i < kOutcomeCount; ++i)
+    text += ReportLine(AttemptOutcomeLabel(kAttemptOutcomes[i]), 100.0 * view.outcome_share[i], " %");
+  text += "\nЧисло попыток: " + std::to_string(view.request.attempt_count) + "\n";
+  text += ReportLine("Успех раньше потери предмета", 100.0 * view.success_before_item_destroyed,
+                     " %");
+  text += ReportLine("Предмет уничтожен", 100.0 * view.item_destroyed_within, " %");
+  text += ReportLine("Хотя бы один успех*", 100.0 * view.at_least_one_success, " %");
+  text += "  * считая и попытки после уничтожения предмета, как в симуляции\n";
+  text += "  В среднем исходов:\n";
+  for (int i = 0; i < kOutcomeCount; ++i)
+    text += ReportLine(AttemptOutcomeLabel(kAttemptOutcomes[i]), view.expected_outcomes[i], "");
+  text += "\nВ среднем попыток до первого успеха: ";
+  text += view.expected_attempts_to_success > 0.0
+              ? FixedDecimals(view.expected_attempts_to_success, 2) + "\n"
+              : "успех невозможен\n";
+  return text;
+}
+
+std::string TableText(const TableView& view) {
+  constexpr std::size_t kNameWidth = 19;
+  std::string text = "Шанс успеха одной попытки, %: уровень " + std::to_string(view.item_level) +
+                     ", сумма множителей камней " + StoneSumText(view.stone_factor_sum) + "\n";
+  text += PadRight(" Тип \\ талики", kNameWidth);
+  for (int taliks = 0; taliks < kUpgradeLevelCount; ++taliks)
+    text += PadLeft(std::to_string(taliks), 8);
+  text += "\n";
+  for (int grade = 0; grade < kItemGradeCount; ++grade) {
+    text += PadRight(" " + std::to_string(grade) + ":" + kItemGradeNames[grade], kNameWidth);
+    for (int taliks = 0; taliks < kUpgradeLevelCount; ++taliks)
+      text += PadLeft(TableCellText(view.cells[grade][taliks].success_share), 8);
+    text += "\n";
+  }
+  return text;
+}
+
+std::string PlanText(const PlanView& view) {
+  const PlanRequest& request = view.request;
+  const bool priced = request.priced;
+  std::string text = PlanHeading(request) + "\n";
+  text += PlanLine({"Т", "Камни", "Успех %", "Дойти %", "Попыток", "Попыток*", "Потерь*",
+                    "Для 90%*", priced ? "Цена*" : ""});
+  for (int t = 0; t < request.target; ++t) {
+    const JourneyRow& row = view.plan.journey.rows[t];
+    text += PlanLine({std::to_string(t), StoneDigits(view.plan.stones[t]),
+                      PercentFigure(view.success_share[t]), PercentFigure(row.reach_probability),
+                      FigureText(row.expected_attempts),
+                      FigureText(row.expected_attempts_with_new_items),
+                      FigureText(row.expected_items_destroyed), AttemptsText(row.attempts_for[1]),
+                      priced ? FigureText(row.expected_cost) : ""});
+  }
+  text +=
+      "\n"
+      "Т        число талик в начале пути; камни - типы четырёх камней (6630: Т6 Т6 Т3\n"
+      "         и без камня)\n"
+      "Успех %  шанс успеха одной попытки\n"
+      "Дойти %  шанс дойти до цели раньше, чем предмет будет уничтожен\n"
+      "Попыток  в среднем попыток, пока предмет не дойдёт до цели или не погибнет\n"
+      "*        с новыми предметами: уничтоженный предмет заменяется новым с 0 талик,\n"
+      "         и путь идёт до цели; Потерь - в среднем уничтоженных предметов,\n"
+      "         Для 90% - столько попыток хватит с вероятностью 90 %";
+  text += priced ? ",\n         Цена - в среднем потрачено до цели\n" : "\n";
+  return text;
+}
