@@ -4,7 +4,7 @@
 # clock that seeds the random source), the Russian locales the output is
 # checked under, strace and valgrind, and clang's fuzzing and analysis tools.
 # The page's build and browser tests: Emscripten (with Debian's acorn for its
-# JavaScript optimizer), Chromium, and the npm packages locked in
+# JavaScript optimizer), Chromium and Firefox, and the npm packages locked in
 # package-lock.json. Extra package names may be given as arguments. Installs
 # only what is missing.
 set -euo pipefail
@@ -15,7 +15,7 @@ as_root() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }
 command -v npm >/dev/null || extra_node=(nodejs npm)
 packages=(cmake g++ make python3 googletest libgtest-dev pkg-config dpkg-dev groff-base man-db
           libfaketime faketime locales strace valgrind clang clang-tidy clang-format cppcheck
-          libclang-rt-14-dev lintian emscripten node-acorn chromium ${extra_node[@]+"${extra_node[@]}"} "$@")
+          libclang-rt-14-dev lintian emscripten node-acorn chromium firefox-esr ${extra_node[@]+"${extra_node[@]}"} "$@")
 missing=()
 for package in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'ok installed' || missing+=("$package")
@@ -39,8 +39,4 @@ for locale in ru_RU.UTF-8:UTF-8 ru_RU.CP1251:CP1251 ru_RU.KOI8-R:KOI8-R ru_UA.KO
 done
 
 # The browser tests' driver, as locked; it downloads no browser of its own.
-root=$(cd "$(dirname "$0")/.." && pwd)
-if [ ! -d "$root/node_modules/playwright-core" ] ||
-   [ "$root/package-lock.json" -nt "$root/node_modules/.package-lock.json" ]; then
-  (cd "$root" && PLAYWRIGHT_SKIP_BROWSER_DOWNLOAD=1 npm ci --no-audit --no-fund --loglevel=error)
-fi
+bash "$(dirname "$0")/npm-packages.sh"

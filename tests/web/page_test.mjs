@@ -1,26 +1,35 @@
-// The page in a real browser (Debian's headless Chromium), opened from disk,
-// against the native programs on the same tables: the chance line, the
-// report, the table's CSV, the journey's CSV and the simulation of a seed
-// must be the very same bytes.
-import { test, before, after } from "node:test";
+// The page in real browsers (Debian's headless Chromium and Firefox, driven
+// by puppeteer-core over CDP and WebDriver BiDi), opened from disk, against
+// the native programs on the same tables: the chance line, the report, the
+// table's and the journey's CSV and the simulation of a seed must be the very
+// same bytes. Every test waits for a state of the page, never for a time.
+import { test, before, after, describe } from "node:test";
 import assert from "node:assert/strict";
 import { execFileSync, spawnSync } from "node:child_process";
 import fs from "node:fs";
 import os from "node:os";
 import path from "node:path";
+import { createRequire } from "node:module";
 import { pathToFileURL } from "node:url";
-import { chromium } from "playwright-core";
+import puppeteer from "puppeteer-core";
+
+const require = createRequire(import.meta.url);
+const axeSource = fs.readFileSync(require.resolve("axe-core/axe.min.js"), "utf8");
 
 const args = Object.fromEntries(process.argv.slice(2).reduce((pairs, word, i, all) =>
   (word.startsWith("--") ? [...pairs, [word.slice(2), all[i + 1]]] : pairs), []));
 const source = path.resolve(args.source ?? ".");
-const page_file = path.resolve(args.page ?? path.join(source, "build/web/upgrade-sim.html"));
-const out = path.resolve(args.out ?? path.dirname(page_file));
+const pageFile = path.resolve(args.page ?? path.join(source, "build/web/upgrade-sim.html"));
+const out = path.resolve(args.out ?? path.dirname(pageFile));
 const native = path.join(source, "build/release");
 const examples = path.join(source, "examples/CustomSettings");
 
-let browser, context, page;
-const problems = [];
+const browsers = {
+  chromium: { browser: "chrome", executablePath: "/usr/bin/chromium",
+    args: ["--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run", "--disable-background-networking",
+      "--disable-component-update", "--disable-sync"] },
+  firefox: { browser: "firefox", executablePath: "/usr/bin/firefox-esr", protocol: "webDriverBiDi" },
+};
 
 function ensureNativePrograms() {
   if (fs.existsSync(path.join(native, "upgrade-odds")) && fs.existsSync(path.join(native, "upgrade-sim"))) return;
@@ -54,136 +63,194 @@ function simulatorLines(dir, answers, seed) {
   return text.slice(text.indexOf("Шанс успеха"), text.indexOf("\n Вычисление завершено."));
 }
 
-async function open(fragment) {
-  await page.goto(pathToFileURL(page_file).href + "#" + fragment);
-  await page.waitForSelector("body[data-ready=true]");
-}
-
-async function text(selector) { return page.locator(selector).textContent(); }
-
-before(async () => {
-  ensureNativePrograms();
-  browser = await chromium.launch({ executablePath: "/usr/bin/chromium", args: ["--no-sandbox"] });
-  context = await browser.newContext({ acceptDownloads: true, viewport: { width: 1280, height: 800 } });
-  page = await context.newPage();
-  // Nothing may be fetched from anywhere: the file itself, and the data and
-  // blob addresses it makes, are all there is.
-  page.on("request", (request) => {
-    if (!/^(file|data|blob):/.test(request.url())) problems.push("network request: " + request.url());
-  });
-  page.on("console", (message) => { if (message.type() === "error") problems.push("console: " + message.text()); });
-  page.on("pageerror", (error) => problems.push("page error: " + error.message));
-});
-
-after(async () => {
-  await browser?.close();
-  assert.deepEqual(problems, []);
-});
-
 const setUps = [
   { attempts: 3, grade: 2, level: 50, taliks: 1, stones: "3320", target: 6, seed: 1765188000 },
   { attempts: 100, grade: 10, level: 65, taliks: 6, stones: "6666", target: 7, seed: 1800000000 },
   { attempts: 1, grade: 0, level: 1, taliks: 0, stones: "0000", target: 1, seed: 4000000000 },
   { attempts: 37, grade: 7, level: 13, taliks: 3, stones: "6501", target: 5, seed: 1000000000 },
 ];
+const prices = "&prices=10,20,40,80,200,1000&attempt_price=5&item_price=5000";
+const priceWords = ["--prices", "10,20,40,80,200,1000", "--attempt-price", "5", "--item-price", "5000"];
 
 function fragmentOf(s, extra = "") {
   return `attempts=${s.attempts}&grade=${s.grade}&level=${s.level}&taliks=${s.taliks}&stones=${s.stones}` +
     `&target=${s.target}&seed=${s.seed}${extra}`;
 }
 
-async function checkAgainstNative(s, dir, extra = "", priceWords = null) {
-  await open(fragmentOf(s, extra));
-  const stones = s.stones.split("");
-  const report = odds(dir, String(s.attempts), String(s.grade), String(s.level), String(s.taliks), ...stones);
-  const [chanceLine, ...rest] = report.split("\n");
-  assert.equal(await text("#chance-line"), chanceLine);
-  assert.equal(await text("#report"), rest.join("\n"));
-  // The table's CSV, downloaded.
-  const [download] = await Promise.all([page.waitForEvent("download"), page.click("#csv")]);
-  const csv = fs.readFileSync(await download.path(), "utf8");
-  assert.equal(csv, odds(dir, "--csv", "--table", String(s.level), ...stones));
-  // The journey.
-  const plan = priceWords
-    ? odds(dir, "--csv", "--plan", ...priceWords, String(s.grade), String(s.level), String(s.target))
-    : odds(dir, "--csv", "--plan", String(s.grade), String(s.level), String(s.target), ...stones);
-  assert.equal(await page.locator("#journey").getAttribute("data-csv"), plan);
-  // The simulation of the seed, line for line.
-  const answers = `${s.attempts} ${s.grade} ${s.level} ${s.taliks} ${stones.join(" ")}\n`;
-  assert.equal(await text("#sim-lines"), simulatorLines(dir, answers, s.seed));
-  assert.match(await text("#seed-used"), new RegExp(String(s.seed)));
+for (const [name, launch] of Object.entries(browsers)) {
+  describe(name, () => {
+    let browser, page;
+    const problems = [];
+
+    async function open(fragment) {
+      await page.goto("about:blank");
+      await page.goto(pathToFileURL(pageFile).href + "#" + fragment);
+      await page.waitForSelector("body[data-ready=true]");
+      // What a download link would save: the blob's text, caught at the click.
+      await page.evaluate(() => {
+        window.savedFiles = [];
+        HTMLAnchorElement.prototype.click = function () {
+          const link = this;
+          window.savedFiles.push(fetch(link.href).then((r) => r.text()).then((text) => ({ name: link.download, text })));
+        };
+      });
+    }
+    const text = (selector) => page.$eval(selector, (el) => el.textContent);
+    const attribute = (selector, name) => page.$eval(selector, (el, n) => el.getAttribute(n), name);
+    async function saved(button) {
+      await page.click(button);
+      return page.evaluate(() => window.savedFiles[window.savedFiles.length - 1]);
+    }
+    async function setField(id, value) {
+      await page.$eval("#" + id, (el, v) => {
+        el.value = v;
+        el.dispatchEvent(new Event(el.tagName === "SELECT" ? "change" : "input", { bubbles: true }));
+      }, value);
+    }
+
+    async function checkAgainstNative(s, dir, extra = "", words = null) {
+      await open(fragmentOf(s, extra));
+      const stones = s.stones.split("");
+      const report = odds(dir, String(s.attempts), String(s.grade), String(s.level), String(s.taliks), ...stones);
+      const [chanceLine, ...rest] = report.split("\n");
+      assert.equal(await text("#chance-line"), chanceLine);
+      assert.equal(await text("#report"), rest.join("\n"));
+      const table = await saved("#table-csv");
+      assert.equal(table.name, "upgrade-odds-table.csv");
+      assert.equal(table.text, odds(dir, "--csv", "--table", String(s.level), ...stones));
+      const plan = words
+        ? odds(dir, "--csv", "--plan", ...words, String(s.grade), String(s.level), String(s.target))
+        : odds(dir, "--csv", "--plan", String(s.grade), String(s.level), String(s.target), ...stones);
+      assert.equal((await saved("#plan-csv")).text, plan);
+      // The journey's rows show the human plan's figures.
+      const human = words
+        ? odds(dir, "--plan", ...words, String(s.grade), String(s.level), String(s.target))
+        : odds(dir, "--plan", String(s.grade), String(s.level), String(s.target), ...stones);
+      const humanRows = human.split("\n").filter((line) => /^ *\d+ +\d{4} /.test(line)).map((line) => line.trim().split(/ +/));
+      const pageRows = await page.$$eval("#journey tbody tr", (rows) => rows.map((r) => Array.from(r.cells).map((c) => c.textContent)));
+      assert.equal(pageRows.length, s.target);
+      pageRows.forEach((cells, t) => {
+        // Т, Камни, Успех %, Дойти %, Попыток, Попыток*, Потерь*, Для 90%*, (Цена*)
+        const shown = [cells[0], cells[1], cells[2], cells[3], cells[4], cells[5], cells[6], cells[8]].concat(words ? [cells[10]] : []);
+        assert.deepEqual(shown.map((c) => c.replace(/\u00a0/g, "")), humanRows[t], `row ${t}`);
+      });
+      const answers = `${s.attempts} ${s.grade} ${s.level} ${s.taliks} ${stones.join(" ")}\n`;
+      assert.equal(await text("#sim-lines"), simulatorLines(dir, answers, s.seed));
+      assert.equal(await text("#seed-used"), "Зерно: " + s.seed);
+    }
+
+    before(async () => {
+      ensureNativePrograms();
+      browser = await puppeteer.launch({ ...launch, headless: true,
+        userDataDir: fs.mkdtempSync(path.join(os.tmpdir(), "upgrade-sim-profile-")) });
+      page = await browser.newPage();
+      await page.setViewport({ width: 1280, height: 800 });
+      // Nothing may be fetched from anywhere: the file itself, and the data and
+      // blob addresses it makes, are all there is.
+      page.on("request", (request) => {
+        if (!/^(file|data|blob|about):/.test(request.url())) problems.push("network request: " + request.url());
+      });
+      page.on("console", (message) => { if (message.type() === "error") problems.push("console: " + message.text()); });
+      page.on("pageerror", (error) => problems.push("page error: " + error.message));
+    });
+
+    after(async () => {
+      await browser?.close();
+      assert.deepEqual(problems, []);
+    });
+
+    test("set-ups in the address read as the programs read them", async () => {
+      const dir = folderWith(exampleFiles);
+      for (const s of setUps) await checkAgainstNative(s, dir);
+    });
+
+    test("the cheapest stones for prices in the address", async () => {
+      const dir = folderWith(exampleFiles);
+      await checkAgainstNative(setUps[0], dir, prices, priceWords);
+      await checkAgainstNative(setUps[3], dir, prices, priceWords);
+    });
+
+    test("tables loaded through the file input, in any encoding and letter case", async () => {
+      const utf16le = (t) => Buffer.concat([Buffer.from([0xff, 0xfe]), Buffer.from(t, "utf16le")]);
+      const success = exampleFiles["SuccessProb.ini"].toString("utf8").replace(/\r?\n/g, "\r\n")
+        .replace(/=(\d+)/g, (m, v) => "=" + (Number(v) + 7));
+      const destroy = exampleFiles["DestroyProb.ini"].toString("utf8").replace(/\r?\n/g, "\r");
+      const loaded = { "SUCCESSPROB.INI": utf16le(success), "destroyprob.ini": Buffer.from(destroy) };
+      const uploads = fs.mkdtempSync(path.join(os.tmpdir(), "upgrade-sim-upload-"));
+      for (const [file, bytes] of Object.entries(loaded)) fs.writeFileSync(path.join(uploads, file), bytes);
+      await open(fragmentOf(setUps[0]));
+      const input = await page.$("#load-files");
+      await input.uploadFile(...Object.keys(loaded).map((n) => path.join(uploads, n)));
+      await page.waitForFunction(() => document.getElementById("files").textContent.includes("SUCCESSPROB.INI"));
+      const files = await text("#files");
+      assert.match(files, /SUCCESSPROB\.INI: \d+ байт/);
+      assert.match(files, /DowngradeProb\.ini: не загружен: все значения 0/);
+      const dir = folderWith({ "SuccessProb.ini": loaded["SUCCESSPROB.INI"], "DestroyProb.ini": loaded["destroyprob.ini"] });
+      for (const s of setUps.slice(0, 2)) await checkAgainstNative(s, dir);
+      // Remembered on this computer, until the examples come back.
+      await page.reload();
+      await page.waitForSelector("body[data-ready=true]");
+      assert.match(await text("#files"), /SUCCESSPROB\.INI/);
+      await page.click("#examples");
+      assert.match(await text("#files"), /примеры/);
+    });
+
+    test("a bad value is marked at its field, stays visible, and nothing is computed from it", async () => {
+      await open("attempts=3&grade=2&level=0&taliks=9&stones=3390&target=8");
+      for (const id of ["level", "taliks", "stone3", "target"]) assert.equal(await attribute("#" + id, "aria-invalid"), "true", id);
+      assert.equal(await attribute("#attempts", "aria-invalid"), "false");
+      assert.equal(await text("#level-error"), "от 1 до 65");
+      assert.equal(await text("#chance-line"), "—");
+      assert.equal((await page.$$("#journey tr")).length, 0);
+      assert.match(await text("#plan-csv-why"), /исправьте/);
+      await setField("level", "abc");
+      assert.equal(await page.$eval("#level", (el) => el.value), "abc");
+      assert.equal(await attribute("#level", "aria-invalid"), "true");
+      await setField("level", "50");
+      await setField("taliks", "1");
+      await setField("stone3", "2");
+      await setField("target", "6");
+      assert.equal(await attribute("#level", "aria-invalid"), "false");
+      assert.match(await text("#chance-line"), /^Шанс успеха = \d+ %$/);
+      assert.match(page.url(), /level=50&taliks=1&stones=3320&target=6/);
+      // A blank price beside a given one is not free.
+      await setField("p1", "1");
+      await setField("p2", "2");
+      assert.equal(await attribute("#p3", "aria-invalid"), "true");
+      assert.equal((await page.$$("#journey tr")).length, 0);
+      for (const id of ["p3", "p4", "p5", "p6"]) await setField(id, "0");
+      assert.equal(await attribute("#p3", "aria-invalid"), "false");
+      assert.equal((await page.$$("#journey tbody tr")).length, 6);
+    });
+
+    test("a simulation without a seed takes the time and leaves the seed unset", async () => {
+      await open("attempts=5&grade=2&level=50&taliks=1&stones=3320&target=6");
+      await page.click("#simulate");
+      await page.waitForFunction(() => /^Зерно: \d+$/.test(document.getElementById("seed-used").textContent));
+      assert.equal(await page.$eval("#seed", (el) => el.value), "");
+      assert.doesNotMatch(page.url(), /seed=/);
+      assert.equal((await text("#sim-lines")).split("\n").filter(Boolean).length, 6);
+    });
+
+    test("the answer on the first screen, screenshots, no sideways scrolling, nothing for axe-core", async () => {
+      for (const [width, height] of [[1280, 800], [360, 740]]) {
+        await page.setViewport({ width, height });
+        await open(fragmentOf(setUps[0], prices));
+        const bottom = await page.$eval("#figures", (el) => el.getBoundingClientRect().bottom);
+        assert.ok(bottom <= height, `the answer ends at ${bottom} px, below the first screen of ${height}`);
+        assert.ok(await page.evaluate((w) => document.documentElement.scrollWidth <= w, width), `sideways scrolling at ${width} px`);
+        const smallest = await page.$$eval("#chart text", (nodes) => Math.min(...nodes.map((n) => n.getBoundingClientRect().height)));
+        assert.ok(smallest >= 10, `chart text ${smallest} px high at ${width} px`);
+        await page.screenshot({ path: path.join(out, `page-${name}-${width}x${height}.png`) });
+        await page.screenshot({ path: path.join(out, `page-${name}-${width}x${height}-full.png`), fullPage: true });
+        await page.click("#simulate");
+        await page.waitForFunction(() => document.getElementById("sim-lines").textContent !== "");
+        await page.evaluate(axeSource);
+        const violations = await page.evaluate(async () => (await window.axe.run(document)).violations
+          .map((v) => v.id + ": " + v.nodes.map((n) => n.target.join(" ")).join(", ")));
+        assert.deepEqual(violations, []);
+      }
+      await page.setViewport({ width: 1280, height: 800 });
+    });
+  });
 }
-
-test("set-ups in the address read as the programs read them", async () => {
-  const dir = folderWith(exampleFiles);
-  for (const s of setUps) await checkAgainstNative(s, dir);
-});
-
-test("the cheapest stones for prices in the address", async () => {
-  const dir = folderWith(exampleFiles);
-  const s = setUps[0];
-  await checkAgainstNative(s, dir, "&prices=10,20,40,80,200,1000&attempt_price=5&item_price=5000",
-    ["--prices", "10,20,40,80,200,1000", "--attempt-price", "5", "--item-price", "5000"]);
-  const cells = await page.locator("#journey tbody tr").count();
-  assert.equal(cells, s.target);
-});
-
-function utf16le(textValue) { return Buffer.concat([Buffer.from([0xff, 0xfe]), Buffer.from(textValue, "utf16le")]); }
-
-test("tables loaded through the file input, in any encoding and letter case", async () => {
-  const success = exampleFiles["SuccessProb.ini"].toString("utf8").replace(/\r?\n/g, "\r\n").replace(/=(\d+)/g, (m, v) => "=" + (Number(v) + 7));
-  const destroy = exampleFiles["DestroyProb.ini"].toString("utf8").replace(/\r?\n/g, "\r");
-  const loaded = { "SUCCESSPROB.INI": utf16le(success), "destroyprob.ini": Buffer.from(destroy) };
-  const uploads = fs.mkdtempSync(path.join(os.tmpdir(), "upgrade-sim-upload-"));
-  for (const [name, bytes] of Object.entries(loaded)) fs.writeFileSync(path.join(uploads, name), bytes);
-  await open(fragmentOf(setUps[0]));
-  await page.setInputFiles("#load-files", Object.keys(loaded).map((n) => path.join(uploads, n)));
-  await page.waitForFunction(() => document.getElementById("files").textContent.includes("SUCCESSPROB.INI"));
-  const files = await text("#files");
-  assert.match(files, /SUCCESSPROB\.INI: \d+ байт/);
-  assert.match(files, /DowngradeProb\.ini: не загружен: все значения 0/);
-  // Natively: the same bytes under the names the programs look for, and no DowngradeProb.
-  const dir = folderWith({ "SuccessProb.ini": loaded["SUCCESSPROB.INI"], "DestroyProb.ini": loaded["destroyprob.ini"] });
-  for (const s of setUps.slice(0, 2)) await checkAgainstNative(s, dir);
-  // Remembered on this computer, until the examples come back.
-  await page.reload();
-  await page.waitForSelector("body[data-ready=true]");
-  assert.match(await text("#files"), /SUCCESSPROB\.INI/);
-  await page.click("#examples");
-  assert.match(await text("#files"), /примеры/);
-});
-
-test("a bad value is marked at its field and nothing is computed from it", async () => {
-  await open("attempts=3&grade=2&level=0&taliks=9&stones=3390&target=8");
-  for (const id of ["level", "taliks", "stone3", "target"]) {
-    assert.equal(await page.locator("#" + id).getAttribute("aria-invalid"), "true", id);
-  }
-  assert.equal(await page.locator("#attempts").getAttribute("aria-invalid"), "false");
-  assert.equal(await text("#level-error"), "от 1 до 65");
-  assert.equal(await text("#chance-line"), "—");
-  assert.equal(await page.locator("#journey tr").count(), 0);
-  await page.fill("#level", "50");
-  await page.fill("#taliks", "1");
-  await page.selectOption("#stone3", "2");
-  assert.equal(await page.locator("#level").getAttribute("aria-invalid"), "false");
-  assert.match(await text("#chance-line"), /^Шанс успеха = \d+ %$/);
-  assert.match(page.url(), /level=50&taliks=1&stones=3320/);
-});
-
-test("screenshots, and no sideways scrolling on a phone", async () => {
-  await open(fragmentOf(setUps[0], "&prices=10,20,40,80,200,1000&item_price=5000"));
-  await page.screenshot({ path: path.join(out, "page-1280x800.png") });
-  await page.screenshot({ path: path.join(out, "page-1280x800-full.png"), fullPage: true });
-  await page.setViewportSize({ width: 360, height: 740 });
-  await open(fragmentOf(setUps[0], "&prices=10,20,40,80,200,1000&item_price=5000"));
-  assert.ok(await page.evaluate(() => document.documentElement.scrollWidth <= 360),
-    "the page scrolls sideways at 360 px");
-  await page.screenshot({ path: path.join(out, "page-360x740.png") });
-  await page.screenshot({ path: path.join(out, "page-360x740-full.png"), fullPage: true });
-  // Every control has a label a screen reader can say.
-  const unlabelled = await page.evaluate(() => Array.from(document.querySelectorAll("input, select, button"))
-    .filter((el) => !(el.labels && el.labels.length) && !el.textContent.trim() && !el.getAttribute("aria-label"))
-    .map((el) => el.id));
-  assert.deepEqual(unlabelled, []);
-  await page.setViewportSize({ width: 1280, height: 800 });
-});

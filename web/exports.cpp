@@ -1,0 +1,37 @@
+// The module's whole WebAssembly boundary: four functions over bytes and
+// text. Each answer is a JSON text in memory the caller frees with free().
+#include <emscripten/emscripten.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <string_view>
+
+#include "web/page_api.h"
+
+namespace {
+
+char* Answer(const std::string& json) {
+  auto* copy = static_cast<char*>(std::malloc(json.size() + 1));
+  if (copy != nullptr) std::memcpy(copy, json.c_str(), json.size() + 1);
+  return copy;
+}
+
+}  // namespace
+
+extern "C" {
+
+EMSCRIPTEN_KEEPALIVE char* upgrade_sim_facts() { return Answer(PageFacts()); }
+
+/// size < 0: the file is missing, and every cell is 0.
+EMSCRIPTEN_KEEPALIVE char* upgrade_sim_read_table(int which, const char* bytes, int size) {
+  const std::string_view text =
+      size > 0 ? std::string_view(bytes, static_cast<std::size_t>(size)) : std::string_view();
+  return Answer(ReadPageTable(which, text));
+}
+
+EMSCRIPTEN_KEEPALIVE char* upgrade_sim_answer(const char* request) {
+  return Answer(AnswerPageRequest(request));
+}
+
+}  // extern "C"

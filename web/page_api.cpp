@@ -1,0 +1,358 @@
+#include "web/page_api.h"
+
+#include <array>
+#include <charconv>
+#include <cstdint>
+#include <vector>
+
+#include "model/attempt_series.h"
+#include "model/plan.h"
+#include "model/probability_tables.h"
+#include "model/upgrade_request.h"
+#include "platform/probability_files.h"
+#include "platform/random_source.h"
+#include "results/json.h"
+#include "results/page_data.h"
+#include "results/views.h"
+#include "web/example_tables.h"
+
+namespace {
+
+constexpr int kTableCount = 3;
+constexpr const char* kTableKeys[kTableCount] = {"success", "destroy", "downgrade"};
+constexpr int kCellCount = kItemGradeCount * kUpgradeLevelCount;
+
+// ---- The request's text --------------------------------------------------
+
+constexpr const char* kRequestKeys[] = {
+    "view",   "attempts",      "grade",      "level", "taliks",  "stones",
+    "target", "prices",        "attempt_price", "item_price", "seed", "success",
+    "destroy", "downgrade"};
+constexpr int kRequestKeyCount = sizeof kRequestKeys / sizeof kRequestKeys[0];
+
+struct RequestText {
+  std::array<std::string, kRequestKeyCount> value;
+  std::array<bool, kRequestKeyCount> given{};
+  std::string error;  // what makes it no request at all
+};
+
+int KeyIndex(std::string_view key) {
+  for (int i = 0; i < kRequestKeyCount; ++i) {
+    if (key == kRequestKeys[i]) return i;
+  }
+  return -1;
+}
+
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+// %XX escapes decoded; a broken one is kept as it is, and then is simply a
+// wrong value.
+std::string Unescaped(std::string_view text) {
+  std::string plain;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '%' && i + 2 < text.size() && HexDigit(text[i + 1]) >= 0 &&
+        HexDigit(text[i + 2]) >= 0) {
+      plain += static_cast<char>(HexDigit(text[i + 1]) * 16 + HexDigit(text[i + 2]));
+      i += 2;
+    } else {
+      plain += text[i];
+    }
+  }
+  return plain;
+}
+
+RequestText SplitRequest(std::string_view request) {
+  RequestText text;
+  while (!request.empty()) {
+    const std::size_t amp = std::min(request.find('&'), request.size());
+    const std::string_view pair = request.substr(0, amp);
+    request.remove_prefix(std::min(amp + 1, request.size()));
+    if (pair.empty()) continue;
+    const std::size_t equals = std::min(pair.find('='), pair.size());
+    const std::string key = Unescaped(pair.substr(0, equals));
+    const int index = KeyIndex(key);
+    if (index < 0) {
+      text.error = "unknown key «" + key + "»";
+      return text;
+    }
+    if (text.given[index]) {
+      text.error = "key «" + key + "» given twice";
+      return text;
+    }
+    text.given[index] = true;
+    text.value[index] = Unescaped(pair.substr(std::min(equals + 1, pair.size())));
+  }
+  return text;
+}
+
+const std::string& Value(const RequestText& text, std::string_view key) {
+  return text.value[KeyIndex(key)];
+}
+
+// ---- Fields ----------------------------------------------------------------
+
+std::string_view Trimmed(std::string_view text) {
+  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
+  return text;
+}
+
+// Plain decimal digits with an optional '+', low to high.
+bool ReadWhole(std::string_view text, std::int64_t low, std::int64_t high, std::int64_t* value) {
+  text = Trimmed(text);
+  if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+  if (text.empty() || text.front() == '-' || text.front() == '+') return false;
+  const char* end = text.data() + text.size();
+  const auto [stop, error] = std::from_chars(text.data(), end, *value);
+  return error == std::errc() && stop == end && *value >= low && *value <= high;
+}
+
+std::string RangeText(std::int64_t low, std::int64_t high) {
+  return "от " + std::to_string(low) + " до " + std::to_string(high);
+}
+
+struct FieldErrors {
+  std::vector<JsonMember> members;
+  std::vector<std::string> names;  // the members' names live here
+};
+
+void AddError(FieldErrors* errors, const std::string& field, const std::string& message) {
+  errors->names.push_back(field);
+  errors->members.push_back({{}, JsonString(message)});
+}
+
+// Reads one numeric field; a wrong one is named in errors.
+bool ReadField(const RequestText& text, std::string_view key, ValueRange range, std::int32_t* out,
+               FieldErrors* errors) {
+  std::int64_t value = 0;
+  if (ReadWhole(Value(text, key), range.low, range.high, &value)) {
+    *out = static_cast<std::int32_t>(value);
+    return true;
+  }
+  AddError(errors, std::string(key), RangeText(range.low, range.high));
+  return false;
+}
+
+bool ReadStones(const RequestText& text, StoneTiers* stones, FieldErrors* errors) {
+  const std::string& digits = Value(text, "stones");
+  bool all = true;
+  for (int k = 0; k < kStoneCount; ++k) {
+    const bool ok = digits.size() == kStoneCount && digits[k] >= '0' &&
+                    digits[k] - '0' <= kStoneTierRange.high;
+    if (ok) {
+      (*stones)[k] = digits[k] - '0';
+    } else {
+      AddError(errors, "stone" + std::to_string(k + 1),
+               RangeText(kStoneTierRange.low, kStoneTierRange.high));
+    }
+    all = all && ok;
+  }
+  return all;
+}
+
+// The prices of Т1..Т6 ("P1,...,P6", each may be blank), the attempt and the
+// item. Stones are priced all or none: a blank one beside a given one is
+// wrong, as 0 must be typed to mean free.
+bool ReadPrices(const RequestText& text, Prices* prices, bool* priced, FieldErrors* errors) {
+  std::vector<std::string_view> stone;
+  std::string_view list = Value(text, "prices");
+  for (bool more = !list.empty(); more;) {
+    const std::size_t comma = std::min(list.find(','), list.size());
+    stone.push_back(list.substr(0, comma));
+    more = comma < list.size();
+    list.remove_prefix(std::min(comma + 1, list.size()));
+  }
+  stone.resize(kStoneTierCount - 1);
+  *priced = false;
+  for (const std::string_view p : stone) *priced = *priced || !Trimmed(p).empty();
+  bool ok = true;
+  const auto read = [&](std::string_view value, const std::string& field, double* price) {
+    std::int64_t whole = 0;
+    if (Trimmed(value).empty() && !*priced) return;
+    if (Trimmed(value).empty() && field[0] == 'p') {
+      AddError(errors, field, "нужна цена (0, если бесплатно)");
+      ok = false;
+    } else if (Trimmed(value).empty()) {
+      *price = 0;
+    } else if (ReadWhole(value, 0, kMaxPrice, &whole)) {
+      *price = static_cast<double>(whole);
+    } else {
+      AddError(errors, field, RangeText(0, kMaxPrice));
+      ok = false;
+    }
+  };
+  for (int tier = 1; tier < kStoneTierCount; ++tier)
+    read(stone[tier - 1], "p" + std::to_string(tier), &prices->stone[tier]);
+  read(Value(text, "attempt_price"), "attempt_price", &prices->attempt);
+  read(Value(text, "item_price"), "item_price", &prices->item);
+  return ok;
+}
+
+// The 77 cells of each table, grade by grade.
+bool ReadTables(const RequestText& text, ProbabilityTables* tables, std::string* error) {
+  ProbabilityTable* table[kTableCount] = {&tables->success_prob, &tables->destroy_prob,
+                                          &tables->downgrade_prob};
+  for (int which = 0; which < kTableCount; ++which) {
+    std::string_view cells = Value(text, kTableKeys[which]);
+    for (int i = 0; i < kCellCount; ++i) {
+      const std::size_t comma = std::min(cells.find(','), cells.size());
+      std::int32_t value = 0;
+      const char* end = cells.data() + comma;
+      const auto [stop, failure] = std::from_chars(cells.data(), end, value);
+      if (failure != std::errc() || stop != end || (i + 1 < kCellCount) != (comma < cells.size())) {
+        *error = std::string("table «") + kTableKeys[which] + "» needs " +
+                 std::to_string(kCellCount) + " whole numbers of 32 bits, comma-separated";
+        return false;
+      }
+      table[which]->entry[i / kUpgradeLevelCount][i % kUpgradeLevelCount] = value;
+      cells.remove_prefix(std::min(comma + 1, cells.size()));
+    }
+  }
+  return true;
+}
+
+std::string ErrorAnswer(const std::string& message) {
+  return JsonObject({{"error", JsonString(message)}});
+}
+
+std::string ErrorsObject(const FieldErrors& errors) {
+  std::vector<JsonMember> members = errors.members;
+  for (std::size_t i = 0; i < members.size(); ++i) members[i].name = errors.names[i];
+  return JsonObject(members);
+}
+
+std::string Simulation(const ProbabilityTables& tables, const UpgradeRequest& request,
+                       std::uint32_t seed) {
+  const AttemptSetUp set_up = SetUpAttempt(tables, request);
+  RandomSource random = SeededRandomSource(seed);
+  std::string lines = ChanceLine(set_up.chance);
+  std::array<std::int64_t, kOutcomeCount> counts{};
+  std::int32_t remaining = request.attempt_count;
+  while (remaining-- > 0) {
+    const AttemptOutcome outcome =
+        RunAttempt(set_up.chance, set_up.destroy_value, set_up.downgrade_value,
+                   [&random] { return DrawRandom(random); });
+    ++counts[static_cast<int>(outcome)];
+    lines += std::string(AttemptOutcomeLabel(outcome)) + "\n";
+  }
+  std::vector<std::string> count_values;
+  for (const std::int64_t count : counts) count_values.push_back(JsonInteger(count));
+  return JsonObject({{"seed", JsonInteger(seed)},
+                     {"lines", JsonString(lines)},
+                     {"counts", JsonArray(count_values)}});
+}
+
+std::string RangeData(ValueRange range) {
+  return JsonArray({JsonInteger(range.low), JsonInteger(range.high)});
+}
+
+std::string CellsData(const ProbabilityTable& table) {
+  std::vector<std::string> cells;
+  for (const auto& row : table.entry) {
+    for (const std::int32_t cell : row) cells.push_back(JsonInteger(cell));
+  }
+  return JsonArray(cells);
+}
+
+}  // namespace
+
+std::string PageFacts() {
+  std::vector<std::string> grade_names, stone_labels, outcomes, files, levels, examples, sizes;
+  for (const char* name : kItemGradeNames) grade_names.push_back(JsonString(name));
+  stone_labels.push_back(JsonString("Без камня"));
+  for (int tier = 1; tier < kStoneTierCount; ++tier)
+    stone_labels.push_back(JsonString("Т" + std::to_string(tier)));
+  for (const AttemptOutcome outcome : kAttemptOutcomes)
+    outcomes.push_back(JsonString(AttemptOutcomeLabel(outcome)));
+  for (int which = 0; which < kTableCount; ++which) {
+    files.push_back(JsonString(kProbabilityFilePaths[which]));
+    examples.push_back(CellsData(ProbabilityTableFromText(kExampleTables[which])));
+    sizes.push_back(JsonInteger(static_cast<std::int64_t>(kExampleTables[which].size())));
+  }
+  for (const double level : kPercentileLevels) levels.push_back(JsonNumber(level));
+  return JsonObject({{"attempts", RangeData(kAttemptCountRange)},
+                     {"grade", RangeData(kItemGradeRange)},
+                     {"level", RangeData(kItemLevelRange)},
+                     {"taliks", RangeData(kTalikCountRange)},
+                     {"stone", RangeData(kStoneTierRange)},
+                     {"target", RangeData(kTargetRange)},
+                     {"max_price", JsonInteger(kMaxPrice)},
+                     {"grade_names", JsonArray(grade_names)},
+                     {"stone_labels", JsonArray(stone_labels)},
+                     {"outcomes", JsonArray(outcomes)},
+                     {"percentile_levels", JsonArray(levels)},
+                     {"files", JsonArray(files)},
+                     {"table_keys", JsonArray({JsonString(kTableKeys[0]), JsonString(kTableKeys[1]),
+                                               JsonString(kTableKeys[2])})},
+                     {"example_cells", JsonArray(examples)},
+                     {"example_sizes", JsonArray(sizes)}});
+}
+
+std::string ReadPageTable(int which, std::string_view bytes) {
+  if (which < 0 || which >= kTableCount)
+    return ErrorAnswer("unknown table " + std::to_string(which) + ": 0, 1 or 2");
+  return JsonObject({{"cells", CellsData(ProbabilityTableFromText(bytes))}});
+}
+
+std::string AnswerPageRequest(std::string_view request_text) {
+  const RequestText text = SplitRequest(request_text);
+  if (!text.error.empty()) return ErrorAnswer(text.error);
+  for (const char* key : kTableKeys) {
+    if (!text.given[KeyIndex(key)]) return ErrorAnswer(std::string("no table «") + key + "»");
+  }
+  ProbabilityTables tables{};
+  std::string error;
+  if (!ReadTables(text, &tables, &error)) return ErrorAnswer(error);
+  const std::string& view = Value(text, "view");
+  if (!view.empty() && view != "page" && view != "simulate")
+    return ErrorAnswer("unknown view «" + view + "»: page or simulate");
+
+  FieldErrors errors;
+  UpgradeRequest request;
+  const bool attempts = ReadField(text, "attempts", kAttemptCountRange, &request.attempt_count, &errors);
+  const bool grade = ReadField(text, "grade", kItemGradeRange, &request.item_grade, &errors);
+  const bool level = ReadField(text, "level", kItemLevelRange, &request.item_level, &errors);
+  const bool taliks = ReadField(text, "taliks", kTalikCountRange, &request.talik_count, &errors);
+  const bool stones = ReadStones(text, &request.stone_tiers, &errors);
+  const bool set_up = attempts && grade && level && taliks && stones;
+
+  if (view == "simulate") {
+    std::int64_t seed = 0;
+    const bool seeded = ReadWhole(Value(text, "seed"), 0, UINT32_MAX, &seed);
+    if (!seeded) AddError(&errors, "seed", RangeText(0, UINT32_MAX));
+    const bool ok = set_up && seeded;
+    return JsonObject({{"errors", ErrorsObject(errors)},
+                       {"simulation", ok ? Simulation(tables, request, static_cast<std::uint32_t>(seed))
+                                         : "null"}});
+  }
+
+  PlanRequest plan;
+  plan.item_grade = request.item_grade;
+  plan.item_level = request.item_level;
+  plan.stones.fill(request.stone_tiers);
+  const bool target = ReadField(text, "target", kTargetRange, &plan.target, &errors);
+  bool priced = false;
+  const bool prices = ReadPrices(text, &plan.prices, &priced, &errors);
+  plan.cheapest = priced;
+  plan.priced = priced;
+  const bool journey = grade && level && target && prices && (stones || priced);
+
+  std::string set_up_data = "null", table_data = "null", plan_data = "null";
+  if (set_up) set_up_data = SetUpData(MakeSetUpView(tables, request));
+  if (level && stones)
+    table_data = TableData(MakeTableView(tables, request.item_level, request.stone_tiers));
+  if (journey) {
+    const PlanView plan_view = MakePlanView(tables, plan);
+    const int start = taliks && request.talik_count < plan.target ? request.talik_count : 0;
+    plan_data = PlanData(plan_view, MakeJourneyChart(plan_view, start));
+  }
+  return JsonObject({{"errors", ErrorsObject(errors)},
+                     {"set_up", set_up_data},
+                     {"table", table_data},
+                     {"plan", plan_data}});
+}
