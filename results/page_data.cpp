@@ -1,5 +1,7 @@
 #include "results/page_data.h"
 
+#include <cstdlib>
+
 #include "results/csv_writer.h"
 #include "results/figures.h"
 #include "results/json.h"
@@ -11,7 +13,7 @@ std::string PercentText(double share) {
   std::string text;
   for (int digits = 2; digits <= 17; ++digits) {
     text = Decimal(100.0 * share, digits);
-    if (text != "100" && text != "100.0") break;  // never rounded up to a certainty
+    if (std::strtod(text.c_str(), nullptr) < 100.0) break;  // never rounded up to a certainty
   }
   return text + " %";
 }

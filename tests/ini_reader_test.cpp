@@ -208,6 +208,17 @@ TEST(IniReaderTest, ValuesReadAsNumbersUpToTheFirstStrangeCharacter) {
   EXPECT_EQ(ParseIniInteger("1.9"), 1);
 }
 
+// The grid reads its values by the same rule as ParseIniInteger, the fast
+// run of digits included.
+TEST(IniReaderTest, GridValuesReadHexadecimalAndStopAtJunk) {
+  const IniGridLayout layout = {"S", 1, "K", 4};
+  const IniGrid grid = ReadIniGridFromText("[S0]\nK0=0x64\nK1=53%\nK2=-0x10\nK3=12 34\n", layout);
+  EXPECT_EQ(grid.cell[0][0], 100);
+  EXPECT_EQ(grid.cell[0][1], 53);
+  EXPECT_EQ(grid.cell[0][2], -16);
+  EXPECT_EQ(grid.cell[0][3], 12);
+}
+
 TEST(IniReaderTest, ValuesOutsideThirtyTwoBitsSaturate) {
   EXPECT_EQ(ParseIniInteger("2147483647"), 2147483647);
   EXPECT_EQ(ParseIniInteger("2147483648"), 2147483647);

@@ -194,4 +194,32 @@ TEST(JourneyTest, JourneysThatMayNeverEndAreInfiniteNotHuge) {
   EXPECT_EQ(certain.rows[0].reach_probability, 1.0);
 }
 
+// Walks that get stuck three steps away, or only once the item was renewed,
+// and counts whose own walk ends though the one from 0 never does.
+TEST(JourneyTest, StuckCountsFarAwayAndBesideFiniteOnes) {
+  // Three good steps, then a count that is never left: from 0 the item is
+  // destroyed or gets stuck, so nothing ends for sure.
+  const Journey far = PlanJourney(
+      Steps({Odds(500, 100, 0), Odds(500, 100, 0), Odds(500, 100, 0), Odds(0, 0, 0)}));
+  for (int t = 0; t < 4; ++t) {
+    EXPECT_TRUE(std::isinf(far.rows[t].expected_attempts)) << t;
+    EXPECT_TRUE(std::isinf(far.rows[t].expected_attempts_with_new_items)) << t;
+  }
+  // 0 is never left, 1 ends by success or by the item's loss; without new
+  // items a destroyed item does not go back to 0.
+  const Journey split = PlanJourney(Steps({Odds(0, 0, 0), Odds(500, 100, 0)}));
+  EXPECT_TRUE(std::isinf(split.rows[0].expected_attempts));
+  ExpectRelative(split.rows[1].expected_attempts, 1024.0 / 600, "attempts from 1");
+  ExpectRelative(split.rows[1].reach_probability, 500.0 / 600, "reach from 1");
+  EXPECT_TRUE(std::isinf(split.rows[1].expected_attempts_with_new_items));
+  EXPECT_EQ(split.rows[1].attempts_for[1], kNever);
+  // Taliks lost for sure at 1 and nothing destroyed: the walk comes back to
+  // 0 forever and never gets there.
+  const Journey circle = PlanJourney(Steps({Odds(500, 0, 0), Odds(0, 0, 100)}));
+  for (int t = 0; t < 2; ++t) {
+    EXPECT_EQ(circle.rows[t].reach_probability, 0.0) << t;
+    EXPECT_TRUE(std::isinf(circle.rows[t].expected_attempts)) << t;
+  }
+}
+
 }  // namespace

@@ -1,0 +1,96 @@
+// The page's boundary, natively: one request of text in, one JSON object out.
+#include "web/page_api.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+std::string Cells(const std::string& value) {
+  std::string cells = value;
+  for (int i = 1; i < 77; ++i) cells += "," + value;
+  return cells;
+}
+
+std::string Tables() {
+  return "&success=" + Cells("1000") + "&destroy=" + Cells("300") + "&downgrade=" + Cells("2000");
+}
+
+const std::string kSetUp = "attempts=3&grade=2&level=50&taliks=1&stones=3320&target=6";
+
+bool Has(const std::string& json, const std::string& part) {
+  return json.find(part) != std::string::npos;
+}
+
+TEST(PageApiTest, AWholeAnswerFromOneRequest) {
+  const std::string answer = AnswerPageRequest(kSetUp + Tables());
+  EXPECT_TRUE(Has(answer, "\"errors\":{}")) << answer;
+  EXPECT_TRUE(Has(answer, "\"chance_line\":\"Шанс успеха = ")) << answer;
+  EXPECT_TRUE(Has(answer, "\"table\":{\"cells\":[[")) << answer;
+  EXPECT_TRUE(Has(answer, "\"plan\":{\"target\":6,\"priced\":false")) << answer;
+  // The chart starts at the set-up's talik count.
+  EXPECT_TRUE(Has(answer, "\"chart\":{\"start\":1,\"points\":[[1,")) << answer;
+}
+
+TEST(PageApiTest, ABadRequestIsAnErrorNeverAFallback) {
+  EXPECT_EQ(AnswerPageRequest(kSetUp), "{\"error\":\"no table «success»\"}");
+  EXPECT_EQ(AnswerPageRequest(kSetUp + "&colour=red" + Tables()), "{\"error\":\"unknown key «colour»\"}");
+  EXPECT_EQ(AnswerPageRequest(kSetUp + "&level=4" + Tables()),
+            "{\"error\":\"key «level» given twice\"}");
+  EXPECT_TRUE(Has(AnswerPageRequest(kSetUp + "&view=chart" + Tables()), "unknown view"));
+  const std::string short_table =
+      kSetUp + "&success=1,2,3&destroy=" + Cells("0") + "&downgrade=" + Cells("0");
+  EXPECT_TRUE(Has(AnswerPageRequest(short_table), "\"error\":\"table «success» needs 77"));
+  EXPECT_TRUE(Has(AnswerPageRequest(kSetUp + Tables() + ",5"), "\"error\":\"table «downgrade»"));
+  EXPECT_TRUE(Has(ReadPageTable(3, ""), "\"error\":\"unknown table 3"));
+  EXPECT_TRUE(Has(ReadPageTable(-1, ""), "\"error\":\"unknown table -1"));
+}
+
+TEST(PageApiTest, WrongFieldsAreNamedAndWhatNeedsThemIsNull) {
+  const std::string answer =
+      AnswerPageRequest("attempts=3&grade=2&level=0&taliks=9&stones=33x0&target=8" + Tables());
+  EXPECT_TRUE(Has(answer, "\"level\":\"от 1 до 65\"")) << answer;
+  EXPECT_TRUE(Has(answer, "\"taliks\":\"от 0 до 6\"")) << answer;
+  EXPECT_TRUE(Has(answer, "\"stone3\":\"от 0 до 6\"")) << answer;
+  EXPECT_TRUE(Has(answer, "\"target\":\"от 1 до 7\"")) << answer;
+  EXPECT_FALSE(Has(answer, "\"attempts\":\"")) << answer;
+  EXPECT_TRUE(Has(answer, "\"set_up\":null,\"table\":null,\"plan\":null")) << answer;
+  // Text that is no number, a sign too many, a value beyond 64 bits.
+  for (const char* level : {"abc", "+-5", "5.0", "99999999999999999999999", "%4", "%35%30"}) {
+    const std::string wrong = AnswerPageRequest(
+        "attempts=3&grade=2&level=" + std::string(level) + "&taliks=1&stones=3320&target=6" + Tables());
+    EXPECT_EQ(Has(wrong, "\"level\":\"от 1 до 65\""), std::string(level) != "%35%30") << level;
+  }
+}
+
+TEST(PageApiTest, StonesArePricedAllOrNone) {
+  const std::string blank = AnswerPageRequest(kSetUp + "&prices=1,2,,,," + Tables());
+  for (const char* field : {"p3", "p4", "p5", "p6"})
+    EXPECT_TRUE(Has(blank, "\"" + std::string(field) + "\":\"нужна цена (0, если бесплатно)\"")) << blank;
+  EXPECT_TRUE(Has(blank, "\"plan\":null")) << blank;
+  const std::string priced =
+      AnswerPageRequest(kSetUp + "&prices=1,2,0,0,0,0&item_price=100" + Tables());
+  EXPECT_TRUE(Has(priced, "\"errors\":{}")) << priced;
+  EXPECT_TRUE(Has(priced, "\"priced\":true")) << priced;
+  EXPECT_TRUE(Has(AnswerPageRequest(kSetUp + "&prices=1,2,3,4,5,-6" + Tables()),
+                  "\"p6\":\"от 0 до 1000000000000\""));
+}
+
+TEST(PageApiTest, SimulationNeedsASeedAndReplaysIt) {
+  const std::string request = "view=simulate&" + kSetUp + Tables();
+  EXPECT_TRUE(Has(AnswerPageRequest(request), "\"seed\":\"от 0 до 4294967295\""));
+  const std::string first = AnswerPageRequest(request + "&seed=1765188000");
+  EXPECT_EQ(first, AnswerPageRequest(request + "&seed=1765188000"));
+  EXPECT_TRUE(Has(first, "\"simulation\":{\"seed\":1765188000,\"lines\":\"Шанс успеха = ")) << first;
+}
+
+TEST(PageApiTest, FactsComeFromTheModel) {
+  const std::string facts = PageFacts();
+  EXPECT_TRUE(Has(facts, "\"level\":[1,65]"));
+  EXPECT_TRUE(Has(facts, "\"percentile_levels\":[0.5,0.9,0.99]"));
+  EXPECT_TRUE(Has(facts, "\"stone_labels\":[\"Без камня\",\"Т1\""));
+  EXPECT_TRUE(Has(ReadPageTable(0, "[ItemGrade0]\nUpgradeLevel1=0x64\n"), "\"cells\":[0,100,0,"));
+}
+
+}  // namespace

@@ -1,0 +1,169 @@
+// The text, the CSV and the page's data written from one result: every
+// figure they share must read the same in all three.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "results/csv_writer.h"
+#include "results/figures.h"
+#include "results/page_data.h"
+#include "results/text_writer.h"
+#include "results/views.h"
+
+namespace {
+
+constexpr double kInf = std::numeric_limits<double>::infinity();
+
+std::vector<std::string> Split(const std::string& text, char separator) {
+  std::vector<std::string> parts(1);
+  for (const char c : text) {
+    if (c == separator) {
+      parts.emplace_back();
+    } else {
+      parts.back() += c;
+    }
+  }
+  return parts;
+}
+
+// A plan of two steps whose figures all differ, so that a figure written in
+// the wrong column shows.
+PlanView TwoStepPlan(bool priced) {
+  PlanView view{};
+  view.request.item_grade = 7;
+  view.request.item_level = 13;
+  view.request.target = 2;
+  view.request.priced = priced;
+  view.request.cheapest = priced;
+  view.plan.stones = {StoneTiers{1, 5, 0, 6}, StoneTiers{2, 2, 3, 0}};
+  view.plan.steps.target = 2;
+  const std::uint64_t unit = kOutcomeOddsDenominator >> 10;
+  view.plan.steps.odds[0] = {100 * unit, 30 * unit, 20 * unit, 874 * unit};
+  view.plan.steps.odds[1] = {50 * unit, 60 * unit, 10 * unit, 904 * unit};
+  view.success_share = {100.0 / 1024, 50.0 / 1024};
+  view.set_ups[0] = {17.125f, 11111, 222, 333};
+  view.set_ups[1] = {5.125f, 4444, 555, 666};
+  view.plan.journey.target = 2;
+  view.plan.journey.rows[0] = {0.123456789, 45.678901, 1234.5678, 9.87654321, 98765.4321, {111, 2222, 33333}};
+  view.plan.journey.rows[1] = {0.5, 7.25, 1999999.0, 0.001234, 7654321.0, {44, 1234567, 7777777}};
+  return view;
+}
+
+TEST(WritersTest, EveryFieldOfAPlanThroughTextCsvAndPageData) {
+  const PlanView view = TwoStepPlan(true);
+  const std::vector<std::string> csv = Split(PlanCsv(view), '\n');
+  const std::vector<std::string> text = Split(PlanText(view), '\n');
+  const std::string data = PlanData(view, JourneyChart{0, {}});
+  ASSERT_EQ(csv.size(), 4u);  // a header, two rows and the last line break
+  EXPECT_EQ(csv[1],
+            "0,6510,17.125,11111,0.09765625,0.029296875,0.01953125,0.853515625,"
+            "0.12345678900000000,45.678901000000003,1234.5678000000000,9.8765432099999995,"
+            "111,2222,33333,98765.432100000005");
+  EXPECT_EQ(Split(csv[2], ',')[1], "3220");
+  EXPECT_EQ(Split(csv[2], ',')[14], "7777777");
+  // The human rows: Т, stones, success %, reach %, attempts, with new items,
+  // items, for 90 %, cost.
+  EXPECT_EQ(text[5], " 0  6510   9.766    12.35    45.68      1235    9.877      2222       98765");
+  EXPECT_EQ(text[6], " 1  3220   4.883    50.00    7.250  2.00e+06   0.0012  1.23e+06    7.65e+06");
+  for (const char* field :
+       {"\"stones\":\"6510\"", "\"success\":\"9.766\"", "\"reach\":\"12.35\"",
+        "\"attempts\":\"45.68\"", "\"attempts_with_new_items\":\"1235\"",
+        "\"items_destroyed\":\"9.877\"", "\"attempts_for\":[\"111\",\"2222\",\"33333\"]",
+        "\"cost\":\"98765\"", "\"stones\":\"3220\"", "\"attempts_for\":[\"44\",\"1.23e+06\",\"7.78e+06\"]",
+        "\"reach_percent\":\"12 %\""}) {
+    EXPECT_NE(data.find(field), std::string::npos) << field << " in " << data;
+  }
+  EXPECT_NE(data.find("\"csv\":\"talik_count,stones,"), std::string::npos);
+}
+
+TEST(WritersTest, NeverInEveryFigure) {
+  PlanView view = TwoStepPlan(true);
+  view.plan.journey.rows[1] = {0.0, kInf, kInf, kInf, kInf, {kNever, kNever, kNever}};
+  const std::vector<std::string> fields = Split(Split(PlanCsv(view), '\n')[2], ',');
+  for (const int i : {9, 10, 11, 12, 13, 14, 15}) EXPECT_EQ(fields[i], "") << i;
+  EXPECT_EQ(fields[8], "0");
+  const std::string row = Split(PlanText(view), '\n')[6];
+  std::size_t nevers = 0;
+  for (std::size_t at = row.find("никогда"); at != std::string::npos; at = row.find("никогда", at + 1))
+    ++nevers;
+  EXPECT_EQ(nevers, 5u) << row;  // attempts, with new items, items, for 90 %, cost
+  const std::string data = PlanData(view, JourneyChart{1, {}});
+  EXPECT_NE(data.find("\"attempts\":\"никогда\",\"attempts_with_new_items\":\"никогда\","
+                      "\"items_destroyed\":\"никогда\",\"attempts_for\":[\"никогда\",\"никогда\","
+                      "\"никогда\"],\"cost\":\"никогда\""),
+            std::string::npos)
+      << data;
+  EXPECT_NE(data.find("\"marks\":[{\"level\":0.5,\"attempts\":null}"), std::string::npos) << data;
+}
+
+TEST(WritersTest, WithoutPricesNoCostIsWritten) {
+  const PlanView view = TwoStepPlan(false);
+  EXPECT_EQ(Split(Split(PlanCsv(view), '\n')[1], ',').back(), "");
+  EXPECT_EQ(Split(PlanText(view), '\n')[3].find("Цена"), std::string::npos);
+  EXPECT_NE(PlanData(view, JourneyChart{0, {}}).find("\"cost\":\"\""), std::string::npos);
+}
+
+TEST(WritersTest, SetUpRiskLinesArePercents) {
+  ProbabilityTables tables{};
+  tables.success_prob.entry[2][1] = 100;
+  tables.destroy_prob.entry[2][1] = 2500;
+  tables.downgrade_prob.entry[2][1] = 5000;
+  UpgradeRequest request;
+  request.attempt_count = 3;
+  request.item_grade = 2;
+  request.item_level = 50;
+  request.talik_count = 1;
+  request.stone_tiers = {3, 3, 2, 0};
+  const SetUpView view = MakeSetUpView(tables, request);
+  const std::string text = SetUpText(view);
+  const double destroyed = 100 * view.item_destroyed_within;
+  ASSERT_GT(destroyed, 1.0);
+  EXPECT_NE(text.find("\n  Предмет уничтожен" + std::string(13, ' ') +
+                      PadLeft(FixedDecimals(destroyed, 4), 9) + " %\n"),
+            std::string::npos)
+      << text;
+  const std::string data = SetUpData(view);
+  EXPECT_EQ(data.find("\"chance_line\":\"Шанс успеха = " + std::to_string(view.shown_percent) +
+                      " %\",\"report\":\"Шанс успеха на 100000: "),
+            1u)
+      << data;
+}
+
+TEST(WritersTest, TableCellsAreTheSameInEveryWriter) {
+  ProbabilityTables tables{};
+  for (int g = 0; g < kItemGradeCount; ++g) {
+    for (int t = 0; t < kUpgradeLevelCount; ++t) tables.success_prob.entry[g][t] = 37 * g + 5 * t + 1;
+  }
+  const TableView view = MakeTableView(tables, 33, {6, 5, 0, 1});
+  const std::vector<std::string> text = Split(TableText(view), '\n');
+  const std::string data = TableData(view);
+  const std::vector<std::string> csv = Split(TableCsv(view), '\n');
+  EXPECT_EQ(csv.size(), 2u + kItemGradeCount * kUpgradeLevelCount);
+  const std::string last = TableCellText(view.cells[10][6].success_share);
+  EXPECT_EQ(text[12].substr(text[12].size() - last.size()), last);
+  EXPECT_NE(data.find("\"" + last + "\"]]"), std::string::npos);
+  EXPECT_EQ(Split(csv[1 + 10 * kUpgradeLevelCount + 6], ',')[2], std::to_string(view.cells[10][6].chance));
+}
+
+TEST(FiguresTest, CompactKeepsFourSignificantDigits) {
+  EXPECT_EQ(Compact(0.123456), "0.1235");
+  EXPECT_EQ(Compact(12.3456), "12.35");
+  EXPECT_EQ(Compact(123456.0), "123456");
+  EXPECT_EQ(Compact(1234567.0), "1.23e+06");
+  EXPECT_EQ(Compact(0.0001234), "1.23e-04");
+  EXPECT_EQ(FigureText(kInf), "никогда");
+  EXPECT_EQ(AttemptsText(999999), "999999");
+  EXPECT_EQ(AttemptsText(kNever), "никогда");
+  EXPECT_EQ(StoneDigits({0, 6, 3, 6}), "6630");
+  EXPECT_EQ(PercentText(0.000216), "0.022 %");
+  EXPECT_EQ(PercentText(0.13252), "13 %");
+  EXPECT_EQ(PercentText(0.99999), "99.999 %");
+  EXPECT_EQ(PercentText(0.0), "0 %");
+  EXPECT_EQ(ShortestDouble(0.1), "0.1");
+  EXPECT_EQ(ShortestDouble(kInf), "null");
+}
+
+}  // namespace
