@@ -28,8 +28,8 @@ struct PlanRequest {
   std::int32_t item_grade = 0;
   std::int32_t item_level = 1;
   int target = 1;
-  bool cheapest = false;  // choose the stones of least expected cost
-  bool priced = false;    // prices were given: the costs mean something
+  bool cheapest = false;   // choose the stones of least expected cost
+  bool priced = false;     // prices were given: the costs mean something
   StonesPerStep stones{};  // unless cheapest
   Prices prices;           // all 0 unless given
 };

@@ -9,10 +9,10 @@
 
 #include "model/attempt_series.h"
 #include "model/outcome_odds.h"
+#include "model/plan.h"
 #include "model/probability_tables.h"
 #include "model/success_chance.h"
 #include "model/upgrade_request.h"
-#include "model/plan.h"
 #include "platform/console.h"
 #include "platform/key_press.h"
 #include "platform/probability_files.h"

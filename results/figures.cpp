@@ -24,12 +24,11 @@ std::string Formatted(double value, Notation notation, int precision) {
                                    : notation == Notation::kScientific
                                        ? std::chars_format::scientific
                                        : std::chars_format::general;
-  const auto result =
-      notation == Notation::kShortest
-          ? std::to_chars(buffer, buffer + sizeof buffer, static_cast<float>(value))
-      : notation == Notation::kShortestDouble
-          ? std::to_chars(buffer, buffer + sizeof buffer, value)
-          : std::to_chars(buffer, buffer + sizeof buffer, value, format, precision);
+  const auto result = notation == Notation::kShortest
+                          ? std::to_chars(buffer, buffer + sizeof buffer, static_cast<float>(value))
+                      : notation == Notation::kShortestDouble
+                          ? std::to_chars(buffer, buffer + sizeof buffer, value)
+                          : std::to_chars(buffer, buffer + sizeof buffer, value, format, precision);
   return std::string(buffer, result.ptr);
 #else
   char buffer[400];

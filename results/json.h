@@ -3,8 +3,10 @@
 #ifndef UPGRADE_SIM_RESULTS_JSON_H_
 #define UPGRADE_SIM_RESULTS_JSON_H_
 
+#include <algorithm>
 #include <cstdint>
 #include <initializer_list>
+#include <iterator>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,5 +30,13 @@ struct JsonMember {
 std::string JsonObject(std::initializer_list<JsonMember> members);
 std::string JsonObject(const std::vector<JsonMember>& members);
 std::string JsonArray(const std::vector<std::string>& values);
+
+/// An array of each value of a range as write gives it.
+template <typename Range, typename Write>
+std::string JsonArrayOf(const Range& range, Write write) {
+  std::vector<std::string> values;
+  std::transform(std::begin(range), std::end(range), std::back_inserter(values), write);
+  return JsonArray(values);
+}
 
 #endif  // UPGRADE_SIM_RESULTS_JSON_H_

@@ -22,6 +22,7 @@ std::string SetUpData(const SetUpView& view) {
   const std::string report = SetUpText(view);
   const std::size_t line_end = report.find('\n');
   std::vector<std::string> outcomes;
+  outcomes.reserve(kOutcomeCount);
   for (int i = 0; i < kOutcomeCount; ++i) {
     outcomes.push_back(JsonObject({{"label", JsonString(AttemptOutcomeLabel(kAttemptOutcomes[i]))},
                                    {"share", JsonNumber(view.outcome_share[i])},
@@ -36,13 +37,11 @@ std::string SetUpData(const SetUpView& view) {
 }
 
 std::string TableData(const TableView& view) {
-  std::vector<std::string> rows;
-  for (const auto& cells : view.cells) {
-    std::vector<std::string> row;
-    for (const TableCell& cell : cells) row.push_back(JsonString(TableCellText(cell.success_share)));
-    rows.push_back(JsonArray(row));
-  }
-  return JsonObject({{"cells", JsonArray(rows)}, {"csv", JsonString(TableCsv(view))}});
+  const auto row = [](const auto& cells) {
+    return JsonArrayOf(
+        cells, [](const TableCell& cell) { return JsonString(TableCellText(cell.success_share)); });
+  };
+  return JsonObject({{"cells", JsonArrayOf(view.cells, row)}, {"csv", JsonString(TableCsv(view))}});
 }
 
 namespace {
@@ -52,17 +51,17 @@ std::string AttemptsNumber(std::int64_t attempts) {
 }
 
 std::string ChartData(const JourneyChart& chart, const JourneyRow& row) {
-  std::vector<std::string> points;
-  for (const ChartPoint& point : chart.points)
-    points.push_back(JsonArray({JsonInteger(point.attempts), JsonNumber(point.reached)}));
+  const std::string points = JsonArrayOf(chart.points, [](const ChartPoint& point) {
+    return JsonArray({JsonInteger(point.attempts), JsonNumber(point.reached)});
+  });
   std::vector<std::string> marks;
+  marks.reserve(kPercentileCount);
   for (int p = 0; p < kPercentileCount; ++p) {
     marks.push_back(JsonObject({{"level", JsonNumber(kPercentileLevels[p])},
                                 {"attempts", AttemptsNumber(row.attempts_for[p])}}));
   }
-  return JsonObject({{"start", JsonInteger(chart.start)},
-                     {"points", JsonArray(points)},
-                     {"marks", JsonArray(marks)}});
+  return JsonObject(
+      {{"start", JsonInteger(chart.start)}, {"points", points}, {"marks", JsonArray(marks)}});
 }
 
 }  // namespace
@@ -72,9 +71,8 @@ std::string PlanData(const PlanView& view, const JourneyChart& chart) {
   std::vector<std::string> rows;
   for (int t = 0; t < view.request.target; ++t) {
     const JourneyRow& row = view.plan.journey.rows[t];
-    std::vector<std::string> attempts_for;
-    for (const std::int64_t attempts : row.attempts_for)
-      attempts_for.push_back(JsonString(AttemptsText(attempts)));
+    const std::string attempts_for = JsonArrayOf(
+        row.attempts_for, [](std::int64_t attempts) { return JsonString(AttemptsText(attempts)); });
     rows.push_back(JsonObject(
         {{"taliks", JsonInteger(t)},
          {"stones", JsonString(StoneDigits(view.plan.stones[t]))},
@@ -84,7 +82,7 @@ std::string PlanData(const PlanView& view, const JourneyChart& chart) {
          {"attempts", JsonString(FigureText(row.expected_attempts))},
          {"attempts_with_new_items", JsonString(FigureText(row.expected_attempts_with_new_items))},
          {"items_destroyed", JsonString(FigureText(row.expected_items_destroyed))},
-         {"attempts_for", JsonArray(attempts_for)},
+         {"attempts_for", attempts_for},
          {"cost", JsonString(priced ? FigureText(row.expected_cost) : "")}}));
   }
   return JsonObject({{"target", JsonInteger(view.request.target)},

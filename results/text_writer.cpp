@@ -47,17 +47,20 @@ std::string SetUpText(const SetUpView& view) {
   text += "Шанс успеха на 100000: " + std::to_string(view.set_up.chance) + "\n";
   text += "Сумма множителей камней: " + StoneSumText(view.set_up.stone_factor_sum) +
           "\n\nОдна попытка:\n";
-  for (int i = 0; i < kOutcomeCount; ++i)
-    text += ReportLine(AttemptOutcomeLabel(kAttemptOutcomes[i]), 100.0 * view.outcome_share[i], " %");
+  for (int i = 0; i < kOutcomeCount; ++i) {
+    text +=
+        ReportLine(AttemptOutcomeLabel(kAttemptOutcomes[i]), 100.0 * view.outcome_share[i], " %");
+  }
   text += "\nЧисло попыток: " + std::to_string(view.request.attempt_count) + "\n";
-  text += ReportLine("Успех раньше потери предмета", 100.0 * view.success_before_item_destroyed,
-                     " %");
+  text +=
+      ReportLine("Успех раньше потери предмета", 100.0 * view.success_before_item_destroyed, " %");
   text += ReportLine("Предмет уничтожен", 100.0 * view.item_destroyed_within, " %");
   text += ReportLine("Хотя бы один успех*", 100.0 * view.at_least_one_success, " %");
   text += "  * считая и попытки после уничтожения предмета, как в симуляции\n";
   text += "  В среднем исходов:\n";
-  for (int i = 0; i < kOutcomeCount; ++i)
+  for (int i = 0; i < kOutcomeCount; ++i) {
     text += ReportLine(AttemptOutcomeLabel(kAttemptOutcomes[i]), view.expected_outcomes[i], "");
+  }
   text += "\nВ среднем попыток до первого успеха: ";
   text += view.expected_attempts_to_success > 0.0
               ? FixedDecimals(view.expected_attempts_to_success, 2) + "\n"
@@ -90,12 +93,11 @@ std::string PlanText(const PlanView& view) {
                     "Для 90%*", priced ? "Цена*" : ""});
   for (int t = 0; t < request.target; ++t) {
     const JourneyRow& row = view.plan.journey.rows[t];
-    text += PlanLine({std::to_string(t), StoneDigits(view.plan.stones[t]),
-                      PercentFigure(view.success_share[t]), PercentFigure(row.reach_probability),
-                      FigureText(row.expected_attempts),
-                      FigureText(row.expected_attempts_with_new_items),
-                      FigureText(row.expected_items_destroyed), AttemptsText(row.attempts_for[1]),
-                      priced ? FigureText(row.expected_cost) : ""});
+    text += PlanLine(
+        {std::to_string(t), StoneDigits(view.plan.stones[t]), PercentFigure(view.success_share[t]),
+         PercentFigure(row.reach_probability), FigureText(row.expected_attempts),
+         FigureText(row.expected_attempts_with_new_items), FigureText(row.expected_items_destroyed),
+         AttemptsText(row.attempts_for[1]), priced ? FigureText(row.expected_cost) : ""});
   }
   text +=
       "\n"

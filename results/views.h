@@ -22,13 +22,13 @@ struct SetUpView {
   UpgradeRequest request;
   AttemptSetUp set_up;
   OutcomeOdds odds;
-  std::int32_t shown_percent;                              // as the simulator prints it
-  std::array<double, kOutcomeCount> outcome_share;         // one attempt, 0 to 1
-  std::array<double, kOutcomeCount> expected_outcomes;     // over the attempts
-  double success_before_item_destroyed;                    // over the attempts
-  double item_destroyed_within;                            // over the attempts
-  double at_least_one_success;                             // attempts after a loss counted too
-  double expected_attempts_to_success;                     // 0 where no attempt can succeed
+  std::int32_t shown_percent;                           // as the simulator prints it
+  std::array<double, kOutcomeCount> outcome_share;      // one attempt, 0 to 1
+  std::array<double, kOutcomeCount> expected_outcomes;  // over the attempts
+  double success_before_item_destroyed;                 // over the attempts
+  double item_destroyed_within;                         // over the attempts
+  double at_least_one_success;                          // attempts after a loss counted too
+  double expected_attempts_to_success;                  // 0 where no attempt can succeed
 };
 
 SetUpView MakeSetUpView(const ProbabilityTables& tables, const UpgradeRequest& request);

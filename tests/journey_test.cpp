@@ -199,8 +199,8 @@ TEST(JourneyTest, JourneysThatMayNeverEndAreInfiniteNotHuge) {
 TEST(JourneyTest, StuckCountsFarAwayAndBesideFiniteOnes) {
   // Three good steps, then a count that is never left: from 0 the item is
   // destroyed or gets stuck, so nothing ends for sure.
-  const Journey far = PlanJourney(
-      Steps({Odds(500, 100, 0), Odds(500, 100, 0), Odds(500, 100, 0), Odds(0, 0, 0)}));
+  const Journey far =
+      PlanJourney(Steps({Odds(500, 100, 0), Odds(500, 100, 0), Odds(500, 100, 0), Odds(0, 0, 0)}));
   for (int t = 0; t < 4; ++t) {
     EXPECT_TRUE(std::isinf(far.rows[t].expected_attempts)) << t;
     EXPECT_TRUE(std::isinf(far.rows[t].expected_attempts_with_new_items)) << t;

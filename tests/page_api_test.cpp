@@ -35,7 +35,8 @@ TEST(PageApiTest, AWholeAnswerFromOneRequest) {
 
 TEST(PageApiTest, ABadRequestIsAnErrorNeverAFallback) {
   EXPECT_EQ(AnswerPageRequest(kSetUp), "{\"error\":\"no table «success»\"}");
-  EXPECT_EQ(AnswerPageRequest(kSetUp + "&colour=red" + Tables()), "{\"error\":\"unknown key «colour»\"}");
+  EXPECT_EQ(AnswerPageRequest(kSetUp + "&colour=red" + Tables()),
+            "{\"error\":\"unknown key «colour»\"}");
   EXPECT_EQ(AnswerPageRequest(kSetUp + "&level=4" + Tables()),
             "{\"error\":\"key «level» given twice\"}");
   EXPECT_TRUE(Has(AnswerPageRequest(kSetUp + "&view=chart" + Tables()), "unknown view"));
@@ -58,8 +59,8 @@ TEST(PageApiTest, WrongFieldsAreNamedAndWhatNeedsThemIsNull) {
   EXPECT_TRUE(Has(answer, "\"set_up\":null,\"table\":null,\"plan\":null")) << answer;
   // Text that is no number, a sign too many, a value beyond 64 bits.
   for (const char* level : {"abc", "+-5", "5.0", "99999999999999999999999", "%4", "%35%30"}) {
-    const std::string wrong = AnswerPageRequest(
-        "attempts=3&grade=2&level=" + std::string(level) + "&taliks=1&stones=3320&target=6" + Tables());
+    const std::string wrong = AnswerPageRequest("attempts=3&grade=2&level=" + std::string(level) +
+                                                "&taliks=1&stones=3320&target=6" + Tables());
     EXPECT_EQ(Has(wrong, "\"level\":\"от 1 до 65\""), std::string(level) != "%35%30") << level;
   }
 }
@@ -67,7 +68,8 @@ TEST(PageApiTest, WrongFieldsAreNamedAndWhatNeedsThemIsNull) {
 TEST(PageApiTest, StonesArePricedAllOrNone) {
   const std::string blank = AnswerPageRequest(kSetUp + "&prices=1,2,,,," + Tables());
   for (const char* field : {"p3", "p4", "p5", "p6"})
-    EXPECT_TRUE(Has(blank, "\"" + std::string(field) + "\":\"нужна цена (0, если бесплатно)\"")) << blank;
+    EXPECT_TRUE(Has(blank, "\"" + std::string(field) + "\":\"нужна цена (0, если бесплатно)\""))
+        << blank;
   EXPECT_TRUE(Has(blank, "\"plan\":null")) << blank;
   const std::string priced =
       AnswerPageRequest(kSetUp + "&prices=1,2,0,0,0,0&item_price=100" + Tables());
@@ -82,7 +84,8 @@ TEST(PageApiTest, SimulationNeedsASeedAndReplaysIt) {
   EXPECT_TRUE(Has(AnswerPageRequest(request), "\"seed\":\"от 0 до 4294967295\""));
   const std::string first = AnswerPageRequest(request + "&seed=1765188000");
   EXPECT_EQ(first, AnswerPageRequest(request + "&seed=1765188000"));
-  EXPECT_TRUE(Has(first, "\"simulation\":{\"seed\":1765188000,\"lines\":\"Шанс успеха = ")) << first;
+  EXPECT_TRUE(Has(first, "\"simulation\":{\"seed\":1765188000,\"lines\":\"Шанс успеха = "))
+      << first;
 }
 
 TEST(PageApiTest, FactsComeFromTheModel) {

@@ -73,7 +73,6 @@ TEST(PlanTest, WithoutAnyChanceTheHighestChanceSetsStay) {
   EXPECT_GT(journey.rows[2].reach_probability, 0.0);
 }
 
-
 // Every policy over a few candidate sets, three steps deep, where items are
 // destroyed often: the cheapest stones must be at least as good as each of
 // them. A slip in the improvement step (a destroyed item not starting again

@@ -47,7 +47,8 @@ PlanView TwoStepPlan(bool priced) {
   view.set_ups[0] = {17.125f, 11111, 222, 333};
   view.set_ups[1] = {5.125f, 4444, 555, 666};
   view.plan.journey.target = 2;
-  view.plan.journey.rows[0] = {0.123456789, 45.678901, 1234.5678, 9.87654321, 98765.4321, {111, 2222, 33333}};
+  view.plan.journey.rows[0] = {0.123456789, 45.678901,  1234.5678,
+                               9.87654321,  98765.4321, {111, 2222, 33333}};
   view.plan.journey.rows[1] = {0.5, 7.25, 1999999.0, 0.001234, 7654321.0, {44, 1234567, 7777777}};
   return view;
 }
@@ -72,8 +73,8 @@ TEST(WritersTest, EveryFieldOfAPlanThroughTextCsvAndPageData) {
        {"\"stones\":\"6510\"", "\"success\":\"9.766\"", "\"reach\":\"12.35\"",
         "\"attempts\":\"45.68\"", "\"attempts_with_new_items\":\"1235\"",
         "\"items_destroyed\":\"9.877\"", "\"attempts_for\":[\"111\",\"2222\",\"33333\"]",
-        "\"cost\":\"98765\"", "\"stones\":\"3220\"", "\"attempts_for\":[\"44\",\"1.23e+06\",\"7.78e+06\"]",
-        "\"reach_percent\":\"12 %\""}) {
+        "\"cost\":\"98765\"", "\"stones\":\"3220\"",
+        "\"attempts_for\":[\"44\",\"1.23e+06\",\"7.78e+06\"]", "\"reach_percent\":\"12 %\""}) {
     EXPECT_NE(data.find(field), std::string::npos) << field << " in " << data;
   }
   EXPECT_NE(data.find("\"csv\":\"talik_count,stones,"), std::string::npos);
@@ -87,7 +88,8 @@ TEST(WritersTest, NeverInEveryFigure) {
   EXPECT_EQ(fields[8], "0");
   const std::string row = Split(PlanText(view), '\n')[6];
   std::size_t nevers = 0;
-  for (std::size_t at = row.find("никогда"); at != std::string::npos; at = row.find("никогда", at + 1))
+  for (std::size_t at = row.find("никогда"); at != std::string::npos;
+       at = row.find("никогда", at + 1))
     ++nevers;
   EXPECT_EQ(nevers, 5u) << row;  // attempts, with new items, items, for 90 %, cost
   const std::string data = PlanData(view, JourneyChart{1, {}});
@@ -135,7 +137,8 @@ TEST(WritersTest, SetUpRiskLinesArePercents) {
 TEST(WritersTest, TableCellsAreTheSameInEveryWriter) {
   ProbabilityTables tables{};
   for (int g = 0; g < kItemGradeCount; ++g) {
-    for (int t = 0; t < kUpgradeLevelCount; ++t) tables.success_prob.entry[g][t] = 37 * g + 5 * t + 1;
+    for (int t = 0; t < kUpgradeLevelCount; ++t)
+      tables.success_prob.entry[g][t] = 37 * g + 5 * t + 1;
   }
   const TableView view = MakeTableView(tables, 33, {6, 5, 0, 1});
   const std::vector<std::string> text = Split(TableText(view), '\n');
@@ -145,7 +148,8 @@ TEST(WritersTest, TableCellsAreTheSameInEveryWriter) {
   const std::string last = TableCellText(view.cells[10][6].success_share);
   EXPECT_EQ(text[12].substr(text[12].size() - last.size()), last);
   EXPECT_NE(data.find("\"" + last + "\"]]"), std::string::npos);
-  EXPECT_EQ(Split(csv[1 + 10 * kUpgradeLevelCount + 6], ',')[2], std::to_string(view.cells[10][6].chance));
+  EXPECT_EQ(Split(csv[1 + 10 * kUpgradeLevelCount + 6], ',')[2],
+            std::to_string(view.cells[10][6].chance));
 }
 
 TEST(FiguresTest, CompactKeepsFourSignificantDigits) {

@@ -1,5 +1,6 @@
 #include "web/page_api.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cstdint>
@@ -25,9 +26,8 @@ constexpr int kCellCount = kItemGradeCount * kUpgradeLevelCount;
 // ---- The request's text --------------------------------------------------
 
 constexpr const char* kRequestKeys[] = {
-    "view",   "attempts",      "grade",      "level", "taliks",  "stones",
-    "target", "prices",        "attempt_price", "item_price", "seed", "success",
-    "destroy", "downgrade"};
+    "view",   "attempts",      "grade",      "level", "taliks",  "stones",  "target",
+    "prices", "attempt_price", "item_price", "seed",  "success", "destroy", "downgrade"};
 constexpr int kRequestKeyCount = sizeof kRequestKeys / sizeof kRequestKeys[0];
 
 struct RequestText {
@@ -142,8 +142,8 @@ bool ReadStones(const RequestText& text, StoneTiers* stones, FieldErrors* errors
   const std::string& digits = Value(text, "stones");
   bool all = true;
   for (int k = 0; k < kStoneCount; ++k) {
-    const bool ok = digits.size() == kStoneCount && digits[k] >= '0' &&
-                    digits[k] - '0' <= kStoneTierRange.high;
+    const bool ok =
+        digits.size() == kStoneCount && digits[k] >= '0' && digits[k] - '0' <= kStoneTierRange.high;
     if (ok) {
       (*stones)[k] = digits[k] - '0';
     } else {
@@ -240,11 +240,9 @@ std::string Simulation(const ProbabilityTables& tables, const UpgradeRequest& re
     ++counts[static_cast<int>(outcome)];
     lines += std::string(AttemptOutcomeLabel(outcome)) + "\n";
   }
-  std::vector<std::string> count_values;
-  for (const std::int64_t count : counts) count_values.push_back(JsonInteger(count));
-  return JsonObject({{"seed", JsonInteger(seed)},
-                     {"lines", JsonString(lines)},
-                     {"counts", JsonArray(count_values)}});
+  const std::string count_values = JsonArrayOf(counts, JsonInteger);
+  return JsonObject(
+      {{"seed", JsonInteger(seed)}, {"lines", JsonString(lines)}, {"counts", count_values}});
 }
 
 std::string RangeData(ValueRange range) {
@@ -252,29 +250,30 @@ std::string RangeData(ValueRange range) {
 }
 
 std::string CellsData(const ProbabilityTable& table) {
-  std::vector<std::string> cells;
-  for (const auto& row : table.entry) {
-    for (const std::int32_t cell : row) cells.push_back(JsonInteger(cell));
-  }
-  return JsonArray(cells);
+  // Grade by grade: the rows of the table one after another.
+  const std::int32_t* first = &table.entry[0][0];
+  return JsonArrayOf(std::vector<std::int32_t>(first, first + kCellCount), JsonInteger);
 }
 
 }  // namespace
 
 std::string PageFacts() {
-  std::vector<std::string> grade_names, stone_labels, outcomes, files, levels, examples, sizes;
-  for (const char* name : kItemGradeNames) grade_names.push_back(JsonString(name));
-  stone_labels.push_back(JsonString("Без камня"));
+  const auto quoted = [](std::string_view text) { return JsonString(text); };
+  std::vector<std::string> stone_labels = {JsonString("Без камня")};
   for (int tier = 1; tier < kStoneTierCount; ++tier)
     stone_labels.push_back(JsonString("Т" + std::to_string(tier)));
-  for (const AttemptOutcome outcome : kAttemptOutcomes)
-    outcomes.push_back(JsonString(AttemptOutcomeLabel(outcome)));
-  for (int which = 0; which < kTableCount; ++which) {
-    files.push_back(JsonString(kProbabilityFilePaths[which]));
-    examples.push_back(CellsData(ProbabilityTableFromText(kExampleTables[which])));
-    sizes.push_back(JsonInteger(static_cast<std::int64_t>(kExampleTables[which].size())));
-  }
-  for (const double level : kPercentileLevels) levels.push_back(JsonNumber(level));
+  const int tables[kTableCount] = {0, 1, 2};
+  const std::string files = JsonArrayOf(kProbabilityFilePaths, quoted);
+  const std::string examples = JsonArrayOf(
+      tables, [](int which) { return CellsData(ProbabilityTableFromText(kExampleTables[which])); });
+  const std::string sizes = JsonArrayOf(tables, [](int which) {
+    return JsonInteger(static_cast<std::int64_t>(kExampleTables[which].size()));
+  });
+  const std::string grade_names = JsonArrayOf(kItemGradeNames, quoted);
+  const std::string outcomes = JsonArrayOf(kAttemptOutcomes, [](AttemptOutcome outcome) {
+    return JsonString(AttemptOutcomeLabel(outcome));
+  });
+  const std::string levels = JsonArrayOf(kPercentileLevels, JsonNumber);
   return JsonObject({{"attempts", RangeData(kAttemptCountRange)},
                      {"grade", RangeData(kItemGradeRange)},
                      {"level", RangeData(kItemLevelRange)},
@@ -282,15 +281,14 @@ std::string PageFacts() {
                      {"stone", RangeData(kStoneTierRange)},
                      {"target", RangeData(kTargetRange)},
                      {"max_price", JsonInteger(kMaxPrice)},
-                     {"grade_names", JsonArray(grade_names)},
+                     {"grade_names", grade_names},
                      {"stone_labels", JsonArray(stone_labels)},
-                     {"outcomes", JsonArray(outcomes)},
-                     {"percentile_levels", JsonArray(levels)},
-                     {"files", JsonArray(files)},
-                     {"table_keys", JsonArray({JsonString(kTableKeys[0]), JsonString(kTableKeys[1]),
-                                               JsonString(kTableKeys[2])})},
-                     {"example_cells", JsonArray(examples)},
-                     {"example_sizes", JsonArray(sizes)}});
+                     {"outcomes", outcomes},
+                     {"percentile_levels", levels},
+                     {"files", files},
+                     {"table_keys", JsonArrayOf(kTableKeys, quoted)},
+                     {"example_cells", examples},
+                     {"example_sizes", sizes}});
 }
 
 std::string ReadPageTable(int which, std::string_view bytes) {
@@ -302,9 +300,11 @@ std::string ReadPageTable(int which, std::string_view bytes) {
 std::string AnswerPageRequest(std::string_view request_text) {
   const RequestText text = SplitRequest(request_text);
   if (!text.error.empty()) return ErrorAnswer(text.error);
-  for (const char* key : kTableKeys) {
-    if (!text.given[KeyIndex(key)]) return ErrorAnswer(std::string("no table «") + key + "»");
-  }
+  const auto* missing =
+      std::find_if(std::begin(kTableKeys), std::end(kTableKeys),
+                   [&text](const char* key) { return !text.given[KeyIndex(key)]; });
+  if (missing != std::end(kTableKeys))
+    return ErrorAnswer(std::string("no table «") + *missing + "»");
   ProbabilityTables tables{};
   std::string error;
   if (!ReadTables(text, &tables, &error)) return ErrorAnswer(error);
@@ -314,7 +314,8 @@ std::string AnswerPageRequest(std::string_view request_text) {
 
   FieldErrors errors;
   UpgradeRequest request;
-  const bool attempts = ReadField(text, "attempts", kAttemptCountRange, &request.attempt_count, &errors);
+  const bool attempts =
+      ReadField(text, "attempts", kAttemptCountRange, &request.attempt_count, &errors);
   const bool grade = ReadField(text, "grade", kItemGradeRange, &request.item_grade, &errors);
   const bool level = ReadField(text, "level", kItemLevelRange, &request.item_level, &errors);
   const bool taliks = ReadField(text, "taliks", kTalikCountRange, &request.talik_count, &errors);
@@ -326,9 +327,10 @@ std::string AnswerPageRequest(std::string_view request_text) {
     const bool seeded = ReadWhole(Value(text, "seed"), 0, UINT32_MAX, &seed);
     if (!seeded) AddError(&errors, "seed", RangeText(0, UINT32_MAX));
     const bool ok = set_up && seeded;
-    return JsonObject({{"errors", ErrorsObject(errors)},
-                       {"simulation", ok ? Simulation(tables, request, static_cast<std::uint32_t>(seed))
-                                         : "null"}});
+    return JsonObject(
+        {{"errors", ErrorsObject(errors)},
+         {"simulation",
+          ok ? Simulation(tables, request, static_cast<std::uint32_t>(seed)) : "null"}});
   }
 
   PlanRequest plan;
