@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "model/attempt_series.h"
 #include "model/outcome_odds.h"
@@ -18,6 +20,7 @@
 #include "platform/probability_files.h"
 #include "platform/regular_file.h"
 #include "results/csv_writer.h"
+#include "results/table_check.h"
 #include "results/text_writer.h"
 #include "results/views.h"
 
@@ -34,6 +37,7 @@ constexpr const char* kUsage =
     "  upgrade-odds [--csv] --plan ТИП УРОВЕНЬ ЦЕЛЬ К1 К2 К3 К4\n"
     "  upgrade-odds [--csv] --plan --prices Ц1,Ц2,Ц3,Ц4,Ц5,Ц6\n"
     "               [--attempt-price Ц] [--item-price Ц] ТИП УРОВЕНЬ ЦЕЛЬ\n"
+    "  upgrade-odds [--csv] --check\n"
     "  upgrade-odds -h | --help | -V | --version\n";
 
 constexpr const char* kHelp =
@@ -50,6 +54,8 @@ constexpr const char* kHelp =
     "  --prices цены камней Т1..Т6; тогда для каждого шага выбираются камни\n"
     "           с наименьшей средней ценой пути; --attempt-price - цена\n"
     "           попытки, --item-price - цена нового предмета\n"
+    "  --check  что в файлах CustomSettings/*.ini не так и что читается вместо\n"
+    "           этого; код выхода 0, если всё в порядке, 1, если нет\n"
     "  --csv    вывод для таблиц: запятые, точка в дробях\n"
     "  --       дальше только числа\n";
 
@@ -67,7 +73,7 @@ constexpr NumberArgument kLevel = {"уровень оружия или брон�
 constexpr NumberArgument kTaliks = {"число установленных талик", "должно", kTalikCountRange};
 constexpr NumberArgument kTarget = {"цель (число талик)", "должна", kTargetRange};
 
-enum class Command { kSetUp, kTable, kPlan, kHelp, kVersion, kBadUsage };
+enum class Command { kSetUp, kTable, kPlan, kCheck, kHelp, kVersion, kBadUsage };
 
 struct OddsCommandLine {
   bool csv = false;
@@ -164,6 +170,7 @@ bool IsOption(std::string_view argument, std::string_view name) {
 }
 
 struct Flags {
+  bool check = false;
   bool table = false;
   bool plan = false;
   bool prices = false;
@@ -173,7 +180,11 @@ struct Flags {
 // Checks what the options and the count of numbers say together; returns
 // the command, or kBadUsage with error set.
 Command CommandOf(const Flags& flags, int number_count, std::string* error) {
-  if (flags.table && flags.plan) {
+  if (flags.check) {
+    if (!flags.table && !flags.plan && !flags.prices && !flags.extra_prices && number_count == 0)
+      return Command::kCheck;
+    *error = "--check задаётся без чисел и других параметров, кроме --csv";
+  } else if (flags.table && flags.plan) {
     *error = "--table и --plan не задаются вместе";
   } else if (flags.prices && !flags.plan) {
     *error = "--prices задаётся только с --plan";
@@ -243,6 +254,8 @@ Command ParseArguments(int argc, const char* const* argv, OddsCommandLine* comma
       return Command::kVersion;
     } else if (argument == "--csv") {
       command_line->csv = true;
+    } else if (argument == "--check") {
+      flags.check = true;
     } else if (argument == "--table") {
       flags.table = true;
     } else if (argument == "--plan") {
@@ -286,6 +299,24 @@ int Finish(const std::string& text) {
   return FlushOutput() ? kReportWritten : kReportCutShort;
 }
 
+// Every finding in the three files, read as every other form reads them.
+int Check(bool csv) {
+  std::vector<TableFinding> findings;
+  for (int table = 0; table < 3; ++table) {
+    std::vector<IniFinding> told;
+    bool found = false;
+    const IniGridCheck read = CheckIniGridFromFile(
+        kProbabilityFilePaths[table], kProbabilityTableLayout,
+        [&told](const IniFinding& finding) { told.push_back(finding); }, &found);
+    for (TableFinding& finding :
+         CheckTableFile(kProbabilityFilePaths[table], table, found, told, read))
+      findings.push_back(std::move(finding));
+  }
+  if (findings.empty()) return FlushOutput() ? kReportWritten : kReportCutShort;
+  WriteText(csv ? TableFindingsCsv(findings) : TableFindingsText(findings));
+  return FlushOutput() ? kTablesFaulty : kReportCutShort;
+}
+
 int Report(int argc, const char* const* argv) {
   OddsCommandLine command_line;
   std::string error;
@@ -298,12 +329,14 @@ int Report(int argc, const char* const* argv) {
     case Command::kBadUsage:
       WriteErrorText("upgrade-odds: " + error + "\n" + kUsage);
       return kBadUsage;
+    case Command::kCheck:
     case Command::kSetUp:
     case Command::kTable:
     case Command::kPlan:
       break;
   }
   if (command_line.csv) UseLfLineBreaks();
+  if (command == Command::kCheck) return Check(command_line.csv);
   TableFilesFound found{};
   const ProbabilityTables tables = LoadProbabilityTables(&found);
   ReportMissingFiles(found);

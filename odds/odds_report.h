@@ -8,6 +8,8 @@
 constexpr int kReportWritten = 0;
 /// Exit status when standard output fails.
 constexpr int kReportCutShort = 1;
+/// Exit status of --check when the tables' files hold something wrong.
+constexpr int kTablesFaulty = 1;
 /// Exit status of bad usage: nothing is written to standard output.
 constexpr int kBadUsage = 2;
 

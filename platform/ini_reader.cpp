@@ -1,6 +1,8 @@
 #include "platform/ini_reader.h"
 
 #include <algorithm>
+#include <iterator>
+#include <string>
 
 // The text is read as a stream of characters, each looked at once: a line
 // is never held, only the little that the rules need of it (how much of a
@@ -170,6 +172,7 @@ enum class LineStage {
   kKeyName,    // before '='
   kValueLead,  // blanks after '='
   kValue,      // the value itself
+  kValueTail,  // after the value's number, when checking
 };
 
 enum class TextEncoding { kUndecided, kBytes, kUtf16Le, kUtf16Be };
@@ -198,41 +201,107 @@ struct IniScan {
   unsigned char head[3] = {};
   std::size_t head_length = 0;
   int pending_byte = -1;  // the first byte of a UTF-16 code unit
+
+  // Checking: every finding told, lines counted, and what a line wrote kept.
+  const IniFindingSink* sink = nullptr;
+  int line = 1;
+  bool after_cr = false;
+  bool any_section = false;
+  std::string written;
+  int section_line[kMaxIniGridSide] = {};
+  int cell_line[kMaxIniGridSide][kMaxIniGridSide] = {};
 };
+
+constexpr std::size_t kMaxWritten = 40;
+
+void Keep(IniScan& scan, unsigned char c) {
+  if (scan.sink != nullptr && scan.written.size() < kMaxWritten)
+    scan.written += static_cast<char>(c);
+}
+
+void Tell(const IniScan& scan, IniFindingKind kind, int column, int first_line = 0) {
+  if (scan.sink == nullptr) return;
+  (*scan.sink)(IniFinding{kind, scan.line, scan.section_row, column, scan.written,
+                          NumberValue(scan.number), first_line});
+}
 
 // Only the first section of a name counts; a repeat of it, or a section of
 // another name, takes the keys after it out of the grid.
 void OpenSection(IniScan& scan, int row) {
   scan.section_row = -1;
-  if (row < 0 || scan.opened[row]) return;
+  scan.any_section = true;
+  if (row < 0) {
+    Tell(scan, IniFindingKind::kForeignSection, -1);
+    return;
+  }
+  if (scan.opened[row]) {
+    scan.section_row = row;  // for the finding only
+    Tell(scan, IniFindingKind::kSecondSection, -1, scan.section_line[row]);
+    scan.section_row = -1;
+    return;
+  }
   scan.opened[row] = true;
   scan.section_row = row;
+  scan.section_line[row] = scan.line;
 }
 
 // The first key of a name counts, with or without a value.
 bool TakeKey(IniScan& scan, int column) {
-  if (column < 0) return false;
+  if (column < 0) {
+    Tell(scan, IniFindingKind::kForeignKey, -1);
+    return false;
+  }
   bool& found = scan.found[scan.section_row][column];
-  if (found) return false;
+  if (found) {
+    Tell(scan, IniFindingKind::kSecondKey, column, scan.cell_line[scan.section_row][column]);
+    return false;
+  }
   found = true;
+  scan.cell_line[scan.section_row][column] = scan.line;
   return true;
+}
+
+// A value written as anything but its number in plain decimal.
+void CheckValue(IniScan& scan) {
+  if (scan.sink == nullptr) return;
+  std::string_view written = scan.written;
+  while (!written.empty() && IsBlank(static_cast<unsigned char>(written.back())))
+    written.remove_suffix(1);
+  if (written != std::to_string(NumberValue(scan.number)))
+    Tell(scan, IniFindingKind::kNotPlainNumber, scan.column);
 }
 
 void StoreValue(IniScan& scan) {
   scan.grid.cell[scan.section_row][scan.column] = NumberValue(scan.number);
 }
 
+void CheckValue(IniScan& scan);
+
 void EndLine(IniScan& scan) {
   switch (scan.stage) {
     case LineStage::kSection:
-      if (scan.header_row != kNoClosingBracket) OpenSection(scan, scan.header_row);
+      if (scan.header_row != kNoClosingBracket) {
+        OpenSection(scan, scan.header_row);
+      } else {
+        Tell(scan, IniFindingKind::kStrayLine, -1);  // '[' without ']'
+      }
       break;
     case LineStage::kKeyName:
-      (void)TakeKey(scan, NameIndex(scan.name));  // a key without '=' reads 0
+      if (NameIndex(scan.name) < 0) {
+        Tell(scan, IniFindingKind::kStrayLine, -1);      // no key of ours, and no '='
+      } else if (TakeKey(scan, NameIndex(scan.name))) {  // a key without '=' reads 0
+        scan.number = NumberScan{};
+        Tell(scan, IniFindingKind::kKeyWithoutValue, NameIndex(scan.name));
+      }
       break;
     case LineStage::kValue:
       // A quoted value counts only when the same quote closes it.
       if (scan.quote == 0 || scan.quote_closed) StoreValue(scan);
+      CheckValue(scan);
+      break;
+    case LineStage::kValueLead:
+    case LineStage::kValueTail:
+      CheckValue(scan);
       break;
     default:
       break;
@@ -243,13 +312,16 @@ void EndLine(IniScan& scan) {
 void StartLine(IniScan& scan, unsigned char c) {
   if (IsBlank(c)) return;
   scan.name = NameMatch{};
+  scan.written.clear();
   if (c == '[') {
     scan.header_row = kNoClosingBracket;
     scan.stage = LineStage::kSection;
   } else if (c == ';' || scan.section_row < 0) {
     scan.stage = LineStage::kSkip;  // a comment, or a key of no section of ours
+    if (c != ';' && !scan.any_section) Tell(scan, IniFindingKind::kOutsideSection, -1);
   } else {
     scan.stage = LineStage::kKeyName;
+    Keep(scan, c);
     FeedName(scan.name, scan.key_rule, c);
   }
 }
@@ -258,6 +330,7 @@ void StartLine(IniScan& scan, unsigned char c) {
 // each ']' may close it, and the last one does.
 void FeedSection(IniScan& scan, unsigned char c) {
   if (c == ']') scan.header_row = NameIndex(scan.name);
+  Keep(scan, c);
   FeedName(scan.name, scan.section_rule, c);
 }
 
@@ -268,15 +341,20 @@ void FeedKeyName(IniScan& scan, unsigned char c) {
     scan.number = NumberScan{};
     scan.quote = 0;
     scan.quote_closed = false;
+    scan.written.clear();
     return;
   }
+  Keep(scan, c);
   FeedName(scan.name, scan.key_rule, c);
-  if (scan.name.stage == NameStage::kWrong) scan.stage = LineStage::kSkip;
+  // Checking reads on to tell a wrong key from a line that is none.
+  if (scan.name.stage == NameStage::kWrong && scan.sink == nullptr) scan.stage = LineStage::kSkip;
 }
 
 void FeedValue(IniScan& scan, unsigned char c) {
+  if (scan.stage == LineStage::kValueLead && IsBlank(c)) return;
+  Keep(scan, c);
+  if (scan.stage == LineStage::kValueTail) return;
   if (scan.stage == LineStage::kValueLead) {
-    if (IsBlank(c)) return;
     scan.stage = LineStage::kValue;
     if (c == '"' || c == '\'') {
       scan.quote = c;
@@ -288,7 +366,7 @@ void FeedValue(IniScan& scan, unsigned char c) {
     (void)FeedNumber(scan.number, c);
   } else if (!FeedNumber(scan.number, c)) {
     StoreValue(scan);
-    scan.stage = LineStage::kSkip;
+    scan.stage = scan.sink != nullptr ? LineStage::kValueTail : LineStage::kSkip;
   }
 }
 
@@ -324,13 +402,14 @@ void ScanChars(IniScan& scan, const unsigned char* p, const unsigned char* end) 
         break;
       case LineStage::kSection:
       case LineStage::kKeyName:
-        if (scan.name.stage == NameStage::kStem) {
+        if (scan.name.stage == NameStage::kStem && scan.sink == nullptr) {
           const bool key = scan.stage == LineStage::kKeyName;
           p = MatchStemRun(scan.name, key ? scan.key_rule : scan.section_rule, p, end);
         }
         break;
       case LineStage::kValue:
-        if (scan.quote == 0 && scan.number.stage == NumberStage::kDigits && scan.number.base == 10)
+        if (scan.quote == 0 && scan.number.stage == NumberStage::kDigits &&
+            scan.number.base == 10 && scan.sink == nullptr)
           p = ReadDigitRun(scan.number, p, end);
         break;
       default:
@@ -341,7 +420,10 @@ void ScanChars(IniScan& scan, const unsigned char* p, const unsigned char* end) 
     switch (IsLineEnd(c) ? LineStage::kSkip : scan.stage) {
       case LineStage::kSkip:
         EndLine(scan);  // CR LF is a line end and an empty line
-        break;
+        // ... but one text line.
+        if (IsLineEnd(c) && !(c == '\n' && scan.after_cr)) ++scan.line;
+        scan.after_cr = c == '\r';
+        continue;
       case LineStage::kStart:
         StartLine(scan, c);
         break;
@@ -353,9 +435,11 @@ void ScanChars(IniScan& scan, const unsigned char* p, const unsigned char* end) 
         break;
       case LineStage::kValueLead:
       case LineStage::kValue:
+      case LineStage::kValueTail:
         FeedValue(scan, c);
         break;
     }
+    scan.after_cr = false;
   }
 }
 
@@ -464,4 +548,44 @@ IniGrid ReadIniGridFromFile(const std::string& path, const IniGridLayout& layout
       path, [&](const ByteChunkSource& source) { grid = ReadIniGrid(source, layout); });
   if (found != nullptr) *found = read;
   return grid;
+}
+
+namespace {
+
+IniGridCheck Checked(const IniScan& scan) {
+  IniGridCheck check{};
+  check.grid = scan.grid;
+  std::copy(std::begin(scan.section_line), std::end(scan.section_line),
+            std::begin(check.section_line));
+  for (int row = 0; row < kMaxIniGridSide; ++row) {
+    std::copy(std::begin(scan.cell_line[row]), std::end(scan.cell_line[row]),
+              std::begin(check.cell_line[row]));
+  }
+  return check;
+}
+
+}  // namespace
+
+IniGridCheck CheckIniGridFromText(std::string_view text, const IniGridLayout& layout,
+                                  const IniFindingSink& sink) {
+  IniScan scan = NewScan(layout);
+  scan.sink = &sink;
+  FeedBytes(scan, text.data(), text.size());
+  FinishText(scan);
+  return Checked(scan);
+}
+
+IniGridCheck CheckIniGridFromFile(const std::string& path, const IniGridLayout& layout,
+                                  const IniFindingSink& sink, bool* found) {
+  IniGridCheck check{};
+  *found = ReadRegularFile(path, [&](const ByteChunkSource& source) {
+    IniScan scan = NewScan(layout);
+    scan.sink = &sink;
+    char chunk[kChunkSize];
+    for (std::size_t got; (got = source(chunk, sizeof chunk)) != 0;)
+      FeedBytes(scan, chunk, std::min(got, sizeof chunk));
+    FinishText(scan);
+    check = Checked(scan);
+  });
+  return check;
 }

@@ -14,6 +14,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -35,6 +36,47 @@ struct IniGridLayout {
 struct IniGrid {
   std::int32_t cell[kMaxIniGridSide][kMaxIniGridSide];
 };
+
+/// What the reader met that is not plainly a cell of the grid, as it read
+/// it. Lines count from 1 as text lines: LF, CR LF or a lone CR.
+enum class IniFindingKind {
+  kForeignSection,   // a section that is no "<section_stem><row>": its keys are not read
+  kSecondSection,    // a row's section again: its keys are not read
+  kForeignKey,       // a key in a grid section that is no "<key_stem><column>"
+  kSecondKey,        // a cell's key again: not read
+  kKeyWithoutValue,  // a cell's key without '=': reads 0
+  kNotPlainNumber,   // a value that is not a plain whole number; read_as is what it reads
+  kOutsideSection,   // a key before any section: not read
+  kStrayLine,        // neither a section, a key, a comment nor blank: not read
+};
+
+struct IniFinding {
+  IniFindingKind kind;
+  int line;
+  int row;               // the section's row, or -1
+  int column;            // the key's column, or -1
+  std::string written;   // the section, key or value as written (at most 40 bytes)
+  std::int32_t read_as;  // for a value
+  int first_line;        // for a second section or key: the line of the one read
+};
+
+using IniFindingSink = std::function<void(const IniFinding&)>;
+
+/// The grid and where each of its rows and cells was given (line 0: nowhere).
+struct IniGridCheck {
+  IniGrid grid;
+  int section_line[kMaxIniGridSide];
+  int cell_line[kMaxIniGridSide][kMaxIniGridSide];
+};
+
+/// Reads the grid by the same rules as ReadIniGrid, telling sink of every
+/// finding, in the order of the text.
+IniGridCheck CheckIniGridFromText(std::string_view text, const IniGridLayout& layout,
+                                  const IniFindingSink& sink);
+
+/// The same, from a file; found tells whether it was a readable file.
+IniGridCheck CheckIniGridFromFile(const std::string& path, const IniGridLayout& layout,
+                                  const IniFindingSink& sink, bool* found);
 
 /// Reads an INI value as an integer: optional blanks, an optional sign, then
 /// decimal digits or a lower-case "0x" and hex digits, up to the first

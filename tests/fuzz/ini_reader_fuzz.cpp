@@ -6,9 +6,11 @@
 #include <cstdlib>
 #include <cstring>
 #include <string_view>
+#include <vector>
 
 #include "platform/ini_reader.h"
 #include "platform/probability_files.h"
+#include "results/table_check.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view text(reinterpret_cast<const char*>(data), size);
@@ -26,5 +28,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       kProbabilityTableLayout);
   if (std::memcmp(&whole, &chunked, sizeof whole) != 0) std::abort();
   ParseIniInteger(text);
+  // The check reads the same grid, whatever it finds on the way.
+  std::vector<IniFinding> told;
+  const IniGridCheck checked = CheckIniGridFromText(
+      text, kProbabilityTableLayout, [&told](const IniFinding& f) { told.push_back(f); });
+  if (std::memcmp(&whole, &checked.grid, sizeof whole) != 0) std::abort();
+  for (int table = 0; table < 3; ++table)
+    (void)TableFindingsText(CheckTableFile("f", table, true, told, checked));
   return 0;
 }
