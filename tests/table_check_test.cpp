@@ -83,7 +83,7 @@ TEST(TableCheckTest, ValuesThatAreNoPlainNumber) {
     EXPECT_EQ(findings[0].code, "not_plain_number") << value;
   }
   std::string blanks = WholeFile("");
-  blanks.replace(blanks.find("UpgradeLevel1=1"), 15, "  UpgradeLevel1 =  -15  ");
+  blanks.replace(blanks.find("UpgradeLevel1=1"), 15, "  UpgradeLevel1 =  15  ");
   EXPECT_TRUE(Check(blanks).empty());
 }
 
