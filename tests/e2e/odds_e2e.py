@@ -410,6 +410,37 @@ class Plan(OddsTestCase):
         self.assertClose(row[16], s / (s + d) * (1 - (1 - s - d) ** 100))
         self.assertClose(row[17], 1 - (1 - d) ** 100)
 
+    def test_check_of_the_tables_files(self):
+        clean = run_odds(["--check"])
+        self.assertEqual((clean.returncode, clean.stdout, clean.stderr), (0, b"", b""))
+        broken = dict(SETTINGS)
+        broken["SuccessProb.ini"] = SETTINGS["SuccessProb.ini"].replace("[ItemGrade2]", "[ItemGrade 2]")
+        destroy = SETTINGS["DestroyProb.ini"].replace("\n", "\r\n")
+        at = destroy.index("UpgradeLevel1=")
+        broken["DestroyProb.ini"] = destroy[:at] + "UpgradeLevel1=53%\r\n" + destroy[at:]
+        del broken["DowngradeProb.ini"]
+        proc = run_odds(["--check"], settings=broken)
+        self.assertEqual(proc.returncode, 1)
+        text = proc.stdout.decode("cp1251" if harness.WINDOWS else "utf-8").replace("\r\n", "\n")
+        lines = text.splitlines()
+        success_line = SETTINGS["SuccessProb.ini"].split("\n").index("[ItemGrade2]") + 1
+        self.assertEqual(lines[0], f"CustomSettings/SuccessProb.ini:{success_line}: раздел [ItemGrade 2] - "
+                                   "не ItemGrade0…ItemGrade10: его ключи не читаются")
+        self.assertEqual(lines[1], "CustomSettings/SuccessProb.ini: нет раздела [ItemGrade2]: все его значения 0")
+        destroy_line = destroy[:at].count("\n") + 1
+        self.assertEqual(lines[2], f"CustomSettings/DestroyProb.ini:{destroy_line}: значение «53%» UpgradeLevel1 "
+                                   "в [ItemGrade0] - не простое целое число: читается как 53")
+        self.assertTrue(lines[3].startswith(f"CustomSettings/DestroyProb.ini:{destroy_line + 1}: второй UpgradeLevel1"))
+        self.assertEqual(lines[-1], "CustomSettings/DowngradeProb.ini: файла нет: все значения 0")
+        rows = csv_rows(run_odds(["--csv", "--check"], settings=broken))
+        self.assertEqual(rows[0], ["file", "line", "finding", "section", "key", "read_as"])
+        self.assertEqual(rows[3], ["CustomSettings/DestroyProb.ini", str(destroy_line), "not_plain_number",
+                                   "ItemGrade0", "UpgradeLevel1", "53"])
+        for args in (["--check", "5"], ["--check", "--table"], ["--check", "--plan"]):
+            with self.subTest(args=args):
+                bad = run_odds(args)
+                self.assertEqual((bad.returncode, bad.stdout), (2, b""))
+
 
 if __name__ == "__main__":
     main()
