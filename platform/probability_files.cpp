@@ -1,5 +1,7 @@
 #include "platform/probability_files.h"
 
+#include "platform/ini_writer.h"
+
 namespace {
 
 ProbabilityTable TableOfGrid(const IniGrid& grid) {
@@ -29,4 +31,13 @@ ProbabilityTables LoadProbabilityTables(TableFilesFound* found) {
   tables.downgrade_prob = LoadProbabilityTable(kProbabilityFilePaths[2], &read[2]);
   if (found != nullptr) *found = read;
   return tables;
+}
+
+std::string ProbabilityTableText(const ProbabilityTable& table) {
+  IniGrid grid{};
+  for (int grade = 0; grade < kItemGradeCount; ++grade) {
+    for (int level = 0; level < kUpgradeLevelCount; ++level)
+      grid.cell[grade][level] = table.entry[grade][level];
+  }
+  return WriteIniGrid(grid, kProbabilityTableLayout);
 }

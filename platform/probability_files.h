@@ -32,6 +32,9 @@ ProbabilityTable LoadProbabilityTable(const std::string& path, bool* found = nul
 /// A table from the text of its INI file, by the same rules.
 ProbabilityTable ProbabilityTableFromText(std::string_view text);
 
+/// The INI text of a table, every cell written, ASCII with CR LF.
+std::string ProbabilityTableText(const ProbabilityTable& table);
+
 /// The three tables from CustomSettings/ in the working directory, read in
 /// the order SuccessProb, DestroyProb, DowngradeProb; found, if given, tells
 /// which files were there.
