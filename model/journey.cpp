@@ -5,6 +5,8 @@
 #include <limits>
 #include <numeric>
 
+#include "model/wide_float.h"
+
 namespace {
 
 constexpr double kInfinity = std::numeric_limits<double>::infinity();
@@ -130,23 +132,24 @@ std::array<double, kMaxTarget> ReachProbabilities(const ChainShares& shares, int
 // ---- Attempts for a probability ------------------------------------------
 
 // M^n - I for the n-attempt transition matrix M with new items; the last
-// state, the target, absorbs. Kept as the difference from I so that shares
-// near 0 or 1 keep their digits through many squarings.
+// state, the target, absorbs. Kept as the difference from I, and in about
+// 32 digits, so that shares near 0 or 1 keep their digits through the 62
+// squarings that 2^62 attempts take.
 constexpr int kStates = kMaxTarget + 1;
-using Matrix = std::array<std::array<double, kStates>, kStates>;
+using Matrix = std::array<std::array<WideFloat, kStates>, kStates>;
 constexpr int kPowerCount = 62;  // M^1 up to M^(2^61)
 using MatrixPowers = std::array<Matrix, kPowerCount>;
 
-Matrix OneAttempt(const ChainShares& shares, int target) {
+Matrix OneAttempt(const JourneySteps& steps) {
   Matrix d{};
-  for (int t = 0; t < target; ++t) {
-    const Shares& s = shares[t];
-    d[t][t + 1] += s.success;
+  for (int t = 0; t < steps.target; ++t) {
+    const OutcomeOdds& odds = steps.odds[t];
+    d[t][t + 1] = WideShare(odds.success);
     if (t == 0) {
-      d[0][0] = -s.success;  // losses come back to 0
+      d[0][0] = -WideShare(odds.success);  // losses come back to 0
     } else {
-      d[t][t] = -s.leaving;
-      d[t][0] = s.lost + s.destroyed;
+      d[t][t] = -WideShare(odds.success + odds.item_destroyed + odds.taliks_destroyed);
+      d[t][0] = WideShare(odds.taliks_destroyed + odds.item_destroyed);
     }
   }
   return d;
@@ -157,29 +160,33 @@ Matrix Doubled(const Matrix& d, int states) {
   Matrix result{};
   for (int i = 0; i < states; ++i) {
     for (int j = 0; j < states; ++j) {
-      double sum = 2.0 * d[i][j];
-      for (int k = 0; k < states; ++k) sum += d[i][k] * d[k][j];
+      WideFloat sum = d[i][j] + d[i][j];
+      for (int k = 0; k < states; ++k) {
+        if (d[i][k].hi != 0.0 && d[k][j].hi != 0.0) sum = sum + d[i][k] * d[k][j];
+      }
       result[i][j] = sum;
     }
   }
   return result;
 }
 
-MatrixPowers PowersOf(const ChainShares& shares, int target) {
+MatrixPowers PowersOf(const JourneySteps& steps) {
   MatrixPowers powers{};
-  powers[0] = OneAttempt(shares, target);
-  for (int k = 1; k < kPowerCount; ++k) powers[k] = Doubled(powers[k - 1], target + 1);
+  powers[0] = OneAttempt(steps);
+  for (int k = 1; k < kPowerCount; ++k) powers[k] = Doubled(powers[k - 1], steps.target + 1);
   return powers;
 }
 
-using Distribution = std::array<double, kStates>;
+using Distribution = std::array<WideFloat, kStates>;
 
 // v (I + D).
 Distribution Step(const Distribution& v, const Matrix& d, int states) {
   Distribution next = v;
   for (int i = 0; i < states; ++i) {
-    if (v[i] == 0) continue;
-    for (int j = 0; j < states; ++j) next[j] += v[i] * d[i][j];
+    if (v[i].hi == 0.0) continue;
+    for (int j = 0; j < states; ++j) {
+      if (d[i][j].hi != 0.0) next[j] = next[j] + v[i] * d[i][j];
+    }
   }
   return next;
 }
@@ -188,16 +195,16 @@ Distribution Step(const Distribution& v, const Matrix& d, int states) {
 // lifting over the powers; kNever beyond 2^62.
 std::int64_t AttemptsFor(const MatrixPowers& powers, int target, int start, double level) {
   Distribution v{};
-  v[start] = 1.0;
+  v[start] = Wide(1.0);
   std::int64_t below = 0;  // the most attempts known to fall short
   for (int k = kPowerCount - 1; k >= 0; --k) {
     const Distribution next = Step(v, powers[k], target + 1);
-    if (next[target] < level) {
+    if (next[target] < Wide(level)) {
       v = next;
       below += std::int64_t{1} << k;
     }
   }
-  if (below + 1 == kMaxCountedAttempts && Step(v, powers[0], target + 1)[target] < level)
+  if (below + 1 == kMaxCountedAttempts && Step(v, powers[0], target + 1)[target] < Wide(level))
     return kNever;
   return below + 1;
 }
@@ -214,7 +221,7 @@ Journey PlanJourney(const JourneySteps& steps) {
   const std::array<double, kMaxTarget> renewed = Expectations(shares, target, one_each, 0, true);
   const std::array<double, kMaxTarget> items = Expectations(shares, target, nothing, 1, true);
   const std::array<double, kMaxTarget> cost = ExpectedCostWithNewItems(steps);
-  const MatrixPowers powers = PowersOf(shares, target);
+  const MatrixPowers powers = PowersOf(steps);
   Journey journey{};
   journey.target = target;
   for (int t = 0; t < target; ++t) {
@@ -241,16 +248,16 @@ std::array<double, kMaxTarget> ExpectedCostWithNewItems(const JourneySteps& step
 
 std::vector<double> ReachedWithinEach(const JourneySteps& steps, int start,
                                       const std::vector<std::int64_t>& attempts) {
-  const MatrixPowers powers = PowersOf(SharesOfSteps(steps), steps.target);
+  const MatrixPowers powers = PowersOf(steps);
   std::vector<double> reached;
   reached.reserve(attempts.size());
   for (const std::int64_t count : attempts) {
     Distribution v{};
-    v[start] = 1.0;
+    v[start] = Wide(1.0);
     for (int k = 0; k < kPowerCount; ++k) {
       if (((count >> k) & 1) != 0) v = Step(v, powers[k], steps.target + 1);
     }
-    reached.push_back(std::min(1.0, std::max(0.0, v[steps.target])));
+    reached.push_back(std::min(1.0, std::max(0.0, v[steps.target].hi)));
   }
   return reached;
 }
