@@ -275,8 +275,6 @@ void StoreValue(IniScan& scan) {
   scan.grid.cell[scan.section_row][scan.column] = NumberValue(scan.number);
 }
 
-void CheckValue(IniScan& scan);
-
 void EndLine(IniScan& scan) {
   switch (scan.stage) {
     case LineStage::kSection:
