@@ -129,6 +129,57 @@ std::array<double, kMaxTarget> ReachProbabilities(const ChainShares& shares, int
   return values;
 }
 
+// D(t) = s D(t+1) + l D(0) + d + f D(t), D(target) = 0: the chance that
+// the item is destroyed before it gets there (without new items).
+std::array<double, kMaxTarget> DestroyProbabilities(const ChainShares& shares, int target) {
+  std::array<double, kMaxTarget + 1> a{}, b{}, c{};
+  c[target] = 1.0;
+  for (int t = target - 1; t >= 0; --t) {
+    const Shares& s = shares[t];
+    if (s.leaving == 0) {
+      c[t] = 1.0;
+      continue;
+    }
+    a[t] = (s.destroyed + s.success * a[t + 1]) / s.leaving;
+    b[t] = (s.success * b[t + 1] + s.lost) / s.leaving;
+    c[t] = (s.destroyed + s.success * c[t + 1]) / s.leaving;
+  }
+  const double at_zero = c[0] > 0 ? a[0] / c[0] : 0.0;
+  std::array<double, kMaxTarget> values{};
+  for (int t = 0; t < target; ++t) values[t] = a[t] + b[t] * at_zero;
+  return values;
+}
+
+// The fewest destroyed items k with P(target with at most k destroyed) >=
+// level: the first item starts at start, every new one at 0, so
+// P(k) = R(start) + D(start) R(0) (1 - D(0)^k) / (1 - D(0)).
+std::int64_t ItemsFor(double reach_start, double destroy_start, double reach_zero,
+                      double destroy_zero, double level) {
+  if (reach_start >= level) return 0;
+  const double renewed = destroy_start * reach_zero;
+  if (renewed <= 0) return kNever;
+  // 1 - D(0) without cancellation where the walk ends for sure.
+  const double leave = destroy_zero + reach_zero >= 1.0 - 1e-12 ? reach_zero : 1.0 - destroy_zero;
+  const auto within = [&](std::int64_t k) {
+    const double sum = leave >= 1.0
+                           ? (k > 0 ? 1.0 : 0.0)
+                           : -std::expm1(static_cast<double>(k) * std::log1p(-leave)) / leave;
+    return reach_start + renewed * sum;
+  };
+  const double needed = (level - reach_start) * leave / renewed;  // 1 - D(0)^k must reach this
+  if (needed > 1.0 + 1e-12) return kNever;
+  double guess = 1.0;
+  if (leave < 1.0 && needed < 1.0) guess = std::ceil(std::log1p(-needed) / std::log1p(-leave));
+  if (!(guess < 4e18)) return kNever;
+  auto k = static_cast<std::int64_t>(std::max(guess, 1.0));
+  while (k > 1 && within(k - 1) >= level) --k;
+  for (int more = 0; within(k) < level; ++more) {
+    if (more > 64) return kNever;
+    k += 1 + k / 1000000000;
+  }
+  return k;
+}
+
 // ---- Attempts for a probability ------------------------------------------
 
 // M^n - I for the n-attempt transition matrix M with new items; the last
@@ -221,7 +272,21 @@ Journey PlanJourney(const JourneySteps& steps) {
   const std::array<double, kMaxTarget> renewed = Expectations(shares, target, one_each, 0, true);
   const std::array<double, kMaxTarget> items = Expectations(shares, target, nothing, 1, true);
   const std::array<double, kMaxTarget> cost = ExpectedCostWithNewItems(steps);
+  const std::array<double, kMaxTarget> destroy = DestroyProbabilities(shares, target);
   const MatrixPowers powers = PowersOf(steps);
+  std::array<std::array<double, kPercentileCount>, kMaxTarget> budgets{};
+  for (auto& row : budgets) row.fill(kInfinity);
+  if (steps.priced) {
+    std::array<bool, kMaxTarget> ends{};
+    for (int t = 0; t < target; ++t) ends[t] = std::isfinite(renewed[t]);
+    budgets = BudgetsFor(steps, ends);
+  }
+  // Where every attempt costs the same and items nothing, the total is that
+  // cost times the attempts, whose counts are exact at any length.
+  const bool uniform =
+      steps.priced && steps.item_cost == 0 &&
+      std::all_of(steps.attempt_cost.begin(), steps.attempt_cost.begin() + target,
+                  [&steps](double cost) { return cost == steps.attempt_cost[0] && cost > 0; });
   Journey journey{};
   journey.target = target;
   for (int t = 0; t < target; ++t) {
@@ -235,10 +300,30 @@ Journey PlanJourney(const JourneySteps& steps) {
     row.expected_items_destroyed = items[t];
     row.expected_cost = cost[t];
     const bool ends = std::isfinite(renewed[t]);
-    for (int p = 0; p < kPercentileCount; ++p)
+    for (int p = 0; p < kPercentileCount; ++p) {
       row.attempts_for[p] = ends ? AttemptsFor(powers, target, t, kPercentileLevels[p]) : kNever;
+      row.items_for[p] = ItemsFor(reach[t], destroy[t], reach[0], destroy[0], kPercentileLevels[p]);
+    }
+    row.budget_for = budgets[t];
+    for (int p = 0; uniform && p < kPercentileCount; ++p) {
+      row.budget_for[p] = row.attempts_for[p] == kNever
+                              ? kInfinity
+                              : steps.attempt_cost[0] * static_cast<double>(row.attempts_for[p]);
+    }
   }
   return journey;
+}
+
+VisitCounts ExpectedVisits(const JourneySteps& steps) {
+  const ChainShares shares = SharesOfSteps(steps);
+  VisitCounts visits{};
+  for (int u = 0; u < steps.target; ++u) {
+    std::array<double, kMaxTarget> here{};
+    here[u] = 1.0;
+    const std::array<double, kMaxTarget> at_u = Expectations(shares, steps.target, here, 0, true);
+    for (int t = 0; t < steps.target; ++t) visits[t][u] = at_u[t];
+  }
+  return visits;
 }
 
 std::array<double, kMaxTarget> ExpectedCostWithNewItems(const JourneySteps& steps) {

@@ -31,6 +31,7 @@ struct JourneySteps {
   std::array<OutcomeOdds, kMaxTarget> odds{};
   std::array<double, kMaxTarget> attempt_cost{};
   double item_cost = 0.0;  // of each destroyed item
+  bool priced = false;     // whole costs a budget is counted in
 };
 
 /// What a journey from one talik count holds in store. An infinite value
@@ -43,6 +44,11 @@ struct JourneyRow {
   double expected_items_destroyed;
   double expected_cost;
   std::array<std::int64_t, kPercentileCount> attempts_for;  // or kNever
+  // The fewest items destroyed, and the least whole budget (priced steps
+  // only), that suffice with each percentile's probability; kNever and
+  // +infinity where nothing does.
+  std::array<std::int64_t, kPercentileCount> items_for;
+  std::array<double, kPercentileCount> budget_for;
 };
 
 /// One row per starting talik count, 0 to target - 1.
@@ -60,6 +66,22 @@ std::array<double, kMaxTarget> ExpectedCostWithNewItems(const JourneySteps& step
 /// The probability that the target is reached within attempts, with new
 /// items, from start; 0 to 1.
 double ReachedWithin(const JourneySteps& steps, int start, std::int64_t attempts);
+
+/// The expected attempts at each talik count (second index) on the journey
+/// with new items from each talik count (first index); +infinity where the
+/// journey may never end.
+using VisitCounts = std::array<std::array<double, kMaxTarget>, kMaxTarget>;
+VisitCounts ExpectedVisits(const JourneySteps& steps);
+
+/// For priced steps: the least whole budget B from each talik count with
+/// P(total spent <= B) >= each level, with new items; +infinity where none
+/// does. Counted in units of the costs' greatest common divisor: exactly
+/// where the answer is found within kExactBudgetUnits units, beyond that
+/// from the tail's geometric decay.
+/// ends tells from which counts the journey with new items ends for sure.
+constexpr std::int64_t kExactBudgetUnits = std::int64_t{1} << 18;
+std::array<std::array<double, kPercentileCount>, kMaxTarget> BudgetsFor(
+    const JourneySteps& steps, const std::array<bool, kMaxTarget>& ends);
 
 /// ReachedWithin for each count of attempts, sharing the work.
 std::vector<double> ReachedWithinEach(const JourneySteps& steps, int start,

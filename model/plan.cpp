@@ -1,5 +1,7 @@
 #include "model/plan.h"
 
+#include <cmath>
+#include <limits>
 #include <numeric>
 
 #include "model/outcome_odds.h"
@@ -11,7 +13,19 @@ Plan MakePlan(const ProbabilityTables& tables, const PlanRequest& request) {
                                  : request.stones;
   plan.steps = StepsWithStones(tables, request.item_grade, request.item_level, request.target,
                                plan.stones, request.prices);
+  plan.steps.priced = request.priced;
   plan.journey = PlanJourney(plan.steps);
+  const VisitCounts visits = ExpectedVisits(plan.steps);
+  for (int t = 0; t < request.target; ++t) {
+    for (int u = 0; u < request.target; ++u) {
+      for (const std::int32_t tier : plan.stones[u]) {
+        // Nothing times an infinite count of attempts is still none.
+        if (tier > 0) plan.expected_stones[t][tier] += visits[t][u];
+      }
+    }
+    if (!std::isfinite(plan.journey.rows[t].expected_attempts_with_new_items))
+      plan.expected_stones[t].fill(std::numeric_limits<double>::infinity());
+  }
   return plan;
 }
 

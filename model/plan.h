@@ -34,11 +34,14 @@ struct PlanRequest {
   Prices prices;           // all 0 unless given
 };
 
-/// The stones of each step and the journey they make.
+/// The stones of each step and the journey they make, and the stones of
+/// each tier (index 1 to 6) the journey with new items uses on average from
+/// each talik count; +infinity where it may never end.
 struct Plan {
   StonesPerStep stones;
   JourneySteps steps;
   Journey journey;
+  std::array<std::array<double, kStoneTierCount>, kMaxTarget> expected_stones;
 };
 
 Plan MakePlan(const ProbabilityTables& tables, const PlanRequest& request);

@@ -34,8 +34,10 @@ constexpr const char* kUsage =
     "  upgrade-odds [--csv] ПОПЫТКИ ТИП УРОВЕНЬ ТАЛИКИ К1 К2 К3 К4\n"
     "  upgrade-odds [--csv] --table УРОВЕНЬ К1 К2 К3 К4\n"
     "  upgrade-odds [--csv] --plan ТИП УРОВЕНЬ ЦЕЛЬ К1 К2 К3 К4\n"
+    "  upgrade-odds [--csv] --plan --stones Н0,Н1,... ТИП УРОВЕНЬ ЦЕЛЬ\n"
     "  upgrade-odds [--csv] --plan --prices Ц1,Ц2,Ц3,Ц4,Ц5,Ц6\n"
     "               [--attempt-price Ц] [--item-price Ц] ТИП УРОВЕНЬ ЦЕЛЬ\n"
+    "               [К1 К2 К3 К4 | --stones Н0,Н1,...]\n"
     "  upgrade-odds [--csv] --check\n"
     "  upgrade-odds -h | --help | -V | --version\n";
 
@@ -50,9 +52,12 @@ constexpr const char* kHelp =
     "  --table  шанс успеха для каждого типа и числа талик\n"
     "  --plan   путь предмета от 0..ЦЕЛЬ-1 талик до ЦЕЛИ (1..7): шанс дойти,\n"
     "           сколько попыток и предметов нужно\n"
-    "  --prices цены камней Т1..Т6; тогда для каждого шага выбираются камни\n"
-    "           с наименьшей средней ценой пути; --attempt-price - цена\n"
-    "           попытки, --item-price - цена нового предмета\n"
+    "  --stones свои камни на каждом шаге: набор из четырёх цифр 0..6 для\n"
+    "           0, 1, ... ЦЕЛЬ-1 талик, через запятую: 6630,6600,5500\n"
+    "  --prices цены камней Т1..Т6; без своих камней для каждого шага\n"
+    "           выбираются камни с наименьшей средней ценой пути, со своими\n"
+    "           считается их цена; --attempt-price - цена попытки,\n"
+    "           --item-price - цена нового предмета\n"
     "  --check  что в файлах CustomSettings/*.ini не так и что читается вместо\n"
     "           этого; код выхода 0, если всё в порядке, 1, если нет\n"
     "  --csv    вывод для таблиц: запятые, точка в дробях\n"
@@ -76,7 +81,8 @@ enum class Command { kSetUp, kTable, kPlan, kCheck, kHelp, kVersion, kBadUsage }
 
 struct OddsCommandLine {
   bool csv = false;
-  UpgradeRequest request;  // the attempt count, grade and talik count unused by --table
+  std::string_view stone_sets;  // --stones, or empty
+  UpgradeRequest request;       // the attempt count, grade and talik count unused by --table
   PlanRequest plan;
 };
 
@@ -170,6 +176,8 @@ bool IsOption(std::string_view argument, std::string_view name) {
 
 struct Flags {
   bool check = false;
+  bool stones = false;
+  std::string_view stone_sets;  // the value of --stones
   bool table = false;
   bool plan = false;
   bool prices = false;
@@ -189,15 +197,46 @@ Command CommandOf(const Flags& flags, int number_count, std::string* error) {
     *error = "--prices задаётся только с --plan";
   } else if (flags.extra_prices && !flags.prices) {
     *error = "--attempt-price и --item-price задаются только с --prices";
-  } else if (flags.prices && number_count == 7) {
-    *error = "с --prices камни не задаются: их выбирает программа";
+  } else if (flags.stones && !flags.plan) {
+    *error = "--stones задаётся только с --plan";
+  } else if (flags.stones && number_count == 7) {
+    *error = "камни задаются или числами К1..К4, или --stones, но не вместе";
   } else {
-    const int wanted = flags.plan ? (flags.prices ? 3 : 7) : flags.table ? 5 : 8;
+    const int wanted = flags.plan    ? (flags.stones || (flags.prices && number_count != 7) ? 3 : 7)
+                       : flags.table ? 5
+                                     : 8;
     if (number_count == wanted)
       return flags.plan ? Command::kPlan : flags.table ? Command::kTable : Command::kSetUp;
     *error = "нужно " + std::to_string(wanted) + " чисел, а задано " + std::to_string(number_count);
   }
   return Command::kBadUsage;
+}
+
+// "SET,SET,...": four tiers, digits 0 to 6, for each talik count below the
+// target.
+bool ReadStoneSets(std::string_view list, int target, StonesPerStep* stones, std::string* error) {
+  int count = 0;
+  for (std::size_t at = 0;; ++count) {
+    const std::size_t comma = std::min(list.find(',', at), list.size());
+    const std::string_view set = list.substr(at, comma - at);
+    const bool digits =
+        set.size() == kStoneCount && std::all_of(set.begin(), set.end(), [](char c) {
+          return c >= '0' && c - '0' <= kStoneTierRange.high;
+        });
+    if (!digits) {
+      *error = "--stones: набор «" + std::string(set) + "» - не четыре цифры от 0 до 6";
+      return false;
+    }
+    if (count < kMaxTarget) {
+      for (int k = 0; k < kStoneCount; ++k) (*stones)[count][k] = set[k] - '0';
+    }
+    if (comma == list.size()) break;
+    at = comma + 1;
+  }
+  if (++count == target) return true;
+  *error = "--stones: нужно " + std::to_string(target) + " наборов (по одному на 0.." +
+           std::to_string(target - 1) + " талик), а задано " + std::to_string(count);
+  return false;
 }
 
 Command ReadNumbers(Command command, const char* const* next, OddsCommandLine* command_line,
@@ -221,8 +260,11 @@ Command ReadNumbers(Command command, const char* const* next, OddsCommandLine* c
       read = ReadNumber(next[0], kGrade, &plan.item_grade, error) &&
              ReadNumber(next[1], kLevel, &plan.item_level, error) &&
              ReadNumber(next[2], kTarget, &plan.target, error) &&
-             (plan.cheapest || ReadStones(next + 3, &plan.stones[0], error));
-      plan.stones.fill(plan.stones[0]);
+             (plan.cheapest || !command_line->stone_sets.empty() ||
+              ReadStones(next + 3, &plan.stones[0], error)) &&
+             (command_line->stone_sets.empty() ||
+              ReadStoneSets(command_line->stone_sets, plan.target, &plan.stones, error));
+      if (command_line->stone_sets.empty()) plan.stones.fill(plan.stones[0]);
       break;
     default:
       break;
@@ -259,6 +301,14 @@ Command ParseArguments(int argc, const char* const* argv, OddsCommandLine* comma
       flags.table = true;
     } else if (argument == "--plan") {
       flags.plan = true;
+    } else if (IsOption(argument, "--stones")) {
+      flags.stones = true;
+      if (!TakeOptionValue("--stones", argc, argv, &i, &value, error)) return Command::kBadUsage;
+      flags.stone_sets = value;
+      if (value.empty()) {
+        *error = "--stones: нет ни одного набора";
+        return Command::kBadUsage;
+      }
     } else if (IsOption(argument, "--prices")) {
       flags.prices = true;
       if (!TakeOptionValue("--prices", argc, argv, &i, &value, error) ||
@@ -276,8 +326,9 @@ Command ParseArguments(int argc, const char* const* argv, OddsCommandLine* comma
       return Command::kBadUsage;
     }
   }
-  command_line->plan.cheapest = flags.prices;
+  command_line->plan.cheapest = flags.prices && !flags.stones && number_count == 3;
   command_line->plan.priced = flags.prices;
+  command_line->stone_sets = flags.stone_sets;
   const Command command = CommandOf(flags, number_count, error);
   if (command == Command::kBadUsage) return command;
   return ReadNumbers(command, numbers, command_line, error);

@@ -1,5 +1,7 @@
 #include "results/csv_writer.h"
 
+#include <cmath>
+
 #include "results/figures.h"
 
 namespace {
@@ -16,7 +18,10 @@ constexpr const char* kTableCsvHeader =
 constexpr const char* kPlanCsvHeader =
     "talik_count,stones,stone_factor_sum,chance,success,item_destroyed,taliks_destroyed,failed,"
     "reach_probability,expected_attempts,expected_attempts_with_new_items,"
-    "expected_items_destroyed,attempts_for_50,attempts_for_90,attempts_for_99,expected_cost\n";
+    "expected_items_destroyed,attempts_for_50,attempts_for_90,attempts_for_99,expected_cost,"
+    "items_for_50,items_for_90,items_for_99,budget_for_50,budget_for_90,budget_for_99,"
+    "expected_stones_t1,expected_stones_t2,expected_stones_t3,expected_stones_t4,"
+    "expected_stones_t5,expected_stones_t6\n";
 
 std::string Count(std::int64_t attempts) {
   return attempts == kNever ? std::string() : std::to_string(attempts);
@@ -65,7 +70,15 @@ std::string PlanCsv(const PlanView& view) {
             CsvFigure(row.expected_attempts_with_new_items) + "," +
             CsvFigure(row.expected_items_destroyed);
     for (const std::int64_t attempts : row.attempts_for) text += "," + Count(attempts);
-    text += "," + (request.priced ? CsvFigure(row.expected_cost) : std::string()) + "\n";
+    text += "," + (request.priced ? CsvFigure(row.expected_cost) : std::string());
+    for (const std::int64_t items : row.items_for) text += "," + Count(items);
+    for (const double budget : row.budget_for) {
+      text += "," +
+              (request.priced && std::isfinite(budget) ? FixedDecimals(budget, 0) : std::string());
+    }
+    for (int tier = 1; tier < kStoneTierCount; ++tier)
+      text += "," + CsvFigure(view.plan.expected_stones[t][tier]);
+    text += "\n";
   }
   return text;
 }

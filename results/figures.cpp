@@ -133,6 +133,10 @@ std::string AttemptsText(std::int64_t attempts) {
   return Compact(static_cast<double>(attempts));
 }
 
+std::string BudgetText(double budget) {
+  return std::isfinite(budget) ? FixedDecimals(budget, 0) : std::string(kNeverText);
+}
+
 std::string PercentFigure(double share) { return Compact(100 * share); }
 
 std::string TableCellText(double share) { return FixedDecimals(100 * share, 2); }

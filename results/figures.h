@@ -44,6 +44,9 @@ std::string FigureText(double value);
 /// "никогда".
 std::string AttemptsText(std::int64_t attempts);
 
+/// A budget: a whole number in plain digits, "никогда" where it is infinite.
+std::string BudgetText(double budget);
+
 /// A share (0 to 1) as a percent of a narrow column: Compact(100 share).
 std::string PercentFigure(double share);
 

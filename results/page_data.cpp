@@ -83,6 +83,17 @@ std::string PlanData(const PlanView& view, const JourneyChart& chart) {
          {"attempts_with_new_items", JsonString(FigureText(row.expected_attempts_with_new_items))},
          {"items_destroyed", JsonString(FigureText(row.expected_items_destroyed))},
          {"attempts_for", attempts_for},
+         {"items_for",
+          JsonArrayOf(row.items_for,
+                      [](std::int64_t items) { return JsonString(AttemptsText(items)); })},
+         {"budget_for", JsonArrayOf(row.budget_for,
+                                    [priced](double budget) {
+                                      return JsonString(priced ? BudgetText(budget) : "");
+                                    })},
+         {"expected_stones",
+          JsonArrayOf(std::vector<double>(view.plan.expected_stones[t].begin() + 1,
+                                          view.plan.expected_stones[t].end()),
+                      [](double count) { return JsonString(FigureText(count)); })},
          {"cost", JsonString(priced ? FigureText(row.expected_cost) : "")}}));
   }
   return JsonObject({{"target", JsonInteger(view.request.target)},

@@ -1,5 +1,7 @@
 #include "results/text_writer.h"
 
+#include <algorithm>
+
 #include "model/success_chance.h"
 #include "results/figures.h"
 
@@ -13,20 +15,32 @@ std::string ReportLine(std::string_view name, double value, std::string_view uni
 
 std::string PriceText(double price) { return std::to_string(static_cast<std::int64_t>(price)); }
 
+std::string StonesLine(const PlanRequest& request) {
+  const auto first = request.stones.begin();
+  const bool same = std::all_of(first, first + request.target,
+                                [&request](const StoneTiers& s) { return s == request.stones[0]; });
+  if (same) return "Камни на каждом шаге: " + StoneLabels(request.stones[0]) + "\n";
+  std::string text = "Камни по шагам от 0 талик:";
+  for (int t = 0; t < request.target; ++t)
+    text += std::string(t == 0 ? " " : ", ") + StoneDigits(request.stones[t]);
+  return text + "\n";
+}
+
 std::string PlanHeading(const PlanRequest& request) {
   std::string text = "Путь к " + std::to_string(request.target) + " таликам: тип " +
                      std::to_string(request.item_grade) + " (" +
                      kItemGradeNames[request.item_grade] + "), уровень " +
                      std::to_string(request.item_level) + "\n";
-  if (!request.cheapest)
-    return text + "Камни на каждом шаге: " + StoneLabels(request.stones[0]) + "\n";
+  if (!request.cheapest) text += StonesLine(request);
+  if (!request.priced) return text;
   text += "Цены камней:";
   for (int tier = 1; tier < kStoneTierCount; ++tier) {
     text += " Т" + std::to_string(tier) + " " + PriceText(request.prices.stone[tier]) +
             (tier + 1 < kStoneTierCount ? "," : "\n");
   }
   text += "Цена попытки " + PriceText(request.prices.attempt) + ", нового предмета " +
-          PriceText(request.prices.item) + "; камни выбраны самые выгодные\n";
+          PriceText(request.prices.item) +
+          (request.cheapest ? "; камни выбраны самые выгодные\n" : "\n");
   return text;
 }
 
@@ -99,6 +113,22 @@ std::string PlanText(const PlanView& view) {
          FigureText(row.expected_attempts_with_new_items), FigureText(row.expected_items_destroyed),
          AttemptsText(row.attempts_for[1]), priced ? FigureText(row.expected_cost) : ""});
   }
+  // The figures a player stocks up by: a second block.
+  text += "\n" + PadLeft("Т", 2) + PadLeft("Предметов для 90%*", 20) +
+          (priced ? PadLeft("Бюджет для 90%*", 18) : "") + "\n";
+  for (int t = 0; t < request.target; ++t) {
+    const JourneyRow& row = view.plan.journey.rows[t];
+    text += PadLeft(std::to_string(t), 2) + PadLeft(AttemptsText(row.items_for[1]), 20) +
+            (priced ? PadLeft(BudgetText(row.budget_for[1]), 18) : "") + "\n";
+  }
+  text += "\nКамни в запас на путь от 0 талик, в среднем*:";
+  std::string stock;
+  for (int tier = 1; tier < kStoneTierCount; ++tier) {
+    const double count = view.plan.expected_stones[0][tier];
+    if (count != 0.0)
+      stock += (stock.empty() ? " Т" : ", Т") + std::to_string(tier) + " " + FigureText(count);
+  }
+  text += (stock.empty() ? " без камней" : stock) + "\n";
   text +=
       "\n"
       "Т        число талик в начале пути; камни - типы четырёх камней (6630: Т6 Т6 Т3\n"
@@ -110,5 +140,7 @@ std::string PlanText(const PlanView& view) {
       "         и путь идёт до цели; Потерь - в среднем уничтоженных предметов,\n"
       "         Для 90% - столько попыток хватит с вероятностью 90 %";
   text += priced ? ",\n         Цена - в среднем потрачено до цели\n" : "\n";
+  text += "Предметов для 90% - столько уничтоженных предметов хватит с вероятностью 90 %\n";
+  if (priced) text += "Бюджет для 90% - столько денег хватит с вероятностью 90 %\n";
   return text;
 }

@@ -47,9 +47,13 @@ PlanView TwoStepPlan(bool priced) {
   view.set_ups[0] = {17.125f, 11111, 222, 333};
   view.set_ups[1] = {5.125f, 4444, 555, 666};
   view.plan.journey.target = 2;
-  view.plan.journey.rows[0] = {0.123456789, 45.678901,  1234.5678,
-                               9.87654321,  98765.4321, {111, 2222, 33333}};
-  view.plan.journey.rows[1] = {0.5, 7.25, 1999999.0, 0.001234, 7654321.0, {44, 1234567, 7777777}};
+  view.plan.journey.rows[0] = {0.123456789, 45.678901,          1234.5678, 9.87654321,
+                               98765.4321,  {111, 2222, 33333}, {1, 2, 3}, {100, 200, 300}};
+  view.plan.journey.rows[1] = {0.5,       7.25,           1999999.0,
+                               0.001234,  7654321.0,      {44, 1234567, 7777777},
+                               {4, 5, 6}, {400, 500, 600}};
+  view.plan.expected_stones[0] = {0, 1.5, 0, 0, 0, 2.5, 3.5};
+  view.plan.expected_stones[1] = {0, 10, 20, 30, 40, 50, 60};
   return view;
 }
 
@@ -62,7 +66,8 @@ TEST(WritersTest, EveryFieldOfAPlanThroughTextCsvAndPageData) {
   EXPECT_EQ(csv[1],
             "0,6510,17.125,11111,0.09765625,0.029296875,0.01953125,0.853515625,"
             "0.12345678900000000,45.678901000000003,1234.5678000000000,9.8765432099999995,"
-            "111,2222,33333,98765.432100000005");
+            "111,2222,33333,98765.432100000005,1,2,3,100,200,300,"
+            "1.5000000000000000,0,0,0,2.5000000000000000,3.5000000000000000");
   EXPECT_EQ(Split(csv[2], ',')[1], "3220");
   EXPECT_EQ(Split(csv[2], ',')[14], "7777777");
   // The human rows: Т, stones, success %, reach %, attempts, with new items,
@@ -78,13 +83,26 @@ TEST(WritersTest, EveryFieldOfAPlanThroughTextCsvAndPageData) {
     EXPECT_NE(data.find(field), std::string::npos) << field << " in " << data;
   }
   EXPECT_NE(data.find("\"csv\":\"talik_count,stones,"), std::string::npos);
+  // The second block: items and budget for 90 %, and the stones to stock.
+  EXPECT_EQ(text[9], " 0                   2               200");
+  EXPECT_EQ(text[10], " 1                   5               500");
+  EXPECT_EQ(text[12], "Камни в запас на путь от 0 талик, в среднем*: Т1 1.500, Т5 2.500, Т6 3.500");
 }
 
 TEST(WritersTest, NeverInEveryFigure) {
   PlanView view = TwoStepPlan(true);
-  view.plan.journey.rows[1] = {0.0, kInf, kInf, kInf, kInf, {kNever, kNever, kNever}};
+  view.plan.journey.rows[1] = {0.0,
+                               kInf,
+                               kInf,
+                               kInf,
+                               kInf,
+                               {kNever, kNever, kNever},
+                               {kNever, kNever, kNever},
+                               {kInf, kInf, kInf}};
+  view.plan.expected_stones[1].fill(kInf);
   const std::vector<std::string> fields = Split(Split(PlanCsv(view), '\n')[2], ',');
-  for (const int i : {9, 10, 11, 12, 13, 14, 15}) EXPECT_EQ(fields[i], "") << i;
+  ASSERT_EQ(fields.size(), 28u);
+  for (int i = 9; i < 28; ++i) EXPECT_EQ(fields[i], "") << i;
   EXPECT_EQ(fields[8], "0");
   const std::string row = Split(PlanText(view), '\n')[6];
   std::size_t nevers = 0;
@@ -95,7 +113,8 @@ TEST(WritersTest, NeverInEveryFigure) {
   const std::string data = PlanData(view, JourneyChart{1, {}});
   EXPECT_NE(data.find("\"attempts\":\"никогда\",\"attempts_with_new_items\":\"никогда\","
                       "\"items_destroyed\":\"никогда\",\"attempts_for\":[\"никогда\",\"никогда\","
-                      "\"никогда\"],\"cost\":\"никогда\""),
+                      "\"никогда\"],\"items_for\":[\"никогда\",\"никогда\",\"никогда\"],"
+                      "\"budget_for\":[\"никогда\",\"никогда\",\"никогда\"]"),
             std::string::npos)
       << data;
   EXPECT_NE(data.find("\"marks\":[{\"level\":0.5,\"attempts\":null}"), std::string::npos) << data;
@@ -103,7 +122,8 @@ TEST(WritersTest, NeverInEveryFigure) {
 
 TEST(WritersTest, WithoutPricesNoCostIsWritten) {
   const PlanView view = TwoStepPlan(false);
-  EXPECT_EQ(Split(Split(PlanCsv(view), '\n')[1], ',').back(), "");
+  const std::vector<std::string> fields = Split(Split(PlanCsv(view), '\n')[1], ',');
+  for (const int i : {15, 19, 20, 21}) EXPECT_EQ(fields[i], "") << i;  // the cost and budgets
   EXPECT_EQ(Split(PlanText(view), '\n')[3].find("Цена"), std::string::npos);
   EXPECT_NE(PlanData(view, JourneyChart{0, {}}).find("\"cost\":\"\""), std::string::npos);
 }

@@ -1,6 +1,7 @@
 """upgrade-odds end to end: its CSV against odds counted here from the draw
 rules, its chance line against the simulator's, and every usage error."""
 
+import decimal
 import re
 import subprocess
 from fractions import Fraction
@@ -260,7 +261,12 @@ class BadUsage(OddsTestCase):
                  ["--plan", "--prices", "1,2,3,4,5,-6", "2", "50", "3"],
                  ["--plan", "--prices", "1,2,3,4,5,x", "2", "50", "3"],
                  ["--plan", "--prices", "1,2,3,4,5,1000000000001", "2", "50", "3"],
-                 ["--plan", "--prices", "1,2,3,4,5,6", "2", "50", "3", "3", "3", "2", "0"],
+                 ["--plan", "--stones", "3320,3320", "2", "50", "3"],
+                 ["--plan", "--stones", "3320,3370,3320", "2", "50", "3"],
+                 ["--plan", "--stones", "3320,332,3320", "2", "50", "3"],
+                 ["--plan", "--stones", "3320,33200,3320", "2", "50", "3"],
+                 ["--plan", "--stones", "3320,3320,3320", "2", "50", "3", "3", "3", "2", "0"],
+                 ["--plan", "--stones", "", "2", "50", "3"], ["--stones", "3320", "2", "50", "1"],
                  ["--plan", "--prices"], ["--prices", "1,2,3,4,5,6", "2", "50", "3"],
                  ["--plan", "--attempt-price", "5", "2", "50", "3", "3", "3", "2", "0"],
                  ["--plan", "--prices", "1,2,3,4,5,6", "--item-price", "1.5", "2", "50", "3"],
@@ -319,7 +325,46 @@ def attempts_for(shares, start, level):
 PLAN_HEADER = ["talik_count", "stones", "stone_factor_sum", "chance", "success", "item_destroyed",
                "taliks_destroyed", "failed", "reach_probability", "expected_attempts",
                "expected_attempts_with_new_items", "expected_items_destroyed", "attempts_for_50",
-               "attempts_for_90", "attempts_for_99", "expected_cost"]
+               "attempts_for_90", "attempts_for_99", "expected_cost", "items_for_50", "items_for_90",
+               "items_for_99", "budget_for_50", "budget_for_90", "budget_for_99",
+               *[f"expected_stones_t{k}" for k in range(1, 7)]]
+
+
+def items_for(reach, destroy, start, level):
+    """The fewest destroyed items for level, counting item after item exactly."""
+    within, renewed = reach[start], destroy[start]
+    for k in range(0, 100000):
+        if within >= level:
+            return k
+        within += renewed * reach[0]
+        renewed *= destroy[0]
+    raise AssertionError("too many items for the test")
+
+
+def budgets_by_direct_pass(shares, costs, item_price, levels):
+    """P(total spent <= b) for b = 0, 1, ... whole units, forward, in floats:
+    F_t(b) = s F_(t+1)(b-c) + l F_0(b-c) + d F_0(b-c-i) + f F_t(b-c), F_n = 1."""
+    n = len(shares)
+    f = []
+    found = [[None] * len(levels) for _ in range(n)]
+    b = 0
+    while any(x is None for row in found for x in row):
+        row = []
+        for t, (s, d, l, fl) in enumerate(shares):
+            def at(u, back):
+                if b - back < 0:
+                    return 0.0
+                return 1.0 if u == n else f[b - back][u]
+            c = costs[t]
+            row.append(float(s) * at(t + 1, c) + float(l) * at(0, c) + float(d) * at(0, c + item_price)
+                       + float(fl) * at(t, c))
+        f.append(row)
+        for t in range(n):
+            for k, level in enumerate(levels):
+                if found[t][k] is None and row[t] >= level:
+                    found[t][k] = b
+        b += 1
+    return found
 
 
 class Plan(OddsTestCase):
@@ -357,12 +402,28 @@ class Plan(OddsTestCase):
             self.assertEqual(row[12:15], [str(attempts_for(shares, t, Fraction(p, 100))) for p in (50, 90, 99)])
             if prices is None:
                 self.assertEqual(row[15], "")
+        destroy = solve_exact(shares, [0 for _ in n], 1, False, 0)
+        for t, row in enumerate(rows[1:]):
+            self.assertEqual(row[16:19], [str(items_for(reach, destroy, t, Fraction(p, 100)))
+                                          for p in (50, 90, 99)])
+        for tier in range(1, 7):
+            used = solve_exact(shares, [sum(1 for x in stones_of_row[t] if x == tier) for t in n], 0, True, 0)
+            for t, row in enumerate(rows[1:]):
+                if used[t]:
+                    self.assertClose(row[21 + tier], used[t])
+                else:
+                    self.assertEqual(row[21 + tier], "0")
         if prices is not None:
             stone_prices, attempt_price, item_price = prices
             costs = [attempt_price + sum(stone_prices[x - 1] for x in stones_of_row[t] if x) for t in n]
             cost = solve_exact(shares, costs, item_price, True, 0)
+            budgets = budgets_by_direct_pass(shares, costs, item_price, (0.5, 0.9, 0.99))
             for t, row in enumerate(rows[1:]):
                 self.assertClose(row[15], cost[t])
+                self.assertEqual(row[19:22], [str(b) for b in budgets[t]])
+        else:
+            for row in rows[1:]:
+                self.assertEqual(row[19:22], ["", "", ""])
 
     def test_fixed_stones_against_exact_fractions(self):
         for grade, level, target, stones in ((2, 65, 3, (6, 6, 6, 6)), (7, 65, 5, (6, 6, 5, 5)), (0, 60, 1, (3, 3, 2, 0))):
@@ -387,7 +448,7 @@ class Plan(OddsTestCase):
         rows = csv_rows(proc)
         for row in rows[1:]:
             self.assertEqual(row[8], "0")  # never reached
-            self.assertEqual(row[9:], [""] * 7)  # never ends: no figure
+            self.assertEqual(row[9:], [""] * 19)  # never ends: no figure
         text = run_odds(["--plan", "3", "10", "2", "6", "6", "6", "6"], settings=None).stdout
         self.assertIn("никогда", text.decode("cp1251" if harness.WINDOWS else "utf-8"))
 
@@ -401,7 +462,8 @@ class Plan(OddsTestCase):
                 self.assertIn("красное", text)
                 for line in text.splitlines():
                     self.assertLessEqual(len(line), 80, line)
-                self.assertEqual(len([l for l in text.splitlines() if l[:2].strip().isdigit()]), 7)
+                # The journey, then the items and budget a player stocks up by.
+                self.assertEqual(len([l for l in text.splitlines() if l[:2].strip().isdigit()]), 14)
 
     def test_risk_to_the_item_in_the_set_up_report(self):
         _, row = csv_rows(run_odds(["--csv", "100", "10", "65", "6", "6", "6", "6", "6"]))
@@ -409,6 +471,85 @@ class Plan(OddsTestCase):
         s, d, l, f = outcome_shares(chance, cell("DestroyProb.ini", 10, 6), cell("DowngradeProb.ini", 10, 6))
         self.assertClose(row[16], s / (s + d) * (1 - (1 - s - d) ** 100))
         self.assertClose(row[17], 1 - (1 - d) ** 100)
+
+    def test_a_strategy_of_ones_own_beside_the_cheapest(self):
+        stone_prices, attempt_price, item_price = (1, 2, 3, 4, 5, 6), 1, 10
+        price_words = ["--prices", ",".join(map(str, stone_prices)), "--attempt-price", str(attempt_price),
+                       "--item-price", str(item_price)]
+        own = [(6, 6, 3, 0), (2, 2, 0, 0), (5, 1, 0, 0)]
+        proc = run_odds(["--csv", "--plan", *price_words, "--stones", "6630,0220,1005", "1", "40", "3"])
+        self.assertEqual((proc.returncode, proc.stderr), (0, b""))
+        rows = csv_rows(proc)
+        self.check_plan(rows, 1, 40, own, (stone_prices, attempt_price, item_price))
+        cheapest = csv_rows(run_odds(["--csv", "--plan", *price_words, "1", "40", "3"]))
+        self.assertLessEqual(float(cheapest[1][15]), float(rows[1][15]))
+        fixed = csv_rows(run_odds(["--csv", "--plan", *price_words, "1", "40", "3", "6", "6", "3", "0"]))
+        self.check_plan(fixed, 1, 40, [(6, 6, 3, 0)] * 3, (stone_prices, attempt_price, item_price))
+        text = run_odds(["--plan", "--stones", "6630,0220,1005", "1", "40", "3"]).stdout.decode(
+            "cp1251" if harness.WINDOWS else "utf-8")
+        self.assertIn("Камни по шагам от 0 талик: 6630, 2200, 5100", text.replace("\r\n", "\n"))
+
+    def test_budgets_scale_with_the_prices_and_follow_the_attempts(self):
+        words = ["--csv", "--plan", "--prices", "1,2,5,10,20,50", "--attempt-price", "1", "--item-price", "100",
+                 "2", "50", "6"]
+        base = csv_rows(run_odds(words))
+        scaled_words = ["--csv", "--plan", "--prices", "1000000,2000000,5000000,10000000,20000000,50000000",
+                        "--attempt-price", "1000000", "--item-price", "100000000", "2", "50", "6"]
+        scaled = csv_rows(run_odds(scaled_words))
+        for a, b in zip(base[1:], scaled[1:]):
+            self.assertEqual([int(x) * 1000000 for x in a[19:22]], [int(x) for x in b[19:22]])
+            self.assertEqual(a[1], b[1])
+        # Free stones and items, one price an attempt: the budget is that
+        # price times the attempts, at any length.
+        for grade, level in ((2, 50), (9, 65)):
+            rows = csv_rows(run_odds(["--csv", "--plan", "--prices", "0,0,0,0,0,0", "--attempt-price", "7",
+                                      str(grade), str(level), "7", "0", "0", "0", "0"]))
+            for row in rows[1:]:
+                self.assertEqual(row[19:22], [str(7 * int(x)) for x in row[12:15]])
+
+    def test_long_journeys_against_sixty_digits(self):
+        """Journeys of 10^15 to 10^18 attempts: the attempts for 50/90/99 %
+        against the chain's powers in 60-digit decimals. A neighbour of the
+        exact count passes only where the exact chance at it is within
+        10^-12 of the level."""
+        for weight in (60, 70, 85):
+            settings = dict(SETTINGS)
+            settings["SuccessProb.ini"] = ini_text(lambda g, u: weight)
+            proc = run_odds(["--csv", "--plan", "10", "65", "7", "0", "0", "0", "0"], settings=settings)
+            rows = csv_rows(proc)
+            with decimal.localcontext() as context:
+                context.prec = 60
+                chain = []
+                for t, row in enumerate(rows[1:]):
+                    s, d, l, f = (decimal.Decimal(x) for x in row[4:8])
+                    line = [decimal.Decimal(0)] * 8
+                    line[t + 1] += s
+                    line[0] += d + l
+                    line[t] += f
+                    chain.append(line)
+                chain.append([decimal.Decimal(0)] * 7 + [decimal.Decimal(1)])
+                powers = [chain]
+                for _ in range(62):
+                    m = powers[-1]
+                    powers.append([[sum(m[i][k] * m[k][j] for k in range(8)) for j in range(8)] for i in range(8)])
+
+                def reached(start, attempts):
+                    v = [decimal.Decimal(0)] * 8
+                    v[start] = decimal.Decimal(1)
+                    for k in range(63):
+                        if attempts >> k & 1:
+                            v = [sum(v[i] * powers[k][i][j] for i in range(8)) for j in range(8)]
+                    return v[7]
+
+                for t in (0, 3, 6):
+                    for level, field in zip((50, 90, 99), rows[1 + t][12:15]):
+                        with self.subTest(weight=weight, start=t, level=level):
+                            n = int(field)
+                            self.assertTrue(10**15 <= n <= 10**19, n)
+                            goal = decimal.Decimal(level) / 100
+                            self.assertGreaterEqual(reached(t, n), goal - decimal.Decimal("1e-12"))
+                            self.assertLess(reached(t, n - 1), goal + decimal.Decimal("1e-12"))
+                            self.assertLess(reached(t, n - n // 1000), goal - decimal.Decimal("1e-6"))
 
     def test_check_of_the_tables_files(self):
         clean = run_odds(["--check"])
