@@ -499,6 +499,12 @@ class Plan(OddsTestCase):
         for a, b in zip(base[1:], scaled[1:]):
             self.assertEqual([int(x) * 1000000 for x in a[19:22]], [int(x) for x in b[19:22]])
             self.assertEqual(a[1], b[1])
+        # Free attempts, one price an item: the budget is that price times
+        # the items.
+        rows = csv_rows(run_odds(["--csv", "--plan", "--prices", "0,0,0,0,0,0", "--item-price", "100",
+                                  "2", "50", "6", "3", "3", "2", "0"]))
+        for row in rows[1:]:
+            self.assertEqual(row[19:22], [str(100 * int(x)) for x in row[16:19]])
         # Free stones and items, one price an attempt: the budget is that
         # price times the attempts, at any length.
         for grade, level in ((2, 50), (9, 65)):
