@@ -189,7 +189,10 @@ std::int64_t ItemsFor(double reach_start, double destroy_start, double reach_zer
 constexpr int kStates = kMaxTarget + 1;
 using Matrix = std::array<std::array<WideFloat, kStates>, kStates>;
 constexpr int kPowerCount = 62;  // M^1 up to M^(2^61)
-using MatrixPowers = std::array<Matrix, kPowerCount>;
+struct MatrixPowers {
+  std::array<Matrix, kPowerCount> power;
+  int count;  // the powers worked out; beyond them every start is there for sure enough
+};
 
 Matrix OneAttempt(const JourneySteps& steps) {
   Matrix d{};
@@ -221,10 +224,22 @@ Matrix Doubled(const Matrix& d, int states) {
   return result;
 }
 
-MatrixPowers PowersOf(const JourneySteps& steps) {
+// The powers up to the first after which every start has got there with at
+// least `enough`, or that covers `attempts`: no count of attempts asked for
+// lies beyond it.
+MatrixPowers PowersOf(const JourneySteps& steps, double enough, std::int64_t attempts = 0) {
   MatrixPowers powers{};
-  powers[0] = OneAttempt(steps);
-  for (int k = 1; k < kPowerCount; ++k) powers[k] = Doubled(powers[k - 1], steps.target + 1);
+  powers.power[0] = OneAttempt(steps);
+  const int target = steps.target;
+  int k = 1;
+  for (; k < kPowerCount; ++k) {
+    const Matrix& last = powers.power[k - 1];
+    bool there = true;
+    for (int t = 0; t < target; ++t) there = there && !(last[t][target] < Wide(enough));
+    if (there && (attempts >> k) == 0) break;
+    powers.power[k] = Doubled(last, target + 1);
+  }
+  powers.count = k;
   return powers;
 }
 
@@ -248,14 +263,15 @@ std::int64_t AttemptsFor(const MatrixPowers& powers, int target, int start, doub
   Distribution v{};
   v[start] = Wide(1.0);
   std::int64_t below = 0;  // the most attempts known to fall short
-  for (int k = kPowerCount - 1; k >= 0; --k) {
-    const Distribution next = Step(v, powers[k], target + 1);
+  for (int k = powers.count - 1; k >= 0; --k) {
+    const Distribution next = Step(v, powers.power[k], target + 1);
     if (next[target] < Wide(level)) {
       v = next;
       below += std::int64_t{1} << k;
     }
   }
-  if (below + 1 == kMaxCountedAttempts && Step(v, powers[0], target + 1)[target] < Wide(level))
+  if (below + 1 == kMaxCountedAttempts &&
+      Step(v, powers.power[0], target + 1)[target] < Wide(level))
     return kNever;
   return below + 1;
 }
@@ -273,7 +289,7 @@ Journey PlanJourney(const JourneySteps& steps) {
   const std::array<double, kMaxTarget> items = Expectations(shares, target, nothing, 1, true);
   const std::array<double, kMaxTarget> cost = ExpectedCostWithNewItems(steps);
   const std::array<double, kMaxTarget> destroy = DestroyProbabilities(shares, target);
-  const MatrixPowers powers = PowersOf(steps);
+  const MatrixPowers powers = PowersOf(steps, kPercentileLevels[kPercentileCount - 1]);
   std::array<std::array<double, kPercentileCount>, kMaxTarget> budgets{};
   for (auto& row : budgets) row.fill(kInfinity);
   if (steps.priced) {
@@ -333,14 +349,16 @@ std::array<double, kMaxTarget> ExpectedCostWithNewItems(const JourneySteps& step
 
 std::vector<double> ReachedWithinEach(const JourneySteps& steps, int start,
                                       const std::vector<std::int64_t>& attempts) {
-  const MatrixPowers powers = PowersOf(steps);
+  const std::int64_t most =
+      attempts.empty() ? 0 : *std::max_element(attempts.begin(), attempts.end());
+  const MatrixPowers powers = PowersOf(steps, 0.0, most);
   std::vector<double> reached;
   reached.reserve(attempts.size());
   for (const std::int64_t count : attempts) {
     Distribution v{};
     v[start] = Wide(1.0);
-    for (int k = 0; k < kPowerCount; ++k) {
-      if (((count >> k) & 1) != 0) v = Step(v, powers[k], steps.target + 1);
+    for (int k = 0; k < powers.count; ++k) {
+      if (((count >> k) & 1) != 0) v = Step(v, powers.power[k], steps.target + 1);
     }
     reached.push_back(std::min(1.0, std::max(0.0, v[steps.target].hi)));
   }

@@ -148,14 +148,17 @@ std::array<std::array<double, kPercentileCount>, kMaxTarget> BudgetsFor(
   before.more.fill(1.0);
   const auto size = static_cast<std::size_t>(history);
   std::vector<SpentRow> ring(size, before);
-  // The levels rise, so each count finds them in order: the next to find.
+  // The levels rise, so each count finds them in order: the next to find,
+  // and the chance to spend more that it takes (below 0 once all are found).
   std::array<int, kMaxTarget> next{};
+  std::array<double, kMaxTarget> wanted{};
+  wanted.fill(1.0 - kPercentileLevels[0]);
   int left = n * kPercentileCount;
   // The chance to spend exactly b is followed on its own only where the
   // journey is so long that the tail's fall over a window is lost in the
   // digits of the chance to spend more; elsewhere it is their difference.
   const std::array<double, kMaxTarget> mean = ExpectedCostWithNewItems(steps);
-  const bool track_mass = !(mean[0] / static_cast<double>(unit) < 1e6);
+  const bool track_mass = !(mean[0] / static_cast<double>(unit) < 1e8);
   const std::int64_t window = kExactBudgetUnits;
   // The tail's fall per unit over the units the ring holds, up to `last`,
   // without cancellation where the chance to spend exactly b is followed.
@@ -178,14 +181,25 @@ std::array<std::array<double, kPercentileCount>, kMaxTarget> BudgetsFor(
     const std::int64_t place = at >= units ? at - units : at - units + history;
     return ring[static_cast<std::size_t>(place)];
   };
+  // Where each count's two earlier rows are for b = 0.
+  std::array<std::size_t, kMaxTarget> attempt_place{}, destroyed_place{};
+  for (int t = 0; t < n; ++t) {
+    attempt_place[t] =
+        static_cast<std::size_t>((history - counts[t].attempt_units % history) % history);
+    destroyed_place[t] =
+        static_cast<std::size_t>((history - counts[t].destroyed_units % history) % history);
+  }
   for (; b < window && left > 0; ++b, at = at + 1 == history ? 0 : at + 1) {
     SpentRow& row = ring[static_cast<std::size_t>(at)];
     if (!free_steps) {
-      // Every step costs something: each count from two earlier rows.
+      // Every step costs something: each count from two earlier rows, whose
+      // places move on with b.
       for (int t = 0; t < n; ++t) {
         const CountStep& s = counts[t];
-        const SpentRow& a = back(s.attempt_units);
-        const SpentRow& d = back(s.destroyed_units);
+        const SpentRow& a = ring[attempt_place[t]];
+        const SpentRow& d = ring[destroyed_place[t]];
+        attempt_place[t] = attempt_place[t] + 1 == size ? 0 : attempt_place[t] + 1;
+        destroyed_place[t] = destroyed_place[t] + 1 == size ? 0 : destroyed_place[t] + 1;
         row.more[t] = s.success * a.more[t + 1] + s.lost * a.more[0] + s.failed * a.more[t] +
                       s.destroyed * d.more[0];
         if (track_mass) {
@@ -222,8 +236,9 @@ std::array<std::array<double, kPercentileCount>, kMaxTarget> BudgetsFor(
       std::copy_n(m.begin(), n, row.exactly.begin());
     }
     for (int t = 0; t < n; ++t) {
-      while (next[t] < kPercentileCount && row.more[t] <= 1.0 - kPercentileLevels[next[t]]) {
+      while (row.more[t] <= wanted[t]) {
         budgets[t][next[t]++] = static_cast<double>(b) * static_cast<double>(unit);
+        wanted[t] = next[t] < kPercentileCount ? 1.0 - kPercentileLevels[next[t]] : -1.0;
         --left;
       }
     }
