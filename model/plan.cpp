@@ -1,5 +1,6 @@
 #include "model/plan.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <numeric>
@@ -105,4 +106,42 @@ StonesPerStep CheapestStones(const ProbabilityTables& tables, std::int32_t item_
     if (!changed) break;
   }
   return policy;
+}
+
+JourneyRun RunJourney(const Plan& plan, const std::array<AttemptSetUp, kMaxTarget>& set_ups,
+                      int start, const DrawSource& draw, std::int64_t max_attempts, int kept) {
+  JourneyRun run;
+  const int target = plan.steps.target;
+  int taliks = start;
+  run.highest = start;
+  std::vector<std::pair<int, AttemptOutcome>> ring(static_cast<std::size_t>(std::max(kept, 1)));
+  while (taliks < target && run.attempts < max_attempts) {
+    const AttemptSetUp& set_up = set_ups[taliks];
+    const AttemptOutcome outcome =
+        RunAttempt(set_up.chance, set_up.destroy_value, set_up.downgrade_value, draw);
+    ring[static_cast<std::size_t>(run.attempts % static_cast<std::int64_t>(ring.size()))] = {
+        taliks, outcome};
+    ++run.attempts;
+    run.spent += plan.steps.attempt_cost[taliks];
+    switch (outcome) {
+      case AttemptOutcome::kSuccess:
+        run.highest = std::max(run.highest, ++taliks);
+        break;
+      case AttemptOutcome::kItemDestroyed:
+        ++run.items_destroyed;
+        run.spent += plan.steps.item_cost;
+        taliks = 0;
+        break;
+      case AttemptOutcome::kTaliksDestroyed:
+        taliks = 0;
+        break;
+      case AttemptOutcome::kFailed:
+        break;
+    }
+  }
+  run.reached = taliks >= target;
+  const std::int64_t shown = std::min<std::int64_t>(run.attempts, kept);
+  for (std::int64_t i = run.attempts - shown; i < run.attempts; ++i)
+    run.last.push_back(ring[static_cast<std::size_t>(i % static_cast<std::int64_t>(ring.size()))]);
+  return run;
 }

@@ -5,6 +5,10 @@
 
 #include <array>
 #include <cstdint>
+#include <utility>
+#include <vector>
+
+#include "model/attempt_series.h"
 
 #include "model/journey.h"
 #include "model/probability_tables.h"
@@ -45,6 +49,25 @@ struct Plan {
 };
 
 Plan MakePlan(const ProbabilityTables& tables, const PlanRequest& request);
+
+/// One journey played out with new items over the simulator's draws.
+struct JourneyRun {
+  std::int64_t attempts = 0;
+  std::int64_t items_destroyed = 0;
+  double spent = 0.0;  // attempts and new items, at the steps' costs
+  int highest = 0;     // the most taliks the item had
+  bool reached = false;
+  /// The last attempts: the talik count each started from and its outcome.
+  std::vector<std::pair<int, AttemptOutcome>> last;
+};
+
+/// Plays the plan's journey from start to its target: each attempt draws as
+/// the simulator's series does, against the set-up of the item's talik
+/// count; a success adds a talik, destroyed taliks put it back at 0, a
+/// destroyed item is replaced by a new one at 0. Ends at the target or after
+/// max_attempts; keeps the last `kept` attempts.
+JourneyRun RunJourney(const Plan& plan, const std::array<AttemptSetUp, kMaxTarget>& set_ups,
+                      int start, const DrawSource& draw, std::int64_t max_attempts, int kept);
 
 /// What one attempt with these stones costs.
 double AttemptCost(const StoneTiers& stones, const Prices& prices);

@@ -18,6 +18,54 @@ std::string PercentText(double share) {
   return text + " %";
 }
 
+std::string GroupedFigure(const std::string& text) {
+  const std::size_t e = text.find('e');
+  std::string plain = text;
+  if (e != std::string::npos) {
+    // Mantissa digits d.dd and a power of ten: the same digits, shifted.
+    const std::string mantissa = text.substr(0, e);
+    const int exponent = std::atoi(text.c_str() + e + 1);
+    std::string digits;
+    for (const char c : mantissa) {
+      if (c >= '0' && c <= '9') digits += c;
+    }
+    const int point = 1 + exponent;  // digits before the point
+    if (point <= 0) {
+      plain = "0." + std::string(static_cast<std::size_t>(-point), '0') + digits;
+    } else if (static_cast<std::size_t>(point) >= digits.size()) {
+      plain = digits + std::string(static_cast<std::size_t>(point) - digits.size(), '0');
+    } else {
+      plain = digits.substr(0, static_cast<std::size_t>(point)) + "." +
+              digits.substr(static_cast<std::size_t>(point));
+    }
+    if (!mantissa.empty() && mantissa[0] == '-') plain = "-" + plain;
+  }
+  std::size_t whole_end = plain.find('.');
+  if (whole_end == std::string::npos) whole_end = plain.size();
+  const std::size_t first = plain[0] == '-' ? 1 : 0;
+  if (whole_end - first < 5 || plain.find_first_not_of("-0123456789.") != std::string::npos)
+    return plain;
+  std::string grouped = plain.substr(0, first);
+  for (std::size_t i = first; i < whole_end; ++i) {
+    if (i > first && (whole_end - i) % 3 == 0) grouped += "\xC2\xA0";  // a no-break space
+    grouped += plain[i];
+  }
+  return grouped + plain.substr(whole_end);
+}
+
+std::string JourneyRunData(const JourneyRun& run, bool priced, int target) {
+  std::vector<std::string> lines;
+  for (const auto& [taliks, outcome] : run.last)
+    lines.push_back(JsonString(std::to_string(taliks) + ": " + std::string(AttemptOutcomeLabel(outcome))));
+  return JsonObject({{"reached", JsonBool(run.reached)},
+                     {"target", JsonInteger(target)},
+                     {"attempts", JsonString(GroupedFigure(std::to_string(run.attempts)))},
+                     {"items_destroyed", JsonString(GroupedFigure(std::to_string(run.items_destroyed)))},
+                     {"spent", JsonString(priced ? GroupedFigure(BudgetText(run.spent)) : "")},
+                     {"highest", JsonInteger(run.highest)},
+                     {"last", JsonArray(lines)}});
+}
+
 std::string SetUpData(const SetUpView& view) {
   const std::string report = SetUpText(view);
   const std::size_t line_end = report.find('\n');
@@ -68,20 +116,21 @@ std::string ChartData(const JourneyChart& chart, const JourneyRow& row) {
 
 std::string PlanData(const PlanView& view, const JourneyChart& chart) {
   const bool priced = view.request.priced;
+  const auto figure = [](const std::string& text) { return JsonString(GroupedFigure(text)); };
   std::vector<std::string> rows;
   for (int t = 0; t < view.request.target; ++t) {
     const JourneyRow& row = view.plan.journey.rows[t];
     const std::string attempts_for = JsonArrayOf(
-        row.attempts_for, [](std::int64_t attempts) { return JsonString(AttemptsText(attempts)); });
+        row.attempts_for, [&](std::int64_t attempts) { return figure(AttemptsText(attempts)); });
     rows.push_back(JsonObject(
         {{"taliks", JsonInteger(t)},
          {"stones", JsonString(StoneDigits(view.plan.stones[t]))},
          {"success", JsonString(PercentFigure(view.success_share[t]))},
          {"reach", JsonString(PercentFigure(row.reach_probability))},
          {"reach_percent", JsonString(PercentText(row.reach_probability))},
-         {"attempts", JsonString(FigureText(row.expected_attempts))},
-         {"attempts_with_new_items", JsonString(FigureText(row.expected_attempts_with_new_items))},
-         {"items_destroyed", JsonString(FigureText(row.expected_items_destroyed))},
+         {"attempts", figure(FigureText(row.expected_attempts))},
+         {"attempts_with_new_items", figure(FigureText(row.expected_attempts_with_new_items))},
+         {"items_destroyed", figure(FigureText(row.expected_items_destroyed))},
          {"attempts_for", attempts_for},
          {"items_for",
           JsonArrayOf(row.items_for,
@@ -94,7 +143,7 @@ std::string PlanData(const PlanView& view, const JourneyChart& chart) {
           JsonArrayOf(std::vector<double>(view.plan.expected_stones[t].begin() + 1,
                                           view.plan.expected_stones[t].end()),
                       [](double count) { return JsonString(FigureText(count)); })},
-         {"cost", JsonString(priced ? FigureText(row.expected_cost) : "")}}));
+         {"cost", priced ? figure(FigureText(row.expected_cost)) : JsonString("")}}));
   }
   return JsonObject({{"target", JsonInteger(view.request.target)},
                      {"priced", JsonBool(priced)},

@@ -18,6 +18,15 @@ std::string TableData(const TableView& view);
 /// The rows as the plan shows them, its CSV, and the chart.
 std::string PlanData(const PlanView& view, const JourneyChart& chart);
 
+/// A figure as the page shows it: the value and digits the reports write,
+/// its whole part in groups of three ("12 345", with no-break spaces) and
+/// no exponent ("2.00e+06" reads "2 000 000").
+std::string GroupedFigure(const std::string& text);
+
+/// One journey played out, for the page: attempts, items, spent (with
+/// prices) and the last outcomes, each a line.
+std::string JourneyRunData(const JourneyRun& run, bool priced, int target);
+
 /// A share as a percent with at least two significant digits: "0.022 %",
 /// "13 %"; "100 %" only when certain.
 std::string PercentText(double share);

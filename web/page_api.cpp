@@ -20,6 +20,9 @@
 namespace {
 
 constexpr int kTableCount = 3;
+// A journey played out ends here at the latest, and shows its last lines.
+constexpr std::int64_t kJourneyRunAttempts = 1000000;
+constexpr int kJourneyRunLog = 12;
 constexpr const char* kTableKeys[kTableCount] = {"success", "destroy", "downgrade"};
 constexpr int kCellCount = kItemGradeCount * kUpgradeLevelCount;
 
@@ -309,8 +312,8 @@ std::string AnswerPageRequest(std::string_view request_text) {
   std::string error;
   if (!ReadTables(text, &tables, &error)) return ErrorAnswer(error);
   const std::string& view = Value(text, "view");
-  if (!view.empty() && view != "page" && view != "simulate")
-    return ErrorAnswer("unknown view «" + view + "»: page or simulate");
+  if (!view.empty() && view != "page" && view != "simulate" && view != "journey_run")
+    return ErrorAnswer("unknown view «" + view + "»: page, simulate or journey_run");
 
   FieldErrors errors;
   UpgradeRequest request;
@@ -344,13 +347,28 @@ std::string AnswerPageRequest(std::string_view request_text) {
   plan.priced = priced;
   const bool journey = grade && level && target && prices && (stones || priced);
 
+  const int start = taliks && request.talik_count < plan.target ? request.talik_count : 0;
+  if (view == "journey_run") {
+    std::int64_t seed = 0;
+    const bool seeded = ReadWhole(Value(text, "seed"), 0, UINT32_MAX, &seed);
+    if (!seeded) AddError(&errors, "seed", RangeText(0, UINT32_MAX));
+    std::string run = "null";
+    if (journey && seeded) {
+      const PlanView plan_view = MakePlanView(tables, plan);
+      RandomSource random = SeededRandomSource(static_cast<std::uint32_t>(seed));
+      const JourneyRun played =
+          RunJourney(plan_view.plan, plan_view.set_ups, start,
+                     [&random] { return DrawRandom(random); }, kJourneyRunAttempts, kJourneyRunLog);
+      run = JourneyRunData(played, plan.priced, plan.target);
+    }
+    return JsonObject({{"errors", ErrorsObject(errors)}, {"journey_run", run}});
+  }
   std::string set_up_data = "null", table_data = "null", plan_data = "null";
   if (set_up) set_up_data = SetUpData(MakeSetUpView(tables, request));
   if (level && stones)
     table_data = TableData(MakeTableView(tables, request.item_level, request.stone_tiers));
   if (journey) {
     const PlanView plan_view = MakePlanView(tables, plan);
-    const int start = taliks && request.talik_count < plan.target ? request.talik_count : 0;
     plan_data = PlanData(plan_view, MakeJourneyChart(plan_view, start));
   }
   return JsonObject({{"errors", ErrorsObject(errors)},

@@ -31,9 +31,11 @@ const browsers = {
   firefox: { browser: "firefox", executablePath: "/usr/bin/firefox-esr", protocol: "webDriverBiDi" },
 };
 
+// The native programs as the sources now stand: built, or brought up to date.
 function ensureNativePrograms() {
-  if (fs.existsSync(path.join(native, "upgrade-odds")) && fs.existsSync(path.join(native, "upgrade-sim"))) return;
-  execFileSync("cmake", ["--workflow", "--preset", "release"], { cwd: source, stdio: "ignore" });
+  const configured = fs.existsSync(path.join(native, "CMakeCache.txt"));
+  execFileSync("cmake", configured ? ["--build", "--preset", "release"] : ["--workflow", "--preset", "release"],
+    { cwd: source, stdio: "ignore" });
 }
 
 // A working folder whose CustomSettings/ holds the given files (name -> bytes).
@@ -122,17 +124,29 @@ for (const [name, launch] of Object.entries(browsers)) {
         ? odds(dir, "--csv", "--plan", ...words, String(s.grade), String(s.level), String(s.target))
         : odds(dir, "--csv", "--plan", String(s.grade), String(s.level), String(s.target), ...stones);
       assert.equal((await saved("#plan-csv")).text, plan);
-      // The journey's rows show the human plan's figures.
-      const human = words
+      // The journey's rows show the human plan's figures: the same values,
+      // the page's whole parts grouped and spelled without an exponent.
+      const human = (words
         ? odds(dir, "--plan", ...words, String(s.grade), String(s.level), String(s.target))
-        : odds(dir, "--plan", String(s.grade), String(s.level), String(s.target), ...stones);
-      const humanRows = human.split("\n").filter((line) => /^ *\d+ +\d{4} /.test(line)).map((line) => line.trim().split(/ +/));
+        : odds(dir, "--plan", String(s.grade), String(s.level), String(s.target), ...stones)).split("\n");
+      const first = human.findIndex((line) => line.startsWith(" Т Камни"));
+      const second = human.findIndex((line) => line.includes("Предметов для 90%*"));
+      const rowsOf = (from) => human.slice(from + 1, from + 1 + s.target).map((line) => line.trim().split(/ +/));
+      const [humanRows, stockRows] = [rowsOf(first), rowsOf(second)];
       const pageRows = await page.$$eval("#journey tbody tr", (rows) => rows.map((r) => Array.from(r.cells).map((c) => c.textContent)));
       assert.equal(pageRows.length, s.target);
+      const same = (shown, written) => {
+        const plain = shown.replace(/\u00a0/g, "");
+        return plain === written || (written !== "никогда" && Number(plain) === Number(written));
+      };
       pageRows.forEach((cells, t) => {
-        // Т, Камни, Успех %, Дойти %, Попыток, Попыток*, Потерь*, Для 90%*, (Цена*)
-        const shown = [cells[0], cells[1], cells[2], cells[3], cells[4], cells[5], cells[6], cells[8]].concat(words ? [cells[10]] : []);
-        assert.deepEqual(shown.map((c) => c.replace(/\u00a0/g, "")), humanRows[t], `row ${t}`);
+        // Т, Камни, Успех %, Дойти %, Попыток, Попыток*, Потерь*, Для 90%*, (Цена*); then the
+        // items and the budget for 90 %.
+        const shown = [cells[0], cells[1], cells[2], cells[3], cells[4], cells[5], cells[6], cells[8]]
+          .concat(words ? [cells[12]] : []);
+        shown.forEach((cell, i) => assert.ok(same(cell, humanRows[t][i]), `row ${t} column ${i}: ${cell} / ${humanRows[t][i]}`));
+        assert.ok(same(cells[10], stockRows[t][1]), `row ${t} items: ${cells[10]} / ${stockRows[t][1]}`);
+        if (words) assert.ok(same(cells[11], stockRows[t][2]), `row ${t} budget: ${cells[11]} / ${stockRows[t][2]}`);
       });
       const answers = `${s.attempts} ${s.grade} ${s.level} ${s.taliks} ${stones.join(" ")}\n`;
       assert.equal(await text("#sim-lines"), simulatorLines(dir, answers, s.seed));
@@ -221,6 +235,20 @@ for (const [name, launch] of Object.entries(browsers)) {
       for (const id of ["p3", "p4", "p5", "p6"]) await setField(id, "0");
       assert.equal(await attribute("#p3", "aria-invalid"), "false");
       assert.equal((await page.$$("#journey tbody tr")).length, 6);
+    });
+
+    test("a whole journey played out over the simulator's draws", async () => {
+      await open("attempts=5&grade=2&level=50&taliks=1&stones=3320&target=3&seed=123" + prices);
+      await page.click("#run-journey");
+      await page.waitForFunction(() => document.getElementById("run-summary").textContent !== "");
+      const summary = await text("#run-summary");
+      assert.match(summary, /^Попыток: [\d\u00a0]+; Уничтожено предметов: [\d\u00a0]+; Потрачено: [\d\u00a0]+; цель 3 талик достигнута\.$/);
+      const log = await page.$$eval("#run-log li", (items) => items.map((i) => i.textContent));
+      assert.ok(log.length >= 1 && log.length <= 12, String(log.length));
+      assert.match(log[log.length - 1], /^2: \+ Модификация успешна$/);
+      // The same seed plays the same journey.
+      await page.click("#run-journey");
+      assert.equal(await text("#run-summary"), summary);
     });
 
     test("a simulation without a seed takes the time and leaves the seed unset", async () => {
