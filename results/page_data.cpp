@@ -56,14 +56,16 @@ std::string GroupedFigure(const std::string& text) {
 std::string JourneyRunData(const JourneyRun& run, bool priced, int target) {
   std::vector<std::string> lines;
   for (const auto& [taliks, outcome] : run.last)
-    lines.push_back(JsonString(std::to_string(taliks) + ": " + std::string(AttemptOutcomeLabel(outcome))));
-  return JsonObject({{"reached", JsonBool(run.reached)},
-                     {"target", JsonInteger(target)},
-                     {"attempts", JsonString(GroupedFigure(std::to_string(run.attempts)))},
-                     {"items_destroyed", JsonString(GroupedFigure(std::to_string(run.items_destroyed)))},
-                     {"spent", JsonString(priced ? GroupedFigure(BudgetText(run.spent)) : "")},
-                     {"highest", JsonInteger(run.highest)},
-                     {"last", JsonArray(lines)}});
+    lines.push_back(
+        JsonString(std::to_string(taliks) + ": " + std::string(AttemptOutcomeLabel(outcome))));
+  return JsonObject(
+      {{"reached", JsonBool(run.reached)},
+       {"target", JsonInteger(target)},
+       {"attempts", JsonString(GroupedFigure(std::to_string(run.attempts)))},
+       {"items_destroyed", JsonString(GroupedFigure(std::to_string(run.items_destroyed)))},
+       {"spent", JsonString(priced ? GroupedFigure(BudgetText(run.spent)) : "")},
+       {"highest", JsonInteger(run.highest)},
+       {"last", JsonArray(lines)}});
 }
 
 std::string SetUpData(const SetUpView& view) {
@@ -134,15 +136,15 @@ std::string PlanData(const PlanView& view, const JourneyChart& chart) {
          {"attempts_for", attempts_for},
          {"items_for",
           JsonArrayOf(row.items_for,
-                      [](std::int64_t items) { return JsonString(AttemptsText(items)); })},
+                      [&](std::int64_t items) { return figure(AttemptsText(items)); })},
          {"budget_for", JsonArrayOf(row.budget_for,
-                                    [priced](double budget) {
-                                      return JsonString(priced ? BudgetText(budget) : "");
+                                    [&](double budget) {
+                                      return priced ? figure(BudgetText(budget)) : JsonString("");
                                     })},
          {"expected_stones",
           JsonArrayOf(std::vector<double>(view.plan.expected_stones[t].begin() + 1,
                                           view.plan.expected_stones[t].end()),
-                      [](double count) { return JsonString(FigureText(count)); })},
+                      [&](double count) { return figure(FigureText(count)); })},
          {"cost", priced ? figure(FigureText(row.expected_cost)) : JsonString("")}}));
   }
   return JsonObject({{"target", JsonInteger(view.request.target)},

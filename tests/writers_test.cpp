@@ -74,12 +74,20 @@ TEST(WritersTest, EveryFieldOfAPlanThroughTextCsvAndPageData) {
   // items, for 90 %, cost.
   EXPECT_EQ(text[5], " 0  6510   9.766    12.35    45.68      1235    9.877      2222       98765");
   EXPECT_EQ(text[6], " 1  3220   4.883    50.00    7.250  2.00e+06   0.0012  1.23e+06    7.65e+06");
-  for (const char* field :
-       {"\"stones\":\"6510\"", "\"success\":\"9.766\"", "\"reach\":\"12.35\"",
-        "\"attempts\":\"45.68\"", "\"attempts_with_new_items\":\"1235\"",
-        "\"items_destroyed\":\"9.877\"", "\"attempts_for\":[\"111\",\"2222\",\"33333\"]",
-        "\"cost\":\"98765\"", "\"stones\":\"3220\"",
-        "\"attempts_for\":[\"44\",\"1.23e+06\",\"7.78e+06\"]", "\"reach_percent\":\"12 %\""}) {
+  for (const char* field : {"\"stones\":\"6510\"", "\"success\":\"9.766\"", "\"reach\":\"12.35\"",
+                            "\"attempts\":\"45.68\"", "\"attempts_with_new_items\":\"1235\"",
+                            "\"items_destroyed\":\"9.877\"",
+                            "\"attempts_for\":[\"111\",\"2222\",\"33\xC2\xA0"
+                            "333\"]",
+                            "\"cost\":\"98\xC2\xA0"
+                            "765\"",
+                            "\"stones\":\"3220\"",
+                            "\"attempts_for\":[\"44\",\"1\xC2\xA0"
+                            "230\xC2\xA0"
+                            "000\",\"7\xC2\xA0"
+                            "780\xC2\xA0"
+                            "000\"]",
+                            "\"reach_percent\":\"12 %\""}) {
     EXPECT_NE(data.find(field), std::string::npos) << field << " in " << data;
   }
   EXPECT_NE(data.find("\"csv\":\"talik_count,stones,"), std::string::npos);
@@ -187,6 +195,15 @@ TEST(FiguresTest, CompactKeepsFourSignificantDigits) {
   EXPECT_EQ(PercentText(0.99999), "99.999 %");
   EXPECT_EQ(PercentText(0.0), "0 %");
   EXPECT_EQ(ShortestDouble(0.1), "0.1");
+  // The page's spelling of the same figures.
+  const std::string nbsp = "\xC2\xA0";
+  EXPECT_EQ(GroupedFigure("1235"), "1235");
+  EXPECT_EQ(GroupedFigure("12345"), "12" + nbsp + "345");
+  EXPECT_EQ(GroupedFigure("123456.5"), "123" + nbsp + "456.5");
+  EXPECT_EQ(GroupedFigure("4.61e+06"), "4" + nbsp + "610" + nbsp + "000");
+  EXPECT_EQ(GroupedFigure("1.23e-04"), "0.000123");
+  EXPECT_EQ(GroupedFigure("-1.50e+07"), "-15" + nbsp + "000" + nbsp + "000");
+  EXPECT_EQ(GroupedFigure("никогда"), "никогда");
   EXPECT_EQ(ShortestDouble(kInf), "null");
 }
 

@@ -13,6 +13,8 @@ target_link_options(upgrade-sim-page PRIVATE
   -sMINIFY_HTML=0
   -sENVIRONMENT=web
   -sALLOW_MEMORY_GROWTH=1
+  -sMALLOC=emmalloc
+  -sFILESYSTEM=0
   -sEXPORTED_FUNCTIONS=_malloc,_free
   -sEXPORTED_RUNTIME_METHODS=ccall,HEAPU8,UTF8ToString,stringToUTF8,lengthBytesUTF8)
 
