@@ -330,6 +330,10 @@ Journey PlanJourney(const JourneySteps& steps) {
   return journey;
 }
 
+std::array<double, kMaxTarget> ReachBeforeDestroyed(const JourneySteps& steps) {
+  return ReachProbabilities(SharesOfSteps(steps), steps.target);
+}
+
 VisitCounts ExpectedVisits(const JourneySteps& steps) {
   const ChainShares shares = SharesOfSteps(steps);
   VisitCounts visits{};

@@ -59,6 +59,11 @@ struct Journey {
 
 Journey PlanJourney(const JourneySteps& steps);
 
+/// The chance from each talik count to reach the target before the item is
+/// destroyed: the first figure of PlanJourney alone, for when only it is
+/// wanted.
+std::array<double, kMaxTarget> ReachBeforeDestroyed(const JourneySteps& steps);
+
 /// The expected cost from each talik count to the target with new items
 /// (attempt costs and item costs); +infinity where it may never end.
 std::array<double, kMaxTarget> ExpectedCostWithNewItems(const JourneySteps& steps);

@@ -91,7 +91,12 @@ std::string TableData(const TableView& view) {
     return JsonArrayOf(
         cells, [](const TableCell& cell) { return JsonString(TableCellText(cell.success_share)); });
   };
-  return JsonObject({{"cells", JsonArrayOf(view.cells, row)}, {"csv", JsonString(TableCsv(view))}});
+  const auto shares = [](const auto& cells) {
+    return JsonArrayOf(cells, [](const TableCell& cell) { return JsonNumber(cell.success_share); });
+  };
+  return JsonObject({{"cells", JsonArrayOf(view.cells, row)},
+                     {"shares", JsonArrayOf(view.cells, shares)},
+                     {"csv", JsonString(TableCsv(view))}});
 }
 
 namespace {

@@ -88,6 +88,27 @@ TEST(PageApiTest, SimulationNeedsASeedAndReplaysIt) {
       << first;
 }
 
+TEST(PageApiTest, TablesAreWrittenAndCheckedAsTheProgramsDo) {
+  const std::string file = AnswerPageRequest("view=ini_file&file=1&" + kSetUp + Tables());
+  EXPECT_TRUE(
+      Has(file, "{\"name\":\"DestroyProb.ini\",\"text\":\"[ItemGrade0]\\u000d\\nUpgradeLevel0=300"))
+      << file;
+  EXPECT_TRUE(Has(AnswerPageRequest("view=ini_file&file=3&" + kSetUp + Tables()), "unknown file"));
+  // A loaded file's findings are upgrade-odds --check's.
+  const std::string read = ReadPageTable(0, "[ItemGrade 2]\n", true);
+  EXPECT_TRUE(Has(read, "CustomSettings/SuccessProb.ini:1: раздел [ItemGrade 2] - не ItemGrade0"))
+      << read;
+  EXPECT_TRUE(Has(ReadPageTable(2, "", false), "\"finding\":\"missing_file\""));
+  // Edited cells are checked as the file they would be written to.
+  const std::string answer =
+      AnswerPageRequest(kSetUp + "&success=" + Cells("1000") + "&destroy=" + Cells("12000") +
+                        "&downgrade=" + Cells("0"));
+  EXPECT_TRUE(
+      Has(answer, "DestroyProb.ini:2: значение 12000 UpgradeLevel0 в [ItemGrade0] - вне шкалы"))
+      << answer;
+  EXPECT_TRUE(Has(answer, "\"grade_reach\":[\"")) << answer;
+}
+
 TEST(PageApiTest, FactsComeFromTheModel) {
   const std::string facts = PageFacts();
   EXPECT_TRUE(Has(facts, "\"level\":[1,65]"));

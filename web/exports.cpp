@@ -1,4 +1,4 @@
-// The module's whole WebAssembly boundary: four functions over bytes and
+// The module's whole WebAssembly boundary: three functions over bytes and
 // text. Each answer is a JSON text in memory the caller frees with free().
 #include <emscripten/emscripten.h>
 
@@ -27,7 +27,7 @@ EMSCRIPTEN_KEEPALIVE char* upgrade_sim_facts() { return Answer(PageFacts()); }
 EMSCRIPTEN_KEEPALIVE char* upgrade_sim_read_table(int which, const char* bytes, int size) {
   const std::string_view text =
       size > 0 ? std::string_view(bytes, static_cast<std::size_t>(size)) : std::string_view();
-  return Answer(ReadPageTable(which, text));
+  return Answer(ReadPageTable(which, text, size >= 0));
 }
 
 EMSCRIPTEN_KEEPALIVE char* upgrade_sim_answer(const char* request) {

@@ -14,6 +14,7 @@
 #include "platform/random_source.h"
 #include "results/json.h"
 #include "results/page_data.h"
+#include "results/table_check.h"
 #include "results/views.h"
 #include "web/example_tables.h"
 
@@ -29,8 +30,8 @@ constexpr int kCellCount = kItemGradeCount * kUpgradeLevelCount;
 // ---- The request's text --------------------------------------------------
 
 constexpr const char* kRequestKeys[] = {
-    "view",   "attempts",      "grade",      "level", "taliks",  "stones",  "target",
-    "prices", "attempt_price", "item_price", "seed",  "success", "destroy", "downgrade"};
+    "view",          "attempts",   "grade", "level", "taliks",  "stones",  "target",   "prices",
+    "attempt_price", "item_price", "seed",  "file",  "success", "destroy", "downgrade"};
 constexpr int kRequestKeyCount = sizeof kRequestKeys / sizeof kRequestKeys[0];
 
 struct RequestText {
@@ -248,6 +249,37 @@ std::string Simulation(const ProbabilityTables& tables, const UpgradeRequest& re
       {{"seed", JsonInteger(seed)}, {"lines", JsonString(lines)}, {"counts", count_values}});
 }
 
+// The findings of one table's INI text, as --check writes them.
+std::string FindingsData(int which, std::string_view text, bool found) {
+  std::vector<IniFinding> told;
+  const IniGridCheck read =
+      CheckIniGridFromText(text, kProbabilityTableLayout,
+                           [&told](const IniFinding& finding) { told.push_back(finding); });
+  return TableFindingsData(CheckTableFile(kProbabilityFilePaths[which], which, found, told, read));
+}
+
+// Each table as its INI file would be written, and what the check finds in it.
+std::string WrittenFindingsData(const ProbabilityTables& tables) {
+  const ProbabilityTable* table[kTableCount] = {&tables.success_prob, &tables.destroy_prob,
+                                                &tables.downgrade_prob};
+  const int which[kTableCount] = {0, 1, 2};
+  return JsonArrayOf(
+      which, [&table](int w) { return FindingsData(w, ProbabilityTableText(*table[w]), true); });
+}
+
+// The chance to reach the target before the item is destroyed from 0
+// taliks, for each grade, with one set of stones at every step.
+std::string GradeReachData(const ProbabilityTables& tables, std::int32_t level,
+                           const StoneTiers& stones, int target) {
+  StonesPerStep each{};
+  each.fill(stones);
+  const int grades[kItemGradeCount] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
+  return JsonArrayOf(grades, [&](int grade) {
+    const JourneySteps steps = StepsWithStones(tables, grade, level, target, each, Prices{});
+    return JsonString(PercentText(ReachBeforeDestroyed(steps)[0]));
+  });
+}
+
 std::string RangeData(ValueRange range) {
   return JsonArray({JsonInteger(range.low), JsonInteger(range.high)});
 }
@@ -294,10 +326,11 @@ std::string PageFacts() {
                      {"example_sizes", sizes}});
 }
 
-std::string ReadPageTable(int which, std::string_view bytes) {
+std::string ReadPageTable(int which, std::string_view bytes, bool found) {
   if (which < 0 || which >= kTableCount)
     return ErrorAnswer("unknown table " + std::to_string(which) + ": 0, 1 or 2");
-  return JsonObject({{"cells", CellsData(ProbabilityTableFromText(bytes))}});
+  return JsonObject({{"cells", CellsData(ProbabilityTableFromText(bytes))},
+                     {"findings", FindingsData(which, bytes, found)}});
 }
 
 std::string AnswerPageRequest(std::string_view request_text) {
@@ -312,8 +345,20 @@ std::string AnswerPageRequest(std::string_view request_text) {
   std::string error;
   if (!ReadTables(text, &tables, &error)) return ErrorAnswer(error);
   const std::string& view = Value(text, "view");
+  if (view == "ini_file") {
+    // One table written as the INI file the game reads.
+    const std::string& file = Value(text, "file");
+    const ProbabilityTable* table[kTableCount] = {&tables.success_prob, &tables.destroy_prob,
+                                                  &tables.downgrade_prob};
+    if (file.size() != 1 || file[0] < '0' || file[0] > '2')
+      return ErrorAnswer("unknown file «" + file + "»: 0, 1 or 2");
+    const int which = file[0] - '0';
+    const std::string path = kProbabilityFilePaths[which];
+    return JsonObject({{"name", JsonString(path.substr(path.rfind('/') + 1))},
+                       {"text", JsonString(ProbabilityTableText(*table[which]))}});
+  }
   if (!view.empty() && view != "page" && view != "simulate" && view != "journey_run")
-    return ErrorAnswer("unknown view «" + view + "»: page, simulate or journey_run");
+    return ErrorAnswer("unknown view «" + view + "»: page, simulate, journey_run or ini_file");
 
   FieldErrors errors;
   UpgradeRequest request;
@@ -356,9 +401,9 @@ std::string AnswerPageRequest(std::string_view request_text) {
     if (journey && seeded) {
       const PlanView plan_view = MakePlanView(tables, plan);
       RandomSource random = SeededRandomSource(static_cast<std::uint32_t>(seed));
-      const JourneyRun played =
-          RunJourney(plan_view.plan, plan_view.set_ups, start,
-                     [&random] { return DrawRandom(random); }, kJourneyRunAttempts, kJourneyRunLog);
+      const JourneyRun played = RunJourney(
+          plan_view.plan, plan_view.set_ups, start, [&random] { return DrawRandom(random); },
+          kJourneyRunAttempts, kJourneyRunLog);
       run = JourneyRunData(played, plan.priced, plan.target);
     }
     return JsonObject({{"errors", ErrorsObject(errors)}, {"journey_run", run}});
@@ -371,8 +416,14 @@ std::string AnswerPageRequest(std::string_view request_text) {
     const PlanView plan_view = MakePlanView(tables, plan);
     plan_data = PlanData(plan_view, MakeJourneyChart(plan_view, start));
   }
-  return JsonObject({{"errors", ErrorsObject(errors)},
-                     {"set_up", set_up_data},
-                     {"table", table_data},
-                     {"plan", plan_data}});
+  const bool reach_by_grade = level && stones && target;
+  return JsonObject(
+      {{"errors", ErrorsObject(errors)},
+       {"set_up", set_up_data},
+       {"table", table_data},
+       {"plan", plan_data},
+       {"grade_reach", reach_by_grade ? GradeReachData(tables, request.item_level,
+                                                       request.stone_tiers, plan.target)
+                                      : "null"},
+       {"table_findings", WrittenFindingsData(tables)}});
 }

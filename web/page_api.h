@@ -13,14 +13,17 @@
 std::string PageFacts();
 
 /// One table read from the bytes of its INI file (which: 0 SuccessProb,
-/// 1 DestroyProb, 2 DowngradeProb) by the programs' own reader:
-/// {"cells":[77 numbers, grade by grade]}, or {"error":...} for an unknown
-/// table.
-std::string ReadPageTable(int which, std::string_view bytes);
+/// 1 DestroyProb, 2 DowngradeProb) by the programs' own reader, found false
+/// where there is no file: {"cells":[77 numbers, grade by grade],
+/// "findings":[what upgrade-odds --check finds]}, or {"error":...} for an
+/// unknown table.
+std::string ReadPageTable(int which, std::string_view bytes, bool found = true);
 
 /// The answer to one request: with view=page (or no view) the set-up, the
 /// table and the journey, each null where a field it needs is wrong; with
-/// view=simulate the simulator's lines for the seed. "errors" names every
+/// view=simulate the simulator's lines for the seed, with view=journey_run
+/// one journey played out over them, with view=ini_file&file=W table W as
+/// the INI file to download. "errors" names every
 /// wrong field with what it must be. A request that is not one (an unknown
 /// key, a missing table, a table of the wrong size) gives {"error":...}.
 std::string AnswerPageRequest(std::string_view request);

@@ -209,6 +209,55 @@ for (const [name, launch] of Object.entries(browsers)) {
       assert.match(await text("#files"), /примеры/);
     });
 
+    test("the table editor: findings, a cell edited, the INI files the programs read back", async () => {
+      // A file with faults shows what upgrade-odds --check finds in it.
+      const faulty = exampleFiles["SuccessProb.ini"].toString("utf8").replace("[ItemGrade2]", "[ItemGrade 2]")
+        .replace("UpgradeLevel1=", "UpgradeLevel1=53%");
+      const uploads = fs.mkdtempSync(path.join(os.tmpdir(), "upgrade-sim-upload-"));
+      fs.writeFileSync(path.join(uploads, "SuccessProb.ini"), faulty);
+      for (const name of ["DestroyProb.ini", "DowngradeProb.ini"]) fs.writeFileSync(path.join(uploads, name), exampleFiles[name]);
+      await open(fragmentOf(setUps[0]));
+      const input = await page.$("#load-files");
+      await input.uploadFile(...["SuccessProb.ini", "DestroyProb.ini", "DowngradeProb.ini"].map((n) => path.join(uploads, n)));
+      await page.waitForFunction(() => document.getElementById("findings").textContent.includes("ItemGrade 2"));
+      const shown = await page.$$eval("#findings li", (items) => items.map((i) => i.textContent));
+      const checked = spawnSync(path.join(native, "upgrade-odds"), ["--check"], { cwd: folderWith({ "SuccessProb.ini": faulty,
+        "DestroyProb.ini": exampleFiles["DestroyProb.ini"], "DowngradeProb.ini": exampleFiles["DowngradeProb.ini"] }),
+        env: { PATH: process.env.PATH, LC_ALL: "C.UTF-8" } }).stdout.toString("utf8").trimEnd().split("\n");
+      assert.deepEqual(shown, checked);
+      // Every cell is a labelled field; editing one recomputes at once.
+      await page.click("#examples");
+      await page.$eval("#editor", (d) => { d.open = true; });
+      const cell = "input[aria-label='SuccessProb ItemGrade2 UpgradeLevel1']";
+      const before = await text("#chance-line");
+      await page.$eval(cell, (el) => { el.value = "9999"; el.dispatchEvent(new Event("input", { bubbles: true })); });
+      assert.notEqual(await text("#chance-line"), before);
+      assert.equal(await text("#chance-line"), "Шанс успеха = 1068 %");  // 9999 x 7.125 x 3000 / 200 per 100000
+      assert.match(await text("#chance-note"), /каждая попытка успешна/);
+      assert.match(await text("#reach-head"), /^Дойти до 6 от 0$/);
+      await page.$eval("input[aria-label='DestroyProb ItemGrade0 UpgradeLevel0']", (el) => {
+        el.value = "12000"; el.dispatchEvent(new Event("input", { bubbles: true })); });
+      assert.match(await text("#findings"), /DestroyProb\.ini:2: значение 12000 UpgradeLevel0 в \[ItemGrade0\] - вне шкалы/);
+      // The files downloaded, read by the programs, give the edited tables.
+      const files = {};
+      for (const [i, name] of ["SuccessProb.ini", "DestroyProb.ini", "DowngradeProb.ini"].entries()) {
+        const file = await saved(`#ini-downloads button:nth-child(${i + 1})`);
+        assert.equal(file.name, name);
+        assert.match(file.text, /^\[ItemGrade0\]\r\nUpgradeLevel0=-?\d+\r\n/);
+        assert.doesNotMatch(file.text.replace(/\r\n/g, ""), /[\r\n]/);
+        files[name] = file.text;
+      }
+      const dir = folderWith(files);
+      assert.equal((await saved("#table-csv")).text, odds(dir, "--csv", "--table", "50", "3", "3", "2", "0"));
+      assert.equal(await text("#chance-line"), odds(dir, "3", "2", "50", "1", "3", "3", "2", "0").split("\n")[0]);
+      // Remembered like loaded tables, until the examples come back.
+      await page.reload();
+      await page.waitForSelector("body[data-ready=true]");
+      assert.equal(await page.$eval(cell, (el) => el.value), "9999");
+      await page.click("#examples");
+      assert.notEqual(await page.$eval(cell, (el) => el.value), "9999");
+    });
+
     test("a bad value is marked at its field, stays visible, and nothing is computed from it", async () => {
       await open("attempts=3&grade=2&level=0&taliks=9&stones=3390&target=8");
       for (const id of ["level", "taliks", "stone3", "target"]) assert.equal(await attribute("#" + id, "aria-invalid"), "true", id);
