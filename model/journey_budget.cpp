@@ -38,7 +38,8 @@ using SquareMatrix = std::array<std::array<double, kMaxTarget>, kMaxTarget>;
 // (I - a)^-1 by elimination with partial pivoting; false where there is
 // none: a loop that costs nothing and never ends.
 bool InverseOfIMinus(const SquareMatrix& a, int n, SquareMatrix* inverse) {
-  std::array<std::array<double, 2 * kMaxTarget>, kMaxTarget> m{};
+  constexpr std::size_t kWidth = std::size_t{2} * kMaxTarget;  // (I - a | I)
+  std::array<std::array<double, kWidth>, kMaxTarget> m{};
   for (int i = 0; i < n; ++i) {
     for (int j = 0; j < n; ++j) m[i][j] = (i == j ? 1.0 : 0.0) - a[i][j];
     m[i][n + i] = 1.0;
@@ -167,7 +168,8 @@ std::array<std::array<double, kPercentileCount>, kMaxTarget> BudgetsFor(
     double spent = 0.0;
     std::int64_t span = history;
     if (track_mass) {
-      for (const SpentRow& r : ring) spent += r.exactly[t];
+      spent = std::accumulate(ring.begin(), ring.end(), 0.0,
+                              [t](double sum, const SpentRow& r) { return sum + r.exactly[t]; });
     } else {
       spent = ring[static_cast<std::size_t>((last + 1) % history)].more[t] - now;
       span = history - 1;

@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "model/attempt_series.h"
-
 #include "model/journey.h"
 #include "model/probability_tables.h"
 #include "model/upgrade_request.h"

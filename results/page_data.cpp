@@ -24,7 +24,7 @@ std::string GroupedFigure(const std::string& text) {
   if (e != std::string::npos) {
     // Mantissa digits d.dd and a power of ten: the same digits, shifted.
     const std::string mantissa = text.substr(0, e);
-    const int exponent = std::atoi(text.c_str() + e + 1);
+    const auto exponent = static_cast<int>(std::strtol(text.c_str() + e + 1, nullptr, 10));
     std::string digits;
     for (const char c : mantissa) {
       if (c >= '0' && c <= '9') digits += c;
@@ -55,9 +55,10 @@ std::string GroupedFigure(const std::string& text) {
 
 std::string JourneyRunData(const JourneyRun& run, bool priced, int target) {
   std::vector<std::string> lines;
-  for (const auto& [taliks, outcome] : run.last)
+  for (const auto& [taliks, outcome] : run.last) {
     lines.push_back(
         JsonString(std::to_string(taliks) + ": " + std::string(AttemptOutcomeLabel(outcome))));
+  }
   return JsonObject(
       {{"reached", JsonBool(run.reached)},
        {"target", JsonInteger(target)},
