@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # upgrade-odds on the example tables: instructions counted by callgrind for
-# the whole table and for the journey to 7 taliks with the cheapest stones
-# (7 x 210 stone sets), against their goals.
+# the whole table, for the journey to 7 taliks with the cheapest stones
+# (7 x 210 stone sets) and every figure, and for a journey of 10^18
+# attempts, against their goals.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -24,5 +25,8 @@ report() {
 print(f'{sys.argv[3]:<14}{n:>12,} instructions (goal at most {g:,})')" "$count" "$goal" "$name"
 }
 report "--table" 2500000 --table 50 3 3 2 0
-report "--plan prices" 5000000 --plan --prices 10,20,40,80,200,1000 --attempt-price 5 \
+# Every figure: the attempts, items and budgets for 50/90/99 % and the stones.
+report "--plan prices" 20000000 --plan --prices 10,20,40,80,200,1000 --attempt-price 5 \
   --item-price 5000 5 50 7
+# A journey of 10^18 attempts, in double-double.
+report "--plan 1e18" 20000000 --plan 9 65 7 0 0 0 0
