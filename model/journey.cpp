@@ -105,12 +105,14 @@ std::array<double, kMaxTarget> Expectations(const ChainShares& shares, int targe
   return values;
 }
 
-// R(t) = s R(t+1) + l R(0) + f R(t), R(target) = 1, as R(t) = a_t + b_t R(0)
-// with c_t = 1 - b_t carried along; a count that is never left never gets
-// there.
-std::array<double, kMaxTarget> ReachProbabilities(const ChainShares& shares, int target) {
+// How a walk without new items ends: X(t) = s X(t+1) + l X(0) + d·on_loss +
+// f X(t), X(target) = at_target, as X(t) = a_t + b_t X(0) with c_t = 1 - b_t
+// carried along; a count that is never left never ends. (1, 0) gives the
+// chance to reach the target first, (0, 1) the chance to lose the item first.
+std::array<double, kMaxTarget> EndProbabilities(const ChainShares& shares, int target,
+                                                double at_target, double on_loss) {
   std::array<double, kMaxTarget + 1> a{}, b{}, c{};
-  a[target] = 1.0;
+  a[target] = at_target;
   c[target] = 1.0;
   for (int t = target - 1; t >= 0; --t) {
     const Shares& s = shares[t];
@@ -118,7 +120,7 @@ std::array<double, kMaxTarget> ReachProbabilities(const ChainShares& shares, int
       c[t] = 1.0;
       continue;
     }
-    a[t] = s.success * a[t + 1] / s.leaving;
+    a[t] = (s.destroyed * on_loss + s.success * a[t + 1]) / s.leaving;
     b[t] = (s.success * b[t + 1] + s.lost) / s.leaving;
     c[t] = (s.destroyed + s.success * c[t + 1]) / s.leaving;
   }
@@ -129,25 +131,12 @@ std::array<double, kMaxTarget> ReachProbabilities(const ChainShares& shares, int
   return values;
 }
 
-// D(t) = s D(t+1) + l D(0) + d + f D(t), D(target) = 0: the chance that
-// the item is destroyed before it gets there (without new items).
+std::array<double, kMaxTarget> ReachProbabilities(const ChainShares& shares, int target) {
+  return EndProbabilities(shares, target, 1.0, 0.0);
+}
+
 std::array<double, kMaxTarget> DestroyProbabilities(const ChainShares& shares, int target) {
-  std::array<double, kMaxTarget + 1> a{}, b{}, c{};
-  c[target] = 1.0;
-  for (int t = target - 1; t >= 0; --t) {
-    const Shares& s = shares[t];
-    if (s.leaving == 0) {
-      c[t] = 1.0;
-      continue;
-    }
-    a[t] = (s.destroyed + s.success * a[t + 1]) / s.leaving;
-    b[t] = (s.success * b[t + 1] + s.lost) / s.leaving;
-    c[t] = (s.destroyed + s.success * c[t + 1]) / s.leaving;
-  }
-  const double at_zero = c[0] > 0 ? a[0] / c[0] : 0.0;
-  std::array<double, kMaxTarget> values{};
-  for (int t = 0; t < target; ++t) values[t] = a[t] + b[t] * at_zero;
-  return values;
+  return EndProbabilities(shares, target, 0.0, 1.0);
 }
 
 // The fewest destroyed items k with P(target with at most k destroyed) >=
