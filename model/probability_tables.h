@@ -20,6 +20,9 @@ constexpr const char* kItemGradeNames[kItemGradeCount] = {
     "Белое",          "Интовое",        "Фиолетовое", "Стринт",     "Синий реликт", "Антиграв",
     "Голубой реликт", "Зелёный реликт", "Леон",       "Пвп оружие", "красное"};
 
+/// DestroyProb and DowngradeProb are chances per this many.
+constexpr std::int32_t kLossScale = 10000;
+
 /// The three tables of one set of files.
 struct ProbabilityTables {
   ProbabilityTable success_prob;    // success weights

@@ -7,8 +7,6 @@
 
 namespace {
 
-constexpr std::int32_t kLossScale = 10000;  // DestroyProb and DowngradeProb are per 10000
-
 std::string Section(int row) { return "ItemGrade" + std::to_string(row); }
 std::string Key(int column) { return "UpgradeLevel" + std::to_string(column); }
 

@@ -316,6 +316,7 @@ std::string PageFacts() {
                      {"stone", RangeData(kStoneTierRange)},
                      {"target", RangeData(kTargetRange)},
                      {"max_price", JsonInteger(kMaxPrice)},
+                     {"loss_scale", JsonInteger(kLossScale)},
                      {"grade_names", grade_names},
                      {"stone_labels", JsonArray(stone_labels)},
                      {"outcomes", outcomes},
