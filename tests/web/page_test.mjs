@@ -21,6 +21,7 @@ const args = Object.fromEntries(process.argv.slice(2).reduce((pairs, word, i, al
 const source = path.resolve(args.source ?? ".");
 const pageFile = path.resolve(args.page ?? path.join(source, "build/web/upgrade-sim.html"));
 const out = path.resolve(args.out ?? path.dirname(pageFile));
+fs.mkdirSync(out, { recursive: true });
 const native = path.join(source, "build/release");
 const examples = path.join(source, "examples/CustomSettings");
 
