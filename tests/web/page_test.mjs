@@ -60,7 +60,7 @@ function simulatorLines(dir, answers, seed) {
   assert.ok(faketime, "libfaketime is missing: run scripts/install-test-deps.sh");
   const when = new Date(seed * 1000).toISOString().replace("T", " ").replace(/\.\d+Z$/, "");
   const run = spawnSync("setsid", ["-w", path.join(native, "upgrade-sim")], { cwd: dir, input: answers,
-    env: { PATH: process.env.PATH, LC_ALL: "C.UTF-8", TZ: "UTC", LD_PRELOAD: faketime, FAKETIME: "@" + when,
+    env: { PATH: process.env.PATH, LC_ALL: "C.UTF-8", TZ: "UTC", LD_PRELOAD: faketime, FAKETIME: when,  // stopped at that second, however long the start takes
       FAKETIME_DONT_FAKE_MONOTONIC: "1" } });
   const text = run.stdout.toString("utf8");
   return text.slice(text.indexOf("Шанс успеха"), text.indexOf("\n Вычисление завершено."));
