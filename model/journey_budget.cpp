@@ -252,7 +252,7 @@ std::array<std::array<double, kPercentileCount>, kMaxTarget> BudgetsFor(
         if (!ends[t]) continue;
         const double now_rate = rate(t, b);
         settled =
-            settled && now_rate > 0.0 && std::fabs(now_rate - settled_rate[t]) <= 1e-11 * now_rate;
+            settled && now_rate > 0.0 && std::fabs(now_rate - settled_rate[t]) <= 1e-10 * now_rate;
         settled_rate[t] = now_rate;
       }
       if (settled) {

@@ -1,11 +1,19 @@
-# The page: the module's four exported functions over the page's API,
+# The page: the module's three exported functions over the page's API,
 # compiled to WebAssembly, inside one self-contained HTML file with the
 # page's own HTML, CSS and JavaScript.
 
 add_executable(upgrade-sim-page web/exports.cpp)
 target_link_libraries(upgrade-sim-page PRIVATE page_api)
 set_target_properties(upgrade-sim-page PROPERTIES OUTPUT_NAME upgrade-sim SUFFIX .html)
-set(page_shell ${CMAKE_CURRENT_SOURCE_DIR}/web/shell.html)
+# The shell without its indentation and comment lines, to keep the file small.
+find_program(NODE node REQUIRED)
+set(page_shell ${CMAKE_CURRENT_BINARY_DIR}/generated/web/shell.html)
+add_custom_command(OUTPUT ${page_shell}
+  COMMAND ${NODE} ${CMAKE_CURRENT_SOURCE_DIR}/web/compact_shell.mjs
+          ${CMAKE_CURRENT_SOURCE_DIR}/web/shell.html ${page_shell}
+  DEPENDS web/shell.html web/compact_shell.mjs VERBATIM)
+add_custom_target(page_shell DEPENDS ${page_shell})
+add_dependencies(upgrade-sim-page page_shell)
 set_property(TARGET upgrade-sim-page APPEND PROPERTY LINK_DEPENDS ${page_shell})
 target_link_options(upgrade-sim-page PRIVATE
   --shell-file ${page_shell}
@@ -16,7 +24,8 @@ target_link_options(upgrade-sim-page PRIVATE
   -sMALLOC=emmalloc
   -sFILESYSTEM=0
   -sEXPORTED_FUNCTIONS=_malloc,_free
-  -sEXPORTED_RUNTIME_METHODS=ccall,HEAPU8,UTF8ToString,stringToUTF8,lengthBytesUTF8)
+  -sEXPORTED_RUNTIME_METHODS=ccall,HEAPU8,UTF8ToString
+  -sINCOMING_MODULE_JS_API=onRuntimeInitialized)
 
 if(UPGRADE_SIM_TESTS)
   enable_testing()

@@ -230,8 +230,12 @@ for (const [name, launch] of Object.entries(browsers)) {
       assert.deepEqual(shown, checked);
       // Every cell is a labelled field; editing one recomputes at once.
       await page.click("#examples");
-      await page.$eval("#editor", (d) => { d.open = true; });
       const cell = "input[aria-label='SuccessProb ItemGrade2 UpgradeLevel1']";
+      const openEditor = async () => {
+        await page.click("#editor summary");
+        await page.waitForFunction((selector) => document.querySelector(selector).value !== "", {}, cell);
+      };
+      await openEditor();
       const before = await text("#chance-line");
       await page.$eval(cell, (el) => { el.value = "9999"; el.dispatchEvent(new Event("input", { bubbles: true })); });
       assert.notEqual(await text("#chance-line"), before);
@@ -256,6 +260,7 @@ for (const [name, launch] of Object.entries(browsers)) {
       // Remembered like loaded tables, until the examples come back.
       await page.reload();
       await page.waitForSelector("body[data-ready=true]");
+      await openEditor();
       assert.equal(await page.$eval(cell, (el) => el.value), "9999");
       await page.click("#examples");
       assert.notEqual(await page.$eval(cell, (el) => el.value), "9999");
