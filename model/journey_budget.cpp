@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "model/journey.h"
+#include "model/outcome_odds.h"
 
 namespace {
 
@@ -16,12 +17,17 @@ constexpr double kInfinity = std::numeric_limits<double>::infinity();
 // The history the pass keeps of each count: its longest step back.
 constexpr std::int64_t kMaxHistory = std::int64_t{1} << 15;
 
-// One talik count's step: each outcome's share, and what an attempt (A)
-// and an attempt that destroys the item and takes a new one (B) cost, in
-// units.
+// One talik count's step: each outcome's share, and what an attempt and an
+// attempt that destroys the item and takes a new one cost, in units.
 struct CountStep {
   double success, lost, destroyed, failed;
   std::int64_t attempt_units, destroyed_units;
+};
+
+// The shares of a count's outcomes that look back at an earlier row: those
+// that cost something. The others are solved within the row.
+struct LookBack {
+  double success, lost, failed, destroyed;
 };
 
 // The chance to spend more than b, and exactly b, from each count; the
@@ -30,8 +36,6 @@ struct SpentRow {
   std::array<double, kMaxTarget + 1> more;
   std::array<double, kMaxTarget + 1> exactly;
 };
-
-double Share(std::uint64_t count) { return std::ldexp(static_cast<double>(count), -60); }
 
 using SquareMatrix = std::array<std::array<double, kMaxTarget>, kMaxTarget>;
 
@@ -66,14 +70,14 @@ bool InverseOfIMinus(const SquareMatrix& a, int n, SquareMatrix* inverse) {
 // x = a x + x0 for the steps that cost nothing: with the inverse where
 // there is one, else (a free loop that may never end) by substitution.
 void SolveFree(const SquareMatrix& a, const SquareMatrix* inverse, int n,
-               std::array<double, kMaxTarget>& x) {
-  std::array<double, kMaxTarget> y{};
+               std::array<double, kMaxTarget + 1>& x) {
+  std::array<double, kMaxTarget + 1> y = x;
   if (inverse != nullptr) {
     for (int i = 0; i < n; ++i) {
+      y[i] = 0.0;
       for (int j = 0; j < n; ++j) y[i] += (*inverse)[i][j] * x[j];
     }
   } else {
-    y = x;
     for (int round = 0; round < 2000; ++round) {
       for (int i = 0; i < n; ++i) {
         double sum = x[i];
@@ -103,10 +107,10 @@ std::array<std::array<double, kPercentileCount>, kMaxTarget> BudgetsFor(
     const OutcomeOdds& odds = steps.odds[t];
     const std::int64_t cost = unit > 0 ? whole(steps.attempt_cost[t]) / unit : 0;
     const std::int64_t item = unit > 0 ? whole(steps.item_cost) / unit : 0;
-    counts[t] = {Share(odds.success),
-                 Share(odds.taliks_destroyed),
-                 Share(odds.item_destroyed),
-                 Share(odds.failed),
+    counts[t] = {OutcomeProbability(odds, AttemptOutcome::kSuccess),
+                 OutcomeProbability(odds, AttemptOutcome::kTaliksDestroyed),
+                 OutcomeProbability(odds, AttemptOutcome::kItemDestroyed),
+                 OutcomeProbability(odds, AttemptOutcome::kFailed),
                  cost,
                  cost + item};
     history = std::max(history, cost + item + 1);
@@ -124,8 +128,10 @@ std::array<std::array<double, kPercentileCount>, kMaxTarget> BudgetsFor(
     unit *= coarse;
   }
 
-  // The steps that cost nothing are solved together at each b.
+  // The steps that cost nothing are solved together at each b; the others
+  // look back.
   SquareMatrix free{};
+  std::array<LookBack, kMaxTarget> look_back{};
   bool free_steps = false;
   for (int t = 0; t < n; ++t) {
     const CountStep& s = counts[t];
@@ -134,10 +140,16 @@ std::array<std::array<double, kPercentileCount>, kMaxTarget> BudgetsFor(
       free[t][0] += s.lost;
       free[t][t] += s.failed;
       free_steps = true;
+    } else {
+      look_back[t].success = s.success;
+      look_back[t].lost = s.lost;
+      look_back[t].failed = s.failed;
     }
     if (s.destroyed_units == 0) {
       free[t][0] += s.destroyed;
       free_steps = true;
+    } else {
+      look_back[t].destroyed = s.destroyed;
     }
   }
   SquareMatrix inverse{};
@@ -160,7 +172,6 @@ std::array<std::array<double, kPercentileCount>, kMaxTarget> BudgetsFor(
   // digits of the chance to spend more; elsewhere it is their difference.
   const std::array<double, kMaxTarget> mean = ExpectedCostWithNewItems(steps);
   const bool track_mass = !(mean[0] / static_cast<double>(unit) < 1e8);
-  const std::int64_t window = kExactBudgetUnits;
   // The tail's fall per unit over the units the ring holds, up to `last`,
   // without cancellation where the chance to spend exactly b is followed.
   const auto rate = [&](int t, std::int64_t last) {
@@ -177,13 +188,8 @@ std::array<std::array<double, kPercentileCount>, kMaxTarget> BudgetsFor(
     return span > 0 ? -std::log1p(-spent / (now + spent)) / static_cast<double>(span) : 0.0;
   };
   std::array<double, kMaxTarget> settled_rate{};  // at the last look, a span of units ago
-  std::int64_t b = 0;
-  std::int64_t at = 0;  // b's place in the ring
-  const auto back = [&](std::int64_t units) -> const SpentRow& {
-    const std::int64_t place = at >= units ? at - units : at - units + history;
-    return ring[static_cast<std::size_t>(place)];
-  };
-  // Where each count's two earlier rows are for b = 0.
+  // Where each count's two earlier rows are for b = 0; they move on with b.
+  // A step that costs nothing looks at this very row with a share of 0.
   std::array<std::size_t, kMaxTarget> attempt_place{}, destroyed_place{};
   for (int t = 0; t < n; ++t) {
     attempt_place[t] =
@@ -191,51 +197,31 @@ std::array<std::array<double, kPercentileCount>, kMaxTarget> BudgetsFor(
     destroyed_place[t] =
         static_cast<std::size_t>((history - counts[t].destroyed_units % history) % history);
   }
-  for (; b < window && left > 0; ++b, at = at + 1 == history ? 0 : at + 1) {
+  std::int64_t b = 0;
+  std::int64_t at = 0;  // b's place in the ring
+  for (; b < kExactBudgetUnits && left > 0; ++b, at = at + 1 == history ? 0 : at + 1) {
     SpentRow& row = ring[static_cast<std::size_t>(at)];
-    if (!free_steps) {
-      // Every step costs something: each count from two earlier rows, whose
-      // places move on with b.
-      for (int t = 0; t < n; ++t) {
-        const CountStep& s = counts[t];
-        const SpentRow& a = ring[attempt_place[t]];
-        const SpentRow& d = ring[destroyed_place[t]];
-        attempt_place[t] = attempt_place[t] + 1 == size ? 0 : attempt_place[t] + 1;
-        destroyed_place[t] = destroyed_place[t] + 1 == size ? 0 : destroyed_place[t] + 1;
-        row.more[t] = s.success * a.more[t + 1] + s.lost * a.more[0] + s.failed * a.more[t] +
-                      s.destroyed * d.more[0];
-        if (track_mass) {
-          row.exactly[t] = s.success * a.exactly[t + 1] + s.lost * a.exactly[0] +
-                           s.failed * a.exactly[t] + s.destroyed * d.exactly[0];
-        }
-      }
-    } else {
-      for (int t = 0; t < n; ++t) {
-        const CountStep& s = counts[t];
-        // A step that costs nothing looks at this very row, solved below.
-        const SpentRow& a = s.attempt_units > 0 ? back(s.attempt_units) : before;
-        const SpentRow& d = s.destroyed_units > 0 ? back(s.destroyed_units) : before;
-        const double paid = s.attempt_units > 0 ? 1.0 : 0.0;
-        const double renewed = s.destroyed_units > 0 ? 1.0 : 0.0;
-        row.more[t] =
-            paid * (s.success * a.more[t + 1] + s.lost * a.more[0] + s.failed * a.more[t]) +
-            renewed * s.destroyed * d.more[0];
-        row.exactly[t] = paid * (s.success * a.exactly[t + 1] + s.lost * a.exactly[0] +
-                                 s.failed * a.exactly[t]) +
-                         renewed * s.destroyed * d.exactly[0];
-        if (s.attempt_units == 0 && t + 1 == n && b == 0) row.exactly[t] += s.success;
+    for (int t = 0; t < n; ++t) {
+      const LookBack& s = look_back[t];
+      const SpentRow& a = ring[attempt_place[t]];
+      const SpentRow& d = ring[destroyed_place[t]];
+      attempt_place[t] = attempt_place[t] + 1 == size ? 0 : attempt_place[t] + 1;
+      destroyed_place[t] = destroyed_place[t] + 1 == size ? 0 : destroyed_place[t] + 1;
+      row.more[t] = s.success * a.more[t + 1] + s.lost * a.more[0] + s.failed * a.more[t] +
+                    s.destroyed * d.more[0];
+      if (track_mass) {
+        row.exactly[t] = s.success * a.exactly[t + 1] + s.lost * a.exactly[0] +
+                         s.failed * a.exactly[t] + s.destroyed * d.exactly[0];
+        // There at once, for nothing.
+        if (counts[t].attempt_units == 0 && t + 1 == n && b == 0)
+          row.exactly[t] += counts[t].success;
       }
     }
     row.more[n] = 0.0;
     row.exactly[n] = b == 0 ? 1.0 : 0.0;
     if (free_steps) {
-      std::array<double, kMaxTarget> g{}, m{};
-      std::copy_n(row.more.begin(), n, g.begin());
-      std::copy_n(row.exactly.begin(), n, m.begin());
-      SolveFree(free, invertible ? &inverse : nullptr, n, g);
-      SolveFree(free, invertible ? &inverse : nullptr, n, m);
-      std::copy_n(g.begin(), n, row.more.begin());
-      std::copy_n(m.begin(), n, row.exactly.begin());
+      SolveFree(free, invertible ? &inverse : nullptr, n, row.more);
+      if (track_mass) SolveFree(free, invertible ? &inverse : nullptr, n, row.exactly);
     }
     for (int t = 0; t < n; ++t) {
       while (row.more[t] <= wanted[t]) {
