@@ -212,11 +212,11 @@ std::array<std::array<double, kPercentileCount>, kMaxTarget> BudgetsFor(
       if (track_mass) {
         row.exactly[t] = s.success * a.exactly[t + 1] + s.lost * a.exactly[0] +
                          s.failed * a.exactly[t] + s.destroyed * d.exactly[0];
-        // There at once, for nothing.
-        if (counts[t].attempt_units == 0 && t + 1 == n && b == 0)
-          row.exactly[t] += counts[t].success;
       }
     }
+    // From the last count the target is there at once where it costs nothing.
+    if (track_mass && b == 0 && counts[n - 1].attempt_units == 0)
+      row.exactly[n - 1] += counts[n - 1].success;
     row.more[n] = 0.0;
     row.exactly[n] = b == 0 ? 1.0 : 0.0;
     if (free_steps) {
