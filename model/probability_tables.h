@@ -30,4 +30,22 @@ struct ProbabilityTables {
   ProbabilityTable downgrade_prob;  // per 10000: ... or else the installed taliks
 };
 
+/// The tables in the order their files are read: SuccessProb, DestroyProb,
+/// DowngradeProb.
+constexpr int kProbabilityTableCount = 3;
+
+/// Table `which` of the three, 0 to 2 in that order; callers check it.
+inline const ProbabilityTable& TableAt(const ProbabilityTables& tables, int which) {
+  return which == 0   ? tables.success_prob
+         : which == 1 ? tables.destroy_prob
+                      : tables.downgrade_prob;
+}
+
+// cppcheck-suppress constParameter ; the table returned is written through
+inline ProbabilityTable& TableAt(ProbabilityTables& tables, int which) {
+  return which == 0   ? tables.success_prob
+         : which == 1 ? tables.destroy_prob
+                      : tables.downgrade_prob;
+}
+
 #endif  // UPGRADE_SIM_MODEL_PROBABILITY_TABLES_H_

@@ -26,9 +26,8 @@ ProbabilityTable ProbabilityTableFromText(std::string_view text) {
 ProbabilityTables LoadProbabilityTables(TableFilesFound* found) {
   TableFilesFound read{};
   ProbabilityTables tables{};
-  tables.success_prob = LoadProbabilityTable(kProbabilityFilePaths[0], &read[0]);
-  tables.destroy_prob = LoadProbabilityTable(kProbabilityFilePaths[1], &read[1]);
-  tables.downgrade_prob = LoadProbabilityTable(kProbabilityFilePaths[2], &read[2]);
+  for (int which = 0; which < kProbabilityTableCount; ++which)
+    TableAt(tables, which) = LoadProbabilityTable(kProbabilityFilePaths[which], &read[which]);
   if (found != nullptr) *found = read;
   return tables;
 }

@@ -91,8 +91,9 @@ std::vector<TableFinding> CheckTableFile(std::string_view file, int table, bool 
       const std::int32_t v = read.grid.cell[row][column];
       const bool outside = table == kSuccessTable ? v < 0 : (v < 0 || v > kLossScale);
       if (read.cell_line[row][column] == 0 || !outside) continue;
-      const std::string scale =
-          table == kSuccessTable ? "отрицательный вес успеха" : "вне шкалы 0…10000";
+      const std::string scale = table == kSuccessTable
+                                    ? std::string("отрицательный вес успеха")
+                                    : "вне шкалы 0…" + std::to_string(kLossScale);
       findings.push_back({name, read.cell_line[row][column], "outside_scale", row, column, true, v,
                           "значение " + std::to_string(v) + " " + Cell(row, column) + " - " +
                               scale + ": читается как есть"});

@@ -4,6 +4,7 @@
 #include <array>
 #include <charconv>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "model/attempt_series.h"
@@ -20,7 +21,7 @@
 
 namespace {
 
-constexpr int kTableCount = 3;
+constexpr int kTableCount = kProbabilityTableCount;
 // A journey played out ends here at the latest, and shows its last lines.
 constexpr std::int64_t kJourneyRunAttempts = 1000000;
 constexpr int kJourneyRunLog = 12;
@@ -120,14 +121,11 @@ std::string RangeText(std::int64_t low, std::int64_t high) {
   return "от " + std::to_string(low) + " до " + std::to_string(high);
 }
 
-struct FieldErrors {
-  std::vector<JsonMember> members;
-  std::vector<std::string> names;  // the members' names live here
-};
+/// Each wrong field's name and what it must be.
+using FieldErrors = std::vector<std::pair<std::string, std::string>>;
 
 void AddError(FieldErrors* errors, const std::string& field, const std::string& message) {
-  errors->names.push_back(field);
-  errors->members.push_back({{}, JsonString(message)});
+  errors->emplace_back(field, message);
 }
 
 // Reads one numeric field; a wrong one is named in errors.
@@ -157,6 +155,17 @@ bool ReadStones(const RequestText& text, StoneTiers* stones, FieldErrors* errors
     all = all && ok;
   }
   return all;
+}
+
+// The seed of a simulation: a whole number of 32 bits.
+bool ReadSeed(const RequestText& text, std::uint32_t* seed, FieldErrors* errors) {
+  std::int64_t value = 0;
+  if (ReadWhole(Value(text, "seed"), 0, UINT32_MAX, &value)) {
+    *seed = static_cast<std::uint32_t>(value);
+    return true;
+  }
+  AddError(errors, "seed", RangeText(0, UINT32_MAX));
+  return false;
 }
 
 // The prices of Т1..Т6 ("P1,...,P6", each may be blank), the attempt and the
@@ -199,8 +208,6 @@ bool ReadPrices(const RequestText& text, Prices* prices, bool* priced, FieldErro
 
 // The 77 cells of each table, grade by grade.
 bool ReadTables(const RequestText& text, ProbabilityTables* tables, std::string* error) {
-  ProbabilityTable* table[kTableCount] = {&tables->success_prob, &tables->destroy_prob,
-                                          &tables->downgrade_prob};
   for (int which = 0; which < kTableCount; ++which) {
     std::string_view cells = Value(text, kTableKeys[which]);
     for (int i = 0; i < kCellCount; ++i) {
@@ -213,7 +220,7 @@ bool ReadTables(const RequestText& text, ProbabilityTables* tables, std::string*
                  std::to_string(kCellCount) + " whole numbers of 32 bits, comma-separated";
         return false;
       }
-      table[which]->entry[i / kUpgradeLevelCount][i % kUpgradeLevelCount] = value;
+      TableAt(*tables, which).entry[i / kUpgradeLevelCount][i % kUpgradeLevelCount] = value;
       cells.remove_prefix(std::min(comma + 1, cells.size()));
     }
   }
@@ -225,8 +232,8 @@ std::string ErrorAnswer(const std::string& message) {
 }
 
 std::string ErrorsObject(const FieldErrors& errors) {
-  std::vector<JsonMember> members = errors.members;
-  for (std::size_t i = 0; i < members.size(); ++i) members[i].name = errors.names[i];
+  std::vector<JsonMember> members;
+  for (const auto& [field, message] : errors) members.push_back({field, JsonString(message)});
   return JsonObject(members);
 }
 
@@ -260,11 +267,10 @@ std::string FindingsData(int which, std::string_view text, bool found) {
 
 // Each table as its INI file would be written, and what the check finds in it.
 std::string WrittenFindingsData(const ProbabilityTables& tables) {
-  const ProbabilityTable* table[kTableCount] = {&tables.success_prob, &tables.destroy_prob,
-                                                &tables.downgrade_prob};
   const int which[kTableCount] = {0, 1, 2};
-  return JsonArrayOf(
-      which, [&table](int w) { return FindingsData(w, ProbabilityTableText(*table[w]), true); });
+  return JsonArrayOf(which, [&tables](int w) {
+    return FindingsData(w, ProbabilityTableText(TableAt(tables, w)), true);
+  });
 }
 
 // The chance to reach the target before the item is destroyed from 0
@@ -349,14 +355,12 @@ std::string AnswerPageRequest(std::string_view request_text) {
   if (view == "ini_file") {
     // One table written as the INI file the game reads.
     const std::string& file = Value(text, "file");
-    const ProbabilityTable* table[kTableCount] = {&tables.success_prob, &tables.destroy_prob,
-                                                  &tables.downgrade_prob};
     if (file.size() != 1 || file[0] < '0' || file[0] > '2')
       return ErrorAnswer("unknown file «" + file + "»: 0, 1 or 2");
     const int which = file[0] - '0';
     const std::string path = kProbabilityFilePaths[which];
     return JsonObject({{"name", JsonString(path.substr(path.rfind('/') + 1))},
-                       {"text", JsonString(ProbabilityTableText(*table[which]))}});
+                       {"text", JsonString(ProbabilityTableText(TableAt(tables, which)))}});
   }
   if (!view.empty() && view != "page" && view != "simulate" && view != "journey_run")
     return ErrorAnswer("unknown view «" + view + "»: page, simulate, journey_run or ini_file");
@@ -371,15 +375,12 @@ std::string AnswerPageRequest(std::string_view request_text) {
   const bool stones = ReadStones(text, &request.stone_tiers, &errors);
   const bool set_up = attempts && grade && level && taliks && stones;
 
+  std::uint32_t seed = 0;
   if (view == "simulate") {
-    std::int64_t seed = 0;
-    const bool seeded = ReadWhole(Value(text, "seed"), 0, UINT32_MAX, &seed);
-    if (!seeded) AddError(&errors, "seed", RangeText(0, UINT32_MAX));
-    const bool ok = set_up && seeded;
+    const bool seeded = ReadSeed(text, &seed, &errors);
     return JsonObject(
         {{"errors", ErrorsObject(errors)},
-         {"simulation",
-          ok ? Simulation(tables, request, static_cast<std::uint32_t>(seed)) : "null"}});
+         {"simulation", set_up && seeded ? Simulation(tables, request, seed) : "null"}});
   }
 
   PlanRequest plan;
@@ -395,13 +396,11 @@ std::string AnswerPageRequest(std::string_view request_text) {
 
   const int start = taliks && request.talik_count < plan.target ? request.talik_count : 0;
   if (view == "journey_run") {
-    std::int64_t seed = 0;
-    const bool seeded = ReadWhole(Value(text, "seed"), 0, UINT32_MAX, &seed);
-    if (!seeded) AddError(&errors, "seed", RangeText(0, UINT32_MAX));
+    const bool seeded = ReadSeed(text, &seed, &errors);
     std::string run = "null";
     if (journey && seeded) {
       const PlanView plan_view = MakePlanView(tables, plan);
-      RandomSource random = SeededRandomSource(static_cast<std::uint32_t>(seed));
+      RandomSource random = SeededRandomSource(seed);
       const JourneyRun played = RunJourney(
           plan_view.plan, plan_view.set_ups, start, [&random] { return DrawRandom(random); },
           kJourneyRunAttempts, kJourneyRunLog);
