@@ -40,4 +40,9 @@ if(UPGRADE_SIM_TESTS)
             --page $<TARGET_FILE:upgrade-sim-page> --source ${CMAKE_CURRENT_SOURCE_DIR}
             --out ${CMAKE_CURRENT_BINARY_DIR})
   set_tests_properties(page_in_browser PROPERTIES FIXTURES_REQUIRED page_packages)
+  # The page's own figures against answers the test works out itself.
+  add_test(NAME page_figures
+    COMMAND node ${CMAKE_CURRENT_SOURCE_DIR}/tests/web/figures_test.mjs
+            --page $<TARGET_FILE:upgrade-sim-page> --source ${CMAKE_CURRENT_SOURCE_DIR})
+  set_tests_properties(page_figures PROPERTIES FIXTURES_REQUIRED page_packages)
 endif()
