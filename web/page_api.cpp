@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "model/attempt_series.h"
+#include "model/outcome_odds.h"
 #include "model/plan.h"
 #include "model/probability_tables.h"
 #include "model/upgrade_request.h"
@@ -27,6 +28,11 @@ constexpr std::int64_t kJourneyRunAttempts = 1000000;
 constexpr int kJourneyRunLog = 12;
 constexpr const char* kTableKeys[kTableCount] = {"success", "destroy", "downgrade"};
 constexpr int kCellCount = kItemGradeCount * kUpgradeLevelCount;
+// The outcomes as the page names them, in the order of kAttemptOutcomes.
+constexpr const char* kOutcomeKeys[kOutcomeCount] = {"success", "item_destroyed",
+                                                     "taliks_destroyed", "failed"};
+// The level of the journey's figures that the answer shows (90 %).
+constexpr int kShownPercentile = 1;
 
 // ---- The request's text --------------------------------------------------
 
@@ -290,6 +296,16 @@ std::string RangeData(ValueRange range) {
   return JsonArray({JsonInteger(range.low), JsonInteger(range.high)});
 }
 
+// The chance of each destroy and talik cell's loss, grade by grade.
+std::string LossSharesData(const ProbabilityTables& tables) {
+  const int losses[] = {1, 2};
+  return JsonArrayOf(losses, [&tables](int which) {
+    const std::int32_t* first = &TableAt(tables, which).entry[0][0];
+    return JsonArrayOf(std::vector<std::int32_t>(first, first + kCellCount),
+                       [](std::int32_t value) { return JsonNumber(LossDrawShare(value)); });
+  });
+}
+
 std::string CellsData(const ProbabilityTable& table) {
   // Grade by grade: the rows of the table one after another.
   const std::int32_t* first = &table.entry[0][0];
@@ -323,11 +339,17 @@ std::string PageFacts() {
                      {"target", RangeData(kTargetRange)},
                      {"max_price", JsonInteger(kMaxPrice)},
                      {"loss_scale", JsonInteger(kLossScale)},
+                     {"cell_range", JsonArray({JsonInteger(INT32_MIN), JsonInteger(INT32_MAX)})},
                      {"grade_names", grade_names},
                      {"stone_labels", JsonArray(stone_labels)},
                      {"outcomes", outcomes},
+                     {"outcome_keys", JsonArrayOf(kOutcomeKeys, quoted)},
                      {"percentile_levels", levels},
+                     {"shown_percentile", JsonInteger(kShownPercentile)},
                      {"files", files},
+                     {"section_stem", JsonString(kItemGradeSectionStem)},
+                     {"key_stem", JsonString(kUpgradeLevelKeyStem)},
+                     {"request_keys", JsonArrayOf(kRequestKeys, quoted)},
                      {"table_keys", JsonArrayOf(kTableKeys, quoted)},
                      {"example_cells", examples},
                      {"example_sizes", sizes}});
@@ -425,5 +447,6 @@ std::string AnswerPageRequest(std::string_view request_text) {
        {"grade_reach", reach_by_grade ? GradeReachData(tables, request.item_level,
                                                        request.stone_tiers, plan.target)
                                       : "null"},
+       {"loss_shares", LossSharesData(tables)},
        {"table_findings", WrittenFindingsData(tables)}});
 }
