@@ -135,7 +135,7 @@ std::string ChartData(const JourneyChart& chart, const JourneyRow& row) {
 }  // namespace
 
 std::string PlanData(const PlanView& view, const JourneyChart& chart) {
-  const bool priced = view.request.priced;
+  const bool priced = view.request.prices.has_value();
   const auto figure = [](const std::string& text) { return JsonString(GroupedFigure(text)); };
   std::vector<std::string> rows;
   for (int t = 0; t < view.request.target; ++t) {
