@@ -538,10 +538,14 @@ class Plan(OddsTestCase):
         self.assertEqual(rows[0], ["file", "line", "finding", "section", "key", "read_as"])
         self.assertEqual(rows[3], ["CustomSettings/DestroyProb.ini", str(destroy_line), "not_plain_number",
                                    "ItemGrade0", "UpgradeLevel1", "53"])
-        for args in (["--check", "5"], ["--check", "--table"], ["--check", "--plan"]):
+        for args in (["--check", "5"], ["--check", "--table"], ["--check", "--plan"],
+                     ["--check", "--stones", "6630"], ["--check", "--item-price", "5"],
+                     ["--check", "--attempt-price=5"], ["--check", "--prices", "1,2,3,4,5,6"]):
             with self.subTest(args=args):
                 bad = run_odds(args)
                 self.assertEqual((bad.returncode, bad.stdout), (2, b""))
+                self.assertTrue(bad.stderr.decode("cp1251" if harness.WINDOWS else "utf-8").startswith(
+                    "upgrade-odds: --check задаётся без чисел и других параметров, кроме --csv\n"))
 
 
 if __name__ == "__main__":
