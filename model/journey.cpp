@@ -105,68 +105,77 @@ std::array<double, kMaxTarget> Expectations(const ChainShares& shares, int targe
   return values;
 }
 
-// How a walk without new items ends: X(t) = s X(t+1) + l X(0) + d·on_loss +
-// f X(t), X(target) = at_target, as X(t) = a_t + b_t X(0) with c_t = 1 - b_t
-// carried along; a count that is never left never ends. (1, 0) gives the
-// chance to reach the target first, (0, 1) the chance to lose the item first.
-std::array<double, kMaxTarget> EndProbabilities(const ChainShares& shares, int target,
-                                                double at_target, double on_loss) {
-  std::array<double, kMaxTarget + 1> a{}, b{}, c{};
-  a[target] = at_target;
-  c[target] = 1.0;
+// Powers x^(2^j) for j = 0 to 61: counts up to 2^62 - 1 by binary lifting.
+constexpr int kPowerCount = 62;
+
+// A level as the whole percent it stands for, to about 32 digits: the double
+// 0.99 is 0.98999999999999999112, and a chance between the two falls short.
+WideFloat WideLevel(double level) {
+  const double percent = std::round(level * 100.0);
+  return Wide(percent) / Wide(100.0);
+}
+
+// How a walk without new items ends: X(t) = s X(t+1) + l X(0) + d·[loss] +
+// f X(t), X(target) = [reach], as X(t) = a_t + b_t X(0) with c_t = 1 - b_t
+// carried along; a count that is never left never ends. reach gives the
+// chance to reach the target first, otherwise the chance to lose the item
+// first. To about 32 digits: the chances of neighbouring counts of items
+// differ in the 17th digit at 10^15 items.
+std::array<WideFloat, kMaxTarget> EndProbabilities(const JourneySteps& steps, bool reach) {
+  const int target = steps.target;
+  std::array<WideFloat, kMaxTarget + 1> a{}, b{}, c{};
+  a[target] = Wide(reach ? 1.0 : 0.0);
+  c[target] = Wide(1.0);
   for (int t = target - 1; t >= 0; --t) {
-    const Shares& s = shares[t];
-    if (s.leaving == 0) {
-      c[t] = 1.0;
+    const OutcomeOdds& odds = steps.odds[t];
+    const WideFloat leaving = WideShare(odds.success + odds.item_destroyed + odds.taliks_destroyed);
+    if (leaving.hi == 0.0) {
+      c[t] = Wide(1.0);
       continue;
     }
-    a[t] = (s.destroyed * on_loss + s.success * a[t + 1]) / s.leaving;
-    b[t] = (s.success * b[t + 1] + s.lost) / s.leaving;
-    c[t] = (s.destroyed + s.success * c[t + 1]) / s.leaving;
+    const WideFloat s = WideShare(odds.success);
+    const WideFloat d = WideShare(odds.item_destroyed);
+    a[t] = ((reach ? WideFloat{} : d) + s * a[t + 1]) / leaving;
+    b[t] = (s * b[t + 1] + WideShare(odds.taliks_destroyed)) / leaving;
+    c[t] = (d + s * c[t + 1]) / leaving;
   }
   // c_0 = 0 means the walk comes back to 0 for sure, so a_0 = 0 as well.
-  const double at_zero = c[0] > 0 ? a[0] / c[0] : 0.0;
-  std::array<double, kMaxTarget> values{};
+  const WideFloat at_zero = c[0].hi > 0 ? a[0] / c[0] : WideFloat{};
+  std::array<WideFloat, kMaxTarget> values{};
   for (int t = 0; t < target; ++t) values[t] = a[t] + b[t] * at_zero;
   return values;
 }
 
-std::array<double, kMaxTarget> ReachProbabilities(const ChainShares& shares, int target) {
-  return EndProbabilities(shares, target, 1.0, 0.0);
-}
-
-std::array<double, kMaxTarget> DestroyProbabilities(const ChainShares& shares, int target) {
-  return EndProbabilities(shares, target, 0.0, 1.0);
-}
-
 // The fewest destroyed items k with P(target with at most k destroyed) >=
 // level: the first item starts at start, every new one at 0, so
-// P(k) = R(start) + D(start) R(0) (1 - D(0)^k) / (1 - D(0)).
-std::int64_t ItemsFor(double reach_start, double destroy_start, double reach_zero,
-                      double destroy_zero, double level) {
-  if (reach_start >= level) return 0;
-  const double renewed = destroy_start * reach_zero;
-  if (renewed <= 0) return kNever;
-  // 1 - D(0) without cancellation where the walk ends for sure.
-  const double leave = destroy_zero + reach_zero >= 1.0 - 1e-12 ? reach_zero : 1.0 - destroy_zero;
-  const auto within = [&](std::int64_t k) {
-    const double sum = leave >= 1.0
-                           ? (k > 0 ? 1.0 : 0.0)
-                           : -std::expm1(static_cast<double>(k) * std::log1p(-leave)) / leave;
-    return reach_start + renewed * sum;
-  };
-  const double needed = (level - reach_start) * leave / renewed;  // 1 - D(0)^k must reach this
-  if (needed > 1.0 + 1e-12) return kNever;
-  double guess = 1.0;
-  if (leave < 1.0 && needed < 1.0) guess = std::ceil(std::log1p(-needed) / std::log1p(-leave));
-  if (!(guess < 4e18)) return kNever;
-  auto k = static_cast<std::int64_t>(std::max(guess, 1.0));
-  while (k > 1 && within(k - 1) >= level) --k;
-  for (int more = 0; within(k) < level; ++more) {
-    if (more > 64) return kNever;
-    k += 1 + k / 1000000000;
+// P(k) = R(start) + D(start) R(0) (1 - D(0)^k) / (1 - D(0)). k is found by
+// binary lifting over D(0)^(2^j) - 1, which like the attempts' powers keeps
+// its digits where D(0) is within 10^-15 of 1. ends_from_zero: the walk from
+// 0 without new items ends for sure, so 1 - D(0) is R(0), without cancelling.
+std::int64_t ItemsFor(const std::array<WideFloat, kMaxTarget>& reach,
+                      const std::array<WideFloat, kMaxTarget>& destroy, bool ends_from_zero,
+                      int start, WideFloat level) {
+  if (!(reach[start] < level)) return 0;
+  const WideFloat leave = ends_from_zero ? reach[0] : Wide(1.0) - destroy[0];
+  if (destroy[start].hi <= 0 || reach[0].hi <= 0 || leave.hi <= 0) return kNever;
+  const WideFloat renewed = destroy[start] * reach[0] / leave;
+  std::array<WideFloat, kPowerCount> power_less_one{};  // D(0)^(2^j) - 1
+  power_less_one[0] = -leave;
+  for (int j = 1; j < kPowerCount; ++j) {
+    const WideFloat y = power_less_one[j - 1];
+    power_less_one[j] = y + y + y * y;
   }
-  return k;
+  WideFloat below_less_one{};  // D(0)^below - 1
+  std::int64_t below = 0;      // the most items known to fall short
+  for (int j = kPowerCount - 1; j >= 0; --j) {
+    const WideFloat y = power_less_one[j];
+    const WideFloat next = below_less_one + y + below_less_one * y;
+    if (reach[start] - renewed * next < level) {
+      below_less_one = next;
+      below += std::int64_t{1} << j;
+    }
+  }
+  return below + 1 == kMaxCountedAttempts ? kNever : below + 1;
 }
 
 // ---- Attempts for a probability ------------------------------------------
@@ -177,7 +186,6 @@ std::int64_t ItemsFor(double reach_start, double destroy_start, double reach_zer
 // squarings that 2^62 attempts take.
 constexpr int kStates = kMaxTarget + 1;
 using Matrix = std::array<std::array<WideFloat, kStates>, kStates>;
-constexpr int kPowerCount = 62;  // M^1 up to M^(2^61)
 struct MatrixPowers {
   std::array<Matrix, kPowerCount> power;
   int count;  // the powers worked out; beyond them every start is there for sure enough
@@ -198,17 +206,25 @@ Matrix OneAttempt(const JourneySteps& steps) {
   return d;
 }
 
-// (I + D)^2 - I = 2D + D D.
+// (I + D)^2 - I = 2D + D D. A row of D sums to 0; its diagonal is taken as
+// minus the rest of the row, a sum of shares that cannot cancel. Computed as
+// 2D + D D it would carry the row's rounding, which every later squaring
+// doubles: once the walk has spread over the talik counts that loses the
+// last digits of the chance to be there after 10^15 attempts and more.
 Matrix Doubled(const Matrix& d, int states) {
   Matrix result{};
   for (int i = 0; i < states; ++i) {
+    WideFloat rest{};
     for (int j = 0; j < states; ++j) {
+      if (j == i) continue;
       WideFloat sum = d[i][j] + d[i][j];
       for (int k = 0; k < states; ++k) {
         if (d[i][k].hi != 0.0 && d[k][j].hi != 0.0) sum = sum + d[i][k] * d[k][j];
       }
       result[i][j] = sum;
+      rest = rest + sum;
     }
+    result[i][i] = -rest;
   }
   return result;
 }
@@ -248,19 +264,18 @@ Distribution Step(const Distribution& v, const Matrix& d, int states) {
 
 // The smallest n with P(target within n attempts) >= level, by binary
 // lifting over the powers; kNever beyond 2^62.
-std::int64_t AttemptsFor(const MatrixPowers& powers, int target, int start, double level) {
+std::int64_t AttemptsFor(const MatrixPowers& powers, int target, int start, WideFloat level) {
   Distribution v{};
   v[start] = Wide(1.0);
   std::int64_t below = 0;  // the most attempts known to fall short
   for (int k = powers.count - 1; k >= 0; --k) {
     const Distribution next = Step(v, powers.power[k], target + 1);
-    if (next[target] < Wide(level)) {
+    if (next[target] < level) {
       v = next;
       below += std::int64_t{1} << k;
     }
   }
-  if (below + 1 == kMaxCountedAttempts &&
-      Step(v, powers.power[0], target + 1)[target] < Wide(level))
+  if (below + 1 == kMaxCountedAttempts && Step(v, powers.power[0], target + 1)[target] < level)
     return kNever;
   return below + 1;
 }
@@ -272,13 +287,14 @@ Journey PlanJourney(const JourneySteps& steps) {
   const ChainShares shares = SharesOfSteps(steps);
   const std::array<double, kMaxTarget> one_each = {1, 1, 1, 1, 1, 1, 1};
   const std::array<double, kMaxTarget> nothing = {};
-  const std::array<double, kMaxTarget> reach = ReachProbabilities(shares, target);
+  const std::array<WideFloat, kMaxTarget> reach = EndProbabilities(steps, true);
+  const std::array<WideFloat, kMaxTarget> destroy = EndProbabilities(steps, false);
   const std::array<double, kMaxTarget> attempts = Expectations(shares, target, one_each, 0, false);
   const std::array<double, kMaxTarget> renewed = Expectations(shares, target, one_each, 0, true);
   const std::array<double, kMaxTarget> items = Expectations(shares, target, nothing, 1, true);
   const std::array<double, kMaxTarget> cost = ExpectedCostWithNewItems(steps);
-  const std::array<double, kMaxTarget> destroy = DestroyProbabilities(shares, target);
   const MatrixPowers powers = PowersOf(steps, kPercentileLevels[kPercentileCount - 1]);
+  const bool ends_from_zero = EndsForSure(shares, target, false)[0];
   std::array<std::array<double, kPercentileCount>, kMaxTarget> budgets{};
   for (auto& row : budgets) row.fill(kInfinity);
   if (steps.priced) {
@@ -296,7 +312,7 @@ Journey PlanJourney(const JourneySteps& steps) {
   journey.target = target;
   for (int t = 0; t < target; ++t) {
     JourneyRow& row = journey.rows[t];
-    row.reach_probability = reach[t];
+    row.reach_probability = reach[t].hi;
     row.expected_attempts = attempts[t];
     // A journey that never ends with new items has none of their figures:
     // the three with-new-items expectations share one reachability, so they
@@ -306,8 +322,9 @@ Journey PlanJourney(const JourneySteps& steps) {
     row.expected_cost = cost[t];
     const bool ends = std::isfinite(renewed[t]);
     for (int p = 0; p < kPercentileCount; ++p) {
-      row.attempts_for[p] = ends ? AttemptsFor(powers, target, t, kPercentileLevels[p]) : kNever;
-      row.items_for[p] = ItemsFor(reach[t], destroy[t], reach[0], destroy[0], kPercentileLevels[p]);
+      const WideFloat level = WideLevel(kPercentileLevels[p]);
+      row.attempts_for[p] = ends ? AttemptsFor(powers, target, t, level) : kNever;
+      row.items_for[p] = ItemsFor(reach, destroy, ends_from_zero, t, level);
     }
     row.budget_for = budgets[t];
     for (int p = 0; uniform && p < kPercentileCount; ++p) {
@@ -320,7 +337,10 @@ Journey PlanJourney(const JourneySteps& steps) {
 }
 
 std::array<double, kMaxTarget> ReachBeforeDestroyed(const JourneySteps& steps) {
-  return ReachProbabilities(SharesOfSteps(steps), steps.target);
+  const std::array<WideFloat, kMaxTarget> reach = EndProbabilities(steps, true);
+  std::array<double, kMaxTarget> values{};
+  for (int t = 0; t < steps.target; ++t) values[t] = reach[t].hi;
+  return values;
 }
 
 VisitCounts ExpectedVisits(const JourneySteps& steps) {

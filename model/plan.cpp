@@ -9,12 +9,13 @@
 
 Plan MakePlan(const ProbabilityTables& tables, const PlanRequest& request) {
   Plan plan{};
-  plan.stones = request.cheapest ? CheapestStones(tables, request.item_grade, request.item_level,
-                                                  request.target, request.prices)
-                                 : request.stones;
+  const Prices prices = request.prices.value_or(Prices{});
+  plan.stones = request.stones ? *request.stones
+                               : CheapestStones(tables, request.item_grade, request.item_level,
+                                                request.target, prices);
   plan.steps = StepsWithStones(tables, request.item_grade, request.item_level, request.target,
-                               plan.stones, request.prices);
-  plan.steps.priced = request.priced;
+                               plan.stones, prices);
+  plan.steps.priced = request.prices.has_value();
   plan.journey = PlanJourney(plan.steps);
   const VisitCounts visits = ExpectedVisits(plan.steps);
   for (int t = 0; t < request.target; ++t) {

@@ -66,6 +66,17 @@ inline WideFloat operator*(WideFloat a, WideFloat b) {
   return wide_float_detail::QuickTwoSum(p.hi, p.lo);
 }
 
+// a / b by long division: three double quotients, each from what the ones
+// before leave over.
+inline WideFloat operator/(WideFloat a, WideFloat b) {
+  const double first = a.hi / b.hi;
+  WideFloat rest = a - b * WideFloat{first, 0.0};
+  const double second = rest.hi / b.hi;
+  rest = rest - b * WideFloat{second, 0.0};
+  const double third = rest.hi / b.hi;
+  return wide_float_detail::QuickTwoSum(first, second) + WideFloat{third, 0.0};
+}
+
 inline bool operator<(WideFloat a, WideFloat b) {
   return a.hi < b.hi || (a.hi == b.hi && a.lo < b.lo);
 }

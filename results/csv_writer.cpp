@@ -70,11 +70,11 @@ std::string PlanCsv(const PlanView& view) {
             CsvFigure(row.expected_attempts_with_new_items) + "," +
             CsvFigure(row.expected_items_destroyed);
     for (const std::int64_t attempts : row.attempts_for) text += "," + Count(attempts);
-    text += "," + (request.priced ? CsvFigure(row.expected_cost) : std::string());
+    text += "," + (request.prices ? CsvFigure(row.expected_cost) : std::string());
     for (const std::int64_t items : row.items_for) text += "," + Count(items);
     for (const double budget : row.budget_for) {
       text += "," +
-              (request.priced && std::isfinite(budget) ? FixedDecimals(budget, 0) : std::string());
+              (request.prices && std::isfinite(budget) ? FixedDecimals(budget, 0) : std::string());
     }
     for (int tier = 1; tier < kStoneTierCount; ++tier)
       text += "," + CsvFigure(view.plan.expected_stones[t][tier]);

@@ -113,17 +113,29 @@ std::string ChartData(const JourneyChart& chart, const JourneyRow& row) {
   std::vector<std::string> marks;
   marks.reserve(kPercentileCount);
   for (int p = 0; p < kPercentileCount; ++p) {
-    marks.push_back(JsonObject({{"level", JsonNumber(kPercentileLevels[p])},
-                                {"attempts", AttemptsNumber(row.attempts_for[p])}}));
+    marks.push_back(
+        JsonObject({{"level", JsonNumber(kPercentileLevels[p])},
+                    {"attempts", AttemptsNumber(row.attempts_for[p])},
+                    {"label", JsonString(GroupedFigure(AttemptsText(row.attempts_for[p])))}}));
   }
-  return JsonObject(
-      {{"start", JsonInteger(chart.start)}, {"points", points}, {"marks", JsonArray(marks)}});
+  // The axis' powers of ten up to the last point, each with its label.
+  std::vector<std::string> decades;
+  const std::int64_t last = chart.points.empty() ? 0 : chart.points.back().attempts;
+  for (std::int64_t decade = 1; decade <= last; decade *= 10) {
+    decades.push_back(
+        JsonArray({JsonInteger(decade), JsonString(GroupedFigure(std::to_string(decade)))}));
+    if (decade > last / 10) break;
+  }
+  return JsonObject({{"start", JsonInteger(chart.start)},
+                     {"points", points},
+                     {"marks", JsonArray(marks)},
+                     {"decades", JsonArray(decades)}});
 }
 
 }  // namespace
 
 std::string PlanData(const PlanView& view, const JourneyChart& chart) {
-  const bool priced = view.request.priced;
+  const bool priced = view.request.prices.has_value();
   const auto figure = [](const std::string& text) { return JsonString(GroupedFigure(text)); };
   std::vector<std::string> rows;
   for (int t = 0; t < view.request.target; ++t) {

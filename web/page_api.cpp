@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "model/attempt_series.h"
+#include "model/outcome_odds.h"
 #include "model/plan.h"
 #include "model/probability_tables.h"
 #include "model/upgrade_request.h"
@@ -15,6 +16,7 @@
 #include "platform/random_source.h"
 #include "results/json.h"
 #include "results/page_data.h"
+#include "results/requests.h"
 #include "results/table_check.h"
 #include "results/views.h"
 #include "web/example_tables.h"
@@ -27,6 +29,11 @@ constexpr std::int64_t kJourneyRunAttempts = 1000000;
 constexpr int kJourneyRunLog = 12;
 constexpr const char* kTableKeys[kTableCount] = {"success", "destroy", "downgrade"};
 constexpr int kCellCount = kItemGradeCount * kUpgradeLevelCount;
+// The outcomes as the page names them, in the order of kAttemptOutcomes.
+constexpr const char* kOutcomeKeys[kOutcomeCount] = {"success", "item_destroyed",
+                                                     "taliks_destroyed", "failed"};
+// The level of the journey's figures that the answer shows (90 %).
+constexpr int kShownPercentile = 1;
 
 // ---- The request's text --------------------------------------------------
 
@@ -101,24 +108,8 @@ const std::string& Value(const RequestText& text, std::string_view key) {
 
 // ---- Fields ----------------------------------------------------------------
 
-std::string_view Trimmed(std::string_view text) {
-  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
-  return text;
-}
-
-// Plain decimal digits with an optional '+', low to high.
-bool ReadWhole(std::string_view text, std::int64_t low, std::int64_t high, std::int64_t* value) {
-  text = Trimmed(text);
-  if (!text.empty() && text.front() == '+') text.remove_prefix(1);
-  if (text.empty() || text.front() == '-' || text.front() == '+') return false;
-  const char* end = text.data() + text.size();
-  const auto [stop, error] = std::from_chars(text.data(), end, *value);
-  return error == std::errc() && stop == end && *value >= low && *value <= high;
-}
-
-std::string RangeText(std::int64_t low, std::int64_t high) {
-  return "от " + std::to_string(low) + " до " + std::to_string(high);
+std::string RangeText(WideRange range) {
+  return "от " + std::to_string(range.low) + " до " + std::to_string(range.high);
 }
 
 /// Each wrong field's name and what it must be.
@@ -131,12 +122,8 @@ void AddError(FieldErrors* errors, const std::string& field, const std::string& 
 // Reads one numeric field; a wrong one is named in errors.
 bool ReadField(const RequestText& text, std::string_view key, ValueRange range, std::int32_t* out,
                FieldErrors* errors) {
-  std::int64_t value = 0;
-  if (ReadWhole(Value(text, key), range.low, range.high, &value)) {
-    *out = static_cast<std::int32_t>(value);
-    return true;
-  }
-  AddError(errors, std::string(key), RangeText(range.low, range.high));
+  if (ReadWhole(Value(text, key), range, out)) return true;
+  AddError(errors, std::string(key), RangeText(Widened(range)));
   return false;
 }
 
@@ -144,14 +131,8 @@ bool ReadStones(const RequestText& text, StoneTiers* stones, FieldErrors* errors
   const std::string& digits = Value(text, "stones");
   bool all = true;
   for (int k = 0; k < kStoneCount; ++k) {
-    const bool ok =
-        digits.size() == kStoneCount && digits[k] >= '0' && digits[k] - '0' <= kStoneTierRange.high;
-    if (ok) {
-      (*stones)[k] = digits[k] - '0';
-    } else {
-      AddError(errors, "stone" + std::to_string(k + 1),
-               RangeText(kStoneTierRange.low, kStoneTierRange.high));
-    }
+    const bool ok = ReadStoneDigit(digits, k, &(*stones)[k]);
+    if (!ok) AddError(errors, "stone" + std::to_string(k + 1), RangeText(Widened(kStoneTierRange)));
     all = all && ok;
   }
   return all;
@@ -159,12 +140,13 @@ bool ReadStones(const RequestText& text, StoneTiers* stones, FieldErrors* errors
 
 // The seed of a simulation: a whole number of 32 bits.
 bool ReadSeed(const RequestText& text, std::uint32_t* seed, FieldErrors* errors) {
+  constexpr WideRange kSeedRange = {0, UINT32_MAX};
   std::int64_t value = 0;
-  if (ReadWhole(Value(text, "seed"), 0, UINT32_MAX, &value)) {
+  if (ReadWhole(Value(text, "seed"), kSeedRange, &value)) {
     *seed = static_cast<std::uint32_t>(value);
     return true;
   }
-  AddError(errors, "seed", RangeText(0, UINT32_MAX));
+  AddError(errors, "seed", RangeText(kSeedRange));
   return false;
 }
 
@@ -172,30 +154,20 @@ bool ReadSeed(const RequestText& text, std::uint32_t* seed, FieldErrors* errors)
 // item. Stones are priced all or none: a blank one beside a given one is
 // wrong, as 0 must be typed to mean free.
 bool ReadPrices(const RequestText& text, Prices* prices, bool* priced, FieldErrors* errors) {
-  std::vector<std::string_view> stone;
-  std::string_view list = Value(text, "prices");
-  for (bool more = !list.empty(); more;) {
-    const std::size_t comma = std::min(list.find(','), list.size());
-    stone.push_back(list.substr(0, comma));
-    more = comma < list.size();
-    list.remove_prefix(std::min(comma + 1, list.size()));
-  }
+  std::vector<std::string_view> stone = ListItems(Value(text, "prices"));
   stone.resize(kStoneTierCount - 1);
   *priced = false;
   for (const std::string_view p : stone) *priced = *priced || !Trimmed(p).empty();
   bool ok = true;
   const auto read = [&](std::string_view value, const std::string& field, double* price) {
-    std::int64_t whole = 0;
     if (Trimmed(value).empty() && !*priced) return;
     if (Trimmed(value).empty() && field[0] == 'p') {
       AddError(errors, field, "нужна цена (0, если бесплатно)");
       ok = false;
     } else if (Trimmed(value).empty()) {
       *price = 0;
-    } else if (ReadWhole(value, 0, kMaxPrice, &whole)) {
-      *price = static_cast<double>(whole);
-    } else {
-      AddError(errors, field, RangeText(0, kMaxPrice));
+    } else if (!ReadPrice(value, price)) {
+      AddError(errors, field, RangeText(kPriceRange));
       ok = false;
     }
   };
@@ -286,6 +258,16 @@ std::string RangeData(ValueRange range) {
   return JsonArray({JsonInteger(range.low), JsonInteger(range.high)});
 }
 
+// The chance of each destroy and talik cell's loss, grade by grade.
+std::string LossSharesData(const ProbabilityTables& tables) {
+  const int losses[] = {1, 2};
+  return JsonArrayOf(losses, [&tables](int which) {
+    const std::int32_t* first = &TableAt(tables, which).entry[0][0];
+    return JsonArrayOf(std::vector<std::int32_t>(first, first + kCellCount),
+                       [](std::int32_t value) { return JsonNumber(LossDrawShare(value)); });
+  });
+}
+
 std::string CellsData(const ProbabilityTable& table) {
   // Grade by grade: the rows of the table one after another.
   const std::int32_t* first = &table.entry[0][0];
@@ -319,11 +301,17 @@ std::string PageFacts() {
                      {"target", RangeData(kTargetRange)},
                      {"max_price", JsonInteger(kMaxPrice)},
                      {"loss_scale", JsonInteger(kLossScale)},
+                     {"cell_range", JsonArray({JsonInteger(INT32_MIN), JsonInteger(INT32_MAX)})},
                      {"grade_names", grade_names},
                      {"stone_labels", JsonArray(stone_labels)},
                      {"outcomes", outcomes},
+                     {"outcome_keys", JsonArrayOf(kOutcomeKeys, quoted)},
                      {"percentile_levels", levels},
+                     {"shown_percentile", JsonInteger(kShownPercentile)},
                      {"files", files},
+                     {"section_stem", JsonString(kItemGradeSectionStem)},
+                     {"key_stem", JsonString(kUpgradeLevelKeyStem)},
+                     {"request_keys", JsonArrayOf(kRequestKeys, quoted)},
                      {"table_keys", JsonArrayOf(kTableKeys, quoted)},
                      {"example_cells", examples},
                      {"example_sizes", sizes}});
@@ -385,12 +373,17 @@ std::string AnswerPageRequest(std::string_view request_text) {
   PlanRequest plan;
   plan.item_grade = request.item_grade;
   plan.item_level = request.item_level;
-  plan.stones.fill(request.stone_tiers);
   const bool target = ReadField(text, "target", kTargetRange, &plan.target, &errors);
   bool priced = false;
-  const bool prices = ReadPrices(text, &plan.prices, &priced, &errors);
-  plan.cheapest = priced;
-  plan.priced = priced;
+  Prices given_prices;
+  const bool prices = ReadPrices(text, &given_prices, &priced, &errors);
+  // Priced, the page asks for the cheapest stones.
+  if (priced) {
+    plan.prices = given_prices;
+  } else {
+    plan.stones = StonesPerStep{};
+    plan.stones->fill(request.stone_tiers);
+  }
   const bool journey = grade && level && target && prices && (stones || priced);
 
   const int start = taliks && request.talik_count < plan.target ? request.talik_count : 0;
@@ -403,7 +396,7 @@ std::string AnswerPageRequest(std::string_view request_text) {
       const JourneyRun played = RunJourney(
           plan_view.plan, plan_view.set_ups, start, [&random] { return DrawRandom(random); },
           kJourneyRunAttempts, kJourneyRunLog);
-      run = JourneyRunData(played, plan.priced, plan.target);
+      run = JourneyRunData(played, priced, plan.target);
     }
     return JsonObject({{"errors", ErrorsObject(errors)}, {"journey_run", run}});
   }
@@ -424,5 +417,6 @@ std::string AnswerPageRequest(std::string_view request_text) {
        {"grade_reach", reach_by_grade ? GradeReachData(tables, request.item_level,
                                                        request.stone_tiers, plan.target)
                                       : "null"},
+       {"loss_shares", LossSharesData(tables)},
        {"table_findings", WrittenFindingsData(tables)}});
 }
