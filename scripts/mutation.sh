@@ -21,11 +21,13 @@
 #         unit             the unit tests
 #         e2e:SUITE        tests/e2e/SUITE.py on the test build
 #         native           every test of the test preset
-#         web:TEST         tests/web/TEST.mjs on the web build (both browsers)
+#         web:TEST         tests/web/TEST.mjs on the web build, in $MUTATION_BROWSER
+#                          (chromium unless set; empty for every browser)
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 scratch=${MUTATION_DIR:-/tmp/upgrade-sim-mutation-${USER:-$(id -un)}}
 timeout_seconds=${MUTATION_TIMEOUT:-600}
+browser=${MUTATION_BROWSER:-chromium}  # for the tests that take --browser; "" for both
 keep=0 only="" lists=()
 while [ $# -gt 0 ]; do
   case "$1" in
@@ -83,7 +85,7 @@ run_kill() {
     web:*)
       build_web || return 2
       timeout "$timeout_seconds" node "tests/web/${word#web:}.mjs" --page build/web/upgrade-sim.html \
-        --source "$src" --out "$scratch/web-out" >"$log/test.txt" 2>&1 </dev/null ;;
+        --source "$src" --out "$scratch/web-out" ${browser:+--browser "$browser"} >"$log/test.txt" 2>&1 </dev/null ;;
     *) echo "unknown kill word: $word" >&2; return 3 ;;
   esac
 }
