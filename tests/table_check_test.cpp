@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -321,6 +323,38 @@ TEST(TableCheckTest, AMissingFileAndTheCellsItLeavesAtZero) {
   EXPECT_EQ(short_file.listed[0].message, "нет раздела [ItemGrade10]: все его значения 0");
   EXPECT_EQ(short_file.cell_error[9][6], "");
   EXPECT_NE(short_file.cell_error[10][6], "");
+}
+
+// Every file of the INI corpus reads, from its file, as its expected
+// results say, and is checked as they say.
+TEST(TableCheckTest, TheCorpusReadsAsExpected) {
+  std::ifstream expected(UPGRADE_SIM_TEST_DATA "/ini/expected_results.txt");
+  std::string name, cells, check;
+  int files = 0;
+  while (std::getline(expected, name)) {
+    if (name.empty() || name[0] == '#') continue;
+    ASSERT_TRUE(std::getline(expected, cells) && std::getline(expected, check)) << name;
+    const std::string path = UPGRADE_SIM_TEST_DATA "/ini/" + name;
+    bool found = false;
+    const IniGrid grid = ReadIniGridFromFile(path, kProbabilityTableLayout, &found);
+    ASSERT_TRUE(found) << name;
+    std::string read = "cells";
+    for (const auto& row : grid.cell) {
+      for (int column = 0; column < kUpgradeLevelCount; ++column)
+        read += " " + std::to_string(row[column]);
+      if (&row == &grid.cell[kItemGradeCount - 1]) break;
+    }
+    EXPECT_EQ(read, cells) << name;
+    std::ifstream file(path, std::ios::binary);
+    std::stringstream bytes;
+    bytes << file.rdbuf();
+    std::string codes = "check";
+    for (const std::string& code : Codes(CheckOf(bytes.str()).listed))
+      codes += (codes.size() > 5 ? ", " : " ") + code;
+    EXPECT_EQ(codes, check) << name;
+    ++files;
+  }
+  EXPECT_EQ(files, 36);  // every file of the corpus
 }
 
 }  // namespace
