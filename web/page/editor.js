@@ -67,25 +67,40 @@ function showEditor(answer) {
   text("reach-head", answer.plan ? "Дойти до " + answer.plan.target + " от 0" : "Дойти от 0");
   F.grade_names.forEach(function (name, g) { text("reach-" + g, answer.grade_reach ? answer.grade_reach[g] : "—"); });
 }
-// A cell is a whole number within the module's range of a cell.
-function cellValue(text) {
-  var value = Number(text);
-  return /^[+-]?\d+$/.test(text) && value >= F.cell_range[0] && value <= F.cell_range[1] ? value : null;
-}
+// An invalid cell is marked with its message and not used: the table keeps
+// the value it had.
 function onCellInput(event) {
-  var input = event.target, w = Number(input.dataset.table), value = cellValue(input.value.trim());
-  if (value === null) { input.setAttribute("aria-invalid", "true"); return; }
-  input.removeAttribute("aria-invalid");
-  var cells = state.tables[w].cells.slice(); cells[Number(input.dataset.cell)] = value;
-  state.tables[w] = { name: state.tables[w].name, note: "изменена здесь", cells: cells, edited: true, findings: [] };
+  var input = event.target, w = Number(input.dataset.table), i = Number(input.dataset.cell), value = cellValue(input.value.trim());
+  if (value === null) {
+    input.setAttribute("aria-invalid", "true");
+    input.setAttribute("aria-describedby", "cell-error");
+    text("cell-error", input.getAttribute("aria-label") + ": «" + input.value + "» — нужно целое число от " + F.cell_range[0] +
+      " до " + F.cell_range[1] + "; в расчёте прежнее значение " + state.tables[w].cells[i] + ".");
+    return;
+  }
+  input.removeAttribute("aria-invalid"); input.removeAttribute("aria-describedby");
+  text("cell-error", "");
+  var cells = state.tables[w].cells.slice(); cells[i] = value;
+  state.tables[w] = { name: state.tables[w].name, source: "edited", cells: cells, findings: [] };
   remember(); render();
+}
+// The findings of each file: an edited table's as the module checks its
+// cells now, a loaded file's as read; at most the first so many a file.
+function tableFindings(answer, t, w) {
+  if (t.source === "edited") return { shown: answer.table_findings[w].slice(0, F.findings_shown), more: Math.max(0, answer.table_findings[w].length - F.findings_shown) };
+  return { shown: t.findings || [], more: t.more || 0 };
+}
+function findingCount(answer) {
+  return state.tables.reduce(function (sum, t, w) { var f = tableFindings(answer, t, w); return sum + f.shown.length + f.more; }, 0);
 }
 function showFindings(answer) {
   var list = $("findings");
   list.textContent = "";
+  function add(line) { var item = document.createElement("li"); item.textContent = line; list.appendChild(item); return item; }
   state.tables.forEach(function (t, w) {
-    var found = t.edited ? answer.table_findings[w] : (t.findings || []);
-    found.forEach(function (f) { var item = document.createElement("li"); item.textContent = f.text.replace(/\n$/, ""); list.appendChild(item); });
+    var found = tableFindings(answer, t, w);
+    found.shown.forEach(function (f) { add(f.text.replace(/\n$/, "")); });
+    if (found.more) add(t.name + ": и ещё " + found.more);
   });
-  if (!list.childNodes.length) { var ok = document.createElement("li"); ok.textContent = "ничего: все ячейки заданы простыми числами"; ok.style.color = "var(--muted)"; list.appendChild(ok); }
+  if (!list.childNodes.length) add("ничего: все ячейки заданы простыми числами").style.color = "var(--muted)";
 }

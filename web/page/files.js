@@ -1,20 +1,29 @@
 // ---- Tables from files, and files to download -----------------------------
+// The three files by name, in any letter case; one too large for the
+// module keeps the tables as they were.
 function takeFiles(files) {
   var wanted = tableIndexes().map(function (w) { return fileName(w).toLowerCase(); });
-  var found = wanted.map(function () { return null; }), pending = [];
+  var found = wanted.map(function () { return null; }), pending = [], large = [];
   Array.prototype.forEach.call(files, function (file) {
     var which = wanted.indexOf(file.name.toLowerCase());
     if (which < 0 || found[which]) return;
+    if (file.size > F.max_file_bytes) { large.push(file.name + " (" + Math.ceil(file.size / 1048576) + " МБ)"); return; }
     found[which] = { name: file.name, bytes: null };
     pending.push(file.arrayBuffer().then(function (buffer) { found[which].bytes = new Uint8Array(buffer); }));
   });
+  if (large.length) {
+    text("tables-error", "Слишком большой файл: " + large.join(", ") + "; таблицы читаются до " + F.max_file_bytes / 1048576 +
+      " МБ. Таблицы остались прежними.");
+    return;
+  }
   if (!pending.length) { text("tables-error", "Нет файлов " + wanted.join(", ") + " (имена в любом регистре)."); return; }
   text("tables-error", "");
   Promise.all(pending).then(function () {
     state.tables = found.map(function (file, w) {
-      var read = readTable(w, file ? file.bytes : null);
-      return file ? { name: file.name, note: file.bytes.length + " байт", cells: read.cells, findings: read.findings }
-                  : { name: fileName(w), note: "не загружен: все значения 0", cells: read.cells, findings: read.findings };
+      var read = readTable(w, file ? file.bytes : null), findings = read.findings.slice(0, F.findings_shown);
+      var more = read.findings.length - findings.length;
+      return file ? { name: file.name, source: "file", size: file.bytes.length, cells: read.cells, findings: findings, more: more }
+                  : { name: fileName(w), source: "missing", cells: read.cells, findings: findings, more: more };
     });
     remember(); render();
   });

@@ -24,6 +24,8 @@
  * @property {string} key_stem
  * @property {string[]} request_keys
  * @property {string[]} outcome_keys
+ * @property {number} findings_shown
+ * @property {number} max_file_bytes
  * @property {string[]} table_keys
  * @property {number[][]} example_cells
  * @property {number[]} example_sizes
