@@ -12,6 +12,7 @@
 #include "model/plan.h"
 #include "model/probability_tables.h"
 #include "model/upgrade_request.h"
+#include "platform/ini_writer.h"
 #include "platform/probability_files.h"
 #include "platform/random_source.h"
 #include "results/json.h"
@@ -34,8 +35,6 @@ constexpr const char* kOutcomeKeys[kOutcomeCount] = {"success", "item_destroyed"
                                                      "taliks_destroyed", "failed"};
 // The level of the journey's figures that the answer shows (90 %).
 constexpr int kShownPercentile = 1;
-// The page lists this many findings a file, and counts the rest.
-constexpr int kFindingsShown = 100;
 // A table file the page reads at most: far beyond any real one, and within
 // the module's memory.
 constexpr std::int64_t kMaxTableFileBytes = std::int64_t{16} << 20;
@@ -184,24 +183,49 @@ bool ReadPrices(const RequestText& text, Prices* prices, bool* priced, FieldErro
 }
 
 // The 77 cells of each table, grade by grade.
-bool ReadTables(const RequestText& text, ProbabilityTables* tables, std::string* error) {
-  for (int which = 0; which < kTableCount; ++which) {
-    std::string_view cells = Value(text, kTableKeys[which]);
-    for (int i = 0; i < kCellCount; ++i) {
-      const std::size_t comma = std::min(cells.find(','), cells.size());
-      std::int32_t value = 0;
-      const char* end = cells.data() + comma;
-      const auto [stop, failure] = std::from_chars(cells.data(), end, value);
-      if (failure != std::errc() || stop != end || (i + 1 < kCellCount) != (comma < cells.size())) {
-        *error = std::string("table «") + kTableKeys[which] + "» needs " +
-                 std::to_string(kCellCount) + " whole numbers of 32 bits, comma-separated";
-        return false;
-      }
-      TableAt(*tables, which).entry[i / kUpgradeLevelCount][i % kUpgradeLevelCount] = value;
-      cells.remove_prefix(std::min(comma + 1, cells.size()));
-    }
+// 77 whole numbers of 32 bits, comma-separated, grade by grade.
+bool ReadCells(std::string_view cells, ProbabilityTable* table) {
+  for (int i = 0; i < kCellCount; ++i) {
+    const std::size_t comma = std::min(cells.find(','), cells.size());
+    std::int32_t value = 0;
+    const char* end = cells.data() + comma;
+    const auto [stop, failure] = std::from_chars(cells.data(), end, value);
+    if (failure != std::errc() || stop != end || (i + 1 < kCellCount) != (comma < cells.size()))
+      return false;
+    table->entry[i / kUpgradeLevelCount][i % kUpgradeLevelCount] = value;
+    cells.remove_prefix(std::min(comma + 1, cells.size()));
   }
   return true;
+}
+
+std::string CellsMessage(const char* table) {
+  return std::string("table «") + table + "» needs " + std::to_string(kCellCount) +
+         " whole numbers of 32 bits, comma-separated";
+}
+
+bool ReadTables(const RequestText& text, ProbabilityTables* tables, std::string* error) {
+  for (int which = 0; which < kTableCount; ++which) {
+    if (ReadCells(Value(text, kTableKeys[which]), &TableAt(*tables, which))) continue;
+    *error = CellsMessage(kTableKeys[which]);
+    return false;
+  }
+  return true;
+}
+
+// Each byte as the character of that number (U+0000 to U+00FF), so that any
+// bytes travel in a JSON string.
+std::string ByteCharacters(std::string_view bytes) {
+  std::string text;
+  for (const char c : bytes) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x80) {
+      text += c;
+    } else {
+      text += static_cast<char>(0xC0 | byte >> 6);
+      text += static_cast<char>(0x80 | (byte & 0x3F));
+    }
+  }
+  return text;
 }
 
 std::string ErrorAnswer(const std::string& message) {
@@ -235,11 +259,7 @@ std::string Simulation(const ProbabilityTables& tables, const UpgradeRequest& re
 
 // The findings of one table's INI text, as --check writes them.
 std::string FindingsData(int which, std::string_view text, bool found) {
-  std::vector<IniFinding> told;
-  const IniGridCheck read =
-      CheckIniGridFromText(text, kProbabilityTableLayout,
-                           [&told](const IniFinding& finding) { told.push_back(finding); });
-  return TableFindingsData(CheckTableFile(kProbabilityFilePaths[which], which, found, told, read));
+  return TableFindingsData(CheckTableText(which, text, found, kPageListedFindings));
 }
 
 // Each table as its INI file would be written, and what the check finds in it.
@@ -321,7 +341,7 @@ std::string PageFacts() {
                      {"section_stem", JsonString(kItemGradeSectionStem)},
                      {"key_stem", JsonString(kUpgradeLevelKeyStem)},
                      {"request_keys", JsonArrayOf(kRequestKeys, quoted)},
-                     {"findings_shown", JsonInteger(kFindingsShown)},
+                     {"findings_shown", JsonInteger(kPageListedFindings)},
                      {"max_file_bytes", JsonInteger(kMaxTableFileBytes)},
                      {"table_keys", JsonArrayOf(kTableKeys, quoted)},
                      {"example_cells", examples},
@@ -334,8 +354,29 @@ std::string ReadPageTable(int which, std::string_view bytes, bool found) {
   if (static_cast<std::int64_t>(bytes.size()) > kMaxTableFileBytes)
     return ErrorAnswer("a table file of more than " + std::to_string(kMaxTableFileBytes) +
                        " bytes");
+  const TableFileCheck check = CheckTableText(which, bytes, found, kPageListedFindings);
   return JsonObject({{"cells", CellsData(ProbabilityTableFromText(bytes))},
-                     {"findings", FindingsData(which, bytes, found)}});
+                     {"findings", TableFindingsData(check)},
+                     {"finding_counts", TableFindingCountsData(check)},
+                     {"cell_errors", TableCellErrorsData(check)}});
+}
+
+std::string EditPageTable(int which, std::string_view bytes, std::string_view cells) {
+  if (which < 0 || which >= kTableCount)
+    return ErrorAnswer("unknown table " + std::to_string(which) + ": 0, 1 or 2");
+  ProbabilityTable table{};
+  if (!ReadCells(cells, &table)) return ErrorAnswer(CellsMessage(kTableKeys[which]));
+  IniGrid grid{};
+  for (int grade = 0; grade < kItemGradeCount; ++grade) {
+    for (int level = 0; level < kUpgradeLevelCount; ++level)
+      grid.cell[grade][level] = table.entry[grade][level];
+  }
+  bool kept_layout = false;
+  const std::string text = EditedIniText(bytes, grid, kProbabilityTableLayout, &kept_layout);
+  const std::string path = kProbabilityFilePaths[which];
+  return JsonObject({{"name", JsonString(path.substr(path.rfind('/') + 1))},
+                     {"bytes", JsonString(ByteCharacters(text))},
+                     {"kept_layout", JsonBool(kept_layout)}});
 }
 
 std::string AnswerPageRequest(std::string_view request_text) {
