@@ -289,7 +289,7 @@ for (const [name, launch] of Object.entries(browsers)) {
       // The files downloaded, read by the programs, give the edited tables.
       const files = {};
       for (const [i, name] of ["SuccessProb.ini", "DestroyProb.ini", "DowngradeProb.ini"].entries()) {
-        const file = await saved(`#ini-downloads button:nth-child(${i + 1})`);
+        const file = await saved(`#download-${i}`);
         assert.equal(file.name, name);
         assert.match(file.text, /^\[ItemGrade0\]\r\nUpgradeLevel0=-?\d+\r\n/);
         assert.doesNotMatch(file.text.replace(/\r\n/g, ""), /[\r\n]/);
@@ -305,6 +305,36 @@ for (const [name, launch] of Object.entries(browsers)) {
       assert.equal(await page.$eval(cell, (el) => el.value), "9999");
       await page.click("#examples");
       assert.notEqual(await page.$eval(cell, (el) => el.value), "9999");
+    });
+
+    test("the editor keeps a loaded file, marks cells misread, and never uses an invalid one", async () => {
+      const original = exampleFiles["SuccessProb.ini"].toString("latin1").replace("[ItemGrade3]\r\nUpgradeLevel0=", "[ItemGrade3]\r\nUpgradeLevel0=x");
+      const uploads = fs.mkdtempSync(path.join(os.tmpdir(), "upgrade-sim-upload-"));
+      fs.writeFileSync(path.join(uploads, "SuccessProb.ini"), Buffer.from(original, "latin1"));
+      await open(fragmentOf(setUps[0]));
+      await (await page.$("#load-files")).uploadFile(path.join(uploads, "SuccessProb.ini"));
+      await page.waitForFunction(() => document.getElementById("files").textContent.includes("загружен"));
+      await page.click("#editor summary");
+      const misread = "input[aria-label='SuccessProb ItemGrade3 UpgradeLevel0']";
+      await page.waitForFunction((selector) => document.querySelector(selector).value !== "", {}, misread);
+      assert.equal(await page.$eval(misread, (el) => el.classList.contains("misread")), true);
+      assert.match(await attribute(misread, "title"), /UpgradeLevel0/);
+      assert.equal(await page.$eval("input[aria-label='SuccessProb ItemGrade2 UpgradeLevel0']", (el) => el.classList.contains("misread")), false);
+      assert.match(await text("#download-1"), /^Записать DestroyProb\.ini$/);
+      assert.match(await text("#download-note-1"), /файла не было/);
+      // An invalid value is marked with its message and not used.
+      const cell = "input[aria-label='SuccessProb ItemGrade2 UpgradeLevel1']";
+      const before = await text("#chance-line");
+      await page.$eval(cell, (el) => { el.value = "12x"; el.dispatchEvent(new Event("input", { bubbles: true })); });
+      assert.equal(await attribute(cell, "aria-invalid"), "true");
+      assert.match(await text("#cell-error"), /«12x» — нужно целое число от -2147483648 до 2147483647; в расчёте прежнее значение 124/);
+      assert.equal(await text("#chance-line"), before);
+      // The download is the loaded text with the one edited value changed.
+      await page.$eval(cell, (el) => { el.value = "1234"; el.dispatchEvent(new Event("input", { bubbles: true })); });
+      const file = await saved("#download-0");
+      assert.equal(file.name, "SuccessProb.ini");
+      assert.equal(file.text, original.replace("[ItemGrade2]\r\nUpgradeLevel0=172\r\nUpgradeLevel1=124", "[ItemGrade2]\r\nUpgradeLevel0=172\r\nUpgradeLevel1=1234"));
+      await page.click("#examples");
     });
 
     test("the module's facts and answers have the shapes the page's code describes", async () => {
@@ -470,9 +500,10 @@ for (const [name, launch] of Object.entries(browsers)) {
       await page.waitForFunction(() => document.getElementById("findings").textContent.includes("и ещё"));
       const shown = await page.$$eval("#findings li", (items) => items.map((i) => i.textContent));
       const success = shown.filter((line) => line.includes("SuccessProb.ini"));
-      assert.equal(success.length, 101);
-      assert.match(success[100], /^SuccessProb\.ini: и ещё \d+$/);
-      assert.match(await text("#tables-warning"), /замечаний в файлах: \d+/);
+      assert.equal(success.length, 102);
+      assert.match(success[100], /SuccessProb\.ini: и ещё 1\d\d \(всего 2\d\d\)$/);
+      assert.match(success[101], /SuccessProb\.ini: \d+ ошиб/);
+      assert.match(await text("#tables-warning"), /нет файлов: 2, находок в файлах: 2\d\d/);
       await page.click("#examples");
       fs.writeFileSync(path.join(uploads, "DestroyProb.ini"), Buffer.alloc(17 << 20, 0x20));
       await (await page.$("#load-files")).uploadFile(path.join(uploads, "DestroyProb.ini"));

@@ -20,10 +20,12 @@ function takeFiles(files) {
   text("tables-error", "");
   Promise.all(pending).then(function () {
     state.tables = found.map(function (file, w) {
-      var read = readTable(w, file ? file.bytes : null), findings = read.findings.slice(0, F.findings_shown);
-      var more = read.findings.length - findings.length;
-      return file ? { name: file.name, source: "file", size: file.bytes.length, cells: read.cells, findings: findings, more: more }
-                  : { name: fileName(w), source: "missing", cells: read.cells, findings: findings, more: more };
+      var read = readTable(w, file ? file.bytes : null);
+      var t = { name: file ? file.name : fileName(w), source: file ? "file" : "missing", cells: read.cells,
+        findings: read.findings, counts: read.finding_counts, cellErrors: read.cell_errors };
+      // The file's own text, so that a download changes only what was edited.
+      if (file) { t.size = file.bytes.length; t.text = byteText(file.bytes); }
+      return t;
     });
     remember(); render();
   });
@@ -41,6 +43,18 @@ function droppedFiles(items, done) {
   waiting++;
   Array.prototype.forEach.call(items, function (item) { var entry = item.webkitGetAsEntry && item.webkitGetAsEntry(); if (entry) walk(entry); });
   finish();
+}
+// A table as a file: a loaded one with only its edited cells changed, any
+// other as the writer writes it.
+function downloadTable(w) {
+  var t = state.tables[w];
+  if (t.text !== undefined) {
+    var edited = editTable(w, textBytes(t.text), t.cells);
+    if (!edited.error) download(textBytes(edited.bytes), t.name, "text/plain");
+    return;
+  }
+  var file = ask(request("ini_file") + "&file=" + w);
+  if (!file.error) download(file.text, file.name, "text/plain");
 }
 function download(content, name, type) {
   var link = document.createElement("a");

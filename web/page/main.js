@@ -79,5 +79,5 @@ function start() {
     document.body.setAttribute("data-ready", "true");
   });
 }
-// The module calls this once its runtime is up.
-window.Module = { onRuntimeInitialized: start };
+// The packed module stands after this script in the file.
+document.addEventListener("DOMContentLoaded", function () { startModule(start); });

@@ -81,7 +81,7 @@ function showTablesInUse(answer) {
   var found = findingCount(answer);
   var words = [];
   if (missing) words.push("нет файлов: " + missing);
-  if (found) words.push("замечаний в файлах: " + found);
+  if (found) words.push("находок в файлах: " + found);
   $("tables-warning").hidden = !words.length;
   text("tables-warning-text", words.length ? "Внимание: " + words.join(", ") + " — " : "");
 }

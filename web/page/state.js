@@ -117,7 +117,9 @@ function readAddress() {
 function writeAddress() { if (!state.broken) history.replaceState(null, "", "#" + addressQuery()); }
 function remember() {
   try { localStorage.setItem(storageKey, JSON.stringify(state.tables)); text("tables-error", ""); }
-  catch (e) { text("tables-error", "Таблицы не сохранены в этом браузере (нет места или доступа): после перезагрузки страницы их не будет."); }
+  catch (e) {
+    text("tables-error", "Таблицы не сохранены в этом браузере (нет места или доступа): после перезагрузки страницы их не будет.");
+  }
 }
 // What the browser holds is checked before it is used; what cannot be used
 // is dropped, and the page says what was lost.
@@ -134,9 +136,16 @@ function restore() {
     var t = saved[w];
     if (!t || typeof t !== "object" || typeof t.name !== "string" || !goodCells(t.cells)) { lost.push(fileName(w)); return exampleTable(w); }
     var findings = Array.isArray(t.findings) ? t.findings.filter(function (f) { return f && typeof f.text === "string"; }) : [];
-    var sources = ["example", "file", "missing", "edited", "link"];
-    return { name: t.name, source: sources.indexOf(t.source) >= 0 ? t.source : "file", cells: t.cells,
-      findings: findings, more: Number.isInteger(t.more) && t.more > 0 ? t.more : 0 };
+    var sources = ["example", "file", "missing", "edited", "link"], c = t.counts;
+    var counts = c && ["errors", "notes", "more"].every(function (k) { return Number.isInteger(c[k]); }) &&
+      typeof c.more_text === "string" && typeof c.summary === "string" ? c : null;
+    var cellErrors = Array.isArray(t.cellErrors) && t.cellErrors.length === t.cells.length &&
+      t.cellErrors.every(function (e) { return typeof e === "string"; }) ? t.cellErrors : null;
+    var kept = { name: t.name, source: sources.indexOf(t.source) >= 0 ? t.source : "file", cells: t.cells,
+      findings: findings, counts: counts, cellErrors: cellErrors };
+    if (typeof t.text === "string") kept.text = t.text;
+    if (Number.isInteger(t.size)) kept.size = t.size;
+    return kept;
   });
   if (lost.length) state.storageNote = "Сохранённые таблицы " + lost.join(", ") + " испорчены и отброшены; вместо них примеры.";
 }
