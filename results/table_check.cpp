@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <iterator>
 #include <utility>
 
 #include "platform/probability_files.h"
@@ -159,8 +160,9 @@ int NearestNameIndex(std::string_view written, std::string_view stem, int count)
   int best = -1, best_distance = kFarthest + 1;
   bool tie = false;
   for (int index = 0; index < count; ++index) {
-    std::string name(stem);
-    for (char& c : name) c = static_cast<char>(c | 0x20);
+    std::string name;
+    std::transform(stem.begin(), stem.end(), std::back_inserter(name),
+                   [](char c) { return static_cast<char>(c | 0x20); });
     name += std::to_string(index);
     const int distance = EditDistance(folded, name, kFarthest);
     if (distance < best_distance) {
@@ -381,11 +383,11 @@ void AddForeignKey(Collector& c, const IniFinding& f) {
   const std::string shown = Shown(f.written, f.cut);
   const int beyond = IniNameIndex(f.written, kUpgradeLevelKeyStem, INT_MAX / 10);
   std::string message =
-      "ключ «" + shown + "» в [" + Section(f.row) + "] - не UpgradeLevel0…UpgradeLevel6";
-  if (beyond >= kUpgradeLevelCount)
-    message = "ключ «" + shown + "» в [" + Section(f.row) +
-              "] за пределами таблицы (UpgradeLevel0…UpgradeLevel6)";
-  message += ": не читается" + HashWords(f);
+      "ключ «" + shown + "» в [" + Section(f.row) +
+      (beyond >= kUpgradeLevelCount ? "] за пределами таблицы (UpgradeLevel0…UpgradeLevel6)"
+                                    : "] - не UpgradeLevel0…UpgradeLevel6");
+  message += ": не читается";
+  message += HashWords(f);
   const int hint =
       beyond >= 0 ? -1 : NearestNameIndex(f.written, kUpgradeLevelKeyStem, kUpgradeLevelCount);
   if (hint >= 0) {
@@ -587,7 +589,8 @@ void AddFileProblem(Collector& c, const FileOpening& opening) {
               file + ": все значения 0";
   }
   Add(c, Finding(0, code, FindingSeverity::kError, -1, -1, message));
-  for (int row = 0; row < kItemGradeCount; ++row) MarkRow(c, row, file + ": " + message);
+  const std::string located = Located(file, 0) + message;
+  for (int row = 0; row < kItemGradeCount; ++row) MarkRow(c, row, located);
 }
 
 std::string RussianCount(std::int64_t n, const char* one, const char* few, const char* many) {
@@ -701,8 +704,7 @@ std::string TableFindingCountsData(const TableFileCheck& check) {
 
 std::string TableCellErrorsData(const TableFileCheck& check) {
   std::vector<std::string> cells;
-  for (const auto& row : check.cell_error) {
-    for (const std::string& error : row) cells.push_back(JsonString(error));
-  }
+  for (const auto& row : check.cell_error)
+    std::transform(row.begin(), row.end(), std::back_inserter(cells), JsonString);
   return JsonArray(cells);
 }
