@@ -179,8 +179,12 @@ std::vector<Edit> EditsOf(const UnitText& t, const IniGrid& read, const IniGrid&
     if (!places.ends_in_line_end) appended = eol + appended.substr(0, appended.size() - eol.size());
     edits.push_back({t.units.size(), 0, appended});
   }
-  std::stable_sort(edits.begin(), edits.end(),
-                   [](const Edit& a, const Edit& b) { return a.at < b.at; });
+  // In the text's order, those at one place in the order made: a handful, so
+  // insertion does.
+  for (std::size_t i = 1; i < edits.size(); ++i) {
+    for (std::size_t j = i; j > 0 && edits[j].at < edits[j - 1].at; --j)
+      std::swap(edits[j], edits[j - 1]);
+  }
   return edits;
 }
 
