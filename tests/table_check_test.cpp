@@ -229,6 +229,12 @@ TEST(TableCheckTest, WhatFollowsFromOneMistakeIsFoldedUnderIt) {
             "раздел «[ItemGarde3]» - не ItemGrade0…ItemGrade10: его ключи не читаются - может "
             "быть, ItemGrade3?");
   EXPECT_NE(typos.listed[0].message.find("может быть, UpgradeLevel4?"), std::string::npos);
+  // The CSV names what was written, quoted where it must be.
+  EXPECT_EQ(TableCheckCsv(typos),
+            "CustomSettings/DestroyProb.ini,6,foreign_key,ItemGrade0,UpgradeLvl4,,error\n"
+            "CustomSettings/DestroyProb.ini,25,foreign_section,ItemGarde3,,,error\n");
+  EXPECT_EQ(TableCheckCsv(CheckOf(WholeFile("[a,\"b]\n"))),
+            "CustomSettings/DestroyProb.ini,89,foreign_section,\"a,\"\"b\",,,error\n");
   EXPECT_NE(typos.cell_error[0][4].find(":6: "), std::string::npos);
   EXPECT_NE(typos.cell_error[3][2].find(":25: "), std::string::npos);
   // Lines before the first section: one finding.
