@@ -333,6 +333,7 @@ for (const [name, launch] of Object.entries(only)) {
 
       const rows = await journeyRows();
       assert.equal(rows.length, target);
+      assert.deepEqual(await page.$$eval("#journey tbody tr.mark", (marked) => marked.map((r) => r.sectionRowIndex)), [taliks]);
       rows.forEach((row, t) => {
         assert.equal(row["Т"], String(t));
         assert.equal(row["Камни"], "3320");
