@@ -35,6 +35,9 @@ constexpr const char* kOutcomeKeys[kOutcomeCount] = {"success", "item_destroyed"
                                                      "taliks_destroyed", "failed"};
 // The level of the journey's figures that the answer shows (90 %).
 constexpr int kShownPercentile = 1;
+// A table file the page reads at most: far beyond any real one, and within
+// the module's memory.
+constexpr std::int64_t kMaxTableFileBytes = std::int64_t{16} << 20;
 
 // ---- The request's text --------------------------------------------------
 
@@ -338,6 +341,8 @@ std::string PageFacts() {
                      {"section_stem", JsonString(kItemGradeSectionStem)},
                      {"key_stem", JsonString(kUpgradeLevelKeyStem)},
                      {"request_keys", JsonArrayOf(kRequestKeys, quoted)},
+                     {"findings_shown", JsonInteger(kPageListedFindings)},
+                     {"max_file_bytes", JsonInteger(kMaxTableFileBytes)},
                      {"table_keys", JsonArrayOf(kTableKeys, quoted)},
                      {"example_cells", examples},
                      {"example_sizes", sizes}});
@@ -346,6 +351,9 @@ std::string PageFacts() {
 std::string ReadPageTable(int which, std::string_view bytes, bool found) {
   if (which < 0 || which >= kTableCount)
     return ErrorAnswer("unknown table " + std::to_string(which) + ": 0, 1 or 2");
+  if (static_cast<std::int64_t>(bytes.size()) > kMaxTableFileBytes)
+    return ErrorAnswer("a table file of more than " + std::to_string(kMaxTableFileBytes) +
+                       " bytes");
   const TableFileCheck check = CheckTableText(which, bytes, found, kPageListedFindings);
   return JsonObject({{"cells", CellsData(ProbabilityTableFromText(bytes))},
                      {"findings", TableFindingsData(check)},
