@@ -2,7 +2,7 @@
 function text(id, value) { $(id).textContent = value; }
 function stoneIds() { return Array.prototype.map.call(document.querySelectorAll("#setup select.stone"), function (s) { return s.id; }); }
 function priceIds() { return F.stone_labels.slice(1).map(function (label, i) { return "p" + (i + 1); }); }
-function valueIds() { return ["attempts", "level", "taliks", "target", "attempt_price", "item_price", "seed"]; }
+function valueIds() { return ["attempts", "level", "taliks", "target", "stone_sets", "attempt_price", "item_price", "seed"]; }
 function showFields(errors) {
   ["grade"].concat(valueIds(), stoneIds(), priceIds()).forEach(function (id) {
     var message = errors[id] || "", element = $(id);
@@ -68,6 +68,26 @@ function showAnswer(answer) {
     figure("Бюджет, которого хватит на " + levelLabel(p), row.budget_for[p], false);
   }
 }
+// Beside a priced journey of the player's stones: the cheapest stones, what
+// their budget differs by, and a button that takes them.
+function showCheapest(answer) {
+  var cheapest = answer.cheapest, taliks = Number(state.values.taliks);
+  var shown = !!(cheapest && answer.plan && taliks < answer.plan.target);
+  $("cheapest").hidden = !shown;
+  $("cheapest-csv").disabled = !cheapest;
+  if (!shown) return;
+  var row = cheapest.plan.rows[taliks], p = F.shown_percentile;
+  var stones = cheapest.plan.rows.map(function (r) { return r.stones; });
+  text("cheapest-text", "Самые выгодные камни: бюджет на " + levelLabel(p) + " " + row.budget_for[p] +
+    (cheapest.budget_change ? " (" + cheapest.budget_change + ")" : "") + ", камни " + stones.join(", ") + ".");
+  $("take-cheapest").hidden = stones.join(",") === answer.plan.rows.map(function (r) { return r.stones; }).join(",");
+}
+function strategyText(answer) {
+  var plan = answer.plan;
+  if (!plan) return "";
+  var whose = state.values.stone_sets !== "" ? "ваши камни на каждом шаге" : "камни настройки на каждом шаге";
+  return "Путь: " + whose + (plan.priced ? ", с ценами." : answer.unpriced ? ", без цен, пока цены не введены полностью." : ", без цен.");
+}
 // Which tables the figures come from, and a warning where a file is
 // missing or has findings.
 function tableNote(t) {
@@ -126,6 +146,7 @@ function showJourney(answer) {
   var table = $("journey"), plan = answer.plan;
   table.textContent = "";
   text("plan-csv-why", !plan ? "Нет пути: исправьте отмеченные поля." : answer.unpriced ? "Путь без цен, пока цены не введены полностью." : "");
+  text("strategy", strategyText(answer));
   $("plan-csv").disabled = !plan;
   drawChart(plan);
   text("stock", "");
@@ -230,7 +251,7 @@ function render(later) {
   answer.unpriced = !answer.plan && pricesWrong;
   if (answer.unpriced) answer.plan = ask(request("page", undefined, true)).plan;
   latest = answer;
-  showInputs(); showFields(Object.assign(pageErrors(), answer.errors)); showAnswer(answer); showTablesInUse(answer);
+  showInputs(); showFields(Object.assign(pageErrors(), answer.errors)); showAnswer(answer); showCheapest(answer); showTablesInUse(answer);
   writeAddress();
   dropStaleResults();
   function details() {
@@ -242,7 +263,7 @@ function render(later) {
 // A link whose tables cannot be read computes nothing.
 function showBrokenLink() {
   showInputs();
-  text("chance-line", "—"); text("exact-chance", "—"); $("figures").textContent = "";
+  text("chance-line", "—"); text("exact-chance", "—"); $("figures").textContent = ""; $("cheapest").hidden = true;
   text("chance-note", state.linkError);
   text("tables-used", "");
 }
