@@ -575,6 +575,28 @@ for (const [name, launch] of Object.entries(browsers)) {
         assert.ok(smallest >= 10, `chart text ${smallest} px high at ${width} px`);
         await page.screenshot({ path: path.join(out, `page-${name}-${width}x${height}.png`) });
         await page.screenshot({ path: path.join(out, `page-${name}-${width}x${height}-full.png`), fullPage: true });
+        // Every chart label inside the chart.
+        const clipped = await page.$$eval("#chart text", (nodes) => {
+          const box = document.getElementById("chart").getBoundingClientRect();
+          return nodes.filter((n) => { const r = n.getBoundingClientRect(); return r.left < box.left - 0.5 || r.right > box.right + 0.5; })
+            .map((n) => n.textContent);
+        });
+        assert.deepEqual(clipped, []);
+        const visibleRows = () => page.$$eval("#journey tbody tr", (rows) => rows.filter((r) => r.getClientRects().length)
+          .sort((a, b) => a.getBoundingClientRect().top - b.getBoundingClientRect().top).map((r) => r.cells[0].textContent));
+        if (width === 360) {
+          // The set-up's row first and alone until unfolded; the wide table's
+          // grade column stays in view, with a cue to scroll.
+          assert.deepEqual(await visibleRows(), ["1"]);
+          await page.click("#journey-more");
+          assert.deepEqual(await visibleRows(), ["1", "0", "2", "3", "4", "5"]);
+          await page.click("#journey-more");
+          assert.equal(await page.$eval("#grid tbody th", (el) => getComputedStyle(el).position), "sticky");
+          assert.ok(await page.$eval("#grid", (el) => el.parentNode.previousElementSibling.getClientRects().length > 0));
+        } else {
+          assert.equal((await visibleRows()).length, 6);
+          assert.equal(await page.$eval("#journey-more", (el) => el.getClientRects().length), 0);
+        }
         await page.click("#simulate");
         await page.waitForFunction(() => document.getElementById("sim-lines").textContent !== "");
         await page.evaluate(axeSource);

@@ -70,6 +70,10 @@ function start() {
   $("cheapest-csv").addEventListener("click", function () {
     if (latest && latest.cheapest) download(latest.cheapest.plan.csv, "upgrade-odds-plan-cheapest.csv");
   });
+  $("journey-more").addEventListener("click", function () {
+    $("journey").classList.toggle("unfolded");
+    if (latest) showJourney(latest);
+  });
   $("take-cheapest").addEventListener("click", function () {
     if (!latest || !latest.cheapest) return;
     state.values.stone_sets = latest.cheapest.plan.rows.map(function (r) { return r.stones; }).join(",");

@@ -156,6 +156,12 @@ function showJourney(answer) {
   var from = plan.rows[plan.chart.start], stock = [];
   from.expected_stones.forEach(function (count, i) { if (count !== "0") stock.push(F.stone_labels[i + 1] + " " + count); });
   text("stock", "Камни в запас на путь от " + plan.chart.start + " талик, в среднем: " + (stock.length ? stock.join(", ") : "без камней") + ".");
+  var marked = plan.rows.some(function (r) { return r.taliks === plan.chart.start && String(r.taliks) === state.values.taliks; });
+  var unfolded = !marked || table.classList.contains("unfolded");
+  table.classList.toggle("unfolded", unfolded);
+  $("journey-more").parentNode.hidden = !marked;
+  text("journey-more", unfolded ? "Свернуть до строки настройки" : "Показать все строки: " + plan.rows.length);
+  $("journey-more").setAttribute("aria-expanded", String(unfolded));
   var columns = journeyColumns(plan);
   var head = table.createTHead().insertRow();
   columns.forEach(function (c) { var th = document.createElement("th"); th.scope = "col"; th.textContent = c[0]; head.appendChild(th); });
@@ -209,8 +215,8 @@ function drawChart(plan) {
     add("text", { x: at, y: bottom + 18, "text-anchor": anchor }, decade[1]);
   });
   add("text", { x: (left + right) / 2, y: height - 10, "text-anchor": "middle", class: "title" }, "попыток (логарифмическая шкала)");
-  add("text", { x: 12, y: (top + bottom) / 2, "text-anchor": "middle", class: "title",
-    transform: "rotate(-90 12 " + (top + bottom) / 2 + ")" }, "дойти до цели");
+  add("text", { x: 16, y: (top + bottom) / 2, "text-anchor": "middle", class: "title",
+    transform: "rotate(-90 16 " + (top + bottom) / 2 + ")" }, "дойти до цели");
   add("polyline", { fill: "none", stroke: "#2458c6", "stroke-width": 2,
     points: chart.points.map(function (pt) { return x(pt[0]).toFixed(1) + "," + y(pt[1]).toFixed(1); }).join(" ") });
   var marks = [];
