@@ -9,7 +9,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash scripts/install-test-deps.sh >/dev/null
-cmake --workflow --preset web >/dev/null 2>&1 || cmake --build --preset web >/dev/null
+cmake --preset web >/dev/null && cmake --build --preset web >/dev/null
 node - "$PWD/build/web/upgrade-sim.html" "${BENCH_RUNS:-20}" <<'JS'
 const puppeteer = require(process.cwd() + "/node_modules/puppeteer-core");
 const fs = require("fs"), zlib = require("zlib"), os = require("os"), path = require("path");

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <cmath>
 #include <cstdint>
 #include <utility>
 #include <vector>
@@ -41,9 +42,10 @@ constexpr std::int64_t kMaxTableFileBytes = std::int64_t{16} << 20;
 
 // ---- The request's text --------------------------------------------------
 
-constexpr const char* kRequestKeys[] = {
-    "view",          "attempts",   "grade", "level", "taliks",  "stones",  "target",   "prices",
-    "attempt_price", "item_price", "seed",  "file",  "success", "destroy", "downgrade"};
+constexpr const char* kRequestKeys[] = {"view",   "attempts",      "grade",      "level",
+                                        "taliks", "stones",        "stone_sets", "target",
+                                        "prices", "attempt_price", "item_price", "seed",
+                                        "file",   "success",       "destroy",    "downgrade"};
 constexpr int kRequestKeyCount = sizeof kRequestKeys / sizeof kRequestKeys[0];
 
 struct RequestText {
@@ -283,6 +285,39 @@ std::string GradeReachData(const ProbabilityTables& tables, std::int32_t level,
   });
 }
 
+// The stones of each talik count, "SET,SET,...", one set for each count
+// below the target.
+bool ReadSets(const RequestText& text, int target, StonesPerStep* stones, FieldErrors* errors) {
+  const ListRead read = ReadStoneSets(Value(text, "stone_sets"), target, stones);
+  if (read.fault == ListFault::kBadItem) {
+    AddError(errors, "stone_sets",
+             "«" + std::string(read.bad_item) + "»: четыре цифры " +
+                 RangeText(Widened(kStoneTierRange)));
+  } else if (read.fault == ListFault::kWrongCount) {
+    AddError(errors, "stone_sets",
+             "наборов " + std::to_string(read.count) + ", а нужно " + std::to_string(target) +
+                 ": по одному на 0.." + std::to_string(target - 1) + " талик");
+  }
+  return read.fault == ListFault::kNone;
+}
+
+// Beside a priced journey of the player's stones, the cheapest stones' plan
+// and how its budget at the shown level from the start differs, in percent
+// of the player's ("−74 %").
+std::string CheapestData(const ProbabilityTables& tables, PlanRequest plan, const PlanView& own,
+                         int start) {
+  plan.stones.reset();
+  const PlanView cheapest = MakePlanView(tables, plan);
+  const double own_budget = own.plan.journey.rows[start].budget_for[kShownPercentile];
+  const double cheap_budget = cheapest.plan.journey.rows[start].budget_for[kShownPercentile];
+  const bool comparable =
+      std::isfinite(own_budget) && std::isfinite(cheap_budget) && own_budget > 0;
+  const double change = comparable ? (cheap_budget - own_budget) / own_budget : 0;
+  const std::string change_text = (change < 0 ? "−" : "+") + PercentText(std::fabs(change));
+  return JsonObject({{"plan", PlanData(cheapest, JourneyChart{start, {}})},
+                     {"budget_change", JsonString(comparable ? change_text : "")}});
+}
+
 std::string RangeData(ValueRange range) {
   return JsonArray({JsonInteger(range.low), JsonInteger(range.high)});
 }
@@ -401,8 +436,12 @@ std::string AnswerPageRequest(std::string_view request_text) {
     return JsonObject({{"name", JsonString(path.substr(path.rfind('/') + 1))},
                        {"text", JsonString(ProbabilityTableText(TableAt(tables, which)))}});
   }
+  // What the check finds in the tables as their files would be written: asked
+  // for once an edit, not with every answer.
+  if (view == "findings") return JsonObject({{"table_findings", WrittenFindingsData(tables)}});
   if (!view.empty() && view != "page" && view != "simulate" && view != "journey_run")
-    return ErrorAnswer("unknown view «" + view + "»: page, simulate, journey_run or ini_file");
+    return ErrorAnswer("unknown view «" + view +
+                       "»: page, simulate, journey_run, findings or ini_file");
 
   FieldErrors errors;
   UpgradeRequest request;
@@ -429,14 +468,14 @@ std::string AnswerPageRequest(std::string_view request_text) {
   bool priced = false;
   Prices given_prices;
   const bool prices = ReadPrices(text, &given_prices, &priced, &errors);
-  // Priced, the page asks for the cheapest stones.
-  if (priced) {
-    plan.prices = given_prices;
-  } else {
-    plan.stones = StonesPerStep{};
-    plan.stones->fill(request.stone_tiers);
-  }
-  const bool journey = grade && level && target && prices && (stones || priced);
+  // The journey is the player's: the set-up's stones at every step, or the
+  // stones given for each talik count, priced where prices are given.
+  plan.stones = StonesPerStep{};
+  plan.stones->fill(request.stone_tiers);
+  const bool own_sets = !Trimmed(Value(text, "stone_sets")).empty();
+  const bool sets = own_sets && target && ReadSets(text, plan.target, &*plan.stones, &errors);
+  if (priced) plan.prices = given_prices;
+  const bool journey = grade && level && target && prices && (own_sets ? sets : stones);
 
   const int start = taliks && request.talik_count < plan.target ? request.talik_count : 0;
   if (view == "journey_run") {
@@ -456,9 +495,11 @@ std::string AnswerPageRequest(std::string_view request_text) {
   if (set_up) set_up_data = SetUpData(MakeSetUpView(tables, request));
   if (level && stones)
     table_data = TableData(MakeTableView(tables, request.item_level, request.stone_tiers));
+  std::string cheapest_data = "null";
   if (journey) {
     const PlanView plan_view = MakePlanView(tables, plan);
     plan_data = PlanData(plan_view, MakeJourneyChart(plan_view, start));
+    if (priced) cheapest_data = CheapestData(tables, plan, plan_view, start);
   }
   const bool reach_by_grade = level && stones && target;
   return JsonObject(
@@ -466,9 +507,9 @@ std::string AnswerPageRequest(std::string_view request_text) {
        {"set_up", set_up_data},
        {"table", table_data},
        {"plan", plan_data},
+       {"cheapest", cheapest_data},
        {"grade_reach", reach_by_grade ? GradeReachData(tables, request.item_level,
                                                        request.stone_tiers, plan.target)
                                       : "null"},
-       {"loss_shares", LossSharesData(tables)},
-       {"table_findings", WrittenFindingsData(tables)}});
+       {"loss_shares", LossSharesData(tables)}});
 }

@@ -157,15 +157,19 @@ for (const [name, launch] of Object.entries(browsers)) {
       const table = await saved("#table-csv");
       assert.equal(table.name, "upgrade-odds-table.csv");
       assert.equal(table.text, odds(dir, "--csv", "--table", String(s.level), ...stones));
-      const plan = words
-        ? odds(dir, "--csv", "--plan", ...words, String(s.grade), String(s.level), String(s.target))
-        : odds(dir, "--csv", "--plan", String(s.grade), String(s.level), String(s.target), ...stones);
+      // Priced, the journey is the set-up's stones' and the cheapest stones'
+      // stands beside it, each as upgrade-odds plans it.
+      const plan = odds(dir, "--csv", "--plan", ...(words ?? []), String(s.grade), String(s.level), String(s.target), ...stones);
       assert.equal((await saved("#plan-csv")).text, plan);
+      if (words) {
+        const cheapest = odds(dir, "--csv", "--plan", ...words, String(s.grade), String(s.level), String(s.target));
+        assert.equal((await saved("#cheapest-csv")).text, cheapest);
+        const rows = cheapest.trim().split("\n").slice(1).map((line) => line.split(",")[1]);
+        assert.match(await text("#cheapest-text"), new RegExp(`, камни ${rows.join(", ")}\\.$`));
+      }
       // The journey's rows show the human plan's figures: the same values,
       // the page's whole parts grouped and spelled without an exponent.
-      const human = (words
-        ? odds(dir, "--plan", ...words, String(s.grade), String(s.level), String(s.target))
-        : odds(dir, "--plan", String(s.grade), String(s.level), String(s.target), ...stones)).split("\n");
+      const human = odds(dir, "--plan", ...(words ?? []), String(s.grade), String(s.level), String(s.target), ...stones).split("\n");
       const first = human.findIndex((line) => line.startsWith(" Т Камни"));
       const second = human.findIndex((line) => line.includes("Предметов для 90%*"));
       const rowsOf = (from) => human.slice(from + 1, from + 1 + s.target).map((line) => line.trim().split(/ +/));
@@ -221,6 +225,29 @@ for (const [name, launch] of Object.entries(browsers)) {
       const dir = folderWith(exampleFiles);
       await checkAgainstNative(setUps[0], dir, prices, priceWords);
       await checkAgainstNative(setUps[3], dir, prices, priceWords);
+    });
+
+    test("priced, the answer is the player's stones', and a button takes the cheapest", async () => {
+      const dir = folderWith(exampleFiles);
+      await open("attempts=5&grade=8&level=60&taliks=1&stones=6654&target=5" + prices);
+      const human = odds(dir, "--plan", ...priceWords, "8", "60", "5", "6", "6", "5", "4").split("\n");
+      const budgets = human.slice(human.findIndex((line) => line.includes("Предметов для 90%*")) + 1);
+      const budget = budgets[1].trim().split(/ +/)[2];
+      const shown = await page.$$eval("#figures div", (boxes) => boxes.map((b) => [b.querySelector("dt").textContent, b.querySelector("dd").textContent]));
+      const figure = shown.find(([label]) => label.startsWith("Бюджет"))[1].replace(/\u00a0/g, "");
+      assert.equal(figure, budget);
+      assert.match(await text("#strategy"), /камни настройки на каждом шаге, с ценами/);
+      assert.match(await text("#cheapest-text"), /^Самые выгодные камни: бюджет на 90 % [\d\u00a0]+ \(−\d+ %\), камни /);
+      await page.click("#take-cheapest");
+      assert.match(await page.$eval("#stone_sets", (el) => el.value), /^\d{4}(,\d{4}){4}$/);
+      assert.match(page.url(), /stone_sets=\d{4}(%2C\d{4}){4}/);
+      assert.match(await text("#strategy"), /ваши камни на каждом шаге/);
+      assert.equal(await page.$eval("#take-cheapest", (el) => el.hidden), true);
+      // The same journey as upgrade-odds plans those stones.
+      const sets = await page.$eval("#stone_sets", (el) => el.value);
+      assert.equal((await saved("#plan-csv")).text, odds(dir, "--csv", "--plan", ...priceWords, "--stones", sets, "8", "60", "5"));
+      await setField("stone_sets", "1,2");
+      assert.match(await text("#stone_sets-error"), /^«1»: четыре цифры/);
     });
 
     test("tables loaded through the file input, in any encoding and letter case", async () => {
@@ -349,14 +376,15 @@ for (const [name, launch] of Object.entries(browsers)) {
         return { facts, table: take(Module.ccall("upgrade_sim_read_table", "number", ["number", "number", "number"], [1, 0, -1])),
           page: ask("view=page&" + setUp), blank: ask("view=page&attempts=0&grade=2&level=50&taliks=1&stones=3320&target=6"),
           simulation: ask("view=simulate&seed=7&" + setUp), run: ask("view=journey_run&seed=7&" + setUp),
-          file: ask("view=ini_file&file=2&" + setUp) };
+          file: ask("view=ini_file&file=2&" + setUp), findings: ask("view=findings&" + setUp) };
       });
       for (const [name, type] of [["facts", "Facts"], ["table", "TableRead"], ["page", "PageAnswer"], ["blank", "PageAnswer"],
-        ["simulation", "SimulationAnswer"], ["run", "JourneyRunAnswer"], ["file", "IniFile"]]) {
+        ["simulation", "SimulationAnswer"], ["run", "JourneyRunAnswer"], ["file", "IniFile"], ["findings", "FindingsAnswer"]]) {
         assert.deepEqual(shapeFaults(answers[name], type, types, name), []);
       }
       assert.equal(answers.blank.set_up, null);
       assert.ok(answers.page.plan.priced);
+      assert.ok(answers.page.cheapest.plan.priced);
     });
 
     test("the heat map colours a loss cell by the chance its draw gives", async () => {
@@ -547,6 +575,28 @@ for (const [name, launch] of Object.entries(browsers)) {
         assert.ok(smallest >= 10, `chart text ${smallest} px high at ${width} px`);
         await page.screenshot({ path: path.join(out, `page-${name}-${width}x${height}.png`) });
         await page.screenshot({ path: path.join(out, `page-${name}-${width}x${height}-full.png`), fullPage: true });
+        // Every chart label inside the chart.
+        const clipped = await page.$$eval("#chart text", (nodes) => {
+          const box = document.getElementById("chart").getBoundingClientRect();
+          return nodes.filter((n) => { const r = n.getBoundingClientRect(); return r.left < box.left - 0.5 || r.right > box.right + 0.5; })
+            .map((n) => n.textContent);
+        });
+        assert.deepEqual(clipped, []);
+        const visibleRows = () => page.$$eval("#journey tbody tr", (rows) => rows.filter((r) => r.getClientRects().length)
+          .sort((a, b) => a.getBoundingClientRect().top - b.getBoundingClientRect().top).map((r) => r.cells[0].textContent));
+        if (width === 360) {
+          // The set-up's row first and alone until unfolded; the wide table's
+          // grade column stays in view, with a cue to scroll.
+          assert.deepEqual(await visibleRows(), ["1"]);
+          await page.click("#journey-more");
+          assert.deepEqual(await visibleRows(), ["1", "0", "2", "3", "4", "5"]);
+          await page.click("#journey-more");
+          assert.equal(await page.$eval("#grid tbody th", (el) => getComputedStyle(el).position), "sticky");
+          assert.ok(await page.$eval("#grid", (el) => el.parentNode.previousElementSibling.getClientRects().length > 0));
+        } else {
+          assert.equal((await visibleRows()).length, 6);
+          assert.equal(await page.$eval("#journey-more", (el) => el.getClientRects().length), 0);
+        }
         await page.click("#simulate");
         await page.waitForFunction(() => document.getElementById("sim-lines").textContent !== "");
         await page.evaluate(axeSource);

@@ -92,14 +92,18 @@ function onCellInput(event) {
   var cellErrors = was.cellErrors ? was.cellErrors.slice() : null;
   if (cellErrors) cellErrors[i] = "";
   state.tables[w] = { name: was.name, source: "edited", cells: cells, findings: [], cellErrors: cellErrors, text: was.text };
+  checkEdited();
   remember(); render();
 }
 // The findings of each file: an edited table's as the module checks its
 // cells now, a loaded file's as read, each listed up to the module's bound
 // with the count of the rest and a summary.
-function tableFindings(answer, t, w) {
-  if (t.source === "edited") return { shown: answer.table_findings[w], counts: null };
-  return { shown: t.findings || [], counts: t.counts || null };
+function tableFindings(answer, t) { return { shown: t.findings || [], counts: t.counts || null }; }
+// An edited table's findings: what the check finds in the file it would be
+// written to, asked once an edit.
+function checkEdited() {
+  var found = ask(request("findings")).table_findings;
+  state.tables.forEach(function (t, w) { if (t.source === "edited") { t.findings = found[w]; t.counts = null; } });
 }
 function findingCount(answer) {
   return state.tables.reduce(function (sum, t, w) {

@@ -66,8 +66,17 @@
  * @property {?SetUp} set_up
  * @property {?Table} table
  * @property {?Plan} plan
+ * @property {?Cheapest} cheapest
  * @property {?string[]} grade_reach
  * @property {number[][]} loss_shares
+ */
+/**
+ * @typedef {Object} Cheapest
+ * @property {Plan} plan
+ * @property {string} budget_change
+ */
+/**
+ * @typedef {Object} FindingsAnswer
  * @property {Finding[][]} table_findings
  */
 /**
