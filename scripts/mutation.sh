@@ -65,7 +65,7 @@ build_web() {
     cmake --preset web >"$log/configure-web.txt" 2>&1 || return 1
     built_web=1
   fi
-  NODE_PATH=/usr/share/nodejs cmake --build build/web -j 2 --target upgrade-sim-page >"$log/build.txt" 2>&1
+  NODE_PATH=/usr/share/nodejs cmake --build build/web -j 2 --target upgrade-sim-html >"$log/build.txt" 2>&1
 }
 
 # Builds what one kill word needs and runs it; 0 when every test passes.

@@ -48,6 +48,6 @@ if(UPGRADE_SIM_TESTS)
   # The page's own figures against answers the test works out itself.
   add_test(NAME page_figures
     COMMAND node ${CMAKE_CURRENT_SOURCE_DIR}/tests/web/figures_test.mjs
-            --page $<TARGET_FILE:upgrade-sim-page> --source ${CMAKE_CURRENT_SOURCE_DIR})
+            --page ${page_file} --source ${CMAKE_CURRENT_SOURCE_DIR})
   set_tests_properties(page_figures PROPERTIES FIXTURES_REQUIRED page_packages)
 endif()
