@@ -326,7 +326,8 @@ PLAN_HEADER = ["talik_count", "stones", "stone_factor_sum", "chance", "success",
                "expected_attempts_with_new_items", "expected_items_destroyed", "attempts_for_50",
                "attempts_for_90", "attempts_for_99", "expected_cost", "items_for_50", "items_for_90",
                "items_for_99", "budget_for_50", "budget_for_90", "budget_for_99",
-               *[f"expected_stones_t{k}" for k in range(1, 7)]]
+               *[f"expected_stones_t{k}" for k in range(1, 7)], "budget_rel_error",
+               "reach_within_budget"]
 
 
 def items_for(reach, destroy, start, level):
@@ -420,9 +421,11 @@ class Plan(OddsTestCase):
             for t, row in enumerate(rows[1:]):
                 self.assertClose(row[15], cost[t])
                 self.assertEqual(row[19:22], [str(b) for b in budgets[t]])
+                self.assertEqual(row[28:], ["0", ""])  # exact; no budget of the player's
         else:
             for row in rows[1:]:
                 self.assertEqual(row[19:22], ["", "", ""])
+                self.assertEqual(row[28:], ["", ""])
 
     def test_fixed_stones_against_exact_fractions(self):
         for grade, level, target, stones in ((2, 65, 3, (6, 6, 6, 6)), (7, 65, 5, (6, 6, 5, 5)), (0, 60, 1, (3, 3, 2, 0))):
@@ -447,7 +450,9 @@ class Plan(OddsTestCase):
         rows = csv_rows(proc)
         for row in rows[1:]:
             self.assertEqual(row[8], "0")  # never reached
-            self.assertEqual(row[9:], [""] * 19)  # never ends: no figure
+            self.assertEqual(row[9:22], [""] * 13)  # never ends: no figure
+            self.assertEqual(row[22:28], ["0"] * 5 + [""])  # only the tier it uses, for ever
+            self.assertEqual(row[28:], ["", ""])
         text = run_odds(["--plan", "3", "10", "2", "6", "6", "6", "6"], settings=None).stdout
         self.assertIn("никогда", text.decode("cp1251" if harness.WINDOWS else "utf-8"))
 
