@@ -56,6 +56,10 @@ std::uint32_t DrawCountBelow(std::int32_t value) {
   return static_cast<std::uint32_t>(whole_rounds * value + std::min<std::int64_t>(value, rest));
 }
 
+double LossDrawShare(std::int32_t value) {
+  return static_cast<double>(DrawCountBelow(value)) / static_cast<double>(kDrawRange);
+}
+
 OutcomeOdds AttemptOutcomeOdds(std::int32_t chance, std::int32_t destroy_value,
                                std::int32_t downgrade_value) {
   const std::uint64_t draws = kDrawRange;

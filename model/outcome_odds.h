@@ -29,6 +29,10 @@ std::uint32_t SuccessPairCount(std::int32_t chance);
 /// The 15-bit draws c with c mod 10000 below value, out of 2^15.
 std::uint32_t DrawCountBelow(std::int32_t value);
 
+/// The share of the 15-bit draws that a destroy or talik value takes: the
+/// chance of that loss once the success draw has failed, 0 to 1.
+double LossDrawShare(std::int32_t value);
+
 /// The outcome counts of one attempt with these inputs of RunAttempt.
 OutcomeOdds AttemptOutcomeOdds(std::int32_t chance, std::int32_t destroy_value,
                                std::int32_t downgrade_value);

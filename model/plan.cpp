@@ -9,13 +9,14 @@
 
 Plan MakePlan(const ProbabilityTables& tables, const PlanRequest& request) {
   Plan plan{};
-  plan.stones = request.cheapest ? CheapestStones(tables, request.item_grade, request.item_level,
-                                                  request.target, request.prices)
-                                 : request.stones;
+  const Prices prices = request.prices.value_or(Prices{});
+  plan.stones = request.stones ? *request.stones
+                               : CheapestStones(tables, request.item_grade, request.item_level,
+                                                request.target, prices);
   plan.steps = StepsWithStones(tables, request.item_grade, request.item_level, request.target,
-                               plan.stones, request.prices);
-  plan.steps.priced = request.priced;
-  plan.steps.budget = request.priced ? request.budget : -1.0;
+                               plan.stones, prices);
+  plan.steps.priced = request.prices.has_value();
+  plan.steps.budget = request.prices && request.budget ? *request.budget : -1.0;
   plan.journey = PlanJourney(plan.steps);
   const VisitCounts visits = ExpectedVisits(plan.steps);
   for (int t = 0; t < request.target; ++t) {

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -27,15 +28,15 @@ struct Prices {
 /// One stone set per talik count below the target.
 using StonesPerStep = std::array<StoneTiers, kMaxTarget>;
 
+/// The journey a player asks about. Without stones the plan takes those of
+/// least expected cost at the prices; without prices nothing is priced.
 struct PlanRequest {
   std::int32_t item_grade = 0;
   std::int32_t item_level = 1;
   int target = 1;
-  bool cheapest = false;   // choose the stones of least expected cost
-  bool priced = false;     // prices were given: the costs mean something
-  StonesPerStep stones{};  // unless cheapest
-  Prices prices;           // all 0 unless given
-  double budget = -1.0;    // the player's own (priced only), below 0 for none
+  std::optional<StonesPerStep> stones;
+  std::optional<Prices> prices;
+  std::optional<double> budget;  // the player's own, for the chance within it (with prices)
 };
 
 /// The stones of each step and the journey they make, and the stones of

@@ -70,19 +70,19 @@ std::string PlanCsv(const PlanView& view) {
             CsvFigure(row.expected_attempts_with_new_items) + "," +
             CsvFigure(row.expected_items_destroyed);
     for (const std::int64_t attempts : row.attempts_for) text += "," + Count(attempts);
-    text += "," + (request.priced ? CsvFigure(row.expected_cost) : std::string());
+    text += "," + (request.prices ? CsvFigure(row.expected_cost) : std::string());
     for (const std::int64_t items : row.items_for) text += "," + Count(items);
     for (const double budget : row.budget_for) {
       text += "," +
-              (request.priced && std::isfinite(budget) ? FixedDecimals(budget, 0) : std::string());
+              (request.prices && std::isfinite(budget) ? FixedDecimals(budget, 0) : std::string());
     }
     for (int tier = 1; tier < kStoneTierCount; ++tier)
       text += "," + CsvFigure(view.plan.expected_stones[t][tier]);
-    text += "," + (request.priced ? CsvFigure(LargestRelativeError(row.budget_for,
+    text += "," + (request.prices ? CsvFigure(LargestRelativeError(row.budget_for,
                                                                    row.budget_relative_error))
                                   : std::string());
-    text += "," + (request.priced && request.budget >= 0 ? CsvFigure(row.reach_within_budget)
-                                                         : std::string());
+    text += "," + (request.prices && request.budget ? CsvFigure(row.reach_within_budget)
+                                                    : std::string());
     text += "\n";
   }
   return text;

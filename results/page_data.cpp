@@ -123,18 +123,30 @@ std::string ChartData(const JourneyChart& chart, const JourneyRow& row) {
   std::vector<std::string> marks;
   marks.reserve(kPercentileCount);
   for (int p = 0; p < kPercentileCount; ++p) {
-    marks.push_back(JsonObject({{"level", JsonNumber(kPercentileLevels[p])},
-                                {"attempts", AttemptsNumber(row.attempts_for[p])}}));
+    marks.push_back(
+        JsonObject({{"level", JsonNumber(kPercentileLevels[p])},
+                    {"attempts", AttemptsNumber(row.attempts_for[p])},
+                    {"label", JsonString(GroupedFigure(AttemptsText(row.attempts_for[p])))}}));
   }
-  return JsonObject(
-      {{"start", JsonInteger(chart.start)}, {"points", points}, {"marks", JsonArray(marks)}});
+  // The axis' powers of ten up to the last point, each with its label.
+  std::vector<std::string> decades;
+  const std::int64_t last = chart.points.empty() ? 0 : chart.points.back().attempts;
+  for (std::int64_t decade = 1; decade <= last; decade *= 10) {
+    decades.push_back(
+        JsonArray({JsonInteger(decade), JsonString(GroupedFigure(std::to_string(decade)))}));
+    if (decade > last / 10) break;
+  }
+  return JsonObject({{"start", JsonInteger(chart.start)},
+                     {"points", points},
+                     {"marks", JsonArray(marks)},
+                     {"decades", JsonArray(decades)}});
 }
 
 }  // namespace
 
 std::string PlanData(const PlanView& view, const JourneyChart& chart) {
-  const bool priced = view.request.priced;
-  const bool with_budget = priced && view.request.budget >= 0;
+  const bool priced = view.request.prices.has_value();
+  const bool with_budget = priced && view.request.budget.has_value();
   const std::vector<int> budget_levels = {0, 1, 2};
   const auto figure = [](const std::string& text) { return JsonString(GroupedFigure(text)); };
   std::vector<std::string> rows;
@@ -184,7 +196,7 @@ std::string PlanData(const PlanView& view, const JourneyChart& chart) {
   }
   return JsonObject({{"target", JsonInteger(view.request.target)},
                      {"priced", JsonBool(priced)},
-                     {"budget", with_budget ? JsonNumber(view.request.budget) : "null"},
+                     {"budget", with_budget ? JsonNumber(*view.request.budget) : "null"},
                      {"rows", JsonArray(rows)},
                      {"csv", JsonString(PlanCsv(view))},
                      {"chart", ChartData(chart, view.plan.journey.rows[chart.start])}});

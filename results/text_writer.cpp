@@ -16,14 +16,14 @@ std::string ReportLine(std::string_view name, double value, std::string_view uni
 
 std::string PriceText(double price) { return std::to_string(static_cast<std::int64_t>(price)); }
 
-std::string StonesLine(const PlanRequest& request) {
-  const auto first = request.stones.begin();
-  const bool same = std::all_of(first, first + request.target,
-                                [&request](const StoneTiers& s) { return s == request.stones[0]; });
-  if (same) return "Камни на каждом шаге: " + StoneLabels(request.stones[0]) + "\n";
+std::string StonesLine(const StonesPerStep& stones, int target) {
+  const auto first = stones.begin();
+  const bool same =
+      std::all_of(first, first + target, [&stones](const StoneTiers& s) { return s == stones[0]; });
+  if (same) return "Камни на каждом шаге: " + StoneLabels(stones[0]) + "\n";
   std::string text = "Камни по шагам от 0 талик:";
-  for (int t = 0; t < request.target; ++t)
-    text += std::string(t == 0 ? " " : ", ") + StoneDigits(request.stones[t]);
+  for (int t = 0; t < target; ++t)
+    text += std::string(t == 0 ? " " : ", ") + StoneDigits(stones[t]);
   return text + "\n";
 }
 
@@ -32,16 +32,16 @@ std::string PlanHeading(const PlanRequest& request) {
                      std::to_string(request.item_grade) + " (" +
                      kItemGradeNames[request.item_grade] + "), уровень " +
                      std::to_string(request.item_level) + "\n";
-  if (!request.cheapest) text += StonesLine(request);
-  if (!request.priced) return text;
+  if (request.stones) text += StonesLine(*request.stones, request.target);
+  if (!request.prices) return text;
+  const Prices& prices = *request.prices;
   text += "Цены камней:";
   for (int tier = 1; tier < kStoneTierCount; ++tier) {
-    text += " Т" + std::to_string(tier) + " " + PriceText(request.prices.stone[tier]) +
+    text += " Т" + std::to_string(tier) + " " + PriceText(prices.stone[tier]) +
             (tier + 1 < kStoneTierCount ? "," : "\n");
   }
-  text += "Цена попытки " + PriceText(request.prices.attempt) + ", нового предмета " +
-          PriceText(request.prices.item) +
-          (request.cheapest ? "; камни выбраны самые выгодные\n" : "\n");
+  text += "Цена попытки " + PriceText(prices.attempt) + ", нового предмета " +
+          PriceText(prices.item) + (request.stones ? "\n" : "; камни выбраны самые выгодные\n");
   return text;
 }
 
@@ -116,7 +116,7 @@ std::string TableText(const TableView& view) {
 
 std::string PlanText(const PlanView& view) {
   const PlanRequest& request = view.request;
-  const bool priced = request.priced;
+  const bool priced = request.prices.has_value();
   std::string text = PlanHeading(request) + "\n";
   text += PlanLine({"Т", "Камни", "Успех %", "Дойти %", "Попыток", "Попыток*", "Потерь*",
                     "Для 90%*", priced ? "Цена*" : ""});
@@ -129,7 +129,7 @@ std::string PlanText(const PlanView& view) {
          AttemptsText(row.attempts_for[1]), priced ? FigureText(row.expected_cost) : ""});
   }
   // The figures a player stocks up by: a second block.
-  const bool with_budget = priced && request.budget >= 0;
+  const bool with_budget = priced && request.budget.has_value();
   text += "\n" + PadLeft("Т", 2) + PadLeft("Предметов для 90%*", 20) +
           (priced ? PadLeft("Бюджет для 90%*", 18) : "") +
           (with_budget ? PadLeft(kWithinBudgetHeading, 17) : "") + "\n";
@@ -167,7 +167,7 @@ std::string PlanText(const PlanView& view) {
   if (priced) text += "Бюджет для 90% - столько денег хватит с вероятностью 90 %\n";
   if (rounded) text += std::string(kRoundedMark) + kRoundedLegend;
   if (with_budget) {
-    text += kWithinBudgetLegend + PriceText(request.budget) + ", с новыми предметами\n";
+    text += kWithinBudgetLegend + PriceText(*request.budget) + ", с новыми предметами\n";
     if (at_least) text += std::string(kAtLeastMark) + kAtLeastLegend;
   }
   return text;

@@ -43,6 +43,8 @@ TEST(OutcomeOddsTest, LossDrawCountsMatchTheAttemptItself) {
   EXPECT_EQ(DrawCountBelow(10000), 32768u);
   EXPECT_EQ(DrawCountBelow(0), 0u);
   EXPECT_EQ(DrawCountBelow(-1), 0u);
+  EXPECT_DOUBLE_EQ(LossDrawShare(5000), 17768.0 / 32768.0);  // 54.2 %, not a half
+  EXPECT_DOUBLE_EQ(LossDrawShare(20000), 1.0);
   for (const std::int32_t value : {1, 2767, 2769, 9999, 10001}) {
     std::uint32_t destroyed = 0, taliks = 0;
     for (std::int32_t c = 0; c < 32768; ++c) {

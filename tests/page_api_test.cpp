@@ -96,9 +96,17 @@ TEST(PageApiTest, TablesAreWrittenAndCheckedAsTheProgramsDo) {
   EXPECT_TRUE(Has(AnswerPageRequest("view=ini_file&file=3&" + kSetUp + Tables()), "unknown file"));
   // A loaded file's findings are upgrade-odds --check's.
   const std::string read = ReadPageTable(0, "[ItemGrade 2]\n", true);
-  EXPECT_TRUE(Has(read, "CustomSettings/SuccessProb.ini:1: раздел [ItemGrade 2] - не ItemGrade0"))
+  EXPECT_TRUE(Has(read, "CustomSettings/SuccessProb.ini:1: раздел «[ItemGrade 2]» - не ItemGrade0"))
       << read;
   EXPECT_TRUE(Has(ReadPageTable(2, "", false), "\"finding\":\"missing_file\""));
+  // With their severity, counts, and each cell's error for the grid.
+  EXPECT_TRUE(Has(read, "\"severity\":\"error\"")) << read;
+  EXPECT_TRUE(Has(read,
+                  "\"finding_counts\":{\"errors\":11,\"notes\":0,\"more\":0,\"more_text\":\"\","
+                  "\"summary\":\"CustomSettings/SuccessProb.ini: 11 ошибок, 0 замечаний\"}"))
+      << read;
+  EXPECT_TRUE(
+      Has(read, "\"cell_errors\":[\"CustomSettings/SuccessProb.ini: нет раздела [ItemGrade0]"));
   // Edited cells are checked as the file they would be written to.
   const std::string answer =
       AnswerPageRequest(kSetUp + "&success=" + Cells("1000") + "&destroy=" + Cells("12000") +
@@ -107,6 +115,22 @@ TEST(PageApiTest, TablesAreWrittenAndCheckedAsTheProgramsDo) {
       Has(answer, "DestroyProb.ini:2: значение 12000 UpgradeLevel0 в [ItemGrade0] - вне шкалы"))
       << answer;
   EXPECT_TRUE(Has(answer, "\"grade_reach\":[\"")) << answer;
+}
+
+TEST(PageApiTest, ALoadedFileIsEditedInPlace) {
+  // Cell 0 of grade 0 from 7 to 1000, grade 10's last cell given anew; the
+  // comment, the UTF-8 mark and the lone CRs stay, bytes above 127 travel
+  // as characters of their number.
+  const std::string file = "\xEF\xBB\xBF; \xD0\xB0\r[ItemGrade0]\rUpgradeLevel0=7\r";
+  std::string cells = "1000";
+  for (int i = 1; i < 77; ++i) cells += i == 76 ? ",5" : ",0";
+  EXPECT_EQ(
+      EditPageTable(1, file, cells),
+      "{\"name\":\"DestroyProb.ini\",\"bytes\":\"\u00ef\u00bb\u00bf; \u00d0\u00b0\\u000d"
+      "[ItemGrade0]\\u000dUpgradeLevel0=1000\\u000d[ItemGrade10]\\u000dUpgradeLevel6=5\\u000d\","
+      "\"kept_layout\":true}");
+  EXPECT_TRUE(Has(EditPageTable(1, file, "1,2"), "\"error\""));
+  EXPECT_TRUE(Has(EditPageTable(3, file, cells), "\"error\""));
 }
 
 TEST(PageApiTest, FactsComeFromTheModel) {

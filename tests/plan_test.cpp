@@ -154,7 +154,8 @@ TEST(PlanTest, GivenStonesAreTakenAsTheyAre) {
   request.item_grade = 3;
   request.item_level = 40;
   request.target = 3;
-  request.stones = {StoneTiers{6, 5, 1, 0}, StoneTiers{0, 0, 0, 0}, StoneTiers{2, 2, 2, 2}};
+  request.stones =
+      StonesPerStep{StoneTiers{6, 5, 1, 0}, StoneTiers{0, 0, 0, 0}, StoneTiers{2, 2, 2, 2}};
   const Plan plan = MakePlan(ExampleTables(), request);
   EXPECT_EQ(plan.stones, request.stones);
   EXPECT_EQ(plan.steps.target, 3);

@@ -36,8 +36,7 @@ PlanView TwoStepPlan(bool priced) {
   view.request.item_grade = 7;
   view.request.item_level = 13;
   view.request.target = 2;
-  view.request.priced = priced;
-  view.request.cheapest = priced;
+  if (priced) view.request.prices = Prices{};
   view.plan.stones = {StoneTiers{1, 5, 0, 6}, StoneTiers{2, 2, 3, 0}};
   view.plan.steps.target = 2;
   const std::uint64_t unit = kOutcomeOddsDenominator >> 10;
@@ -142,7 +141,7 @@ TEST(WritersTest, RoundedBudgetsAndTheChanceWithinABudget) {
     EXPECT_NE(data.find(field), std::string::npos) << field << " in " << data;
   }
   // Without a budget of the player's the column and the field stay empty.
-  view.request.budget = -1;
+  view.request.budget.reset();
   EXPECT_EQ(Split(Split(PlanCsv(view), '\n')[1], ',')[29], "");
   EXPECT_EQ(PlanText(view).find("Шанс в бюджете"), std::string::npos);
   EXPECT_NE(PlanData(view, JourneyChart{0, {}}).find("\"budget\":null"), std::string::npos);
@@ -179,7 +178,9 @@ TEST(WritersTest, NeverInEveryFigure) {
                       "\"budget_for\":[\"никогда\",\"никогда\",\"никогда\"]"),
             std::string::npos)
       << data;
-  EXPECT_NE(data.find("\"marks\":[{\"level\":0.5,\"attempts\":null}"), std::string::npos) << data;
+  EXPECT_NE(data.find("\"marks\":[{\"level\":0.5,\"attempts\":null,\"label\":\"никогда\"}"),
+            std::string::npos)
+      << data;
 }
 
 TEST(WritersTest, WithoutPricesNoCostIsWritten) {

@@ -7,11 +7,14 @@ target_link_libraries(upgrade-sim-page PRIVATE page_api)
 set_target_properties(upgrade-sim-page PROPERTIES OUTPUT_NAME upgrade-sim SUFFIX .html)
 # The shell without its indentation and comment lines, to keep the file small.
 find_program(NODE node REQUIRED)
+# Its stylesheets and scripts (web/page/, one file a job) go inline.
 set(page_shell ${CMAKE_CURRENT_BINARY_DIR}/generated/web/shell.html)
+file(GLOB page_parts CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/web/page/*.js
+     ${CMAKE_CURRENT_SOURCE_DIR}/web/page/*.css)
 add_custom_command(OUTPUT ${page_shell}
   COMMAND ${NODE} ${CMAKE_CURRENT_SOURCE_DIR}/web/compact_shell.mjs
           ${CMAKE_CURRENT_SOURCE_DIR}/web/shell.html ${page_shell}
-  DEPENDS web/shell.html web/compact_shell.mjs VERBATIM)
+  DEPENDS web/shell.html web/compact_shell.mjs ${page_parts} VERBATIM)
 add_custom_target(page_shell DEPENDS ${page_shell})
 add_dependencies(upgrade-sim-page page_shell)
 set_property(TARGET upgrade-sim-page APPEND PROPERTY LINK_DEPENDS ${page_shell})

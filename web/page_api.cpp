@@ -8,13 +8,16 @@
 #include <vector>
 
 #include "model/attempt_series.h"
+#include "model/outcome_odds.h"
 #include "model/plan.h"
 #include "model/probability_tables.h"
 #include "model/upgrade_request.h"
+#include "platform/ini_writer.h"
 #include "platform/probability_files.h"
 #include "platform/random_source.h"
 #include "results/json.h"
 #include "results/page_data.h"
+#include "results/requests.h"
 #include "results/table_check.h"
 #include "results/views.h"
 #include "web/example_tables.h"
@@ -27,6 +30,11 @@ constexpr std::int64_t kJourneyRunAttempts = 1000000;
 constexpr int kJourneyRunLog = 12;
 constexpr const char* kTableKeys[kTableCount] = {"success", "destroy", "downgrade"};
 constexpr int kCellCount = kItemGradeCount * kUpgradeLevelCount;
+// The outcomes as the page names them, in the order of kAttemptOutcomes.
+constexpr const char* kOutcomeKeys[kOutcomeCount] = {"success", "item_destroyed",
+                                                     "taliks_destroyed", "failed"};
+// The level of the journey's figures that the answer shows (90 %).
+constexpr int kShownPercentile = 1;
 
 // ---- The request's text --------------------------------------------------
 
@@ -101,24 +109,8 @@ const std::string& Value(const RequestText& text, std::string_view key) {
 
 // ---- Fields ----------------------------------------------------------------
 
-std::string_view Trimmed(std::string_view text) {
-  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
-  return text;
-}
-
-// Plain decimal digits with an optional '+', low to high.
-bool ReadWhole(std::string_view text, std::int64_t low, std::int64_t high, std::int64_t* value) {
-  text = Trimmed(text);
-  if (!text.empty() && text.front() == '+') text.remove_prefix(1);
-  if (text.empty() || text.front() == '-' || text.front() == '+') return false;
-  const char* end = text.data() + text.size();
-  const auto [stop, error] = std::from_chars(text.data(), end, *value);
-  return error == std::errc() && stop == end && *value >= low && *value <= high;
-}
-
-std::string RangeText(std::int64_t low, std::int64_t high) {
-  return "от " + std::to_string(low) + " до " + std::to_string(high);
+std::string RangeText(WideRange range) {
+  return "от " + std::to_string(range.low) + " до " + std::to_string(range.high);
 }
 
 /// Each wrong field's name and what it must be.
@@ -131,12 +123,8 @@ void AddError(FieldErrors* errors, const std::string& field, const std::string& 
 // Reads one numeric field; a wrong one is named in errors.
 bool ReadField(const RequestText& text, std::string_view key, ValueRange range, std::int32_t* out,
                FieldErrors* errors) {
-  std::int64_t value = 0;
-  if (ReadWhole(Value(text, key), range.low, range.high, &value)) {
-    *out = static_cast<std::int32_t>(value);
-    return true;
-  }
-  AddError(errors, std::string(key), RangeText(range.low, range.high));
+  if (ReadWhole(Value(text, key), range, out)) return true;
+  AddError(errors, std::string(key), RangeText(Widened(range)));
   return false;
 }
 
@@ -144,14 +132,8 @@ bool ReadStones(const RequestText& text, StoneTiers* stones, FieldErrors* errors
   const std::string& digits = Value(text, "stones");
   bool all = true;
   for (int k = 0; k < kStoneCount; ++k) {
-    const bool ok =
-        digits.size() == kStoneCount && digits[k] >= '0' && digits[k] - '0' <= kStoneTierRange.high;
-    if (ok) {
-      (*stones)[k] = digits[k] - '0';
-    } else {
-      AddError(errors, "stone" + std::to_string(k + 1),
-               RangeText(kStoneTierRange.low, kStoneTierRange.high));
-    }
+    const bool ok = ReadStoneDigit(digits, k, &(*stones)[k]);
+    if (!ok) AddError(errors, "stone" + std::to_string(k + 1), RangeText(Widened(kStoneTierRange)));
     all = all && ok;
   }
   return all;
@@ -159,12 +141,13 @@ bool ReadStones(const RequestText& text, StoneTiers* stones, FieldErrors* errors
 
 // The seed of a simulation: a whole number of 32 bits.
 bool ReadSeed(const RequestText& text, std::uint32_t* seed, FieldErrors* errors) {
+  constexpr WideRange kSeedRange = {0, UINT32_MAX};
   std::int64_t value = 0;
-  if (ReadWhole(Value(text, "seed"), 0, UINT32_MAX, &value)) {
+  if (ReadWhole(Value(text, "seed"), kSeedRange, &value)) {
     *seed = static_cast<std::uint32_t>(value);
     return true;
   }
-  AddError(errors, "seed", RangeText(0, UINT32_MAX));
+  AddError(errors, "seed", RangeText(kSeedRange));
   return false;
 }
 
@@ -172,30 +155,20 @@ bool ReadSeed(const RequestText& text, std::uint32_t* seed, FieldErrors* errors)
 // item. Stones are priced all or none: a blank one beside a given one is
 // wrong, as 0 must be typed to mean free.
 bool ReadPrices(const RequestText& text, Prices* prices, bool* priced, FieldErrors* errors) {
-  std::vector<std::string_view> stone;
-  std::string_view list = Value(text, "prices");
-  for (bool more = !list.empty(); more;) {
-    const std::size_t comma = std::min(list.find(','), list.size());
-    stone.push_back(list.substr(0, comma));
-    more = comma < list.size();
-    list.remove_prefix(std::min(comma + 1, list.size()));
-  }
+  std::vector<std::string_view> stone = ListItems(Value(text, "prices"));
   stone.resize(kStoneTierCount - 1);
   *priced = false;
   for (const std::string_view p : stone) *priced = *priced || !Trimmed(p).empty();
   bool ok = true;
   const auto read = [&](std::string_view value, const std::string& field, double* price) {
-    std::int64_t whole = 0;
     if (Trimmed(value).empty() && !*priced) return;
     if (Trimmed(value).empty() && field[0] == 'p') {
       AddError(errors, field, "нужна цена (0, если бесплатно)");
       ok = false;
     } else if (Trimmed(value).empty()) {
       *price = 0;
-    } else if (ReadWhole(value, 0, kMaxPrice, &whole)) {
-      *price = static_cast<double>(whole);
-    } else {
-      AddError(errors, field, RangeText(0, kMaxPrice));
+    } else if (!ReadPrice(value, price)) {
+      AddError(errors, field, RangeText(kPriceRange));
       ok = false;
     }
   };
@@ -207,24 +180,49 @@ bool ReadPrices(const RequestText& text, Prices* prices, bool* priced, FieldErro
 }
 
 // The 77 cells of each table, grade by grade.
-bool ReadTables(const RequestText& text, ProbabilityTables* tables, std::string* error) {
-  for (int which = 0; which < kTableCount; ++which) {
-    std::string_view cells = Value(text, kTableKeys[which]);
-    for (int i = 0; i < kCellCount; ++i) {
-      const std::size_t comma = std::min(cells.find(','), cells.size());
-      std::int32_t value = 0;
-      const char* end = cells.data() + comma;
-      const auto [stop, failure] = std::from_chars(cells.data(), end, value);
-      if (failure != std::errc() || stop != end || (i + 1 < kCellCount) != (comma < cells.size())) {
-        *error = std::string("table «") + kTableKeys[which] + "» needs " +
-                 std::to_string(kCellCount) + " whole numbers of 32 bits, comma-separated";
-        return false;
-      }
-      TableAt(*tables, which).entry[i / kUpgradeLevelCount][i % kUpgradeLevelCount] = value;
-      cells.remove_prefix(std::min(comma + 1, cells.size()));
-    }
+// 77 whole numbers of 32 bits, comma-separated, grade by grade.
+bool ReadCells(std::string_view cells, ProbabilityTable* table) {
+  for (int i = 0; i < kCellCount; ++i) {
+    const std::size_t comma = std::min(cells.find(','), cells.size());
+    std::int32_t value = 0;
+    const char* end = cells.data() + comma;
+    const auto [stop, failure] = std::from_chars(cells.data(), end, value);
+    if (failure != std::errc() || stop != end || (i + 1 < kCellCount) != (comma < cells.size()))
+      return false;
+    table->entry[i / kUpgradeLevelCount][i % kUpgradeLevelCount] = value;
+    cells.remove_prefix(std::min(comma + 1, cells.size()));
   }
   return true;
+}
+
+std::string CellsMessage(const char* table) {
+  return std::string("table «") + table + "» needs " + std::to_string(kCellCount) +
+         " whole numbers of 32 bits, comma-separated";
+}
+
+bool ReadTables(const RequestText& text, ProbabilityTables* tables, std::string* error) {
+  for (int which = 0; which < kTableCount; ++which) {
+    if (ReadCells(Value(text, kTableKeys[which]), &TableAt(*tables, which))) continue;
+    *error = CellsMessage(kTableKeys[which]);
+    return false;
+  }
+  return true;
+}
+
+// Each byte as the character of that number (U+0000 to U+00FF), so that any
+// bytes travel in a JSON string.
+std::string ByteCharacters(std::string_view bytes) {
+  std::string text;
+  for (const char c : bytes) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x80) {
+      text += c;
+    } else {
+      text += static_cast<char>(0xC0 | byte >> 6);
+      text += static_cast<char>(0x80 | (byte & 0x3F));
+    }
+  }
+  return text;
 }
 
 std::string ErrorAnswer(const std::string& message) {
@@ -258,11 +256,7 @@ std::string Simulation(const ProbabilityTables& tables, const UpgradeRequest& re
 
 // The findings of one table's INI text, as --check writes them.
 std::string FindingsData(int which, std::string_view text, bool found) {
-  std::vector<IniFinding> told;
-  const IniGridCheck read =
-      CheckIniGridFromText(text, kProbabilityTableLayout,
-                           [&told](const IniFinding& finding) { told.push_back(finding); });
-  return TableFindingsData(CheckTableFile(kProbabilityFilePaths[which], which, found, told, read));
+  return TableFindingsData(CheckTableText(which, text, found, kPageListedFindings));
 }
 
 // Each table as its INI file would be written, and what the check finds in it.
@@ -288,6 +282,16 @@ std::string GradeReachData(const ProbabilityTables& tables, std::int32_t level,
 
 std::string RangeData(ValueRange range) {
   return JsonArray({JsonInteger(range.low), JsonInteger(range.high)});
+}
+
+// The chance of each destroy and talik cell's loss, grade by grade.
+std::string LossSharesData(const ProbabilityTables& tables) {
+  const int losses[] = {1, 2};
+  return JsonArrayOf(losses, [&tables](int which) {
+    const std::int32_t* first = &TableAt(tables, which).entry[0][0];
+    return JsonArrayOf(std::vector<std::int32_t>(first, first + kCellCount),
+                       [](std::int32_t value) { return JsonNumber(LossDrawShare(value)); });
+  });
 }
 
 std::string CellsData(const ProbabilityTable& table) {
@@ -323,11 +327,17 @@ std::string PageFacts() {
                      {"target", RangeData(kTargetRange)},
                      {"max_price", JsonInteger(kMaxPrice)},
                      {"loss_scale", JsonInteger(kLossScale)},
+                     {"cell_range", JsonArray({JsonInteger(INT32_MIN), JsonInteger(INT32_MAX)})},
                      {"grade_names", grade_names},
                      {"stone_labels", JsonArray(stone_labels)},
                      {"outcomes", outcomes},
+                     {"outcome_keys", JsonArrayOf(kOutcomeKeys, quoted)},
                      {"percentile_levels", levels},
+                     {"shown_percentile", JsonInteger(kShownPercentile)},
                      {"files", files},
+                     {"section_stem", JsonString(kItemGradeSectionStem)},
+                     {"key_stem", JsonString(kUpgradeLevelKeyStem)},
+                     {"request_keys", JsonArrayOf(kRequestKeys, quoted)},
                      {"table_keys", JsonArrayOf(kTableKeys, quoted)},
                      {"example_cells", examples},
                      {"example_sizes", sizes}});
@@ -336,8 +346,29 @@ std::string PageFacts() {
 std::string ReadPageTable(int which, std::string_view bytes, bool found) {
   if (which < 0 || which >= kTableCount)
     return ErrorAnswer("unknown table " + std::to_string(which) + ": 0, 1 or 2");
+  const TableFileCheck check = CheckTableText(which, bytes, found, kPageListedFindings);
   return JsonObject({{"cells", CellsData(ProbabilityTableFromText(bytes))},
-                     {"findings", FindingsData(which, bytes, found)}});
+                     {"findings", TableFindingsData(check)},
+                     {"finding_counts", TableFindingCountsData(check)},
+                     {"cell_errors", TableCellErrorsData(check)}});
+}
+
+std::string EditPageTable(int which, std::string_view bytes, std::string_view cells) {
+  if (which < 0 || which >= kTableCount)
+    return ErrorAnswer("unknown table " + std::to_string(which) + ": 0, 1 or 2");
+  ProbabilityTable table{};
+  if (!ReadCells(cells, &table)) return ErrorAnswer(CellsMessage(kTableKeys[which]));
+  IniGrid grid{};
+  for (int grade = 0; grade < kItemGradeCount; ++grade) {
+    for (int level = 0; level < kUpgradeLevelCount; ++level)
+      grid.cell[grade][level] = table.entry[grade][level];
+  }
+  bool kept_layout = false;
+  const std::string text = EditedIniText(bytes, grid, kProbabilityTableLayout, &kept_layout);
+  const std::string path = kProbabilityFilePaths[which];
+  return JsonObject({{"name", JsonString(path.substr(path.rfind('/') + 1))},
+                     {"bytes", JsonString(ByteCharacters(text))},
+                     {"kept_layout", JsonBool(kept_layout)}});
 }
 
 std::string AnswerPageRequest(std::string_view request_text) {
@@ -386,12 +417,17 @@ std::string AnswerPageRequest(std::string_view request_text) {
   PlanRequest plan;
   plan.item_grade = request.item_grade;
   plan.item_level = request.item_level;
-  plan.stones.fill(request.stone_tiers);
   const bool target = ReadField(text, "target", kTargetRange, &plan.target, &errors);
   bool priced = false;
-  const bool prices = ReadPrices(text, &plan.prices, &priced, &errors);
-  plan.cheapest = priced;
-  plan.priced = priced;
+  Prices given_prices;
+  const bool prices = ReadPrices(text, &given_prices, &priced, &errors);
+  // Priced, the page asks for the cheapest stones.
+  if (priced) {
+    plan.prices = given_prices;
+  } else {
+    plan.stones = StonesPerStep{};
+    plan.stones->fill(request.stone_tiers);
+  }
   const bool journey = grade && level && target && prices && (stones || priced);
 
   const int start = taliks && request.talik_count < plan.target ? request.talik_count : 0;
@@ -404,7 +440,7 @@ std::string AnswerPageRequest(std::string_view request_text) {
       const JourneyRun played = RunJourney(
           plan_view.plan, plan_view.set_ups, start, [&random] { return DrawRandom(random); },
           kJourneyRunAttempts, kJourneyRunLog);
-      run = JourneyRunData(played, plan.priced, plan.target);
+      run = JourneyRunData(played, priced, plan.target);
     }
     return JsonObject({{"errors", ErrorsObject(errors)}, {"journey_run", run}});
   }
@@ -425,5 +461,6 @@ std::string AnswerPageRequest(std::string_view request_text) {
        {"grade_reach", reach_by_grade ? GradeReachData(tables, request.item_level,
                                                        request.stone_tiers, plan.target)
                                       : "null"},
+       {"loss_shares", LossSharesData(tables)},
        {"table_findings", WrittenFindingsData(tables)}});
 }

@@ -75,6 +75,42 @@ const setUps = [
 const prices = "&prices=10,20,40,80,200,1000&attempt_price=5&item_price=5000";
 const priceWords = ["--prices", "10,20,40,80,200,1000", "--attempt-price", "5", "--item-price", "5000"];
 
+// The shapes of the module's answers as web/page/module.js describes them:
+// each typedef's properties and their types.
+function typedefs() {
+  const code = fs.readFileSync(path.join(source, "web/page/module.js"), "utf8");
+  const types = {};
+  for (const block of code.match(/\/\*\*[\s\S]*?\*\//g)) {
+    const name = block.match(/@typedef \{Object\} (\w+)/);
+    if (!name) continue;
+    types[name[1]] = Object.fromEntries([...block.matchAll(/@property \{([^}]+)\} (\w+)/g)].map((m) => [m[2], m[1]]));
+  }
+  return types;
+}
+// The faults of a value against a type of those typedefs: a key missing or
+// not described, or a value of another type.
+function shapeFaults(value, type, types, where = "") {
+  if (type.startsWith("?")) return value === null ? [] : shapeFaults(value, type.slice(1), types, where);
+  const generic = type.match(/^Array<(.+)>$/);
+  if (type.endsWith("[]") || generic) {
+    const inner = generic ? generic[1] : type.slice(0, -2);
+    return Array.isArray(value) ? value.flatMap((v, i) => shapeFaults(v, inner, types, `${where}[${i}]`)) : [`${where}: not an array`];
+  }
+  if (type.includes("|")) {
+    return type.split("|").some((t) => shapeFaults(value, t, types, where).length === 0) ? [] : [`${where}: not ${type}`];
+  }
+  if (type === "Object<string, string>") {
+    return value && typeof value === "object" && Object.values(value).every((v) => typeof v === "string") ? [] : [`${where}: not ${type}`];
+  }
+  if (["number", "string", "boolean"].includes(type)) return typeof value === type ? [] : [`${where}: not a ${type}`];
+  const shape = types[type];
+  if (!shape) return [`${where}: no typedef ${type}`];
+  if (!value || typeof value !== "object") return [`${where}: not a ${type}`];
+  const keys = new Set([...Object.keys(shape), ...Object.keys(value)]);
+  return [...keys].flatMap((key) => !(key in shape) ? [`${where}.${key}: not in ${type}`]
+    : !(key in value) ? [`${where}.${key}: missing from the answer`] : shapeFaults(value[key], shape[key], types, `${where}.${key}`));
+}
+
 function fragmentOf(s, extra = "") {
   return `attempts=${s.attempts}&grade=${s.grade}&level=${s.level}&taliks=${s.taliks}&stones=${s.stones}` +
     `&target=${s.target}&seed=${s.seed}${extra}`;
@@ -264,6 +300,48 @@ for (const [name, launch] of Object.entries(browsers)) {
       assert.equal(await page.$eval(cell, (el) => el.value), "9999");
       await page.click("#examples");
       assert.notEqual(await page.$eval(cell, (el) => el.value), "9999");
+    });
+
+    test("the module's facts and answers have the shapes the page's code describes", async () => {
+      await open(fragmentOf(setUps[0], prices));
+      const types = typedefs();
+      const answers = await page.evaluate(() => {
+        const take = (pointer) => { const t = Module.UTF8ToString(pointer); Module._free(pointer); return JSON.parse(t); };
+        const facts = take(Module.ccall("upgrade_sim_facts", "number", [], []));
+        const tables = facts.table_keys.map((key, w) => "&" + key + "=" + facts.example_cells[w].join(",")).join("");
+        const ask = (query) => take(Module.ccall("upgrade_sim_answer", "number", ["string"], [query + tables]));
+        const setUp = "attempts=5&grade=2&level=50&taliks=1&stones=3320&target=6&prices=1,2,3,4,5,6&attempt_price=1&item_price=10";
+        return { facts, table: take(Module.ccall("upgrade_sim_read_table", "number", ["number", "number", "number"], [1, 0, -1])),
+          page: ask("view=page&" + setUp), blank: ask("view=page&attempts=0&grade=2&level=50&taliks=1&stones=3320&target=6"),
+          simulation: ask("view=simulate&seed=7&" + setUp), run: ask("view=journey_run&seed=7&" + setUp),
+          file: ask("view=ini_file&file=2&" + setUp) };
+      });
+      for (const [name, type] of [["facts", "Facts"], ["table", "TableRead"], ["page", "PageAnswer"], ["blank", "PageAnswer"],
+        ["simulation", "SimulationAnswer"], ["run", "JourneyRunAnswer"], ["file", "IniFile"]]) {
+        assert.deepEqual(shapeFaults(answers[name], type, types, name), []);
+      }
+      assert.equal(answers.blank.set_up, null);
+      assert.ok(answers.page.plan.priced);
+    });
+
+    test("the heat map colours a loss cell by the chance its draw gives", async () => {
+      await open(fragmentOf(setUps[0]));
+      await page.click("#editor summary");
+      const cell = "input[aria-label='DestroyProb ItemGrade0 UpgradeLevel0']";
+      await page.waitForFunction((selector) => document.querySelector(selector).value !== "", {}, cell);
+      await page.$eval(cell, (el) => { el.value = "5000"; el.dispatchEvent(new Event("input", { bubbles: true })); });
+      // 17 768 of the 32 768 draws fall below 5000 modulo 10 000: 54.2 %,
+      // a hue of 120 x 45.8 % = 55 (where 50 % would give 60).
+      const [shown, expected] = await page.$eval(cell, (el) => {
+        const probe = document.createElement("span");
+        probe.style.background = "hsl(55 60% 88%)";
+        document.body.appendChild(probe);
+        const colours = [getComputedStyle(el).backgroundColor, getComputedStyle(probe).backgroundColor];
+        probe.remove();
+        return colours;
+      });
+      assert.equal(shown, expected);
+      await page.click("#examples");
     });
 
     test("a bad value is marked at its field, stays visible, and nothing is computed from it", async () => {

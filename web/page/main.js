@@ -1,0 +1,71 @@
+// ---- Controls, and the start once the module is ready ---------------------
+function fillChoices() {
+  F.grade_names.forEach(function (name, grade) { $("grade").add(new Option(grade + ": " + name, String(grade))); });
+  stoneIds().forEach(function (id) { F.stone_labels.forEach(function (label, tier) { $(id).add(new Option(tier + ": " + label, String(tier))); }); });
+  var ids = priceIds().concat(["attempt_price", "item_price"]);
+  var labels = F.stone_labels.slice(1).concat(["Попытка", "Новый предмет"]);
+  ids.forEach(function (id, i) {
+    var box = document.createElement("div"); box.className = "field";
+    box.innerHTML = '<label></label><input type="text" inputmode="numeric" autocomplete="off"><span class="error"></span>';
+    box.querySelector("label").setAttribute("for", id);
+    box.querySelector("label").textContent = "Цена: " + labels[i];
+    box.querySelector("input").id = id;
+    box.querySelector("span").id = id + "-error";
+    $("prices").appendChild(box);
+  });
+}
+function onInput(event) {
+  var id = event.target.id, value = event.target.value, stones = stoneIds(), prices = priceIds();
+  if (stones.indexOf(id) >= 0) {
+    var now = state.values.stones, tiers = stones.map(function (s, i) { return now.length === stones.length ? now[i] : $(s).value; });
+    tiers[stones.indexOf(id)] = value;
+    state.values.stones = tiers.join("");
+  } else if (prices.indexOf(id) >= 0) {
+    var list = priceList();
+    list[prices.indexOf(id)] = value.trim();
+    setPriceList(list);
+  } else if (id in state.values) {
+    state.values[id] = id === "grade" ? value : value.trim();
+  }
+  render();
+}
+function start() {
+  if (started) return;
+  started = true;
+  performance.mark("module-ready");
+  F = facts();
+  state = initialState();
+  fillChoices();
+  buildEditor();
+  restore();
+  readAddress();
+  document.querySelectorAll("#setup input, #setup select, #prices input, #seed").forEach(function (el) {
+    el.addEventListener("input", onInput);
+    el.addEventListener("change", onInput);
+  });
+  window.addEventListener("hashchange", function () { readAddress(); render(); if (state.values.seed !== "") simulateNow(); });
+  $("simulate").addEventListener("click", simulateNow);
+  $("run-journey").addEventListener("click", runJourney);
+  $("editor").addEventListener("toggle", function () { if (latest) showEditor(latest); });
+  $("examples").addEventListener("click", function () {
+    try { localStorage.removeItem(storageKey); } catch (e) { /* nothing was stored */ }
+    state.tables = exampleTables(); render();
+  });
+  $("load-files").addEventListener("change", function (e) { takeFiles(e.target.files); });
+  $("load-folder").addEventListener("change", function (e) { takeFiles(e.target.files); });
+  $("table-csv").addEventListener("click", function () { if (latest && latest.table) download(latest.table.csv, "upgrade-odds-table.csv"); });
+  $("plan-csv").addEventListener("click", function () { if (latest && latest.plan) download(latest.plan.csv, "upgrade-odds-plan.csv"); });
+  document.addEventListener("dragover", function (e) { e.preventDefault(); document.body.classList.add("dragging"); });
+  document.addEventListener("dragleave", function () { document.body.classList.remove("dragging"); });
+  document.addEventListener("drop", function (e) {
+    e.preventDefault(); document.body.classList.remove("dragging");
+    droppedFiles(e.dataTransfer.items, takeFiles);
+  });
+  render(function () {
+    // A seed in the address replays its run.
+    if (state.values.seed !== "") simulateNow();
+    document.body.setAttribute("data-ready", "true");
+  });
+}
+// The module calls this once its runtime is up.
+window.Module = { onRuntimeInitialized: start };

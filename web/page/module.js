@@ -1,0 +1,165 @@
+// ---- The module's boundary: three functions over text ---------------------
+// Every fact the page shows or checks comes from facts(); every figure from
+// an answer. The shapes below are what the module writes (the browser test
+// checks real answers against them).
+
+/**
+ * @typedef {Object} Facts
+ * @property {number[]} attempts
+ * @property {number[]} grade
+ * @property {number[]} level
+ * @property {number[]} taliks
+ * @property {number[]} stone
+ * @property {number[]} target
+ * @property {number} max_price
+ * @property {number} loss_scale
+ * @property {number[]} cell_range
+ * @property {string[]} grade_names
+ * @property {string[]} stone_labels
+ * @property {string[]} outcomes
+ * @property {number[]} percentile_levels
+ * @property {number} shown_percentile
+ * @property {string[]} files
+ * @property {string} section_stem
+ * @property {string} key_stem
+ * @property {string[]} request_keys
+ * @property {string[]} outcome_keys
+ * @property {string[]} table_keys
+ * @property {number[][]} example_cells
+ * @property {number[]} example_sizes
+ */
+/**
+ * @typedef {Object} TableRead
+ * @property {number[]} cells
+ * @property {Finding[]} findings
+ */
+/**
+ * @typedef {Object} Finding
+ * @property {number} line
+ * @property {string} finding
+ * @property {string} text
+ */
+/**
+ * @typedef {Object} PageAnswer
+ * @property {Object<string, string>} errors
+ * @property {?SetUp} set_up
+ * @property {?Table} table
+ * @property {?Plan} plan
+ * @property {?string[]} grade_reach
+ * @property {number[][]} loss_shares
+ * @property {Finding[][]} table_findings
+ */
+/**
+ * @typedef {Object} SetUp
+ * @property {string} chance_line
+ * @property {string} report
+ * @property {number} chance
+ * @property {number} shown_percent
+ * @property {Outcome[]} outcomes
+ * @property {string} csv
+ */
+/**
+ * @typedef {Object} Outcome
+ * @property {string} label
+ * @property {number} share
+ * @property {string} percent
+ */
+/**
+ * @typedef {Object} Table
+ * @property {string[][]} cells
+ * @property {number[][]} shares
+ * @property {string} csv
+ */
+/**
+ * @typedef {Object} Plan
+ * @property {number} target
+ * @property {boolean} priced
+ * @property {JourneyRow[]} rows
+ * @property {string} csv
+ * @property {Chart} chart
+ */
+/**
+ * @typedef {Object} JourneyRow
+ * @property {number} taliks
+ * @property {string} stones
+ * @property {string} success
+ * @property {string} reach
+ * @property {string} reach_percent
+ * @property {string} attempts
+ * @property {string} attempts_with_new_items
+ * @property {string} items_destroyed
+ * @property {string[]} attempts_for
+ * @property {string[]} items_for
+ * @property {string[]} budget_for
+ * @property {string[]} expected_stones
+ * @property {string} cost
+ */
+/**
+ * @typedef {Object} Chart
+ * @property {number} start
+ * @property {number[][]} points
+ * @property {ChartMark[]} marks
+ * @property {Array<Array<number|string>>} decades
+ */
+/**
+ * @typedef {Object} ChartMark
+ * @property {number} level
+ * @property {?number} attempts
+ * @property {string} label
+ */
+/**
+ * @typedef {Object} SimulationAnswer
+ * @property {Object<string, string>} errors
+ * @property {?Simulation} simulation
+ */
+/**
+ * @typedef {Object} Simulation
+ * @property {number} seed
+ * @property {string} lines
+ * @property {number[]} counts
+ */
+/**
+ * @typedef {Object} JourneyRunAnswer
+ * @property {Object<string, string>} errors
+ * @property {?JourneyRun} journey_run
+ */
+/**
+ * @typedef {Object} JourneyRun
+ * @property {boolean} reached
+ * @property {number} target
+ * @property {string} attempts
+ * @property {string} items_destroyed
+ * @property {string} spent
+ * @property {number} highest
+ * @property {string[]} last
+ */
+/**
+ * @typedef {Object} IniFile
+ * @property {string} name
+ * @property {string} text
+ */
+
+function takeAnswer(pointer) {
+  var text = Module.UTF8ToString(pointer);
+  Module._free(pointer);
+  return JSON.parse(text);
+}
+/** @returns {Facts} */
+function facts() { return takeAnswer(Module.ccall("upgrade_sim_facts", "number", [], [])); }
+/**
+ * One table from its file's bytes, or null where the file is missing.
+ * @returns {TableRead}
+ */
+function readTable(which, bytes) {
+  var call = function (pointer, size) {
+    return takeAnswer(Module.ccall("upgrade_sim_read_table", "number", ["number", "number", "number"], [which, pointer, size]));
+  };
+  if (bytes === null) return call(0, -1);
+  var pointer = Module._malloc(Math.max(bytes.length, 1));
+  Module.HEAPU8.set(bytes, pointer);
+  var answer = call(pointer, bytes.length);
+  Module._free(pointer);
+  return answer;
+}
+/** @returns {PageAnswer|SimulationAnswer|JourneyRunAnswer|IniFile} */
+function ask(request) { return takeAnswer(Module.ccall("upgrade_sim_answer", "number", ["string"], [request])); }

@@ -1,0 +1,200 @@
+// ---- Rendering: the answer, the table, the journey, the chart -------------
+function text(id, value) { $(id).textContent = value; }
+function stoneIds() { return Array.prototype.map.call(document.querySelectorAll("#setup select.stone"), function (s) { return s.id; }); }
+function priceIds() { return F.stone_labels.slice(1).map(function (label, i) { return "p" + (i + 1); }); }
+function valueIds() { return ["attempts", "level", "taliks", "target", "attempt_price", "item_price", "seed"]; }
+function showFields(errors) {
+  ["grade"].concat(valueIds(), stoneIds(), priceIds()).forEach(function (id) {
+    var message = errors[id] || "", element = $(id);
+    element.setAttribute("aria-invalid", message ? "true" : "false");
+    text(id + "-error", message);
+    if (message) element.setAttribute("aria-describedby", id + "-error"); else element.removeAttribute("aria-describedby");
+  });
+}
+// The address's own faults, which the module never sees: a price list of
+// the wrong length.
+function addressErrors() {
+  var given = state.values.prices === "" ? 0 : state.values.prices.split(",").length, wanted = priceIds().length;
+  if (given === 0 || given === wanted) return {};
+  var errors = {};
+  errors[priceIds()[Math.min(given, wanted) - 1]] = "в ссылке цен: " + given + ", а нужно " + wanted;
+  return errors;
+}
+function showInputs() {
+  valueIds().forEach(function (id) { if ($(id).value !== state.values[id]) $(id).value = state.values[id]; });
+  var prices = priceList();
+  priceIds().forEach(function (id, i) { if ($(id).value !== prices[i]) $(id).value = prices[i]; });
+  setSelect("grade", state.values.grade);
+  var stones = state.values.stones, whole = stones.length === stoneIds().length;
+  stoneIds().forEach(function (id, i) { setSelect(id, whole ? stones[i] : "?"); });
+}
+// A value the list does not hold is kept as a marked, invalid choice.
+function setSelect(id, value) {
+  var select = $(id), match = Array.prototype.some.call(select.options, function (o) { return o.value === value && !o.hasAttribute("data-bad"); });
+  Array.prototype.slice.call(select.querySelectorAll("option[data-bad]")).forEach(function (o) { o.remove(); });
+  if (!match) { var bad = new Option("«" + value + "» — нет такого", value); bad.setAttribute("data-bad", ""); select.add(bad); }
+  select.value = value;
+}
+function figure(label, value, risk) {
+  var box = document.createElement("div"), term = document.createElement("dt"), data = document.createElement("dd");
+  if (risk) box.className = "risk";
+  term.textContent = label; data.textContent = value;
+  box.appendChild(term); box.appendChild(data); $("figures").appendChild(box);
+}
+function outcome(setUp, key) { return setUp.outcomes[F.outcome_keys.indexOf(key)]; }
+function levelLabel(p) { return Math.round(F.percentile_levels[p] * 1000) / 10 + " %"; }
+function showAnswer(answer) {
+  $("figures").textContent = "";
+  var s = answer.set_up;
+  text("chance-line", s ? s.chance_line : "—");
+  text("chance-note", !s ? "Исправьте отмеченные поля." : outcome(s, "success").share >= 1 ? "Шанс 100 % и выше: каждая попытка успешна." : "");
+  text("report", s ? s.report : "");
+  if (!s) return;
+  figure("Попытка уничтожит предмет", outcome(s, "item_destroyed").percent, true);
+  figure("Попытка уничтожит талики", outcome(s, "taliks_destroyed").percent, true);
+  var plan = answer.plan, taliks = Number(state.values.taliks);
+  if (plan && taliks < plan.target) {
+    var row = plan.rows[taliks], p = F.shown_percentile;
+    figure("Дойти до " + plan.target + " талик раньше потери предмета", row.reach_percent, false);
+    figure("Предметов уйдёт в среднем до цели", row.items_destroyed, false);
+    if (plan.priced) figure("Бюджет, которого хватит на " + levelLabel(p), row.budget_for[p], false);
+  }
+}
+function showTable(answer) {
+  var grid = $("grid"), table = answer.table;
+  grid.textContent = "";
+  text("table-csv-why", table ? "" : "Нет таблицы: исправьте уровень или камни.");
+  $("table-csv").disabled = !table;
+  if (!table) return;
+  var head = grid.createTHead().insertRow();
+  var corner = document.createElement("th"); corner.textContent = "Тип \\ талики"; head.appendChild(corner);
+  for (var t = 0; t < table.cells[0].length; t++) { var th = document.createElement("th"); th.scope = "col"; th.textContent = t; head.appendChild(th); }
+  var body = grid.createTBody();
+  table.cells.forEach(function (cells, grade) {
+    var row = body.insertRow();
+    var name = document.createElement("th"); name.scope = "row"; name.textContent = grade + ": " + F.grade_names[grade]; row.appendChild(name);
+    cells.forEach(function (value, taliks) {
+      var cell = row.insertCell(); cell.textContent = value;
+      if (String(grade) === state.values.grade && String(taliks) === state.values.taliks) {
+        cell.className = "mark"; cell.setAttribute("aria-label", value + " — ваша настройка");
+      }
+    });
+  });
+}
+// The journey's columns: a heading and the row's figure; the attempts for
+// each level of the module's, the items and budget for the level it shows.
+function journeyColumns(plan) {
+  var p = F.shown_percentile;
+  var columns = [["Т", "taliks"], ["Камни", "stones"], ["Успех %", "success"], ["Дойти %", "reach"], ["Попыток", "attempts"],
+    ["Попыток с новыми", "attempts_with_new_items"], ["Потерь", "items_destroyed"]].map(function (c) {
+    return [c[0], function (r) { return r[c[1]]; }];
+  });
+  F.percentile_levels.forEach(function (level, i) { columns.push(["На " + levelLabel(i), function (r) { return r.attempts_for[i]; }]); });
+  columns.push(["Предметов на " + levelLabel(p), function (r) { return r.items_for[p]; }]);
+  if (plan.priced) {
+    columns.push(["Бюджет на " + levelLabel(p), function (r) { return r.budget_for[p]; }]);
+    columns.push(["Цена", function (r) { return r.cost; }]);
+  }
+  return columns;
+}
+function showJourney(answer) {
+  var table = $("journey"), plan = answer.plan;
+  table.textContent = "";
+  text("plan-csv-why", plan ? "" : "Нет пути: исправьте отмеченные поля.");
+  $("plan-csv").disabled = !plan;
+  drawChart(plan);
+  text("stock", "");
+  text("run-journey-why", plan ? "" : "Нет пути: исправьте отмеченные поля.");
+  $("run-journey").disabled = !plan;
+  if (!plan) return;
+  var from = plan.rows[plan.chart.start], stock = [];
+  from.expected_stones.forEach(function (count, i) { if (count !== "0") stock.push(F.stone_labels[i + 1] + " " + count); });
+  text("stock", "Камни в запас на путь от " + plan.chart.start + " талик, в среднем: " + (stock.length ? stock.join(", ") : "без камней") + ".");
+  var columns = journeyColumns(plan);
+  var head = table.createTHead().insertRow();
+  columns.forEach(function (c) { var th = document.createElement("th"); th.scope = "col"; th.textContent = c[0]; head.appendChild(th); });
+  var body = table.createTBody();
+  plan.rows.forEach(function (r) {
+    var row = body.insertRow();
+    if (r.taliks === plan.chart.start && String(r.taliks) === state.values.taliks) { row.className = "mark"; row.setAttribute("aria-current", "true"); }
+    columns.forEach(function (c) {
+      var cell = row.insertCell();
+      cell.setAttribute("data-label", c[0]);
+      cell.textContent = c[1](r);
+    });
+  });
+}
+function drawChart(plan) {
+  var svg = $("chart"), ns = "http://www.w3.org/2000/svg";
+  svg.textContent = "";
+  if (!plan) { text("chart-caption", ""); return; }
+  var chart = plan.chart;
+  function add(name, attributes, content) {
+    var node = document.createElementNS(ns, name);
+    Object.keys(attributes).forEach(function (k) { node.setAttribute(k, attributes[k]); });
+    if (content !== undefined) node.textContent = content;
+    svg.appendChild(node); return node;
+  }
+  if (!chart.points.length) {
+    svg.setAttribute("height", "0");
+    text("chart-caption", "От " + chart.start + " талик цель с новыми предметами может так и не быть достигнута: графика нет.");
+    return;
+  }
+  // Drawn at the size it is shown, so its text keeps its size on a phone.
+  var width = Math.max(svg.clientWidth || 640, 280), height = 280;
+  svg.setAttribute("height", String(height));
+  svg.setAttribute("viewBox", "0 0 " + width + " " + height);
+  var left = 52, right = width - 16, top = 20, bottom = height - 58;
+  var last = chart.points[chart.points.length - 1][0];
+  var span = Math.log(Math.max(last, 2));
+  function x(n) { return left + (right - left) * Math.log(Math.max(n, 1)) / span; }
+  function y(p) { return bottom - (bottom - top) * p; }
+  add("line", { x1: left, y1: bottom, x2: right, y2: bottom, stroke: "#999" });
+  add("line", { x1: left, y1: top, x2: left, y2: bottom, stroke: "#999" });
+  [0, 0.5, 1].forEach(function (p) { add("text", { x: left - 6, y: y(p) + 4, "text-anchor": "end" }, (p * 100) + " %"); });
+  var decades = chart.decades;
+  var every = Math.ceil(decades.length / Math.max(1, Math.floor((right - left) / 70)));
+  decades.forEach(function (decade, i) {
+    if (i % every) return;
+    var at = x(decade[0]);
+    add("line", { x1: at, y1: bottom, x2: at, y2: bottom + 4, stroke: "#999" });
+    // A label near the axis' end ends there, so that it is never cut off.
+    var anchor = i === 0 ? "start" : at > right - 40 ? "end" : "middle";
+    add("text", { x: at, y: bottom + 18, "text-anchor": anchor }, decade[1]);
+  });
+  add("text", { x: (left + right) / 2, y: height - 10, "text-anchor": "middle", class: "title" }, "попыток (логарифмическая шкала)");
+  add("text", { x: 12, y: (top + bottom) / 2, "text-anchor": "middle", class: "title",
+    transform: "rotate(-90 12 " + (top + bottom) / 2 + ")" }, "дойти до цели");
+  add("polyline", { fill: "none", stroke: "#2458c6", "stroke-width": 2,
+    points: chart.points.map(function (pt) { return x(pt[0]).toFixed(1) + "," + y(pt[1]).toFixed(1); }).join(" ") });
+  var marks = [];
+  chart.marks.forEach(function (m) {
+    if (m.attempts === null) return;
+    var percent = Math.round(m.level * 100) + " %";
+    add("line", { x1: x(m.attempts), y1: y(m.level), x2: x(m.attempts), y2: bottom, stroke: "#f0a500", "stroke-dasharray": "4 3" });
+    add("circle", { cx: x(m.attempts), cy: y(m.level), r: 3.5, fill: "#f0a500" });
+    add("text", { x: x(m.attempts) - 6, y: y(m.level) - 6, "text-anchor": "end" }, percent);
+    marks.push(percent + " — " + m.label);
+  });
+  text("chart-caption", "Вероятность дойти до цели с новыми предметами от " + chart.start +
+    " талик за столько попыток. Попыток хватит с вероятностью " + marks.join(", ") + ".");
+}
+function showFiles() {
+  var list = $("files");
+  list.textContent = "";
+  state.tables.forEach(function (t) { var item = document.createElement("li"); item.textContent = t.name + ": " + t.note; list.appendChild(item); });
+}
+// The answer first; the journey, the table and the tables' list in the
+// next task on the first load, so that the answer shows at once.
+function render(later) {
+  var answer = ask(request("page"));
+  if (answer.error) { $("tables-error").textContent = answer.error; return; }
+  latest = answer;
+  showInputs(); showFields(Object.assign(addressErrors(), answer.errors)); showAnswer(answer);
+  writeAddress();
+  function details() {
+    showTable(answer); showJourney(answer); showFiles(); showFindings(answer); showEditor(answer);
+    if (later) later();
+  }
+  if (later) { performance.mark("first-result"); setTimeout(details, 0); } else details();
+}

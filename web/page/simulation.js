@@ -1,0 +1,28 @@
+// ---- Simulation: the simulator's attempts, a whole journey ----------------
+function simulate(seedText) {
+  var answer = ask(request("simulate", seedText));
+  var errors = answer.errors || {};
+  var wrongSeed = state.values.seed !== "" && errors.seed;
+  showFields(Object.assign(addressErrors(), latest ? latest.errors : {}, wrongSeed ? { seed: errors.seed } : {}));
+  $("sim-lines").textContent = "";
+  if (!answer.simulation) { text("sim-chance", ""); text("sim-summary", ""); text("seed-used", ""); return; }
+  text("seed-used", "Зерно: " + answer.simulation.seed);
+  var lines = answer.simulation.lines.replace(/\n$/, "").split("\n");
+  text("sim-chance", lines[0]);
+  lines.slice(1).forEach(function (line) { var item = document.createElement("li"); item.textContent = line; $("sim-lines").appendChild(item); });
+  text("sim-summary", F.outcomes.map(function (label, i) { return label + ": " + answer.simulation.counts[i]; }).join("; "));
+}
+function currentSeed() { return state.values.seed !== "" ? state.values.seed : String(Math.floor(Date.now() / 1000) >>> 0); }
+function simulateNow() { simulate(currentSeed()); }
+// One whole journey with new items, over the simulator's own draws.
+function runJourney() {
+  var seed = currentSeed(), answer = ask(request("journey_run", seed)), run = answer.journey_run;
+  text("run-summary", ""); $("run-log").textContent = "";
+  if (!run) return;
+  text("seed-used", "Зерно: " + seed);
+  var parts = ["Попыток: " + run.attempts, "Уничтожено предметов: " + run.items_destroyed];
+  if (run.spent !== "") parts.push("Потрачено: " + run.spent);
+  parts.push(run.reached ? "цель " + run.target + " талик достигнута" : "больше всего талик: " + run.highest + ", цель не достигнута");
+  text("run-summary", parts.join("; ") + ".");
+  run.last.forEach(function (line) { var item = document.createElement("li"); item.textContent = line; $("run-log").appendChild(item); });
+}
