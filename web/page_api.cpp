@@ -40,7 +40,8 @@ constexpr int kShownPercentile = 1;
 
 constexpr const char* kRequestKeys[] = {
     "view",          "attempts",   "grade", "level", "taliks",  "stones",  "target",   "prices",
-    "attempt_price", "item_price", "seed",  "file",  "success", "destroy", "downgrade"};
+    "attempt_price", "item_price", "seed",  "file",  "success", "destroy", "downgrade",
+    "budget"};
 constexpr int kRequestKeyCount = sizeof kRequestKeys / sizeof kRequestKeys[0];
 
 struct RequestText {
@@ -428,7 +429,15 @@ std::string AnswerPageRequest(std::string_view request_text) {
     plan.stones = StonesPerStep{};
     plan.stones->fill(request.stone_tiers);
   }
-  const bool journey = grade && level && target && prices && (stones || priced);
+  // The player's own budget, for the chance within it: a price, with prices.
+  bool budget = true;
+  if (!Trimmed(Value(text, "budget")).empty()) {
+    double value = 0;
+    budget = ReadPrice(Value(text, "budget"), &value);
+    if (!budget) AddError(&errors, "budget", RangeText(kPriceRange));
+    if (budget && priced) plan.budget = value;
+  }
+  const bool journey = grade && level && target && prices && budget && (stones || priced);
 
   const int start = taliks && request.talik_count < plan.target ? request.talik_count : 0;
   if (view == "journey_run") {
