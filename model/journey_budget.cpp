@@ -784,7 +784,7 @@ double TailConstant(const JourneySteps& steps, const Decay& decay) {
 // the journey is so long that the walk forgets where it started many times
 // over within theta's scale, the tail's asymptotics give the budget itself,
 // with a margin of kAsymptoticMargin; elsewhere the bracket's top.
-constexpr double kAsymptoticScale = 1e-6;
+constexpr double kAsymptoticScale = 1e-3;
 constexpr double kAsymptoticMargin = 1e-4;
 
 void DecayBounds(const JourneySteps& steps, const Costs& costs,
@@ -844,6 +844,14 @@ std::array<double, kMaxTarget> ReachWithNewItems(const JourneySteps& steps) {
     reach[t] = live[0] ? 1.0 : climb;
   }
   return reach;
+}
+
+double AsymptoticBudget(const JourneySteps& steps, int start, double level) {
+  const Decay decay = TailDecay(steps);
+  const double constant = decay.found ? TailConstant(steps, decay) : kInfinity;
+  if (!std::isfinite(constant) || !(constant > 0.0)) return std::nan("");
+  return steps.attempt_cost[steps.target - 1] +
+         std::log(decay.v[start] * constant / (1.0 - level)) / decay.theta;
 }
 
 double ShownBudget(double upper, double lower) {
