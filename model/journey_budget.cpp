@@ -26,9 +26,12 @@ namespace {
 constexpr double kInfinity = std::numeric_limits<double>::infinity();
 // The work of one pass, in cells (units times talik counts, times item
 // counts where items are counted apart), and what a pass may keep.
-constexpr std::int64_t kPassCells = std::int64_t{1} << 25;
+constexpr std::int64_t kPassCells = std::int64_t{1} << 23;
 constexpr std::int64_t kStoredCells = std::int64_t{1} << 23;
 constexpr std::int64_t kRingRows = std::int64_t{1} << 19;
+// Items apart with the item beyond the attempts: the pass stops at the
+// budgets' rows, far before the tail it is sized by.
+constexpr std::int64_t kItemsApartCells = std::int64_t{1} << 26;
 // Budgets in the currency are whole numbers a double holds exactly.
 constexpr double kLargestWhole = 9007199254740992.0;  // 2^53
 
@@ -160,70 +163,111 @@ struct PassResult {
 // s W_{t+1}(b - c_t) + f W_t(b - c_t) + l W_0(b - c_t) + d W_0(b - c_t - m),
 // W_target(b) = 1 for b >= 0, and 0 below 0. Every term is a share times a
 // chance: nothing cancels. The rows a step looks back to are kept in a ring.
+// The rows of the pass for n counts (a template, so that the loop over the
+// counts unrolls): a ring of a power of two rows, each row's look-backs at
+// b - c found by a mask.
+struct PassState {
+  std::array<double, kMaxTarget> success{}, failed{}, lost{}, destroyed{};
+  std::array<std::int64_t, kMaxTarget> attempt_back{}, destroyed_back{};
+  double free_into_target = 0.0;
+  std::array<int, kMaxTarget> next{};
+  std::array<double, kMaxTarget> looked_for{};
+  int left = 0;
+};
+
+template <int N>
+std::int64_t PassRows(const Lattice& lattice, const Levels& wanted, std::int64_t asked,
+                      std::int64_t last, PassState* state, PassResult* result,
+                      std::array<double, kMaxTarget + 1>* last_row) {
+  constexpr std::size_t kStride = kMaxTarget + 1;
+  std::int64_t history = 1;
+  for (int t = 0; t < N; ++t) history = std::max(history, state->destroyed_back[t] + 1);
+  std::int64_t rows = 1;
+  while (rows < history) rows *= 2;
+  const auto mask = static_cast<std::size_t>(rows - 1);
+  std::vector<double> ring(static_cast<std::size_t>(rows) * kStride, 0.0);
+  // Before 0 units nothing is within: rows below 0 read as 0 until b has
+  // passed them, as the ring starts full of zeros and is written in order.
+  PassState& s = *state;
+  std::array<double, kMaxTarget + 1> x{};
+  std::int64_t b = 0;
+  for (; b <= last; ++b) {
+    const auto here = static_cast<std::size_t>(b);
+    for (int t = 0; t < N; ++t) {
+      const double* a = &ring[((here - static_cast<std::size_t>(s.attempt_back[t])) & mask) * kStride];
+      const double* d =
+          &ring[((here - static_cast<std::size_t>(s.destroyed_back[t])) & mask) * kStride];
+      x[t] = s.success[t] * a[t + 1] + s.failed[t] * a[t] + s.lost[t] * a[0] +
+             s.destroyed[t] * d[0];
+    }
+    x[N - 1] += s.free_into_target;
+    x[N] = 1.0;
+    if (lattice.any_free) SolveFree(lattice, &x);
+    std::copy(x.begin(), x.begin() + N + 1, ring.begin() + static_cast<std::ptrdiff_t>((here & mask) * kStride));
+    bool found = false;
+    for (int t = 0; t < N; ++t) found = found || x[t] >= s.looked_for[t];
+    if (found) {
+      for (int t = 0; t < N; ++t) {
+        while (x[t] >= s.looked_for[t]) {
+          result->units[t][s.next[t]] = b;
+          --s.left;
+          ++s.next[t];
+          while (s.next[t] < kPercentileCount && !wanted[t][s.next[t]]) ++s.next[t];
+          s.looked_for[t] = s.next[t] < kPercentileCount ? kPercentileLevels[s.next[t]] : 2.0;
+        }
+      }
+    }
+    if (b == asked) {
+      for (int t = 0; t < N; ++t) result->within[t] = x[t];
+      result->within_reached = true;
+    }
+    if (s.left == 0 && b >= asked) break;
+  }
+  *last_row = x;
+  return b;
+}
+
 PassResult PassWithItemsIn(const Lattice& lattice, const Levels& wanted, std::int64_t asked,
                            std::int64_t last) {
   const int n = lattice.target;
   PassResult result;
   for (auto& row : result.units) row.fill(-1);
-  std::int64_t history = 1;
-  for (int t = 0; t < n; ++t)
-    history = std::max(history, lattice.units[t] + lattice.item_units + 1);
-  using Row = std::array<double, kMaxTarget + 1>;
-  std::vector<Row> ring(static_cast<std::size_t>(history), Row{});
-  // Where each count's two rows to look back to are: they move on with b.
-  std::array<std::int64_t, kMaxTarget> attempt_at{}, destroyed_at{};
+  PassState state;
+  // The shares as locals, each count's terms that look back: the rows'
+  // loop is the whole cost of the pass. Rows before 0 units are zero, the
+  // ring's first rows.
   for (int t = 0; t < n; ++t) {
-    attempt_at[t] = (history - lattice.units[t] % history) % history;
-    destroyed_at[t] = (history - (lattice.units[t] + lattice.item_units) % history) % history;
+    const bool counted = lattice.live[t];
+    const bool attempt_back = counted && lattice.units[t] > 0;
+    state.success[t] = attempt_back ? lattice.success[t] : 0.0;
+    state.failed[t] = attempt_back ? lattice.failed[t] : 0.0;
+    state.lost[t] = attempt_back ? lattice.lost[t] : 0.0;
+    state.destroyed[t] =
+        counted && lattice.units[t] + lattice.item_units > 0 ? lattice.destroyed[t] : 0.0;
+    state.attempt_back[t] = lattice.units[t];
+    state.destroyed_back[t] = lattice.units[t] + lattice.item_units;
+    while (state.next[t] < kPercentileCount && !wanted[t][state.next[t]]) ++state.next[t];
+    state.looked_for[t] =
+        state.next[t] < kPercentileCount ? kPercentileLevels[state.next[t]] : 2.0;
+    for (const bool w : wanted[t]) state.left += w ? 1 : 0;
   }
-  std::array<int, kMaxTarget> next{};
-  int left = 0;
-  for (int t = 0; t < n; ++t) {
-    while (next[t] < kPercentileCount && !wanted[t][next[t]]) ++next[t];
-    for (const bool w : wanted[t]) left += w ? 1 : 0;
-  }
-  std::int64_t at = 0;  // b's place in the ring
+  // A free step into the target arrives in its own row.
+  state.free_into_target =
+      lattice.live[n - 1] && lattice.units[n - 1] == 0 ? lattice.success[n - 1] : 0.0;
+  std::array<double, kMaxTarget + 1> x{};
   std::int64_t b = 0;
-  for (; b <= last; ++b) {
-    Row x{};
-    x[n] = 1.0;
-    for (int t = 0; t < n; ++t) {
-      const Row& a = ring[static_cast<std::size_t>(attempt_at[t])];
-      const Row& d = ring[static_cast<std::size_t>(destroyed_at[t])];
-      attempt_at[t] = attempt_at[t] + 1 == history ? 0 : attempt_at[t] + 1;
-      destroyed_at[t] = destroyed_at[t] + 1 == history ? 0 : destroyed_at[t] + 1;
-      if (!lattice.live[t]) continue;
-      double sum = 0.0;
-      if (lattice.units[t] > 0) {
-        sum = lattice.success[t] * a[t + 1] + lattice.failed[t] * a[t] + lattice.lost[t] * a[0];
-      } else if (t + 1 == n) {
-        sum = lattice.success[t];  // a free step into the target
-      }
-      if (lattice.units[t] + lattice.item_units > 0) sum += lattice.destroyed[t] * d[0];
-      x[t] = sum;
-    }
-    if (lattice.any_free) SolveFree(lattice, &x);
-    ring[static_cast<std::size_t>(at)] = x;
-    at = at + 1 == history ? 0 : at + 1;
-    for (int t = 0; t < n; ++t) {
-      while (next[t] < kPercentileCount && x[t] >= kPercentileLevels[next[t]]) {
-        result.units[t][next[t]] = b;
-        --left;
-        ++next[t];
-        while (next[t] < kPercentileCount && !wanted[t][next[t]]) ++next[t];
-      }
-    }
-    if (b == asked) {
-      for (int t = 0; t < n; ++t) result.within[t] = x[t];
-      result.within_reached = true;
-    }
-    if (left == 0 && b >= asked) break;
+  switch (n) {
+    case 1: b = PassRows<1>(lattice, wanted, asked, last, &state, &result, &x); break;
+    case 2: b = PassRows<2>(lattice, wanted, asked, last, &state, &result, &x); break;
+    case 3: b = PassRows<3>(lattice, wanted, asked, last, &state, &result, &x); break;
+    case 4: b = PassRows<4>(lattice, wanted, asked, last, &state, &result, &x); break;
+    case 5: b = PassRows<5>(lattice, wanted, asked, last, &state, &result, &x); break;
+    case 6: b = PassRows<6>(lattice, wanted, asked, last, &state, &result, &x); break;
+    default: b = PassRows<7>(lattice, wanted, asked, last, &state, &result, &x); break;
   }
-  result.complete = left == 0;
+  result.complete = state.left == 0;
   if (!result.within_reached) {
-    const std::int64_t shown = std::min(b, last);
-    const Row& row = ring[static_cast<std::size_t>(((at - 1) % history + history) % history)];
-    for (int t = 0; t < n; ++t) result.within[t] = shown >= 0 ? row[t] : 0.0;
+    for (int t = 0; t < n; ++t) result.within[t] = b > 0 ? x[t] : 0.0;
   }
   return result;
 }
@@ -250,9 +294,24 @@ struct ItemsApartPass {
   }
 };
 
+// What a pass may stop at: the first row where W_t(a, k) reaches `need`,
+// and W of every count at (asked_row, asked_items).
+struct Watch {
+  std::int64_t items;
+  int t;
+  double need;
+  std::int64_t found;  // -1 until then
+};
+struct Watches {
+  std::vector<Watch> each;
+  std::int64_t asked_row = -1, asked_items = 0;
+  std::array<double, kMaxTarget> asked{};
+  bool stop_when_found = false;
+};
+
 // keep: per item count and talik count, [k * target + t].
 ItemsApartPass PassWithItemsApart(const Lattice& lattice, std::int64_t rows, std::int64_t items,
-                                  const std::vector<bool>& keep) {
+                                  const std::vector<bool>& keep, Watches* watches) {
   const int n = lattice.target;
   ItemsApartPass pass;
   pass.rows = rows;
@@ -264,46 +323,79 @@ ItemsApartPass PassWithItemsApart(const Lattice& lattice, std::int64_t rows, std
     if (keep[i]) pass.slot[i] = slots++;
   }
   pass.kept.assign(static_cast<std::size_t>(slots * rows), 0.0);
+  std::vector<bool> kept_at(static_cast<std::size_t>(items), false);
+  for (std::size_t i = 0; i < keep.size(); ++i) {
+    if (keep[i]) kept_at[i / static_cast<std::size_t>(n)] = true;
+  }
   std::int64_t history = 1;
   for (int t = 0; t < n; ++t) history = std::max(history, lattice.units[t] + 1);
   const std::int64_t width = items * n;  // one row of the ring
   std::vector<double> ring(static_cast<std::size_t>(history * width), 0.0);
-  // W at a row looked back to: 0 before 0 units, 1 at the target with no
-  // item destroyed.
-  const auto look = [&](std::int64_t a, std::int64_t k, int t) {
-    if (a < 0) return 0.0;
-    if (t == n) return k == 0 ? 1.0 : 0.0;
-    return ring[static_cast<std::size_t>((a % history) * width + k * n + t)];
-  };
-  for (std::int64_t a = 0; a < rows; ++a) {
-    const std::size_t here = static_cast<std::size_t>((a % history) * width);
+  // The target's W: 1 with no item destroyed.
+  std::vector<double> target_row(static_cast<std::size_t>(items), 0.0);
+  target_row[0] = 1.0;
+  std::int64_t a = 0;
+  for (; a < rows; ++a) {
+    double* here = &ring[static_cast<std::size_t>((a % history) * width)];
+    // Each count's row to look back to, or none before 0 units.
+    std::array<const double*, kMaxTarget> back{};
+    for (int t = 0; t < n; ++t) {
+      const std::int64_t from = a - lattice.units[t];
+      back[t] = from < 0 ? nullptr : &ring[static_cast<std::size_t>((from % history) * width)];
+    }
     for (std::int64_t k = 0; k < items; ++k) {
-      std::array<double, kMaxTarget + 1> x{};
+      const std::size_t at = static_cast<std::size_t>(k * n);
+      double* x = here + at;
       for (int t = 0; t < n; ++t) {
-        if (!lattice.live[t]) continue;
-        const std::int64_t from = a - lattice.units[t];
+        x[t] = 0.0;
+        if (!lattice.live[t] || back[t] == nullptr) continue;
+        const double* b = back[t] + at;
+        const double up = t + 1 == n ? target_row[static_cast<std::size_t>(k)] : b[t + 1];
         double sum = 0.0;
         if (lattice.units[t] > 0) {
-          sum = lattice.success[t] * look(from, k, t + 1) + lattice.failed[t] * look(from, k, t) +
-                lattice.lost[t] * look(from, k, 0);
-        } else if (t + 1 == n && k == 0) {
-          sum = lattice.success[t];
+          sum = lattice.success[t] * up + lattice.failed[t] * b[t] + lattice.lost[t] * b[0];
+        } else if (t + 1 == n) {
+          sum = lattice.success[t] * up;
         }
         // A free count's destroyed item looks at this row's previous item
         // count, already solved.
-        if (k > 0) sum += lattice.destroyed[t] * look(from, k - 1, 0);
+        if (k > 0) sum += lattice.destroyed[t] * (b - n)[0];
         x[t] = sum;
       }
-      if (lattice.any_free) SolveFree(lattice, &x);
-      for (int t = 0; t < n; ++t) ring[here + static_cast<std::size_t>(k * n + t)] = x[t];
+      if (lattice.any_free) {
+        std::array<double, kMaxTarget + 1> solved{};
+        std::copy(x, x + n, solved.begin());
+        SolveFree(lattice, &solved);
+        std::copy(solved.begin(), solved.begin() + n, x);
+      }
+      if (!kept_at[static_cast<std::size_t>(k)]) continue;
       for (int t = 0; t < n; ++t) {
-        const std::int64_t slot = pass.slot[static_cast<std::size_t>(k * n + t)];
+        const std::int64_t slot = pass.slot[at + static_cast<std::size_t>(t)];
         if (slot >= 0) pass.kept[static_cast<std::size_t>(slot * rows + a)] = x[t];
       }
     }
+    bool all = true;
+    for (Watch& w : watches->each) {
+      if (w.found < 0 && here[static_cast<std::size_t>(w.items * n + w.t)] >= w.need) w.found = a;
+      all = all && w.found >= 0;
+    }
+    if (a == watches->asked_row) {
+      for (int t = 0; t < n; ++t)
+        watches->asked[t] = here[static_cast<std::size_t>(watches->asked_items * n + t)];
+    }
+    if (watches->stop_when_found && all && a >= watches->asked_row) {
+      ++a;
+      break;
+    }
   }
-  pass.last_row.assign(ring.begin() + static_cast<std::ptrdiff_t>(((rows - 1) % history) * width),
-                       ring.begin() + static_cast<std::ptrdiff_t>(((rows - 1) % history + 1) * width));
+  const std::int64_t last = a - 1;
+  if (watches->asked_row > last) {
+    for (int t = 0; t < n; ++t)
+      watches->asked[t] = ring[static_cast<std::size_t>((last % history) * width +
+                                                         watches->asked_items * n + t)];
+  }
+  pass.last_row.assign(ring.begin() + static_cast<std::ptrdiff_t>((last % history) * width),
+                       ring.begin() + static_cast<std::ptrdiff_t>((last % history + 1) * width));
   return pass;
 }
 
@@ -535,10 +627,12 @@ bool ExactLattice(const JourneySteps& steps, const Costs& costs, double largest,
   // Items in the lattice: units of the greatest common divisor of all costs.
   const std::int64_t unit_in = std::gcd(costs.unit, costs.item);
   const std::int64_t history = (costs.dearest + costs.item) / unit_in + 1;
-  const double rows_in = std::floor(reach_to / static_cast<double>(unit_in)) + 1.0;
-  const bool fits_in = history <= kRingRows && std::isfinite(rows_in) &&
-                       rows_in * n <= static_cast<double>(kPassCells) &&
-                       reach_to < kLargestWhole;
+  // As far as the largest budget, or as the pass may go: the counts' bound
+  // is far above the budgets where costs are spread.
+  const double rows_in = std::min(std::floor(reach_to / static_cast<double>(unit_in)) + 1.0,
+                                  static_cast<double>(kPassCells / n));
+  const bool fits_in = history <= kRingRows &&
+                       rows_in * static_cast<double>(unit_in) < kLargestWhole;
   // Items apart: the attempts' units up to the tail's count of attempts, the
   // items up to the tail's count or the largest budget's worth.
   if (fits_in) {
@@ -610,13 +704,27 @@ bool ExactItemsApart(const JourneySteps& steps, const Costs& costs, const Budget
   if (!(rows * unit + item < kLargestWhole)) return false;
   const bool item_beyond = item >= unit * rows;
   std::int64_t items = 0;
+  Watches watches;
   if (item_beyond) {
+    // Only the level's own item count is partly within the budget; the
+    // fewer counts' chances are all within it, known from the items alone.
+    watches.stop_when_found = true;
     for (int t = 0; t < n; ++t) {
       for (int p = 0; p < kPercentileCount; ++p) {
-        if (out->wanted[t][p]) items = std::max(items, counts.items_for[t][p]);
+        if (!out->wanted[t][p]) continue;
+        const std::int64_t k = counts.items_for[t][p];
+        if (k == kNever) return false;
+        items = std::max(items, k);
+        const double below = k == 0 ? 0.0 : WithItems(counts, t, static_cast<double>(k - 1));
+        watches.each.push_back({k, t, kPercentileLevels[p] - below, -1});
       }
     }
-    if (asked >= 0) items = std::max(items, static_cast<std::int64_t>(std::min(asked / item, 1e9)));
+    if (asked >= 0) {
+      watches.asked_items = static_cast<std::int64_t>(std::min(std::floor(asked / item), 1e9));
+      watches.asked_row = static_cast<std::int64_t>(
+          std::floor((asked - item * static_cast<double>(watches.asked_items)) / unit));
+      items = std::max(items, watches.asked_items);
+    }
     items += 1;
   } else {
     std::int64_t tail = 0;
@@ -628,64 +736,51 @@ bool ExactItemsApart(const JourneySteps& steps, const Costs& costs, const Budget
                 std::min(static_cast<double>(tail), std::floor(std::min(reach_to / item, 1e9)))) +
             1;
   }
+  // The pass's work: beyond, about as far as the budgets' rows (at most the
+  // tail); else the tail in full.
   const double cells = rows * static_cast<double>(items) * n;
-  if (!(cells <= static_cast<double>(kPassCells)) ||
-      !(history * static_cast<double>(items) * n <= static_cast<double>(kStoredCells)))
+  if (!(history * static_cast<double>(items) * n <= static_cast<double>(kStoredCells)) ||
+      (!item_beyond && !(cells <= static_cast<double>(kPassCells))) ||
+      (item_beyond && !(cells <= static_cast<double>(kItemsApartCells))))
     return false;
   std::vector<bool> keep(static_cast<std::size_t>(items * n), !item_beyond);
-  if (item_beyond) {
-    for (int t = 0; t < n; ++t) {
-      for (int p = 0; p < kPercentileCount; ++p) {
-        if (out->wanted[t][p]) keep[static_cast<std::size_t>(counts.items_for[t][p] * n + t)] = true;
-      }
-      if (asked >= 0) keep[static_cast<std::size_t>(std::floor(asked / item)) * n + t] = true;
-    }
-  }
-  std::int64_t kept = 0;
-  for (const bool k : keep) kept += k ? 1 : 0;
-  if (!(rows * static_cast<double>(kept) <= static_cast<double>(kStoredCells))) return false;
+  if (!item_beyond && !(rows * static_cast<double>(items * n) <= static_cast<double>(kStoredCells)))
+    return false;
   std::array<std::int64_t, kMaxTarget> units{};
   for (int t = 0; t < n; ++t) units[t] = costs.attempt[t] / costs.unit;
   const Lattice lattice = MakeLattice(steps, units, 0, true);
   const auto whole_rows = static_cast<std::int64_t>(rows);
-  const ItemsApartPass pass = PassWithItemsApart(lattice, whole_rows, items, keep);
-  // With the item beyond: the chance of fewer than k items, all within.
-  const auto fewer = [&](std::int64_t k, int t) {
-    double sum = 0.0;
-    for (std::int64_t j = 0; j < k; ++j) sum += pass.Last(j, t);
-    return sum;
-  };
+  const ItemsApartPass pass = PassWithItemsApart(lattice, whole_rows, items, keep, &watches);
+  if (item_beyond) {
+    for (const Watch& w : watches.each) {
+      if (w.found < 0) return false;
+    }
+    std::size_t next = 0;
+    for (int t = 0; t < n; ++t) {
+      for (int p = 0; p < kPercentileCount; ++p) {
+        if (!out->wanted[t][p]) continue;
+        const Watch& w = watches.each[next++];
+        out->budgets.budget[t][p] =
+            item * static_cast<double>(w.items) + unit * static_cast<double>(w.found);
+      }
+      if (asked >= 0) {
+        const std::int64_t k = watches.asked_items;
+        const double below = k == 0 ? 0.0 : WithItems(counts, t, static_cast<double>(k - 1));
+        out->budgets.within[t] = std::min(1.0, below + watches.asked[t]);
+        out->budgets.within_exact[t] = true;
+      }
+    }
+    return true;
+  }
   for (int t = 0; t < n; ++t) {
     for (int p = 0; p < kPercentileCount; ++p) {
       if (!out->wanted[t][p]) continue;
-      const double level = kPercentileLevels[p];
-      double budget = kInfinity;
-      if (!item_beyond) {
-        budget = LeastWithinAllKept(pass, unit, item, t, level);
-      } else {
-        const std::int64_t k = counts.items_for[t][p];
-        const double below = fewer(k, t);
-        if (below + pass.Last(k, t) >= level && below < level) {
-          std::int64_t low = -1, high = whole_rows - 1;  // a low falls short
-          while (high - low > 1) {
-            const std::int64_t middle = low + (high - low) / 2;
-            (below + pass.Kept(k, middle, t) >= level ? high : low) = middle;
-          }
-          budget = item * static_cast<double>(k) + unit * static_cast<double>(high);
-        }
-      }
+      const double budget = LeastWithinAllKept(pass, unit, item, t, kPercentileLevels[p]);
       if (!std::isfinite(budget)) return false;
       out->budgets.budget[t][p] = budget;
     }
     if (asked >= 0) {
-      if (!item_beyond) {
-        out->budgets.within[t] = WithinAllKept(pass, unit, item, asked, t);
-      } else {
-        const auto k = static_cast<std::int64_t>(std::floor(asked / item));
-        const auto a = std::min(whole_rows - 1,
-                                static_cast<std::int64_t>(std::floor((asked - item * k) / unit)));
-        out->budgets.within[t] = fewer(k, t) + pass.Kept(k, a, t);
-      }
+      out->budgets.within[t] = WithinAllKept(pass, unit, item, asked, t);
       out->budgets.within_exact[t] = true;
     }
   }
@@ -703,7 +798,7 @@ void CoarseBounds(const JourneySteps& steps, const Costs& costs, double largest,
   const double asked = steps.budget;
   const double reach_to = std::max(largest, asked);
   if (!std::isfinite(reach_to) || !(reach_to < kLargestWhole)) return;
-  const double rows_allowed = static_cast<double>(kPassCells / n);
+  const double rows_allowed = static_cast<double>(kPassCells / 2 / n);
   double unit = std::max(1.0, std::ceil(reach_to / rows_allowed));
   unit = std::max(unit, std::ceil(static_cast<double>(costs.dearest + costs.item) /
                                   static_cast<double>(kRingRows - 2)));
@@ -718,6 +813,7 @@ void CoarseBounds(const JourneySteps& steps, const Costs& costs, double largest,
   };
   for (int t = 0; t < n; ++t) units[t] = rounded(costs.attempt[t]);
   const std::int64_t item_units = rounded(costs.item);
+  if (grown > kBudgetRelativeError / 2) return;  // too coarse to be worth a pass
   const Lattice lattice = MakeLattice(steps, units, item_units, false);
   const std::int64_t asked_units =
       asked < 0 ? -1 : static_cast<std::int64_t>(std::floor(asked / unit));
@@ -783,9 +879,26 @@ double TailConstant(const JourneySteps& steps, const Decay& decay) {
 // costs up to the dearest attempt more. That brackets every budget. Where
 // the journey is so long that the walk forgets where it started many times
 // over within theta's scale, the tail's asymptotics give the budget itself,
-// with a margin of kAsymptoticMargin; elsewhere the bracket's top.
-constexpr double kAsymptoticScale = 1e-3;
+// with a margin; elsewhere the bracket's top. The asymptotics' error falls
+// with the square of theta times the walk's memory (against the exact
+// lattice: 6e-6 at 4e-4, 1.6e-4 at 0.015, 6e-4 at 0.03); the margin is
+// three times that square, and at least kAsymptoticMargin.
+constexpr double kAsymptoticScale = 0.1;
 constexpr double kAsymptoticMargin = 1e-4;
+
+// theta times the walk's longest stay at one count, in the currency: how
+// much of the tail's scale the walk remembers where it was.
+double MemoryScale(const JourneySteps& steps, const Costs& costs, const Decay& decay) {
+  double memory = static_cast<double>(costs.dearest + costs.item);
+  for (int t = 0; t < steps.target; ++t) {
+    const OutcomeOdds& odds = steps.odds[t];
+    const double leaving = static_cast<double>(odds.success + odds.item_destroyed +
+                                               odds.taliks_destroyed) /
+                           static_cast<double>(kOutcomeOddsDenominator);
+    memory = std::max(memory, (steps.attempt_cost[t] + steps.item_cost) / leaving);
+  }
+  return decay.theta * memory;
+}
 
 void DecayBounds(const JourneySteps& steps, const Costs& costs,
                  std::array<std::array<Bound, kPercentileCount>, kMaxTarget>* bounds,
@@ -797,16 +910,9 @@ void DecayBounds(const JourneySteps& steps, const Costs& costs,
   const double v_max = *std::max_element(decay.v.begin(), decay.v.begin() + n);
   const double dearest = static_cast<double>(costs.dearest);
   const double dearest_step = dearest + static_cast<double>(costs.item);
-  // The walk's longest stay at one count, in the currency: its memory.
-  double memory = dearest_step;
-  for (int t = 0; t < n; ++t) {
-    const OutcomeOdds& odds = steps.odds[t];
-    const double leaving = static_cast<double>(odds.success + odds.item_destroyed +
-                                               odds.taliks_destroyed) /
-                           static_cast<double>(kOutcomeOddsDenominator);
-    memory = std::max(memory, (steps.attempt_cost[t] + steps.item_cost) / leaving);
-  }
-  const bool asymptotic = decay.theta * memory <= kAsymptoticScale;
+  const double scale = MemoryScale(steps, costs, decay);
+  const bool asymptotic = scale <= kAsymptoticScale;
+  const double margin = std::max(kAsymptoticMargin, 3.0 * scale * scale);
   const double constant = asymptotic ? TailConstant(steps, decay) : kInfinity;
   const double last = steps.attempt_cost[n - 1];
   for (int t = 0; t < n; ++t) {
@@ -817,8 +923,8 @@ void DecayBounds(const JourneySteps& steps, const Costs& costs,
       const double lower = std::log(decay.v[t] / (v_max * beyond)) / decay.theta - dearest_step;
       if (std::isfinite(constant) && constant > 0.0) {
         const double estimate = last + std::log(decay.v[t] * constant / beyond) / decay.theta;
-        upper = std::min(upper, std::ceil(estimate * (1.0 + kAsymptoticMargin)));
-        Tighten(&(*bounds)[t][p], upper, std::max(lower, estimate * (1.0 - kAsymptoticMargin)));
+        upper = std::min(upper, std::ceil(estimate * (1.0 + margin)));
+        Tighten(&(*bounds)[t][p], upper, std::max(lower, estimate * (1.0 - margin)));
       } else if (std::isfinite(upper) && upper < kLargestWhole) {
         Tighten(&(*bounds)[t][p], upper, lower);
       }
@@ -828,6 +934,31 @@ void DecayBounds(const JourneySteps& steps, const Costs& costs,
       out->budgets.within[t] = std::max(out->budgets.within[t], std::clamp(1.0 - over, 0.0, 1.0));
     }
   }
+}
+
+bool AsymptoticsHold(const JourneySteps& steps, const Costs& costs) {
+  const Decay decay = TailDecay(steps);
+  return decay.found && MemoryScale(steps, costs, decay) <= kAsymptoticScale &&
+         std::isfinite(TailConstant(steps, decay));
+}
+
+// Where the budgets must be exact: the attempts for the highest level
+// reached at the dearest attempt's cost are within kExactAttemptUnits units
+// of the attempts' greatest common divisor.
+constexpr double kExactAttemptUnits = 4194304.0;  // 2^22
+
+bool ExactWanted(const Costs& costs, const BudgetCounts& counts, const Levels& wanted, int n) {
+  for (int t = 0; t < n; ++t) {
+    for (int p = 0; p < kPercentileCount; ++p) {
+      if (!wanted[t][p]) continue;
+      const std::int64_t attempts = counts.attempts_for[t][p];
+      if (attempts == kNever ||
+          static_cast<double>(attempts) * static_cast<double>(costs.dearest) >
+              kExactAttemptUnits * static_cast<double>(costs.unit))
+        return false;
+    }
+  }
+  return true;
 }
 
 }  // namespace
@@ -880,8 +1011,13 @@ JourneyBudgets BudgetsFor(const JourneySteps& steps, const BudgetCounts& counts)
   const Costs costs = CostsOf(steps);
   if (SingleCountTotals(steps, costs, counts, &out)) return out.budgets;
   const double largest = LargestNeeded(costs, counts, out.wanted, n);
-  if (ExactLattice(steps, costs, largest, &out)) return out.budgets;
-  if (ExactItemsApart(steps, costs, counts, largest, &out)) return out.budgets;
+  // The lattice where it must be exact or nothing else is close; the tail's
+  // asymptotics for the longest journeys.
+  const bool asymptotic = AsymptoticsHold(steps, costs);
+  if (!asymptotic || ExactWanted(costs, counts, out.wanted, n)) {
+    if (ExactLattice(steps, costs, largest, &out)) return out.budgets;
+    if (ExactItemsApart(steps, costs, counts, largest, &out)) return out.budgets;
+  }
 
   std::array<std::array<Bound, kPercentileCount>, kMaxTarget> bounds{};
   for (int t = 0; t < n; ++t) {
@@ -892,7 +1028,7 @@ JourneyBudgets BudgetsFor(const JourneySteps& steps, const BudgetCounts& counts)
     out.budgets.within[t] = 0.0;
     out.budgets.within_exact[t] = false;
   }
-  CoarseBounds(steps, costs, largest, &bounds, &out);
+  if (!asymptotic) CoarseBounds(steps, costs, largest, &bounds, &out);
   DecayBounds(steps, costs, &bounds, &out);
   for (int t = 0; t < n; ++t) {
     for (int p = 0; p < kPercentileCount; ++p) {
