@@ -335,7 +335,8 @@ Journey PlanJourney(const JourneySteps& steps) {
   const bool ends_from_zero = EndsForSure(shares, target, false)[0];
   JourneyBudgets budgets{};
   for (auto& row : budgets.budget) row.fill(kInfinity);
-  if (steps.priced) budgets = BudgetsFor(steps, CountsForBudgets(steps, reach, destroy, ends_from_zero));
+  if (steps.priced)
+    budgets = BudgetsFor(steps, CountsForBudgets(steps, reach, destroy, ends_from_zero));
   Journey journey{};
   journey.target = target;
   for (int t = 0; t < target; ++t) {

@@ -194,16 +194,18 @@ std::int64_t PassRows(const Lattice& lattice, const Levels& wanted, std::int64_t
   for (; b <= last; ++b) {
     const auto here = static_cast<std::size_t>(b);
     for (int t = 0; t < N; ++t) {
-      const double* a = &ring[((here - static_cast<std::size_t>(s.attempt_back[t])) & mask) * kStride];
+      const double* a =
+          &ring[((here - static_cast<std::size_t>(s.attempt_back[t])) & mask) * kStride];
       const double* d =
           &ring[((here - static_cast<std::size_t>(s.destroyed_back[t])) & mask) * kStride];
-      x[t] = s.success[t] * a[t + 1] + s.failed[t] * a[t] + s.lost[t] * a[0] +
-             s.destroyed[t] * d[0];
+      x[t] =
+          s.success[t] * a[t + 1] + s.failed[t] * a[t] + s.lost[t] * a[0] + s.destroyed[t] * d[0];
     }
     x[N - 1] += s.free_into_target;
     x[N] = 1.0;
     if (lattice.any_free) SolveFree(lattice, &x);
-    std::copy(x.begin(), x.begin() + N + 1, ring.begin() + static_cast<std::ptrdiff_t>((here & mask) * kStride));
+    std::copy(x.begin(), x.begin() + N + 1,
+              ring.begin() + static_cast<std::ptrdiff_t>((here & mask) * kStride));
     bool found = false;
     for (int t = 0; t < N; ++t) found = found || x[t] >= s.looked_for[t];
     if (found) {
@@ -247,8 +249,7 @@ PassResult PassWithItemsIn(const Lattice& lattice, const Levels& wanted, std::in
     state.attempt_back[t] = lattice.units[t];
     state.destroyed_back[t] = lattice.units[t] + lattice.item_units;
     while (state.next[t] < kPercentileCount && !wanted[t][state.next[t]]) ++state.next[t];
-    state.looked_for[t] =
-        state.next[t] < kPercentileCount ? kPercentileLevels[state.next[t]] : 2.0;
+    state.looked_for[t] = state.next[t] < kPercentileCount ? kPercentileLevels[state.next[t]] : 2.0;
     for (const bool w : wanted[t]) state.left += w ? 1 : 0;
   }
   // A free step into the target arrives in its own row.
@@ -257,13 +258,27 @@ PassResult PassWithItemsIn(const Lattice& lattice, const Levels& wanted, std::in
   std::array<double, kMaxTarget + 1> x{};
   std::int64_t b = 0;
   switch (n) {
-    case 1: b = PassRows<1>(lattice, wanted, asked, last, &state, &result, &x); break;
-    case 2: b = PassRows<2>(lattice, wanted, asked, last, &state, &result, &x); break;
-    case 3: b = PassRows<3>(lattice, wanted, asked, last, &state, &result, &x); break;
-    case 4: b = PassRows<4>(lattice, wanted, asked, last, &state, &result, &x); break;
-    case 5: b = PassRows<5>(lattice, wanted, asked, last, &state, &result, &x); break;
-    case 6: b = PassRows<6>(lattice, wanted, asked, last, &state, &result, &x); break;
-    default: b = PassRows<7>(lattice, wanted, asked, last, &state, &result, &x); break;
+    case 1:
+      b = PassRows<1>(lattice, wanted, asked, last, &state, &result, &x);
+      break;
+    case 2:
+      b = PassRows<2>(lattice, wanted, asked, last, &state, &result, &x);
+      break;
+    case 3:
+      b = PassRows<3>(lattice, wanted, asked, last, &state, &result, &x);
+      break;
+    case 4:
+      b = PassRows<4>(lattice, wanted, asked, last, &state, &result, &x);
+      break;
+    case 5:
+      b = PassRows<5>(lattice, wanted, asked, last, &state, &result, &x);
+      break;
+    case 6:
+      b = PassRows<6>(lattice, wanted, asked, last, &state, &result, &x);
+      break;
+    default:
+      b = PassRows<7>(lattice, wanted, asked, last, &state, &result, &x);
+      break;
   }
   result.complete = state.left == 0;
   if (!result.within_reached) {
@@ -281,9 +296,10 @@ PassResult PassWithItemsIn(const Lattice& lattice, const Levels& wanted, std::in
 struct ItemsApartPass {
   std::int64_t rows = 0, items = 0;
   int target = 1;
-  std::vector<std::int64_t> slot;  // per item count and talik count: its place among the kept, or -1
-  std::vector<double> kept;        // [slot * rows + a]
-  std::vector<double> last_row;    // [k * target + t], at rows - 1
+  std::vector<std::int64_t>
+      slot;                      // per item count and talik count: its place among the kept, or -1
+  std::vector<double> kept;      // [slot * rows + a]
+  std::vector<double> last_row;  // [k * target + t], at rows - 1
 
   double Kept(std::int64_t k, std::int64_t a, int t) const {
     return kept[static_cast<std::size_t>(slot[static_cast<std::size_t>(k * target + t)] * rows +
@@ -390,9 +406,10 @@ ItemsApartPass PassWithItemsApart(const Lattice& lattice, std::int64_t rows, std
   }
   const std::int64_t last = a - 1;
   if (watches->asked_row > last) {
-    for (int t = 0; t < n; ++t)
-      watches->asked[t] = ring[static_cast<std::size_t>((last % history) * width +
-                                                         watches->asked_items * n + t)];
+    for (int t = 0; t < n; ++t) {
+      watches->asked[t] =
+          ring[static_cast<std::size_t>((last % history) * width + watches->asked_items * n + t)];
+    }
   }
   pass.last_row.assign(ring.begin() + static_cast<std::ptrdiff_t>((last % history) * width),
                        ring.begin() + static_cast<std::ptrdiff_t>((last % history + 1) * width));
@@ -415,8 +432,8 @@ double WithinAllKept(const ItemsApartPass& pass, double unit, double item, doubl
 // the pass.
 double LeastWithinAllKept(const ItemsApartPass& pass, double unit, double item, int t,
                           double level) {
-  double high = unit * static_cast<double>(pass.rows - 1) +
-                item * static_cast<double>(pass.items - 1);
+  double high =
+      unit * static_cast<double>(pass.rows - 1) + item * static_cast<double>(pass.items - 1);
   if (WithinAllKept(pass, unit, item, high, t) < level) return kInfinity;
   double low = -1.0;  // falls short
   while (high - low > 1.0) {
@@ -450,9 +467,9 @@ double GammaZero(const JourneySteps& steps, double theta, std::array<double, kMa
     const double s = OutcomeProbability(odds, AttemptOutcome::kSuccess);
     const double d = OutcomeProbability(odds, AttemptOutcome::kItemDestroyed);
     const double f = OutcomeProbability(odds, AttemptOutcome::kFailed);
-    const double leaving = static_cast<double>(odds.success + odds.item_destroyed +
-                                               odds.taliks_destroyed) /
-                           static_cast<double>(kOutcomeOddsDenominator);
+    const double leaving =
+        static_cast<double>(odds.success + odds.item_destroyed + odds.taliks_destroyed) /
+        static_cast<double>(kOutcomeOddsDenominator);
     const double grown = std::expm1(theta * steps.attempt_cost[t]);
     const double below = leaving - f * grown;
     if (!(below > 0.0)) return -kInfinity;
@@ -543,9 +560,9 @@ Bound CountsBound(const Costs& costs, const BudgetCounts& counts, int t, int p) 
   const double by_attempts = least_attempts == kNever ? 0.0
                                                       : static_cast<double>(costs.cheapest) *
                                                             static_cast<double>(least_attempts);
-  const double by_items = least_items == kNever ? 0.0
-                                                : static_cast<double>(costs.item) *
-                                                      static_cast<double>(least_items);
+  const double by_items = least_items == kNever
+                              ? 0.0
+                              : static_cast<double>(costs.item) * static_cast<double>(least_items);
   // The least budget is at least this; less by one keeps "lower" below it.
   bound.lower = std::max(by_attempts, by_items) - 1.0;
   return bound;
@@ -582,8 +599,7 @@ bool SingleCountTotals(const JourneySteps& steps, const Costs& costs, const Budg
   const int n = steps.target;
   const double asked = steps.budget;
   const bool free_attempts = costs.dearest == 0;
-  const bool one_price =
-      costs.item == 0 && costs.cheapest == costs.dearest && costs.cheapest > 0;
+  const bool one_price = costs.item == 0 && costs.cheapest == costs.dearest && costs.cheapest > 0;
   if (!free_attempts && !one_price) return false;
   for (int t = 0; t < n; ++t) {
     for (int p = 0; p < kPercentileCount; ++p) {
@@ -591,23 +607,23 @@ bool SingleCountTotals(const JourneySteps& steps, const Costs& costs, const Budg
       double& budget = out->budgets.budget[t][p];
       if (free_attempts) {
         const std::int64_t items = counts.items_for[t][p];
-        budget = costs.item == 0 ? 0.0
-                 : items == kNever
-                     ? kInfinity
-                     : static_cast<double>(costs.item) * static_cast<double>(items);
+        budget = costs.item == 0   ? 0.0
+                 : items == kNever ? kInfinity
+                                   : static_cast<double>(costs.item) * static_cast<double>(items);
       } else {
         const std::int64_t attempts = counts.attempts_for[t][p];
-        budget = attempts == kNever ? kInfinity
-                                    : static_cast<double>(costs.cheapest) *
-                                          static_cast<double>(attempts);
+        budget = attempts == kNever
+                     ? kInfinity
+                     : static_cast<double>(costs.cheapest) * static_cast<double>(attempts);
       }
     }
     if (asked < 0) continue;
     out->budgets.within_exact[t] = true;
     if (free_attempts) {
       out->budgets.within[t] =
-          costs.item == 0 ? counts.reach[t]
-                          : WithItems(counts, t, std::floor(asked / static_cast<double>(costs.item)));
+          costs.item == 0
+              ? counts.reach[t]
+              : WithItems(counts, t, std::floor(asked / static_cast<double>(costs.item)));
     } else {
       const double attempts = std::floor(asked / static_cast<double>(costs.cheapest));
       out->budgets.within[t] = ReachedWithin(
@@ -630,9 +646,9 @@ bool ExactLattice(const JourneySteps& steps, const Costs& costs, double largest,
   // As far as the largest budget, or as the pass may go: the counts' bound
   // is far above the budgets where costs are spread.
   const double rows_in = std::min(std::floor(reach_to / static_cast<double>(unit_in)) + 1.0,
-                                  static_cast<double>(kPassCells / n));
-  const bool fits_in = history <= kRingRows &&
-                       rows_in * static_cast<double>(unit_in) < kLargestWhole;
+                                  static_cast<double>(kPassCells) / n);
+  const bool fits_in =
+      history <= kRingRows && rows_in * static_cast<double>(unit_in) < kLargestWhole;
   // Items apart: the attempts' units up to the tail's count of attempts, the
   // items up to the tail's count or the largest budget's worth.
   if (fits_in) {
@@ -640,15 +656,17 @@ bool ExactLattice(const JourneySteps& steps, const Costs& costs, double largest,
     for (int t = 0; t < n; ++t) units[t] = costs.attempt[t] / unit_in;
     const Lattice lattice = MakeLattice(steps, units, costs.item / unit_in, false);
     const std::int64_t asked_units =
-        asked < 0 ? -1 : static_cast<std::int64_t>(std::floor(asked / unit_in));
-    const PassResult pass = PassWithItemsIn(lattice, out->wanted, asked_units,
-                                            static_cast<std::int64_t>(rows_in) - 1);
+        asked < 0 ? -1
+                  : static_cast<std::int64_t>(std::floor(asked / static_cast<double>(unit_in)));
+    const PassResult pass =
+        PassWithItemsIn(lattice, out->wanted, asked_units, static_cast<std::int64_t>(rows_in) - 1);
     if (!pass.complete) return false;
     for (int t = 0; t < n; ++t) {
       for (int p = 0; p < kPercentileCount; ++p) {
-        if (out->wanted[t][p])
+        if (out->wanted[t][p]) {
           out->budgets.budget[t][p] =
               static_cast<double>(pass.units[t][p]) * static_cast<double>(unit_in);
+        }
       }
       if (asked >= 0) {
         out->budgets.within[t] = pass.within[t];
@@ -663,8 +681,7 @@ bool ExactLattice(const JourneySteps& steps, const Costs& costs, double largest,
 // The attempts' units that suffice with all but kBudgetTailMass: from the
 // decay of the attempts' cost alone where it is known, else the dearest
 // attempt times the tail's count of attempts.
-double AttemptUnitsTail(const JourneySteps& steps, const Costs& costs,
-                        const BudgetCounts& counts) {
+double AttemptUnitsTail(const JourneySteps& steps, const Costs& costs, const BudgetCounts& counts) {
   const int n = steps.target;
   std::int64_t attempts = 0;
   for (int t = 0; t < n; ++t) {
@@ -752,9 +769,9 @@ bool ExactItemsApart(const JourneySteps& steps, const Costs& costs, const Budget
   const auto whole_rows = static_cast<std::int64_t>(rows);
   const ItemsApartPass pass = PassWithItemsApart(lattice, whole_rows, items, keep, &watches);
   if (item_beyond) {
-    for (const Watch& w : watches.each) {
-      if (w.found < 0) return false;
-    }
+    if (std::any_of(watches.each.begin(), watches.each.end(),
+                    [](const Watch& w) { return w.found < 0; }))
+      return false;
     std::size_t next = 0;
     for (int t = 0; t < n; ++t) {
       for (int p = 0; p < kPercentileCount; ++p) {
@@ -798,7 +815,7 @@ void CoarseBounds(const JourneySteps& steps, const Costs& costs, double largest,
   const double asked = steps.budget;
   const double reach_to = std::max(largest, asked);
   if (!std::isfinite(reach_to) || !(reach_to < kLargestWhole)) return;
-  const double rows_allowed = static_cast<double>(kPassCells / 2 / n);
+  const double rows_allowed = static_cast<double>(kPassCells) / 2.0 / n;
   double unit = std::max(1.0, std::ceil(reach_to / rows_allowed));
   unit = std::max(unit, std::ceil(static_cast<double>(costs.dearest + costs.item) /
                                   static_cast<double>(kRingRows - 2)));
@@ -806,9 +823,10 @@ void CoarseBounds(const JourneySteps& steps, const Costs& costs, double largest,
   double grown = 0.0;
   const auto rounded = [&](std::int64_t cost) {
     const double whole_units = std::ceil(static_cast<double>(cost) / unit);
-    if (cost > 0)
-      grown = std::max(grown, (whole_units * unit - static_cast<double>(cost)) /
-                                  static_cast<double>(cost));
+    if (cost > 0) {
+      grown = std::max(
+          grown, (whole_units * unit - static_cast<double>(cost)) / static_cast<double>(cost));
+    }
     return static_cast<std::int64_t>(whole_units);
   };
   for (int t = 0; t < n; ++t) units[t] = rounded(costs.attempt[t]);
@@ -855,18 +873,17 @@ double TailConstant(const JourneySteps& steps, const Decay& decay) {
     const double grown = std::expm1(theta * c);
     const double grown_item = std::expm1(theta * ci);
     if (t > 0) {
-      const double leaving = static_cast<double>(odds.success + odds.item_destroyed +
-                                                 odds.taliks_destroyed) /
-                             static_cast<double>(kOutcomeOddsDenominator);
+      const double leaving =
+          static_cast<double>(odds.success + odds.item_destroyed + odds.taliks_destroyed) /
+          static_cast<double>(kOutcomeOddsDenominator);
       const OutcomeOdds& below = steps.odds[t - 1];
       const double s_below = OutcomeProbability(below, AttemptOutcome::kSuccess);
-      w *= s_below * (1.0 + std::expm1(theta * steps.attempt_cost[t - 1])) /
-           (leaving - f * grown);
+      w *= s_below * (1.0 + std::expm1(theta * steps.attempt_cost[t - 1])) / (leaving - f * grown);
     }
     const double up = t + 1 < n ? s : 0.0;
     num += w * ((up + f + l) * grown + d * grown_item) / theta;
-    den += w * ((1.0 + grown) * c * (up * (t + 1 < n ? decay.v[t + 1] : 0.0) + f * decay.v[t] +
-                                     l * decay.v[0]) +
+    den += w * ((1.0 + grown) * c *
+                    (up * (t + 1 < n ? decay.v[t + 1] : 0.0) + f * decay.v[t] + l * decay.v[0]) +
                 (1.0 + grown_item) * ci * d * decay.v[0]);
   }
   return den > 0.0 ? num / den : kInfinity;
@@ -883,7 +900,7 @@ double TailConstant(const JourneySteps& steps, const Decay& decay) {
 // with the square of theta times the walk's memory (against the exact
 // lattice: 6e-6 at 4e-4, 1.6e-4 at 0.015, 6e-4 at 0.03); the margin is
 // three times that square, and at least kAsymptoticMargin.
-constexpr double kAsymptoticScale = 0.1;
+constexpr double kAsymptoticScale = 0.25;
 constexpr double kAsymptoticMargin = 1e-4;
 
 // theta times the walk's longest stay at one count, in the currency: how
@@ -892,9 +909,9 @@ double MemoryScale(const JourneySteps& steps, const Costs& costs, const Decay& d
   double memory = static_cast<double>(costs.dearest + costs.item);
   for (int t = 0; t < steps.target; ++t) {
     const OutcomeOdds& odds = steps.odds[t];
-    const double leaving = static_cast<double>(odds.success + odds.item_destroyed +
-                                               odds.taliks_destroyed) /
-                           static_cast<double>(kOutcomeOddsDenominator);
+    const double leaving =
+        static_cast<double>(odds.success + odds.item_destroyed + odds.taliks_destroyed) /
+        static_cast<double>(kOutcomeOddsDenominator);
     memory = std::max(memory, (steps.attempt_cost[t] + steps.item_cost) / leaving);
   }
   return decay.theta * memory;
@@ -952,9 +969,8 @@ bool ExactWanted(const Costs& costs, const BudgetCounts& counts, const Levels& w
     for (int p = 0; p < kPercentileCount; ++p) {
       if (!wanted[t][p]) continue;
       const std::int64_t attempts = counts.attempts_for[t][p];
-      if (attempts == kNever ||
-          static_cast<double>(attempts) * static_cast<double>(costs.dearest) >
-              kExactAttemptUnits * static_cast<double>(costs.unit))
+      if (attempts == kNever || static_cast<double>(attempts) * static_cast<double>(costs.dearest) >
+                                    kExactAttemptUnits * static_cast<double>(costs.unit))
         return false;
     }
   }

@@ -80,8 +80,7 @@ namespace {
 // succeed, else the cheapest set.
 StonesPerStep CheapestAroundBlocked(const ProbabilityTables& tables, std::int32_t item_grade,
                                     std::int32_t item_level, int target, const Prices& prices,
-                                    int blocked,
-                                    const std::array<StoneTiers, kStoneSetCount>& sets,
+                                    int blocked, const std::array<StoneTiers, kStoneSetCount>& sets,
                                     const std::array<double, kStoneSetCount>& set_cost) {
   StonesPerStep policy{};
   if (blocked > 0) policy = CheapestStones(tables, item_grade, item_level, blocked, prices);
@@ -94,8 +93,7 @@ StonesPerStep CheapestAroundBlocked(const ProbabilityTables& tables, std::int32_
       odds[a] = AttemptOutcomeOdds(SetUpAttempt(tables, item_grade, t, item_level, sets[a]));
       const OutcomeOdds& o = odds[a];
       if (o.success == 0 || o.item_destroyed + o.taliks_destroyed > 0) continue;
-      const double value =
-          set_cost[a] / OutcomeProbability(o, AttemptOutcome::kSuccess) + above;
+      const double value = set_cost[a] / OutcomeProbability(o, AttemptOutcome::kSuccess) + above;
       if (value < chosen_value) {
         chosen_value = value;
         chosen = a;
@@ -113,8 +111,8 @@ StonesPerStep CheapestAroundBlocked(const ProbabilityTables& tables, std::int32_
       chosen = best;
     }
     if (chosen < 0) {
-      chosen = static_cast<int>(std::min_element(set_cost.begin(), set_cost.end()) -
-                                set_cost.begin());
+      chosen =
+          static_cast<int>(std::min_element(set_cost.begin(), set_cost.end()) - set_cost.begin());
       chosen_value = std::numeric_limits<double>::infinity();
     }
     policy[t] = sets[chosen];
@@ -145,9 +143,10 @@ StonesPerStep CheapestStones(const ProbabilityTables& tables, std::int32_t item_
         chosen[t] = a;
     }
     policy[t] = sets[chosen[t]];
-    if (odds[t][chosen[t]].success == 0)
+    if (odds[t][chosen[t]].success == 0) {
       return CheapestAroundBlocked(tables, item_grade, item_level, target, prices, t, sets,
                                    set_cost);
+    }
   }
   // Only sets that can succeed are taken: a policy without them never ends.
   for (int round = 0; round < 1000; ++round) {

@@ -78,11 +78,11 @@ std::string PlanCsv(const PlanView& view) {
     }
     for (int tier = 1; tier < kStoneTierCount; ++tier)
       text += "," + CsvFigure(view.plan.expected_stones[t][tier]);
-    text += "," + (request.prices ? CsvFigure(LargestRelativeError(row.budget_for,
-                                                                   row.budget_relative_error))
-                                  : std::string());
-    text += "," + (request.prices && request.budget ? CsvFigure(row.reach_within_budget)
-                                                    : std::string());
+    text += "," + (request.prices
+                       ? CsvFigure(LargestRelativeError(row.budget_for, row.budget_relative_error))
+                       : std::string());
+    text += "," +
+            (request.prices && request.budget ? CsvFigure(row.reach_within_budget) : std::string());
     text += "\n";
   }
   return text;

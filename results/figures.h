@@ -4,8 +4,8 @@
 #ifndef UPGRADE_SIM_RESULTS_FIGURES_H_
 #define UPGRADE_SIM_RESULTS_FIGURES_H_
 
-#include <cstddef>
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>

@@ -172,19 +172,19 @@ std::string PlanData(const PlanView& view, const JourneyChart& chart) {
                                       return priced ? JsonString(BudgetFigure(row, p))
                                                     : JsonString("");
                                     })},
-         {"budget_rounded",
-          JsonArrayOf(budget_levels,
-                      [&](int p) {
-                        return JsonBool(priced && std::isfinite(row.budget_for[p]) &&
-                                        row.budget_relative_error[p] > 0.0);
-                      })},
-         {"budget_relative_error",
-          JsonArrayOf(budget_levels,
-                      [&](int p) {
-                        return priced && std::isfinite(row.budget_for[p])
-                                   ? JsonNumber(row.budget_relative_error[p])
-                                   : "null";
-                      })},
+         {"budget_rounded", JsonArrayOf(budget_levels,
+                                        [&](int p) {
+                                          return JsonBool(priced &&
+                                                          std::isfinite(row.budget_for[p]) &&
+                                                          row.budget_relative_error[p] > 0.0);
+                                        })},
+         {"budget_relative_error", JsonArrayOf(budget_levels,
+                                               [&](int p) {
+                                                 return priced && std::isfinite(row.budget_for[p])
+                                                            ? JsonNumber(
+                                                                  row.budget_relative_error[p])
+                                                            : "null";
+                                               })},
          {"reach_within_budget",
           JsonString(with_budget ? PercentText(row.reach_within_budget) : "")},
          {"reach_within_budget_exact", JsonBool(with_budget && row.reach_within_budget_exact)},

@@ -47,7 +47,8 @@ std::string PlanHeading(const PlanRequest& request) {
 
 // The budget's texts, in one place.
 constexpr const char* kWithinBudgetHeading = "Шанс в бюджете*";
-constexpr const char* kWithinBudgetLegend = "Шанс в бюджете - шанс дойти до цели, потратив не больше ";
+constexpr const char* kWithinBudgetLegend =
+    "Шанс в бюджете - шанс дойти до цели, потратив не больше ";
 constexpr const char* kRoundedLegend =
     " - бюджет округлён вверх до известных цифр: его хватит, он лишь немного больше точного\n";
 constexpr const char* kAtLeastLegend = " - не меньше этого\n";
@@ -136,13 +137,13 @@ std::string PlanText(const PlanView& view) {
   bool rounded = false, at_least = false;
   for (int t = 0; t < request.target; ++t) {
     const JourneyRow& row = view.plan.journey.rows[t];
-    rounded = rounded || (priced && std::isfinite(row.budget_for[1]) &&
-                          row.budget_relative_error[1] > 0.0);
+    rounded = rounded ||
+              (priced && std::isfinite(row.budget_for[1]) && row.budget_relative_error[1] > 0.0);
     at_least = at_least || (with_budget && !row.reach_within_budget_exact);
-    text += PadLeft(std::to_string(t), 2) + PadLeft(AttemptsText(row.items_for[1]), 20) +
-            (priced ? PadLeft(BudgetText(row.budget_for[1], row.budget_relative_error[1]), 18)
-                    : "") +
-            (with_budget ? PadLeft(WithinBudgetText(row), 17) : "") + "\n";
+    text +=
+        PadLeft(std::to_string(t), 2) + PadLeft(AttemptsText(row.items_for[1]), 20) +
+        (priced ? PadLeft(BudgetText(row.budget_for[1], row.budget_relative_error[1]), 18) : "") +
+        (with_budget ? PadLeft(WithinBudgetText(row), 17) : "") + "\n";
   }
   text += "\nКамни в запас на путь от 0 талик, в среднем*:";
   std::string stock;

@@ -140,9 +140,9 @@ TEST(JourneyBudgetTest, ASparseLatticeIsCountedUnitByUnit) {
   EXPECT_EQ(journey.rows[0].budget_for[1], 1028.0 * journey.rows[0].attempts_for[1]);
   ExpectExactAgainstTheWalk(Priced({Odds(600, 0, 40), Odds(410, 0, 30)}, {1000, 1028}, 0, 9000),
                             "1000 and 1028");
-  ExpectExactAgainstTheWalk(Priced({Odds(700, 60, 0), Odds(500, 90, 100), Odds(600, 50, 100)},
-                                   {7, 12, 30}, 45, 400),
-                            "the item in the lattice");
+  ExpectExactAgainstTheWalk(
+      Priced({Odds(700, 60, 0), Odds(500, 90, 100), Odds(600, 50, 100)}, {7, 12, 30}, 45, 400),
+      "the item in the lattice");
 }
 
 // An item price far beyond the attempts' costs: counted apart, exactly,
@@ -163,12 +163,12 @@ TEST(JourneyBudgetTest, ALargeItemPriceIsCountedApart) {
 // Steps that cost nothing are solved within a row: here the first count is
 // free and the item costs nothing; then only the items cost.
 TEST(JourneyBudgetTest, FreeStepsAreSolvedWithinTheRow) {
-  ExpectExactAgainstTheWalk(Priced({Odds(300, 0, 0), Odds(500, 50, 100), Odds(600, 100, 50)},
-                                   {0, 11, 13}, 0, 150),
-                            "a free first step");
-  ExpectExactAgainstTheWalk(Priced({Odds(500, 20, 0), Odds(400, 50, 100), Odds(600, 100, 50)},
-                                   {5, 0, 0}, 3, 40),
-                            "free steps at the top, the item in the lattice");
+  ExpectExactAgainstTheWalk(
+      Priced({Odds(300, 0, 0), Odds(500, 50, 100), Odds(600, 100, 50)}, {0, 11, 13}, 0, 150),
+      "a free first step");
+  ExpectExactAgainstTheWalk(
+      Priced({Odds(500, 20, 0), Odds(400, 50, 100), Odds(600, 100, 50)}, {5, 0, 0}, 3, 40),
+      "free steps at the top, the item in the lattice");
   ExpectExactAgainstTheWalk(Priced({Odds(500, 200, 0), Odds(400, 150, 100)}, {0}, 1000, 5000),
                             "only the items cost");
 }
@@ -178,9 +178,9 @@ TEST(JourneyBudgetTest, FreeStepsAreSolvedWithinTheRow) {
 TEST(JourneyBudgetTest, AJourneyThatMayNeverEnd) {
   // One talik cannot be passed: from 2 and 3 the target is reached only by
   // climbing without a loss, from 2 with a chance of 84 %.
-  const JourneySteps blocked = Priced(
-      {Odds(300, 0, 0), Odds(0, 10, 10), Odds(600, 30, 40), Odds(700, 20, 30)}, {3, 4, 5, 6}, 50,
-      60);
+  const JourneySteps blocked =
+      Priced({Odds(300, 0, 0), Odds(0, 10, 10), Odds(600, 30, 40), Odds(700, 20, 30)}, {3, 4, 5, 6},
+             50, 60);
   const std::array<double, kMaxTarget> reach = ReachWithNewItems(blocked);
   EXPECT_EQ(reach[0], 0.0);
   EXPECT_EQ(reach[1], 0.0);
@@ -279,7 +279,8 @@ TEST(JourneyBudgetTest, TheLongestJourneysAreBoundedAtEveryScale) {
       for (int p = 0; p < kPercentileCount; ++p) {
         EXPECT_GE(row.budget_for[p], item * row.items_for[p]) << item << " " << t << " " << p;
         EXPECT_GE(row.budget_for[p], 3.0 * row.attempts_for[p]) << item << " " << t << " " << p;
-        EXPECT_LE(row.budget_relative_error[p], kBudgetRelativeError) << item << " " << t << " " << p;
+        EXPECT_LE(row.budget_relative_error[p], kBudgetRelativeError)
+            << item << " " << t << " " << p;
         EXPECT_GT(row.budget_relative_error[p], 0.0);
       }
       EXPECT_GE(row.reach_within_budget, 0.0);
@@ -318,7 +319,8 @@ TEST(JourneyBudgetTest, ShownBudgetsAreRoundedUpToTheDigitsTheyHave) {
   EXPECT_EQ(ShownBudget(0, 0), 0.0);
   for (const double upper : {1.5, 987.25, 12345678.9, 7.3e15}) {
     EXPECT_GE(ShownBudget(upper, upper * (1 - 1e-5)), std::ceil(upper));
-    EXPECT_LE(ShownBudget(upper, upper * (1 - 1e-5)), std::ceil(upper * (1 + kBudgetRelativeError)));
+    EXPECT_LE(ShownBudget(upper, upper * (1 - 1e-5)),
+              std::ceil(upper * (1 + kBudgetRelativeError)));
   }
 }
 

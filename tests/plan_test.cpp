@@ -76,13 +76,12 @@ TEST(PlanTest, WhereACountCannotSucceedTheCheapestStillCount) {
   for (const StoneTiers& set : EveryStoneSet()) {
     const OutcomeOdds odds = AttemptOutcomeOdds(SetUpAttempt(tables, 3, 0, 65, set));
     if (odds.success > 0)
-      lowest = std::min(lowest, AttemptCost(set, prices) /
-                                    OutcomeProbability(odds, AttemptOutcome::kSuccess));
+      lowest = std::min(
+          lowest, AttemptCost(set, prices) / OutcomeProbability(odds, AttemptOutcome::kSuccess));
   }
   const OutcomeOdds first = AttemptOutcomeOdds(SetUpAttempt(tables, 3, 0, 65, chosen[0]));
-  EXPECT_DOUBLE_EQ(AttemptCost(chosen[0], prices) /
-                       OutcomeProbability(first, AttemptOutcome::kSuccess),
-                   lowest);
+  EXPECT_DOUBLE_EQ(
+      AttemptCost(chosen[0], prices) / OutcomeProbability(first, AttemptOutcome::kSuccess), lowest);
   EXPECT_EQ(chosen[1], (StoneTiers{0, 0, 0, 0}));  // nothing helps: the cheapest
   // A loss at 2 ends below 1: the sets that cannot lose the item or its
   // taliks there, by cost per success, the others only where none can.
@@ -90,14 +89,16 @@ TEST(PlanTest, WhereACountCannotSucceedTheCheapestStillCount) {
   for (const StoneTiers& set : EveryStoneSet()) {
     const OutcomeOdds odds = AttemptOutcomeOdds(SetUpAttempt(tables, 3, 2, 65, set));
     if (odds.success > 0 && odds.item_destroyed + odds.taliks_destroyed == 0)
-      least_lossless = std::min(least_lossless, AttemptCost(set, prices) /
-                                                    OutcomeProbability(odds, AttemptOutcome::kSuccess));
+      least_lossless =
+          std::min(least_lossless,
+                   AttemptCost(set, prices) / OutcomeProbability(odds, AttemptOutcome::kSuccess));
   }
   ASSERT_TRUE(std::isfinite(least_lossless));
   const OutcomeOdds top = AttemptOutcomeOdds(SetUpAttempt(tables, 3, 2, 65, chosen[2]));
   EXPECT_EQ(top.item_destroyed + top.taliks_destroyed, 0u);
-  EXPECT_DOUBLE_EQ(AttemptCost(chosen[2], prices) / OutcomeProbability(top, AttemptOutcome::kSuccess),
-                   least_lossless);
+  EXPECT_DOUBLE_EQ(
+      AttemptCost(chosen[2], prices) / OutcomeProbability(top, AttemptOutcome::kSuccess),
+      least_lossless);
   const Journey journey = PlanJourney(StepsWithStones(tables, 3, 65, 3, chosen, prices));
   EXPECT_TRUE(std::isinf(journey.rows[0].expected_cost));
   EXPECT_EQ(journey.rows[0].reach_probability, 0.0);

@@ -46,13 +46,15 @@ PlanView TwoStepPlan(bool priced) {
   view.set_ups[0] = {17.125f, 11111, 222, 333};
   view.set_ups[1] = {5.125f, 4444, 555, 666};
   view.plan.journey.target = 2;
-  view.plan.journey.rows[0] = {0.123456789, 45.678901,          1234.5678, 9.87654321,
-                               98765.4321,  {111, 2222, 33333}, {1, 2, 3}, {100, 200, 300},
-                               {0, 0, 0},   0.25,               true};
-  view.plan.journey.rows[1] = {0.5,       7.25,           1999999.0,
-                               0.001234,  7654321.0,      {44, 1234567, 7777777},
+  view.plan.journey.rows[0] = {
+      0.123456789, 45.678901,       1234.5678, 9.87654321, 98765.4321, {111, 2222, 33333},
+      {1, 2, 3},   {100, 200, 300}, {0, 0, 0}, 0.25,       true};
+  view.plan.journey.rows[1] = {0.5,       7.25,
+                               1999999.0, 0.001234,
+                               7654321.0, {44, 1234567, 7777777},
                                {4, 5, 6}, {400, 500, 600},
-                               {0, 0, 0}, 0.75,           true};
+                               {0, 0, 0}, 0.75,
+                               true};
   view.plan.expected_stones[0] = {0, 1.5, 0, 0, 0, 2.5, 3.5};
   view.plan.expected_stones[1] = {0, 10, 20, 30, 40, 50, 60};
   return view;
@@ -114,7 +116,7 @@ TEST(WritersTest, RoundedBudgetsAndTheChanceWithinABudget) {
   ASSERT_EQ(first.size(), 30u);
   EXPECT_EQ(Split(csv[0], ',')[28], "budget_rel_error");
   EXPECT_EQ(Split(csv[0], ',')[29], "reach_within_budget");
-  EXPECT_EQ(first[20], "12350000");             // whole numbers, unmarked
+  EXPECT_EQ(first[20], "12350000");               // whole numbers, unmarked
   EXPECT_EQ(first[28], "0.0010000000000000000");  // the largest of the row's bounds
   EXPECT_EQ(first[29], "0.37500000000000000");
   EXPECT_EQ(second[28], "0");

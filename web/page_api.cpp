@@ -39,9 +39,8 @@ constexpr int kShownPercentile = 1;
 // ---- The request's text --------------------------------------------------
 
 constexpr const char* kRequestKeys[] = {
-    "view",          "attempts",   "grade", "level", "taliks",  "stones",  "target",   "prices",
-    "attempt_price", "item_price", "seed",  "file",  "success", "destroy", "downgrade",
-    "budget"};
+    "view",          "attempts",   "grade", "level", "taliks",  "stones",  "target",    "prices",
+    "attempt_price", "item_price", "seed",  "file",  "success", "destroy", "downgrade", "budget"};
 constexpr int kRequestKeyCount = sizeof kRequestKeys / sizeof kRequestKeys[0];
 
 struct RequestText {
