@@ -157,25 +157,34 @@ std::vector<Edit> EditsOf(const UnitText& t, const IniGrid& read, const IniGrid&
         const std::size_t length = places.value_end[row][column] - begin;
         edits.push_back({begin, length, places.has_value[row][column] ? number : "=" + number});
       } else {
-        added += std::string(layout.key_stem) + std::to_string(column) + "=" + number + eol;
+        added.append(layout.key_stem).append(std::to_string(column)).append("=").append(number);
+        added += eol;
       }
     }
     if (added.empty()) continue;
     if (!places.opened[row]) {
-      appended += "[" + std::string(layout.section_stem) + std::to_string(row) + "]" + eol + added;
+      appended.append("[").append(layout.section_stem).append(std::to_string(row)).append("]");
+      appended.append(eol).append(added);
       continue;
     }
     const std::size_t at = places.section_end[row];
     const bool at_end = at == t.units.size() && !places.ends_in_line_end;
-    if (at_end) added = eol + added.substr(0, added.size() - eol.size());
+    if (at_end) {
+      added.resize(added.size() - eol.size());
+      added.insert(0, eol);
+    }
     edits.push_back({at, 0, added});
   }
   if (!appended.empty()) {
     if (!places.ends_in_line_end) appended = eol + appended.substr(0, appended.size() - eol.size());
     edits.push_back({t.units.size(), 0, appended});
   }
-  std::stable_sort(edits.begin(), edits.end(),
-                   [](const Edit& a, const Edit& b) { return a.at < b.at; });
+  // In the text's order, those at one place in the order made: a handful, so
+  // insertion does.
+  for (std::size_t i = 1; i < edits.size(); ++i) {
+    for (std::size_t j = i; j > 0 && edits[j].at < edits[j - 1].at; --j)
+      std::swap(edits[j], edits[j - 1]);
+  }
   return edits;
 }
 

@@ -196,8 +196,8 @@ std::string PlanData(const PlanView& view, const JourneyChart& chart) {
   }
   return JsonObject({{"target", JsonInteger(view.request.target)},
                      {"priced", JsonBool(priced)},
-                     {"budget", with_budget ? JsonNumber(*view.request.budget) : "null"},
                      {"rows", JsonArray(rows)},
                      {"csv", JsonString(PlanCsv(view))},
-                     {"chart", ChartData(chart, view.plan.journey.rows[chart.start])}});
+                     {"chart", ChartData(chart, view.plan.journey.rows[chart.start])},
+                     {"budget", with_budget ? JsonNumber(*view.request.budget) : "null"}});
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <cmath>
 #include <cstdint>
 #include <utility>
 #include <vector>
@@ -35,12 +36,16 @@ constexpr const char* kOutcomeKeys[kOutcomeCount] = {"success", "item_destroyed"
                                                      "taliks_destroyed", "failed"};
 // The level of the journey's figures that the answer shows (90 %).
 constexpr int kShownPercentile = 1;
+// A table file the page reads at most: far beyond any real one, and within
+// the module's memory.
+constexpr std::int64_t kMaxTableFileBytes = std::int64_t{16} << 20;
 
 // ---- The request's text --------------------------------------------------
 
 constexpr const char* kRequestKeys[] = {
-    "view",          "attempts",   "grade", "level", "taliks",  "stones",  "target",    "prices",
-    "attempt_price", "item_price", "seed",  "file",  "success", "destroy", "downgrade", "budget"};
+    "view",       "attempts", "grade",   "level",         "taliks",     "stones",
+    "stone_sets", "target",   "prices",  "attempt_price", "item_price", "seed",
+    "file",       "success",  "destroy", "downgrade",     "budget"};
 constexpr int kRequestKeyCount = sizeof kRequestKeys / sizeof kRequestKeys[0];
 
 struct RequestText {
@@ -280,6 +285,39 @@ std::string GradeReachData(const ProbabilityTables& tables, std::int32_t level,
   });
 }
 
+// The stones of each talik count, "SET,SET,...", one set for each count
+// below the target.
+bool ReadSets(const RequestText& text, int target, StonesPerStep* stones, FieldErrors* errors) {
+  const ListRead read = ReadStoneSets(Value(text, "stone_sets"), target, stones);
+  if (read.fault == ListFault::kBadItem) {
+    AddError(errors, "stone_sets",
+             "«" + std::string(read.bad_item) + "»: четыре цифры " +
+                 RangeText(Widened(kStoneTierRange)));
+  } else if (read.fault == ListFault::kWrongCount) {
+    AddError(errors, "stone_sets",
+             "наборов " + std::to_string(read.count) + ", а нужно " + std::to_string(target) +
+                 ": по одному на 0.." + std::to_string(target - 1) + " талик");
+  }
+  return read.fault == ListFault::kNone;
+}
+
+// Beside a priced journey of the player's stones, the cheapest stones' plan
+// and how its budget at the shown level from the start differs, in percent
+// of the player's ("−74 %").
+std::string CheapestData(const ProbabilityTables& tables, PlanRequest plan, const PlanView& own,
+                         int start) {
+  plan.stones.reset();
+  const PlanView cheapest = MakePlanView(tables, plan);
+  const double own_budget = own.plan.journey.rows[start].budget_for[kShownPercentile];
+  const double cheap_budget = cheapest.plan.journey.rows[start].budget_for[kShownPercentile];
+  const bool comparable =
+      std::isfinite(own_budget) && std::isfinite(cheap_budget) && own_budget > 0;
+  const double change = comparable ? (cheap_budget - own_budget) / own_budget : 0;
+  const std::string change_text = (change < 0 ? "−" : "+") + PercentText(std::fabs(change));
+  return JsonObject({{"plan", PlanData(cheapest, JourneyChart{start, {}})},
+                     {"budget_change", JsonString(comparable ? change_text : "")}});
+}
+
 std::string RangeData(ValueRange range) {
   return JsonArray({JsonInteger(range.low), JsonInteger(range.high)});
 }
@@ -338,6 +376,8 @@ std::string PageFacts() {
                      {"section_stem", JsonString(kItemGradeSectionStem)},
                      {"key_stem", JsonString(kUpgradeLevelKeyStem)},
                      {"request_keys", JsonArrayOf(kRequestKeys, quoted)},
+                     {"findings_shown", JsonInteger(kPageListedFindings)},
+                     {"max_file_bytes", JsonInteger(kMaxTableFileBytes)},
                      {"table_keys", JsonArrayOf(kTableKeys, quoted)},
                      {"example_cells", examples},
                      {"example_sizes", sizes}});
@@ -346,6 +386,9 @@ std::string PageFacts() {
 std::string ReadPageTable(int which, std::string_view bytes, bool found) {
   if (which < 0 || which >= kTableCount)
     return ErrorAnswer("unknown table " + std::to_string(which) + ": 0, 1 or 2");
+  if (static_cast<std::int64_t>(bytes.size()) > kMaxTableFileBytes)
+    return ErrorAnswer("a table file of more than " + std::to_string(kMaxTableFileBytes) +
+                       " bytes");
   const TableFileCheck check = CheckTableText(which, bytes, found, kPageListedFindings);
   return JsonObject({{"cells", CellsData(ProbabilityTableFromText(bytes))},
                      {"findings", TableFindingsData(check)},
@@ -393,8 +436,12 @@ std::string AnswerPageRequest(std::string_view request_text) {
     return JsonObject({{"name", JsonString(path.substr(path.rfind('/') + 1))},
                        {"text", JsonString(ProbabilityTableText(TableAt(tables, which)))}});
   }
+  // What the check finds in the tables as their files would be written: asked
+  // for once an edit, not with every answer.
+  if (view == "findings") return JsonObject({{"table_findings", WrittenFindingsData(tables)}});
   if (!view.empty() && view != "page" && view != "simulate" && view != "journey_run")
-    return ErrorAnswer("unknown view «" + view + "»: page, simulate, journey_run or ini_file");
+    return ErrorAnswer("unknown view «" + view +
+                       "»: page, simulate, journey_run, findings or ini_file");
 
   FieldErrors errors;
   UpgradeRequest request;
@@ -421,13 +468,13 @@ std::string AnswerPageRequest(std::string_view request_text) {
   bool priced = false;
   Prices given_prices;
   const bool prices = ReadPrices(text, &given_prices, &priced, &errors);
-  // Priced, the page asks for the cheapest stones.
-  if (priced) {
-    plan.prices = given_prices;
-  } else {
-    plan.stones = StonesPerStep{};
-    plan.stones->fill(request.stone_tiers);
-  }
+  // The journey is the player's: the set-up's stones at every step, or the
+  // stones given for each talik count, priced where prices are given.
+  plan.stones = StonesPerStep{};
+  plan.stones->fill(request.stone_tiers);
+  const bool own_sets = !Trimmed(Value(text, "stone_sets")).empty();
+  const bool sets = own_sets && target && ReadSets(text, plan.target, &*plan.stones, &errors);
+  if (priced) plan.prices = given_prices;
   // The player's own budget, for the chance within it: a price, with prices.
   bool budget = true;
   if (!Trimmed(Value(text, "budget")).empty()) {
@@ -436,7 +483,7 @@ std::string AnswerPageRequest(std::string_view request_text) {
     if (!budget) AddError(&errors, "budget", RangeText(kPriceRange));
     if (budget && priced) plan.budget = value;
   }
-  const bool journey = grade && level && target && prices && budget && (stones || priced);
+  const bool journey = grade && level && target && prices && budget && (own_sets ? sets : stones);
 
   const int start = taliks && request.talik_count < plan.target ? request.talik_count : 0;
   if (view == "journey_run") {
@@ -456,9 +503,11 @@ std::string AnswerPageRequest(std::string_view request_text) {
   if (set_up) set_up_data = SetUpData(MakeSetUpView(tables, request));
   if (level && stones)
     table_data = TableData(MakeTableView(tables, request.item_level, request.stone_tiers));
+  std::string cheapest_data = "null";
   if (journey) {
     const PlanView plan_view = MakePlanView(tables, plan);
     plan_data = PlanData(plan_view, MakeJourneyChart(plan_view, start));
+    if (priced) cheapest_data = CheapestData(tables, plan, plan_view, start);
   }
   const bool reach_by_grade = level && stones && target;
   return JsonObject(
@@ -466,9 +515,9 @@ std::string AnswerPageRequest(std::string_view request_text) {
        {"set_up", set_up_data},
        {"table", table_data},
        {"plan", plan_data},
+       {"cheapest", cheapest_data},
        {"grade_reach", reach_by_grade ? GradeReachData(tables, request.item_level,
                                                        request.stone_tiers, plan.target)
                                       : "null"},
-       {"loss_shares", LossSharesData(tables)},
-       {"table_findings", WrittenFindingsData(tables)}});
+       {"loss_shares", LossSharesData(tables)}});
 }

@@ -65,7 +65,7 @@ MISTAKES = [
     ("UpgradeLevel5", (f"UpgradeLevel5 {G1} без «=»: читается как 0",
                        "key_without_value", "ItemGrade1", "UpgradeLevel5", "0", "error")),
     ("UpgradeLvl6=4", (f"ключ «UpgradeLvl6» {G1} - не UpgradeLevel0…UpgradeLevel6: не читается - может быть, "
-                       "UpgradeLevel6?", "foreign_key", "ItemGrade1", "", "", "error")),
+                       "UpgradeLevel6?", "foreign_key", "ItemGrade1", "UpgradeLvl6", "", "error")),
     ("junk", ("строка «junk» - не раздел, не ключ и не комментарий: не читается",
               "stray_line", "ItemGrade1", "", "", "error")),
     ("# note", ("строка «# note» - не раздел, не ключ и не комментарий: не читается («#» здесь не начинает "
@@ -74,10 +74,10 @@ MISTAKES = [
                       "second_section", "ItemGrade1", "", "", "error")),
     ("UpgradeLevel6=3", None),
     ("[ItemGarde2]", ("раздел «[ItemGarde2]» - не ItemGrade0…ItemGrade10: его ключи не читаются - может быть, "
-                      "ItemGrade2?", "foreign_section", "", "", "", "error")),
+                      "ItemGrade2?", "foreign_section", "ItemGarde2", "", "", "error")),
     ("UpgradeLevel0=1", None),
     ("[ItemGrade11]", ("раздел «[ItemGrade11]» за пределами таблицы (ItemGrade0…ItemGrade10): его ключи не "
-                       "читаются", "foreign_section", "", "", "", "error")),
+                       "читаются", "foreign_section", "ItemGrade11", "", "", "error")),
     ("[itemgrade3]", ("раздел «[itemgrade3]» читается как [ItemGrade3]; надёжнее так и писать",
                       "name_form", "ItemGrade3", "", "", "note")),
     ("UPGRADELEVEL0=1", ("ключ «UPGRADELEVEL0» читается как UpgradeLevel0; надёжнее так и писать",

@@ -27,19 +27,33 @@ function onInput(event) {
   } else if (id in state.values) {
     state.values[id] = id === "grade" ? value : value.trim();
   }
+  // What the player types replaces what a broken address said.
+  state.broken = !!state.linkError;
   render();
+}
+// The address as it now stands, with the tables in it.
+function copyLink() {
+  var link = location.href;
+  var done = function () { text("copy-status", "Ссылка скопирована."); };
+  var failed = function () { text("copy-status", "Не удалось скопировать: скопируйте адрес страницы вручную."); };
+  if (navigator.clipboard && navigator.clipboard.writeText) navigator.clipboard.writeText(link).then(done, failed);
+  else failed();
 }
 function start() {
   if (started) return;
   started = true;
+  facts().then(begin);
+}
+function begin(facts) {
   performance.mark("module-ready");
-  F = facts();
+  F = facts;
   state = initialState();
   fillChoices();
   buildEditor();
   restore();
   readAddress();
-  document.querySelectorAll("#setup input, #setup select, #prices input, #seed").forEach(function (el) {
+  if (state.storageNote) text("tables-error", state.storageNote);
+  document.querySelectorAll("#setup input, #setup select, #prices input, #stone_sets, #seed").forEach(function (el) {
     el.addEventListener("input", onInput);
     el.addEventListener("change", onInput);
   });
@@ -49,12 +63,25 @@ function start() {
   $("editor").addEventListener("toggle", function () { if (latest) showEditor(latest); });
   $("examples").addEventListener("click", function () {
     try { localStorage.removeItem(storageKey); } catch (e) { /* nothing was stored */ }
-    state.tables = exampleTables(); render();
+    state.tables = exampleTables(); state.linkError = ""; state.broken = false; render();
   });
+  $("copy-link").addEventListener("click", copyLink);
   $("load-files").addEventListener("change", function (e) { takeFiles(e.target.files); });
   $("load-folder").addEventListener("change", function (e) { takeFiles(e.target.files); });
   $("table-csv").addEventListener("click", function () { if (latest && latest.table) download(latest.table.csv, "upgrade-odds-table.csv"); });
   $("plan-csv").addEventListener("click", function () { if (latest && latest.plan) download(latest.plan.csv, "upgrade-odds-plan.csv"); });
+  $("cheapest-csv").addEventListener("click", function () {
+    if (latest && latest.cheapest) download(latest.cheapest.plan.csv, "upgrade-odds-plan-cheapest.csv");
+  });
+  $("journey-more").addEventListener("click", function () {
+    $("journey").classList.toggle("unfolded");
+    if (latest) showJourney(latest);
+  });
+  $("take-cheapest").addEventListener("click", function () {
+    if (!latest || !latest.cheapest) return;
+    state.values.stone_sets = latest.cheapest.plan.rows.map(function (r) { return r.stones; }).join(",");
+    render();
+  });
   document.addEventListener("dragover", function (e) { e.preventDefault(); document.body.classList.add("dragging"); });
   document.addEventListener("dragleave", function () { document.body.classList.remove("dragging"); });
   document.addEventListener("drop", function (e) {
@@ -62,10 +89,10 @@ function start() {
     droppedFiles(e.dataTransfer.items, takeFiles);
   });
   render(function () {
-    // A seed in the address replays its run.
-    if (state.values.seed !== "") simulateNow();
-    document.body.setAttribute("data-ready", "true");
+    // A seed in the address replays its run, after the tables it came with.
+    var replay = state.values.seed !== "" ? simulateNow() : Promise.resolve();
+    replay.then(function () { document.body.setAttribute("data-ready", "true"); });
   });
 }
-// The module calls this once its runtime is up.
-window.Module = { onRuntimeInitialized: start };
+// The packed module stands after this script in the file.
+document.addEventListener("DOMContentLoaded", function () { startModule(start); });

@@ -2,7 +2,7 @@
 function text(id, value) { $(id).textContent = value; }
 function stoneIds() { return Array.prototype.map.call(document.querySelectorAll("#setup select.stone"), function (s) { return s.id; }); }
 function priceIds() { return F.stone_labels.slice(1).map(function (label, i) { return "p" + (i + 1); }); }
-function valueIds() { return ["attempts", "level", "taliks", "target", "attempt_price", "item_price", "seed"]; }
+function valueIds() { return ["attempts", "level", "taliks", "target", "stone_sets", "attempt_price", "item_price", "seed"]; }
 function showFields(errors) {
   ["grade"].concat(valueIds(), stoneIds(), priceIds()).forEach(function (id) {
     var message = errors[id] || "", element = $(id);
@@ -11,13 +11,14 @@ function showFields(errors) {
     if (message) element.setAttribute("aria-describedby", id + "-error"); else element.removeAttribute("aria-describedby");
   });
 }
-// The address's own faults, which the module never sees: a price list of
-// the wrong length.
-function addressErrors() {
-  var given = state.values.prices === "" ? 0 : state.values.prices.split(",").length, wanted = priceIds().length;
-  if (given === 0 || given === wanted) return {};
-  var errors = {};
-  errors[priceIds()[Math.min(given, wanted) - 1]] = "в ссылке цен: " + given + ", а нужно " + wanted;
+// The faults the module never sees: a price list of the wrong length in the
+// address, prices of attempts or items without the stones' prices.
+function pageErrors() {
+  var errors = {}, given = state.values.prices === "" ? 0 : state.values.prices.split(",").length, wanted = priceIds().length;
+  if (given !== 0 && given !== wanted) errors[priceIds()[Math.min(given, wanted) - 1]] = "в ссылке цен: " + given + ", а нужно " + wanted;
+  if (given === 0) ["attempt_price", "item_price"].forEach(function (id) {
+    if (state.values[id] !== "") errors[id] = "не учитывается без цен камней";
+  });
   return errors;
 }
 function showInputs() {
@@ -43,22 +44,66 @@ function figure(label, value, risk) {
 }
 function outcome(setUp, key) { return setUp.outcomes[F.outcome_keys.indexOf(key)]; }
 function levelLabel(p) { return Math.round(F.percentile_levels[p] * 1000) / 10 + " %"; }
+// The answer box: the exact chance beside the simulator's line, the
+// journey's figures from the set-up's talik count, the tables in use.
 function showAnswer(answer) {
   $("figures").textContent = "";
   var s = answer.set_up;
   text("chance-line", s ? s.chance_line : "—");
+  text("exact-chance", s ? "Шанс успеха попытки: " + outcome(s, "success").percent : "—");
   text("chance-note", !s ? "Исправьте отмеченные поля." : outcome(s, "success").share >= 1 ? "Шанс 100 % и выше: каждая попытка успешна." : "");
   text("report", s ? s.report : "");
   if (!s) return;
   figure("Попытка уничтожит предмет", outcome(s, "item_destroyed").percent, true);
   figure("Попытка уничтожит талики", outcome(s, "taliks_destroyed").percent, true);
   var plan = answer.plan, taliks = Number(state.values.taliks);
-  if (plan && taliks < plan.target) {
-    var row = plan.rows[taliks], p = F.shown_percentile;
-    figure("Дойти до " + plan.target + " талик раньше потери предмета", row.reach_percent, false);
-    figure("Предметов уйдёт в среднем до цели", row.items_destroyed, false);
-    if (plan.priced) figure("Бюджет, которого хватит на " + levelLabel(p), row.budget_for[p], false);
+  if (!plan || taliks >= plan.target) return;
+  var row = plan.rows[taliks], p = F.shown_percentile;
+  figure("Дойти до " + plan.target + " талик раньше потери предмета", row.reach_percent, false);
+  figure("Попыток в среднем до цели, с новыми предметами", row.attempts_with_new_items, false);
+  figure("Предметов уйдёт в среднем", row.items_destroyed, false);
+  figure("Предметов хватит на " + levelLabel(p), row.items_for[p], false);
+  if (plan.priced) {
+    figure("Цена в среднем до цели", row.cost, false);
+    figure("Бюджет, которого хватит на " + levelLabel(p), row.budget_for[p], false);
   }
+}
+// Beside a priced journey of the player's stones: the cheapest stones, what
+// their budget differs by, and a button that takes them.
+function showCheapest(answer) {
+  var cheapest = answer.cheapest, taliks = Number(state.values.taliks);
+  var shown = !!(cheapest && answer.plan && taliks < answer.plan.target);
+  $("cheapest").hidden = !shown;
+  $("cheapest-csv").disabled = !cheapest;
+  if (!shown) return;
+  var row = cheapest.plan.rows[taliks], p = F.shown_percentile;
+  var stones = cheapest.plan.rows.map(function (r) { return r.stones; });
+  text("cheapest-text", "Самые выгодные камни: бюджет на " + levelLabel(p) + " " + row.budget_for[p] +
+    (cheapest.budget_change ? " (" + cheapest.budget_change + ")" : "") + ", камни " + stones.join(", ") + ".");
+  $("take-cheapest").hidden = stones.join(",") === answer.plan.rows.map(function (r) { return r.stones; }).join(",");
+}
+function strategyText(answer) {
+  var plan = answer.plan;
+  if (!plan) return "";
+  var whose = state.values.stone_sets !== "" ? "ваши камни на каждом шаге" : "камни настройки на каждом шаге";
+  return "Путь: " + whose + (plan.priced ? ", с ценами." : answer.unpriced ? ", без цен, пока цены не введены полностью." : ", без цен.");
+}
+// Which tables the figures come from, and a warning where a file is
+// missing or has findings.
+function tableNote(t) {
+  return { example: "пример", file: "загружен" + (t.size ? ", " + t.size + " байт" : ""), missing: "файла нет: все значения 0",
+    edited: "изменена здесь", link: "из ссылки" }[t.source];
+}
+function showTablesInUse(answer) {
+  var all = state.tables.every(function (t) { return t.source === "example"; });
+  text("tables-used", "Таблицы: " + (all ? "примеры." : state.tables.map(function (t) { return t.name + " (" + tableNote(t) + ")"; }).join(", ") + "."));
+  var missing = state.tables.filter(function (t) { return t.source === "missing"; }).length;
+  var found = findingCount(answer);
+  var words = [];
+  if (missing) words.push("нет файлов: " + missing);
+  if (found) words.push("находок в файлах: " + found);
+  $("tables-warning").hidden = !words.length;
+  text("tables-warning-text", words.length ? "Внимание: " + words.join(", ") + " — " : "");
 }
 function showTable(answer) {
   var grid = $("grid"), table = answer.table;
@@ -100,7 +145,8 @@ function journeyColumns(plan) {
 function showJourney(answer) {
   var table = $("journey"), plan = answer.plan;
   table.textContent = "";
-  text("plan-csv-why", plan ? "" : "Нет пути: исправьте отмеченные поля.");
+  text("plan-csv-why", !plan ? "Нет пути: исправьте отмеченные поля." : answer.unpriced ? "Путь без цен, пока цены не введены полностью." : "");
+  text("strategy", strategyText(answer));
   $("plan-csv").disabled = !plan;
   drawChart(plan);
   text("stock", "");
@@ -110,6 +156,12 @@ function showJourney(answer) {
   var from = plan.rows[plan.chart.start], stock = [];
   from.expected_stones.forEach(function (count, i) { if (count !== "0") stock.push(F.stone_labels[i + 1] + " " + count); });
   text("stock", "Камни в запас на путь от " + plan.chart.start + " талик, в среднем: " + (stock.length ? stock.join(", ") : "без камней") + ".");
+  var marked = plan.rows.some(function (r) { return r.taliks === plan.chart.start && String(r.taliks) === state.values.taliks; });
+  var unfolded = !marked || table.classList.contains("unfolded");
+  table.classList.toggle("unfolded", unfolded);
+  $("journey-more").parentNode.hidden = !marked;
+  text("journey-more", unfolded ? "Свернуть до строки настройки" : "Показать все строки: " + plan.rows.length);
+  $("journey-more").setAttribute("aria-expanded", String(unfolded));
   var columns = journeyColumns(plan);
   var head = table.createTHead().insertRow();
   columns.forEach(function (c) { var th = document.createElement("th"); th.scope = "col"; th.textContent = c[0]; head.appendChild(th); });
@@ -163,8 +215,8 @@ function drawChart(plan) {
     add("text", { x: at, y: bottom + 18, "text-anchor": anchor }, decade[1]);
   });
   add("text", { x: (left + right) / 2, y: height - 10, "text-anchor": "middle", class: "title" }, "попыток (логарифмическая шкала)");
-  add("text", { x: 12, y: (top + bottom) / 2, "text-anchor": "middle", class: "title",
-    transform: "rotate(-90 12 " + (top + bottom) / 2 + ")" }, "дойти до цели");
+  add("text", { x: 16, y: (top + bottom) / 2, "text-anchor": "middle", class: "title",
+    transform: "rotate(-90 16 " + (top + bottom) / 2 + ")" }, "дойти до цели");
   add("polyline", { fill: "none", stroke: "#2458c6", "stroke-width": 2,
     points: chart.points.map(function (pt) { return x(pt[0]).toFixed(1) + "," + y(pt[1]).toFixed(1); }).join(" ") });
   var marks = [];
@@ -182,19 +234,55 @@ function drawChart(plan) {
 function showFiles() {
   var list = $("files");
   list.textContent = "";
-  state.tables.forEach(function (t) { var item = document.createElement("li"); item.textContent = t.name + ": " + t.note; list.appendChild(item); });
+  state.tables.forEach(function (t) { var item = document.createElement("li"); item.textContent = t.name + ": " + tableNote(t); list.appendChild(item); });
+}
+// What the page shows for the state now, and whether a simulation shown
+// was made for it.
+function stateKey() { return request("page") + "&seed=" + state.values.seed; }
+function dropStaleResults() {
+  if (state.simulatedFor === undefined || state.simulatedFor === stateKey()) return;
+  state.simulatedFor = undefined;
+  ["sim-chance", "sim-summary", "seed-used", "run-summary"].forEach(function (id) { text(id, ""); });
+  $("sim-lines").textContent = ""; $("run-log").textContent = "";
+  text("sim-stale", "Настройка или таблицы изменились: прежние результаты моделирования убраны.");
 }
 // The answer first; the journey, the table and the tables' list in the
-// next task on the first load, so that the answer shows at once.
+// next task on the first load, so that the answer shows at once. An answer
+// that arrives for an older state is dropped.
+var generation = 0;
 function render(later) {
-  var answer = ask(request("page"));
-  if (answer.error) { $("tables-error").textContent = answer.error; return; }
+  var mine = ++generation;
+  if (state.linkError) { showBrokenLink(); if (later) later(); return; }
+  ask(request("page")).then(function (answer) {
+    if (mine !== generation || answer.error) return answer;
+    // While the prices are half typed, the journey without them stays.
+    var pricesWrong = priceIds().concat(["attempt_price", "item_price"]).some(function (id) { return id in answer.errors; });
+    if (answer.plan || !pricesWrong) return answer;
+    return ask(request("page", undefined, true)).then(function (unpriced) {
+      answer.unpriced = true; answer.plan = unpriced.plan;
+      return answer;
+    });
+  }).then(function (answer) {
+    if (mine !== generation) return;
+    if (answer.error) { text("tables-error", answer.error); if (later) later(); return; }
+    draw(answer, later);
+  });
+}
+function draw(answer, later) {
   latest = answer;
-  showInputs(); showFields(Object.assign(addressErrors(), answer.errors)); showAnswer(answer);
+  showInputs(); showFields(Object.assign(pageErrors(), answer.errors)); showAnswer(answer); showCheapest(answer); showTablesInUse(answer);
   writeAddress();
+  dropStaleResults();
   function details() {
     showTable(answer); showJourney(answer); showFiles(); showFindings(answer); showEditor(answer);
     if (later) later();
   }
   if (later) { performance.mark("first-result"); setTimeout(details, 0); } else details();
+}
+// A link whose tables cannot be read computes nothing.
+function showBrokenLink() {
+  showInputs();
+  text("chance-line", "—"); text("exact-chance", "—"); $("figures").textContent = ""; $("cheapest").hidden = true;
+  text("chance-note", state.linkError);
+  text("tables-used", "");
 }
