@@ -740,6 +740,8 @@ bool ExactItemsApart(const JourneySteps& steps, const Costs& costs, const Budget
       watches.asked_items = static_cast<std::int64_t>(std::min(std::floor(asked / item), 1e9));
       watches.asked_row = static_cast<std::int64_t>(
           std::floor((asked - item * static_cast<double>(watches.asked_items)) / unit));
+      // Beyond the tail's rows the whole of that item count is within.
+      if (static_cast<double>(watches.asked_row) >= rows) watches.asked_row = -1;
       items = std::max(items, watches.asked_items);
     }
     items += 1;
@@ -783,7 +785,9 @@ bool ExactItemsApart(const JourneySteps& steps, const Costs& costs, const Budget
       if (asked >= 0) {
         const std::int64_t k = watches.asked_items;
         const double below = k == 0 ? 0.0 : WithItems(counts, t, static_cast<double>(k - 1));
-        out->budgets.within[t] = std::min(1.0, below + watches.asked[t]);
+        out->budgets.within[t] = watches.asked_row < 0
+                                     ? WithItems(counts, t, static_cast<double>(k))
+                                     : std::min(1.0, below + watches.asked[t]);
         out->budgets.within_exact[t] = true;
       }
     }
@@ -1015,7 +1019,9 @@ double ShownBudget(double upper, double lower) {
   return whole;
 }
 
-JourneyBudgets BudgetsFor(const JourneySteps& steps, const BudgetCounts& counts) {
+namespace {
+
+JourneyBudgets FiguresFor(const JourneySteps& steps, const BudgetCounts& counts) {
   const int n = steps.target;
   Outcome out{};
   for (auto& row : out.budgets.budget) row.fill(kInfinity);
@@ -1058,4 +1064,37 @@ JourneyBudgets BudgetsFor(const JourneySteps& steps, const BudgetCounts& counts)
     }
   }
   return out.budgets;
+}
+
+// A budget beyond which all but twice kBudgetTailMass of the chance to get
+// there is within: the tail's attempts at the dearest cost and its items
+// (both hold together with that chance); +infinity where they do not bound it.
+double TailBudget(const Costs& costs, const BudgetCounts& counts, int n) {
+  double largest = 0.0;
+  for (int t = 0; t < n; ++t) {
+    if (counts.reach[t] <= 0.0) continue;
+    if (counts.attempts_tail[t] == kNever || counts.items_tail[t] == kNever) return kInfinity;
+    largest = std::max(
+        largest, static_cast<double>(costs.dearest) * static_cast<double>(counts.attempts_tail[t]) +
+                     static_cast<double>(costs.item) * static_cast<double>(counts.items_tail[t]));
+  }
+  return largest;
+}
+
+}  // namespace
+
+JourneyBudgets BudgetsFor(const JourneySteps& steps, const BudgetCounts& counts) {
+  const int n = steps.target;
+  if (steps.budget < 0 || steps.budget < TailBudget(CostsOf(steps), counts, n))
+    return FiguresFor(steps, counts);
+  // A budget beyond the tail: the chance within it is the chance to get
+  // there, to within twice the tail's mass; no pass need go as far.
+  JourneySteps without = steps;
+  without.budget = -1.0;
+  JourneyBudgets budgets = FiguresFor(without, counts);
+  for (int t = 0; t < n; ++t) {
+    budgets.within[t] = std::max(0.0, counts.reach[t] - 2.0 * kBudgetTailMass);
+    budgets.within_exact[t] = true;
+  }
+  return budgets;
 }
