@@ -275,10 +275,17 @@ for (const [name, launch] of Object.entries(only)) {
     let browser, page;
     const problems = [];
 
+    // The module answers in a worker; the body carries data-busy until it has.
+    const settled = () => page.waitForFunction(() => !document.body.hasAttribute("data-busy"));
     async function open(fragment) {
       await page.goto("about:blank");
       await page.goto(pathToFileURL(pageFile).href + "#" + fragment);
       await page.waitForSelector("body[data-ready=true]");
+      await settled();
+    }
+    async function click(selector) {
+      await page.click(selector);
+      await settled();
     }
     const text = (selector) => page.$eval(selector, (el) => el.textContent);
     // The answer's figures by their labels.
@@ -293,9 +300,10 @@ for (const [name, launch] of Object.entries(only)) {
       const before = await text("#files");
       await input.uploadFile(...files);
       await page.waitForFunction((old) => document.getElementById("files").textContent !== old, {}, before);
+      await settled();
     }
     async function examplesBack() {
-      await page.click("#examples");
+      await click("#examples");
       await page.waitForFunction(() => Array.from(document.querySelectorAll("#files li")).every((li) => /пример/.test(li.textContent)));
     }
 
@@ -383,7 +391,7 @@ for (const [name, launch] of Object.entries(only)) {
       cost.forEach((c, t) => assert.ok(toNumber(c) <= toNumber(own[t]), `row ${t}`));
 
       // The journey over the seed's draws, from the set-up's talik count.
-      await page.click("#run-journey");
+      await click("#run-journey");
       await page.waitForFunction(() => document.getElementById("run-summary").textContent !== "");
       const draw = mt19937(seed);
       let t = taliks, played = 0, lost = 0, spent = 0;
@@ -421,7 +429,7 @@ for (const [name, launch] of Object.entries(only)) {
       // Without a seed: the current second, as the simulator takes its clock.
       await open(`attempts=${count}&grade=${grade}&level=${level}&taliks=${taliks}&stones=3320&target=6`);
       const from = Math.floor(Date.now() / 1000);
-      await page.click("#simulate");
+      await click("#simulate");
       await page.waitForFunction(() => /^Зерно: \d+$/.test(document.getElementById("seed-used").textContent));
       const until = Math.floor(Date.now() / 1000);
       const used = Number((await text("#seed-used")).split(" ")[1]);
@@ -480,7 +488,7 @@ for (const [name, launch] of Object.entries(only)) {
       const value = 100 * toNumber(share(attemptShares(chance, 0, 0)[0]));
       assert.equal(marked[0].text, value.toFixed(2));
       // Every grade's chance from 0 taliks to the target, with the set-up's stones.
-      await page.click("#editor summary");
+      await click("#editor summary");
       await page.waitForFunction(() => document.getElementById("reach-0").textContent !== "");
       assert.equal(await text("#reach-head"), `Дойти до ${target} от 0`);
       for (let g = 0; g <= 10; g++) {
@@ -489,7 +497,7 @@ for (const [name, launch] of Object.entries(only)) {
         assert.ok(toNumber(reach[1]) > toNumber(reach[0]) * 1.01, `grade ${g}`);
         assertPercent(await text(`#reach-${g}`), reach[0], `grade ${g}`);
       }
-      await page.click("#editor summary");
+      await click("#editor summary");
       await examplesBack();
     });
 
