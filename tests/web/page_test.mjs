@@ -409,13 +409,14 @@ for (const [name, launch] of Object.entries(browsers)) {
           edited: await call("edit", [0, file, facts.example_cells[0].join(",")]),
           page: await ask("view=page&" + setUp), blank: await ask("view=page&attempts=0&grade=2&level=50&taliks=1&stones=3320&target=6"),
           simulation: await ask("view=simulate&seed=7&" + setUp), run: await ask("view=journey_run&seed=7&" + setUp),
-          file: await ask("view=ini_file&file=2&" + setUp), findings: await ask("view=findings&" + setUp) };
+          file: await ask("view=ini_file&file=2&" + setUp), findings: await ask("view=findings&" + setUp),
+          quick: await ask("view=set_up&" + setUp) };
         worker.terminate();
         return result;
       });
       for (const [name, type] of [["facts", "Facts"], ["table", "TableRead"], ["loaded", "TableRead"], ["edited", "EditedFile"],
         ["page", "PageAnswer"], ["blank", "PageAnswer"],
-        ["simulation", "SimulationAnswer"], ["run", "JourneyRunAnswer"], ["file", "IniFile"], ["findings", "FindingsAnswer"]]) {
+        ["simulation", "SimulationAnswer"], ["run", "JourneyRunAnswer"], ["file", "IniFile"], ["findings", "FindingsAnswer"], ["quick", "SetUpAnswer"]]) {
         assert.deepEqual(shapeFaults(answers[name], type, types, name), []);
       }
       assert.equal(answers.blank.set_up, null);

@@ -94,5 +94,5 @@ function begin(facts) {
     replay.then(function () { document.body.setAttribute("data-ready", "true"); });
   });
 }
-// The packed module stands after this script in the file.
-document.addEventListener("DOMContentLoaded", function () { startModule(start); });
+// The packed module stands before this script in the file.
+startModule(start);
