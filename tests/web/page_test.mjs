@@ -256,6 +256,18 @@ for (const [name, launch] of Object.entries(browsers)) {
       // The same journey as upgrade-odds plans those stones.
       const sets = await page.$eval("#stone_sets", (el) => el.value);
       assert.equal((await saved("#plan-csv")).text, odds(dir, "--csv", "--plan", ...priceWords, "--stones", sets, "8", "60", "5"));
+      // The chance within the player's budget stands in the answer.
+      await setField("budget", "40000");
+      const within = await page.$$eval("#figures div", (boxes) => boxes.map((b) => [b.querySelector("dt").textContent, b.querySelector("dd").textContent]));
+      const [label, chance] = within.find(([l]) => l.includes("потратив не больше"));
+      assert.equal(label, "Дойти до 5 талик, потратив не больше 40000");
+      const csvBudget = odds(dir, "--csv", "--plan", ...priceWords, "--budget", "40000", "--stones", sets, "8", "60", "5")
+        .trim().split("\n")[2].split(",").pop();
+      assert.match(chance, /^(не меньше )?[\d.]+ %$/);
+      // The same chance as upgrade-odds', to the two significant digits shown.
+      const truth = 100 * Number(csvBudget), unit = 10 ** (Math.floor(Math.log10(truth)) - 1);
+      assert.ok(Math.abs(parseFloat(chance.replace("не меньше ", "")) - truth) <= unit / 2 + 1e-9, `${chance} / ${csvBudget}`);
+      assert.match(page.url(), /budget=40000/);
       await setField("stone_sets", "1,2");
       assert.match(await text("#stone_sets-error"), /^«1»: четыре цифры/);
     });

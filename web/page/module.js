@@ -112,6 +112,7 @@
  * @property {JourneyRow[]} rows
  * @property {string} csv
  * @property {Chart} chart
+ * @property {?number} budget
  */
 /**
  * @typedef {Object} JourneyRow
@@ -126,6 +127,10 @@
  * @property {string[]} attempts_for
  * @property {string[]} items_for
  * @property {string[]} budget_for
+ * @property {boolean[]} budget_rounded
+ * @property {Array<?number>} budget_relative_error
+ * @property {string} reach_within_budget
+ * @property {boolean} reach_within_budget_exact
  * @property {string[]} expected_stones
  * @property {string} cost
  */
