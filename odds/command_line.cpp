@@ -46,6 +46,7 @@ enum class Option {
   kPrices,
   kAttemptPrice,
   kItemPrice,
+  kBudget,
   kStones,
   kHelp,
   kVersion,
@@ -58,6 +59,7 @@ struct Scan {
   std::array<bool, kOptionCount> given{};
   std::string_view stone_sets;
   Prices prices;
+  double budget = 0.0;
   std::array<const char*, 8> numbers{};
   int number_count = 0;
 };
@@ -107,6 +109,14 @@ bool ReadItemPriceValue(std::string_view value, Scan* scan, std::string* error) 
   return ReadPriceValue(value, &scan->prices.item, error);
 }
 
+// A budget is read as a price is: a whole number in the same range.
+bool ReadBudgetValue(std::string_view value, Scan* scan, std::string* error) {
+  if (ReadPrice(value, &scan->budget)) return true;
+  *error = Fill("бюджет должен быть целым числом {1}, а не «{2}»",
+                {RangeText(kPriceRange), std::string(value)});
+  return false;
+}
+
 struct OptionRow {
   Option option;
   std::string_view name;
@@ -131,6 +141,8 @@ constexpr OptionRow kOptions[] = {
      kWithPricesOnly, false},
     {Option::kItemPrice, "--item-price", "", ReadItemPriceValue, Option::kPrices, kWithPricesOnly,
      false},
+    {Option::kBudget, "--budget", "", ReadBudgetValue, Option::kPrices,
+     "--budget задаётся только с --prices", false},
     {Option::kStones, "--stones", "", ReadStoneSetsValue, Option::kPlan,
      "--stones задаётся только с --plan", false},
     {Option::kHelp, "--help", "-h", nullptr, Option::kNone, nullptr, true},
@@ -442,6 +454,7 @@ bool MakePlanRequest(const FormRow& form, const Scan& scan, const Numbers& numbe
     if (!ReadStoneSetsOf(scan, numbers.target, &*plan->stones, error)) return false;
   }
   if (Given(scan, Option::kPrices)) plan->prices = scan.prices;
+  if (Given(scan, Option::kBudget)) plan->budget = scan.budget;
   return true;
 }
 
@@ -474,7 +487,8 @@ std::string UsageText() {
          "  upgrade-odds [--csv] --plan ТИП УРОВЕНЬ ЦЕЛЬ К1 К2 К3 К4\n"
          "  upgrade-odds [--csv] --plan --stones Н0,Н1,... ТИП УРОВЕНЬ ЦЕЛЬ\n"
          "  upgrade-odds [--csv] --plan --prices Ц1,Ц2,Ц3,Ц4,Ц5,Ц6\n"
-         "               [--attempt-price Ц] [--item-price Ц] ТИП УРОВЕНЬ ЦЕЛЬ\n"
+         "               [--attempt-price Ц] [--item-price Ц] [--budget Б]\n"
+         "               ТИП УРОВЕНЬ ЦЕЛЬ\n"
          "               [К1 К2 К3 К4 | --stones Н0,Н1,...]\n"
          "  upgrade-odds [--csv] --check\n"
          "  upgrade-odds -h | --help | -V | --version\n";
@@ -501,7 +515,8 @@ std::string HelpText() {
       "  --prices цены камней Т1..Т6; без своих камней для каждого шага\n"
       "           выбираются камни с наименьшей средней ценой пути, со своими\n"
       "           считается их цена; --attempt-price - цена попытки,\n"
-      "           --item-price - цена нового предмета\n"
+      "           --item-price - цена нового предмета; --budget - шанс дойти\n"
+      "           до цели, потратив не больше Б\n"
       "  --check  что в файлах CustomSettings/*.ini не так и что читается вместо\n"
       "           этого; код выхода 0, если всё в порядке, 1, если нет\n"
       "  --csv    вывод для таблиц: запятые, точка в дробях\n"

@@ -21,7 +21,7 @@ constexpr const char* kPlanCsvHeader =
     "expected_items_destroyed,attempts_for_50,attempts_for_90,attempts_for_99,expected_cost,"
     "items_for_50,items_for_90,items_for_99,budget_for_50,budget_for_90,budget_for_99,"
     "expected_stones_t1,expected_stones_t2,expected_stones_t3,expected_stones_t4,"
-    "expected_stones_t5,expected_stones_t6\n";
+    "expected_stones_t5,expected_stones_t6,budget_rel_error,reach_within_budget\n";
 
 std::string Count(std::int64_t attempts) {
   return attempts == kNever ? std::string() : std::to_string(attempts);
@@ -78,6 +78,11 @@ std::string PlanCsv(const PlanView& view) {
     }
     for (int tier = 1; tier < kStoneTierCount; ++tier)
       text += "," + CsvFigure(view.plan.expected_stones[t][tier]);
+    text += "," + (request.prices
+                       ? CsvFigure(LargestRelativeError(row.budget_for, row.budget_relative_error))
+                       : std::string());
+    text += "," +
+            (request.prices && request.budget ? CsvFigure(row.reach_within_budget) : std::string());
     text += "\n";
   }
   return text;

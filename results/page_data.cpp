@@ -1,6 +1,8 @@
 #include "results/page_data.h"
 
+#include <cmath>
 #include <cstdlib>
+#include <vector>
 
 #include "results/csv_writer.h"
 #include "results/figures.h"
@@ -102,6 +104,14 @@ std::string TableData(const TableView& view) {
 
 namespace {
 
+// A budget of the page: grouped digits, marked rounded where not exact.
+std::string BudgetFigure(const JourneyRow& row, int p) {
+  const std::string digits = GroupedFigure(BudgetText(row.budget_for[p]));
+  return std::isfinite(row.budget_for[p]) && row.budget_relative_error[p] > 0.0
+             ? std::string(kRoundedMark) + digits
+             : digits;
+}
+
 std::string AttemptsNumber(std::int64_t attempts) {
   return attempts == kNever ? "null" : JsonInteger(attempts);
 }
@@ -136,6 +146,8 @@ std::string ChartData(const JourneyChart& chart, const JourneyRow& row) {
 
 std::string PlanData(const PlanView& view, const JourneyChart& chart) {
   const bool priced = view.request.prices.has_value();
+  const bool with_budget = priced && view.request.budget.has_value();
+  const std::vector<int> budget_levels = {0, 1, 2};
   const auto figure = [](const std::string& text) { return JsonString(GroupedFigure(text)); };
   std::vector<std::string> rows;
   for (int t = 0; t < view.request.target; ++t) {
@@ -155,10 +167,27 @@ std::string PlanData(const PlanView& view, const JourneyChart& chart) {
          {"items_for",
           JsonArrayOf(row.items_for,
                       [&](std::int64_t items) { return figure(AttemptsText(items)); })},
-         {"budget_for", JsonArrayOf(row.budget_for,
-                                    [&](double budget) {
-                                      return priced ? figure(BudgetText(budget)) : JsonString("");
+         {"budget_for", JsonArrayOf(budget_levels,
+                                    [&](int p) {
+                                      return priced ? JsonString(BudgetFigure(row, p))
+                                                    : JsonString("");
                                     })},
+         {"budget_rounded", JsonArrayOf(budget_levels,
+                                        [&](int p) {
+                                          return JsonBool(priced &&
+                                                          std::isfinite(row.budget_for[p]) &&
+                                                          row.budget_relative_error[p] > 0.0);
+                                        })},
+         {"budget_relative_error", JsonArrayOf(budget_levels,
+                                               [&](int p) {
+                                                 return priced && std::isfinite(row.budget_for[p])
+                                                            ? JsonNumber(
+                                                                  row.budget_relative_error[p])
+                                                            : "null";
+                                               })},
+         {"reach_within_budget",
+          JsonString(with_budget ? PercentText(row.reach_within_budget) : "")},
+         {"reach_within_budget_exact", JsonBool(with_budget && row.reach_within_budget_exact)},
          {"expected_stones",
           JsonArrayOf(std::vector<double>(view.plan.expected_stones[t].begin() + 1,
                                           view.plan.expected_stones[t].end()),
@@ -169,5 +198,6 @@ std::string PlanData(const PlanView& view, const JourneyChart& chart) {
                      {"priced", JsonBool(priced)},
                      {"rows", JsonArray(rows)},
                      {"csv", JsonString(PlanCsv(view))},
-                     {"chart", ChartData(chart, view.plan.journey.rows[chart.start])}});
+                     {"chart", ChartData(chart, view.plan.journey.rows[chart.start])},
+                     {"budget", with_budget ? JsonNumber(*view.request.budget) : "null"}});
 }

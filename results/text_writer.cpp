@@ -1,6 +1,7 @@
 #include "results/text_writer.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "model/success_chance.h"
 #include "results/figures.h"
@@ -42,6 +43,21 @@ std::string PlanHeading(const PlanRequest& request) {
   text += "Цена попытки " + PriceText(prices.attempt) + ", нового предмета " +
           PriceText(prices.item) + (request.stones ? "\n" : "; камни выбраны самые выгодные\n");
   return text;
+}
+
+// The budget's texts, in one place.
+constexpr const char* kWithinBudgetHeading = "Шанс в бюджете*";
+constexpr const char* kWithinBudgetLegend =
+    "Шанс в бюджете - шанс дойти до цели, потратив не больше ";
+constexpr const char* kRoundedLegend =
+    " - бюджет округлён вверх до известных цифр: его хватит, он лишь немного больше точного\n";
+constexpr const char* kAtLeastLegend = " - не меньше этого\n";
+
+// The chance within the player's budget: a percent, marked where it is a
+// lower bound.
+std::string WithinBudgetText(const JourneyRow& row) {
+  const std::string figure = PercentFigure(row.reach_within_budget);
+  return row.reach_within_budget_exact ? figure : std::string(kAtLeastMark) + figure;
 }
 
 constexpr int kPlanColumns = 9;
@@ -114,12 +130,20 @@ std::string PlanText(const PlanView& view) {
          AttemptsText(row.attempts_for[1]), priced ? FigureText(row.expected_cost) : ""});
   }
   // The figures a player stocks up by: a second block.
+  const bool with_budget = priced && request.budget.has_value();
   text += "\n" + PadLeft("Т", 2) + PadLeft("Предметов для 90%*", 20) +
-          (priced ? PadLeft("Бюджет для 90%*", 18) : "") + "\n";
+          (priced ? PadLeft("Бюджет для 90%*", 18) : "") +
+          (with_budget ? PadLeft(kWithinBudgetHeading, 17) : "") + "\n";
+  bool rounded = false, at_least = false;
   for (int t = 0; t < request.target; ++t) {
     const JourneyRow& row = view.plan.journey.rows[t];
-    text += PadLeft(std::to_string(t), 2) + PadLeft(AttemptsText(row.items_for[1]), 20) +
-            (priced ? PadLeft(BudgetText(row.budget_for[1]), 18) : "") + "\n";
+    rounded = rounded ||
+              (priced && std::isfinite(row.budget_for[1]) && row.budget_relative_error[1] > 0.0);
+    at_least = at_least || (with_budget && !row.reach_within_budget_exact);
+    text +=
+        PadLeft(std::to_string(t), 2) + PadLeft(AttemptsText(row.items_for[1]), 20) +
+        (priced ? PadLeft(BudgetText(row.budget_for[1], row.budget_relative_error[1]), 18) : "") +
+        (with_budget ? PadLeft(WithinBudgetText(row), 17) : "") + "\n";
   }
   text += "\nКамни в запас на путь от 0 талик, в среднем*:";
   std::string stock;
@@ -142,5 +166,10 @@ std::string PlanText(const PlanView& view) {
   text += priced ? ",\n         Цена - в среднем потрачено до цели\n" : "\n";
   text += "Предметов для 90% - столько уничтоженных предметов хватит с вероятностью 90 %\n";
   if (priced) text += "Бюджет для 90% - столько денег хватит с вероятностью 90 %\n";
+  if (rounded) text += std::string(kRoundedMark) + kRoundedLegend;
+  if (with_budget) {
+    text += kWithinBudgetLegend + PriceText(*request.budget) + ", с новыми предметами\n";
+    if (at_least) text += std::string(kAtLeastMark) + kAtLeastLegend;
+  }
   return text;
 }

@@ -79,6 +79,25 @@ TEST(PageApiTest, StonesArePricedAllOrNone) {
                   "\"p6\":\"от 0 до 1000000000000\""));
 }
 
+// The player's budget is read as a price is, and its chance stands in each
+// row of the plan; out of range it is a field's error and there is no plan.
+TEST(PageApiTest, TheChanceWithinThePlayersBudget) {
+  const std::string priced = kSetUp + "&prices=1,2,0,0,0,0&item_price=100" + Tables();
+  const std::string within = AnswerPageRequest(priced + "&budget=40000");
+  EXPECT_TRUE(Has(within, "\"errors\":{}")) << within;
+  EXPECT_TRUE(Has(within, "\"budget\":40000")) << within;
+  EXPECT_TRUE(Has(within, "\"reach_within_budget_exact\":true")) << within;
+  EXPECT_FALSE(Has(within, "\"reach_within_budget\":\"\"")) << within;
+  const std::string none = AnswerPageRequest(priced);
+  EXPECT_TRUE(Has(none, "\"budget\":null")) << none;
+  EXPECT_TRUE(Has(none, "\"reach_within_budget\":\"\"")) << none;
+  for (const char* wrong : {"-1", "1000000000001", "1.5", "abc"}) {
+    const std::string bad = AnswerPageRequest(priced + "&budget=" + wrong);
+    EXPECT_TRUE(Has(bad, "\"budget\":\"от 0 до 1000000000000\"")) << wrong << bad;
+    EXPECT_TRUE(Has(bad, "\"plan\":null")) << wrong << bad;
+  }
+}
+
 TEST(PageApiTest, SimulationNeedsASeedAndReplaysIt) {
   const std::string request = "view=simulate&" + kSetUp + Tables();
   EXPECT_TRUE(Has(AnswerPageRequest(request), "\"seed\":\"от 0 до 4294967295\""));

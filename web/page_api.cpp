@@ -42,10 +42,10 @@ constexpr std::int64_t kMaxTableFileBytes = std::int64_t{16} << 20;
 
 // ---- The request's text --------------------------------------------------
 
-constexpr const char* kRequestKeys[] = {"view",   "attempts",      "grade",      "level",
-                                        "taliks", "stones",        "stone_sets", "target",
-                                        "prices", "attempt_price", "item_price", "seed",
-                                        "file",   "success",       "destroy",    "downgrade"};
+constexpr const char* kRequestKeys[] = {
+    "view",       "attempts", "grade",   "level",         "taliks",     "stones",
+    "stone_sets", "target",   "prices",  "attempt_price", "item_price", "seed",
+    "file",       "success",  "destroy", "downgrade",     "budget"};
 constexpr int kRequestKeyCount = sizeof kRequestKeys / sizeof kRequestKeys[0];
 
 struct RequestText {
@@ -475,7 +475,15 @@ std::string AnswerPageRequest(std::string_view request_text) {
   const bool own_sets = !Trimmed(Value(text, "stone_sets")).empty();
   const bool sets = own_sets && target && ReadSets(text, plan.target, &*plan.stones, &errors);
   if (priced) plan.prices = given_prices;
-  const bool journey = grade && level && target && prices && (own_sets ? sets : stones);
+  // The player's own budget, for the chance within it: a price, with prices.
+  bool budget = true;
+  if (!Trimmed(Value(text, "budget")).empty()) {
+    double value = 0;
+    budget = ReadPrice(Value(text, "budget"), &value);
+    if (!budget) AddError(&errors, "budget", RangeText(kPriceRange));
+    if (budget && priced) plan.budget = value;
+  }
+  const bool journey = grade && level && target && prices && budget && (own_sets ? sets : stones);
 
   const int start = taliks && request.talik_count < plan.target ? request.talik_count : 0;
   if (view == "journey_run") {

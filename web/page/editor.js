@@ -102,8 +102,14 @@ function tableFindings(answer, t) { return { shown: t.findings || [], counts: t.
 // An edited table's findings: what the check finds in the file it would be
 // written to, asked once an edit.
 function checkEdited() {
-  var found = ask(request("findings")).table_findings;
-  state.tables.forEach(function (t, w) { if (t.source === "edited") { t.findings = found[w]; t.counts = null; } });
+  var asked = state.tables.slice();
+  ask(request("findings")).then(function (answer) {
+    state.tables.forEach(function (t, w) {
+      if (t.source === "edited" && t === asked[w]) { t.findings = answer.table_findings[w]; t.counts = null; }
+    });
+    remember();
+    if (latest) { showFindings(latest); showTablesInUse(latest); }
+  });
 }
 function findingCount(answer) {
   return state.tables.reduce(function (sum, t, w) {

@@ -42,8 +42,11 @@ function copyLink() {
 function start() {
   if (started) return;
   started = true;
+  facts().then(begin);
+}
+function begin(facts) {
   performance.mark("module-ready");
-  F = facts();
+  F = facts;
   state = initialState();
   fillChoices();
   buildEditor();
@@ -86,9 +89,9 @@ function start() {
     droppedFiles(e.dataTransfer.items, takeFiles);
   });
   render(function () {
-    // A seed in the address replays its run.
-    if (state.values.seed !== "") simulateNow();
-    document.body.setAttribute("data-ready", "true");
+    // A seed in the address replays its run, after the tables it came with.
+    var replay = state.values.seed !== "" ? simulateNow() : Promise.resolve();
+    replay.then(function () { document.body.setAttribute("data-ready", "true"); });
   });
 }
 // The packed module stands after this script in the file.

@@ -247,15 +247,28 @@ function dropStaleResults() {
   text("sim-stale", "Настройка или таблицы изменились: прежние результаты моделирования убраны.");
 }
 // The answer first; the journey, the table and the tables' list in the
-// next task on the first load, so that the answer shows at once.
+// next task on the first load, so that the answer shows at once. An answer
+// that arrives for an older state is dropped.
+var generation = 0;
 function render(later) {
+  var mine = ++generation;
   if (state.linkError) { showBrokenLink(); if (later) later(); return; }
-  var answer = ask(request("page"));
-  if (answer.error) { text("tables-error", answer.error); return; }
-  // While the prices are half typed, the journey without them stays.
-  var pricesWrong = priceIds().concat(["attempt_price", "item_price"]).some(function (id) { return id in answer.errors; });
-  answer.unpriced = !answer.plan && pricesWrong;
-  if (answer.unpriced) answer.plan = ask(request("page", undefined, true)).plan;
+  ask(request("page")).then(function (answer) {
+    if (mine !== generation || answer.error) return answer;
+    // While the prices are half typed, the journey without them stays.
+    var pricesWrong = priceIds().concat(["attempt_price", "item_price"]).some(function (id) { return id in answer.errors; });
+    if (answer.plan || !pricesWrong) return answer;
+    return ask(request("page", undefined, true)).then(function (unpriced) {
+      answer.unpriced = true; answer.plan = unpriced.plan;
+      return answer;
+    });
+  }).then(function (answer) {
+    if (mine !== generation) return;
+    if (answer.error) { text("tables-error", answer.error); if (later) later(); return; }
+    draw(answer, later);
+  });
+}
+function draw(answer, later) {
   latest = answer;
   showInputs(); showFields(Object.assign(pageErrors(), answer.errors)); showAnswer(answer); showCheapest(answer); showTablesInUse(answer);
   writeAddress();
