@@ -439,9 +439,10 @@ std::string AnswerPageRequest(std::string_view request_text) {
   // What the check finds in the tables as their files would be written: asked
   // for once an edit, not with every answer.
   if (view == "findings") return JsonObject({{"table_findings", WrittenFindingsData(tables)}});
-  if (!view.empty() && view != "page" && view != "simulate" && view != "journey_run")
+  if (!view.empty() && view != "page" && view != "set_up" && view != "simulate" &&
+      view != "journey_run")
     return ErrorAnswer("unknown view «" + view +
-                       "»: page, simulate, journey_run, findings or ini_file");
+                       "»: page, set_up, simulate, journey_run, findings or ini_file");
 
   FieldErrors errors;
   UpgradeRequest request;
@@ -453,6 +454,10 @@ std::string AnswerPageRequest(std::string_view request_text) {
   const bool stones = ReadStones(text, &request.stone_tiers, &errors);
   const bool set_up = attempts && grade && level && taliks && stones;
 
+  // The set-up's own answer alone, cheap, for the page to show first.
+  if (view == "set_up")
+    return JsonObject({{"errors", ErrorsObject(errors)},
+                       {"set_up", set_up ? SetUpData(MakeSetUpView(tables, request)) : "null"}});
   std::uint32_t seed = 0;
   if (view == "simulate") {
     const bool seeded = ReadSeed(text, &seed, &errors);
