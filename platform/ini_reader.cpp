@@ -110,14 +110,18 @@ enum class NameStage { kLead, kStem, kIndex, kTail, kWrong };
 struct NameMatch {
   NameStage stage = NameStage::kLead;
   std::size_t stem_matched = 0;
-  int index = -1;  // -1 before its first digit
+  int index = -1;       // -1 before its first digit
+  bool exact = true;    // the stem's letters in their own case
+  bool blanks = false;  // blanks before or after the name
 };
 
 constexpr std::size_t kMaxStemLength = 24;
 
-// A lower-case stem, and how many indexes its names have.
+// A lower-case stem as written and in lower case, and how many indexes its
+// names have.
 struct NameRule {
   char stem[kMaxStemLength];
+  char written[kMaxStemLength];
   std::size_t length;
   int count;
 };
@@ -134,11 +138,15 @@ bool AddIndexDigit(int& index, unsigned char c, int count) {
 void FeedName(NameMatch& name, const NameRule& rule, unsigned char c) {
   switch (name.stage) {
     case NameStage::kLead:
-      if (IsBlank(c)) return;
+      if (IsBlank(c)) {
+        name.blanks = true;
+        return;
+      }
       name.stage = NameStage::kStem;
       [[fallthrough]];
     case NameStage::kStem:
       if (name.stem_matched < rule.length) {
+        name.exact = name.exact && c == static_cast<unsigned char>(rule.written[name.stem_matched]);
         const bool same = SameLetter(c, rule.stem[name.stem_matched++]);
         if (!same) name.stage = NameStage::kWrong;
         return;
@@ -147,6 +155,7 @@ void FeedName(NameMatch& name, const NameRule& rule, unsigned char c) {
       [[fallthrough]];
     case NameStage::kIndex:
       if (IsDecimalDigit(c) && AddIndexDigit(name.index, c, rule.count)) return;
+      name.blanks = name.blanks || IsBlank(c);
       name.stage = IsBlank(c) && name.index >= 0 ? NameStage::kTail : NameStage::kWrong;
       return;
     case NameStage::kTail:
@@ -191,6 +200,8 @@ struct IniScan {
   LineStage stage = LineStage::kStart;
   NameMatch name;
   int header_row = kNoClosingBracket;  // what the name up to the last ']' stands for
+  NameMatch header_name;               // the name up to the last ']'
+  std::size_t header_written = 0;      // how much of written it is
   int column = 0;                      // the cell a value goes to
   unsigned char quote = 0;
   bool quote_closed = false;  // the last non-blank after the quote is the quote
@@ -200,30 +211,42 @@ struct IniScan {
   TextEncoding encoding = TextEncoding::kUndecided;
   unsigned char head[3] = {};
   std::size_t head_length = 0;
-  int pending_byte = -1;  // the first byte of a UTF-16 code unit
+  int pending_byte = -1;        // the first byte of a UTF-16 code unit
+  unsigned high_surrogate = 0;  // the first unit of a UTF-16 pair, or 0
 
   // Checking: every finding told, lines counted, and what a line wrote kept.
   const IniFindingSink* sink = nullptr;
   int line = 1;
   bool after_cr = false;
   bool any_section = false;
-  std::string written;
+  std::string written;  // up to one byte more than is kept, to know it was cut
   int section_line[kMaxIniGridSide] = {};
   int cell_line[kMaxIniGridSide][kMaxIniGridSide] = {};
+  // The first bytes, held until they tell whether this is text at all.
+  unsigned char sniff[512] = {};
+  std::size_t sniff_length = 0;
+  bool sniffed = false;
 };
 
-constexpr std::size_t kMaxWritten = 40;
-
 void Keep(IniScan& scan, unsigned char c) {
-  if (scan.sink != nullptr && scan.written.size() < kMaxWritten)
+  if (scan.sink != nullptr && scan.written.size() <= kMaxIniWritten)
     scan.written += static_cast<char>(c);
 }
 
-void Tell(const IniScan& scan, IniFindingKind kind, int column, int first_line = 0) {
+void Tell(const IniScan& scan, IniFindingKind kind, int row, int column, std::int32_t read_as,
+          int first_line = 0) {
   if (scan.sink == nullptr) return;
-  (*scan.sink)(IniFinding{kind, scan.line, scan.section_row, column, scan.written,
-                          NumberValue(scan.number), first_line});
+  const bool cut = scan.written.size() > kMaxIniWritten;
+  (*scan.sink)(IniFinding{kind, scan.line, row, column,
+                          cut ? scan.written.substr(0, kMaxIniWritten) : scan.written, cut, read_as,
+                          first_line, IniTextForm::kText});
 }
+
+void Tell(const IniScan& scan, IniFindingKind kind, int column, int first_line = 0) {
+  Tell(scan, kind, scan.section_row, column, 0, first_line);
+}
+
+bool UnusualName(const NameMatch& name) { return !name.exact || name.blanks; }
 
 // Only the first section of a name counts; a repeat of it, or a section of
 // another name, takes the keys after it out of the grid.
@@ -243,6 +266,7 @@ void OpenSection(IniScan& scan, int row) {
   scan.opened[row] = true;
   scan.section_row = row;
   scan.section_line[row] = scan.line;
+  if (UnusualName(scan.header_name)) Tell(scan, IniFindingKind::kNameForm, -1);
 }
 
 // The first key of a name counts, with or without a value.
@@ -258,17 +282,21 @@ bool TakeKey(IniScan& scan, int column) {
   }
   found = true;
   scan.cell_line[scan.section_row][column] = scan.line;
+  if (!scan.name.exact) Tell(scan, IniFindingKind::kNameForm, column);
   return true;
 }
 
-// A value written as anything but its number in plain decimal.
+// A value written as anything but its number in plain decimal, then the
+// cell as read.
 void CheckValue(IniScan& scan) {
   if (scan.sink == nullptr) return;
+  const std::int32_t read_as = scan.grid.cell[scan.section_row][scan.column];
   std::string_view written = scan.written;
   while (!written.empty() && IsBlank(static_cast<unsigned char>(written.back())))
     written.remove_suffix(1);
-  if (written != std::to_string(NumberValue(scan.number)))
-    Tell(scan, IniFindingKind::kNotPlainNumber, scan.column);
+  if (written != std::to_string(read_as))
+    Tell(scan, IniFindingKind::kNotPlainNumber, scan.section_row, scan.column, read_as);
+  Tell(scan, IniFindingKind::kCellRead, scan.section_row, scan.column, read_as);
 }
 
 void StoreValue(IniScan& scan) {
@@ -279,17 +307,19 @@ void EndLine(IniScan& scan) {
   switch (scan.stage) {
     case LineStage::kSection:
       if (scan.header_row != kNoClosingBracket) {
+        scan.written.resize(std::min(scan.written.size(), scan.header_written));
         OpenSection(scan, scan.header_row);
       } else {
-        Tell(scan, IniFindingKind::kStrayLine, -1);  // '[' without ']'
+        // The row it names, for what follows from it.
+        Tell(scan, IniFindingKind::kUnclosedSection, scan.section_row, NameIndex(scan.name), 0);
       }
       break;
     case LineStage::kKeyName:
       if (NameIndex(scan.name) < 0) {
         Tell(scan, IniFindingKind::kStrayLine, -1);      // no key of ours, and no '='
       } else if (TakeKey(scan, NameIndex(scan.name))) {  // a key without '=' reads 0
-        scan.number = NumberScan{};
         Tell(scan, IniFindingKind::kKeyWithoutValue, NameIndex(scan.name));
+        Tell(scan, IniFindingKind::kCellRead, scan.section_row, NameIndex(scan.name), 0);
       }
       break;
     case LineStage::kValue:
@@ -313,9 +343,12 @@ void StartLine(IniScan& scan, unsigned char c) {
   scan.written.clear();
   if (c == '[') {
     scan.header_row = kNoClosingBracket;
+    scan.header_name = NameMatch{};
+    scan.header_written = 0;
     scan.stage = LineStage::kSection;
   } else if (c == ';' || scan.section_row < 0) {
     scan.stage = LineStage::kSkip;  // a comment, or a key of no section of ours
+    Keep(scan, c);                  // enough to tell what the line meant to be
     if (c != ';' && !scan.any_section) Tell(scan, IniFindingKind::kOutsideSection, -1);
   } else {
     scan.stage = LineStage::kKeyName;
@@ -327,7 +360,11 @@ void StartLine(IniScan& scan, unsigned char c) {
 // The name runs to the last ']' on the line, as the Windows reader has it:
 // each ']' may close it, and the last one does.
 void FeedSection(IniScan& scan, unsigned char c) {
-  if (c == ']') scan.header_row = NameIndex(scan.name);
+  if (c == ']') {
+    scan.header_row = NameIndex(scan.name);
+    scan.header_name = scan.name;
+    scan.header_written = scan.written.size() + 1;
+  }
   Keep(scan, c);
   FeedName(scan.name, scan.section_rule, c);
 }
@@ -443,13 +480,53 @@ void ScanChars(IniScan& scan, const unsigned char* p, const unsigned char* end) 
 
 // ---- Bytes to characters --------------------------------------------------
 
-// UTF-16 code units become characters one for one. The names and numbers
-// the rules look at are ASCII; any other unit is just some other character.
+// Appends a code point as UTF-8; returns the new count.
+std::size_t PutUtf8(unsigned char* out, std::size_t count, unsigned code) {
+  if (code < 0x80) {
+    out[count++] = static_cast<unsigned char>(code);
+  } else if (code < 0x800) {
+    out[count++] = static_cast<unsigned char>(0xC0 | code >> 6);
+    out[count++] = static_cast<unsigned char>(0x80 | (code & 0x3F));
+  } else if (code < 0x10000) {
+    out[count++] = static_cast<unsigned char>(0xE0 | code >> 12);
+    out[count++] = static_cast<unsigned char>(0x80 | (code >> 6 & 0x3F));
+    out[count++] = static_cast<unsigned char>(0x80 | (code & 0x3F));
+  } else {
+    out[count++] = static_cast<unsigned char>(0xF0 | code >> 18);
+    out[count++] = static_cast<unsigned char>(0x80 | (code >> 12 & 0x3F));
+    out[count++] = static_cast<unsigned char>(0x80 | (code >> 6 & 0x3F));
+    out[count++] = static_cast<unsigned char>(0x80 | (code & 0x3F));
+  }
+  return count;
+}
+
+constexpr unsigned kReplacementCharacter = 0xFFFD;
+
+// One UTF-16 unit into UTF-8; a pair's first unit waits for its second.
+std::size_t PutUtf16Unit(IniScan& scan, unsigned char* out, std::size_t count, unsigned unit) {
+  const bool high = unit >= 0xD800 && unit < 0xDC00;
+  const bool low = unit >= 0xDC00 && unit < 0xE000;
+  if (scan.high_surrogate != 0) {
+    const unsigned first = scan.high_surrogate;
+    scan.high_surrogate = 0;
+    if (low) return PutUtf8(out, count, 0x10000 + ((first - 0xD800) << 10) + (unit - 0xDC00));
+    count = PutUtf8(out, count, kReplacementCharacter);
+  }
+  if (high) {
+    scan.high_surrogate = unit;
+    return count;
+  }
+  return PutUtf8(out, count, low ? kReplacementCharacter : unit);
+}
+
+// UTF-16 code units become UTF-8. The names and numbers the rules look at
+// are ASCII; any other character is just some other character, whatever
+// its bytes.
 void ScanUtf16(IniScan& scan, const unsigned char* p, const unsigned char* end) {
   unsigned char chars[4096];
   while (p < end) {
     std::size_t count = 0;
-    for (; p < end && count < sizeof chars; ++p) {
+    for (; p < end && count + 8 <= sizeof chars; ++p) {
       if (scan.pending_byte < 0) {
         scan.pending_byte = *p;
         continue;
@@ -458,7 +535,7 @@ void ScanUtf16(IniScan& scan, const unsigned char* p, const unsigned char* end) 
       const unsigned unit =
           scan.encoding == TextEncoding::kUtf16Le ? first | (*p << 8u) : (first << 8u) | *p;
       scan.pending_byte = -1;
-      chars[count++] = static_cast<unsigned char>(unit < 0x80 ? unit : 0x80);
+      count = PutUtf16Unit(scan, chars, count, unit);
     }
     ScanChars(scan, chars, chars + count);
   }
@@ -480,9 +557,7 @@ void DecideEncoding(IniScan& scan, bool at_end) {
   }
 }
 
-void FeedBytes(IniScan& scan, const char* data, std::size_t size) {
-  const auto* p = reinterpret_cast<const unsigned char*>(data);
-  const unsigned char* end = p + size;
+void FeedText(IniScan& scan, const unsigned char* p, const unsigned char* end) {
   while (scan.encoding == TextEncoding::kUndecided && p < end) {
     scan.head[scan.head_length++] = *p++;
     DecideEncoding(scan, false);
@@ -494,8 +569,71 @@ void FeedBytes(IniScan& scan, const char* data, std::size_t size) {
   }
 }
 
+// What the first bytes are: a byte-order mark of UTF-16 says text, one of
+// UTF-32 does not; without a mark, zero bytes at every other place are
+// UTF-16, at three places in four UTF-32, and many zero or control bytes
+// are no text at all.
+IniTextForm SniffedForm(const unsigned char* p, std::size_t n) {
+  const auto starts = [&](std::string_view mark) {
+    return n >= mark.size() && std::equal(mark.begin(), mark.end(), p, [](char a, unsigned char b) {
+             return static_cast<unsigned char>(a) == b;
+           });
+  };
+  using namespace std::string_view_literals;
+  if (starts("\xFF\xFE\0\0"sv) || starts("\0\0\xFE\xFF"sv)) return IniTextForm::kUtf32;
+  if (starts("\xFF\xFE"sv) || starts("\xFE\xFF"sv)) return IniTextForm::kText;
+  std::size_t zeros[4] = {}, places[4] = {}, controls = 0;
+  for (std::size_t i = 0; i < n; ++i) {
+    ++places[i % 4];
+    zeros[i % 4] += p[i] == 0;
+    controls += (p[i] < 0x20 && !IsBlank(p[i]) && !IsLineEnd(p[i])) || p[i] == 0x7F;
+  }
+  const auto mostly = [&](int at) { return zeros[at] * 4 >= places[at] * 3 && places[at] > 0; };
+  const auto seldom = [&](int at) { return zeros[at] * 4 <= places[at]; };
+  if (mostly(1) && mostly(2) && mostly(3) && seldom(0)) return IniTextForm::kUtf32;
+  if (mostly(0) && mostly(1) && mostly(2) && seldom(3)) return IniTextForm::kUtf32;
+  const std::size_t odd = zeros[1] + zeros[3], even = zeros[0] + zeros[2];
+  const std::size_t odd_places = places[1] + places[3], even_places = places[0] + places[2];
+  if (odd * 2 >= odd_places && odd_places > 0 && even * 8 <= even_places)
+    return IniTextForm::kUtf16LeWithoutMark;
+  if (even * 2 >= even_places && even_places > 0 && odd * 8 <= odd_places)
+    return IniTextForm::kUtf16BeWithoutMark;
+  return controls * 16 > n ? IniTextForm::kBinary : IniTextForm::kText;
+}
+
+void Sniff(IniScan& scan) {
+  scan.sniffed = true;
+  const IniTextForm form = SniffedForm(scan.sniff, scan.sniff_length);
+  if (form != IniTextForm::kText) {
+    IniFinding finding{IniFindingKind::kNotText, 0, -1, -1, "", false, 0, 0, form};
+    (*scan.sink)(finding);
+  }
+  FeedText(scan, scan.sniff, scan.sniff + scan.sniff_length);
+}
+
+void FeedBytes(IniScan& scan, const char* data, std::size_t size) {
+  const auto* p = reinterpret_cast<const unsigned char*>(data);
+  const unsigned char* end = p + size;
+  if (scan.sink != nullptr && !scan.sniffed) {
+    const std::size_t take =
+        std::min(sizeof scan.sniff - scan.sniff_length, static_cast<std::size_t>(end - p));
+    std::copy_n(p, take, scan.sniff + scan.sniff_length);
+    scan.sniff_length += take;
+    p += take;
+    if (scan.sniff_length < sizeof scan.sniff) return;
+    Sniff(scan);
+  }
+  FeedText(scan, p, end);
+}
+
 void FinishText(IniScan& scan) {
+  if (scan.sink != nullptr && !scan.sniffed) Sniff(scan);
   if (scan.encoding == TextEncoding::kUndecided) DecideEncoding(scan, true);
+  if (scan.high_surrogate != 0) {
+    unsigned char last[4];
+    scan.high_surrogate = 0;
+    ScanChars(scan, last, last + PutUtf8(last, 0, kReplacementCharacter));
+  }
   EndLine(scan);
 }
 
@@ -503,7 +641,10 @@ void FinishText(IniScan& scan) {
 NameRule MakeNameRule(std::string_view stem, int count) {
   NameRule rule{};
   rule.length = std::min(stem.size(), kMaxStemLength);
-  for (std::size_t i = 0; i < rule.length; ++i) rule.stem[i] = static_cast<char>(stem[i] | 0x20);
+  for (std::size_t i = 0; i < rule.length; ++i) {
+    rule.stem[i] = static_cast<char>(stem[i] | 0x20);
+    rule.written[i] = stem[i];
+  }
   rule.count = std::clamp(count, 0, kMaxIniGridSide);
   return rule;
 }
@@ -516,6 +657,13 @@ IniScan NewScan(const IniGridLayout& layout) {
 }
 
 }  // namespace
+
+int IniNameIndex(std::string_view name, std::string_view stem, int count) {
+  const NameRule rule = MakeNameRule(stem, count);
+  NameMatch match;
+  for (const char c : name) FeedName(match, rule, static_cast<unsigned char>(c));
+  return NameIndex(match);
+}
 
 std::int32_t ParseIniInteger(std::string_view value) {
   NumberScan number;
@@ -574,16 +722,19 @@ IniGridCheck CheckIniGridFromText(std::string_view text, const IniGridLayout& la
 }
 
 IniGridCheck CheckIniGridFromFile(const std::string& path, const IniGridLayout& layout,
-                                  const IniFindingSink& sink, bool* found) {
+                                  const IniFindingSink& sink, FileOpening* opening) {
   IniGridCheck check{};
-  *found = ReadRegularFile(path, [&](const ByteChunkSource& source) {
-    IniScan scan = NewScan(layout);
-    scan.sink = &sink;
-    char chunk[kChunkSize];
-    for (std::size_t got; (got = source(chunk, sizeof chunk)) != 0;)
-      FeedBytes(scan, chunk, std::min(got, sizeof chunk));
-    FinishText(scan);
-    check = Checked(scan);
-  });
+  ReadRegularFile(
+      path,
+      [&](const ByteChunkSource& source) {
+        IniScan scan = NewScan(layout);
+        scan.sink = &sink;
+        char chunk[kChunkSize];
+        for (std::size_t got; (got = source(chunk, sizeof chunk)) != 0;)
+          FeedBytes(scan, chunk, std::min(got, sizeof chunk));
+        FinishText(scan);
+        check = Checked(scan);
+      },
+      opening);
   return check;
 }

@@ -48,17 +48,29 @@ enum class IniFindingKind {
   kNotPlainNumber,   // a value that is not a plain whole number; read_as is what it reads
   kOutsideSection,   // a key before any section: not read
   kStrayLine,        // neither a section, a key, a comment nor blank: not read
+  kUnclosedSection,  // '[' without ']': not read, the section before it goes on
+  kNameForm,         // a section or key of the grid in another letter case or with
+                     // blanks inside the brackets: read as it is
+  kCellRead,         // a cell's value as read, on the line that gives it
+  kNotText,          // the text's first bytes are no text this reader reads; line 0
 };
+
+/// What kind of bytes a kNotText finding met.
+enum class IniTextForm { kText, kUtf16LeWithoutMark, kUtf16BeWithoutMark, kUtf32, kBinary };
 
 struct IniFinding {
   IniFindingKind kind;
   int line;
   int row;               // the section's row, or -1
-  int column;            // the key's column, or -1
-  std::string written;   // the section, key or value as written (at most 40 bytes)
-  std::int32_t read_as;  // for a value
+  int column;            // the key's column (for an unclosed section, the row it names), or -1
+  std::string written;   // the line's section, key or value as written, UTF-16 as UTF-8
+  bool cut;              // written holds only the first kMaxIniWritten bytes
+  std::int32_t read_as;  // for a value: what the cell reads
   int first_line;        // for a second section or key: the line of the one read
+  IniTextForm text_form;
 };
+
+constexpr std::size_t kMaxIniWritten = 40;
 
 using IniFindingSink = std::function<void(const IniFinding&)>;
 
@@ -70,13 +82,19 @@ struct IniGridCheck {
 };
 
 /// Reads the grid by the same rules as ReadIniGrid, telling sink of every
-/// finding, in the order of the text.
+/// finding, in the order of the text; a kNotText finding comes first.
 IniGridCheck CheckIniGridFromText(std::string_view text, const IniGridLayout& layout,
                                   const IniFindingSink& sink);
 
-/// The same, from a file; found tells whether it was a readable file.
+/// The same, from a file; opening tells whether it was a readable file,
+/// and if not, why.
 IniGridCheck CheckIniGridFromFile(const std::string& path, const IniGridLayout& layout,
-                                  const IniFindingSink& sink, bool* found);
+                                  const IniFindingSink& sink, FileOpening* opening);
+
+/// The index a name stands for as "<stem><index>", blanks around it and
+/// letter case aside, by the reader's rules; -1 when it stands for none
+/// below count.
+int IniNameIndex(std::string_view name, std::string_view stem, int count);
 
 /// Reads an INI value as an integer: optional blanks, an optional sign, then
 /// decimal digits or a lower-case "0x" and hex digits, up to the first

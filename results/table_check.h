@@ -1,44 +1,94 @@
 // What is wrong in the tables' INI files, as the reader met it, and what it
 // takes instead: for the admin who writes them. upgrade-odds --check and the
 // page write these findings; the simulator stays silent.
+//
+// An error is what the Windows reader reads otherwise than the admin wrote,
+// or not at all; a note is read as written but unusual. One mistake gives
+// one finding: what follows from it is folded under it. Each file's
+// findings are counted in full, and the first of them kept, in line order,
+// in memory bounded whatever the file's length.
 #ifndef UPGRADE_SIM_RESULTS_TABLE_CHECK_H_
 #define UPGRADE_SIM_RESULTS_TABLE_CHECK_H_
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "model/probability_tables.h"
 #include "platform/ini_reader.h"
 
 /// Which table a file holds, for its scale: 0 SuccessProb, 1 DestroyProb,
 /// 2 DowngradeProb.
 constexpr int kSuccessTable = 0;
 
+/// How many findings of a file are listed: by upgrade-odds, by the page.
+constexpr int kCheckListedFindings = 1000;
+constexpr int kPageListedFindings = 100;
+
+enum class FindingSeverity { kError, kNote };
+
 struct TableFinding {
-  std::string file;  // CustomSettings/NAME.ini
   int line;          // 0: none (a missing file, a missing section)
   std::string code;  // for the CSV: missing_file, foreign_section, ...
-  int row;           // the section's grade, or -1
-  int column;        // the key's talik count, or -1
-  bool has_value;    // read_as means something
+  FindingSeverity severity;
+  int row;         // the section's grade, or -1
+  int column;      // the key's talik count, or -1
+  bool has_value;  // read_as means something
   std::int32_t read_as;
   std::string message;  // what is wrong, and what the reader takes instead
 };
 
-/// The findings of one file: what the reader told, in the order of the text,
-/// then values outside the table's scale and cells given nowhere.
-std::vector<TableFinding> CheckTableFile(std::string_view file, int table, bool found,
-                                         const std::vector<IniFinding>& told,
-                                         const IniGridCheck& read);
+/// One file's check: its first findings in line order, what is given nowhere
+/// last, and the count of all.
+struct TableFileCheck {
+  std::string file;  // CustomSettings/NAME.ini
+  std::vector<TableFinding> listed;
+  std::int64_t errors = 0;
+  std::int64_t notes = 0;
+  /// For each cell the first error about it ("" none): what the page marks.
+  std::array<std::array<std::string, kUpgradeLevelCount>, kItemGradeCount> cell_error;
+};
 
-/// "FILE:LINE: message" a line each (no LINE where there is none).
-std::string TableFindingsText(const std::vector<TableFinding>& findings);
+/// The check of one table's INI text; found false where there is no file.
+TableFileCheck CheckTableText(int table, std::string_view text, bool found, int listed);
 
-/// file,line,finding,section,key,read_as
-std::string TableFindingsCsv(const std::vector<TableFinding>& findings);
+/// The check of one table's file under CustomSettings/ in the working
+/// directory, read once and never held.
+TableFileCheck CheckTableFile(int table, int listed);
 
-/// A JSON array of {"line", "finding", "text"}, for the page.
-std::string TableFindingsData(const std::vector<TableFinding>& findings);
+/// The three files, SuccessProb, DestroyProb, DowngradeProb.
+std::array<TableFileCheck, 3> CheckTableFiles(int listed);
+
+/// "FILE:LINE: message" a line each (no LINE where there is none), then
+/// "FILE: и ещё N (всего M)" where some were not listed.
+std::string TableCheckText(const TableFileCheck& check);
+
+/// "FILE: 3 ошибки, 77 замечаний", or "" where there is no finding.
+std::string TableCheckSummary(const TableFileCheck& check);
+
+/// The CSV's first line: file,line,finding,section,key,read_as,severity.
+extern const char* const kTableCheckCsvHeader;
+
+/// One row a listed finding, then a row "more_findings" with the count of
+/// those not listed in read_as.
+std::string TableCheckCsv(const TableFileCheck& check);
+
+/// The listed findings as a JSON array of {"line", "finding", "severity",
+/// "row", "column", "text"}, for the page.
+std::string TableFindingsData(const TableFileCheck& check);
+
+/// The counts for the page: {"errors", "notes", "more", "more_text",
+/// "summary"}.
+std::string TableFindingCountsData(const TableFileCheck& check);
+
+/// The 77 cells' errors, grade by grade, as a JSON array of strings.
+std::string TableCellErrorsData(const TableFileCheck& check);
+
+/// The valid name nearest to a foreign one, for a hint: the same but for
+/// letter case, blanks, a letter that looks alike (Cyrillic for Latin), or
+/// up to two letters changed, added or dropped; -1 where none is nearest.
+int NearestNameIndex(std::string_view written, std::string_view stem, int count);
 
 #endif  // UPGRADE_SIM_RESULTS_TABLE_CHECK_H_

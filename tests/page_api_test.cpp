@@ -96,9 +96,17 @@ TEST(PageApiTest, TablesAreWrittenAndCheckedAsTheProgramsDo) {
   EXPECT_TRUE(Has(AnswerPageRequest("view=ini_file&file=3&" + kSetUp + Tables()), "unknown file"));
   // A loaded file's findings are upgrade-odds --check's.
   const std::string read = ReadPageTable(0, "[ItemGrade 2]\n", true);
-  EXPECT_TRUE(Has(read, "CustomSettings/SuccessProb.ini:1: раздел [ItemGrade 2] - не ItemGrade0"))
+  EXPECT_TRUE(Has(read, "CustomSettings/SuccessProb.ini:1: раздел «[ItemGrade 2]» - не ItemGrade0"))
       << read;
   EXPECT_TRUE(Has(ReadPageTable(2, "", false), "\"finding\":\"missing_file\""));
+  // With their severity, counts, and each cell's error for the grid.
+  EXPECT_TRUE(Has(read, "\"severity\":\"error\"")) << read;
+  EXPECT_TRUE(Has(read,
+                  "\"finding_counts\":{\"errors\":11,\"notes\":0,\"more\":0,\"more_text\":\"\","
+                  "\"summary\":\"CustomSettings/SuccessProb.ini: 11 ошибок, 0 замечаний\"}"))
+      << read;
+  EXPECT_TRUE(
+      Has(read, "\"cell_errors\":[\"CustomSettings/SuccessProb.ini: нет раздела [ItemGrade0]"));
   // Edited cells are checked as the file they would be written to.
   const std::string answer =
       AnswerPageRequest(kSetUp + "&success=" + Cells("1000") + "&destroy=" + Cells("12000") +

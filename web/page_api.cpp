@@ -230,11 +230,7 @@ std::string Simulation(const ProbabilityTables& tables, const UpgradeRequest& re
 
 // The findings of one table's INI text, as --check writes them.
 std::string FindingsData(int which, std::string_view text, bool found) {
-  std::vector<IniFinding> told;
-  const IniGridCheck read =
-      CheckIniGridFromText(text, kProbabilityTableLayout,
-                           [&told](const IniFinding& finding) { told.push_back(finding); });
-  return TableFindingsData(CheckTableFile(kProbabilityFilePaths[which], which, found, told, read));
+  return TableFindingsData(CheckTableText(which, text, found, kPageListedFindings));
 }
 
 // Each table as its INI file would be written, and what the check finds in it.
@@ -324,8 +320,11 @@ std::string PageFacts() {
 std::string ReadPageTable(int which, std::string_view bytes, bool found) {
   if (which < 0 || which >= kTableCount)
     return ErrorAnswer("unknown table " + std::to_string(which) + ": 0, 1 or 2");
+  const TableFileCheck check = CheckTableText(which, bytes, found, kPageListedFindings);
   return JsonObject({{"cells", CellsData(ProbabilityTableFromText(bytes))},
-                     {"findings", FindingsData(which, bytes, found)}});
+                     {"findings", TableFindingsData(check)},
+                     {"finding_counts", TableFindingCountsData(check)},
+                     {"cell_errors", TableCellErrorsData(check)}});
 }
 
 std::string AnswerPageRequest(std::string_view request_text) {

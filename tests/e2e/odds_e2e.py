@@ -526,18 +526,20 @@ class Plan(OddsTestCase):
         text = proc.stdout.decode("cp1251" if harness.WINDOWS else "utf-8").replace("\r\n", "\n")
         lines = text.splitlines()
         success_line = SETTINGS["SuccessProb.ini"].split("\n").index("[ItemGrade2]") + 1
-        self.assertEqual(lines[0], f"CustomSettings/SuccessProb.ini:{success_line}: раздел [ItemGrade 2] - "
-                                   "не ItemGrade0…ItemGrade10: его ключи не читаются")
-        self.assertEqual(lines[1], "CustomSettings/SuccessProb.ini: нет раздела [ItemGrade2]: все его значения 0")
+        self.assertEqual(lines[0], f"CustomSettings/SuccessProb.ini:{success_line}: раздел «[ItemGrade 2]» - "
+                                   "не ItemGrade0…ItemGrade10: его ключи не читаются - может быть, ItemGrade2?")
         destroy_line = destroy[:at].count("\n") + 1
-        self.assertEqual(lines[2], f"CustomSettings/DestroyProb.ini:{destroy_line}: значение «53%» UpgradeLevel1 "
+        self.assertEqual(lines[1], f"CustomSettings/DestroyProb.ini:{destroy_line}: значение «53%» UpgradeLevel1 "
                                    "в [ItemGrade0] - не простое целое число: читается как 53")
-        self.assertTrue(lines[3].startswith(f"CustomSettings/DestroyProb.ini:{destroy_line + 1}: второй UpgradeLevel1"))
-        self.assertEqual(lines[-1], "CustomSettings/DowngradeProb.ini: файла нет: все значения 0")
+        self.assertTrue(lines[2].startswith(f"CustomSettings/DestroyProb.ini:{destroy_line + 1}: второй UpgradeLevel1"))
+        self.assertEqual(lines[3:], ["CustomSettings/DowngradeProb.ini: файла нет: все значения 0",
+                                     "CustomSettings/SuccessProb.ini: 1 ошибка, 0 замечаний",
+                                     "CustomSettings/DestroyProb.ini: 2 ошибки, 0 замечаний",
+                                     "CustomSettings/DowngradeProb.ini: 1 ошибка, 0 замечаний"])
         rows = csv_rows(run_odds(["--csv", "--check"], settings=broken))
-        self.assertEqual(rows[0], ["file", "line", "finding", "section", "key", "read_as"])
-        self.assertEqual(rows[3], ["CustomSettings/DestroyProb.ini", str(destroy_line), "not_plain_number",
-                                   "ItemGrade0", "UpgradeLevel1", "53"])
+        self.assertEqual(rows[0], ["file", "line", "finding", "section", "key", "read_as", "severity"])
+        self.assertEqual(rows[2], ["CustomSettings/DestroyProb.ini", str(destroy_line), "not_plain_number",
+                                   "ItemGrade0", "UpgradeLevel1", "53", "error"])
         for args in (["--check", "5"], ["--check", "--table"], ["--check", "--plan"],
                      ["--check", "--stones", "6630"], ["--check", "--item-price", "5"],
                      ["--check", "--attempt-price=5"], ["--check", "--prices", "1,2,3,4,5,6"]):
