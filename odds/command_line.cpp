@@ -63,8 +63,7 @@ std::string BadPrice(Language language, std::string_view value) {
   return Say(language, OddsText::kBadPrice, {RangeIn(language, kPriceRange), value});
 }
 
-bool ReadPriceValue(std::string_view value, Language language, double* price,
-                    std::string* error) {
+bool ReadPriceValue(std::string_view value, Language language, double* price, std::string* error) {
   if (ReadPrice(value, price)) return true;
   *error = BadPrice(language, value);
   return false;
@@ -166,11 +165,11 @@ constexpr int kMostNumbers = 5;
 
 struct FormRow {
   Command command;
-  Option mode;               // the option that names the form; kNone: the set-up
-  Option with;               // an option the form needs besides, or kNone
-  Option without;            // an option it cannot go with, or kNone
-  const char* without_text;  // what is said then
-  const char* alone_text;    // the form takes no numbers and no other options
+  Option mode;            // the option that names the form; kNone: the set-up
+  Option with;            // an option the form needs besides, or kNone
+  Option without;         // an option it cannot go with, or kNone
+  OddsText without_text;  // what is said then
+  OddsText alone_text;    // the form takes no numbers and no other options; kNoText
   int number_count;
   std::array<Number, kMostNumbers> numbers;
 };
@@ -312,8 +311,9 @@ const FormRow* FormOf(const Scan& scan, std::string* error) {
     if (count) return &form;
     last = &form;
   }
-  *error = Say(scan.language, OddsText::kNumberCount,
-               {std::to_string(last ? ArgumentCount(*last) : 0), std::to_string(scan.number_count)});
+  *error =
+      Say(scan.language, OddsText::kNumberCount,
+          {std::to_string(last ? ArgumentCount(*last) : 0), std::to_string(scan.number_count)});
   return nullptr;
 }
 
@@ -347,8 +347,8 @@ std::int32_t* FieldOf(Numbers* numbers, Number number) {
 bool ReadOne(const NumberRow& row, Language language, const char* text, std::int32_t* value,
              int slot, std::string* error) {
   if (ReadWhole(text, row.range, value)) return true;
-  *error = Say(language, row.text,
-               {RangeIn(language, Widened(row.range)), text, std::to_string(slot)});
+  *error =
+      Say(language, row.text, {RangeIn(language, Widened(row.range)), text, std::to_string(slot)});
   return false;
 }
 
@@ -360,8 +360,7 @@ bool ReadNumbers(const FormRow& form, const Scan& scan, Numbers* numbers, std::s
     const int width = form.numbers[i] == Number::kStones ? kStoneCount : 1;
     std::int32_t* field = FieldOf(numbers, form.numbers[i]);
     for (int k = 0; k < width; ++k) {
-      if (!ReadOne(row, scan.language, scan.numbers[next++], field + k, k + 1, error))
-        return false;
+      if (!ReadOne(row, scan.language, scan.numbers[next++], field + k, k + 1, error)) return false;
     }
   }
   return true;

@@ -28,10 +28,10 @@ namespace {
 void ReportMissingFiles(const TableFilesFound& found, Language language) {
   for (std::size_t i = 0; i < found.size(); ++i) {
     if (found[i]) continue;
-    WriteErrorText("upgrade-odds: " +
-                   Say(language, OddsText::kMissingFile,
-                       {kProbabilityFilePaths[i], WorkingDirectory()}) +
-                   "\n");
+    WriteErrorText(
+        "upgrade-odds: " +
+        Say(language, OddsText::kMissingFile, {kProbabilityFilePaths[i], WorkingDirectory()}) +
+        "\n");
   }
 }
 

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "model/success_chance.h"
 #include "results/csv_writer.h"
 #include "results/figures.h"
 #include "results/json.h"
@@ -70,15 +71,30 @@ std::string JourneyRunData(const JourneyRun& run, bool priced, int target, Langu
        {"last", JsonArray(lines)}});
 }
 
+std::string SimulationData(const SimulationView& view, std::uint32_t seed, Language language) {
+  std::string lines = Say(language, ReportText::kChanceLine,
+                          {std::to_string(DisplayedPercent(view.set_up.chance))});
+  for (const AttemptOutcome outcome : view.outcomes)
+    lines += std::string(OutcomeName(language, outcome)) + "\n";
+  return JsonObject({{"seed", JsonInteger(seed)},
+                     {"lines", JsonString(lines)},
+                     {"counts", JsonArrayOf(view.counts, JsonInteger)}});
+}
+
+std::string GradeReachData(const GradeReach& reach) {
+  return JsonArrayOf(reach, [](double share) { return JsonString(PercentText(share)); });
+}
+
 std::string SetUpData(const SetUpView& view, Language language) {
   const std::string report = SetUpText(view, language);
   const std::size_t line_end = report.find('\n');
   std::vector<std::string> outcomes;
   outcomes.reserve(kOutcomeCount);
   for (int i = 0; i < kOutcomeCount; ++i) {
-    outcomes.push_back(JsonObject({{"label", JsonString(OutcomeName(language, kAttemptOutcomes[i]))},
-                                   {"share", JsonNumber(view.outcome_share[i])},
-                                   {"percent", JsonString(PercentText(view.outcome_share[i]))}}));
+    outcomes.push_back(
+        JsonObject({{"label", JsonString(OutcomeName(language, kAttemptOutcomes[i]))},
+                    {"share", JsonNumber(view.outcome_share[i])},
+                    {"percent", JsonString(PercentText(view.outcome_share[i]))}}));
   }
   return JsonObject({{"chance_line", JsonString(report.substr(0, line_end))},
                      {"report", JsonString(report.substr(line_end + 1))},
@@ -114,10 +130,10 @@ std::string ChartData(const JourneyChart& chart, const JourneyRow& row, Language
   std::vector<std::string> marks;
   marks.reserve(kPercentileCount);
   for (int p = 0; p < kPercentileCount; ++p) {
-    marks.push_back(
-        JsonObject({{"level", JsonNumber(kPercentileLevels[p])},
-                    {"attempts", AttemptsNumber(row.attempts_for[p])},
-                    {"label", JsonString(GroupedFigure(AttemptsText(row.attempts_for[p], language)))}}));
+    marks.push_back(JsonObject(
+        {{"level", JsonNumber(kPercentileLevels[p])},
+         {"attempts", AttemptsNumber(row.attempts_for[p])},
+         {"label", JsonString(GroupedFigure(AttemptsText(row.attempts_for[p], language)))}}));
   }
   // The axis' powers of ten up to the last point, each with its label.
   std::vector<std::string> decades;
@@ -176,6 +192,7 @@ std::string PlanData(const PlanView& view, const JourneyChart& chart, Language l
         continue;
       }
       std::vector<std::string> figures;
+      figures.reserve(static_cast<std::size_t>(FigureCount(column)));
       for (int i = 0; i < FigureCount(column); ++i)
         figures.push_back(PlanFigure(column, view, t, i, language));
       row.push_back({column.page_key, JsonArray(figures)});

@@ -4,6 +4,7 @@
 #ifndef UPGRADE_SIM_RESULTS_PAGE_DATA_H_
 #define UPGRADE_SIM_RESULTS_PAGE_DATA_H_
 
+#include <cstdint>
 #include <string>
 
 #include "results/texts.h"
@@ -28,6 +29,13 @@ std::string GroupedFigure(const std::string& text);
 /// One journey played out, for the page: attempts, items, spent (with
 /// prices) and the last outcomes, each a line.
 std::string JourneyRunData(const JourneyRun& run, bool priced, int target, Language language);
+
+/// The simulator's lines for one series (the chance line, then an outcome a
+/// line, in the language) and the count of each outcome.
+std::string SimulationData(const SimulationView& view, std::uint32_t seed, Language language);
+
+/// Each grade's chance to reach the target, as a percent.
+std::string GradeReachData(const GradeReach& reach);
 
 /// A share as a percent with at least two significant digits: "0.022 %",
 /// "13 %"; "100 %" only when certain.

@@ -4,7 +4,6 @@
 
 #include "model/outcome_odds.h"
 #include "model/success_chance.h"
-#include "results/figures.h"
 
 namespace {
 
@@ -23,9 +22,7 @@ PlanCell OutcomeShare(const PlanView& view, int t, int outcome) {
 }
 PlanCell SuccessShare(const PlanView& view, int t, int) { return {view.success_share[t], 0}; }
 PlanCell Reach(const PlanView& view, int t, int) { return {Row(view, t).reach_probability, 0}; }
-PlanCell Attempts(const PlanView& view, int t, int) {
-  return {Row(view, t).expected_attempts, 0};
-}
+PlanCell Attempts(const PlanView& view, int t, int) { return {Row(view, t).expected_attempts, 0}; }
 PlanCell Renewed(const PlanView& view, int t, int) {
   return {Row(view, t).expected_attempts_with_new_items, 0};
 }
@@ -37,9 +34,7 @@ PlanCell AttemptsFor(const PlanView& view, int t, int p) {
 }
 PlanCell Cost(const PlanView& view, int t, int) { return {Row(view, t).expected_cost, 0}; }
 PlanCell ItemsFor(const PlanView& view, int t, int p) { return {0.0, Row(view, t).items_for[p]}; }
-PlanCell BudgetFor(const PlanView& view, int t, int p) {
-  return {Row(view, t).budget_for[p], 0};
-}
+PlanCell BudgetFor(const PlanView& view, int t, int p) { return {Row(view, t).budget_for[p], 0}; }
 PlanCell StonesUsed(const PlanView& view, int t, int tier) {
   return {view.plan.expected_stones[t][tier], 0};
 }
@@ -50,7 +45,7 @@ using J = JourneyText;
 }  // namespace
 
 // CSV name, text heading, widths, page key, kind, per, shown, getter, index.
-const PlanColumn kPlanColumns[] = {
+extern constexpr PlanColumn kPlanColumns[] = {
     {"talik_count", J::kTaliksHeading, 2, 2, "taliks", F::kTaliks, Per::kRow, Shown::kAll, Taliks,
      0},
     {"stones", J::kStonesHeading, 6, 0, "stones", F::kStones, Per::kRow, Shown::kAll, Stones, 0},
@@ -58,15 +53,15 @@ const PlanColumn kPlanColumns[] = {
      FactorSum, 0},
     {"chance", J::kCount, 0, 0, "", F::kChance, Per::kRow, Shown::kNone, Chance, 0},
     {"success", J::kCount, 0, 0, "", F::kOutcomeShare, Per::kRow, Shown::kNone, OutcomeShare, 0},
-    {"item_destroyed", J::kCount, 0, 0, "", F::kOutcomeShare, Per::kRow, Shown::kNone,
-     OutcomeShare, 1},
+    {"item_destroyed", J::kCount, 0, 0, "", F::kOutcomeShare, Per::kRow, Shown::kNone, OutcomeShare,
+     1},
     {"taliks_destroyed", J::kCount, 0, 0, "", F::kOutcomeShare, Per::kRow, Shown::kNone,
      OutcomeShare, 2},
     {"failed", J::kCount, 0, 0, "", F::kOutcomeShare, Per::kRow, Shown::kNone, OutcomeShare, 3},
     // The success share again, as the text and the page show a percent.
     {"", J::kSuccessHeading, 8, 0, "success", F::kShare, Per::kRow, Shown::kAll, SuccessShare, 0},
-    {"reach_probability", J::kReachHeading, 9, 0, "reach", F::kShare, Per::kRow, Shown::kAll,
-     Reach, 0},
+    {"reach_probability", J::kReachHeading, 9, 0, "reach", F::kShare, Per::kRow, Shown::kAll, Reach,
+     0},
     {"", J::kCount, 0, 0, "reach_percent", F::kPercent, Per::kRow, Shown::kNone, Reach, 0},
     {"expected_attempts", J::kAttemptsHeading, 9, 0, "attempts", F::kExpectation, Per::kRow,
      Shown::kAll, Attempts, 0},
@@ -84,10 +79,14 @@ const PlanColumn kPlanColumns[] = {
     {"expected_stones_t{1}", J::kCount, 0, 0, "expected_stones", F::kExpectation, Per::kTier,
      Shown::kAll, StonesUsed, 0},
 };
-const std::size_t kPlanColumnCount = sizeof kPlanColumns / sizeof kPlanColumns[0];
+static_assert(sizeof kPlanColumns / sizeof kPlanColumns[0] == kPlanColumnCount,
+              "kPlanColumnCount counts the rows");
 
 std::string PercentileLabel(int percentile) {
-  return ShortestDouble(std::round(kPercentileLevels[percentile] * 1000) / 10);
+  // In tenths of a percent: 50, 90, 99, or 99.9.
+  const auto tenths = static_cast<std::int64_t>(std::llround(kPercentileLevels[percentile] * 1000));
+  const std::string whole = std::to_string(tenths / 10);
+  return tenths % 10 == 0 ? whole : whole + "." + std::to_string(tenths % 10);
 }
 
 int FigureCount(const PlanColumn& column) {

@@ -56,10 +56,10 @@ struct PlanCell {
 };
 
 struct PlanColumn {
-  std::string_view csv;  // its name in the CSV header; "{1}" the level or tier
-  JourneyText heading;   // in the text report, "{1}" the level; kCount: none
-  std::size_t width;     // in the text report's journey table; 0: not there
-  std::size_t stock_width;  // in the text's second block; 0: not there
+  std::string_view csv;       // its name in the CSV header; "{1}" the level or tier
+  JourneyText heading;        // in the text report, "{1}" the level; kCount: none
+  std::size_t width;          // in the text report's journey table; 0: not there
+  std::size_t stock_width;    // in the text's second block; 0: not there
   std::string_view page_key;  // in the page's data; empty: not there
   FigureKind kind;
   Per per;
@@ -69,8 +69,8 @@ struct PlanColumn {
   int index;  // the outcome of a kOutcomeShare column
 };
 
-extern const PlanColumn kPlanColumns[];
-extern const std::size_t kPlanColumnCount;
+constexpr std::size_t kPlanColumnCount = 19;
+extern const PlanColumn kPlanColumns[kPlanColumnCount];
 
 /// How many figures the column has per row: 1, kPercentileCount or 6.
 int FigureCount(const PlanColumn& column);

@@ -1,6 +1,7 @@
 #include "results/text_writer.h"
 
 #include <algorithm>
+#include <array>
 
 #include "model/success_chance.h"
 #include "results/figures.h"
@@ -18,8 +19,8 @@ std::string PriceText(double price) { return std::to_string(static_cast<std::int
 
 std::string StonesLine(const StonesPerStep& stones, int target, Language language) {
   const auto first = stones.begin();
-  const bool same = std::all_of(first, first + target,
-                                [&stones](const StoneTiers& s) { return s == stones[0]; });
+  const bool same =
+      std::all_of(first, first + target, [&stones](const StoneTiers& s) { return s == stones[0]; });
   if (same) return Say(language, JourneyText::kSameStones, {StoneLabels(stones[0], language)});
   std::string sets;
   for (int t = 0; t < target; ++t) sets += (t == 0 ? "" : ", ") + StoneDigits(stones[t]);
@@ -27,10 +28,10 @@ std::string StonesLine(const StonesPerStep& stones, int target, Language languag
 }
 
 std::string PlanHeading(const PlanRequest& request, Language language) {
-  std::string text = Say(language, JourneyText::kHeading,
-                         {std::to_string(request.target), std::to_string(request.item_grade),
-                          GradeName(language, request.item_grade),
-                          std::to_string(request.item_level)});
+  std::string text =
+      Say(language, JourneyText::kHeading,
+          {std::to_string(request.target), std::to_string(request.item_grade),
+           GradeName(language, request.item_grade), std::to_string(request.item_level)});
   if (request.stones) text += StonesLine(*request.stones, request.target, language);
   if (!request.prices) return text;
   const Prices& prices = *request.prices;
@@ -76,21 +77,26 @@ std::string Figure(const PlanColumn& column, const PlanView& view, int t, Langua
 
 // One of the text's two tables: the columns of the given width (the
 // journey's, or the figures a player stocks up by), headings and rows.
-std::string JourneyTable(const PlanView& view, std::size_t PlanColumn::*width,
-                         Language language) {
+std::string JourneyTable(const PlanView& view, std::size_t PlanColumn::*width, Language language) {
   const bool priced = view.request.prices.has_value();
   const std::string level = PercentileLabel(kShownPercentile);
   const auto shown = [&](const PlanColumn& column) {
     return column.*width > 0 && (priced || !PricedOnly(column.kind));
   };
+  // A heading wider than its column (in another language) widens it.
+  std::array<std::size_t, kPlanColumnCount> widths{};
   std::string text;
-  for (const PlanColumn& column : kPlanColumns) {
-    if (shown(column)) text += PadLeft(Say(language, column.heading, {level}), column.*width);
+  for (std::size_t c = 0; c < kPlanColumnCount; ++c) {
+    const PlanColumn& column = kPlanColumns[c];
+    if (!shown(column)) continue;
+    const std::string heading = Say(language, column.heading, {level});
+    widths[c] = std::max(column.*width, DisplayWidth(heading) + 1);
+    text += PadLeft(heading, widths[c]);
   }
   text += "\n";
   for (int t = 0; t < view.request.target; ++t) {
-    for (const PlanColumn& column : kPlanColumns) {
-      if (shown(column)) text += PadLeft(Figure(column, view, t, language), column.*width);
+    for (std::size_t c = 0; c < kPlanColumnCount; ++c) {
+      if (widths[c] > 0) text += PadLeft(Figure(kPlanColumns[c], view, t, language), widths[c]);
     }
     text += "\n";
   }
@@ -102,9 +108,9 @@ std::string StockLine(const PlanView& view, Language language) {
   for (int tier = 1; tier < kStoneTierCount; ++tier) {
     const double count = view.plan.expected_stones[0][tier];
     if (count == 0.0) continue;
-    stock += (stock.empty() ? "" : ", ") + Say(language, JourneyText::kStockItem,
-                                               {TierLabel(tier, language),
-                                                FigureText(count, language)});
+    stock +=
+        (stock.empty() ? "" : ", ") + Say(language, JourneyText::kStockItem,
+                                          {TierLabel(tier, language), FigureText(count, language)});
   }
   if (stock.empty()) stock = std::string(TextOf(language, JourneyText::kNoStones));
   return Say(language, JourneyText::kStock, {stock});
@@ -114,17 +120,17 @@ std::string StockLine(const PlanView& view, Language language) {
 
 std::string SetUpText(const SetUpView& view, Language language) {
   const auto say = [language](ReportText id) { return std::string(TextOf(language, id)); };
-  std::string text =
-      Say(language, ReportText::kChanceLine, {std::to_string(DisplayedPercent(view.set_up.chance))});
+  std::string text = Say(language, ReportText::kChanceLine,
+                         {std::to_string(DisplayedPercent(view.set_up.chance))});
   text += Say(language, ReportText::kChancePer100000, {std::to_string(view.set_up.chance)});
   text += Say(language, ReportText::kStoneFactorSum, {StoneSumText(view.set_up.stone_factor_sum)});
   text += "\n" + say(ReportText::kOneAttempt) + "\n";
   for (int i = 0; i < kOutcomeCount; ++i) {
-    text += ReportLine(OutcomeName(language, kAttemptOutcomes[i]), 100.0 * view.outcome_share[i],
-                       " %");
+    text +=
+        ReportLine(OutcomeName(language, kAttemptOutcomes[i]), 100.0 * view.outcome_share[i], " %");
   }
-  text += "\n" + Say(language, ReportText::kAttemptCount,
-                     {std::to_string(view.request.attempt_count)});
+  text +=
+      "\n" + Say(language, ReportText::kAttemptCount, {std::to_string(view.request.attempt_count)});
   text += ReportLine(say(ReportText::kSuccessBeforeLoss),
                      100.0 * view.success_before_item_destroyed, " %");
   text += ReportLine(say(ReportText::kItemLost), 100.0 * view.item_destroyed_within, " %");

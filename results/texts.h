@@ -34,15 +34,15 @@ Language LanguageOfLocale(const char* lc_all, const char* lc_messages, const cha
 /// What the set-up and table reports, the figures and the tables' findings
 /// say, for upgrade-odds and the page alike.
 enum class ReportText {
-  kChanceLine,        // {1} the whole percent, with the line break
-  kChancePer100000,   // {1}
-  kStoneFactorSum,    // {1}
-  kOneAttempt,        // the heading of one attempt's odds
-  kSuccess,           // the four outcomes, in the order of kAttemptOutcomes
+  kChanceLine,       // {1} the whole percent, with the line break
+  kChancePer100000,  // {1}
+  kStoneFactorSum,   // {1}
+  kOneAttempt,       // the heading of one attempt's odds
+  kSuccess,          // the four outcomes, in the order of kAttemptOutcomes
   kItemDestroyed,
   kTaliksDestroyed,
   kFailed,
-  kAttemptCount,      // {1}
+  kAttemptCount,  // {1}
   kSuccessBeforeLoss,
   kItemLost,
   kAtLeastOneSuccess,
@@ -63,10 +63,10 @@ enum class ReportText {
   kGrade8,
   kGrade9,
   kGrade10,
-  kNoStone,    // a stone slot left empty
-  kTier,       // {1} a stone tier, 1 to 6
-  kNever,      // a count or expectation that never comes
-  kRange,      // {1} low, {2} high: both included
+  kNoStone,  // a stone slot left empty
+  kTier,     // {1} a stone tier, 1 to 6
+  kNever,    // a count or expectation that never comes
+  kRange,    // {1} low, {2} high: both included
   kCount
 };
 
@@ -90,10 +90,10 @@ enum class JourneyText {
   kCostHeading,
   kItemsForHeading,
   kBudgetForHeading,
-  kStock,          // {1} the stones to stock, or kNoStones
-  kStockItem,      // {1} a tier's label, {2} its count
+  kStock,      // {1} the stones to stock, or kNoStones
+  kStockItem,  // {1} a tier's label, {2} its count
   kNoStones,
-  kLegend,         // {1} the level the report shows
+  kLegend,  // {1} the level the report shows
   kCostLegend,
   kLegendEnd,
   kItemsForLegend,   // {1} the level
@@ -104,29 +104,29 @@ enum class JourneyText {
 /// upgrade-odds' own words: its usage, help and messages.
 enum class OddsText {
   kUsage,
-  kHelp,  // {1}..{6} the ranges of the numbers
+  kHelp,         // {1}..{6} the ranges of the numbers
   kBadAttempts,  // {1} the range, {2} the argument
   kBadGrade,
   kBadLevel,
   kBadTaliks,
   kBadTarget,
-  kBadStone,  // {1} the range, {2} the argument, {3} the slot
-  kBadPrice,  // {1} the range, {2} the argument
-  kPriceCount,       // {1} wanted, {2} given
+  kBadStone,    // {1} the range, {2} the argument, {3} the slot
+  kBadPrice,    // {1} the range, {2} the argument
+  kPriceCount,  // {1} wanted, {2} given
   kNoStoneSets,
-  kBadStoneSet,      // {1} the set, {2} the range of a digit
-  kStoneSetCount,    // {1} wanted, {2} the highest talik count, {3} given
-  kNeedsValue,       // {1} the option
-  kUnknownOption,    // {1} the argument
-  kBadLanguage,      // {1} the argument
+  kBadStoneSet,    // {1} the set, {2} the range of a digit
+  kStoneSetCount,  // {1} wanted, {2} the highest talik count, {3} given
+  kNeedsValue,     // {1} the option
+  kUnknownOption,  // {1} the argument
+  kBadLanguage,    // {1} the argument
   kCheckAlone,
-  kNotTogether,      // {1}, {2} the options
+  kNotTogether,  // {1}, {2} the options
   kPricesNeedPlan,
   kExtraPricesNeedPrices,
   kStonesNeedPlan,
   kStonesTwice,
-  kNumberCount,      // {1} wanted, {2} given
-  kMissingFile,      // {1} the file, {2} the folder
+  kNumberCount,  // {1} wanted, {2} given
+  kMissingFile,  // {1} the file, {2} the folder
   kPressAnyKey,
   kCount
 };
@@ -135,14 +135,16 @@ enum class OddsText {
 /// request that is not one.
 enum class PageText {
   kPriceNeeded,
-  kUnknownKey,      // {1} the key
-  kKeyTwice,        // {1} the key
-  kNoTable,         // {1} the table's key
-  kTableCells,      // {1} the table's key, {2} the cell count
-  kUnknownFile,     // {1} what was asked
-  kUnknownView,     // {1} what was asked
-  kUnknownTable,    // {1} what was asked
+  kUnknownKey,    // {1} the key
+  kKeyTwice,      // {1} the key
+  kNoTable,       // {1} the table's key
+  kTableCells,    // {1} the table's key, {2} the cell count
+  kUnknownFile,   // {1} what was asked
+  kUnknownView,   // {1} what was asked
+  kUnknownTable,  // {1} what was asked
   kUnknownLanguage,
+  kCheapestNeedsPrices,
+  kStoneSets,  // {1} the sets wanted, {2} the range of a digit
   kCount
 };
 
@@ -181,6 +183,9 @@ struct KeyedTexts {
   std::size_t count;
 };
 KeyedTexts PageLabels(Language language);
+
+/// One of the page's words; "" for a key no language has.
+std::string_view PageLabel(Language language, std::string_view key);
 
 // ---- For the language files ---------------------------------------------------
 

@@ -17,7 +17,8 @@ constexpr TextEntry<ReportText> kReport[] = {
     {R::kSuccessBeforeLoss, "Success before the item is lost"},
     {R::kItemLost, "Item destroyed"},
     {R::kAtLeastOneSuccess, "At least one success*"},
-    {R::kCountingAfterLoss, "  * counting the attempts after the item is destroyed too, as the run does\n"},
+    {R::kCountingAfterLoss,
+     "  * counting the attempts after the item is destroyed too, as the run does\n"},
     {R::kExpectedOutcomes, "  Outcomes on average:\n"},
     {R::kAttemptsToSuccess, "Attempts to the first success on average: {1}\n"},
     {R::kSuccessImpossible, "no success possible"},
@@ -52,7 +53,7 @@ constexpr TextEntry<JourneyText> kJourney[] = {
     {J::kCheapestChosen, "; the cheapest stones chosen"},
     {J::kTaliksHeading, "T"},
     {J::kStonesHeading, "Stones"},
-    {J::kSuccessHeading, "Succ. %"},
+    {J::kSuccessHeading, "Success %"},
     {J::kReachHeading, "Reach %"},
     {J::kAttemptsHeading, "Attempts"},
     {J::kRenewedHeading, "Attempts*"},
@@ -61,19 +62,19 @@ constexpr TextEntry<JourneyText> kJourney[] = {
     {J::kCostHeading, "Cost*"},
     {J::kItemsForHeading, "Items for {1}%*"},
     {J::kBudgetForHeading, "Budget for {1}%*"},
-    {J::kStock, "Stones to stock for the journey from 0 taliks, on average*: {1}\n"},
+    {J::kStock, "Stones to stock from 0 taliks, on average*: {1}\n"},
     {J::kStockItem, "{1} {2}"},
     {J::kNoStones, "no stones"},
     {J::kLegend,
      "T        the talik count the journey starts from; stones: the tiers of the four\n"
      "         stones (6630: T6 T6 T3 and no stone)\n"
-     "Succ. %  the success chance of one attempt\n"
+     "Success % the success chance of one attempt\n"
      "Reach %  the chance to reach the target before the item is destroyed\n"
      "Attempts attempts on average until the item reaches the target or is lost\n"
      "*        with new items: a destroyed item is replaced by a new one with 0\n"
      "         taliks, and the journey goes on to the target; Losses: items\n"
-     "         destroyed on average, For {1}%: so many attempts suffice with a chance\n"
-     "         of {1} %"},
+     "         destroyed on average; For {1}%: so many attempts suffice with\n"
+     "         a chance of {1} %"},
     {J::kCostLegend, ",\n         Cost: spent on average to the target"},
     {J::kLegendEnd, "\n"},
     {J::kItemsForLegend,
@@ -155,6 +156,8 @@ constexpr TextEntry<PageText> kPage[] = {
     {P::kUnknownView, "no such view of the answer «{1}»"},
     {P::kUnknownTable, "no such table «{1}»: 0, 1 or 2"},
     {P::kUnknownLanguage, "the language is ru or en"},
+    {P::kCheapestNeedsPrices, "the stones' prices are needed: the cheapest are chosen by them"},
+    {P::kStoneSets, "{1} comma-separated sets of four digits {2} are needed"},
 };
 static_assert(InIdOrder(kPage), "one text per id, in the order of the ids");
 
@@ -222,7 +225,9 @@ constexpr KeyedText kPageLabels[] = {
     {"no_chart", "From {1} taliks the target may never be reached, even with new items: no chart."},
     {"chart_attempts", "attempts (logarithmic scale)"},
     {"chart_reach", "reach the target"},
-    {"chart_caption", "The chance to reach the target with new items from {1} taliks within so many attempts. The attempts suffice with a chance of {2}"},
+    {"chart_caption",
+     "The chance to reach the target with new items from {1} taliks within so many attempts. The "
+     "attempts suffice with a chance of {2}"},
     {"seed_shown", "Seed: {1}"},
     {"run_attempts", "Attempts: {1}"},
     {"run_destroyed", "Items destroyed: {1}"},
@@ -231,6 +236,21 @@ constexpr KeyedText kPageLabels[] = {
     {"run_not_reached", "the most taliks: {1}, the target not reached"},
     {"example_bytes", "{1} bytes, the examples"},
     {"not_stored", "The tables are not kept: {1}"},
+    {"no_stone", "No stone"},
+    {"column_taliks", "T"},
+    {"column_stones", "Stones"},
+    {"column_success", "Success %"},
+    {"column_reach", "Reach %"},
+    {"column_attempts", "Attempts"},
+    {"column_attempts_with_new_items", "Attempts with new items"},
+    {"column_items_destroyed", "Losses"},
+    {"column_attempts_for", "For {1}"},
+    {"column_cost", "Cost"},
+    {"column_items_for", "Items for {1}"},
+    {"column_budget_for", "Budget for {1}"},
+    {"column_expected_stones", "Stones {1}"},
+    {"plan_stones_cheapest", "the cheapest stones"},
+    {"plan_stones_own", "the set-up's stones at every step"},
 };
 
 template <typename Id, std::size_t N>

@@ -154,6 +154,8 @@ constexpr TextEntry<PageText> kPage[] = {
     {P::kUnknownView, "нет такого вида ответа «{1}»"},
     {P::kUnknownTable, "нет такой таблицы «{1}»: 0, 1 или 2"},
     {P::kUnknownLanguage, "язык ru или en"},
+    {P::kCheapestNeedsPrices, "нужны цены камней: по ним выбираются самые выгодные"},
+    {P::kStoneSets, "нужно {1} наборов из четырёх цифр {2} через запятую"},
 };
 static_assert(InIdOrder(kPage), "one text per id, in the order of the ids");
 
@@ -218,10 +220,13 @@ constexpr KeyedText kPageLabels[] = {
     {"no_journey", "Нет пути: исправьте отмеченные поля."},
     {"stock", "Камни в запас на путь от {1} талик, в среднем: {2}"},
     {"no_stones", "без камней"},
-    {"no_chart", "От {1} талик цель с новыми предметами может так и не быть достигнута: графика нет."},
+    {"no_chart",
+     "От {1} талик цель с новыми предметами может так и не быть достигнута: графика нет."},
     {"chart_attempts", "попыток (логарифмическая шкала)"},
     {"chart_reach", "дойти до цели"},
-    {"chart_caption", "Вероятность дойти до цели с новыми предметами от {1} талик за столько попыток. Попыток хватит с вероятностью {2}"},
+    {"chart_caption",
+     "Вероятность дойти до цели с новыми предметами от {1} талик за столько попыток. Попыток "
+     "хватит с вероятностью {2}"},
     {"seed_shown", "Зерно: {1}"},
     {"run_attempts", "Попыток: {1}"},
     {"run_destroyed", "Уничтожено предметов: {1}"},
@@ -230,6 +235,21 @@ constexpr KeyedText kPageLabels[] = {
     {"run_not_reached", "больше всего талик: {1}, цель не достигнута"},
     {"example_bytes", "{1} байт, примеры"},
     {"not_stored", "Таблицы не запомнены: {1}"},
+    {"no_stone", "Без камня"},
+    {"column_taliks", "Т"},
+    {"column_stones", "Камни"},
+    {"column_success", "Успех %"},
+    {"column_reach", "Дойти %"},
+    {"column_attempts", "Попыток"},
+    {"column_attempts_with_new_items", "Попыток с новыми"},
+    {"column_items_destroyed", "Потерь"},
+    {"column_attempts_for", "На {1}"},
+    {"column_cost", "Цена"},
+    {"column_items_for", "Предметов на {1}"},
+    {"column_budget_for", "Бюджет на {1}"},
+    {"column_expected_stones", "Камней {1}"},
+    {"plan_stones_cheapest", "самые выгодные камни"},
+    {"plan_stones_own", "камни настройки на каждом шаге"},
 };
 
 template <typename Id, std::size_t N>

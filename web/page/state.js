@@ -41,6 +41,8 @@ function setUpQuery(withSeed) {
 }
 function request(view, seed) {
   var query = "view=" + view + "&" + setUpQuery(false);
+  // Priced without stones of the journey's own, the journey takes the cheapest.
+  if (state.values.prices !== "" && state.values.plan_stones === "") query += "&plan_stones=" + F.cheapest_stones;
   if (seed !== undefined) query += "&seed=" + encodeURIComponent(seed);
   return query + state.tables.map(function (t, w) { return "&" + F.table_keys[w] + "=" + t.cells.join(","); }).join("");
 }
