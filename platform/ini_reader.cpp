@@ -585,8 +585,8 @@ IniTextForm SniffedForm(const unsigned char* p, std::size_t n) {
   std::size_t zeros[4] = {}, places[4] = {}, controls = 0;
   for (std::size_t i = 0; i < n; ++i) {
     ++places[i % 4];
-    zeros[i % 4] += p[i] == 0;
-    controls += (p[i] < 0x20 && !IsBlank(p[i]) && !IsLineEnd(p[i])) || p[i] == 0x7F;
+    if (p[i] == 0) ++zeros[i % 4];
+    if ((p[i] < 0x20 && !IsBlank(p[i]) && !IsLineEnd(p[i])) || p[i] == 0x7F) ++controls;
   }
   const auto mostly = [&](int at) { return zeros[at] * 4 >= places[at] * 3 && places[at] > 0; };
   const auto seldom = [&](int at) { return zeros[at] * 4 <= places[at]; };

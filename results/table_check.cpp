@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <climits>
+#include <initializer_list>
+#include <iterator>
 #include <utility>
 
 #include "platform/probability_files.h"
@@ -14,7 +16,184 @@ constexpr int kTableCount = 3;
 
 std::string Section(int row) { return std::string(kItemGradeSectionStem) + std::to_string(row); }
 std::string Key(int column) { return std::string(kUpgradeLevelKeyStem) + std::to_string(column); }
-std::string Cell(int row, int column) { return Key(column) + " в [" + Section(row) + "]"; }
+
+// ---- Texts ------------------------------------------------------------------
+
+// What the check says; "{1}", "{2}", ... stand for the arguments of Say().
+enum class CheckText {
+  kCell,               // {1} key, {2} section
+  kForeignSection,     // {1} the section as written
+  kSectionBeyond,      // {1}
+  kMaybe,              // {1} the nearest valid name
+  kForeignKey,         // {1} the key as written, {2} its section
+  kKeyBeyond,          // {1}, {2}
+  kHashWords,          // after a line that starts with '#'
+  kUnclosedSection,    // {1} the line after its '['
+  kUnclosedInSection,  // {1} the section the keys after it fall into
+  kUnclosedOutside,
+  kValue,       // {1} as written, {2} the cell, {3} the mistake, {4} what it reads as
+  kEmptyValue,  // the mistakes, in the order of ValueMistake
+  kNoNumber,
+  kJunk,
+  kBeyond32Bits,
+  kUnclosedQuote,
+  kQuoted,
+  kUnusualForm,
+  kTextAfter,
+  kOutsideScale,  // {1} the value, {2} the cell, {3} the scale
+  kNegativeWeight,
+  kLossScale,    // {1} the scale's top
+  kSectionForm,  // {1} as written, {2} as it reads
+  kKeyForm,      // {1}, {2}
+  kNotText,      // {1} what the bytes are
+  kUtf16WithoutMark,
+  kUtf32,
+  kBinary,
+  kSecondSection,    // {1} the section, {2} the line of the one read
+  kSecondKey,        // {1} the cell, {2} the line of the one read
+  kKeyWithoutValue,  // {1} the cell
+  kStrayLine,        // {1} the line
+  kOneLineBefore,
+  kLinesBefore,   // {1} first, {2} last, {3} how many
+  kNoSection,     // {1}
+  kCellsMissing,  // {1} the section, {2} its keys missing
+  kMissingFile,
+  kUnreadableFile,  // {1} the system's reason
+  kNotAFile,
+  kOtherCase,  // {1} the file there, {2} the name it must have
+  kMore,       // {1} not listed, {2} all
+  kErrorsOne,  // {1} a count, in the form its number takes
+  kErrorsFew,
+  kErrorsMany,
+  kNotesOne,
+  kNotesFew,
+  kNotesMany,
+  kSummary,  // {1} errors, {2} notes
+};
+
+std::string_view RussianText(CheckText id) {
+  switch (id) {
+    case CheckText::kCell:
+      return "{1} в [{2}]";
+    case CheckText::kForeignSection:
+      return "раздел «{1}» - не ItemGrade0…ItemGrade10: его ключи не читаются";
+    case CheckText::kSectionBeyond:
+      return "раздел «{1}» за пределами таблицы (ItemGrade0…ItemGrade10): его ключи не читаются";
+    case CheckText::kMaybe:
+      return " - может быть, {1}?";
+    case CheckText::kForeignKey:
+      return "ключ «{1}» в [{2}] - не UpgradeLevel0…UpgradeLevel6: не читается";
+    case CheckText::kKeyBeyond:
+      return "ключ «{1}» в [{2}] за пределами таблицы (UpgradeLevel0…UpgradeLevel6): не читается";
+    case CheckText::kHashWords:
+      return " («#» здесь не начинает комментарий: комментарий начинается с «;»)";
+    case CheckText::kUnclosedSection:
+      return "строка «[{1}» - раздел без «]»: не читается";
+    case CheckText::kUnclosedInSection:
+      return ", и ключи после неё до следующего раздела читаются в [{1}], а повторы в нём не "
+             "читаются";
+    case CheckText::kUnclosedOutside:
+      return ", как и ключи после неё до следующего раздела";
+    case CheckText::kValue:
+      return "значение «{1}» {2}{3}: читается как {4}";
+    case CheckText::kEmptyValue:
+      return " - пустое значение";
+    case CheckText::kNoNumber:
+      return " - не число";
+    case CheckText::kJunk:
+      return " - не простое целое число";
+    case CheckText::kBeyond32Bits:
+      return " - целое число за пределами 32 бит (-2147483648…2147483647)";
+    case CheckText::kUnclosedQuote:
+      return " - кавычка не закрыта";
+    case CheckText::kQuoted:
+      return " в кавычках";
+    case CheckText::kUnusualForm:
+      return " записано не в простом виде";
+    case CheckText::kTextAfter:
+      return " - текст после числа (это не комментарий: комментарий - отдельная строка с «;»)";
+    case CheckText::kOutsideScale:
+      return "значение {1} {2} - {3}: читается как есть";
+    case CheckText::kNegativeWeight:
+      return "отрицательный вес успеха";
+    case CheckText::kLossScale:
+      return "вне шкалы 0…{1}";
+    case CheckText::kSectionForm:
+      return "раздел «[{1}» читается как [{2}]; надёжнее так и писать";
+    case CheckText::kKeyForm:
+      return "ключ «{1}» читается как {2}; надёжнее так и писать";
+    case CheckText::kNotText:
+      return "{1}: ни игра под Windows, ни эта программа не читают из него значений; сохраните "
+             "файл как ANSI, UTF-8 или UTF-16 с BOM";
+    case CheckText::kUtf16WithoutMark:
+      return "текст в UTF-16 без метки порядка байтов (BOM)";
+    case CheckText::kUtf32:
+      return "текст в UTF-32";
+    case CheckText::kBinary:
+      return "не текст (нулевые и управляющие байты)";
+    case CheckText::kSecondSection:
+      return "второй раздел [{1}]: его ключи не читаются, читается раздел в строке {2}";
+    case CheckText::kSecondKey:
+      return "второй {1}: не читается, читается строка {2}";
+    case CheckText::kKeyWithoutValue:
+      return "{1} без «=»: читается как 0";
+    case CheckText::kStrayLine:
+      return "строка «{1}» - не раздел, не ключ и не комментарий: не читается";
+    case CheckText::kOneLineBefore:
+      return "строка до первого раздела: не читается";
+    case CheckText::kLinesBefore:
+      return "строки {1}…{2} до первого раздела ({3}): не читаются";
+    case CheckText::kNoSection:
+      return "нет раздела [{1}]: все его значения 0";
+    case CheckText::kCellsMissing:
+      return "в [{1}] нет {2}: читается 0";
+    case CheckText::kMissingFile:
+      return "файла нет: все значения 0";
+    case CheckText::kUnreadableFile:
+      return "файл не читается ({1}): все значения 0";
+    case CheckText::kNotAFile:
+      return "это не файл, а папка или устройство: все значения 0";
+    case CheckText::kOtherCase:
+      return "файла нет, но есть {1} - игра под Windows его прочтёт, а здесь имя должно быть в "
+             "точности {2}: все значения 0";
+    case CheckText::kMore:
+      return "и ещё {1} (всего {2})";
+    case CheckText::kErrorsOne:
+      return "{1} ошибка";
+    case CheckText::kErrorsFew:
+      return "{1} ошибки";
+    case CheckText::kErrorsMany:
+      return "{1} ошибок";
+    case CheckText::kNotesOne:
+      return "{1} замечание";
+    case CheckText::kNotesFew:
+      return "{1} замечания";
+    case CheckText::kNotesMany:
+      return "{1} замечаний";
+    case CheckText::kSummary:
+      return "{1}, {2}";
+  }
+  return "";
+}
+
+// The pattern with each "{N}" replaced by the Nth argument.
+std::string Say(CheckText id, std::initializer_list<std::string_view> arguments = {}) {
+  const std::string_view pattern = RussianText(id);
+  std::string text;
+  for (std::size_t i = 0; i < pattern.size(); ++i) {
+    const bool placeholder = pattern[i] == '{' && i + 2 < pattern.size() && pattern[i + 2] == '}';
+    const std::size_t index = placeholder ? static_cast<std::size_t>(pattern[i + 1] - '1') : 0;
+    if (placeholder && index < arguments.size()) {
+      text += *(arguments.begin() + index);
+      i += 2;
+    } else {
+      text += pattern[i];
+    }
+  }
+  return text;
+}
+
+std::string Cell(int row, int column) { return Say(CheckText::kCell, {Key(column), Section(row)}); }
 
 // ---- Characters -----------------------------------------------------------
 
@@ -159,8 +338,9 @@ int NearestNameIndex(std::string_view written, std::string_view stem, int count)
   int best = -1, best_distance = kFarthest + 1;
   bool tie = false;
   for (int index = 0; index < count; ++index) {
-    std::string name(stem);
-    for (char& c : name) c = static_cast<char>(c | 0x20);
+    std::string name;
+    std::transform(stem.begin(), stem.end(), std::back_inserter(name),
+                   [](char c) { return static_cast<char>(c | 0x20); });
     name += std::to_string(index);
     const int distance = EditDistance(folded, name, kFarthest);
     if (distance < best_distance) {
@@ -243,34 +423,19 @@ ValueMistake ValueMistakeOf(std::string_view written, bool cut) {
   return as_written ? ValueMistake::kQuoted : mistake;
 }
 
-struct ValueWords {
-  const char* code;
-  FindingSeverity severity;
-  const char* words;  // between the value and "читается как"
-};
+// Each value mistake's CSV code, in the order of ValueMistake; its words
+// are the texts from CheckText::kEmptyValue on, in the same order.
+constexpr const char* kValueMistakeCodes[] = {
+    "empty_value",    "not_a_number", "not_plain_number", "beyond_32_bits",
+    "unclosed_quote", "quoted_value", "unusual_number",   "text_after_number"};
 
-ValueWords WordsOf(ValueMistake mistake) {
-  switch (mistake) {
-    case ValueMistake::kEmpty:
-      return {"empty_value", FindingSeverity::kError, " - пустое значение"};
-    case ValueMistake::kNoNumber:
-      return {"not_a_number", FindingSeverity::kError, " - не число"};
-    case ValueMistake::kJunk:
-      return {"not_plain_number", FindingSeverity::kError, " - не простое целое число"};
-    case ValueMistake::kBeyond32Bits:
-      return {"beyond_32_bits", FindingSeverity::kError,
-              " - целое число за пределами 32 бит (-2147483648…2147483647)"};
-    case ValueMistake::kUnclosedQuote:
-      return {"unclosed_quote", FindingSeverity::kError, " - кавычка не закрыта"};
-    case ValueMistake::kQuoted:
-      return {"quoted_value", FindingSeverity::kNote, " в кавычках"};
-    case ValueMistake::kUnusualForm:
-      return {"unusual_number", FindingSeverity::kNote, " записано не в простом виде"};
-    case ValueMistake::kTextAfter:
-      return {"text_after_number", FindingSeverity::kNote,
-              " - текст после числа (это не комментарий: комментарий - отдельная строка с «;»)"};
-  }
-  return {"", FindingSeverity::kError, ""};
+FindingSeverity SeverityOf(ValueMistake mistake) {
+  return mistake >= ValueMistake::kQuoted ? FindingSeverity::kNote : FindingSeverity::kError;
+}
+
+CheckText WordsOf(ValueMistake mistake) {
+  return static_cast<CheckText>(static_cast<int>(CheckText::kEmptyValue) +
+                                static_cast<int>(mistake));
 }
 
 // ---- Findings as the check collects them -------------------------------
@@ -325,27 +490,15 @@ void Add(Collector& c, TableFinding finding) {
 
 TableFinding Finding(int line, const char* code, FindingSeverity severity, int row, int column,
                      std::string message) {
-  return {line, code, severity, row, column, false, 0, std::move(message)};
+  return {line, code, severity, row, column, false, 0, std::move(message), ""};
 }
 
 std::string NotTextMessage(IniTextForm form) {
-  const char* what = "";
-  switch (form) {
-    case IniTextForm::kUtf16LeWithoutMark:
-    case IniTextForm::kUtf16BeWithoutMark:
-      what = "текст в UTF-16 без метки порядка байтов (BOM)";
-      break;
-    case IniTextForm::kUtf32:
-      what = "текст в UTF-32";
-      break;
-    case IniTextForm::kBinary:
-    case IniTextForm::kText:
-      what = "не текст (нулевые и управляющие байты)";
-      break;
-  }
-  return std::string(what) +
-         ": ни игра под Windows, ни эта программа не читают из него значений; сохраните файл "
-         "как ANSI, UTF-8 или UTF-16 с BOM";
+  CheckText what = CheckText::kBinary;
+  if (form == IniTextForm::kUtf16LeWithoutMark || form == IniTextForm::kUtf16BeWithoutMark)
+    what = CheckText::kUtf16WithoutMark;
+  if (form == IniTextForm::kUtf32) what = CheckText::kUtf32;
+  return Say(CheckText::kNotText, {Say(what)});
 }
 
 // "[ItemGarde3]": not read, and maybe meant as a row of ours.
@@ -355,52 +508,51 @@ void AddForeignSection(Collector& c, const IniFinding& f) {
   if (const std::size_t bracket = name.rfind(']'); bracket != std::string::npos)
     name.resize(bracket);
   const int beyond = IniNameIndex(name, kItemGradeSectionStem, INT_MAX / 10);
-  std::string message = "раздел «" + shown + "» - не ItemGrade0…ItemGrade10";
-  if (beyond >= kItemGradeCount)
-    message = "раздел «" + shown + "» за пределами таблицы (ItemGrade0…ItemGrade10)";
-  message += ": его ключи не читаются";
+  std::string message = Say(
+      beyond >= kItemGradeCount ? CheckText::kSectionBeyond : CheckText::kForeignSection, {shown});
   const int hint =
       beyond >= 0 ? -1 : NearestNameIndex(name, kItemGradeSectionStem, kItemGradeCount);
   if (hint >= 0) {
-    message += " - может быть, " + Section(hint) + "?";
+    message += Say(CheckText::kMaybe, {Section(hint)});
     if (c.hinted_section[hint].empty())
       c.hinted_section[hint] = Located(c.check->file, f.line) + message;
   }
-  Add(c, Finding(f.line, "foreign_section", FindingSeverity::kError, -1, -1, message));
+  TableFinding finding =
+      Finding(f.line, "foreign_section", FindingSeverity::kError, -1, -1, message);
+  finding.name = Shown(Trimmed(name), f.cut);
+  Add(c, std::move(finding));
 }
 
 // "# words" is no comment to the Windows reader: it is a key, or a line of
 // nothing.
 std::string HashWords(const IniFinding& f) {
-  return !f.written.empty() && f.written[0] == '#'
-             ? " («#» здесь не начинает комментарий: комментарий начинается с «;»)"
-             : "";
+  return !f.written.empty() && f.written[0] == '#' ? Say(CheckText::kHashWords) : "";
 }
 
 void AddForeignKey(Collector& c, const IniFinding& f) {
   const std::string shown = Shown(f.written, f.cut);
   const int beyond = IniNameIndex(f.written, kUpgradeLevelKeyStem, INT_MAX / 10);
   std::string message =
-      "ключ «" + shown + "» в [" + Section(f.row) + "] - не UpgradeLevel0…UpgradeLevel6";
-  if (beyond >= kUpgradeLevelCount)
-    message = "ключ «" + shown + "» в [" + Section(f.row) +
-              "] за пределами таблицы (UpgradeLevel0…UpgradeLevel6)";
-  message += ": не читается" + HashWords(f);
+      Say(beyond >= kUpgradeLevelCount ? CheckText::kKeyBeyond : CheckText::kForeignKey,
+          {shown, Section(f.row)});
+  message += HashWords(f);
   const int hint =
       beyond >= 0 ? -1 : NearestNameIndex(f.written, kUpgradeLevelKeyStem, kUpgradeLevelCount);
   if (hint >= 0) {
-    message += " - может быть, " + Key(hint) + "?";
+    message += Say(CheckText::kMaybe, {Key(hint)});
     std::string& hinted = c.hinted_key[f.row][hint];
     if (hinted.empty()) hinted = Located(c.check->file, f.line) + message;
   }
-  Add(c, Finding(f.line, "foreign_key", FindingSeverity::kError, f.row, -1, message));
+  TableFinding finding =
+      Finding(f.line, "foreign_key", FindingSeverity::kError, f.row, -1, message);
+  finding.name = Shown(Trimmed(f.written), f.cut);
+  Add(c, std::move(finding));
 }
 
 void AddUnclosedSection(Collector& c, const IniFinding& f) {
-  std::string message = "строка «[" + Shown(f.written, f.cut) + "» - раздел без «]»: не читается";
-  message += f.row >= 0 ? ", и ключи после неё до следующего раздела читаются в [" +
-                              Section(f.row) + "], а повторы в нём не читаются"
-                        : ", как и ключи после неё до следующего раздела";
+  std::string message = Say(CheckText::kUnclosedSection, {Shown(f.written, f.cut)});
+  message += f.row >= 0 ? Say(CheckText::kUnclosedInSection, {Section(f.row)})
+                        : Say(CheckText::kUnclosedOutside);
   if (f.row >= 0 && c.unclosed_in_row[f.row] == 0) c.unclosed_in_row[f.row] = f.line;
   if (f.column >= 0 && f.column < kItemGradeCount) {
     c.named_by_unclosed[f.column] = true;
@@ -413,11 +565,10 @@ void AddValue(Collector& c, const IniFinding& f) {
   const ValueMistake mistake = ValueMistakeOf(f.written, f.cut);
   // A value beyond 32 bits is outside any scale too: one finding says both.
   c.saturated_line = mistake == ValueMistake::kBeyond32Bits ? f.line : 0;
-  const ValueWords words = WordsOf(mistake);
-  TableFinding finding =
-      Finding(f.line, words.code, words.severity, f.row, f.column,
-              "значение «" + Shown(f.written, f.cut) + "» " + Cell(f.row, f.column) + words.words +
-                  ": читается как " + std::to_string(f.read_as));
+  TableFinding finding = Finding(
+      f.line, kValueMistakeCodes[static_cast<int>(mistake)], SeverityOf(mistake), f.row, f.column,
+      Say(CheckText::kValue, {Shown(f.written, f.cut), Cell(f.row, f.column), Say(WordsOf(mistake)),
+                              std::to_string(f.read_as)}));
   finding.has_value = true;
   finding.read_as = f.read_as;
   Add(c, std::move(finding));
@@ -430,11 +581,11 @@ void AddCellRead(Collector& c, const IniFinding& f) {
   if (c.saturated_line == f.line) return;
   const bool success = c.table == kSuccessTable;
   if (success ? v >= 0 : v >= 0 && v <= kLossScale) return;
-  const std::string scale = success ? std::string("отрицательный вес успеха")
-                                    : "вне шкалы 0…" + std::to_string(kLossScale);
-  TableFinding finding = Finding(f.line, "outside_scale", FindingSeverity::kError, f.row, f.column,
-                                 "значение " + std::to_string(v) + " " + Cell(f.row, f.column) +
-                                     " - " + scale + ": читается как есть");
+  const std::string scale = success ? Say(CheckText::kNegativeWeight)
+                                    : Say(CheckText::kLossScale, {std::to_string(kLossScale)});
+  TableFinding finding =
+      Finding(f.line, "outside_scale", FindingSeverity::kError, f.row, f.column,
+              Say(CheckText::kOutsideScale, {std::to_string(v), Cell(f.row, f.column), scale}));
   finding.has_value = true;
   finding.read_as = v;
   Add(c, std::move(finding));
@@ -442,11 +593,9 @@ void AddCellRead(Collector& c, const IniFinding& f) {
 
 void AddNameForm(Collector& c, const IniFinding& f) {
   const bool section = f.column < 0;
-  const std::string message = section ? "раздел «[" + Shown(f.written, f.cut) + "» читается как [" +
-                                            Section(f.row) + "]; надёжнее так и писать"
-                                      : "ключ «" + Shown(Trimmed(f.written), f.cut) +
-                                            "» читается как " + Key(f.column) +
-                                            "; надёжнее так и писать";
+  const std::string message =
+      section ? Say(CheckText::kSectionForm, {Shown(f.written, f.cut), Section(f.row)})
+              : Say(CheckText::kKeyForm, {Shown(Trimmed(f.written), f.cut), Key(f.column)});
   Add(c, Finding(f.line, "name_form", FindingSeverity::kNote, f.row, f.column, message));
 }
 
@@ -482,29 +631,28 @@ void Take(Collector& c, const IniFinding& f) {
       AddNameForm(c, f);
       return;
     case IniFindingKind::kSecondSection:
-      Add(c, Finding(f.line, "second_section", FindingSeverity::kError, f.row, -1,
-                     "второй раздел [" + Section(f.row) +
-                         "]: его ключи не читаются, читается раздел в строке " +
-                         std::to_string(f.first_line)));
+      Add(c,
+          Finding(f.line, "second_section", FindingSeverity::kError, f.row, -1,
+                  Say(CheckText::kSecondSection, {Section(f.row), std::to_string(f.first_line)})));
       return;
     case IniFindingKind::kSecondKey:
       // Keys after a '[' without ']' that fall into the section before it.
       if (c.unclosed_in_row[f.row] != 0 && f.line > c.unclosed_in_row[f.row]) return;
       Add(c, Finding(f.line, "second_key", FindingSeverity::kError, f.row, f.column,
-                     "второй " + Cell(f.row, f.column) + ": не читается, читается строка " +
-                         std::to_string(f.first_line)));
+                     Say(CheckText::kSecondKey,
+                         {Cell(f.row, f.column), std::to_string(f.first_line)})));
       return;
     case IniFindingKind::kKeyWithoutValue: {
-      TableFinding finding = Finding(f.line, "key_without_value", FindingSeverity::kError, f.row,
-                                     f.column, Cell(f.row, f.column) + " без «=»: читается как 0");
+      TableFinding finding =
+          Finding(f.line, "key_without_value", FindingSeverity::kError, f.row, f.column,
+                  Say(CheckText::kKeyWithoutValue, {Cell(f.row, f.column)}));
       finding.has_value = true;
       Add(c, std::move(finding));
       return;
     }
     case IniFindingKind::kStrayLine:
       Add(c, Finding(f.line, "stray_line", FindingSeverity::kError, f.row, -1,
-                     "строка «" + Shown(f.written, f.cut) +
-                         "» - не раздел, не ключ и не комментарий: не читается" + HashWords(f)));
+                     Say(CheckText::kStrayLine, {Shown(f.written, f.cut)}) + HashWords(f)));
       return;
   }
 }
@@ -512,10 +660,10 @@ void Take(Collector& c, const IniFinding& f) {
 void AddOutsideSections(Collector& c) {
   if (c.outside_count == 0) return;
   const std::string message = c.outside_count == 1
-                                  ? "строка до первого раздела: не читается"
-                                  : "строки " + std::to_string(c.outside_first) + "…" +
-                                        std::to_string(c.outside_last) + " до первого раздела (" +
-                                        std::to_string(c.outside_count) + "): не читаются";
+                                  ? Say(CheckText::kOneLineBefore)
+                                  : Say(CheckText::kLinesBefore, {std::to_string(c.outside_first),
+                                                                  std::to_string(c.outside_last),
+                                                                  std::to_string(c.outside_count)});
   Add(c, Finding(c.outside_first, "outside_section", FindingSeverity::kError, -1, -1, message));
 }
 
@@ -529,7 +677,7 @@ void AddCellsGivenNowhere(Collector& c, const IniGridCheck& read) {
         continue;
       }
       TableFinding finding = Finding(0, "cells_missing", FindingSeverity::kError, row, -1,
-                                     "нет раздела [" + Section(row) + "]: все его значения 0");
+                                     Say(CheckText::kNoSection, {Section(row)}));
       finding.has_value = true;
       MarkRow(c, row, Located(c.check->file, 0) + finding.message);
       Add(c, std::move(finding));
@@ -547,9 +695,8 @@ void AddCellsGivenNowhere(Collector& c, const IniGridCheck& read) {
       columns.push_back(column);
     }
     if (missing.empty()) continue;
-    TableFinding finding =
-        Finding(read.section_line[row], "cells_missing", FindingSeverity::kError, row, -1,
-                "в [" + Section(row) + "] нет " + missing + ": читается 0");
+    TableFinding finding = Finding(read.section_line[row], "cells_missing", FindingSeverity::kError,
+                                   row, -1, Say(CheckText::kCellsMissing, {Section(row), missing}));
     finding.has_value = true;
     for (const int column : columns)
       MarkCell(c, row, column, Located(c.check->file, finding.line) + finding.message);
@@ -570,32 +717,33 @@ TableFileCheck NewCheck(int table) {
 }
 
 // A file that is not there or cannot be read: one finding for every cell.
-void AddFileProblem(Collector& c, const FileOpening& opening) {
+// other_case names a file that would be it but for letter case, or is "".
+void AddFileProblem(Collector& c, const FileOpening& opening, const std::string& other_case) {
   const std::string& file = c.check->file;
   const char* code = "missing_file";
-  std::string message = "файла нет: все значения 0";
+  std::string message = Say(CheckText::kMissingFile);
   if (opening.state == FileState::kUnreadable) {
     code = "unreadable_file";
-    message = "файл не читается (" + opening.reason + "): все значения 0";
+    message = Say(CheckText::kUnreadableFile, {opening.reason});
   } else if (opening.state == FileState::kNotAFile) {
     code = "not_a_file";
-    message = "это не файл, а папка или устройство: все значения 0";
-  } else if (const std::string other = SameNameInOtherCase(file); !other.empty()) {
-    message = "файла нет, но есть " + other +
-              " - игра под Windows его прочтёт, а здесь имя "
-              "должно быть в точности " +
-              file + ": все значения 0";
+    message = Say(CheckText::kNotAFile);
+  } else if (!other_case.empty()) {
+    message = Say(CheckText::kOtherCase, {other_case, file});
   }
   Add(c, Finding(0, code, FindingSeverity::kError, -1, -1, message));
-  for (int row = 0; row < kItemGradeCount; ++row) MarkRow(c, row, file + ": " + message);
+  const std::string located = Located(file, 0) + message;
+  for (int row = 0; row < kItemGradeCount; ++row) MarkRow(c, row, located);
 }
 
-std::string RussianCount(std::int64_t n, const char* one, const char* few, const char* many) {
+// A count in the form its number takes: one is the first of three texts
+// in a row, for 1, 21, ...; then for 2 to 4, 22 to 24, ...; then the rest.
+std::string CountText(std::int64_t n, CheckText one) {
   const std::int64_t tens = n % 100, units = n % 10;
-  const char* word = units == 1 && tens != 11                               ? one
-                     : units >= 2 && units <= 4 && (tens < 12 || tens > 14) ? few
-                                                                            : many;
-  return std::to_string(n) + " " + word;
+  const int form = units == 1 && tens != 11                               ? 0
+                   : units >= 2 && units <= 4 && (tens < 12 || tens > 14) ? 1
+                                                                          : 2;
+  return Say(static_cast<CheckText>(static_cast<int>(one) + form), {std::to_string(n)});
 }
 
 const char* SeverityName(FindingSeverity severity) {
@@ -608,8 +756,9 @@ std::int64_t Unlisted(const TableFileCheck& check) {
 
 std::string MoreText(const TableFileCheck& check) {
   if (Unlisted(check) <= 0) return "";
-  return check.file + ": и ещё " + std::to_string(Unlisted(check)) + " (всего " +
-         std::to_string(check.errors + check.notes) + ")";
+  return Located(check.file, 0) +
+         Say(CheckText::kMore,
+             {std::to_string(Unlisted(check)), std::to_string(check.errors + check.notes)});
 }
 
 }  // namespace
@@ -621,7 +770,7 @@ TableFileCheck CheckTableText(int table, std::string_view text, bool found, int 
   c.listed = listed;
   c.check = &check;
   if (!found) {
-    AddFileProblem(c, FileOpening{FileState::kMissing, ""});
+    AddFileProblem(c, FileOpening{FileState::kMissing, ""}, "");
     return check;
   }
   const IniGridCheck read = CheckIniGridFromText(text, kProbabilityTableLayout,
@@ -642,7 +791,8 @@ TableFileCheck CheckTableFile(int table, int listed) {
   if (opening.state == FileState::kRead) {
     Finish(c, read);
   } else {
-    AddFileProblem(c, opening);
+    AddFileProblem(c, opening,
+                   opening.state == FileState::kMissing ? SameNameInOtherCase(check.file) : "");
   }
   return check;
 }
@@ -660,18 +810,35 @@ std::string TableCheckText(const TableFileCheck& check) {
 
 std::string TableCheckSummary(const TableFileCheck& check) {
   if (check.errors + check.notes == 0) return "";
-  return check.file + ": " + RussianCount(check.errors, "ошибка", "ошибки", "ошибок") + ", " +
-         RussianCount(check.notes, "замечание", "замечания", "замечаний") + "\n";
+  return Located(check.file, 0) +
+         Say(CheckText::kSummary, {CountText(check.errors, CheckText::kErrorsOne),
+                                   CountText(check.notes, CheckText::kNotesOne)}) +
+         "\n";
 }
 
 const char* const kTableCheckCsvHeader = "file,line,finding,section,key,read_as,severity\n";
 
+namespace {
+
+// A field quoted where it holds a comma or a quote.
+std::string CsvField(const std::string& text) {
+  if (text.find_first_of(",\"") == std::string::npos) return text;
+  std::string quoted = "\"";
+  for (const char c : text) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
+  return quoted + "\"";
+}
+
+}  // namespace
+
 std::string TableCheckCsv(const TableFileCheck& check) {
   std::string text;
   for (const TableFinding& f : check.listed) {
-    text += check.file + "," + (f.line > 0 ? std::to_string(f.line) : "") + "," + f.code + "," +
-            (f.row >= 0 ? Section(f.row) : "") + "," + (f.column >= 0 ? Key(f.column) : "") + "," +
-            (f.has_value ? std::to_string(f.read_as) : "") + "," + SeverityName(f.severity) + "\n";
+    const std::string section = f.row >= 0 ? Section(f.row) : CsvField(f.name);
+    const std::string key = f.column >= 0 ? Key(f.column) : f.row >= 0 ? CsvField(f.name) : "";
+    text.append(check.file).append(",").append(f.line > 0 ? std::to_string(f.line) : "");
+    text.append(",").append(f.code).append(",").append(section).append(",").append(key);
+    text.append(",").append(f.has_value ? std::to_string(f.read_as) : "").append(",");
+    text.append(SeverityName(f.severity)).append("\n");
   }
   if (Unlisted(check) > 0)
     text += check.file + ",,more_findings,,," + std::to_string(Unlisted(check)) + ",\n";
@@ -701,8 +868,7 @@ std::string TableFindingCountsData(const TableFileCheck& check) {
 
 std::string TableCellErrorsData(const TableFileCheck& check) {
   std::vector<std::string> cells;
-  for (const auto& row : check.cell_error) {
-    for (const std::string& error : row) cells.push_back(JsonString(error));
-  }
+  for (const auto& row : check.cell_error)
+    std::transform(row.begin(), row.end(), std::back_inserter(cells), JsonString);
   return JsonArray(cells);
 }

@@ -38,6 +38,7 @@ struct TableFinding {
   bool has_value;  // read_as means something
   std::int32_t read_as;
   std::string message;  // what is wrong, and what the reader takes instead
+  std::string name;     // a foreign section's or key's name as written, for the CSV
 };
 
 /// One file's check: its first findings in line order, what is given nowhere
@@ -68,7 +69,8 @@ std::string TableCheckText(const TableFileCheck& check);
 /// "FILE: 3 ошибки, 77 замечаний", or "" where there is no finding.
 std::string TableCheckSummary(const TableFileCheck& check);
 
-/// The CSV's first line: file,line,finding,section,key,read_as,severity.
+/// The CSV's first line: file,line,finding,section,key,read_as,severity; a
+/// foreign section or key is named as written.
 extern const char* const kTableCheckCsvHeader;
 
 /// One row a listed finding, then a row "more_findings" with the count of

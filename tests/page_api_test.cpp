@@ -135,6 +135,22 @@ TEST(PageApiTest, TablesAreWrittenAndCheckedAsTheProgramsDo) {
   EXPECT_TRUE(Has(answer, "\"grade_reach\":[\"")) << answer;
 }
 
+TEST(PageApiTest, ALoadedFileIsEditedInPlace) {
+  // Cell 0 of grade 0 from 7 to 1000, grade 10's last cell given anew; the
+  // comment, the UTF-8 mark and the lone CRs stay, bytes above 127 travel
+  // as characters of their number.
+  const std::string file = "\xEF\xBB\xBF; \xD0\xB0\r[ItemGrade0]\rUpgradeLevel0=7\r";
+  std::string cells = "1000";
+  for (int i = 1; i < 77; ++i) cells += i == 76 ? ",5" : ",0";
+  EXPECT_EQ(
+      EditPageTable(1, file, cells),
+      "{\"name\":\"DestroyProb.ini\",\"bytes\":\"\u00ef\u00bb\u00bf; \u00d0\u00b0\\u000d"
+      "[ItemGrade0]\\u000dUpgradeLevel0=1000\\u000d[ItemGrade10]\\u000dUpgradeLevel6=5\\u000d\","
+      "\"kept_layout\":true}");
+  EXPECT_TRUE(Has(EditPageTable(1, file, "1,2"), "\"error\""));
+  EXPECT_TRUE(Has(EditPageTable(3, file, cells), "\"error\""));
+}
+
 TEST(PageApiTest, FactsComeFromTheModel) {
   const std::string facts = PageFacts();
   EXPECT_TRUE(Has(facts, "\"level\":[1,65]"));

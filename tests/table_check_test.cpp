@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -227,6 +229,12 @@ TEST(TableCheckTest, WhatFollowsFromOneMistakeIsFoldedUnderIt) {
             "раздел «[ItemGarde3]» - не ItemGrade0…ItemGrade10: его ключи не читаются - может "
             "быть, ItemGrade3?");
   EXPECT_NE(typos.listed[0].message.find("может быть, UpgradeLevel4?"), std::string::npos);
+  // The CSV names what was written, quoted where it must be.
+  EXPECT_EQ(TableCheckCsv(typos),
+            "CustomSettings/DestroyProb.ini,6,foreign_key,ItemGrade0,UpgradeLvl4,,error\n"
+            "CustomSettings/DestroyProb.ini,25,foreign_section,ItemGarde3,,,error\n");
+  EXPECT_EQ(TableCheckCsv(CheckOf(WholeFile("[a,\"b]\n"))),
+            "CustomSettings/DestroyProb.ini,89,foreign_section,\"a,\"\"b\",,,error\n");
   EXPECT_NE(typos.cell_error[0][4].find(":6: "), std::string::npos);
   EXPECT_NE(typos.cell_error[3][2].find(":25: "), std::string::npos);
   // Lines before the first section: one finding.
@@ -321,6 +329,38 @@ TEST(TableCheckTest, AMissingFileAndTheCellsItLeavesAtZero) {
   EXPECT_EQ(short_file.listed[0].message, "нет раздела [ItemGrade10]: все его значения 0");
   EXPECT_EQ(short_file.cell_error[9][6], "");
   EXPECT_NE(short_file.cell_error[10][6], "");
+}
+
+// Every file of the INI corpus reads, from its file, as its expected
+// results say, and is checked as they say.
+TEST(TableCheckTest, TheCorpusReadsAsExpected) {
+  std::ifstream expected(UPGRADE_SIM_TEST_DATA "/ini/expected_results.txt");
+  std::string name, cells, check;
+  int files = 0;
+  while (std::getline(expected, name)) {
+    if (name.empty() || name[0] == '#') continue;
+    ASSERT_TRUE(std::getline(expected, cells) && std::getline(expected, check)) << name;
+    const std::string path = UPGRADE_SIM_TEST_DATA "/ini/" + name;
+    bool found = false;
+    const IniGrid grid = ReadIniGridFromFile(path, kProbabilityTableLayout, &found);
+    ASSERT_TRUE(found) << name;
+    std::string read = "cells";
+    for (const auto& row : grid.cell) {
+      for (int column = 0; column < kUpgradeLevelCount; ++column)
+        read += " " + std::to_string(row[column]);
+      if (&row == &grid.cell[kItemGradeCount - 1]) break;
+    }
+    EXPECT_EQ(read, cells) << name;
+    std::ifstream file(path, std::ios::binary);
+    std::stringstream bytes;
+    bytes << file.rdbuf();
+    std::string codes = "check";
+    for (const std::string& code : Codes(CheckOf(bytes.str()).listed))
+      codes += (codes.size() > 5 ? ", " : " ") + code;
+    EXPECT_EQ(codes, check) << name;
+    ++files;
+  }
+  EXPECT_EQ(files, 36);  // every file of the corpus
 }
 
 }  // namespace

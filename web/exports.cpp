@@ -1,4 +1,4 @@
-// The module's whole WebAssembly boundary: three functions over bytes and
+// The module's whole WebAssembly boundary: four functions over bytes and
 // text. Each answer is a JSON text in memory the caller frees with free().
 #include <emscripten/emscripten.h>
 
@@ -28,6 +28,15 @@ EMSCRIPTEN_KEEPALIVE char* upgrade_sim_read_table(int which, const char* bytes, 
   const std::string_view text =
       size > 0 ? std::string_view(bytes, static_cast<std::size_t>(size)) : std::string_view();
   return Answer(ReadPageTable(which, text, size >= 0));
+}
+
+/// The loaded file's bytes with the edited cells (77 comma-separated numbers)
+/// changed in place.
+EMSCRIPTEN_KEEPALIVE char* upgrade_sim_edit_table(int which, const char* bytes, int size,
+                                                  const char* cells) {
+  const std::string_view text =
+      size > 0 ? std::string_view(bytes, static_cast<std::size_t>(size)) : std::string_view();
+  return Answer(EditPageTable(which, text, cells));
 }
 
 EMSCRIPTEN_KEEPALIVE char* upgrade_sim_answer(const char* request) {

@@ -14,6 +14,7 @@
 #include "model/plan.h"
 #include "model/probability_tables.h"
 #include "model/upgrade_request.h"
+#include "platform/ini_writer.h"
 #include "platform/probability_files.h"
 #include "platform/random_source.h"
 #include "results/figures.h"
@@ -223,26 +224,49 @@ bool ReadPlanStones(Fields* fields, const StoneTiers& set_up, int target, bool p
   return true;
 }
 
-// The 77 cells of each table, grade by grade.
+// 77 whole numbers of 32 bits, comma-separated, grade by grade.
+bool ReadCells(std::string_view cells, ProbabilityTable* table) {
+  for (int i = 0; i < kCellCount; ++i) {
+    const std::size_t comma = std::min(cells.find(','), cells.size());
+    std::int32_t value = 0;
+    const char* end = cells.data() + comma;
+    const auto [stop, failure] = std::from_chars(cells.data(), end, value);
+    if (failure != std::errc() || stop != end || (i + 1 < kCellCount) != (comma < cells.size()))
+      return false;
+    table->entry[i / kUpgradeLevelCount][i % kUpgradeLevelCount] = value;
+    cells.remove_prefix(std::min(comma + 1, cells.size()));
+  }
+  return true;
+}
+
+std::string CellsMessage(Language language, const char* table) {
+  return Say(language, PageText::kTableCells, {table, std::to_string(kCellCount)});
+}
+
 bool ReadTables(const RequestText& text, Language language, ProbabilityTables* tables,
                 std::string* error) {
   for (int which = 0; which < kTableCount; ++which) {
-    std::string_view cells = Value(text, kTableKeys[which]);
-    for (int i = 0; i < kCellCount; ++i) {
-      const std::size_t comma = std::min(cells.find(','), cells.size());
-      std::int32_t value = 0;
-      const char* end = cells.data() + comma;
-      const auto [stop, failure] = std::from_chars(cells.data(), end, value);
-      if (failure != std::errc() || stop != end || (i + 1 < kCellCount) != (comma < cells.size())) {
-        *error =
-            Say(language, PageText::kTableCells, {kTableKeys[which], std::to_string(kCellCount)});
-        return false;
-      }
-      TableAt(*tables, which).entry[i / kUpgradeLevelCount][i % kUpgradeLevelCount] = value;
-      cells.remove_prefix(std::min(comma + 1, cells.size()));
-    }
+    if (ReadCells(Value(text, kTableKeys[which]), &TableAt(*tables, which))) continue;
+    *error = CellsMessage(language, kTableKeys[which]);
+    return false;
   }
   return true;
+}
+
+// Each byte as the character of that number (U+0000 to U+00FF), so that any
+// bytes travel in a JSON string.
+std::string ByteCharacters(std::string_view bytes) {
+  std::string text;
+  for (const char c : bytes) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x80) {
+      text += c;
+    } else {
+      text += static_cast<char>(0xC0 | byte >> 6);
+      text += static_cast<char>(0x80 | (byte & 0x3F));
+    }
+  }
+  return text;
 }
 
 std::string ErrorAnswer(const std::string& message) {
@@ -405,6 +429,24 @@ std::string ReadPageTable(int which, std::string_view bytes, bool found) {
                      {"findings", TableFindingsData(check)},
                      {"finding_counts", TableFindingCountsData(check)},
                      {"cell_errors", TableCellErrorsData(check)}});
+}
+
+std::string EditPageTable(int which, std::string_view bytes, std::string_view cells) {
+  if (which < 0 || which >= kTableCount)
+    return ErrorAnswer(Say(Language::kRussian, PageText::kUnknownTable, {std::to_string(which)}));
+  ProbabilityTable table{};
+  if (!ReadCells(cells, &table)) return ErrorAnswer(CellsMessage(Language::kRussian, kTableKeys[which]));
+  IniGrid grid{};
+  for (int grade = 0; grade < kItemGradeCount; ++grade) {
+    for (int level = 0; level < kUpgradeLevelCount; ++level)
+      grid.cell[grade][level] = table.entry[grade][level];
+  }
+  bool kept_layout = false;
+  const std::string text = EditedIniText(bytes, grid, kProbabilityTableLayout, &kept_layout);
+  const std::string path = kProbabilityFilePaths[which];
+  return JsonObject({{"name", JsonString(path.substr(path.rfind('/') + 1))},
+                     {"bytes", JsonString(ByteCharacters(text))},
+                     {"kept_layout", JsonBool(kept_layout)}});
 }
 
 namespace {

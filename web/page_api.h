@@ -15,9 +15,22 @@ std::string PageFacts();
 /// One table read from the bytes of its INI file (which: 0 SuccessProb,
 /// 1 DestroyProb, 2 DowngradeProb) by the programs' own reader, found false
 /// where there is no file: {"cells":[77 numbers, grade by grade],
-/// "findings":[what upgrade-odds --check finds]}, or {"error":...} for an
-/// unknown table.
+/// "findings":[the first 100 of what upgrade-odds --check finds, each
+/// {"line", "finding", "severity" (error or note), "row", "column", "text"}],
+/// "finding_counts":{"errors", "notes", "more" (not listed), "more_text"
+/// ("FILE: и ещё N (всего M)" or ""), "summary" ("FILE: 3 ошибки, 77
+/// замечаний" or "")}, "cell_errors":[77 texts, grade by grade, of the first
+/// error about each cell, "" where none]}, or {"error":...} for an unknown
+/// table.
 std::string ReadPageTable(int which, std::string_view bytes, bool found = true);
+
+/// A loaded INI file (which as above) with the cells that differ from what
+/// it reads changed in place, and nothing else: its comments, blank lines,
+/// order, line ends and encoding kept; cells are 77 comma-separated whole
+/// numbers, grade by grade. {"name":"SuccessProb.ini", "bytes":the file,
+/// each byte as the character of its number (U+0000 to U+00FF),
+/// "kept_layout":false where it had to be written anew}, or {"error":...}.
+std::string EditPageTable(int which, std::string_view bytes, std::string_view cells);
 
 /// The answer to one request: with view=page (or no view) the set-up, the
 /// table and the journey, each null where a field it needs is wrong; with
