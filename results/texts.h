@@ -144,7 +144,8 @@ enum class PageText {
   kUnknownTable,  // {1} what was asked
   kUnknownLanguage,
   kCheapestNeedsPrices,
-  kStoneSets,  // {1} the sets wanted, {2} the range of a digit
+  kStoneSets,   // {1} the sets wanted, {2} the range of a digit
+  kFileTooBig,  // {1} the most bytes
   kCount
 };
 

@@ -158,6 +158,7 @@ constexpr TextEntry<PageText> kPage[] = {
     {P::kUnknownLanguage, "the language is ru or en"},
     {P::kCheapestNeedsPrices, "the stones' prices are needed: the cheapest are chosen by them"},
     {P::kStoneSets, "{1} comma-separated sets of four digits {2} are needed"},
+    {P::kFileTooBig, "a table file of more than {1} bytes"},
 };
 static_assert(InIdOrder(kPage), "one text per id, in the order of the ids");
 

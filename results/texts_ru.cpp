@@ -156,6 +156,7 @@ constexpr TextEntry<PageText> kPage[] = {
     {P::kUnknownLanguage, "язык ru или en"},
     {P::kCheapestNeedsPrices, "нужны цены камней: по ним выбираются самые выгодные"},
     {P::kStoneSets, "нужно {1} наборов из четырёх цифр {2} через запятую"},
+    {P::kFileTooBig, "файл таблицы больше {1} байт"},
 };
 static_assert(InIdOrder(kPage), "one text per id, in the order of the ids");
 

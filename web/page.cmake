@@ -1,13 +1,22 @@
-# The page: the module's three exported functions over the page's API,
-# compiled to WebAssembly, inside one self-contained HTML file with the
-# page's own HTML, CSS and JavaScript.
+# The page: the module's exported functions over the page's API, compiled
+# to WebAssembly, packed into one self-contained HTML file with the page's
+# own HTML, CSS and JavaScript.
 
 add_executable(upgrade-sim-page web/exports.cpp)
 target_link_libraries(upgrade-sim-page PRIVATE page_api)
-set_target_properties(upgrade-sim-page PROPERTIES OUTPUT_NAME upgrade-sim SUFFIX .html)
-# The shell without its indentation and comment lines, to keep the file small.
+set_target_properties(upgrade-sim-page PROPERTIES OUTPUT_NAME upgrade-sim-module SUFFIX .js)
+target_link_options(upgrade-sim-page PRIVATE
+  -sENVIRONMENT=web
+  -sALLOW_MEMORY_GROWTH=1
+  -sMALLOC=emmalloc
+  -sFILESYSTEM=0
+  -sEXPORTED_FUNCTIONS=_malloc,_free
+  -sEXPORTED_RUNTIME_METHODS=ccall,HEAPU8,UTF8ToString
+  -sINCOMING_MODULE_JS_API=onRuntimeInitialized,instantiateWasm)
+
+# The shell with its stylesheets and scripts (web/page/, one file a job)
+# inline, without their indentation and comment lines; then the module in it.
 find_program(NODE node REQUIRED)
-# Its stylesheets and scripts (web/page/, one file a job) go inline.
 set(page_shell ${CMAKE_CURRENT_BINARY_DIR}/generated/web/shell.html)
 file(GLOB page_parts CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/web/page/*.js
      ${CMAKE_CURRENT_SOURCE_DIR}/web/page/*.css)
@@ -15,20 +24,13 @@ add_custom_command(OUTPUT ${page_shell}
   COMMAND ${NODE} ${CMAKE_CURRENT_SOURCE_DIR}/web/compact_shell.mjs
           ${CMAKE_CURRENT_SOURCE_DIR}/web/shell.html ${page_shell}
   DEPENDS web/shell.html web/compact_shell.mjs ${page_parts} VERBATIM)
-add_custom_target(page_shell DEPENDS ${page_shell})
-add_dependencies(upgrade-sim-page page_shell)
-set_property(TARGET upgrade-sim-page APPEND PROPERTY LINK_DEPENDS ${page_shell})
-target_link_options(upgrade-sim-page PRIVATE
-  --shell-file ${page_shell}
-  -sSINGLE_FILE=1
-  -sMINIFY_HTML=0
-  -sENVIRONMENT=web
-  -sALLOW_MEMORY_GROWTH=1
-  -sMALLOC=emmalloc
-  -sFILESYSTEM=0
-  -sEXPORTED_FUNCTIONS=_malloc,_free
-  -sEXPORTED_RUNTIME_METHODS=ccall,HEAPU8,UTF8ToString
-  -sINCOMING_MODULE_JS_API=onRuntimeInitialized)
+set(page_file ${CMAKE_CURRENT_BINARY_DIR}/upgrade-sim.html)
+add_custom_command(OUTPUT ${page_file}
+  COMMAND ${NODE} ${CMAKE_CURRENT_SOURCE_DIR}/web/pack_page.mjs ${page_shell}
+          $<TARGET_FILE:upgrade-sim-page>
+          $<TARGET_FILE_DIR:upgrade-sim-page>/upgrade-sim-module.wasm ${page_file}
+  DEPENDS ${page_shell} upgrade-sim-page web/pack_page.mjs VERBATIM)
+add_custom_target(upgrade-sim-html ALL DEPENDS ${page_file})
 
 if(UPGRADE_SIM_TESTS)
   enable_testing()
@@ -40,7 +42,7 @@ if(UPGRADE_SIM_TESTS)
   # programs built by the release preset.
   add_test(NAME page_in_browser
     COMMAND node ${CMAKE_CURRENT_SOURCE_DIR}/tests/web/page_test.mjs
-            --page $<TARGET_FILE:upgrade-sim-page> --source ${CMAKE_CURRENT_SOURCE_DIR}
+            --page ${page_file} --source ${CMAKE_CURRENT_SOURCE_DIR}
             --out ${CMAKE_CURRENT_BINARY_DIR})
   set_tests_properties(page_in_browser PROPERTIES FIXTURES_REQUIRED page_packages)
 endif()

@@ -38,6 +38,9 @@ constexpr int kCellCount = kItemGradeCount * kUpgradeLevelCount;
 // The outcomes as the page names them, in the order of kAttemptOutcomes.
 constexpr const char* kOutcomeKeys[kOutcomeCount] = {"success", "item_destroyed",
                                                      "taliks_destroyed", "failed"};
+// A table file the page reads at most: far beyond any real one, and within
+// the module's memory.
+constexpr std::int64_t kMaxTableFileBytes = std::int64_t{16} << 20;
 
 // ---- The request's text --------------------------------------------------
 
@@ -380,12 +383,9 @@ std::string PageFacts() {
   const std::string sizes = JsonArrayOf(tables, [](int which) {
     return JsonInteger(static_cast<std::int64_t>(kExampleTables[which].size()));
   });
-  const int languages[kLanguageCount] = {0, 1};
   std::vector<JsonMember> texts;
-  std::transform(
-      std::begin(languages), std::end(languages), std::back_inserter(texts), [](int language) {
-        return JsonMember{kLanguageCodes[language], LanguageTexts(static_cast<Language>(language))};
-      });
+  for (int language = 0; language < kLanguageCount; ++language)
+    texts.push_back({kLanguageCodes[language], LanguageTexts(static_cast<Language>(language))});
   const int percentiles[kPercentileCount] = {0, 1, 2};
   const std::string levels = JsonArrayOf(kPercentileLevels, JsonNumber);
   return JsonObject(
@@ -415,6 +415,8 @@ std::string PageFacts() {
        {"section_stem", JsonString(kItemGradeSectionStem)},
        {"key_stem", JsonString(kUpgradeLevelKeyStem)},
        {"request_keys", JsonArrayOf(kRequestKeys, quoted)},
+       {"findings_shown", JsonInteger(kPageListedFindings)},
+       {"max_file_bytes", JsonInteger(kMaxTableFileBytes)},
        {"table_keys", JsonArrayOf(kTableKeys, quoted)},
        {"example_cells", examples},
        {"example_sizes", sizes}});
@@ -423,6 +425,10 @@ std::string PageFacts() {
 std::string ReadPageTable(int which, std::string_view bytes, bool found) {
   if (which < 0 || which >= kTableCount) {
     return ErrorAnswer(Say(Language::kRussian, PageText::kUnknownTable, {std::to_string(which)}));
+  }
+  if (static_cast<std::int64_t>(bytes.size()) > kMaxTableFileBytes) {
+    return ErrorAnswer(
+        Say(Language::kRussian, PageText::kFileTooBig, {std::to_string(kMaxTableFileBytes)}));
   }
   const TableFileCheck check = CheckTableText(which, bytes, found, kPageListedFindings);
   return JsonObject({{"cells", CellsData(ProbabilityTableFromText(bytes))},
@@ -435,7 +441,8 @@ std::string EditPageTable(int which, std::string_view bytes, std::string_view ce
   if (which < 0 || which >= kTableCount)
     return ErrorAnswer(Say(Language::kRussian, PageText::kUnknownTable, {std::to_string(which)}));
   ProbabilityTable table{};
-  if (!ReadCells(cells, &table)) return ErrorAnswer(CellsMessage(Language::kRussian, kTableKeys[which]));
+  if (!ReadCells(cells, &table))
+    return ErrorAnswer(CellsMessage(Language::kRussian, kTableKeys[which]));
   IniGrid grid{};
   for (int grade = 0; grade < kItemGradeCount; ++grade) {
     for (int level = 0; level < kUpgradeLevelCount; ++level)

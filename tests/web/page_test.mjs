@@ -238,8 +238,12 @@ for (const [name, launch] of Object.entries(browsers)) {
       await input.uploadFile(...Object.keys(loaded).map((n) => path.join(uploads, n)));
       await page.waitForFunction(() => document.getElementById("files").textContent.includes("SUCCESSPROB.INI"));
       const files = await text("#files");
-      assert.match(files, /SUCCESSPROB\.INI: \d+ байт/);
-      assert.match(files, /DowngradeProb\.ini: не загружен: все значения 0/);
+      assert.match(files, /SUCCESSPROB\.INI: загружен, \d+ байт/);
+      assert.match(files, /DowngradeProb\.ini: файла нет: все значения 0/);
+      // The answer names the tables and warns of the missing one.
+      assert.match(await text("#tables-used"), /^Таблицы: SUCCESSPROB\.INI \(загружен, \d+ байт\), destroyprob\.ini .*DowngradeProb\.ini \(файла нет/);
+      assert.match(await text("#tables-warning"), /нет файлов: 1/);
+      assert.equal(await page.$eval("#tables-warning", (el) => el.hidden), false);
       const dir = folderWith({ "SuccessProb.ini": loaded["SUCCESSPROB.INI"], "DestroyProb.ini": loaded["destroyprob.ini"] });
       for (const s of setUps.slice(0, 2)) await checkAgainstNative(s, dir);
       // Remembered on this computer, until the examples come back.
@@ -247,7 +251,8 @@ for (const [name, launch] of Object.entries(browsers)) {
       await page.waitForSelector("body[data-ready=true]");
       assert.match(await text("#files"), /SUCCESSPROB\.INI/);
       await page.click("#examples");
-      assert.match(await text("#files"), /примеры/);
+      assert.match(await text("#files"), /SuccessProb\.ini: пример/);
+      assert.equal(await text("#tables-used"), "Таблицы: примеры.");
     });
 
     test("the table editor: findings, a cell edited, the INI files the programs read back", async () => {
@@ -286,7 +291,7 @@ for (const [name, launch] of Object.entries(browsers)) {
       // The files downloaded, read by the programs, give the edited tables.
       const files = {};
       for (const [i, name] of ["SuccessProb.ini", "DestroyProb.ini", "DowngradeProb.ini"].entries()) {
-        const file = await saved(`#ini-downloads button:nth-child(${i + 1})`);
+        const file = await saved(`#download-${i}`);
         assert.equal(file.name, name);
         assert.match(file.text, /^\[ItemGrade0\]\r\nUpgradeLevel0=-?\d+\r\n/);
         assert.doesNotMatch(file.text.replace(/\r\n/g, ""), /[\r\n]/);
@@ -302,6 +307,36 @@ for (const [name, launch] of Object.entries(browsers)) {
       assert.equal(await page.$eval(cell, (el) => el.value), "9999");
       await page.click("#examples");
       assert.notEqual(await page.$eval(cell, (el) => el.value), "9999");
+    });
+
+    test("the editor keeps a loaded file, marks cells misread, and never uses an invalid one", async () => {
+      const original = exampleFiles["SuccessProb.ini"].toString("latin1").replace("[ItemGrade3]\r\nUpgradeLevel0=", "[ItemGrade3]\r\nUpgradeLevel0=x");
+      const uploads = fs.mkdtempSync(path.join(os.tmpdir(), "upgrade-sim-upload-"));
+      fs.writeFileSync(path.join(uploads, "SuccessProb.ini"), Buffer.from(original, "latin1"));
+      await open(fragmentOf(setUps[0]));
+      await (await page.$("#load-files")).uploadFile(path.join(uploads, "SuccessProb.ini"));
+      await page.waitForFunction(() => document.getElementById("files").textContent.includes("загружен"));
+      await page.click("#editor summary");
+      const misread = "input[aria-label='SuccessProb ItemGrade3 UpgradeLevel0']";
+      await page.waitForFunction((selector) => document.querySelector(selector).value !== "", {}, misread);
+      assert.equal(await page.$eval(misread, (el) => el.classList.contains("misread")), true);
+      assert.match(await attribute(misread, "title"), /UpgradeLevel0/);
+      assert.equal(await page.$eval("input[aria-label='SuccessProb ItemGrade2 UpgradeLevel0']", (el) => el.classList.contains("misread")), false);
+      assert.match(await text("#download-1"), /^Записать DestroyProb\.ini$/);
+      assert.match(await text("#download-note-1"), /файла не было/);
+      // An invalid value is marked with its message and not used.
+      const cell = "input[aria-label='SuccessProb ItemGrade2 UpgradeLevel1']";
+      const before = await text("#chance-line");
+      await page.$eval(cell, (el) => { el.value = "12x"; el.dispatchEvent(new Event("input", { bubbles: true })); });
+      assert.equal(await attribute(cell, "aria-invalid"), "true");
+      assert.match(await text("#cell-error"), /«12x» — нужно целое число от -2147483648 до 2147483647; в расчёте прежнее значение 124/);
+      assert.equal(await text("#chance-line"), before);
+      // The download is the loaded text with the one edited value changed.
+      await page.$eval(cell, (el) => { el.value = "1234"; el.dispatchEvent(new Event("input", { bubbles: true })); });
+      const file = await saved("#download-0");
+      assert.equal(file.name, "SuccessProb.ini");
+      assert.equal(file.text, original.replace("[ItemGrade2]\r\nUpgradeLevel0=172\r\nUpgradeLevel1=124", "[ItemGrade2]\r\nUpgradeLevel0=172\r\nUpgradeLevel1=1234"));
+      await page.click("#examples");
     });
 
     test("the module's facts and answers have the shapes the page's code describes", async () => {
@@ -364,14 +399,120 @@ for (const [name, launch] of Object.entries(browsers)) {
       assert.equal(await attribute("#level", "aria-invalid"), "false");
       assert.match(await text("#chance-line"), /^Шанс успеха = \d+ %$/);
       assert.match(page.url(), /level=50&taliks=1&stones=3320&target=6/);
-      // A blank price beside a given one is not free.
+      // A blank price beside a given one is not free; while they are half
+      // typed, the journey without prices stays.
+      const unpriced = await page.$$eval("#journey tbody tr", (rows) => rows.map((r) => r.textContent));
       await setField("p1", "1");
       await setField("p2", "2");
       assert.equal(await attribute("#p3", "aria-invalid"), "true");
-      assert.equal((await page.$$("#journey tr")).length, 0);
+      assert.deepEqual(await page.$$eval("#journey tbody tr", (rows) => rows.map((r) => r.textContent)), unpriced);
+      assert.match(await text("#plan-csv-why"), /без цен/);
       for (const id of ["p3", "p4", "p5", "p6"]) await setField(id, "0");
       assert.equal(await attribute("#p3", "aria-invalid"), "false");
       assert.equal((await page.$$("#journey tbody tr")).length, 6);
+    });
+
+    test("results that no longer match the set-up are cleared, never shown under it", async () => {
+      await open(fragmentOf(setUps[0]));
+      assert.equal((await page.$$("#sim-lines li")).length, 3);
+      await page.click("#run-journey");
+      await page.waitForFunction(() => document.getElementById("run-summary").textContent !== "");
+      await setField("level", "0");
+      for (const id of ["#sim-chance", "#sim-lines", "#sim-summary", "#run-summary", "#run-log"]) assert.equal(await text(id), "", id);
+      assert.match(await text("#sim-stale"), /изменились/);
+      await setField("level", "50");
+      assert.equal(await text("#sim-lines"), "");
+      await page.click("#simulate");
+      assert.equal(await text("#sim-stale"), "");
+    });
+
+    test("a link carries its tables and reproduces the figures; a broken one says so and is kept", async () => {
+      await open(fragmentOf(setUps[0], prices));
+      await page.click("#editor summary");
+      const cell = "input[aria-label='SuccessProb ItemGrade2 UpgradeLevel1']";
+      await page.waitForFunction((selector) => document.querySelector(selector).value !== "", {}, cell);
+      await page.$eval(cell, (el) => { el.value = "9000"; el.dispatchEvent(new Event("input", { bubbles: true })); });
+      const link = page.url(), figures = await text("#figures"), line = await text("#chance-line");
+      assert.match(link, /&success=[\w-]+$/);
+      assert.ok(link.length < 600, link);
+      // Another visitor, with the examples stored: the link's tables win.
+      await page.click("#examples");
+      await page.goto("about:blank");
+      await page.goto(link);
+      await page.waitForSelector("body[data-ready=true]");
+      assert.equal(await text("#chance-line"), line);
+      assert.equal(await text("#figures"), figures);
+      assert.match(await text("#tables-used"), /SuccessProb\.ini \(из ссылки\)/);
+      await page.click("#copy-link");
+      await page.waitForFunction(() => document.getElementById("copy-status").textContent !== "");
+      // A table cut short computes nothing, and the address stays as it came.
+      const cut = link.slice(0, -5);
+      await page.goto("about:blank");
+      await page.goto(cut);
+      await page.waitForSelector("body[data-ready=true]");
+      assert.equal(await text("#chance-line"), "—");
+      assert.match(await text("#chance-note"), /SuccessProb\.ini в ссылке не читается/);
+      assert.equal(page.url(), cut);
+      // A broken escape stays as typed, marked, and the address unchanged.
+      const broken = pathToFileURL(pageFile).href + "#attempts=3&grade=2&level=5%G0&taliks=1&stones=3320&target=6&prices=1,2,3";
+      await page.click("#examples");
+      await page.goto("about:blank");
+      await page.goto(broken);
+      await page.waitForSelector("body[data-ready=true]");
+      assert.equal(await page.$eval("#level", (el) => el.value), "5%G0");
+      assert.equal(await attribute("#level", "aria-invalid"), "true");
+      assert.equal(await text("#p3-error"), "в ссылке цен: 3, а нужно 6");
+      assert.equal(page.url(), broken);
+    });
+
+    test("an attempt or item price without stone prices is marked", async () => {
+      await open("attempts=3&grade=2&level=50&taliks=1&stones=3320&target=6&item_price=100");
+      assert.equal(await text("#item_price-error"), "не учитывается без цен камней");
+      assert.equal(await attribute("#item_price", "aria-invalid"), "true");
+    });
+
+    test("stored tables are checked: what cannot be used is dropped with a word, never sent as request text", async () => {
+      const cells = Array(77).fill(1);
+      const stored = [
+        ["not json", /испорчены и отброшены/],
+        [JSON.stringify([{ name: "SuccessProb.ini", cells: cells.map(String) }, 1, null]), /SuccessProb\.ini, DestroyProb\.ini, DowngradeProb\.ini испорчены/],
+        [JSON.stringify([{ name: "SuccessProb.ini", cells: ["0&item_price=100000", ...cells.slice(1)] },
+          { name: "DestroyProb.ini", cells }, { name: "DowngradeProb.ini", cells: cells.map(() => 1.5) }]), /SuccessProb\.ini, DowngradeProb\.ini испорчены/],
+        [JSON.stringify({ tables: 3 }), /испорчены и отброшены/],
+      ];
+      for (const [value, message] of stored) {
+        await open(fragmentOf(setUps[0]));
+        await page.evaluate((v) => localStorage.setItem("upgrade-sim-tables-2", v), value);
+        await page.reload();
+        await page.waitForSelector("body[data-ready=true]");
+        assert.match(await text("#tables-error"), message);
+        assert.match(await text("#chance-line"), /^Шанс успеха = \d+ %$/);
+        assert.equal(await page.$eval("#item_price", (el) => el.value), "");
+      }
+      await page.click("#examples");
+    });
+
+    test("findings are bounded, and a file too large is refused with the tables kept", async () => {
+      const uploads = fs.mkdtempSync(path.join(os.tmpdir(), "upgrade-sim-upload-"));
+      const junk = "[ItemGrade0]\n" + Array.from({ length: 250 }, (_, i) => `Junk${i}=1\n`).join("");
+      fs.writeFileSync(path.join(uploads, "SuccessProb.ini"), junk);
+      await open(fragmentOf(setUps[0]));
+      const before = await text("#chance-line");
+      await (await page.$("#load-files")).uploadFile(path.join(uploads, "SuccessProb.ini"));
+      await page.waitForFunction(() => document.getElementById("findings").textContent.includes("и ещё"));
+      const shown = await page.$$eval("#findings li", (items) => items.map((i) => i.textContent));
+      const success = shown.filter((line) => line.includes("SuccessProb.ini"));
+      assert.equal(success.length, 102);
+      assert.match(success[100], /SuccessProb\.ini: и ещё 1\d\d \(всего 2\d\d\)$/);
+      assert.match(success[101], /SuccessProb\.ini: \d+ ошиб/);
+      assert.match(await text("#tables-warning"), /нет файлов: 2, находок в файлах: 2\d\d/);
+      await page.click("#examples");
+      fs.writeFileSync(path.join(uploads, "DestroyProb.ini"), Buffer.alloc(17 << 20, 0x20));
+      await (await page.$("#load-files")).uploadFile(path.join(uploads, "DestroyProb.ini"));
+      await page.waitForFunction(() => document.getElementById("tables-error").textContent !== "");
+      assert.match(await text("#tables-error"), /^Слишком большой файл: DestroyProb\.ini \(17 МБ\); таблицы читаются до 16 МБ/);
+      assert.equal(await text("#chance-line"), before);
+      assert.equal(await text("#tables-used"), "Таблицы: примеры.");
     });
 
     test("a whole journey played out over the simulator's draws", async () => {

@@ -42,11 +42,10 @@ function buildEditor() {
     box.appendChild(table); grids.appendChild(box);
     var button = document.createElement("button");
     button.type = "button"; button.className = "plain"; button.textContent = "Скачать " + fileName(w);
-    button.addEventListener("click", function () {
-      var file = ask(request("ini_file") + "&file=" + w);
-      if (!file.error) download(file.text, file.name, "text/plain");
-    });
-    $("ini-downloads").appendChild(button);
+    button.id = "download-" + w;
+    button.addEventListener("click", function () { downloadTable(w); });
+    var why = document.createElement("span"); why.className = "note"; why.id = "download-note-" + w;
+    $("ini-downloads").appendChild(button); $("ini-downloads").appendChild(why);
   });
 }
 // The grids are kept up to date only while they are open. Each cell is
@@ -62,30 +61,61 @@ function showEditor(answer) {
       if (document.activeElement !== input && input.value !== value) { input.value = value; input.removeAttribute("aria-invalid"); }
       var share = w === 0 ? (shares ? shares[Math.floor(i / columns)][i % columns] : 0) : 1 - answer.loss_shares[w - 1][i];
       input.style.background = heat(share);
+      // A cell read otherwise than written (as 0, or only in part) carries
+      // its finding.
+      var finding = state.tables[w].cellErrors ? state.tables[w].cellErrors[i] : "";
+      input.classList.toggle("misread", finding !== "");
+      if (finding) input.title = finding; else input.removeAttribute("title");
     });
+    var t = state.tables[w];
+    text("download-" + w, (t.source === "missing" ? "Записать " : "Скачать ") + t.name);
+    text("download-note-" + w, t.source === "missing" ? "файла не было: он будет записан заново" :
+      t.text !== undefined ? "изменятся только правленые значения" : "");
   });
   text("reach-head", answer.plan ? "Дойти до " + answer.plan.target + " от 0" : "Дойти от 0");
   F.grade_names.forEach(function (name, g) { text("reach-" + g, answer.grade_reach ? answer.grade_reach[g] : "—"); });
 }
-// A cell is a whole number within the module's range of a cell.
-function cellValue(text) {
-  var value = Number(text);
-  return /^[+-]?\d+$/.test(text) && value >= F.cell_range[0] && value <= F.cell_range[1] ? value : null;
-}
+// An invalid cell is marked with its message and not used: the table keeps
+// the value it had.
 function onCellInput(event) {
-  var input = event.target, w = Number(input.dataset.table), value = cellValue(input.value.trim());
-  if (value === null) { input.setAttribute("aria-invalid", "true"); return; }
-  input.removeAttribute("aria-invalid");
-  var cells = state.tables[w].cells.slice(); cells[Number(input.dataset.cell)] = value;
-  state.tables[w] = { name: state.tables[w].name, note: "изменена здесь", cells: cells, edited: true, findings: [] };
+  var input = event.target, w = Number(input.dataset.table), i = Number(input.dataset.cell), value = cellValue(input.value.trim());
+  if (value === null) {
+    input.setAttribute("aria-invalid", "true");
+    input.setAttribute("aria-describedby", "cell-error");
+    text("cell-error", input.getAttribute("aria-label") + ": «" + input.value + "» — нужно целое число от " + F.cell_range[0] +
+      " до " + F.cell_range[1] + "; в расчёте прежнее значение " + state.tables[w].cells[i] + ".");
+    return;
+  }
+  input.removeAttribute("aria-invalid"); input.removeAttribute("aria-describedby");
+  text("cell-error", "");
+  var was = state.tables[w], cells = was.cells.slice(); cells[i] = value;
+  var cellErrors = was.cellErrors ? was.cellErrors.slice() : null;
+  if (cellErrors) cellErrors[i] = "";
+  state.tables[w] = { name: was.name, source: "edited", cells: cells, findings: [], cellErrors: cellErrors, text: was.text };
   remember(); render();
+}
+// The findings of each file: an edited table's as the module checks its
+// cells now, a loaded file's as read, each listed up to the module's bound
+// with the count of the rest and a summary.
+function tableFindings(answer, t, w) {
+  if (t.source === "edited") return { shown: answer.table_findings[w], counts: null };
+  return { shown: t.findings || [], counts: t.counts || null };
+}
+function findingCount(answer) {
+  return state.tables.reduce(function (sum, t, w) {
+    var f = tableFindings(answer, t, w);
+    return sum + (f.counts ? f.counts.errors + f.counts.notes : f.shown.length);
+  }, 0);
 }
 function showFindings(answer) {
   var list = $("findings");
   list.textContent = "";
+  function add(line, kind) { var item = document.createElement("li"); item.textContent = line; item.className = kind; list.appendChild(item); }
   state.tables.forEach(function (t, w) {
-    var found = t.edited ? answer.table_findings[w] : (t.findings || []);
-    found.forEach(function (f) { var item = document.createElement("li"); item.textContent = f.text.replace(/\n$/, ""); list.appendChild(item); });
+    var found = tableFindings(answer, t, w);
+    found.shown.forEach(function (f) { add(f.text.replace(/\n$/, ""), f.severity); });
+    if (found.counts && found.counts.more) add(found.counts.more_text.replace(/\n$/, ""), "more");
+    if (found.counts && found.counts.summary) add(found.counts.summary.replace(/\n$/, ""), "summary");
   });
-  if (!list.childNodes.length) { var ok = document.createElement("li"); ok.textContent = "ничего: все ячейки заданы простыми числами"; ok.style.color = "var(--muted)"; list.appendChild(ok); }
+  if (!list.childNodes.length) add("ничего: все ячейки заданы простыми числами", "none");
 }

@@ -1,20 +1,31 @@
 // ---- Tables from files, and files to download -----------------------------
+// The three files by name, in any letter case; one too large for the
+// module keeps the tables as they were.
 function takeFiles(files) {
   var wanted = tableIndexes().map(function (w) { return fileName(w).toLowerCase(); });
-  var found = wanted.map(function () { return null; }), pending = [];
+  var found = wanted.map(function () { return null; }), pending = [], large = [];
   Array.prototype.forEach.call(files, function (file) {
     var which = wanted.indexOf(file.name.toLowerCase());
     if (which < 0 || found[which]) return;
+    if (file.size > F.max_file_bytes) { large.push(file.name + " (" + Math.ceil(file.size / 1048576) + " МБ)"); return; }
     found[which] = { name: file.name, bytes: null };
     pending.push(file.arrayBuffer().then(function (buffer) { found[which].bytes = new Uint8Array(buffer); }));
   });
+  if (large.length) {
+    text("tables-error", "Слишком большой файл: " + large.join(", ") + "; таблицы читаются до " + F.max_file_bytes / 1048576 +
+      " МБ. Таблицы остались прежними.");
+    return;
+  }
   if (!pending.length) { text("tables-error", "Нет файлов " + wanted.join(", ") + " (имена в любом регистре)."); return; }
   text("tables-error", "");
   Promise.all(pending).then(function () {
     state.tables = found.map(function (file, w) {
       var read = readTable(w, file ? file.bytes : null);
-      return file ? { name: file.name, note: file.bytes.length + " байт", cells: read.cells, findings: read.findings }
-                  : { name: fileName(w), note: "не загружен: все значения 0", cells: read.cells, findings: read.findings };
+      var t = { name: file ? file.name : fileName(w), source: file ? "file" : "missing", cells: read.cells,
+        findings: read.findings, counts: read.finding_counts, cellErrors: read.cell_errors };
+      // The file's own text, so that a download changes only what was edited.
+      if (file) { t.size = file.bytes.length; t.text = byteText(file.bytes); }
+      return t;
     });
     remember(); render();
   });
@@ -32,6 +43,18 @@ function droppedFiles(items, done) {
   waiting++;
   Array.prototype.forEach.call(items, function (item) { var entry = item.webkitGetAsEntry && item.webkitGetAsEntry(); if (entry) walk(entry); });
   finish();
+}
+// A table as a file: a loaded one with only its edited cells changed, any
+// other as the writer writes it.
+function downloadTable(w) {
+  var t = state.tables[w];
+  if (t.text !== undefined) {
+    var edited = editTable(w, textBytes(t.text), t.cells);
+    if (!edited.error) download(textBytes(edited.bytes), t.name, "text/plain");
+    return;
+  }
+  var file = ask(request("ini_file") + "&file=" + w);
+  if (!file.error) download(file.text, file.name, "text/plain");
 }
 function download(content, name, type) {
   var link = document.createElement("a");

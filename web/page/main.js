@@ -27,7 +27,17 @@ function onInput(event) {
   } else if (id in state.values) {
     state.values[id] = id === "grade" ? value : value.trim();
   }
+  // What the player types replaces what a broken address said.
+  state.broken = !!state.linkError;
   render();
+}
+// The address as it now stands, with the tables in it.
+function copyLink() {
+  var link = location.href;
+  var done = function () { text("copy-status", "Ссылка скопирована."); };
+  var failed = function () { text("copy-status", "Не удалось скопировать: скопируйте адрес страницы вручную."); };
+  if (navigator.clipboard && navigator.clipboard.writeText) navigator.clipboard.writeText(link).then(done, failed);
+  else failed();
 }
 function start() {
   if (started) return;
@@ -39,6 +49,7 @@ function start() {
   buildEditor();
   restore();
   readAddress();
+  if (state.storageNote) text("tables-error", state.storageNote);
   document.querySelectorAll("#setup input, #setup select, #prices input, #seed").forEach(function (el) {
     el.addEventListener("input", onInput);
     el.addEventListener("change", onInput);
@@ -49,8 +60,9 @@ function start() {
   $("editor").addEventListener("toggle", function () { if (latest) showEditor(latest); });
   $("examples").addEventListener("click", function () {
     try { localStorage.removeItem(storageKey); } catch (e) { /* nothing was stored */ }
-    state.tables = exampleTables(); render();
+    state.tables = exampleTables(); state.linkError = ""; state.broken = false; render();
   });
+  $("copy-link").addEventListener("click", copyLink);
   $("load-files").addEventListener("change", function (e) { takeFiles(e.target.files); });
   $("load-folder").addEventListener("change", function (e) { takeFiles(e.target.files); });
   $("table-csv").addEventListener("click", function () { if (latest && latest.table) download(latest.table.csv, "upgrade-odds-table.csv"); });
@@ -67,5 +79,5 @@ function start() {
     document.body.setAttribute("data-ready", "true");
   });
 }
-// The module calls this once its runtime is up.
-window.Module = { onRuntimeInitialized: start };
+// The packed module stands after this script in the file.
+document.addEventListener("DOMContentLoaded", function () { startModule(start); });

@@ -29,6 +29,8 @@
  * @property {string} key_stem
  * @property {string[]} request_keys
  * @property {string[]} outcome_keys
+ * @property {number} findings_shown
+ * @property {number} max_file_bytes
  * @property {string[]} table_keys
  * @property {number[][]} example_cells
  * @property {number[]} example_sizes
@@ -51,11 +53,30 @@
  * @typedef {Object} TableRead
  * @property {number[]} cells
  * @property {Finding[]} findings
+ * @property {FindingCounts} finding_counts
+ * @property {string[]} cell_errors
+ */
+/**
+ * @typedef {Object} FindingCounts
+ * @property {number} errors
+ * @property {number} notes
+ * @property {number} more
+ * @property {string} more_text
+ * @property {string} summary
+ */
+/**
+ * @typedef {Object} EditedFile
+ * @property {string} name
+ * @property {string} bytes
+ * @property {boolean} kept_layout
  */
 /**
  * @typedef {Object} Finding
  * @property {number} line
  * @property {string} finding
+ * @property {string} severity
+ * @property {number} row
+ * @property {number} column
  * @property {string} text
  */
 /**
@@ -158,6 +179,20 @@
  * @property {string} text
  */
 
+// The module comes packed in the file: its code as text, its WebAssembly
+// gzipped in base64. It is unpacked, compiled and started here; start() runs
+// once its runtime is up.
+function startModule(start) {
+  var bytes = textBytes(atob(document.getElementById("module-wasm").textContent));
+  var unpacked = new Blob([bytes]).stream().pipeThrough(new DecompressionStream("gzip"));
+  new Response(unpacked).arrayBuffer().then(function (wasm) {
+    window.Module = { onRuntimeInitialized: start, instantiateWasm: function (imports, ready) {
+      WebAssembly.instantiate(wasm, imports).then(function (made) { ready(made.instance); });
+      return {};
+    } };
+    (0, eval)(document.getElementById("module-code").textContent);
+  });
+}
 function takeAnswer(pointer) {
   var text = Module.UTF8ToString(pointer);
   Module._free(pointer);
@@ -177,6 +212,29 @@ function readTable(which, bytes) {
   var pointer = Module._malloc(Math.max(bytes.length, 1));
   Module.HEAPU8.set(bytes, pointer);
   var answer = call(pointer, bytes.length);
+  Module._free(pointer);
+  return answer;
+}
+// Bytes travel as text, each byte the character of its number.
+function byteText(bytes) {
+  var text = "";
+  for (var i = 0; i < bytes.length; i += 8192) text += String.fromCharCode.apply(null, bytes.subarray(i, i + 8192));
+  return text;
+}
+function textBytes(text) {
+  var bytes = new Uint8Array(text.length);
+  for (var i = 0; i < text.length; i++) bytes[i] = text.charCodeAt(i);
+  return bytes;
+}
+/**
+ * A loaded file's text with only the cells that differ changed in place.
+ * @returns {EditedFile}
+ */
+function editTable(which, bytes, cells) {
+  var pointer = Module._malloc(Math.max(bytes.length, 1));
+  Module.HEAPU8.set(bytes, pointer);
+  var answer = takeAnswer(Module.ccall("upgrade_sim_edit_table", "number", ["number", "number", "number", "string"],
+    [which, pointer, bytes.length, cells.join(",")]));
   Module._free(pointer);
   return answer;
 }

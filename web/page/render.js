@@ -11,13 +11,14 @@ function showFields(errors) {
     if (message) element.setAttribute("aria-describedby", id + "-error"); else element.removeAttribute("aria-describedby");
   });
 }
-// The address's own faults, which the module never sees: a price list of
-// the wrong length.
-function addressErrors() {
-  var given = state.values.prices === "" ? 0 : state.values.prices.split(",").length, wanted = priceIds().length;
-  if (given === 0 || given === wanted) return {};
-  var errors = {};
-  errors[priceIds()[Math.min(given, wanted) - 1]] = "в ссылке цен: " + given + ", а нужно " + wanted;
+// The faults the module never sees: a price list of the wrong length in the
+// address, prices of attempts or items without the stones' prices.
+function pageErrors() {
+  var errors = {}, given = state.values.prices === "" ? 0 : state.values.prices.split(",").length, wanted = priceIds().length;
+  if (given !== 0 && given !== wanted) errors[priceIds()[Math.min(given, wanted) - 1]] = "в ссылке цен: " + given + ", а нужно " + wanted;
+  if (given === 0) ["attempt_price", "item_price"].forEach(function (id) {
+    if (state.values[id] !== "") errors[id] = "не учитывается без цен камней";
+  });
   return errors;
 }
 function showInputs() {
@@ -43,22 +44,46 @@ function figure(label, value, risk) {
 }
 function outcome(setUp, key) { return setUp.outcomes[F.outcome_keys.indexOf(key)]; }
 function levelLabel(p) { return Math.round(F.percentile_levels[p] * 1000) / 10 + " %"; }
+// The answer box: the exact chance beside the simulator's line, the
+// journey's figures from the set-up's talik count, the tables in use.
 function showAnswer(answer) {
   $("figures").textContent = "";
   var s = answer.set_up;
   text("chance-line", s ? s.chance_line : "—");
+  text("exact-chance", s ? "Шанс успеха попытки: " + outcome(s, "success").percent : "—");
   text("chance-note", !s ? "Исправьте отмеченные поля." : outcome(s, "success").share >= 1 ? "Шанс 100 % и выше: каждая попытка успешна." : "");
   text("report", s ? s.report : "");
   if (!s) return;
   figure("Попытка уничтожит предмет", outcome(s, "item_destroyed").percent, true);
   figure("Попытка уничтожит талики", outcome(s, "taliks_destroyed").percent, true);
   var plan = answer.plan, taliks = Number(state.values.taliks);
-  if (plan && taliks < plan.target) {
-    var row = plan.rows[taliks], p = F.shown_percentile;
-    figure("Дойти до " + plan.target + " талик раньше потери предмета", row.reach_percent, false);
-    figure("Предметов уйдёт в среднем до цели", row.items_destroyed, false);
-    if (plan.priced) figure("Бюджет, которого хватит на " + levelLabel(p), row.budget_for[p], false);
+  if (!plan || taliks >= plan.target) return;
+  var row = plan.rows[taliks], p = F.shown_percentile;
+  figure("Дойти до " + plan.target + " талик раньше потери предмета", row.reach_percent, false);
+  figure("Попыток в среднем до цели, с новыми предметами", row.attempts_with_new_items, false);
+  figure("Предметов уйдёт в среднем", row.items_destroyed, false);
+  figure("Предметов хватит на " + levelLabel(p), row.items_for[p], false);
+  if (plan.priced) {
+    figure("Цена в среднем до цели", row.cost, false);
+    figure("Бюджет, которого хватит на " + levelLabel(p), row.budget_for[p], false);
   }
+}
+// Which tables the figures come from, and a warning where a file is
+// missing or has findings.
+function tableNote(t) {
+  return { example: "пример", file: "загружен" + (t.size ? ", " + t.size + " байт" : ""), missing: "файла нет: все значения 0",
+    edited: "изменена здесь", link: "из ссылки" }[t.source];
+}
+function showTablesInUse(answer) {
+  var all = state.tables.every(function (t) { return t.source === "example"; });
+  text("tables-used", "Таблицы: " + (all ? "примеры." : state.tables.map(function (t) { return t.name + " (" + tableNote(t) + ")"; }).join(", ") + "."));
+  var missing = state.tables.filter(function (t) { return t.source === "missing"; }).length;
+  var found = findingCount(answer);
+  var words = [];
+  if (missing) words.push("нет файлов: " + missing);
+  if (found) words.push("находок в файлах: " + found);
+  $("tables-warning").hidden = !words.length;
+  text("tables-warning-text", words.length ? "Внимание: " + words.join(", ") + " — " : "");
 }
 function showTable(answer) {
   var grid = $("grid"), table = answer.table;
@@ -100,7 +125,7 @@ function journeyColumns(plan) {
 function showJourney(answer) {
   var table = $("journey"), plan = answer.plan;
   table.textContent = "";
-  text("plan-csv-why", plan ? "" : "Нет пути: исправьте отмеченные поля.");
+  text("plan-csv-why", !plan ? "Нет пути: исправьте отмеченные поля." : answer.unpriced ? "Путь без цен, пока цены не введены полностью." : "");
   $("plan-csv").disabled = !plan;
   drawChart(plan);
   text("stock", "");
@@ -182,19 +207,42 @@ function drawChart(plan) {
 function showFiles() {
   var list = $("files");
   list.textContent = "";
-  state.tables.forEach(function (t) { var item = document.createElement("li"); item.textContent = t.name + ": " + t.note; list.appendChild(item); });
+  state.tables.forEach(function (t) { var item = document.createElement("li"); item.textContent = t.name + ": " + tableNote(t); list.appendChild(item); });
+}
+// What the page shows for the state now, and whether a simulation shown
+// was made for it.
+function stateKey() { return request("page") + "&seed=" + state.values.seed; }
+function dropStaleResults() {
+  if (state.simulatedFor === undefined || state.simulatedFor === stateKey()) return;
+  state.simulatedFor = undefined;
+  ["sim-chance", "sim-summary", "seed-used", "run-summary"].forEach(function (id) { text(id, ""); });
+  $("sim-lines").textContent = ""; $("run-log").textContent = "";
+  text("sim-stale", "Настройка или таблицы изменились: прежние результаты моделирования убраны.");
 }
 // The answer first; the journey, the table and the tables' list in the
 // next task on the first load, so that the answer shows at once.
 function render(later) {
+  if (state.linkError) { showBrokenLink(); if (later) later(); return; }
   var answer = ask(request("page"));
-  if (answer.error) { $("tables-error").textContent = answer.error; return; }
+  if (answer.error) { text("tables-error", answer.error); return; }
+  // While the prices are half typed, the journey without them stays.
+  var pricesWrong = priceIds().concat(["attempt_price", "item_price"]).some(function (id) { return id in answer.errors; });
+  answer.unpriced = !answer.plan && pricesWrong;
+  if (answer.unpriced) answer.plan = ask(request("page", undefined, true)).plan;
   latest = answer;
-  showInputs(); showFields(Object.assign(addressErrors(), answer.errors)); showAnswer(answer);
+  showInputs(); showFields(Object.assign(pageErrors(), answer.errors)); showAnswer(answer); showTablesInUse(answer);
   writeAddress();
+  dropStaleResults();
   function details() {
     showTable(answer); showJourney(answer); showFiles(); showFindings(answer); showEditor(answer);
     if (later) later();
   }
   if (later) { performance.mark("first-result"); setTimeout(details, 0); } else details();
+}
+// A link whose tables cannot be read computes nothing.
+function showBrokenLink() {
+  showInputs();
+  text("chance-line", "—"); text("exact-chance", "—"); $("figures").textContent = "";
+  text("chance-note", state.linkError);
+  text("tables-used", "");
 }

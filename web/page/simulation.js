@@ -3,9 +3,10 @@ function simulate(seedText) {
   var answer = ask(request("simulate", seedText));
   var errors = answer.errors || {};
   var wrongSeed = state.values.seed !== "" && errors.seed;
-  showFields(Object.assign(addressErrors(), latest ? latest.errors : {}, wrongSeed ? { seed: errors.seed } : {}));
+  showFields(Object.assign(pageErrors(), latest ? latest.errors : {}, wrongSeed ? { seed: errors.seed } : {}));
   $("sim-lines").textContent = "";
   if (!answer.simulation) { text("sim-chance", ""); text("sim-summary", ""); text("seed-used", ""); return; }
+  state.simulatedFor = stateKey(); text("sim-stale", "");
   text("seed-used", "Зерно: " + answer.simulation.seed);
   var lines = answer.simulation.lines.replace(/\n$/, "").split("\n");
   text("sim-chance", lines[0]);
@@ -19,6 +20,7 @@ function runJourney() {
   var seed = currentSeed(), answer = ask(request("journey_run", seed)), run = answer.journey_run;
   text("run-summary", ""); $("run-log").textContent = "";
   if (!run) return;
+  state.simulatedFor = stateKey(); text("sim-stale", "");
   text("seed-used", "Зерно: " + seed);
   var parts = ["Попыток: " + run.attempts, "Уничтожено предметов: " + run.items_destroyed];
   if (run.spent !== "") parts.push("Потрачено: " + run.spent);
