@@ -472,6 +472,108 @@ std::string IniFileAnswer(const RequestText& text, const ProbabilityTables& tabl
 
 }  // namespace
 
+namespace {
+
+// The set-up and the journey a request asks for, and which of their fields
+// are right.
+struct PageRequest {
+  UpgradeRequest set_up;
+  PlanRequest plan;
+  bool set_up_read = false;  // every field of the set-up
+  bool table_read = false;   // its level and stones
+  bool reach_read = false;   // ... and the target
+  bool journey_read = false;
+  int start = 0;  // the journey's talik count to chart and play out from
+};
+
+PageRequest ReadPageRequest(Fields* fields) {
+  PageRequest read;
+  UpgradeRequest& request = read.set_up;
+  const bool attempts = ReadField(fields, "attempts", kAttemptCountRange, &request.attempt_count);
+  const bool grade = ReadField(fields, "grade", kItemGradeRange, &request.item_grade);
+  const bool level = ReadField(fields, "level", kItemLevelRange, &request.item_level);
+  const bool taliks = ReadField(fields, "taliks", kTalikCountRange, &request.talik_count);
+  const bool stones = ReadStones(fields, &request.stone_tiers);
+  read.set_up_read = attempts && grade && level && taliks && stones;
+  read.table_read = level && stones;
+
+  PlanRequest& plan = read.plan;
+  plan.item_grade = request.item_grade;
+  plan.item_level = request.item_level;
+  const bool target = ReadField(fields, "target", kTargetRange, &plan.target);
+  bool priced = false;
+  Prices given_prices;
+  const bool prices = ReadPrices(fields, &given_prices, &priced);
+  if (priced) plan.prices = given_prices;
+  // The set-up's stones serve the journey unless it has its own.
+  const bool own = Value(fields->text, "plan_stones").empty();
+  const bool plan_stones =
+      target && ReadPlanStones(fields, request.stone_tiers, plan.target, priced, &plan.stones);
+  read.reach_read = level && stones && target;
+  read.journey_read = grade && level && target && prices && plan_stones && (stones || !own);
+  read.start = taliks && request.talik_count < plan.target ? request.talik_count : 0;
+  return read;
+}
+
+std::string SimulationAnswer(const ProbabilityTables& tables, const PageRequest& read,
+                             Fields* fields) {
+  std::uint32_t seed = 0;
+  const bool seeded = ReadSeed(fields, &seed);
+  std::string simulation = "null";
+  if (read.set_up_read && seeded) {
+    RandomSource random = SeededRandomSource(seed);
+    const DrawSource draw = [&random] { return DrawRandom(random); };
+    simulation =
+        SimulationData(MakeSimulationView(tables, read.set_up, draw), seed, fields->language);
+  }
+  return JsonObject({{"errors", ErrorsObject(fields->errors)}, {"simulation", simulation}});
+}
+
+std::string JourneyRunAnswer(const ProbabilityTables& tables, const PageRequest& read,
+                             Fields* fields) {
+  std::uint32_t seed = 0;
+  const bool seeded = ReadSeed(fields, &seed);
+  std::string run = "null";
+  if (read.journey_read && seeded) {
+    const PlanView plan_view = MakePlanView(tables, read.plan);
+    RandomSource random = SeededRandomSource(seed);
+    const JourneyRun played = RunJourney(
+        plan_view.plan, plan_view.set_ups, read.start, [&random] { return DrawRandom(random); },
+        kJourneyRunAttempts, kJourneyRunLog);
+    run = JourneyRunData(played, read.plan.prices.has_value(), read.plan.target, fields->language);
+  }
+  return JsonObject({{"errors", ErrorsObject(fields->errors)}, {"journey_run", run}});
+}
+
+// The set-up, the table, the journey and each grade's reach, each null
+// where a field it needs is wrong.
+std::string PageViewAnswer(const ProbabilityTables& tables, const PageRequest& read,
+                           const Fields& fields) {
+  const UpgradeRequest& request = read.set_up;
+  const Language language = fields.language;
+  std::string set_up = "null", table = "null", plan = "null", reach = "null";
+  if (read.set_up_read) set_up = SetUpData(MakeSetUpView(tables, request), language);
+  if (read.table_read)
+    table = TableData(MakeTableView(tables, request.item_level, request.stone_tiers));
+  if (read.journey_read) {
+    const PlanView plan_view = MakePlanView(tables, read.plan);
+    plan = PlanData(plan_view, MakeJourneyChart(plan_view, read.start), language);
+  }
+  if (read.reach_read) {
+    reach = GradeReachData(
+        MakeGradeReach(tables, request.item_level, request.stone_tiers, read.plan.target));
+  }
+  return JsonObject({{"errors", ErrorsObject(fields.errors)},
+                     {"set_up", set_up},
+                     {"table", table},
+                     {"plan", plan},
+                     {"grade_reach", reach},
+                     {"loss_shares", LossSharesData(tables)},
+                     {"table_findings", WrittenFindingsData(tables)}});
+}
+
+}  // namespace
+
 std::string AnswerPageRequest(std::string_view request_text) {
   const RequestText text = SplitRequest(request_text);
   Language language = Language::kRussian;
@@ -494,71 +596,8 @@ std::string AnswerPageRequest(std::string_view request_text) {
 
   Fields fields{text, language, {}};
   if (!language_known) AddError(&fields.errors, "lang", Say(language, PageText::kUnknownLanguage));
-  UpgradeRequest request;
-  const bool attempts = ReadField(&fields, "attempts", kAttemptCountRange, &request.attempt_count);
-  const bool grade = ReadField(&fields, "grade", kItemGradeRange, &request.item_grade);
-  const bool level = ReadField(&fields, "level", kItemLevelRange, &request.item_level);
-  const bool taliks = ReadField(&fields, "taliks", kTalikCountRange, &request.talik_count);
-  const bool stones = ReadStones(&fields, &request.stone_tiers);
-  const bool set_up = attempts && grade && level && taliks && stones;
-
-  std::uint32_t seed = 0;
-  if (view == "simulate") {
-    const bool seeded = ReadSeed(&fields, &seed);
-    std::string simulation = "null";
-    if (set_up && seeded) {
-      RandomSource random = SeededRandomSource(seed);
-      simulation = SimulationData(
-          MakeSimulationView(tables, request, [&random] { return DrawRandom(random); }), seed,
-          language);
-    }
-    return JsonObject({{"errors", ErrorsObject(fields.errors)}, {"simulation", simulation}});
-  }
-
-  PlanRequest plan;
-  plan.item_grade = request.item_grade;
-  plan.item_level = request.item_level;
-  const bool target = ReadField(&fields, "target", kTargetRange, &plan.target);
-  bool priced = false;
-  Prices given_prices;
-  const bool prices = ReadPrices(&fields, &given_prices, &priced);
-  if (priced) plan.prices = given_prices;
-  const bool own = Value(text, "plan_stones").empty();
-  const bool plan_stones =
-      target && ReadPlanStones(&fields, request.stone_tiers, plan.target, priced, &plan.stones);
-  const bool journey = grade && level && target && prices && plan_stones && (stones || !own);
-
-  const int start = taliks && request.talik_count < plan.target ? request.talik_count : 0;
-  if (view == "journey_run") {
-    const bool seeded = ReadSeed(&fields, &seed);
-    std::string run = "null";
-    if (journey && seeded) {
-      const PlanView plan_view = MakePlanView(tables, plan);
-      RandomSource random = SeededRandomSource(seed);
-      const JourneyRun played = RunJourney(
-          plan_view.plan, plan_view.set_ups, start, [&random] { return DrawRandom(random); },
-          kJourneyRunAttempts, kJourneyRunLog);
-      run = JourneyRunData(played, priced, plan.target, language);
-    }
-    return JsonObject({{"errors", ErrorsObject(fields.errors)}, {"journey_run", run}});
-  }
-  std::string set_up_data = "null", table_data = "null", plan_data = "null", reach = "null";
-  if (set_up) set_up_data = SetUpData(MakeSetUpView(tables, request), language);
-  if (level && stones)
-    table_data = TableData(MakeTableView(tables, request.item_level, request.stone_tiers));
-  if (journey) {
-    const PlanView plan_view = MakePlanView(tables, plan);
-    plan_data = PlanData(plan_view, MakeJourneyChart(plan_view, start), language);
-  }
-  if (level && stones && target) {
-    reach = GradeReachData(
-        MakeGradeReach(tables, request.item_level, request.stone_tiers, plan.target));
-  }
-  return JsonObject({{"errors", ErrorsObject(fields.errors)},
-                     {"set_up", set_up_data},
-                     {"table", table_data},
-                     {"plan", plan_data},
-                     {"grade_reach", reach},
-                     {"loss_shares", LossSharesData(tables)},
-                     {"table_findings", WrittenFindingsData(tables)}});
+  const PageRequest read = ReadPageRequest(&fields);
+  if (view == "simulate") return SimulationAnswer(tables, read, &fields);
+  if (view == "journey_run") return JourneyRunAnswer(tables, read, &fields);
+  return PageViewAnswer(tables, read, fields);
 }
