@@ -30,3 +30,13 @@ report "--plan prices" 20000000 --plan --prices 10,20,40,80,200,1000 --attempt-p
   --item-price 5000 5 50 7
 # A journey of 10^18 attempts, in double-double.
 report "--plan 1e18" 20000000 --plan 9 65 7 0 0 0 0
+# Budgets at every scale, each plan within 500 M: an item price far beyond the
+# attempts (exact, items apart), free stones with a large item price, a
+# journey of 10^6 attempts with spread costs, and a count that costs nothing
+# and cannot be left.
+report "budget 1e7" 500000000 --plan --prices 1,2,5,10,20,50 --attempt-price 1 \
+  --item-price 10000000 --budget 40000000 2 50 6
+report "budget free" 500000000 --plan --prices 0,0,0,0,0,0 --attempt-price 15 \
+  --item-price 1000000 2 50 6
+report "budget 10 65" 500000000 --plan --prices 1,2,5,10,20,50 --attempt-price 3 \
+  --item-price 1000 10 65 7

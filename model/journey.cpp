@@ -5,6 +5,7 @@
 #include <limits>
 #include <numeric>
 
+#include "model/journey_budget.h"
 #include "model/wide_float.h"
 
 namespace {
@@ -280,6 +281,43 @@ std::int64_t AttemptsFor(const MatrixPowers& powers, int target, int start, Wide
   return below + 1;
 }
 
+// The counts of attempts and items the budgets are bounded by, at each
+// level, halfway from it to the chance of ever reaching the target, and at
+// that chance less the tail's mass.
+BudgetCounts CountsForBudgets(const JourneySteps& steps,
+                              const std::array<WideFloat, kMaxTarget>& reach,
+                              const std::array<WideFloat, kMaxTarget>& destroy,
+                              bool ends_from_zero) {
+  const int target = steps.target;
+  BudgetCounts counts{};
+  counts.reach = ReachWithNewItems(steps);
+  const MatrixPowers powers = PowersOf(steps, 1.0 - kBudgetTailMass);
+  const auto at = [&](int t, double level, bool attempts) {
+    const WideFloat wide = Wide(std::max(level, 0.0));
+    return attempts ? AttemptsFor(powers, target, t, wide)
+                    : ItemsFor(reach, destroy, ends_from_zero, t, wide);
+  };
+  for (int t = 0; t < target; ++t) {
+    const double ever = counts.reach[t];
+    for (int p = 0; p < kPercentileCount; ++p) {
+      const WideFloat level = WideLevel(kPercentileLevels[p]);
+      counts.attempts_for[t][p] = AttemptsFor(powers, target, t, level);
+      counts.items_for[t][p] = ItemsFor(reach, destroy, ends_from_zero, t, level);
+      const double halfway = (kPercentileLevels[p] + ever) / 2.0;
+      counts.attempts_halfway[t][p] = at(t, halfway, true);
+      counts.items_halfway[t][p] = at(t, halfway, false);
+    }
+    counts.attempts_tail[t] = at(t, ever - kBudgetTailMass, true);
+    counts.items_tail[t] = at(t, ever - kBudgetTailMass, false);
+    // P(at most k items) = R(t) + D(t) R(0) (1 - D(0)^k) / (1 - D(0)).
+    const WideFloat leave = ends_from_zero ? reach[0] : Wide(1.0) - destroy[0];
+    counts.reach_first[t] = reach[t].hi;
+    counts.renewed[t] = leave.hi > 0 ? (destroy[t] * reach[0] / leave).hi : 0.0;
+    counts.stay_log = leave.hi >= 1.0 ? -kInfinity : std::log1p(-leave.hi);
+  }
+  return counts;
+}
+
 }  // namespace
 
 Journey PlanJourney(const JourneySteps& steps) {
@@ -295,19 +333,10 @@ Journey PlanJourney(const JourneySteps& steps) {
   const std::array<double, kMaxTarget> cost = ExpectedCostWithNewItems(steps);
   const MatrixPowers powers = PowersOf(steps, kPercentileLevels[kPercentileCount - 1]);
   const bool ends_from_zero = EndsForSure(shares, target, false)[0];
-  std::array<std::array<double, kPercentileCount>, kMaxTarget> budgets{};
-  for (auto& row : budgets) row.fill(kInfinity);
-  if (steps.priced) {
-    std::array<bool, kMaxTarget> ends{};
-    for (int t = 0; t < target; ++t) ends[t] = std::isfinite(renewed[t]);
-    budgets = BudgetsFor(steps, ends);
-  }
-  // Where every attempt costs the same and items nothing, the total is that
-  // cost times the attempts, whose counts are exact at any length.
-  const bool uniform =
-      steps.priced && steps.item_cost == 0 &&
-      std::all_of(steps.attempt_cost.begin(), steps.attempt_cost.begin() + target,
-                  [&steps](double cost) { return cost == steps.attempt_cost[0] && cost > 0; });
+  JourneyBudgets budgets{};
+  for (auto& row : budgets.budget) row.fill(kInfinity);
+  if (steps.priced)
+    budgets = BudgetsFor(steps, CountsForBudgets(steps, reach, destroy, ends_from_zero));
   Journey journey{};
   journey.target = target;
   for (int t = 0; t < target; ++t) {
@@ -326,12 +355,10 @@ Journey PlanJourney(const JourneySteps& steps) {
       row.attempts_for[p] = ends ? AttemptsFor(powers, target, t, level) : kNever;
       row.items_for[p] = ItemsFor(reach, destroy, ends_from_zero, t, level);
     }
-    row.budget_for = budgets[t];
-    for (int p = 0; uniform && p < kPercentileCount; ++p) {
-      row.budget_for[p] = row.attempts_for[p] == kNever
-                              ? kInfinity
-                              : steps.attempt_cost[0] * static_cast<double>(row.attempts_for[p]);
-    }
+    row.budget_for = budgets.budget[t];
+    row.budget_relative_error = budgets.relative_error[t];
+    row.reach_within_budget = budgets.within[t];
+    row.reach_within_budget_exact = budgets.within_exact[t];
   }
   return journey;
 }

@@ -32,6 +32,7 @@ struct JourneySteps {
   std::array<double, kMaxTarget> attempt_cost{};
   double item_cost = 0.0;  // of each destroyed item
   bool priced = false;     // whole costs a budget is counted in
+  double budget = -1.0;    // the player's own, for the chance within it; below 0: none
 };
 
 /// What a journey from one talik count holds in store. An infinite value
@@ -49,6 +50,12 @@ struct JourneyRow {
   // +infinity where nothing does.
   std::array<std::int64_t, kPercentileCount> items_for;
   std::array<double, kPercentileCount> budget_for;
+  // The bound on (budget_for - true) / true: 0 where exact.
+  std::array<double, kPercentileCount> budget_relative_error;
+  // The chance to reach the target spending at most steps.budget (priced
+  // steps with a budget only); a lower bound where not exact.
+  double reach_within_budget;
+  bool reach_within_budget_exact;
 };
 
 /// One row per starting talik count, 0 to target - 1.
@@ -77,16 +84,6 @@ double ReachedWithin(const JourneySteps& steps, int start, std::int64_t attempts
 /// journey may never end.
 using VisitCounts = std::array<std::array<double, kMaxTarget>, kMaxTarget>;
 VisitCounts ExpectedVisits(const JourneySteps& steps);
-
-/// For priced steps: the least whole budget B from each talik count with
-/// P(total spent <= B) >= each level, with new items; +infinity where none
-/// does. Counted in units of the costs' greatest common divisor: exactly
-/// where the answer is found within kExactBudgetUnits units, beyond that
-/// from the tail's geometric decay.
-/// ends tells from which counts the journey with new items ends for sure.
-constexpr std::int64_t kExactBudgetUnits = std::int64_t{1} << 18;
-std::array<std::array<double, kPercentileCount>, kMaxTarget> BudgetsFor(
-    const JourneySteps& steps, const std::array<bool, kMaxTarget>& ends);
 
 /// ReachedWithin for each count of attempts, sharing the work.
 std::vector<double> ReachedWithinEach(const JourneySteps& steps, int start,

@@ -1,6 +1,17 @@
-// The budget that suffices with a given probability: the distribution of
-// the total spent, counted exactly in units of the costs' greatest common
-// divisor, one unit after another, and beyond a window from its tail.
+// The budget that suffices with a given probability, in named steps:
+//  1. the totals a single count decides: items alone (free attempts), one
+//     attempt cost and free items, nothing at all;
+//  2. an exact pass over the lattice of whole costs: the chance W_t(b) to
+//     reach the target from t spending at most b units, row after row, with
+//     the item price in the lattice where it is a small multiple of the
+//     unit, otherwise with the items destroyed counted apart;
+//  3. where the exact lattice is too large: the same pass with every cost
+//     rounded up to a coarser unit (never too small, and at most the
+//     rounding's share too large), and bounds from the tail's exact decay
+//     (a martingale of the spent amount), and from the counts of attempts and
+//     items alone; the tightest of them, rounded up to the digits it has.
+#include "model/journey_budget.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -8,44 +19,67 @@
 #include <numeric>
 #include <vector>
 
-#include "model/journey.h"
 #include "model/outcome_odds.h"
 
 namespace {
 
 constexpr double kInfinity = std::numeric_limits<double>::infinity();
-// The history the pass keeps of each count: its longest step back.
-constexpr std::int64_t kMaxHistory = std::int64_t{1} << 15;
+// The work of one pass, in cells (units times talik counts, times item
+// counts where items are counted apart), and what a pass may keep.
+constexpr std::int64_t kPassCells = std::int64_t{1} << 23;
+constexpr std::int64_t kStoredCells = std::int64_t{1} << 23;
+constexpr std::int64_t kRingRows = std::int64_t{1} << 19;
+// Items apart with the item beyond the attempts: the pass stops at the
+// budgets' rows, far before the tail it is sized by.
+constexpr std::int64_t kItemsApartCells = std::int64_t{1} << 26;
+// Budgets in the currency are whole numbers a double holds exactly.
+constexpr double kLargestWhole = 9007199254740992.0;  // 2^53
 
-// One talik count's step: each outcome's share, and what an attempt and an
-// attempt that destroys the item and takes a new one cost, in units.
-struct CountStep {
-  double success, lost, destroyed, failed;
-  std::int64_t attempt_units, destroyed_units;
+using Levels = std::array<std::array<bool, kPercentileCount>, kMaxTarget>;
+using Figures = std::array<std::array<double, kPercentileCount>, kMaxTarget>;
+
+std::int64_t Whole(double cost) { return static_cast<std::int64_t>(std::llround(cost)); }
+
+// ---- The counts the target can be reached from -----------------------------
+
+// A count is live where every count from it up can succeed: only from there
+// can the target be reached. Index target is the target itself.
+std::array<bool, kMaxTarget + 1> LiveCounts(const JourneySteps& steps) {
+  std::array<bool, kMaxTarget + 1> live{};
+  live[steps.target] = true;
+  for (int t = steps.target - 1; t >= 0; --t) live[t] = live[t + 1] && steps.odds[t].success > 0;
+  return live;
+}
+
+// ---- The lattice -------------------------------------------------------------
+
+// The walk on whole units: each outcome's share, 0 where it leads to a count
+// the target cannot be reached from (its chance is lost), and each attempt's
+// cost. A destroyed item costs item_units more where it is in the lattice;
+// with items_apart it moves to the next item count instead.
+struct Lattice {
+  int target = 1;
+  std::array<bool, kMaxTarget + 1> live{};
+  std::array<double, kMaxTarget> success{}, lost{}, destroyed{}, failed{};
+  std::array<std::int64_t, kMaxTarget> units{};
+  std::int64_t item_units = 0;
+  bool items_apart = false;
+  bool any_free = false;
+  // (I - F)^-1 for the shares F that stay within a row (steps that cost
+  // nothing); the identity where there are none.
+  std::array<std::array<double, kMaxTarget>, kMaxTarget> free_inverse{};
 };
 
-// The shares of a count's outcomes that look back at an earlier row: those
-// that cost something. The others are solved within the row.
-struct LookBack {
-  double success, lost, failed, destroyed;
-};
-
-// The chance to spend more than b, and exactly b, from each count; the
-// target (index target) has nothing more to spend.
-struct SpentRow {
-  std::array<double, kMaxTarget + 1> more;
-  std::array<double, kMaxTarget + 1> exactly;
-};
-
-using SquareMatrix = std::array<std::array<double, kMaxTarget>, kMaxTarget>;
-
-// (I - a)^-1 by elimination with partial pivoting; false where there is
-// none: a loop that costs nothing and never ends.
-bool InverseOfIMinus(const SquareMatrix& a, int n, SquareMatrix* inverse) {
-  constexpr std::size_t kWidth = std::size_t{2} * kMaxTarget;  // (I - a | I)
+// (I - F)^-1 by elimination with partial pivoting. The diagonal of I - F is
+// given as `away`, what leaves a count other than back to itself at no
+// cost, summed from shares that do not cancel.
+void InvertFree(Lattice* lattice, const std::array<std::array<double, kMaxTarget>, kMaxTarget>& f,
+                const std::array<double, kMaxTarget>& away) {
+  const int n = lattice->target;
+  constexpr int kWidth = 2 * kMaxTarget;
   std::array<std::array<double, kWidth>, kMaxTarget> m{};
   for (int i = 0; i < n; ++i) {
-    for (int j = 0; j < n; ++j) m[i][j] = (i == j ? 1.0 : 0.0) - a[i][j];
+    for (int j = 0; j < n; ++j) m[i][j] = i == j ? away[i] : -f[i][j];
     m[i][n + i] = 1.0;
   }
   for (int col = 0; col < n; ++col) {
@@ -53,8 +87,8 @@ bool InverseOfIMinus(const SquareMatrix& a, int n, SquareMatrix* inverse) {
     for (int r = col + 1; r < n; ++r) {
       if (std::fabs(m[r][col]) > std::fabs(m[pivot][col])) pivot = r;
     }
-    if (std::fabs(m[pivot][col]) < 1e-300) return false;
     std::swap(m[col], m[pivot]);
+    if (m[col][col] == 0.0) continue;  // a count the pass never fills
     for (int r = 0; r < n; ++r) {
       if (r == col || m[r][col] == 0.0) continue;
       const double factor = m[r][col] / m[col][col];
@@ -62,204 +96,966 @@ bool InverseOfIMinus(const SquareMatrix& a, int n, SquareMatrix* inverse) {
     }
   }
   for (int i = 0; i < n; ++i) {
-    for (int j = 0; j < n; ++j) (*inverse)[i][j] = m[i][n + j] / m[i][i];
+    for (int j = 0; j < n; ++j)
+      lattice->free_inverse[i][j] = m[i][i] == 0.0 ? 0.0 : m[i][n + j] / m[i][i];
+  }
+}
+
+Lattice MakeLattice(const JourneySteps& steps, const std::array<std::int64_t, kMaxTarget>& units,
+                    std::int64_t item_units, bool items_apart) {
+  Lattice lattice;
+  const int n = steps.target;
+  lattice.target = n;
+  lattice.live = LiveCounts(steps);
+  lattice.units = units;
+  lattice.item_units = item_units;
+  lattice.items_apart = items_apart;
+  std::array<std::array<double, kMaxTarget>, kMaxTarget> f{};
+  std::array<double, kMaxTarget> away{};
+  for (int t = 0; t < n; ++t) {
+    away[t] = 1.0;
+    if (!lattice.live[t]) continue;
+    const OutcomeOdds& odds = steps.odds[t];
+    const double s = OutcomeProbability(odds, AttemptOutcome::kSuccess);
+    const double l = OutcomeProbability(odds, AttemptOutcome::kTaliksDestroyed);
+    const double d = OutcomeProbability(odds, AttemptOutcome::kItemDestroyed);
+    const double fail = OutcomeProbability(odds, AttemptOutcome::kFailed);
+    const bool back = lattice.live[0];  // a loss can still lead to the target
+    lattice.success[t] = s;
+    lattice.lost[t] = back ? l : 0.0;
+    lattice.destroyed[t] = back ? d : 0.0;
+    lattice.failed[t] = fail;
+    const bool free = units[t] == 0;
+    const bool destroy_free = free && item_units == 0 && !items_apart;
+    if (!free) continue;
+    lattice.any_free = true;
+    if (t + 1 < n) f[t][t + 1] += s;
+    f[t][0] += lattice.lost[t] + (destroy_free ? lattice.destroyed[t] : 0.0);
+    f[t][t] += fail;
+    // 1 - f[t][t] without cancelling where failures are nearly certain.
+    away[t] = t == 0 ? s + (destroy_free ? 0.0 : d) : s + l + d;
+  }
+  if (lattice.any_free) InvertFree(&lattice, f, away);
+  return lattice;
+}
+
+// x = (I - F)^-1 x over the counts below the target.
+void SolveFree(const Lattice& lattice, std::array<double, kMaxTarget + 1>* x) {
+  const int n = lattice.target;
+  std::array<double, kMaxTarget> y{};
+  for (int i = 0; i < n; ++i) {
+    for (int j = 0; j < n; ++j) y[i] += lattice.free_inverse[i][j] * (*x)[j];
+  }
+  for (int i = 0; i < n; ++i) (*x)[i] = y[i];
+}
+
+// The least number of units from each count with W >= each wanted level
+// (-1 where not found within the pass), and W at the asked units (or, if the
+// pass stopped short of them, at its last row, with reached false).
+struct PassResult {
+  std::array<std::array<std::int64_t, kPercentileCount>, kMaxTarget> units{};
+  std::array<double, kMaxTarget> within{};
+  bool within_reached = false;
+  bool complete = false;  // every wanted level found
+};
+
+// The lattice with items in it, row after row from 0 units: W_t(b) =
+// s W_{t+1}(b - c_t) + f W_t(b - c_t) + l W_0(b - c_t) + d W_0(b - c_t - m),
+// W_target(b) = 1 for b >= 0, and 0 below 0. Every term is a share times a
+// chance: nothing cancels. The rows a step looks back to are kept in a ring.
+// The rows of the pass for n counts (a template, so that the loop over the
+// counts unrolls): a ring of a power of two rows, each row's look-backs at
+// b - c found by a mask.
+struct PassState {
+  std::array<double, kMaxTarget> success{}, failed{}, lost{}, destroyed{};
+  std::array<std::int64_t, kMaxTarget> attempt_back{}, destroyed_back{};
+  double free_into_target = 0.0;
+  std::array<int, kMaxTarget> next{};
+  std::array<double, kMaxTarget> looked_for{};
+  int left = 0;
+};
+
+template <int N>
+std::int64_t PassRows(const Lattice& lattice, const Levels& wanted, std::int64_t asked,
+                      std::int64_t last, PassState* state, PassResult* result,
+                      std::array<double, kMaxTarget + 1>* last_row) {
+  constexpr std::size_t kStride = kMaxTarget + 1;
+  std::int64_t history = 1;
+  for (int t = 0; t < N; ++t) history = std::max(history, state->destroyed_back[t] + 1);
+  std::int64_t rows = 1;
+  while (rows < history) rows *= 2;
+  const auto mask = static_cast<std::size_t>(rows - 1);
+  std::vector<double> ring(static_cast<std::size_t>(rows) * kStride, 0.0);
+  // Before 0 units nothing is within: rows below 0 read as 0 until b has
+  // passed them, as the ring starts full of zeros and is written in order.
+  PassState& s = *state;
+  std::array<double, kMaxTarget + 1> x{};
+  std::int64_t b = 0;
+  for (; b <= last; ++b) {
+    const auto here = static_cast<std::size_t>(b);
+    for (int t = 0; t < N; ++t) {
+      const double* a =
+          &ring[((here - static_cast<std::size_t>(s.attempt_back[t])) & mask) * kStride];
+      const double* d =
+          &ring[((here - static_cast<std::size_t>(s.destroyed_back[t])) & mask) * kStride];
+      x[t] =
+          s.success[t] * a[t + 1] + s.failed[t] * a[t] + s.lost[t] * a[0] + s.destroyed[t] * d[0];
+    }
+    x[N - 1] += s.free_into_target;
+    x[N] = 1.0;
+    if (lattice.any_free) SolveFree(lattice, &x);
+    std::copy(x.begin(), x.begin() + N + 1,
+              ring.begin() + static_cast<std::ptrdiff_t>((here & mask) * kStride));
+    bool found = false;
+    for (int t = 0; t < N; ++t) found = found || x[t] >= s.looked_for[t];
+    if (found) {
+      for (int t = 0; t < N; ++t) {
+        while (x[t] >= s.looked_for[t]) {
+          result->units[t][s.next[t]] = b;
+          --s.left;
+          ++s.next[t];
+          while (s.next[t] < kPercentileCount && !wanted[t][s.next[t]]) ++s.next[t];
+          s.looked_for[t] = s.next[t] < kPercentileCount ? kPercentileLevels[s.next[t]] : 2.0;
+        }
+      }
+    }
+    if (b == asked) {
+      for (int t = 0; t < N; ++t) result->within[t] = x[t];
+      result->within_reached = true;
+    }
+    if (s.left == 0 && b >= asked) break;
+  }
+  *last_row = x;
+  return b;
+}
+
+PassResult PassWithItemsIn(const Lattice& lattice, const Levels& wanted, std::int64_t asked,
+                           std::int64_t last) {
+  const int n = lattice.target;
+  PassResult result;
+  for (auto& row : result.units) row.fill(-1);
+  PassState state;
+  // The shares as locals, each count's terms that look back: the rows'
+  // loop is the whole cost of the pass. Rows before 0 units are zero, the
+  // ring's first rows.
+  for (int t = 0; t < n; ++t) {
+    const bool counted = lattice.live[t];
+    const bool attempt_back = counted && lattice.units[t] > 0;
+    state.success[t] = attempt_back ? lattice.success[t] : 0.0;
+    state.failed[t] = attempt_back ? lattice.failed[t] : 0.0;
+    state.lost[t] = attempt_back ? lattice.lost[t] : 0.0;
+    state.destroyed[t] =
+        counted && lattice.units[t] + lattice.item_units > 0 ? lattice.destroyed[t] : 0.0;
+    state.attempt_back[t] = lattice.units[t];
+    state.destroyed_back[t] = lattice.units[t] + lattice.item_units;
+    while (state.next[t] < kPercentileCount && !wanted[t][state.next[t]]) ++state.next[t];
+    state.looked_for[t] = state.next[t] < kPercentileCount ? kPercentileLevels[state.next[t]] : 2.0;
+    for (const bool w : wanted[t]) state.left += w ? 1 : 0;
+  }
+  // A free step into the target arrives in its own row.
+  state.free_into_target =
+      lattice.live[n - 1] && lattice.units[n - 1] == 0 ? lattice.success[n - 1] : 0.0;
+  std::array<double, kMaxTarget + 1> x{};
+  std::int64_t b = 0;
+  switch (n) {
+    case 1:
+      b = PassRows<1>(lattice, wanted, asked, last, &state, &result, &x);
+      break;
+    case 2:
+      b = PassRows<2>(lattice, wanted, asked, last, &state, &result, &x);
+      break;
+    case 3:
+      b = PassRows<3>(lattice, wanted, asked, last, &state, &result, &x);
+      break;
+    case 4:
+      b = PassRows<4>(lattice, wanted, asked, last, &state, &result, &x);
+      break;
+    case 5:
+      b = PassRows<5>(lattice, wanted, asked, last, &state, &result, &x);
+      break;
+    case 6:
+      b = PassRows<6>(lattice, wanted, asked, last, &state, &result, &x);
+      break;
+    default:
+      b = PassRows<7>(lattice, wanted, asked, last, &state, &result, &x);
+      break;
+  }
+  result.complete = state.left == 0;
+  if (!result.within_reached) {
+    for (int t = 0; t < n; ++t) result.within[t] = b > 0 ? x[t] : 0.0;
+  }
+  return result;
+}
+
+// The lattice of the attempts' units with the items destroyed counted
+// apart: W_t(a, k), the chance to reach the target spending at most a units
+// on attempts and destroying exactly k items. The pass keeps a ring of the
+// rows a step looks back to, every row of the item counts asked for, and the
+// last row; the chance to spend at most B is then the sum over k of
+// W_t((B - k price) / unit, k).
+struct ItemsApartPass {
+  std::int64_t rows = 0, items = 0;
+  int target = 1;
+  std::vector<std::int64_t>
+      slot;                      // per item count and talik count: its place among the kept, or -1
+  std::vector<double> kept;      // [slot * rows + a]
+  std::vector<double> last_row;  // [k * target + t], at rows - 1
+
+  double Kept(std::int64_t k, std::int64_t a, int t) const {
+    return kept[static_cast<std::size_t>(slot[static_cast<std::size_t>(k * target + t)] * rows +
+                                         a)];
+  }
+  double Last(std::int64_t k, int t) const {
+    return last_row[static_cast<std::size_t>(k * target + t)];
+  }
+};
+
+// What a pass may stop at: the first row where W_t(a, k) reaches `need`,
+// and W of every count at (asked_row, asked_items).
+struct Watch {
+  std::int64_t items;
+  int t;
+  double need;
+  std::int64_t found;  // -1 until then
+};
+struct Watches {
+  std::vector<Watch> each;
+  std::int64_t asked_row = -1, asked_items = 0;
+  std::array<double, kMaxTarget> asked{};
+  bool stop_when_found = false;
+};
+
+// keep: per item count and talik count, [k * target + t].
+ItemsApartPass PassWithItemsApart(const Lattice& lattice, std::int64_t rows, std::int64_t items,
+                                  const std::vector<bool>& keep, Watches* watches) {
+  const int n = lattice.target;
+  ItemsApartPass pass;
+  pass.rows = rows;
+  pass.items = items;
+  pass.target = n;
+  pass.slot.assign(keep.size(), -1);
+  std::int64_t slots = 0;
+  for (std::size_t i = 0; i < keep.size(); ++i) {
+    if (keep[i]) pass.slot[i] = slots++;
+  }
+  pass.kept.assign(static_cast<std::size_t>(slots * rows), 0.0);
+  std::vector<bool> kept_at(static_cast<std::size_t>(items), false);
+  for (std::size_t i = 0; i < keep.size(); ++i) {
+    if (keep[i]) kept_at[i / static_cast<std::size_t>(n)] = true;
+  }
+  std::int64_t history = 1;
+  for (int t = 0; t < n; ++t) history = std::max(history, lattice.units[t] + 1);
+  const std::int64_t width = items * n;  // one row of the ring
+  std::vector<double> ring(static_cast<std::size_t>(history * width), 0.0);
+  // The target's W: 1 with no item destroyed.
+  std::vector<double> target_row(static_cast<std::size_t>(items), 0.0);
+  target_row[0] = 1.0;
+  std::int64_t a = 0;
+  for (; a < rows; ++a) {
+    double* here = &ring[static_cast<std::size_t>((a % history) * width)];
+    // Each count's row to look back to, or none before 0 units.
+    std::array<const double*, kMaxTarget> back{};
+    for (int t = 0; t < n; ++t) {
+      const std::int64_t from = a - lattice.units[t];
+      back[t] = from < 0 ? nullptr : &ring[static_cast<std::size_t>((from % history) * width)];
+    }
+    for (std::int64_t k = 0; k < items; ++k) {
+      const std::size_t at = static_cast<std::size_t>(k * n);
+      double* x = here + at;
+      for (int t = 0; t < n; ++t) {
+        x[t] = 0.0;
+        if (!lattice.live[t] || back[t] == nullptr) continue;
+        const double* b = back[t] + at;
+        const double up = t + 1 == n ? target_row[static_cast<std::size_t>(k)] : b[t + 1];
+        double sum = 0.0;
+        if (lattice.units[t] > 0) {
+          sum = lattice.success[t] * up + lattice.failed[t] * b[t] + lattice.lost[t] * b[0];
+        } else if (t + 1 == n) {
+          sum = lattice.success[t] * up;
+        }
+        // A free count's destroyed item looks at this row's previous item
+        // count, already solved.
+        if (k > 0) sum += lattice.destroyed[t] * (b - n)[0];
+        x[t] = sum;
+      }
+      if (lattice.any_free) {
+        std::array<double, kMaxTarget + 1> solved{};
+        std::copy(x, x + n, solved.begin());
+        SolveFree(lattice, &solved);
+        std::copy(solved.begin(), solved.begin() + n, x);
+      }
+      if (!kept_at[static_cast<std::size_t>(k)]) continue;
+      for (int t = 0; t < n; ++t) {
+        const std::int64_t slot = pass.slot[at + static_cast<std::size_t>(t)];
+        if (slot >= 0) pass.kept[static_cast<std::size_t>(slot * rows + a)] = x[t];
+      }
+    }
+    bool all = true;
+    for (Watch& w : watches->each) {
+      if (w.found < 0 && here[static_cast<std::size_t>(w.items * n + w.t)] >= w.need) w.found = a;
+      all = all && w.found >= 0;
+    }
+    if (a == watches->asked_row) {
+      for (int t = 0; t < n; ++t)
+        watches->asked[t] = here[static_cast<std::size_t>(watches->asked_items * n + t)];
+    }
+    if (watches->stop_when_found && all && a >= watches->asked_row) {
+      ++a;
+      break;
+    }
+  }
+  const std::int64_t last = a - 1;
+  if (watches->asked_row > last) {
+    for (int t = 0; t < n; ++t) {
+      watches->asked[t] =
+          ring[static_cast<std::size_t>((last % history) * width + watches->asked_items * n + t)];
+    }
+  }
+  pass.last_row.assign(ring.begin() + static_cast<std::ptrdiff_t>((last % history) * width),
+                       ring.begin() + static_cast<std::ptrdiff_t>((last % history + 1) * width));
+  return pass;
+}
+
+// P(spent <= budget) from t where every item count is kept.
+double WithinAllKept(const ItemsApartPass& pass, double unit, double item, double budget, int t) {
+  double sum = 0.0;
+  for (std::int64_t k = 0; k < pass.items; ++k) {
+    const double left = budget - item * static_cast<double>(k);
+    if (left < 0) break;
+    const auto a = std::min(pass.rows - 1, static_cast<std::int64_t>(std::floor(left / unit)));
+    sum += pass.Kept(k, a, t);
+  }
+  return sum;
+}
+
+// The least whole budget with WithinAllKept >= level, or +infinity beyond
+// the pass.
+double LeastWithinAllKept(const ItemsApartPass& pass, double unit, double item, int t,
+                          double level) {
+  double high =
+      unit * static_cast<double>(pass.rows - 1) + item * static_cast<double>(pass.items - 1);
+  if (WithinAllKept(pass, unit, item, high, t) < level) return kInfinity;
+  double low = -1.0;  // falls short
+  while (high - low > 1.0) {
+    const double middle = std::floor((low + high) / 2.0);
+    (WithinAllKept(pass, unit, item, middle, t) >= level ? high : low) = middle;
+  }
+  return high;
+}
+
+// ---- The tail's decay --------------------------------------------------------
+
+// exp(theta spent) v(count) is a martingale where v is the right eigenvector
+// of the attempt's matrix with each share times exp(theta cost), at the theta
+// where its eigenvalue is 1. v_0 = 1 and v_t = 1 - gamma_t from the top down:
+// gamma_t = (E s gamma_{t+1} - (E - 1) - E d (exp(theta I) - 1)) / (L - f (E - 1)),
+// E = exp(theta c_t), L the share that leaves t, gamma_target = 1; theta is
+// the root of gamma_0. Every term is computed without cancelling.
+struct Decay {
+  double theta = 0.0;  // per unit of currency
+  std::array<double, kMaxTarget> v{};
+  bool found = false;
+};
+
+// gamma_0 at theta, and v; -infinity past a pole (a count's failures alone
+// grow without bound).
+double GammaZero(const JourneySteps& steps, double theta, std::array<double, kMaxTarget>* v) {
+  double gamma = 1.0;
+  const double item = std::expm1(theta * steps.item_cost);
+  for (int t = steps.target - 1; t >= 0; --t) {
+    const OutcomeOdds& odds = steps.odds[t];
+    const double s = OutcomeProbability(odds, AttemptOutcome::kSuccess);
+    const double d = OutcomeProbability(odds, AttemptOutcome::kItemDestroyed);
+    const double f = OutcomeProbability(odds, AttemptOutcome::kFailed);
+    const double leaving =
+        static_cast<double>(odds.success + odds.item_destroyed + odds.taliks_destroyed) /
+        static_cast<double>(kOutcomeOddsDenominator);
+    const double grown = std::expm1(theta * steps.attempt_cost[t]);
+    const double below = leaving - f * grown;
+    if (!(below > 0.0)) return -kInfinity;
+    gamma = ((1.0 + grown) * s * gamma - grown - (1.0 + grown) * d * item) / below;
+    (*v)[t] = 1.0 - gamma;
+  }
+  return gamma;
+}
+
+// The decay of the tail where the walk ends for sure and can come back to 0
+// from the count below the target (otherwise some v is 0).
+Decay TailDecay(const JourneySteps& steps) {
+  Decay decay;
+  const int n = steps.target;
+  const OutcomeOdds& top = steps.odds[n - 1];
+  if (top.item_destroyed + top.taliks_destroyed == 0) return decay;
+  for (int t = 0; t < n; ++t) {
+    if (steps.odds[t].success == 0) return decay;
+  }
+  std::array<double, kMaxTarget> v{};
+  double low = 0.0;
+  double high = 1.0 / std::max(1.0, *std::max_element(steps.attempt_cost.begin(),
+                                                      steps.attempt_cost.begin() + n));
+  for (int i = 0; i < 2100 && GammaZero(steps, high, &v) > 0.0; ++i) high *= 2.0;
+  if (!(GammaZero(steps, high, &v) <= 0.0) || !std::isfinite(high)) return decay;
+  for (int i = 0; i < 200; ++i) {
+    const double middle = low + (high - low) / 2.0;
+    if (middle <= low || middle >= high) break;
+    (GammaZero(steps, middle, &v) > 0.0 ? low : high) = middle;
+  }
+  if (!(low > 0.0)) return decay;
+  decay.theta = low;
+  GammaZero(steps, low, &decay.v);
+  decay.v[0] = 1.0;
+  for (int t = 0; t < n; ++t) {
+    if (!(decay.v[t] > 0.0) || !std::isfinite(decay.v[t])) return decay;
+  }
+  decay.found = true;
+  return decay;
+}
+
+// ---- Putting the figures together ------------------------------------------
+
+struct Bound {
+  double upper = kInfinity;  // suffices
+  double lower = 0.0;        // the true budget is above it
+};
+
+void Tighten(Bound* bound, double upper, double lower) {
+  bound->upper = std::min(bound->upper, upper);
+  bound->lower = std::max(bound->lower, lower);
+}
+
+struct Costs {
+  std::array<std::int64_t, kMaxTarget> attempt{};
+  std::int64_t item = 0;
+  std::int64_t cheapest = 0, dearest = 0;
+  std::int64_t unit = 0;  // the greatest common divisor of the attempts' costs
+};
+
+Costs CostsOf(const JourneySteps& steps) {
+  Costs costs;
+  const int n = steps.target;
+  costs.item = Whole(steps.item_cost);
+  costs.cheapest = Whole(steps.attempt_cost[0]);
+  for (int t = 0; t < n; ++t) {
+    costs.attempt[t] = Whole(steps.attempt_cost[t]);
+    costs.cheapest = std::min(costs.cheapest, costs.attempt[t]);
+    costs.dearest = std::max(costs.dearest, costs.attempt[t]);
+    costs.unit = std::gcd(costs.unit, costs.attempt[t]);
+  }
+  return costs;
+}
+
+// A budget that surely suffices for level p from t: the attempts and the
+// items for halfway to reach, each at its dearest (both hold together with
+// at least the level's chance), and one below which none does.
+Bound CountsBound(const Costs& costs, const BudgetCounts& counts, int t, int p) {
+  Bound bound;
+  const std::int64_t attempts = counts.attempts_halfway[t][p];
+  const std::int64_t items = counts.items_halfway[t][p];
+  if (attempts != kNever && items != kNever) {
+    bound.upper = static_cast<double>(costs.dearest) * static_cast<double>(attempts) +
+                  static_cast<double>(costs.item) * static_cast<double>(items);
+  }
+  const std::int64_t least_attempts = counts.attempts_for[t][p];
+  const std::int64_t least_items = counts.items_for[t][p];
+  const double by_attempts = least_attempts == kNever ? 0.0
+                                                      : static_cast<double>(costs.cheapest) *
+                                                            static_cast<double>(least_attempts);
+  const double by_items = least_items == kNever
+                              ? 0.0
+                              : static_cast<double>(costs.item) * static_cast<double>(least_items);
+  // The least budget is at least this; less by one keeps "lower" below it.
+  bound.lower = std::max(by_attempts, by_items) - 1.0;
+  return bound;
+}
+
+// The largest budget any wanted level may need, from the counts; +infinity
+// where they do not bound it.
+double LargestNeeded(const Costs& costs, const BudgetCounts& counts, const Levels& wanted, int n) {
+  double largest = 0.0;
+  for (int t = 0; t < n; ++t) {
+    for (int p = 0; p < kPercentileCount; ++p) {
+      if (wanted[t][p]) largest = std::max(largest, CountsBound(costs, counts, t, p).upper);
+    }
+  }
+  return largest;
+}
+
+// The chance to reach the target with at most `items` destroyed.
+double WithItems(const BudgetCounts& counts, int t, double items) {
+  if (counts.renewed[t] <= 0.0) return counts.reach_first[t];
+  const double kept = counts.stay_log == -kInfinity ? (items > 0 ? -1.0 : 0.0)
+                                                    : std::expm1(items * counts.stay_log);
+  return std::min(1.0, counts.reach_first[t] - counts.renewed[t] * kept);
+}
+
+struct Outcome {
+  JourneyBudgets budgets;
+  Levels wanted;
+};
+
+// Step 1: a total fixed by one count of the walk.
+bool SingleCountTotals(const JourneySteps& steps, const Costs& costs, const BudgetCounts& counts,
+                       Outcome* out) {
+  const int n = steps.target;
+  const double asked = steps.budget;
+  const bool free_attempts = costs.dearest == 0;
+  const bool one_price = costs.item == 0 && costs.cheapest == costs.dearest && costs.cheapest > 0;
+  if (!free_attempts && !one_price) return false;
+  for (int t = 0; t < n; ++t) {
+    for (int p = 0; p < kPercentileCount; ++p) {
+      if (!out->wanted[t][p]) continue;
+      double& budget = out->budgets.budget[t][p];
+      if (free_attempts) {
+        const std::int64_t items = counts.items_for[t][p];
+        budget = costs.item == 0   ? 0.0
+                 : items == kNever ? kInfinity
+                                   : static_cast<double>(costs.item) * static_cast<double>(items);
+      } else {
+        const std::int64_t attempts = counts.attempts_for[t][p];
+        budget = attempts == kNever
+                     ? kInfinity
+                     : static_cast<double>(costs.cheapest) * static_cast<double>(attempts);
+      }
+    }
+    if (asked < 0) continue;
+    out->budgets.within_exact[t] = true;
+    if (free_attempts) {
+      out->budgets.within[t] =
+          costs.item == 0
+              ? counts.reach[t]
+              : WithItems(counts, t, std::floor(asked / static_cast<double>(costs.item)));
+    } else {
+      const double attempts = std::floor(asked / static_cast<double>(costs.cheapest));
+      out->budgets.within[t] = ReachedWithin(
+          steps, t,
+          static_cast<std::int64_t>(std::min(attempts, static_cast<double>(kMaxCountedAttempts))));
+    }
   }
   return true;
 }
 
-// x = a x + x0 for the steps that cost nothing: with the inverse where
-// there is one, else (a free loop that may never end) by substitution.
-void SolveFree(const SquareMatrix& a, const SquareMatrix* inverse, int n,
-               std::array<double, kMaxTarget + 1>& x) {
-  std::array<double, kMaxTarget + 1> y = x;
-  if (inverse != nullptr) {
-    for (int i = 0; i < n; ++i) {
-      y[i] = 0.0;
-      for (int j = 0; j < n; ++j) y[i] += (*inverse)[i][j] * x[j];
-    }
-  } else {
-    for (int round = 0; round < 2000; ++round) {
-      for (int i = 0; i < n; ++i) {
-        double sum = x[i];
-        for (int j = 0; j < n; ++j) sum += a[i][j] * y[j];
-        y[i] = std::min(1.0, sum);
+// Step 2: the exact lattice, where it fits. Fills the levels it finds and
+// the chance within the budget; false where it does not fit or falls short.
+bool ExactLattice(const JourneySteps& steps, const Costs& costs, double largest, Outcome* out) {
+  const int n = steps.target;
+  const double asked = steps.budget;
+  const double reach_to = std::max(largest, asked);
+  // Items in the lattice: units of the greatest common divisor of all costs.
+  const std::int64_t unit_in = std::gcd(costs.unit, costs.item);
+  const std::int64_t history = (costs.dearest + costs.item) / unit_in + 1;
+  // As far as the largest budget, or as the pass may go: the counts' bound
+  // is far above the budgets where costs are spread.
+  const double rows_in = std::min(std::floor(reach_to / static_cast<double>(unit_in)) + 1.0,
+                                  static_cast<double>(kPassCells) / n);
+  const bool fits_in =
+      history <= kRingRows && rows_in * static_cast<double>(unit_in) < kLargestWhole;
+  // Items apart: the attempts' units up to the tail's count of attempts, the
+  // items up to the tail's count or the largest budget's worth.
+  if (fits_in) {
+    std::array<std::int64_t, kMaxTarget> units{};
+    for (int t = 0; t < n; ++t) units[t] = costs.attempt[t] / unit_in;
+    const Lattice lattice = MakeLattice(steps, units, costs.item / unit_in, false);
+    const std::int64_t asked_units =
+        asked < 0 ? -1
+                  : static_cast<std::int64_t>(std::floor(asked / static_cast<double>(unit_in)));
+    const PassResult pass =
+        PassWithItemsIn(lattice, out->wanted, asked_units, static_cast<std::int64_t>(rows_in) - 1);
+    if (!pass.complete) return false;
+    for (int t = 0; t < n; ++t) {
+      for (int p = 0; p < kPercentileCount; ++p) {
+        if (out->wanted[t][p]) {
+          out->budgets.budget[t][p] =
+              static_cast<double>(pass.units[t][p]) * static_cast<double>(unit_in);
+        }
+      }
+      if (asked >= 0) {
+        out->budgets.within[t] = pass.within[t];
+        out->budgets.within_exact[t] = pass.within_reached;
       }
     }
+    return true;
   }
-  x = y;
+  return false;
+}
+
+// The attempts' units that suffice with all but kBudgetTailMass: from the
+// decay of the attempts' cost alone where it is known, else the dearest
+// attempt times the tail's count of attempts.
+double AttemptUnitsTail(const JourneySteps& steps, const Costs& costs, const BudgetCounts& counts) {
+  const int n = steps.target;
+  std::int64_t attempts = 0;
+  for (int t = 0; t < n; ++t) {
+    if (counts.reach[t] < kPercentileLevels[0]) continue;
+    if (counts.attempts_tail[t] == kNever) return kInfinity;
+    attempts = std::max(attempts, counts.attempts_tail[t]);
+  }
+  const double unit = static_cast<double>(costs.unit);
+  double tail = static_cast<double>(costs.dearest) / unit * static_cast<double>(attempts);
+  JourneySteps attempts_only = steps;
+  attempts_only.item_cost = 0.0;
+  const Decay decay = TailDecay(attempts_only);
+  if (decay.found) {
+    const double v_min = *std::min_element(decay.v.begin(), decay.v.begin() + n);
+    const double v_max = *std::max_element(decay.v.begin(), decay.v.begin() + n);
+    const double spent = static_cast<double>(costs.dearest) +
+                         std::log(v_max / (v_min * kBudgetTailMass)) / decay.theta;
+    tail = std::min(tail, std::ceil(spent / unit));
+  }
+  return tail + 1.0;
+}
+
+// Items apart, exactly. Where the item price is beyond every attempts'
+// total the pass reaches, the budget for a level lies between k and k + 1
+// item prices for the level's count of items k: every fewer item count has
+// all its chance within it, every larger none, so only k's row is kept.
+// Elsewhere every item count up to the largest budget's is kept.
+bool ExactItemsApart(const JourneySteps& steps, const Costs& costs, const BudgetCounts& counts,
+                     double largest, Outcome* out) {
+  const int n = steps.target;
+  const double asked = steps.budget;
+  if (costs.item == 0 || costs.unit == 0) return false;
+  const double unit = static_cast<double>(costs.unit);
+  const double item = static_cast<double>(costs.item);
+  const double rows = AttemptUnitsTail(steps, costs, counts);
+  const double history = static_cast<double>(costs.dearest) / unit + 1.0;
+  if (!(rows * unit + item < kLargestWhole)) return false;
+  const bool item_beyond = item >= unit * rows;
+  std::int64_t items = 0;
+  Watches watches;
+  if (item_beyond) {
+    // Only the level's own item count is partly within the budget; the
+    // fewer counts' chances are all within it, known from the items alone.
+    watches.stop_when_found = true;
+    for (int t = 0; t < n; ++t) {
+      for (int p = 0; p < kPercentileCount; ++p) {
+        if (!out->wanted[t][p]) continue;
+        const std::int64_t k = counts.items_for[t][p];
+        if (k == kNever) return false;
+        items = std::max(items, k);
+        const double below = k == 0 ? 0.0 : WithItems(counts, t, static_cast<double>(k - 1));
+        watches.each.push_back({k, t, kPercentileLevels[p] - below, -1});
+      }
+    }
+    if (asked >= 0) {
+      watches.asked_items = static_cast<std::int64_t>(std::min(std::floor(asked / item), 1e9));
+      watches.asked_row = static_cast<std::int64_t>(
+          std::floor((asked - item * static_cast<double>(watches.asked_items)) / unit));
+      items = std::max(items, watches.asked_items);
+    }
+    items += 1;
+  } else {
+    std::int64_t tail = 0;
+    for (int t = 0; t < n; ++t) {
+      if (counts.reach[t] >= kPercentileLevels[0]) tail = std::max(tail, counts.items_tail[t]);
+    }
+    const double reach_to = std::max(largest, asked);
+    items = static_cast<std::int64_t>(
+                std::min(static_cast<double>(tail), std::floor(std::min(reach_to / item, 1e9)))) +
+            1;
+  }
+  // The pass's work: beyond, about as far as the budgets' rows (at most the
+  // tail); else the tail in full.
+  const double cells = rows * static_cast<double>(items) * n;
+  if (!(history * static_cast<double>(items) * n <= static_cast<double>(kStoredCells)) ||
+      (!item_beyond && !(cells <= static_cast<double>(kPassCells))) ||
+      (item_beyond && !(cells <= static_cast<double>(kItemsApartCells))))
+    return false;
+  std::vector<bool> keep(static_cast<std::size_t>(items * n), !item_beyond);
+  if (!item_beyond && !(rows * static_cast<double>(items * n) <= static_cast<double>(kStoredCells)))
+    return false;
+  std::array<std::int64_t, kMaxTarget> units{};
+  for (int t = 0; t < n; ++t) units[t] = costs.attempt[t] / costs.unit;
+  const Lattice lattice = MakeLattice(steps, units, 0, true);
+  const auto whole_rows = static_cast<std::int64_t>(rows);
+  const ItemsApartPass pass = PassWithItemsApart(lattice, whole_rows, items, keep, &watches);
+  if (item_beyond) {
+    if (std::any_of(watches.each.begin(), watches.each.end(),
+                    [](const Watch& w) { return w.found < 0; }))
+      return false;
+    std::size_t next = 0;
+    for (int t = 0; t < n; ++t) {
+      for (int p = 0; p < kPercentileCount; ++p) {
+        if (!out->wanted[t][p]) continue;
+        const Watch& w = watches.each[next++];
+        out->budgets.budget[t][p] =
+            item * static_cast<double>(w.items) + unit * static_cast<double>(w.found);
+      }
+      if (asked >= 0) {
+        const std::int64_t k = watches.asked_items;
+        const double below = k == 0 ? 0.0 : WithItems(counts, t, static_cast<double>(k - 1));
+        out->budgets.within[t] = std::min(1.0, below + watches.asked[t]);
+        out->budgets.within_exact[t] = true;
+      }
+    }
+    return true;
+  }
+  for (int t = 0; t < n; ++t) {
+    for (int p = 0; p < kPercentileCount; ++p) {
+      if (!out->wanted[t][p]) continue;
+      const double budget = LeastWithinAllKept(pass, unit, item, t, kPercentileLevels[p]);
+      if (!std::isfinite(budget)) return false;
+      out->budgets.budget[t][p] = budget;
+    }
+    if (asked >= 0) {
+      out->budgets.within[t] = WithinAllKept(pass, unit, item, asked, t);
+      out->budgets.within_exact[t] = true;
+    }
+  }
+  return true;
+}
+
+// Step 3: bounds where no exact lattice fits. The coarse pass rounds every
+// cost up to a whole number of a coarser unit: each total grows by at most
+// the largest share `grown` of a cost, so its budget suffices and is at
+// most that share (and a unit) above the true one.
+void CoarseBounds(const JourneySteps& steps, const Costs& costs, double largest,
+                  std::array<std::array<Bound, kPercentileCount>, kMaxTarget>* bounds,
+                  Outcome* out) {
+  const int n = steps.target;
+  const double asked = steps.budget;
+  const double reach_to = std::max(largest, asked);
+  if (!std::isfinite(reach_to) || !(reach_to < kLargestWhole)) return;
+  const double rows_allowed = static_cast<double>(kPassCells) / 2.0 / n;
+  double unit = std::max(1.0, std::ceil(reach_to / rows_allowed));
+  unit = std::max(unit, std::ceil(static_cast<double>(costs.dearest + costs.item) /
+                                  static_cast<double>(kRingRows - 2)));
+  std::array<std::int64_t, kMaxTarget> units{};
+  double grown = 0.0;
+  const auto rounded = [&](std::int64_t cost) {
+    const double whole_units = std::ceil(static_cast<double>(cost) / unit);
+    if (cost > 0) {
+      grown = std::max(
+          grown, (whole_units * unit - static_cast<double>(cost)) / static_cast<double>(cost));
+    }
+    return static_cast<std::int64_t>(whole_units);
+  };
+  for (int t = 0; t < n; ++t) units[t] = rounded(costs.attempt[t]);
+  const std::int64_t item_units = rounded(costs.item);
+  if (grown > kBudgetRelativeError / 2) return;  // too coarse to be worth a pass
+  const Lattice lattice = MakeLattice(steps, units, item_units, false);
+  const std::int64_t asked_units =
+      asked < 0 ? -1 : static_cast<std::int64_t>(std::floor(asked / unit));
+  const PassResult pass =
+      PassWithItemsIn(lattice, out->wanted, asked_units,
+                      static_cast<std::int64_t>(std::floor(reach_to / unit)) + 1);
+  for (int t = 0; t < n; ++t) {
+    for (int p = 0; p < kPercentileCount; ++p) {
+      if (!out->wanted[t][p] || pass.units[t][p] < 0) continue;
+      const double upper = static_cast<double>(pass.units[t][p]) * unit;
+      Tighten(&(*bounds)[t][p], upper, (upper - unit) / (1.0 + grown));
+    }
+    if (asked >= 0) out->budgets.within[t] = std::max(out->budgets.within[t], pass.within[t]);
+  }
+}
+
+// The constant of the tail's asymptotics: P(spent > x) ~ v_start K
+// exp(-theta (x - c_last)), c_last the last attempt's cost (the spending
+// before it crosses x - c_last). Under the walk tilted by exp(theta cost) v,
+// which never reaches the target, the crossing attempt is chosen in
+// proportion to its cost (renewal), and K = E[exp(-theta overshoot) / v at
+// the crossing] = num / den with the left eigenvector w (w_0 = 1, w_t =
+// w_{t-1} s E_{t-1} / (1 - f E_t)):
+//   num = sum_t w_t sum_j P(t->j) (exp(theta c_tj) - 1) / theta,
+//   den = sum_t w_t sum_j P(t->j) exp(theta c_tj) c_tj v_j.
+double TailConstant(const JourneySteps& steps, const Decay& decay) {
+  const int n = steps.target;
+  const double theta = decay.theta;
+  double w = 1.0;
+  double num = 0.0, den = 0.0;
+  for (int t = 0; t < n; ++t) {
+    const OutcomeOdds& odds = steps.odds[t];
+    const double s = OutcomeProbability(odds, AttemptOutcome::kSuccess);
+    const double l = OutcomeProbability(odds, AttemptOutcome::kTaliksDestroyed);
+    const double d = OutcomeProbability(odds, AttemptOutcome::kItemDestroyed);
+    const double f = OutcomeProbability(odds, AttemptOutcome::kFailed);
+    const double c = steps.attempt_cost[t];
+    const double ci = c + steps.item_cost;
+    const double grown = std::expm1(theta * c);
+    const double grown_item = std::expm1(theta * ci);
+    if (t > 0) {
+      const double leaving =
+          static_cast<double>(odds.success + odds.item_destroyed + odds.taliks_destroyed) /
+          static_cast<double>(kOutcomeOddsDenominator);
+      const OutcomeOdds& below = steps.odds[t - 1];
+      const double s_below = OutcomeProbability(below, AttemptOutcome::kSuccess);
+      w *= s_below * (1.0 + std::expm1(theta * steps.attempt_cost[t - 1])) / (leaving - f * grown);
+    }
+    const double up = t + 1 < n ? s : 0.0;
+    num += w * ((up + f + l) * grown + d * grown_item) / theta;
+    den += w * ((1.0 + grown) * c *
+                    (up * (t + 1 < n ? decay.v[t + 1] : 0.0) + f * decay.v[t] + l * decay.v[0]) +
+                (1.0 + grown_item) * ci * d * decay.v[0]);
+  }
+  return den > 0.0 ? num / den : kInfinity;
+}
+
+// From the martingale: while the walk is on its way, exp(theta spent) v is
+// on average what it was, so spending more than y on the way has a chance
+// of at most v_start / v_min exp(-theta y), and at least v_start / v_max
+// exp(-theta (y + the dearest step)); the last attempt, into the target,
+// costs up to the dearest attempt more. That brackets every budget. Where
+// the journey is so long that the walk forgets where it started many times
+// over within theta's scale, the tail's asymptotics give the budget itself,
+// with a margin; elsewhere the bracket's top. The asymptotics' error falls
+// with the square of theta times the walk's memory (against the exact
+// lattice: 6e-6 at 4e-4, 1.6e-4 at 0.015, 6e-4 at 0.03); the margin is
+// three times that square, and at least kAsymptoticMargin.
+constexpr double kAsymptoticScale = 0.25;
+constexpr double kAsymptoticMargin = 1e-4;
+
+// theta times the walk's longest stay at one count, in the currency: how
+// much of the tail's scale the walk remembers where it was.
+double MemoryScale(const JourneySteps& steps, const Costs& costs, const Decay& decay) {
+  double memory = static_cast<double>(costs.dearest + costs.item);
+  for (int t = 0; t < steps.target; ++t) {
+    const OutcomeOdds& odds = steps.odds[t];
+    const double leaving =
+        static_cast<double>(odds.success + odds.item_destroyed + odds.taliks_destroyed) /
+        static_cast<double>(kOutcomeOddsDenominator);
+    memory = std::max(memory, (steps.attempt_cost[t] + steps.item_cost) / leaving);
+  }
+  return decay.theta * memory;
+}
+
+void DecayBounds(const JourneySteps& steps, const Costs& costs,
+                 std::array<std::array<Bound, kPercentileCount>, kMaxTarget>* bounds,
+                 Outcome* out) {
+  const int n = steps.target;
+  const Decay decay = TailDecay(steps);
+  if (!decay.found) return;
+  const double v_min = *std::min_element(decay.v.begin(), decay.v.begin() + n);
+  const double v_max = *std::max_element(decay.v.begin(), decay.v.begin() + n);
+  const double dearest = static_cast<double>(costs.dearest);
+  const double dearest_step = dearest + static_cast<double>(costs.item);
+  const double scale = MemoryScale(steps, costs, decay);
+  const bool asymptotic = scale <= kAsymptoticScale;
+  const double margin = std::max(kAsymptoticMargin, 3.0 * scale * scale);
+  const double constant = asymptotic ? TailConstant(steps, decay) : kInfinity;
+  const double last = steps.attempt_cost[n - 1];
+  for (int t = 0; t < n; ++t) {
+    for (int p = 0; p < kPercentileCount; ++p) {
+      if (!out->wanted[t][p]) continue;
+      const double beyond = 1.0 - kPercentileLevels[p];
+      double upper = std::ceil(dearest + std::log(decay.v[t] / (v_min * beyond)) / decay.theta);
+      const double lower = std::log(decay.v[t] / (v_max * beyond)) / decay.theta - dearest_step;
+      if (std::isfinite(constant) && constant > 0.0) {
+        const double estimate = last + std::log(decay.v[t] * constant / beyond) / decay.theta;
+        upper = std::min(upper, std::ceil(estimate * (1.0 + margin)));
+        Tighten(&(*bounds)[t][p], upper, std::max(lower, estimate * (1.0 - margin)));
+      } else if (std::isfinite(upper) && upper < kLargestWhole) {
+        Tighten(&(*bounds)[t][p], upper, lower);
+      }
+    }
+    if (steps.budget >= 0) {
+      const double over = decay.v[t] / v_min * std::exp(-decay.theta * (steps.budget - dearest));
+      out->budgets.within[t] = std::max(out->budgets.within[t], std::clamp(1.0 - over, 0.0, 1.0));
+    }
+  }
+}
+
+bool AsymptoticsHold(const JourneySteps& steps, const Costs& costs) {
+  const Decay decay = TailDecay(steps);
+  return decay.found && MemoryScale(steps, costs, decay) <= kAsymptoticScale &&
+         std::isfinite(TailConstant(steps, decay));
+}
+
+// Where the budgets must be exact: the attempts for the highest level
+// reached at the dearest attempt's cost are within kExactAttemptUnits units
+// of the attempts' greatest common divisor.
+constexpr double kExactAttemptUnits = 4194304.0;  // 2^22
+
+bool ExactWanted(const Costs& costs, const BudgetCounts& counts, const Levels& wanted, int n) {
+  for (int t = 0; t < n; ++t) {
+    for (int p = 0; p < kPercentileCount; ++p) {
+      if (!wanted[t][p]) continue;
+      const std::int64_t attempts = counts.attempts_for[t][p];
+      if (attempts == kNever || static_cast<double>(attempts) * static_cast<double>(costs.dearest) >
+                                    kExactAttemptUnits * static_cast<double>(costs.unit))
+        return false;
+    }
+  }
+  return true;
 }
 
 }  // namespace
 
-std::array<std::array<double, kPercentileCount>, kMaxTarget> BudgetsFor(
-    const JourneySteps& steps, const std::array<bool, kMaxTarget>& ends) {
-  const int n = steps.target;
-  std::array<std::array<double, kPercentileCount>, kMaxTarget> budgets{};
-  for (auto& row : budgets) row.fill(kInfinity);
-
-  // Costs in units of their greatest common divisor.
-  const auto whole = [](double cost) { return static_cast<std::int64_t>(std::llround(cost)); };
-  std::int64_t unit = whole(steps.item_cost);
-  for (int t = 0; t < n; ++t) unit = std::gcd(unit, whole(steps.attempt_cost[t]));
-  std::array<CountStep, kMaxTarget> counts{};
-  std::int64_t history = 1;
-  for (int t = 0; t < n; ++t) {
+std::array<double, kMaxTarget> ReachWithNewItems(const JourneySteps& steps) {
+  const std::array<bool, kMaxTarget + 1> live = LiveCounts(steps);
+  std::array<double, kMaxTarget> reach{};
+  double climb = 1.0;  // to the target from t without a loss
+  for (int t = steps.target - 1; t >= 0; --t) {
     const OutcomeOdds& odds = steps.odds[t];
-    const std::int64_t cost = unit > 0 ? whole(steps.attempt_cost[t]) / unit : 0;
-    const std::int64_t item = unit > 0 ? whole(steps.item_cost) / unit : 0;
-    counts[t] = {OutcomeProbability(odds, AttemptOutcome::kSuccess),
-                 OutcomeProbability(odds, AttemptOutcome::kTaliksDestroyed),
-                 OutcomeProbability(odds, AttemptOutcome::kItemDestroyed),
-                 OutcomeProbability(odds, AttemptOutcome::kFailed),
-                 cost,
-                 cost + item};
-    history = std::max(history, cost + item + 1);
+    if (!live[t]) break;
+    const std::uint64_t leaving = odds.success + odds.item_destroyed + odds.taliks_destroyed;
+    climb *= static_cast<double>(odds.success) / static_cast<double>(leaving);
+    reach[t] = live[0] ? 1.0 : climb;
   }
-  if (history > kMaxHistory) {
-    // Too far apart to count unit by unit: counted in coarser units, each
-    // cost rounded to the nearest of them.
-    const std::int64_t coarse = (history + kMaxHistory - 2) / (kMaxHistory - 1);
-    history = 1;
-    for (int t = 0; t < n; ++t) {
-      counts[t].attempt_units = (counts[t].attempt_units + coarse / 2) / coarse;
-      counts[t].destroyed_units = (counts[t].destroyed_units + coarse / 2) / coarse;
-      history = std::max(history, counts[t].destroyed_units + 1);
-    }
-    unit *= coarse;
+  return reach;
+}
+
+double AsymptoticBudget(const JourneySteps& steps, int start, double level) {
+  const Decay decay = TailDecay(steps);
+  const double constant = decay.found ? TailConstant(steps, decay) : kInfinity;
+  if (!std::isfinite(constant) || !(constant > 0.0)) return std::nan("");
+  return steps.attempt_cost[steps.target - 1] +
+         std::log(decay.v[start] * constant / (1.0 - level)) / decay.theta;
+}
+
+double ShownBudget(double upper, double lower) {
+  const double whole = std::ceil(upper);
+  if (!(whole > 0.0)) return 0.0;
+  const double magnitude = std::floor(std::log10(whole));
+  for (int digits = kBudgetShownDigits; digits < 17; ++digits) {
+    const double step = std::pow(10.0, magnitude - digits + 1);
+    if (step < 1.0) break;
+    double shown = std::ceil(whole / step) * step;
+    if (shown < whole) shown += step;
+    if (shown - lower <= kBudgetRelativeError * lower) return shown;
+  }
+  return whole;
+}
+
+JourneyBudgets BudgetsFor(const JourneySteps& steps, const BudgetCounts& counts) {
+  const int n = steps.target;
+  Outcome out{};
+  for (auto& row : out.budgets.budget) row.fill(kInfinity);
+  // Only levels the target is reached with at all have a budget.
+  for (int t = 0; t < n; ++t) {
+    for (int p = 0; p < kPercentileCount; ++p)
+      out.wanted[t][p] = counts.reach[t] >= kPercentileLevels[p];
+  }
+  const Costs costs = CostsOf(steps);
+  if (SingleCountTotals(steps, costs, counts, &out)) return out.budgets;
+  const double largest = LargestNeeded(costs, counts, out.wanted, n);
+  // The lattice where it must be exact or nothing else is close; the tail's
+  // asymptotics for the longest journeys.
+  const bool asymptotic = AsymptoticsHold(steps, costs);
+  if (!asymptotic || ExactWanted(costs, counts, out.wanted, n)) {
+    if (ExactLattice(steps, costs, largest, &out)) return out.budgets;
+    if (ExactItemsApart(steps, costs, counts, largest, &out)) return out.budgets;
   }
 
-  // The steps that cost nothing are solved together at each b; the others
-  // look back.
-  SquareMatrix free{};
-  std::array<LookBack, kMaxTarget> look_back{};
-  bool free_steps = false;
+  std::array<std::array<Bound, kPercentileCount>, kMaxTarget> bounds{};
   for (int t = 0; t < n; ++t) {
-    const CountStep& s = counts[t];
-    if (s.attempt_units == 0) {
-      if (t + 1 < n) free[t][t + 1] += s.success;
-      free[t][0] += s.lost;
-      free[t][t] += s.failed;
-      free_steps = true;
-    } else {
-      look_back[t].success = s.success;
-      look_back[t].lost = s.lost;
-      look_back[t].failed = s.failed;
+    for (int p = 0; p < kPercentileCount; ++p) {
+      const Bound by_counts = CountsBound(costs, counts, t, p);
+      bounds[t][p] = by_counts;
     }
-    if (s.destroyed_units == 0) {
-      free[t][0] += s.destroyed;
-      free_steps = true;
-    } else {
-      look_back[t].destroyed = s.destroyed;
-    }
+    out.budgets.within[t] = 0.0;
+    out.budgets.within_exact[t] = false;
   }
-  SquareMatrix inverse{};
-  const bool invertible = free_steps && InverseOfIMinus(free, n, &inverse);
-
-  // b = 0, 1, ...; the last `history` rows kept in a ring, which starts
-  // full of the rows before anything is spent: more than b for sure.
-  SpentRow before{};
-  before.more.fill(1.0);
-  const auto size = static_cast<std::size_t>(history);
-  std::vector<SpentRow> ring(size, before);
-  // The levels rise, so each count finds them in order: the next to find,
-  // and the chance to spend more that it takes (below 0 once all are found).
-  std::array<int, kMaxTarget> next{};
-  std::array<double, kMaxTarget> wanted{};
-  wanted.fill(1.0 - kPercentileLevels[0]);
-  int left = n * kPercentileCount;
-  // The chance to spend exactly b is followed on its own only where the
-  // journey is so long that the tail's fall over a window is lost in the
-  // digits of the chance to spend more; elsewhere it is their difference.
-  const std::array<double, kMaxTarget> mean = ExpectedCostWithNewItems(steps);
-  const bool track_mass = !(mean[0] / static_cast<double>(unit) < 1e8);
-  // The tail's fall per unit over the units the ring holds, up to `last`,
-  // without cancellation where the chance to spend exactly b is followed.
-  const auto rate = [&](int t, std::int64_t last) {
-    const double now = ring[static_cast<std::size_t>(last % history)].more[t];
-    double spent = 0.0;
-    std::int64_t span = history;
-    if (track_mass) {
-      spent = std::accumulate(ring.begin(), ring.end(), 0.0,
-                              [t](double sum, const SpentRow& r) { return sum + r.exactly[t]; });
-    } else {
-      spent = ring[static_cast<std::size_t>((last + 1) % history)].more[t] - now;
-      span = history - 1;
-    }
-    return span > 0 ? -std::log1p(-spent / (now + spent)) / static_cast<double>(span) : 0.0;
-  };
-  std::array<double, kMaxTarget> settled_rate{};  // at the last look, a span of units ago
-  // Where each count's two earlier rows are for b = 0; they move on with b.
-  // A step that costs nothing looks at this very row with a share of 0.
-  std::array<std::size_t, kMaxTarget> attempt_place{}, destroyed_place{};
+  if (!asymptotic) CoarseBounds(steps, costs, largest, &bounds, &out);
+  DecayBounds(steps, costs, &bounds, &out);
   for (int t = 0; t < n; ++t) {
-    attempt_place[t] =
-        static_cast<std::size_t>((history - counts[t].attempt_units % history) % history);
-    destroyed_place[t] =
-        static_cast<std::size_t>((history - counts[t].destroyed_units % history) % history);
-  }
-  std::int64_t b = 0;
-  std::int64_t at = 0;  // b's place in the ring
-  for (; b < kExactBudgetUnits && left > 0; ++b, at = at + 1 == history ? 0 : at + 1) {
-    SpentRow& row = ring[static_cast<std::size_t>(at)];
-    for (int t = 0; t < n; ++t) {
-      const LookBack& s = look_back[t];
-      const SpentRow& a = ring[attempt_place[t]];
-      const SpentRow& d = ring[destroyed_place[t]];
-      attempt_place[t] = attempt_place[t] + 1 == size ? 0 : attempt_place[t] + 1;
-      destroyed_place[t] = destroyed_place[t] + 1 == size ? 0 : destroyed_place[t] + 1;
-      row.more[t] = s.success * a.more[t + 1] + s.lost * a.more[0] + s.failed * a.more[t] +
-                    s.destroyed * d.more[0];
-      if (track_mass) {
-        row.exactly[t] = s.success * a.exactly[t + 1] + s.lost * a.exactly[0] +
-                         s.failed * a.exactly[t] + s.destroyed * d.exactly[0];
-      }
-    }
-    // From the last count the target is there at once where it costs nothing.
-    if (track_mass && b == 0 && counts[n - 1].attempt_units == 0)
-      row.exactly[n - 1] += counts[n - 1].success;
-    row.more[n] = 0.0;
-    row.exactly[n] = b == 0 ? 1.0 : 0.0;
-    if (free_steps) {
-      SolveFree(free, invertible ? &inverse : nullptr, n, row.more);
-      if (track_mass) SolveFree(free, invertible ? &inverse : nullptr, n, row.exactly);
-    }
-    for (int t = 0; t < n; ++t) {
-      while (row.more[t] <= wanted[t]) {
-        budgets[t][next[t]++] = static_cast<double>(b) * static_cast<double>(unit);
-        wanted[t] = next[t] < kPercentileCount ? 1.0 - kPercentileLevels[next[t]] : -1.0;
-        --left;
-      }
-    }
-    // Once the tail's fall has settled to every digit that matters, the rest
-    // follows from it.
-    if (at + 1 == history && b >= 4 * history) {
-      bool settled = true;
-      for (int t = 0; t < n; ++t) {
-        if (!ends[t]) continue;
-        const double now_rate = rate(t, b);
-        settled =
-            settled && now_rate > 0.0 && std::fabs(now_rate - settled_rate[t]) <= 1e-10 * now_rate;
-        settled_rate[t] = now_rate;
-      }
-      if (settled) {
-        ++b;
-        break;
-      }
+    for (int p = 0; p < kPercentileCount; ++p) {
+      if (!out.wanted[t][p]) continue;
+      const Bound& bound = bounds[t][p];
+      if (!std::isfinite(bound.upper)) continue;
+      const double lower = std::max(bound.lower, 0.0);
+      const double shown = ShownBudget(bound.upper, lower);
+      out.budgets.budget[t][p] = shown;
+      out.budgets.relative_error[t][p] = lower > 0.0 ? (shown - lower) / lower : kInfinity;
     }
   }
-  if (left == 0) return budgets;
-
-  // Beyond the window the tail falls geometrically.
-  const std::int64_t last = b - 1;
-  for (int t = 0; t < n; ++t) {
-    if (!ends[t]) continue;  // some chance of never getting there: no tail to follow
-    const double now = ring[static_cast<std::size_t>(last % history)].more[t];
-    const double per_unit = rate(t, last);
-    for (int p = next[t]; p < kPercentileCount; ++p) {
-      if (!(per_unit > 0.0) || !(now > 0.0)) continue;
-      const double more = std::ceil(std::log(now / (1.0 - kPercentileLevels[p])) / per_unit);
-      budgets[t][p] = (static_cast<double>(last) + more) * static_cast<double>(unit);
-    }
-  }
-  return budgets;
+  return out.budgets;
 }

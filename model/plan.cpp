@@ -16,6 +16,7 @@ Plan MakePlan(const ProbabilityTables& tables, const PlanRequest& request) {
   plan.steps = StepsWithStones(tables, request.item_grade, request.item_level, request.target,
                                plan.stones, prices);
   plan.steps.priced = request.prices.has_value();
+  plan.steps.budget = request.prices && request.budget ? *request.budget : -1.0;
   plan.journey = PlanJourney(plan.steps);
   const VisitCounts visits = ExpectedVisits(plan.steps);
   for (int t = 0; t < request.target; ++t) {
@@ -25,8 +26,13 @@ Plan MakePlan(const ProbabilityTables& tables, const PlanRequest& request) {
         if (tier > 0) plan.expected_stones[t][tier] += visits[t][u];
       }
     }
-    if (!std::isfinite(plan.journey.rows[t].expected_attempts_with_new_items))
-      plan.expected_stones[t].fill(std::numeric_limits<double>::infinity());
+    if (!std::isfinite(plan.journey.rows[t].expected_attempts_with_new_items)) {
+      for (int u = 0; u < request.target; ++u) {
+        for (const std::int32_t tier : plan.stones[u]) {
+          if (tier > 0) plan.expected_stones[t][tier] = std::numeric_limits<double>::infinity();
+        }
+      }
+    }
   }
   return plan;
 }
@@ -65,6 +71,59 @@ JourneySteps StepsWithStones(const ProbabilityTables& tables, std::int32_t item_
   return steps;
 }
 
+namespace {
+
+// Where no set can succeed at `blocked` (the lowest such count): below it
+// the cheapest sets to reach it; from it up, toward the next count that
+// cannot be passed (or the target), the set of least expected cost without a
+// loss (a loss ends at 0, below `blocked`), else the cheapest set that can
+// succeed, else the cheapest set.
+StonesPerStep CheapestAroundBlocked(const ProbabilityTables& tables, std::int32_t item_grade,
+                                    std::int32_t item_level, int target, const Prices& prices,
+                                    int blocked, const std::array<StoneTiers, kStoneSetCount>& sets,
+                                    const std::array<double, kStoneSetCount>& set_cost) {
+  StonesPerStep policy{};
+  if (blocked > 0) policy = CheapestStones(tables, item_grade, item_level, blocked, prices);
+  double above = 0.0;  // the expected cost from t + 1 to the next stop without a loss
+  for (int t = target - 1; t >= blocked; --t) {
+    int chosen = -1;
+    double chosen_value = std::numeric_limits<double>::infinity();
+    std::array<OutcomeOdds, kStoneSetCount> odds{};
+    for (int a = 0; a < kStoneSetCount; ++a) {
+      odds[a] = AttemptOutcomeOdds(SetUpAttempt(tables, item_grade, t, item_level, sets[a]));
+      const OutcomeOdds& o = odds[a];
+      if (o.success == 0 || o.item_destroyed + o.taliks_destroyed > 0) continue;
+      const double value = set_cost[a] / OutcomeProbability(o, AttemptOutcome::kSuccess) + above;
+      if (value < chosen_value) {
+        chosen_value = value;
+        chosen = a;
+      }
+    }
+    for (int a = 0; chosen < 0 && a < kStoneSetCount; ++a) {
+      if (odds[a].success == 0) continue;
+      int best = a;
+      for (int b = a + 1; b < kStoneSetCount; ++b) {
+        if (odds[b].success == 0) continue;
+        if (set_cost[b] < set_cost[best] ||
+            (set_cost[b] == set_cost[best] && odds[b].success > odds[best].success))
+          best = b;
+      }
+      chosen = best;
+    }
+    if (chosen < 0) {
+      chosen =
+          static_cast<int>(std::min_element(set_cost.begin(), set_cost.end()) - set_cost.begin());
+      chosen_value = std::numeric_limits<double>::infinity();
+    }
+    policy[t] = sets[chosen];
+    // A count that cannot be passed is the next stop of the counts below it.
+    above = odds[chosen].success == 0 ? 0.0 : chosen_value;
+  }
+  return policy;
+}
+
+}  // namespace
+
 StonesPerStep CheapestStones(const ProbabilityTables& tables, std::int32_t item_grade,
                              std::int32_t item_level, int target, const Prices& prices) {
   const std::array<StoneTiers, kStoneSetCount> sets = EveryStoneSet();
@@ -75,7 +134,6 @@ StonesPerStep CheapestStones(const ProbabilityTables& tables, std::int32_t item_
   // policy that reaches the target, if any does.
   StonesPerStep policy{};
   std::array<int, kMaxTarget> chosen{};
-  bool reachable = true;
   for (int t = 0; t < target; ++t) {
     for (int a = 0; a < kStoneSetCount; ++a) {
       odds[t][a] = AttemptOutcomeOdds(SetUpAttempt(tables, item_grade, t, item_level, sets[a]));
@@ -85,10 +143,13 @@ StonesPerStep CheapestStones(const ProbabilityTables& tables, std::int32_t item_
         chosen[t] = a;
     }
     policy[t] = sets[chosen[t]];
-    reachable = reachable && odds[t][chosen[t]].success > 0;
+    if (odds[t][chosen[t]].success == 0) {
+      return CheapestAroundBlocked(tables, item_grade, item_level, target, prices, t, sets,
+                                   set_cost);
+    }
   }
   // Only sets that can succeed are taken: a policy without them never ends.
-  for (int round = 0; reachable && round < 1000; ++round) {
+  for (int round = 0; round < 1000; ++round) {
     const std::array<double, kMaxTarget> value = ExpectedCostWithNewItems(
         StepsWithStones(tables, item_grade, item_level, target, policy, prices));
     bool changed = false;

@@ -36,11 +36,13 @@ struct PlanRequest {
   int target = 1;
   std::optional<StonesPerStep> stones;
   std::optional<Prices> prices;
+  std::optional<double> budget;  // the player's own, for the chance within it (with prices)
 };
 
 /// The stones of each step and the journey they make, and the stones of
 /// each tier (index 1 to 6) the journey with new items uses on average from
-/// each talik count; +infinity where it may never end.
+/// each talik count; +infinity where it may never end (for the tiers the
+/// plan uses; the others are 0).
 struct Plan {
   StonesPerStep stones;
   JourneySteps steps;
@@ -80,7 +82,10 @@ JourneySteps StepsWithStones(const ProbabilityTables& tables, std::int32_t item_
 /// The stone sets of least expected cost to reach the target with new items,
 /// one per talik count below the target: policy iteration over the 210 sets
 /// of four tiers, each policy evaluated exactly. Where no set can succeed at
-/// some talik count, the sets of the highest chance.
+/// some talik count, the target cannot be reached from below it: the
+/// counts below it get the cheapest sets to reach it, and each count from
+/// it up the set of least expected cost to the next such count (or the
+/// target) without a loss, the cheapest of equals.
 StonesPerStep CheapestStones(const ProbabilityTables& tables, std::int32_t item_grade,
                              std::int32_t item_level, int target, const Prices& prices);
 

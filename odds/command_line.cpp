@@ -27,6 +27,7 @@ enum class Option {
   kPrices,
   kAttemptPrice,
   kItemPrice,
+  kBudget,
   kStones,
   kHelp,
   kVersion,
@@ -41,6 +42,7 @@ struct Scan {
   std::array<bool, kOptionCount> given{};
   std::string_view stone_sets;
   Prices prices;
+  double budget = 0.0;
   std::array<const char*, 8> numbers{};
   int number_count = 0;
 };
@@ -98,6 +100,13 @@ bool ReadLanguageValue(std::string_view value, Scan* scan, std::string* error) {
   return false;
 }
 
+// A budget is read as a price is: a whole number in the same range.
+bool ReadBudgetValue(std::string_view value, Scan* scan, std::string* error) {
+  if (ReadPrice(value, &scan->budget)) return true;
+  *error = Say(scan->language, OddsText::kBadBudget, {RangeIn(scan->language, kPriceRange), value});
+  return false;
+}
+
 struct OptionRow {
   Option option;
   std::string_view name;
@@ -122,6 +131,8 @@ constexpr OptionRow kOptions[] = {
      OddsText::kExtraPricesNeedPrices, false},
     {Option::kItemPrice, "--item-price", "", ReadItemPriceValue, Option::kPrices,
      OddsText::kExtraPricesNeedPrices, false},
+    {Option::kBudget, "--budget", "", ReadBudgetValue, Option::kPrices,
+     OddsText::kBudgetNeedsPrices, false},
     {Option::kStones, "--stones", "", ReadStoneSetsValue, Option::kPlan, OddsText::kStonesNeedPlan,
      false},
     {Option::kHelp, "--help", "-h", nullptr, Option::kNone, kNoText, true},
@@ -393,6 +404,7 @@ bool MakePlanRequest(const FormRow& form, const Scan& scan, const Numbers& numbe
     if (!ReadStoneSetsOf(scan, numbers.target, &*plan->stones, error)) return false;
   }
   if (Given(scan, Option::kPrices)) plan->prices = scan.prices;
+  if (Given(scan, Option::kBudget)) plan->budget = scan.budget;
   return true;
 }
 

@@ -87,6 +87,13 @@ std::string PlanCsvField(const PlanColumn& column, const PlanView& view, int t, 
       return priced ? CsvFigure(cell.value) : std::string();
     case FigureKind::kBudget:
       return priced && std::isfinite(cell.value) ? FixedDecimals(cell.value, 0) : std::string();
+    case FigureKind::kLargestError:
+      return priced ? CsvFigure(cell.value) : std::string();
+    case FigureKind::kWithinBudget:
+      return priced && view.request.budget ? CsvFigure(cell.value) : std::string();
+    case FigureKind::kRounded:
+    case FigureKind::kRelativeError:
+    case FigureKind::kWithinBudgetExact:
     case FigureKind::kShare:
     case FigureKind::kExpectation:
     case FigureKind::kPercent:

@@ -138,6 +138,20 @@ std::string BudgetText(double budget, Language language) {
                                : std::string(TextOf(language, ReportText::kNever));
 }
 
+std::string BudgetText(double budget, double relative_error, Language language) {
+  const std::string text = BudgetText(budget, language);
+  return std::isfinite(budget) && relative_error > 0.0 ? std::string(kRoundedMark) + text : text;
+}
+
+double LargestRelativeError(const std::array<double, kPercentileCount>& budgets,
+                            const std::array<double, kPercentileCount>& relative_errors) {
+  double largest = 0.0;
+  for (std::size_t p = 0; p < budgets.size(); ++p) {
+    if (std::isfinite(budgets[p])) largest = std::max(largest, relative_errors[p]);
+  }
+  return largest;
+}
+
 std::string PercentFigure(double share) { return Compact(100 * share); }
 
 std::string TableCellText(double share) { return FixedDecimals(100 * share, 2); }

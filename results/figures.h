@@ -4,11 +4,13 @@
 #ifndef UPGRADE_SIM_RESULTS_FIGURES_H_
 #define UPGRADE_SIM_RESULTS_FIGURES_H_
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
 
+#include "model/journey.h"
 #include "model/outcome_odds.h"
 #include "model/upgrade_request.h"
 #include "results/texts.h"
@@ -42,8 +44,21 @@ std::string FigureText(double value, Language language);
 /// "never".
 std::string AttemptsText(std::int64_t attempts, Language language);
 
+/// What marks a figure rounded up to the digits it has, and a chance that
+/// is a lower bound.
+constexpr std::string_view kRoundedMark = "≈";
+constexpr std::string_view kAtLeastMark = "≥";
+
 /// A budget: a whole number in plain digits, "never" where it is infinite.
 std::string BudgetText(double budget, Language language);
+
+/// A budget with the bound on its relative error: marked rounded where it
+/// is not exact.
+std::string BudgetText(double budget, double relative_error, Language language);
+
+/// The largest of a row's budgets' relative errors, over those that exist.
+double LargestRelativeError(const std::array<double, kPercentileCount>& budgets,
+                            const std::array<double, kPercentileCount>& relative_errors);
 
 /// A share (0 to 1) as a percent of a narrow column: Compact(100 share).
 std::string PercentFigure(double share);

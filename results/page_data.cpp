@@ -1,6 +1,8 @@
 #include "results/page_data.h"
 
+#include <cmath>
 #include <cstdlib>
+#include <vector>
 
 #include "model/success_chance.h"
 #include "results/csv_writer.h"
@@ -155,6 +157,8 @@ std::string PlanFigure(const PlanColumn& column, const PlanView& view, int t, in
   const bool priced = view.request.prices.has_value();
   const PlanCell cell = CellOf(column, view, t, index);
   const auto grouped = [](const std::string& text) { return JsonString(GroupedFigure(text)); };
+  // A budget rounded up to the digits known.
+  const bool rounded = priced && std::isfinite(cell.value) && cell.relative_error > 0.0;
   switch (column.kind) {
     case FigureKind::kTaliks:
     case FigureKind::kChance:
@@ -170,7 +174,18 @@ std::string PlanFigure(const PlanColumn& column, const PlanView& view, int t, in
     case FigureKind::kCost:
       return priced ? grouped(FigureText(cell.value, language)) : JsonString("");
     case FigureKind::kBudget:
-      return priced ? grouped(BudgetText(cell.value, language)) : JsonString("");
+      return priced ? JsonString((rounded ? std::string(kRoundedMark) : std::string()) +
+                                 GroupedFigure(BudgetText(cell.value, language)))
+                    : JsonString("");
+    case FigureKind::kRounded:
+      return JsonBool(rounded);
+    case FigureKind::kRelativeError:
+      return priced && std::isfinite(cell.value) ? JsonNumber(cell.relative_error) : "null";
+    case FigureKind::kWithinBudget:
+      return JsonString(HasFigures(column, view.request) ? PercentText(cell.value) : "");
+    case FigureKind::kWithinBudgetExact:
+      return JsonBool(HasFigures(column, view.request) && cell.exact);
+    case FigureKind::kLargestError:
     case FigureKind::kStoneFactorSum:
     case FigureKind::kOutcomeShare:
     case FigureKind::kExpectation:
@@ -182,6 +197,7 @@ std::string PlanFigure(const PlanColumn& column, const PlanView& view, int t, in
 }  // namespace
 
 std::string PlanData(const PlanView& view, const JourneyChart& chart, Language language) {
+  const bool with_budget = view.request.prices.has_value() && view.request.budget.has_value();
   std::vector<std::string> rows;
   for (int t = 0; t < view.request.target; ++t) {
     std::vector<JsonMember> row;
@@ -203,5 +219,6 @@ std::string PlanData(const PlanView& view, const JourneyChart& chart, Language l
                      {"priced", JsonBool(view.request.prices.has_value())},
                      {"rows", JsonArray(rows)},
                      {"csv", JsonString(PlanCsv(view))},
-                     {"chart", ChartData(chart, view.plan.journey.rows[chart.start], language)}});
+                     {"chart", ChartData(chart, view.plan.journey.rows[chart.start], language)},
+                     {"budget", with_budget ? JsonNumber(*view.request.budget) : "null"}});
 }

@@ -4,6 +4,7 @@
 
 #include "model/outcome_odds.h"
 #include "model/success_chance.h"
+#include "results/figures.h"
 
 namespace {
 
@@ -34,7 +35,15 @@ PlanCell AttemptsFor(const PlanView& view, int t, int p) {
 }
 PlanCell Cost(const PlanView& view, int t, int) { return {Row(view, t).expected_cost, 0}; }
 PlanCell ItemsFor(const PlanView& view, int t, int p) { return {0.0, Row(view, t).items_for[p]}; }
-PlanCell BudgetFor(const PlanView& view, int t, int p) { return {Row(view, t).budget_for[p], 0}; }
+PlanCell BudgetFor(const PlanView& view, int t, int p) {
+  return {Row(view, t).budget_for[p], 0, Row(view, t).budget_relative_error[p]};
+}
+PlanCell LargestError(const PlanView& view, int t, int) {
+  return {LargestRelativeError(Row(view, t).budget_for, Row(view, t).budget_relative_error), 0};
+}
+PlanCell WithinBudget(const PlanView& view, int t, int) {
+  return {Row(view, t).reach_within_budget, 0, 0.0, Row(view, t).reach_within_budget_exact};
+}
 PlanCell StonesUsed(const PlanView& view, int t, int tier) {
   return {view.plan.expected_stones[t][tier], 0};
 }
@@ -76,8 +85,19 @@ extern constexpr PlanColumn kPlanColumns[] = {
      Shown::kShownLevel, ItemsFor, 0},
     {"budget_for_{1}", J::kBudgetForHeading, 0, 18, "budget_for", F::kBudget, Per::kLevel,
      Shown::kShownLevel, BudgetFor, 0},
+    {"", J::kCount, 0, 0, "budget_rounded", F::kRounded, Per::kLevel, Shown::kNone, BudgetFor, 0},
+    {"", J::kCount, 0, 0, "budget_relative_error", F::kRelativeError, Per::kLevel, Shown::kNone,
+     BudgetFor, 0},
+    {"", J::kWithinBudgetHeading, 0, 17, "reach_within_budget", F::kWithinBudget, Per::kRow,
+     Shown::kAll, WithinBudget, 0},
+    {"", J::kCount, 0, 0, "reach_within_budget_exact", F::kWithinBudgetExact, Per::kRow,
+     Shown::kNone, WithinBudget, 0},
     {"expected_stones_t{1}", J::kCount, 0, 0, "expected_stones", F::kExpectation, Per::kTier,
      Shown::kAll, StonesUsed, 0},
+    {"budget_rel_error", J::kCount, 0, 0, "", F::kLargestError, Per::kRow, Shown::kNone,
+     LargestError, 0},
+    {"reach_within_budget", J::kCount, 0, 0, "", F::kWithinBudget, Per::kRow, Shown::kNone,
+     WithinBudget, 0},
 };
 static_assert(sizeof kPlanColumns / sizeof kPlanColumns[0] == kPlanColumnCount,
               "kPlanColumnCount counts the rows");
@@ -87,6 +107,11 @@ std::string PercentileLabel(int percentile) {
   const auto tenths = static_cast<std::int64_t>(std::llround(kPercentileLevels[percentile] * 1000));
   const std::string whole = std::to_string(tenths / 10);
   return tenths % 10 == 0 ? whole : whole + "." + std::to_string(tenths % 10);
+}
+
+bool HasFigures(const PlanColumn& column, const PlanRequest& request) {
+  if (BudgetOnly(column.kind)) return request.prices.has_value() && request.budget.has_value();
+  return !PricedOnly(column.kind) || request.prices.has_value();
 }
 
 int FigureCount(const PlanColumn& column) {

@@ -24,22 +24,33 @@ std::string PercentileLabel(int percentile);
 
 /// How a column's figure is written.
 enum class FigureKind {
-  kTaliks,          // the row's talik count
-  kStones,          // the step's stone digits
-  kStoneFactorSum,  // the stones' factor sum
-  kChance,          // the step's chance per 100000
-  kOutcomeShare,    // one outcome of one attempt: exact in the CSV
-  kShare,           // a probability, 0 to 1
-  kExpectation,     // an expected count; +infinity where it never ends
-  kCount,           // a whole count; kNever where none suffices
-  kCost,            // an expected cost, priced plans only
-  kBudget,          // a whole budget, priced plans only
-  kPercent,         // a probability as the page's percent, on the page alone
+  kTaliks,             // the row's talik count
+  kStones,             // the step's stone digits
+  kStoneFactorSum,     // the stones' factor sum
+  kChance,             // the step's chance per 100000
+  kOutcomeShare,       // one outcome of one attempt: exact in the CSV
+  kShare,              // a probability, 0 to 1
+  kExpectation,        // an expected count; +infinity where it never ends
+  kCount,              // a whole count; kNever where none suffices
+  kCost,               // an expected cost, priced plans only
+  kBudget,             // a whole budget, priced plans only; rounded up where not exact
+  kRounded,            // whether the budget is rounded, on the page alone
+  kRelativeError,      // the bound on the budget's relative error, on the page alone
+  kLargestError,       // the largest of a row's budgets' relative errors
+  kWithinBudget,       // the chance to reach the target within the player's budget
+  kWithinBudgetExact,  // whether that chance is exact (else a lower bound)
+  kPercent,            // a probability as the page's percent, on the page alone
 };
 
-/// Costs and budgets mean something in priced plans only.
+/// Costs and budgets mean something in priced plans only, the chance within
+/// a budget where one is given.
 constexpr bool PricedOnly(FigureKind kind) {
-  return kind == FigureKind::kCost || kind == FigureKind::kBudget;
+  return kind == FigureKind::kCost || kind == FigureKind::kBudget || kind == FigureKind::kRounded ||
+         kind == FigureKind::kRelativeError || kind == FigureKind::kLargestError ||
+         kind == FigureKind::kWithinBudget || kind == FigureKind::kWithinBudgetExact;
+}
+constexpr bool BudgetOnly(FigureKind kind) {
+  return kind == FigureKind::kWithinBudget || kind == FigureKind::kWithinBudgetExact;
 }
 
 /// What a column has one figure of per row: one, each percentile level, or
@@ -53,6 +64,8 @@ enum class Shown { kNone, kAll, kShownLevel };
 struct PlanCell {
   double value;
   std::int64_t count;
+  double relative_error = 0.0;  // of a budget; 0 where exact
+  bool exact = true;            // a chance within the budget; else a lower bound
 };
 
 struct PlanColumn {
@@ -69,8 +82,12 @@ struct PlanColumn {
   int index;  // the outcome of a kOutcomeShare column
 };
 
-constexpr std::size_t kPlanColumnCount = 19;
+constexpr std::size_t kPlanColumnCount = 25;
 extern const PlanColumn kPlanColumns[kPlanColumnCount];
+
+/// Whether a plan has the column's figures: prices for costs and budgets,
+/// the player's budget for the chance within it.
+bool HasFigures(const PlanColumn& column, const PlanRequest& request);
 
 /// How many figures the column has per row: 1, kPercentileCount or 6.
 int FigureCount(const PlanColumn& column);

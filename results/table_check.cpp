@@ -451,6 +451,7 @@ struct Collector {
   int unclosed_in_row[kItemGradeCount] = {};     // the first '[' without ']' in a row's section
   bool named_by_unclosed[kItemGradeCount] = {};  // a row an unclosed section names
   std::string hinted_section[kItemGradeCount];   // the finding whose hint names the row
+  std::string second_section[kItemGradeCount];   // the first repeat of a row's section
   std::string hinted_key[kItemGradeCount][kUpgradeLevelCount];
 };
 
@@ -630,11 +631,15 @@ void Take(Collector& c, const IniFinding& f) {
     case IniFindingKind::kNameForm:
       AddNameForm(c, f);
       return;
-    case IniFindingKind::kSecondSection:
-      Add(c,
+    case IniFindingKind::kSecondSection: {
+      TableFinding finding =
           Finding(f.line, "second_section", FindingSeverity::kError, f.row, -1,
-                  Say(CheckText::kSecondSection, {Section(f.row), std::to_string(f.first_line)})));
+                  Say(CheckText::kSecondSection, {Section(f.row), std::to_string(f.first_line)}));
+      std::string& second = c.second_section[f.row];
+      if (second.empty()) second = Located(c.check->file, f.line) + finding.message;
+      Add(c, std::move(finding));
       return;
+    }
     case IniFindingKind::kSecondKey:
       // Keys after a '[' without ']' that fall into the section before it.
       if (c.unclosed_in_row[f.row] != 0 && f.line > c.unclosed_in_row[f.row]) return;
@@ -687,8 +692,11 @@ void AddCellsGivenNowhere(Collector& c, const IniGridCheck& read) {
     std::vector<int> columns;
     for (int column = 0; column < kUpgradeLevelCount; ++column) {
       if (read.cell_line[row][column] != 0) continue;
-      if (!c.hinted_key[row][column].empty()) {
-        MarkCell(c, row, column, c.hinted_key[row][column]);
+      // A key named nearly right, or a section split in two, says why.
+      const std::string& why =
+          c.hinted_key[row][column].empty() ? c.second_section[row] : c.hinted_key[row][column];
+      if (!why.empty()) {
+        MarkCell(c, row, column, why);
         continue;
       }
       missing += (missing.empty() ? "" : ", ") + Key(column);

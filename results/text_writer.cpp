@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 
 #include "model/success_chance.h"
 #include "results/figures.h"
@@ -64,7 +65,14 @@ std::string Figure(const PlanColumn& column, const PlanView& view, int t, Langua
     case FigureKind::kCount:
       return AttemptsText(cell.count, language);
     case FigureKind::kBudget:
-      return BudgetText(cell.value, language);
+      return BudgetText(cell.value, cell.relative_error, language);
+    case FigureKind::kWithinBudget:
+      // Marked where it is a lower bound.
+      return (cell.exact ? "" : std::string(kAtLeastMark)) + PercentFigure(cell.value);
+    case FigureKind::kRounded:
+    case FigureKind::kRelativeError:
+    case FigureKind::kLargestError:
+    case FigureKind::kWithinBudgetExact:
     case FigureKind::kStoneFactorSum:
     case FigureKind::kOutcomeShare:
     case FigureKind::kExpectation:
@@ -78,10 +86,9 @@ std::string Figure(const PlanColumn& column, const PlanView& view, int t, Langua
 // One of the text's two tables: the columns of the given width (the
 // journey's, or the figures a player stocks up by), headings and rows.
 std::string JourneyTable(const PlanView& view, std::size_t PlanColumn::*width, Language language) {
-  const bool priced = view.request.prices.has_value();
   const std::string level = PercentileLabel(kShownPercentile);
   const auto shown = [&](const PlanColumn& column) {
-    return column.*width > 0 && (priced || !PricedOnly(column.kind));
+    return column.*width > 0 && HasFigures(column, view.request);
   };
   // A heading wider than its column (in another language) widens it.
   std::array<std::size_t, kPlanColumnCount> widths{};
@@ -176,5 +183,18 @@ std::string PlanText(const PlanView& view, Language language) {
   text += TextOf(language, JourneyText::kLegendEnd);
   text += Say(language, JourneyText::kItemsForLegend, {level});
   if (priced) text += Say(language, JourneyText::kBudgetForLegend, {level});
+  // The marks, where a figure shown has them.
+  bool rounded = false, at_least = false;
+  for (int t = 0; t < view.request.target; ++t) {
+    const JourneyRow& row = view.plan.journey.rows[t];
+    rounded = rounded || (priced && std::isfinite(row.budget_for[kShownPercentile]) &&
+                          row.budget_relative_error[kShownPercentile] > 0.0);
+    at_least = at_least || !row.reach_within_budget_exact;
+  }
+  if (rounded) text += Say(language, JourneyText::kRoundedLegend, {kRoundedMark});
+  if (priced && view.request.budget) {
+    text += Say(language, JourneyText::kWithinBudgetLegend, {PriceText(*view.request.budget)});
+    if (at_least) text += Say(language, JourneyText::kAtLeastLegend, {kAtLeastMark});
+  }
   return text;
 }

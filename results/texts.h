@@ -90,14 +90,18 @@ enum class JourneyText {
   kCostHeading,
   kItemsForHeading,
   kBudgetForHeading,
+  kWithinBudgetHeading,
   kStock,      // {1} the stones to stock, or kNoStones
   kStockItem,  // {1} a tier's label, {2} its count
   kNoStones,
   kLegend,  // {1} the level the report shows
   kCostLegend,
   kLegendEnd,
-  kItemsForLegend,   // {1} the level
-  kBudgetForLegend,  // {1} the level
+  kItemsForLegend,      // {1} the level
+  kBudgetForLegend,     // {1} the level
+  kRoundedLegend,       // {1} the mark of a rounded budget
+  kWithinBudgetLegend,  // {1} the player's budget
+  kAtLeastLegend,       // {1} the mark of a lower bound
   kCount
 };
 
@@ -112,6 +116,7 @@ enum class OddsText {
   kBadTarget,
   kBadStone,    // {1} the range, {2} the argument, {3} the slot
   kBadPrice,    // {1} the range, {2} the argument
+  kBadBudget,   // {1} the range, {2} the argument
   kPriceCount,  // {1} wanted, {2} given
   kNoStoneSets,
   kBadStoneSet,    // {1} the set, {2} the range of a digit
@@ -123,6 +128,7 @@ enum class OddsText {
   kNotTogether,  // {1}, {2} the options
   kPricesNeedPlan,
   kExtraPricesNeedPrices,
+  kBudgetNeedsPrices,
   kStonesNeedPlan,
   kStonesTwice,
   kNumberCount,  // {1} wanted, {2} given
@@ -143,9 +149,9 @@ enum class PageText {
   kUnknownView,   // {1} what was asked
   kUnknownTable,  // {1} what was asked
   kUnknownLanguage,
-  kCheapestNeedsPrices,
-  kStoneSets,   // {1} the sets wanted, {2} the range of a digit
-  kFileTooBig,  // {1} the most bytes
+  kBadStoneSet,    // {1} the set, {2} the range of a digit
+  kStoneSetCount,  // {1} the sets given, {2} wanted, {3} the highest talik count
+  kFileTooBig,     // {1} the most bytes
   kCount
 };
 

@@ -62,6 +62,7 @@ constexpr TextEntry<JourneyText> kJourney[] = {
     {J::kCostHeading, "Cost*"},
     {J::kItemsForHeading, "Items for {1}%*"},
     {J::kBudgetForHeading, "Budget for {1}%*"},
+    {J::kWithinBudgetHeading, "Within budget*"},
     {J::kStock, "Stones to stock from 0 taliks, on average*: {1}\n"},
     {J::kStockItem, "{1} {2}"},
     {J::kNoStones, "no stones"},
@@ -80,6 +81,13 @@ constexpr TextEntry<JourneyText> kJourney[] = {
     {J::kItemsForLegend,
      "Items for {1}%: so many destroyed items suffice with a chance of {1} %\n"},
     {J::kBudgetForLegend, "Budget for {1}%: so much money suffices with a chance of {1} %\n"},
+    {J::kRoundedLegend,
+     "{1} the budget is rounded up to the digits known: it suffices, only a little\n  more than "
+     "the exact one\n"},
+    {J::kWithinBudgetLegend,
+     "Within budget: the chance to reach the target spending no more than {1}, with\n  new "
+     "items\n"},
+    {J::kAtLeastLegend, "{1} at least this\n"},
 };
 static_assert(InIdOrder(kJourney), "one text per id, in the order of the ids");
 
@@ -92,7 +100,8 @@ constexpr TextEntry<OddsText> kOdds[] = {
      "  upgrade-odds [--csv] --plan GRADE LEVEL TARGET S1 S2 S3 S4\n"
      "  upgrade-odds [--csv] --plan --stones SET0,SET1,... GRADE LEVEL TARGET\n"
      "  upgrade-odds [--csv] --plan --prices P1,P2,P3,P4,P5,P6\n"
-     "               [--attempt-price P] [--item-price P] GRADE LEVEL TARGET\n"
+     "               [--attempt-price P] [--item-price P] [--budget B]\n"
+     "               GRADE LEVEL TARGET\n"
      "               [S1 S2 S3 S4 | --stones SET0,SET1,...]\n"
      "  upgrade-odds [--csv] --check\n"
      "  upgrade-odds -h | --help | -V | --version\n"},
@@ -112,7 +121,8 @@ constexpr TextEntry<OddsText> kOdds[] = {
      "  --prices the prices of the stones T1..T6; without one's own stones each\n"
      "           step takes the stones of the least average cost of the journey,\n"
      "           with them their cost is counted; --attempt-price: the price of\n"
-     "           an attempt, --item-price: the price of a new item\n"
+     "           an attempt, --item-price: the price of a new item; --budget:\n"
+     "           the chance to reach the target spending no more than B\n"
      "  --check  what is wrong in the files CustomSettings/*.ini and what is read\n"
      "           instead; exit status 0 if all is well, 1 if not\n"
      "  --csv    output for spreadsheets: commas, a point in fractions\n"
@@ -126,6 +136,7 @@ constexpr TextEntry<OddsText> kOdds[] = {
     {O::kBadTarget, "the target (a talik count) must be a whole number {1}, not «{2}»"},
     {O::kBadStone, "the tier of stone {3} must be a whole number {1}, not «{2}»"},
     {O::kBadPrice, "a price must be a whole number {1}, not «{2}»"},
+    {O::kBadBudget, "a budget must be a whole number {1}, not «{2}»"},
     {O::kPriceCount, "--prices: {1} comma-separated prices are needed, not {2}"},
     {O::kNoStoneSets, "--stones: no set given"},
     {O::kBadStoneSet, "--stones: the set «{1}» is not four digits {2}"},
@@ -137,6 +148,7 @@ constexpr TextEntry<OddsText> kOdds[] = {
     {O::kNotTogether, "{1} and {2} do not go together"},
     {O::kPricesNeedPlan, "--prices goes only with --plan"},
     {O::kExtraPricesNeedPrices, "--attempt-price and --item-price go only with --prices"},
+    {O::kBudgetNeedsPrices, "--budget goes only with --prices"},
     {O::kStonesNeedPlan, "--stones goes only with --plan"},
     {O::kStonesTwice, "the stones are given either as the numbers S1..S4 or by --stones, not both"},
     {O::kNumberCount, "{1} numbers are needed, not {2}"},
@@ -156,8 +168,8 @@ constexpr TextEntry<PageText> kPage[] = {
     {P::kUnknownView, "no such view of the answer «{1}»"},
     {P::kUnknownTable, "no such table «{1}»: 0, 1 or 2"},
     {P::kUnknownLanguage, "the language is ru or en"},
-    {P::kCheapestNeedsPrices, "the stones' prices are needed: the cheapest are chosen by them"},
-    {P::kStoneSets, "{1} comma-separated sets of four digits {2} are needed"},
+    {P::kBadStoneSet, "«{1}»: not four digits {2}"},
+    {P::kStoneSetCount, "{1} sets where {2} are needed: one for each of 0..{3} taliks"},
     {P::kFileTooBig, "a table file of more than {1} bytes"},
 };
 static_assert(InIdOrder(kPage), "one text per id, in the order of the ids");
@@ -250,8 +262,6 @@ constexpr KeyedText kPageLabels[] = {
     {"column_items_for", "Items for {1}"},
     {"column_budget_for", "Budget for {1}"},
     {"column_expected_stones", "Stones {1}"},
-    {"plan_stones_cheapest", "the cheapest stones"},
-    {"plan_stones_own", "the set-up's stones at every step"},
 };
 
 template <typename Id, std::size_t N>

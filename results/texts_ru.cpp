@@ -61,6 +61,7 @@ constexpr TextEntry<JourneyText> kJourney[] = {
     {J::kCostHeading, "Цена*"},
     {J::kItemsForHeading, "Предметов для {1}%*"},
     {J::kBudgetForHeading, "Бюджет для {1}%*"},
+    {J::kWithinBudgetHeading, "Шанс в бюджете*"},
     {J::kStock, "Камни в запас на путь от 0 талик, в среднем*: {1}\n"},
     {J::kStockItem, "{1} {2}"},
     {J::kNoStones, "без камней"},
@@ -78,6 +79,11 @@ constexpr TextEntry<JourneyText> kJourney[] = {
     {J::kItemsForLegend,
      "Предметов для {1}% - столько уничтоженных предметов хватит с вероятностью {1} %\n"},
     {J::kBudgetForLegend, "Бюджет для {1}% - столько денег хватит с вероятностью {1} %\n"},
+    {J::kRoundedLegend,
+     "{1} - бюджет округлён вверх до известных цифр: его хватит, он лишь немного больше точного\n"},
+    {J::kWithinBudgetLegend,
+     "Шанс в бюджете - шанс дойти до цели, потратив не больше {1}, с новыми предметами\n"},
+    {J::kAtLeastLegend, "{1} - не меньше этого\n"},
 };
 static_assert(InIdOrder(kJourney), "one text per id, in the order of the ids");
 
@@ -90,7 +96,8 @@ constexpr TextEntry<OddsText> kOdds[] = {
      "  upgrade-odds [--csv] --plan ТИП УРОВЕНЬ ЦЕЛЬ К1 К2 К3 К4\n"
      "  upgrade-odds [--csv] --plan --stones Н0,Н1,... ТИП УРОВЕНЬ ЦЕЛЬ\n"
      "  upgrade-odds [--csv] --plan --prices Ц1,Ц2,Ц3,Ц4,Ц5,Ц6\n"
-     "               [--attempt-price Ц] [--item-price Ц] ТИП УРОВЕНЬ ЦЕЛЬ\n"
+     "               [--attempt-price Ц] [--item-price Ц] [--budget Б]\n"
+     "               ТИП УРОВЕНЬ ЦЕЛЬ\n"
      "               [К1 К2 К3 К4 | --stones Н0,Н1,...]\n"
      "  upgrade-odds [--csv] --check\n"
      "  upgrade-odds -h | --help | -V | --version\n"},
@@ -110,7 +117,8 @@ constexpr TextEntry<OddsText> kOdds[] = {
      "  --prices цены камней Т1..Т6; без своих камней для каждого шага\n"
      "           выбираются камни с наименьшей средней ценой пути, со своими\n"
      "           считается их цена; --attempt-price - цена попытки,\n"
-     "           --item-price - цена нового предмета\n"
+     "           --item-price - цена нового предмета; --budget - шанс дойти\n"
+     "           до цели, потратив не больше Б\n"
      "  --check  что в файлах CustomSettings/*.ini не так и что читается вместо\n"
      "           этого; код выхода 0, если всё в порядке, 1, если нет\n"
      "  --csv    вывод для таблиц: запятые, точка в дробях\n"
@@ -124,6 +132,7 @@ constexpr TextEntry<OddsText> kOdds[] = {
     {O::kBadTarget, "цель (число талик) должна быть целым числом {1}, а не «{2}»"},
     {O::kBadStone, "тип камня {3} должен быть целым числом {1}, а не «{2}»"},
     {O::kBadPrice, "цена должна быть целым числом {1}, а не «{2}»"},
+    {O::kBadBudget, "бюджет должен быть целым числом {1}, а не «{2}»"},
     {O::kPriceCount, "--prices: нужно {1} цен через запятую, а задано {2}"},
     {O::kNoStoneSets, "--stones: нет ни одного набора"},
     {O::kBadStoneSet, "--stones: набор «{1}» - не четыре цифры {2}"},
@@ -135,6 +144,7 @@ constexpr TextEntry<OddsText> kOdds[] = {
     {O::kNotTogether, "{1} и {2} не задаются вместе"},
     {O::kPricesNeedPlan, "--prices задаётся только с --plan"},
     {O::kExtraPricesNeedPrices, "--attempt-price и --item-price задаются только с --prices"},
+    {O::kBudgetNeedsPrices, "--budget задаётся только с --prices"},
     {O::kStonesNeedPlan, "--stones задаётся только с --plan"},
     {O::kStonesTwice, "камни задаются или числами К1..К4, или --stones, но не вместе"},
     {O::kNumberCount, "нужно {1} чисел, а задано {2}"},
@@ -154,8 +164,8 @@ constexpr TextEntry<PageText> kPage[] = {
     {P::kUnknownView, "нет такого вида ответа «{1}»"},
     {P::kUnknownTable, "нет такой таблицы «{1}»: 0, 1 или 2"},
     {P::kUnknownLanguage, "язык ru или en"},
-    {P::kCheapestNeedsPrices, "нужны цены камней: по ним выбираются самые выгодные"},
-    {P::kStoneSets, "нужно {1} наборов из четырёх цифр {2} через запятую"},
+    {P::kBadStoneSet, "«{1}»: четыре цифры {2}"},
+    {P::kStoneSetCount, "наборов {1}, а нужно {2}: по одному на 0..{3} талик"},
     {P::kFileTooBig, "файл таблицы больше {1} байт"},
 };
 static_assert(InIdOrder(kPage), "one text per id, in the order of the ids");
@@ -249,8 +259,6 @@ constexpr KeyedText kPageLabels[] = {
     {"column_items_for", "Предметов на {1}"},
     {"column_budget_for", "Бюджет на {1}"},
     {"column_expected_stones", "Камней {1}"},
-    {"plan_stones_cheapest", "самые выгодные камни"},
-    {"plan_stones_own", "камни настройки на каждом шаге"},
 };
 
 template <typename Id, std::size_t N>

@@ -10,7 +10,7 @@ cmake --workflow --preset fuzz
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 
-for target in answer_reader ini_reader; do
+for target in answer_reader ini_reader plan; do
   mkdir -p "$scratch/$target"
   cp tests/fuzz/corpus/$target/* "$scratch/$target/"
   echo "fuzzing $target for ${seconds}s"

@@ -96,6 +96,25 @@ TEST(PageApiTest, StonesArePricedAllOrNone) {
                   "\"p6\":\"от 0 до 1000000000000\""));
 }
 
+// The player's budget is read as a price is, and its chance stands in each
+// row of the plan; out of range it is a field's error and there is no plan.
+TEST(PageApiTest, TheChanceWithinThePlayersBudget) {
+  const std::string priced = kSetUp + "&prices=1,2,0,0,0,0&item_price=100" + Tables();
+  const std::string within = AnswerPageRequest(priced + "&budget=40000");
+  EXPECT_TRUE(Has(within, "\"errors\":{}")) << within;
+  EXPECT_TRUE(Has(within, "\"budget\":40000")) << within;
+  EXPECT_TRUE(Has(within, "\"reach_within_budget_exact\":true")) << within;
+  EXPECT_FALSE(Has(within, "\"reach_within_budget\":\"\"")) << within;
+  const std::string none = AnswerPageRequest(priced);
+  EXPECT_TRUE(Has(none, "\"budget\":null")) << none;
+  EXPECT_TRUE(Has(none, "\"reach_within_budget\":\"\"")) << none;
+  for (const char* wrong : {"-1", "1000000000001", "1.5", "abc"}) {
+    const std::string bad = AnswerPageRequest(priced + "&budget=" + wrong);
+    EXPECT_TRUE(Has(bad, "\"budget\":\"от 0 до 1000000000000\"")) << wrong << bad;
+    EXPECT_TRUE(Has(bad, "\"plan\":null")) << wrong << bad;
+  }
+}
+
 TEST(PageApiTest, SimulationNeedsASeedAndReplaysIt) {
   const std::string request = "view=simulate&" + kSetUp + Tables();
   EXPECT_TRUE(Has(AnswerPageRequest(request), "\"seed\":\"от 0 до 4294967295\""));
@@ -125,14 +144,38 @@ TEST(PageApiTest, TablesAreWrittenAndCheckedAsTheProgramsDo) {
       << read;
   EXPECT_TRUE(
       Has(read, "\"cell_errors\":[\"CustomSettings/SuccessProb.ini: нет раздела [ItemGrade0]"));
-  // Edited cells are checked as the file they would be written to.
-  const std::string answer =
-      AnswerPageRequest(kSetUp + "&success=" + Cells("1000") + "&destroy=" + Cells("12000") +
-                        "&downgrade=" + Cells("0"));
+  // Edited cells are checked as the file they would be written to, when asked.
+  const std::string tables =
+      "&success=" + Cells("1000") + "&destroy=" + Cells("12000") + "&downgrade=" + Cells("0");
+  const std::string found = AnswerPageRequest("view=findings&" + kSetUp + tables);
   EXPECT_TRUE(
-      Has(answer, "DestroyProb.ini:2: значение 12000 UpgradeLevel0 в [ItemGrade0] - вне шкалы"))
-      << answer;
+      Has(found, "DestroyProb.ini:2: значение 12000 UpgradeLevel0 в [ItemGrade0] - вне шкалы"))
+      << found;
+  const std::string answer = AnswerPageRequest(kSetUp + tables);
+  EXPECT_FALSE(Has(answer, "table_findings")) << answer;
   EXPECT_TRUE(Has(answer, "\"grade_reach\":[\"")) << answer;
+  // A file beyond what the page reads is refused, not read.
+  EXPECT_TRUE(Has(ReadPageTable(0, std::string((16 << 20) + 1, ' ')), "\"error\""));
+}
+
+TEST(PageApiTest, PricedTheJourneyIsThePlayersStonesWithTheCheapestBeside) {
+  const std::string prices = "&prices=10,20,40,80,200,1000&attempt_price=5&item_price=5000";
+  const std::string answer = AnswerPageRequest(kSetUp + prices + Tables());
+  EXPECT_TRUE(Has(answer,
+                  "\"plan\":{\"target\":6,\"priced\":true,\"rows\":[{\"taliks\":0,"
+                  "\"stones\":\"3320\""))
+      << answer;
+  EXPECT_TRUE(Has(answer, "\"cheapest\":{\"plan\":{\"target\":6,\"priced\":true")) << answer;
+  EXPECT_TRUE(Has(answer, "\"budget_change\":\"")) << answer;
+  EXPECT_TRUE(Has(AnswerPageRequest(kSetUp + Tables()), "\"cheapest\":null"));
+  // Stones of one's own for each talik count.
+  const std::string sets =
+      AnswerPageRequest(kSetUp + "&stone_sets=0000,1111,2222,3333,4444,5555" + prices + Tables());
+  EXPECT_TRUE(Has(sets, "{\"taliks\":5,\"stones\":\"5555\"")) << sets;
+  EXPECT_TRUE(Has(AnswerPageRequest(kSetUp + "&stone_sets=0000,1111" + Tables()),
+                  "\"stone_sets\":\"наборов 2, а нужно 6"));
+  EXPECT_TRUE(Has(AnswerPageRequest(kSetUp + "&stone_sets=0000,11x1,2,3,4,5" + Tables()),
+                  "\"stone_sets\":\"«11x1»: четыре цифры от 0 до 6\""));
 }
 
 TEST(PageApiTest, ALoadedFileIsEditedInPlace) {

@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
+
+#include "model/outcome_odds.h"
 
 namespace {
 
@@ -59,14 +62,43 @@ TEST(PlanTest, CheapestStonesBeatEveryPolicyOfTwoSteps) {
   }
 }
 
-TEST(PlanTest, WithoutAnyChanceTheHighestChanceSetsStay) {
+// Where one count cannot succeed, the counts below it take the cheapest
+// sets to reach it, not the sets of the highest chance; the count itself
+// and those above, whose losses end below it, the cheapest that can succeed.
+TEST(PlanTest, WhereACountCannotSucceedTheCheapestStillCount) {
   ProbabilityTables tables = ExampleTables();
   tables.success_prob.entry[3][0] = 100;  // no set is sure to succeed
   tables.success_prob.entry[3][1] = 0;    // no stones help at one talik
-  const Prices prices{{0, 1, 2, 3, 4, 5, 6}, 0, 0};
+  const Prices prices{{0, 1, 2, 3, 4, 5, 6}, 5, 0};
   const auto chosen = CheapestStones(tables, 3, 65, 3, prices);
-  EXPECT_EQ(chosen[0], (StoneTiers{6, 6, 6, 6}));  // the highest chance
-  EXPECT_EQ(chosen[1], (StoneTiers{0, 0, 0, 0}));  // equal chances: the cheapest
+  // From 0 (no losses there) the expected cost to reach 1 is cost / chance.
+  double lowest = INFINITY;
+  for (const StoneTiers& set : EveryStoneSet()) {
+    const OutcomeOdds odds = AttemptOutcomeOdds(SetUpAttempt(tables, 3, 0, 65, set));
+    if (odds.success > 0)
+      lowest = std::min(
+          lowest, AttemptCost(set, prices) / OutcomeProbability(odds, AttemptOutcome::kSuccess));
+  }
+  const OutcomeOdds first = AttemptOutcomeOdds(SetUpAttempt(tables, 3, 0, 65, chosen[0]));
+  EXPECT_DOUBLE_EQ(
+      AttemptCost(chosen[0], prices) / OutcomeProbability(first, AttemptOutcome::kSuccess), lowest);
+  EXPECT_EQ(chosen[1], (StoneTiers{0, 0, 0, 0}));  // nothing helps: the cheapest
+  // A loss at 2 ends below 1: the sets that cannot lose the item or its
+  // taliks there, by cost per success, the others only where none can.
+  double least_lossless = INFINITY;
+  for (const StoneTiers& set : EveryStoneSet()) {
+    const OutcomeOdds odds = AttemptOutcomeOdds(SetUpAttempt(tables, 3, 2, 65, set));
+    if (odds.success > 0 && odds.item_destroyed + odds.taliks_destroyed == 0)
+      least_lossless =
+          std::min(least_lossless,
+                   AttemptCost(set, prices) / OutcomeProbability(odds, AttemptOutcome::kSuccess));
+  }
+  ASSERT_TRUE(std::isfinite(least_lossless));
+  const OutcomeOdds top = AttemptOutcomeOdds(SetUpAttempt(tables, 3, 2, 65, chosen[2]));
+  EXPECT_EQ(top.item_destroyed + top.taliks_destroyed, 0u);
+  EXPECT_DOUBLE_EQ(
+      AttemptCost(chosen[2], prices) / OutcomeProbability(top, AttemptOutcome::kSuccess),
+      least_lossless);
   const Journey journey = PlanJourney(StepsWithStones(tables, 3, 65, 3, chosen, prices));
   EXPECT_TRUE(std::isinf(journey.rows[0].expected_cost));
   EXPECT_EQ(journey.rows[0].reach_probability, 0.0);

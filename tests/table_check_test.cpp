@@ -82,13 +82,14 @@ TEST(TableCheckTest, EachFindingOnItsTextLineInLineOrder) {
   EXPECT_EQ(check.listed[2].message,
             "второй UpgradeLevel1 в [ItemGrade0]: не читается, читается строка 3");
   EXPECT_EQ(TableCheckSummary(check), "CustomSettings/DestroyProb.ini: 6 ошибок, 0 замечаний\n");
-  // A second section names the line of the first.
-  const std::vector<TableFinding> sections =
-      Check("[ItemGrade1]\n\n[ItemGrade1]\n" + WholeFile(""));
-  EXPECT_EQ(Codes(sections),
-            (std::vector<std::string>{"1 cells_missing", "3 second_section", "12 second_section"}));
-  EXPECT_NE(sections[1].message.find("читается раздел в строке 1"), std::string::npos);
-  EXPECT_NE(sections[2].message.find("читается раздел в строке 1"), std::string::npos);
+  // A second section names the line of the first, and says why the first
+  // lacks its keys.
+  const TableFileCheck split = CheckOf("[ItemGrade1]\n\n[ItemGrade1]\n" + WholeFile(""));
+  EXPECT_EQ(Codes(split.listed),
+            (std::vector<std::string>{"3 second_section", "12 second_section"}));
+  EXPECT_NE(split.listed[0].message.find("читается раздел в строке 1"), std::string::npos);
+  EXPECT_NE(split.listed[1].message.find("читается раздел в строке 1"), std::string::npos);
+  EXPECT_NE(split.cell_error[1][4].find(":3: второй раздел"), std::string::npos);
 }
 
 TEST(TableCheckTest, LinesCountAsTextWhateverTheirEnds) {

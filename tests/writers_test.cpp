@@ -46,11 +46,15 @@ PlanView TwoStepPlan(bool priced) {
   view.set_ups[0] = {17.125f, 11111, 222, 333};
   view.set_ups[1] = {5.125f, 4444, 555, 666};
   view.plan.journey.target = 2;
-  view.plan.journey.rows[0] = {0.123456789, 45.678901,          1234.5678, 9.87654321,
-                               98765.4321,  {111, 2222, 33333}, {1, 2, 3}, {100, 200, 300}};
-  view.plan.journey.rows[1] = {0.5,       7.25,           1999999.0,
-                               0.001234,  7654321.0,      {44, 1234567, 7777777},
-                               {4, 5, 6}, {400, 500, 600}};
+  view.plan.journey.rows[0] = {
+      0.123456789, 45.678901,       1234.5678, 9.87654321, 98765.4321, {111, 2222, 33333},
+      {1, 2, 3},   {100, 200, 300}, {0, 0, 0}, 0.25,       true};
+  view.plan.journey.rows[1] = {0.5,       7.25,
+                               1999999.0, 0.001234,
+                               7654321.0, {44, 1234567, 7777777},
+                               {4, 5, 6}, {400, 500, 600},
+                               {0, 0, 0}, 0.75,
+                               true};
   view.plan.expected_stones[0] = {0, 1.5, 0, 0, 0, 2.5, 3.5};
   view.plan.expected_stones[1] = {0, 10, 20, 30, 40, 50, 60};
   return view;
@@ -66,7 +70,7 @@ TEST(WritersTest, EveryFieldOfAPlanThroughTextCsvAndPageData) {
             "0,6510,17.125,11111,0.09765625,0.029296875,0.01953125,0.853515625,"
             "0.12345678900000000,45.678901000000003,1234.5678000000000,9.8765432099999995,"
             "111,2222,33333,98765.432100000005,1,2,3,100,200,300,"
-            "1.5000000000000000,0,0,0,2.5000000000000000,3.5000000000000000");
+            "1.5000000000000000,0,0,0,2.5000000000000000,3.5000000000000000,0,");
   EXPECT_EQ(Split(csv[2], ',')[1], "3220");
   EXPECT_EQ(Split(csv[2], ',')[14], "7777777");
   // The human rows: Т, stones, success %, reach %, attempts, with new items,
@@ -96,6 +100,55 @@ TEST(WritersTest, EveryFieldOfAPlanThroughTextCsvAndPageData) {
   EXPECT_EQ(text[12], "Камни в запас на путь от 0 талик, в среднем*: Т1 1.500, Т5 2.500, Т6 3.500");
 }
 
+// A rounded budget is marked in the text and the page and keeps its bound in
+// the CSV; the chance within the player's budget is a column, a last field
+// and a page figure, marked where it is a lower bound.
+TEST(WritersTest, RoundedBudgetsAndTheChanceWithinABudget) {
+  PlanView view = TwoStepPlan(true);
+  view.request.budget = 40000;
+  view.plan.journey.rows[0].budget_for = {1000, 12350000, 98770000};
+  view.plan.journey.rows[0].budget_relative_error = {0, 2.5e-4, 0.001};
+  view.plan.journey.rows[0].reach_within_budget = 0.375;
+  view.plan.journey.rows[0].reach_within_budget_exact = false;
+  const std::vector<std::string> csv = Split(PlanCsv(view), '\n');
+  const std::vector<std::string> first = Split(csv[1], ',');
+  const std::vector<std::string> second = Split(csv[2], ',');
+  ASSERT_EQ(first.size(), 30u);
+  EXPECT_EQ(Split(csv[0], ',')[28], "budget_rel_error");
+  EXPECT_EQ(Split(csv[0], ',')[29], "reach_within_budget");
+  EXPECT_EQ(first[20], "12350000");               // whole numbers, unmarked
+  EXPECT_EQ(first[28], "0.0010000000000000000");  // the largest of the row's bounds
+  EXPECT_EQ(first[29], "0.37500000000000000");
+  EXPECT_EQ(second[28], "0");
+  EXPECT_EQ(second[29], "0.75000000000000000");
+  const std::vector<std::string> text = Split(PlanText(view, Language::kRussian), '\n');
+  EXPECT_EQ(text[8], " Т  Предметов для 90%*   Бюджет для 90%*  Шанс в бюджете*");
+  EXPECT_EQ(text[9], " 0                   2         ≈12350000           ≥37.50");
+  EXPECT_EQ(text[10], " 1                   5               500            75.00");
+  const std::string all = PlanText(view, Language::kRussian);
+  EXPECT_NE(all.find("\n≈ - бюджет округлён вверх"), std::string::npos);
+  EXPECT_NE(all.find("потратив не больше 40000, с новыми предметами\n≥ - не меньше этого\n"),
+            std::string::npos);
+  const std::string data = PlanData(view, JourneyChart{0, {}}, Language::kRussian);
+  for (const char* field :
+       {"\"budget_for\":[\"1000\",\"≈12\xC2\xA0"
+        "350\xC2\xA0"
+        "000\",\"≈98\xC2\xA0"
+        "770\xC2\xA0"
+        "000\"]",
+        "\"budget_rounded\":[false,true,true]", "\"budget_relative_error\":[0,0.00025,0.001]",
+        "\"reach_within_budget\":\"38 %\"", "\"reach_within_budget_exact\":false",
+        "\"reach_within_budget\":\"75 %\"", "\"reach_within_budget_exact\":true",
+        "\"budget\":40000"}) {
+    EXPECT_NE(data.find(field), std::string::npos) << field << " in " << data;
+  }
+  // Without a budget of the player's the column and the field stay empty.
+  view.request.budget.reset();
+  EXPECT_EQ(Split(Split(PlanCsv(view), '\n')[1], ',')[29], "");
+  EXPECT_EQ(PlanText(view, Language::kRussian).find("Шанс в бюджете"), std::string::npos);
+  EXPECT_NE(PlanData(view, JourneyChart{0, {}}, Language::kRussian).find("\"budget\":null"), std::string::npos);
+}
+
 TEST(WritersTest, NeverInEveryFigure) {
   PlanView view = TwoStepPlan(true);
   view.plan.journey.rows[1] = {0.0,
@@ -105,10 +158,13 @@ TEST(WritersTest, NeverInEveryFigure) {
                                kInf,
                                {kNever, kNever, kNever},
                                {kNever, kNever, kNever},
-                               {kInf, kInf, kInf}};
+                               {kInf, kInf, kInf},
+                               {0, 0, 0},
+                               0.0,
+                               true};
   view.plan.expected_stones[1].fill(kInf);
   const std::vector<std::string> fields = Split(Split(PlanCsv(view), '\n')[2], ',');
-  ASSERT_EQ(fields.size(), 28u);
+  ASSERT_EQ(fields.size(), 30u);
   for (int i = 9; i < 28; ++i) EXPECT_EQ(fields[i], "") << i;
   EXPECT_EQ(fields[8], "0");
   const std::string row = Split(PlanText(view, Language::kRussian), '\n')[6];

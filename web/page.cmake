@@ -6,7 +6,7 @@ add_executable(upgrade-sim-page web/exports.cpp)
 target_link_libraries(upgrade-sim-page PRIVATE page_api)
 set_target_properties(upgrade-sim-page PROPERTIES OUTPUT_NAME upgrade-sim-module SUFFIX .js)
 target_link_options(upgrade-sim-page PRIVATE
-  -sENVIRONMENT=web
+  -sENVIRONMENT=worker
   -sALLOW_MEMORY_GROWTH=1
   -sMALLOC=emmalloc
   -sFILESYSTEM=0
@@ -20,6 +20,7 @@ find_program(NODE node REQUIRED)
 set(page_shell ${CMAKE_CURRENT_BINARY_DIR}/generated/web/shell.html)
 file(GLOB page_parts CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/web/page/*.js
      ${CMAKE_CURRENT_SOURCE_DIR}/web/page/*.css)
+list(FILTER page_parts EXCLUDE REGEX "worker\\.js$")
 add_custom_command(OUTPUT ${page_shell}
   COMMAND ${NODE} ${CMAKE_CURRENT_SOURCE_DIR}/web/compact_shell.mjs
           ${CMAKE_CURRENT_SOURCE_DIR}/web/shell.html ${page_shell}
@@ -28,8 +29,9 @@ set(page_file ${CMAKE_CURRENT_BINARY_DIR}/upgrade-sim.html)
 add_custom_command(OUTPUT ${page_file}
   COMMAND ${NODE} ${CMAKE_CURRENT_SOURCE_DIR}/web/pack_page.mjs ${page_shell}
           $<TARGET_FILE:upgrade-sim-page>
-          $<TARGET_FILE_DIR:upgrade-sim-page>/upgrade-sim-module.wasm ${page_file}
-  DEPENDS ${page_shell} upgrade-sim-page web/pack_page.mjs VERBATIM)
+          $<TARGET_FILE_DIR:upgrade-sim-page>/upgrade-sim-module.wasm
+          ${CMAKE_CURRENT_SOURCE_DIR}/web/page/worker.js ${page_file}
+  DEPENDS ${page_shell} upgrade-sim-page web/pack_page.mjs web/page/worker.js VERBATIM)
 add_custom_target(upgrade-sim-html ALL DEPENDS ${page_file})
 
 if(UPGRADE_SIM_TESTS)

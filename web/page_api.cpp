@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <cmath>
 #include <cstdint>
-#include <iterator>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -44,14 +44,11 @@ constexpr std::int64_t kMaxTableFileBytes = std::int64_t{16} << 20;
 
 // ---- The request's text --------------------------------------------------
 
-// lang: ru or en (none: ru). plan_stones: the journey's stones; none, the
-// set-up's at every step; "cheapest", those of least expected cost at the
-// prices; or a set per talik count below the target, "6630,6600,5500".
+// lang: ru or en (none: ru).
 constexpr const char* kRequestKeys[] = {
-    "view",   "attempts",    "grade",         "level",      "taliks",   "stones",
-    "target", "prices",      "attempt_price", "item_price", "seed",     "file",
-    "lang",   "plan_stones", "success",       "destroy",    "downgrade"};
-constexpr std::string_view kCheapest = "cheapest";
+    "view",       "attempts", "grade",   "level",         "taliks",     "stones",
+    "stone_sets", "target",   "prices",  "attempt_price", "item_price", "seed",
+    "file",       "lang",     "success", "destroy",       "downgrade",  "budget"};
 constexpr int kRequestKeyCount = sizeof kRequestKeys / sizeof kRequestKeys[0];
 
 struct RequestText {
@@ -204,29 +201,6 @@ bool ReadPrices(Fields* fields, Prices* prices, bool* priced) {
   return ok;
 }
 
-// The journey's stones (plan_stones): none, the set-up's at every step;
-// "cheapest", none given; or a set per step. False where they are wrong.
-bool ReadPlanStones(Fields* fields, const StoneTiers& set_up, int target, bool priced,
-                    std::optional<StonesPerStep>* stones) {
-  const std::string& given = Value(fields->text, "plan_stones");
-  StonesPerStep sets{};
-  if (given.empty()) {
-    sets.fill(set_up);
-  } else if (given == kCheapest) {
-    stones->reset();
-    if (priced) return true;
-    AddError(&fields->errors, "plan_stones", Say(fields->language, PageText::kCheapestNeedsPrices));
-    return false;
-  } else if (ReadStoneSets(given, target, &sets).fault != ListFault::kNone) {
-    AddError(&fields->errors, "plan_stones",
-             Say(fields->language, PageText::kStoneSets,
-                 {std::to_string(target), RangeIn(fields->language, Widened(kStoneTierRange))}));
-    return false;
-  }
-  *stones = sets;
-  return true;
-}
-
 // 77 whole numbers of 32 bits, comma-separated, grade by grade.
 bool ReadCells(std::string_view cells, ProbabilityTable* table) {
   for (int i = 0; i < kCellCount; ++i) {
@@ -293,6 +267,40 @@ std::string WrittenFindingsData(const ProbabilityTables& tables) {
   return JsonArrayOf(which, [&tables](int w) {
     return FindingsData(w, ProbabilityTableText(TableAt(tables, w)), true);
   });
+}
+
+// The stones of each talik count, "SET,SET,...", one set for each count
+// below the target.
+bool ReadSets(Fields* fields, int target, StonesPerStep* stones) {
+  const ListRead read = ReadStoneSets(Value(fields->text, "stone_sets"), target, stones);
+  const Language language = fields->language;
+  if (read.fault == ListFault::kBadItem) {
+    AddError(&fields->errors, "stone_sets",
+             Say(language, PageText::kBadStoneSet,
+                 {read.bad_item, RangeIn(language, Widened(kStoneTierRange))}));
+  } else if (read.fault == ListFault::kWrongCount) {
+    AddError(&fields->errors, "stone_sets",
+             Say(language, PageText::kStoneSetCount,
+                 {std::to_string(read.count), std::to_string(target), std::to_string(target - 1)}));
+  }
+  return read.fault == ListFault::kNone;
+}
+
+// Beside a priced journey of the player's stones, the cheapest stones' plan
+// and how its budget at the shown level from the start differs, in percent
+// of the player's ("−74 %").
+std::string CheapestData(const ProbabilityTables& tables, PlanRequest plan, const PlanView& own,
+                         int start, Language language) {
+  plan.stones.reset();
+  const PlanView cheapest = MakePlanView(tables, plan);
+  const double own_budget = own.plan.journey.rows[start].budget_for[kShownPercentile];
+  const double cheap_budget = cheapest.plan.journey.rows[start].budget_for[kShownPercentile];
+  const bool comparable =
+      std::isfinite(own_budget) && std::isfinite(cheap_budget) && own_budget > 0;
+  const double change = comparable ? (cheap_budget - own_budget) / own_budget : 0;
+  const std::string change_text = (change < 0 ? "−" : "+") + PercentText(std::fabs(change));
+  return JsonObject({{"plan", PlanData(cheapest, JourneyChart{start, {}}, language)},
+                     {"budget_change", JsonString(comparable ? change_text : "")}});
 }
 
 std::string RangeData(ValueRange range) {
@@ -410,7 +418,6 @@ std::string PageFacts() {
         JsonArrayOf(percentiles, [](int p) { return JsonString(PercentileLabel(p)); })},
        {"shown_percentile", JsonInteger(kShownPercentile)},
        {"plan_columns", PlanColumnsData()},
-       {"cheapest_stones", JsonString(kCheapest)},
        {"files", files},
        {"section_stem", JsonString(kItemGradeSectionStem)},
        {"key_stem", JsonString(kUpgradeLevelKeyStem)},
@@ -423,9 +430,8 @@ std::string PageFacts() {
 }
 
 std::string ReadPageTable(int which, std::string_view bytes, bool found) {
-  if (which < 0 || which >= kTableCount) {
+  if (which < 0 || which >= kTableCount)
     return ErrorAnswer(Say(Language::kRussian, PageText::kUnknownTable, {std::to_string(which)}));
-  }
   if (static_cast<std::int64_t>(bytes.size()) > kMaxTableFileBytes) {
     return ErrorAnswer(
         Say(Language::kRussian, PageText::kFileTooBig, {std::to_string(kMaxTableFileBytes)}));
@@ -470,10 +476,6 @@ std::string IniFileAnswer(const RequestText& text, const ProbabilityTables& tabl
                      {"text", JsonString(ProbabilityTableText(TableAt(tables, which)))}});
 }
 
-}  // namespace
-
-namespace {
-
 // The set-up and the journey a request asks for, and which of their fields
 // are right.
 struct PageRequest {
@@ -485,6 +487,19 @@ struct PageRequest {
   bool journey_read = false;
   int start = 0;  // the journey's talik count to chart and play out from
 };
+
+// The player's own budget, for the chance within it: a price, with prices.
+bool ReadBudget(Fields* fields, PlanRequest* plan) {
+  const std::string& given = Value(fields->text, "budget");
+  if (Trimmed(given).empty()) return true;
+  double value = 0;
+  if (!ReadPrice(given, &value)) {
+    AddError(&fields->errors, "budget", RangeIn(fields->language, kPriceRange));
+    return false;
+  }
+  if (plan->prices) plan->budget = value;
+  return true;
+}
 
 PageRequest ReadPageRequest(Fields* fields) {
   PageRequest read;
@@ -504,13 +519,16 @@ PageRequest ReadPageRequest(Fields* fields) {
   bool priced = false;
   Prices given_prices;
   const bool prices = ReadPrices(fields, &given_prices, &priced);
+  // The journey is the player's: the set-up's stones at every step, or the
+  // stones given for each talik count, priced where prices are given.
+  plan.stones = StonesPerStep{};
+  plan.stones->fill(request.stone_tiers);
+  const bool own_sets = !Trimmed(Value(fields->text, "stone_sets")).empty();
+  const bool sets = own_sets && target && ReadSets(fields, plan.target, &*plan.stones);
   if (priced) plan.prices = given_prices;
-  // The set-up's stones serve the journey unless it has its own.
-  const bool own = Value(fields->text, "plan_stones").empty();
-  const bool plan_stones =
-      target && ReadPlanStones(fields, request.stone_tiers, plan.target, priced, &plan.stones);
+  const bool budget = ReadBudget(fields, &plan);
   read.reach_read = level && stones && target;
-  read.journey_read = grade && level && target && prices && plan_stones && (stones || !own);
+  read.journey_read = grade && level && target && prices && budget && (own_sets ? sets : stones);
   read.start = taliks && request.talik_count < plan.target ? request.talik_count : 0;
   return read;
 }
@@ -545,19 +563,22 @@ std::string JourneyRunAnswer(const ProbabilityTables& tables, const PageRequest&
   return JsonObject({{"errors", ErrorsObject(fields->errors)}, {"journey_run", run}});
 }
 
-// The set-up, the table, the journey and each grade's reach, each null
-// where a field it needs is wrong.
+// The set-up, the table, the journey (and with prices the cheapest stones'
+// beside it) and each grade's reach, each null where a field it needs is
+// wrong.
 std::string PageViewAnswer(const ProbabilityTables& tables, const PageRequest& read,
                            const Fields& fields) {
   const UpgradeRequest& request = read.set_up;
   const Language language = fields.language;
-  std::string set_up = "null", table = "null", plan = "null", reach = "null";
+  std::string set_up = "null", table = "null", plan = "null", cheapest = "null", reach = "null";
   if (read.set_up_read) set_up = SetUpData(MakeSetUpView(tables, request), language);
   if (read.table_read)
     table = TableData(MakeTableView(tables, request.item_level, request.stone_tiers));
   if (read.journey_read) {
     const PlanView plan_view = MakePlanView(tables, read.plan);
     plan = PlanData(plan_view, MakeJourneyChart(plan_view, read.start), language);
+    if (read.plan.prices)
+      cheapest = CheapestData(tables, read.plan, plan_view, read.start, language);
   }
   if (read.reach_read) {
     reach = GradeReachData(
@@ -567,9 +588,9 @@ std::string PageViewAnswer(const ProbabilityTables& tables, const PageRequest& r
                      {"set_up", set_up},
                      {"table", table},
                      {"plan", plan},
+                     {"cheapest", cheapest},
                      {"grade_reach", reach},
-                     {"loss_shares", LossSharesData(tables)},
-                     {"table_findings", WrittenFindingsData(tables)}});
+                     {"loss_shares", LossSharesData(tables)}});
 }
 
 }  // namespace
@@ -591,6 +612,9 @@ std::string AnswerPageRequest(std::string_view request_text) {
   if (!ReadTables(text, language, &tables, &error)) return ErrorAnswer(error);
   const std::string& view = Value(text, "view");
   if (view == "ini_file") return IniFileAnswer(text, tables, language);
+  // What the check finds in the tables as their files would be written: asked
+  // for once an edit, not with every answer.
+  if (view == "findings") return JsonObject({{"table_findings", WrittenFindingsData(tables)}});
   if (!view.empty() && view != "page" && view != "simulate" && view != "journey_run")
     return ErrorAnswer(Say(language, PageText::kUnknownView, {view}));
 

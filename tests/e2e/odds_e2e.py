@@ -448,7 +448,8 @@ PLAN_HEADER = ["talik_count", "stones", "stone_factor_sum", "chance", "success",
                "expected_attempts_with_new_items", "expected_items_destroyed", "attempts_for_50",
                "attempts_for_90", "attempts_for_99", "expected_cost", "items_for_50", "items_for_90",
                "items_for_99", "budget_for_50", "budget_for_90", "budget_for_99",
-               *[f"expected_stones_t{k}" for k in range(1, 7)]]
+               *[f"expected_stones_t{k}" for k in range(1, 7)], "budget_rel_error",
+               "reach_within_budget"]
 
 
 def items_for(reach, destroy, start, level):
@@ -542,9 +543,11 @@ class Plan(OddsTestCase):
             for t, row in enumerate(rows[1:]):
                 self.assertClose(row[15], cost[t])
                 self.assertEqual(row[19:22], [str(b) for b in budgets[t]])
+                self.assertEqual(row[28:], ["0", ""])  # exact; no budget of the player's
         else:
             for row in rows[1:]:
                 self.assertEqual(row[19:22], ["", "", ""])
+                self.assertEqual(row[28:], ["", ""])
 
     def test_fixed_stones_against_exact_fractions(self):
         for grade, level, target, stones in ((2, 65, 3, (6, 6, 6, 6)), (7, 65, 5, (6, 6, 5, 5)), (0, 60, 1, (3, 3, 2, 0))):
@@ -564,12 +567,42 @@ class Plan(OddsTestCase):
         stones = [tuple(int(x) for x in row[1]) for row in rows[1:]]
         self.check_plan(rows, 4, 65, stones, (stone_prices, attempt_price, item_price))
 
+    def test_the_chance_within_a_budget(self):
+        args = ["--plan", "--prices", "1,2,5,10,20,50", "--attempt-price", "1", "--item-price", "100",
+                "2", "50", "6"]
+        plain = csv_rows(run_odds(["--csv", *args]))
+        self.assertEqual([row[28:] for row in plain[1:]], [["0", ""]] * 6)  # exact, no budget asked
+        budget = int(plain[1][20])  # for 90 % from 0 taliks
+        rows = csv_rows(run_odds(["--csv", "--budget", str(budget), *args]))
+        chances = [float(row[29]) for row in rows[1:]]
+        self.assertTrue(all(0 < c <= 1 for c in chances), chances)
+        # The 90 % budget suffices with at least 90 %, one less does not.
+        self.assertGreaterEqual(chances[0], 0.9)
+        below = csv_rows(run_odds(["--csv", "--budget", str(budget - 1), *args]))
+        self.assertLess(float(below[1][29]), 0.9)
+        text = run_odds(["--budget", "40000", *args]).stdout.decode("cp1251" if harness.WINDOWS else "utf-8")
+        self.assertIn("Шанс в бюджете*", text)
+        self.assertIn("потратив не больше 40000, с новыми предметами", text)
+        for wrong in ("-1", "1000000000001", "1.5", "x"):
+            proc = run_odds(["--budget", wrong, *args])
+            self.assertEqual(proc.returncode, 2, wrong)
+            self.assertEqual(proc.stdout, b"")
+            message = proc.stderr.decode("cp1251" if harness.WINDOWS else "utf-8").splitlines()[0]
+            self.assertEqual(message, f"upgrade-odds: бюджет должен быть целым числом от 0 до 1000000000000, "
+                                      f"а не «{wrong}»")
+        proc = run_odds(["--plan", "--budget", "5", "2", "50", "6", "0", "0", "0", "0"])
+        self.assertEqual(proc.returncode, 2)
+        self.assertIn("--budget задаётся только с --prices",
+                      proc.stderr.decode("cp1251" if harness.WINDOWS else "utf-8"))
+
     def test_no_tables_no_journey(self):
         proc = run_odds(["--csv", "--plan", "3", "10", "2", "6", "6", "6", "6"], settings=None)
         rows = csv_rows(proc)
         for row in rows[1:]:
             self.assertEqual(row[8], "0")  # never reached
-            self.assertEqual(row[9:], [""] * 19)  # never ends: no figure
+            self.assertEqual(row[9:22], [""] * 13)  # never ends: no figure
+            self.assertEqual(row[22:28], ["0"] * 5 + [""])  # only the tier it uses, for ever
+            self.assertEqual(row[28:], ["", ""])
         text = run_odds(["--plan", "3", "10", "2", "6", "6", "6", "6"], settings=None).stdout
         self.assertIn("никогда", text.decode("cp1251" if harness.WINDOWS else "utf-8"))
 

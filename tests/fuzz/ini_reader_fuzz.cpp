@@ -1,5 +1,6 @@
 // Feeds arbitrary bytes to the INI reader, in chunks of varying size, and
-// checks that the chunking never changes what is read.
+// checks that the chunking never changes what is read, that the check reads
+// the same grid, and that an edit in place reads back as edited.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -9,6 +10,7 @@
 #include <vector>
 
 #include "platform/ini_reader.h"
+#include "platform/ini_writer.h"
 #include "platform/probability_files.h"
 #include "results/table_check.h"
 
@@ -33,6 +35,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const IniGridCheck checked = CheckIniGridFromText(
       text, kProbabilityTableLayout, [&told](const IniFinding& f) { told.push_back(f); });
   if (std::memcmp(&whole, &checked.grid, sizeof whole) != 0) std::abort();
+  // An edit in place reads back to the edited grid, whatever the text.
+  IniGrid edited = whole;
+  edited.cell[size % kItemGradeCount][size % kUpgradeLevelCount] ^= 0x5A5A;
+  edited.cell[10][6] ^= 1;
+  const IniGrid back = ReadIniGridFromText(EditedIniText(text, edited, kProbabilityTableLayout),
+                                           kProbabilityTableLayout);
+  if (std::memcmp(&back, &edited, sizeof back) != 0) std::abort();
   for (int table = 0; table < 3; ++table) {
     const TableFileCheck check = CheckTableText(table, text, true, 5);
     if (check.listed.size() > 5) std::abort();

@@ -139,14 +139,24 @@ for (const [name, launch] of Object.entries(browsers)) {
     const text = (selector) => page.$eval(selector, (el) => el.textContent);
     const attribute = (selector, name) => page.$eval(selector, (el, n) => el.getAttribute(n), name);
     async function saved(button) {
+      const count = await page.evaluate(() => window.savedFiles.length);
       await page.click(button);
+      await page.waitForFunction((n) => window.savedFiles.length > n, {}, count);
       return page.evaluate(() => window.savedFiles[window.savedFiles.length - 1]);
     }
+    // The module answers in a worker: the body carries data-busy while any
+    // answer is out, and what an input or a click sets off is drawn after.
+    const settled = () => page.waitForFunction(() => !document.body.hasAttribute("data-busy"));
     async function setField(id, value) {
       await page.$eval("#" + id, (el, v) => {
         el.value = v;
         el.dispatchEvent(new Event(el.tagName === "SELECT" ? "change" : "input", { bubbles: true }));
       }, value);
+      await settled();
+    }
+    async function press(selector) {
+      await page.click(selector);
+      await settled();
     }
 
     async function checkAgainstNative(s, dir, extra = "", words = null) {
@@ -159,15 +169,19 @@ for (const [name, launch] of Object.entries(browsers)) {
       const table = await saved("#table-csv");
       assert.equal(table.name, "upgrade-odds-table.csv");
       assert.equal(table.text, odds(dir, "--csv", "--table", String(s.level), ...stones));
-      const plan = words
-        ? odds(dir, "--csv", "--plan", ...words, String(s.grade), String(s.level), String(s.target))
-        : odds(dir, "--csv", "--plan", String(s.grade), String(s.level), String(s.target), ...stones);
+      // Priced, the journey is the set-up's stones' and the cheapest stones'
+      // stands beside it, each as upgrade-odds plans it.
+      const plan = odds(dir, "--csv", "--plan", ...(words ?? []), String(s.grade), String(s.level), String(s.target), ...stones);
       assert.equal((await saved("#plan-csv")).text, plan);
+      if (words) {
+        const cheapest = odds(dir, "--csv", "--plan", ...words, String(s.grade), String(s.level), String(s.target));
+        assert.equal((await saved("#cheapest-csv")).text, cheapest);
+        const rows = cheapest.trim().split("\n").slice(1).map((line) => line.split(",")[1]);
+        assert.match(await text("#cheapest-text"), new RegExp(`, камни ${rows.join(", ")}\\.$`));
+      }
       // The journey's rows show the human plan's figures: the same values,
       // the page's whole parts grouped and spelled without an exponent.
-      const human = (words
-        ? odds(dir, "--plan", ...words, String(s.grade), String(s.level), String(s.target))
-        : odds(dir, "--plan", String(s.grade), String(s.level), String(s.target), ...stones)).split("\n");
+      const human = odds(dir, "--plan", ...(words ?? []), String(s.grade), String(s.level), String(s.target), ...stones).split("\n");
       const first = human.findIndex((line) => line.startsWith(" Т Камни"));
       const second = human.findIndex((line) => line.includes("Предметов для 90%*"));
       const rowsOf = (from) => human.slice(from + 1, from + 1 + s.target).map((line) => line.trim().split(/ +/));
@@ -225,6 +239,29 @@ for (const [name, launch] of Object.entries(browsers)) {
       await checkAgainstNative(setUps[3], dir, prices, priceWords);
     });
 
+    test("priced, the answer is the player's stones', and a button takes the cheapest", async () => {
+      const dir = folderWith(exampleFiles);
+      await open("attempts=5&grade=8&level=60&taliks=1&stones=6654&target=5" + prices);
+      const human = odds(dir, "--plan", ...priceWords, "8", "60", "5", "6", "6", "5", "4").split("\n");
+      const budgets = human.slice(human.findIndex((line) => line.includes("Предметов для 90%*")) + 1);
+      const budget = budgets[1].trim().split(/ +/)[2];
+      const shown = await page.$$eval("#figures div", (boxes) => boxes.map((b) => [b.querySelector("dt").textContent, b.querySelector("dd").textContent]));
+      const figure = shown.find(([label]) => label.startsWith("Бюджет"))[1].replace(/\u00a0/g, "");
+      assert.equal(figure, budget);
+      assert.match(await text("#strategy"), /камни настройки на каждом шаге, с ценами/);
+      assert.match(await text("#cheapest-text"), /^Самые выгодные камни: бюджет на 90 % [\d\u00a0]+ \(−\d+ %\), камни /);
+      await press("#take-cheapest");
+      assert.match(await page.$eval("#stone_sets", (el) => el.value), /^\d{4}(,\d{4}){4}$/);
+      assert.match(page.url(), /stone_sets=\d{4}(%2C\d{4}){4}/);
+      assert.match(await text("#strategy"), /ваши камни на каждом шаге/);
+      assert.equal(await page.$eval("#take-cheapest", (el) => el.hidden), true);
+      // The same journey as upgrade-odds plans those stones.
+      const sets = await page.$eval("#stone_sets", (el) => el.value);
+      assert.equal((await saved("#plan-csv")).text, odds(dir, "--csv", "--plan", ...priceWords, "--stones", sets, "8", "60", "5"));
+      await setField("stone_sets", "1,2");
+      assert.match(await text("#stone_sets-error"), /^«1»: четыре цифры/);
+    });
+
     test("tables loaded through the file input, in any encoding and letter case", async () => {
       const utf16le = (t) => Buffer.concat([Buffer.from([0xff, 0xfe]), Buffer.from(t, "utf16le")]);
       const success = exampleFiles["SuccessProb.ini"].toString("utf8").replace(/\r?\n/g, "\r\n")
@@ -250,7 +287,7 @@ for (const [name, launch] of Object.entries(browsers)) {
       await page.reload();
       await page.waitForSelector("body[data-ready=true]");
       assert.match(await text("#files"), /SUCCESSPROB\.INI/);
-      await page.click("#examples");
+      await press("#examples");
       assert.match(await text("#files"), /SuccessProb\.ini: пример/);
       assert.equal(await text("#tables-used"), "Таблицы: примеры.");
     });
@@ -272,7 +309,7 @@ for (const [name, launch] of Object.entries(browsers)) {
         env: { PATH: process.env.PATH, LC_ALL: "C.UTF-8" } }).stdout.toString("utf8").trimEnd().split("\n");
       assert.deepEqual(shown, checked);
       // Every cell is a labelled field; editing one recomputes at once.
-      await page.click("#examples");
+      await press("#examples");
       const cell = "input[aria-label='SuccessProb ItemGrade2 UpgradeLevel1']";
       const openEditor = async () => {
         await page.click("#editor summary");
@@ -281,12 +318,14 @@ for (const [name, launch] of Object.entries(browsers)) {
       await openEditor();
       const before = await text("#chance-line");
       await page.$eval(cell, (el) => { el.value = "9999"; el.dispatchEvent(new Event("input", { bubbles: true })); });
+      await settled();
       assert.notEqual(await text("#chance-line"), before);
       assert.equal(await text("#chance-line"), "Шанс успеха = 1068 %");  // 9999 x 7.125 x 3000 / 200 per 100000
       assert.match(await text("#chance-note"), /каждая попытка успешна/);
       assert.match(await text("#reach-head"), /^Дойти до 6 от 0$/);
       await page.$eval("input[aria-label='DestroyProb ItemGrade0 UpgradeLevel0']", (el) => {
         el.value = "12000"; el.dispatchEvent(new Event("input", { bubbles: true })); });
+      await settled();
       assert.match(await text("#findings"), /DestroyProb\.ini:2: значение 12000 UpgradeLevel0 в \[ItemGrade0\] - вне шкалы/);
       // The files downloaded, read by the programs, give the edited tables.
       const files = {};
@@ -305,7 +344,7 @@ for (const [name, launch] of Object.entries(browsers)) {
       await page.waitForSelector("body[data-ready=true]");
       await openEditor();
       assert.equal(await page.$eval(cell, (el) => el.value), "9999");
-      await page.click("#examples");
+      await press("#examples");
       assert.notEqual(await page.$eval(cell, (el) => el.value), "9999");
     });
 
@@ -328,37 +367,63 @@ for (const [name, launch] of Object.entries(browsers)) {
       const cell = "input[aria-label='SuccessProb ItemGrade2 UpgradeLevel1']";
       const before = await text("#chance-line");
       await page.$eval(cell, (el) => { el.value = "12x"; el.dispatchEvent(new Event("input", { bubbles: true })); });
+      await settled();
       assert.equal(await attribute(cell, "aria-invalid"), "true");
       assert.match(await text("#cell-error"), /«12x» — нужно целое число от -2147483648 до 2147483647; в расчёте прежнее значение 124/);
       assert.equal(await text("#chance-line"), before);
       // The download is the loaded text with the one edited value changed.
       await page.$eval(cell, (el) => { el.value = "1234"; el.dispatchEvent(new Event("input", { bubbles: true })); });
+      await settled();
       const file = await saved("#download-0");
       assert.equal(file.name, "SuccessProb.ini");
       assert.equal(file.text, original.replace("[ItemGrade2]\r\nUpgradeLevel0=172\r\nUpgradeLevel1=124", "[ItemGrade2]\r\nUpgradeLevel0=172\r\nUpgradeLevel1=1234"));
-      await page.click("#examples");
+      await press("#examples");
     });
 
     test("the module's facts and answers have the shapes the page's code describes", async () => {
       await open(fragmentOf(setUps[0], prices));
       const types = typedefs();
-      const answers = await page.evaluate(() => {
-        const take = (pointer) => { const t = Module.UTF8ToString(pointer); Module._free(pointer); return JSON.parse(t); };
-        const facts = take(Module.ccall("upgrade_sim_facts", "number", [], []));
+      // Asked of a worker of the page's own packed module, as the page asks.
+      const answers = await page.evaluate(async () => {
+        const packed = atob(document.getElementById("module-wasm").textContent);
+        const bytes = Uint8Array.from(packed, (c) => c.charCodeAt(0));
+        const wasm = await new Response(new Blob([bytes]).stream().pipeThrough(new DecompressionStream("gzip"))).arrayBuffer();
+        const code = document.getElementById("worker-code").textContent;
+        const worker = new Worker(URL.createObjectURL(new Blob([code], { type: "text/javascript" })));
+        worker.postMessage({ code: document.getElementById("module-code").textContent, wasm }, [wasm]);
+        let last = 0;
+        const call = (fn, args) => new Promise((resolve) => {
+          const id = ++last;
+          const listen = (event) => {
+            if (event.data.id !== id) return;
+            worker.removeEventListener("message", listen);
+            resolve(JSON.parse(event.data.text));
+          };
+          worker.addEventListener("message", listen);
+          worker.postMessage({ id, fn, args });
+        });
+        const facts = await call("facts", []);
         const tables = facts.table_keys.map((key, w) => "&" + key + "=" + facts.example_cells[w].join(",")).join("");
-        const ask = (query) => take(Module.ccall("upgrade_sim_answer", "number", ["string"], [query + tables]));
+        const ask = (query) => call("answer", [query + tables]);
         const setUp = "attempts=5&grade=2&level=50&taliks=1&stones=3320&target=6&prices=1,2,3,4,5,6&attempt_price=1&item_price=10";
-        return { facts, table: take(Module.ccall("upgrade_sim_read_table", "number", ["number", "number", "number"], [1, 0, -1])),
-          page: ask("view=page&" + setUp), blank: ask("view=page&attempts=0&grade=2&level=50&taliks=1&stones=3320&target=6"),
-          simulation: ask("view=simulate&seed=7&" + setUp), run: ask("view=journey_run&seed=7&" + setUp),
-          file: ask("view=ini_file&file=2&" + setUp) };
+        const file = new TextEncoder().encode("; kept\r\n[ItemGrade0]\r\nUpgradeLevel0=5\r\n");
+        const result = { facts, table: await call("read", [1, null]), loaded: await call("read", [0, file]),
+          edited: await call("edit", [0, file, facts.example_cells[0].join(",")]),
+          page: await ask("view=page&" + setUp), blank: await ask("view=page&attempts=0&grade=2&level=50&taliks=1&stones=3320&target=6"),
+          simulation: await ask("view=simulate&seed=7&" + setUp), run: await ask("view=journey_run&seed=7&" + setUp),
+          file: await ask("view=ini_file&file=2&" + setUp), findings: await ask("view=findings&" + setUp) };
+        worker.terminate();
+        return result;
       });
-      for (const [name, type] of [["facts", "Facts"], ["table", "TableRead"], ["page", "PageAnswer"], ["blank", "PageAnswer"],
-        ["simulation", "SimulationAnswer"], ["run", "JourneyRunAnswer"], ["file", "IniFile"]]) {
+      for (const [name, type] of [["facts", "Facts"], ["table", "TableRead"], ["loaded", "TableRead"], ["edited", "EditedFile"],
+        ["page", "PageAnswer"], ["blank", "PageAnswer"],
+        ["simulation", "SimulationAnswer"], ["run", "JourneyRunAnswer"], ["file", "IniFile"], ["findings", "FindingsAnswer"]]) {
         assert.deepEqual(shapeFaults(answers[name], type, types, name), []);
       }
       assert.equal(answers.blank.set_up, null);
       assert.ok(answers.page.plan.priced);
+      assert.ok(answers.page.cheapest.plan.priced);
+      assert.match(answers.edited.bytes, /^; kept\r\n\[ItemGrade0\]\r\nUpgradeLevel0=\d+\r\n/);
     });
 
     test("the heat map colours a loss cell by the chance its draw gives", async () => {
@@ -367,6 +432,7 @@ for (const [name, launch] of Object.entries(browsers)) {
       const cell = "input[aria-label='DestroyProb ItemGrade0 UpgradeLevel0']";
       await page.waitForFunction((selector) => document.querySelector(selector).value !== "", {}, cell);
       await page.$eval(cell, (el) => { el.value = "5000"; el.dispatchEvent(new Event("input", { bubbles: true })); });
+      await settled();
       // 17 768 of the 32 768 draws fall below 5000 modulo 10 000: 54.2 %,
       // a hue of 120 x 45.8 % = 55 (where 50 % would give 60).
       const [shown, expected] = await page.$eval(cell, (el) => {
@@ -378,7 +444,7 @@ for (const [name, launch] of Object.entries(browsers)) {
         return colours;
       });
       assert.equal(shown, expected);
-      await page.click("#examples");
+      await press("#examples");
     });
 
     test("a bad value is marked at its field, stays visible, and nothing is computed from it", async () => {
@@ -415,14 +481,14 @@ for (const [name, launch] of Object.entries(browsers)) {
     test("results that no longer match the set-up are cleared, never shown under it", async () => {
       await open(fragmentOf(setUps[0]));
       assert.equal((await page.$$("#sim-lines li")).length, 3);
-      await page.click("#run-journey");
+      await press("#run-journey");
       await page.waitForFunction(() => document.getElementById("run-summary").textContent !== "");
       await setField("level", "0");
       for (const id of ["#sim-chance", "#sim-lines", "#sim-summary", "#run-summary", "#run-log"]) assert.equal(await text(id), "", id);
       assert.match(await text("#sim-stale"), /изменились/);
       await setField("level", "50");
       assert.equal(await text("#sim-lines"), "");
-      await page.click("#simulate");
+      await press("#simulate");
       assert.equal(await text("#sim-stale"), "");
     });
 
@@ -432,11 +498,12 @@ for (const [name, launch] of Object.entries(browsers)) {
       const cell = "input[aria-label='SuccessProb ItemGrade2 UpgradeLevel1']";
       await page.waitForFunction((selector) => document.querySelector(selector).value !== "", {}, cell);
       await page.$eval(cell, (el) => { el.value = "9000"; el.dispatchEvent(new Event("input", { bubbles: true })); });
+      await settled();
       const link = page.url(), figures = await text("#figures"), line = await text("#chance-line");
       assert.match(link, /&success=[\w-]+$/);
       assert.ok(link.length < 600, link);
       // Another visitor, with the examples stored: the link's tables win.
-      await page.click("#examples");
+      await press("#examples");
       await page.goto("about:blank");
       await page.goto(link);
       await page.waitForSelector("body[data-ready=true]");
@@ -455,7 +522,7 @@ for (const [name, launch] of Object.entries(browsers)) {
       assert.equal(page.url(), cut);
       // A broken escape stays as typed, marked, and the address unchanged.
       const broken = pathToFileURL(pageFile).href + "#attempts=3&grade=2&level=5%G0&taliks=1&stones=3320&target=6&prices=1,2,3";
-      await page.click("#examples");
+      await press("#examples");
       await page.goto("about:blank");
       await page.goto(broken);
       await page.waitForSelector("body[data-ready=true]");
@@ -463,6 +530,23 @@ for (const [name, launch] of Object.entries(browsers)) {
       assert.equal(await attribute("#level", "aria-invalid"), "true");
       assert.equal(await text("#p3-error"), "в ссылке цен: 3, а нужно 6");
       assert.equal(page.url(), broken);
+    });
+
+    test("typing runs ahead of the worker: an answer for an older state is never drawn", async () => {
+      await open(fragmentOf(setUps[0]));
+      await page.evaluate(() => {
+        window.drawnLines = [];
+        new MutationObserver(() => window.drawnLines.push(document.getElementById("chance-line").textContent))
+          .observe(document.getElementById("chance-line"), { childList: true, characterData: true, subtree: true });
+        const level = document.getElementById("level");
+        for (const value of ["0", "5", "50", "0", "49"]) { level.value = value; level.dispatchEvent(new Event("input", { bubbles: true })); }
+      });
+      await settled();
+      const drawn = await page.evaluate(() => window.drawnLines);
+      assert.equal(drawn.length, 1, drawn.join(" | "));
+      assert.match(drawn[0], /^Шанс успеха = \d+ %$/);
+      assert.equal(await attribute("#level", "aria-invalid"), "false");
+      assert.match(page.url(), /level=49&/);
     });
 
     test("an attempt or item price without stone prices is marked", async () => {
@@ -489,7 +573,7 @@ for (const [name, launch] of Object.entries(browsers)) {
         assert.match(await text("#chance-line"), /^Шанс успеха = \d+ %$/);
         assert.equal(await page.$eval("#item_price", (el) => el.value), "");
       }
-      await page.click("#examples");
+      await press("#examples");
     });
 
     test("findings are bounded, and a file too large is refused with the tables kept", async () => {
@@ -506,7 +590,7 @@ for (const [name, launch] of Object.entries(browsers)) {
       assert.match(success[100], /SuccessProb\.ini: и ещё 1\d\d \(всего 2\d\d\)$/);
       assert.match(success[101], /SuccessProb\.ini: \d+ ошиб/);
       assert.match(await text("#tables-warning"), /нет файлов: 2, находок в файлах: 2\d\d/);
-      await page.click("#examples");
+      await press("#examples");
       fs.writeFileSync(path.join(uploads, "DestroyProb.ini"), Buffer.alloc(17 << 20, 0x20));
       await (await page.$("#load-files")).uploadFile(path.join(uploads, "DestroyProb.ini"));
       await page.waitForFunction(() => document.getElementById("tables-error").textContent !== "");
@@ -517,7 +601,7 @@ for (const [name, launch] of Object.entries(browsers)) {
 
     test("a whole journey played out over the simulator's draws", async () => {
       await open("attempts=5&grade=2&level=50&taliks=1&stones=3320&target=3&seed=123" + prices);
-      await page.click("#run-journey");
+      await press("#run-journey");
       await page.waitForFunction(() => document.getElementById("run-summary").textContent !== "");
       const summary = await text("#run-summary");
       assert.match(summary, /^Попыток: [\d\u00a0]+; Уничтожено предметов: [\d\u00a0]+; Потрачено: [\d\u00a0]+; цель 3 талик достигнута\.$/);
@@ -525,13 +609,13 @@ for (const [name, launch] of Object.entries(browsers)) {
       assert.ok(log.length >= 1 && log.length <= 12, String(log.length));
       assert.match(log[log.length - 1], /^2: \+ Модификация успешна$/);
       // The same seed plays the same journey.
-      await page.click("#run-journey");
+      await press("#run-journey");
       assert.equal(await text("#run-summary"), summary);
     });
 
     test("a simulation without a seed takes the time and leaves the seed unset", async () => {
       await open("attempts=5&grade=2&level=50&taliks=1&stones=3320&target=6");
-      await page.click("#simulate");
+      await press("#simulate");
       await page.waitForFunction(() => /^Зерно: \d+$/.test(document.getElementById("seed-used").textContent));
       assert.equal(await page.$eval("#seed", (el) => el.value), "");
       assert.doesNotMatch(page.url(), /seed=/);
@@ -549,7 +633,29 @@ for (const [name, launch] of Object.entries(browsers)) {
         assert.ok(smallest >= 10, `chart text ${smallest} px high at ${width} px`);
         await page.screenshot({ path: path.join(out, `page-${name}-${width}x${height}.png`) });
         await page.screenshot({ path: path.join(out, `page-${name}-${width}x${height}-full.png`), fullPage: true });
-        await page.click("#simulate");
+        // Every chart label inside the chart.
+        const clipped = await page.$$eval("#chart text", (nodes) => {
+          const box = document.getElementById("chart").getBoundingClientRect();
+          return nodes.filter((n) => { const r = n.getBoundingClientRect(); return r.left < box.left - 0.5 || r.right > box.right + 0.5; })
+            .map((n) => n.textContent);
+        });
+        assert.deepEqual(clipped, []);
+        const visibleRows = () => page.$$eval("#journey tbody tr", (rows) => rows.filter((r) => r.getClientRects().length)
+          .sort((a, b) => a.getBoundingClientRect().top - b.getBoundingClientRect().top).map((r) => r.cells[0].textContent));
+        if (width === 360) {
+          // The set-up's row first and alone until unfolded; the wide table's
+          // grade column stays in view, with a cue to scroll.
+          assert.deepEqual(await visibleRows(), ["1"]);
+          await page.click("#journey-more");
+          assert.deepEqual(await visibleRows(), ["1", "0", "2", "3", "4", "5"]);
+          await page.click("#journey-more");
+          assert.equal(await page.$eval("#grid tbody th", (el) => getComputedStyle(el).position), "sticky");
+          assert.ok(await page.$eval("#grid", (el) => el.parentNode.previousElementSibling.getClientRects().length > 0));
+        } else {
+          assert.equal((await visibleRows()).length, 6);
+          assert.equal(await page.$eval("#journey-more", (el) => el.getClientRects().length), 0);
+        }
+        await press("#simulate");
         await page.waitForFunction(() => document.getElementById("sim-lines").textContent !== "");
         await page.evaluate(axeSource);
         const violations = await page.evaluate(async () => (await window.axe.run(document)).violations

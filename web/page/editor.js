@@ -92,14 +92,24 @@ function onCellInput(event) {
   var cellErrors = was.cellErrors ? was.cellErrors.slice() : null;
   if (cellErrors) cellErrors[i] = "";
   state.tables[w] = { name: was.name, source: "edited", cells: cells, findings: [], cellErrors: cellErrors, text: was.text };
+  checkEdited();
   remember(); render();
 }
 // The findings of each file: an edited table's as the module checks its
 // cells now, a loaded file's as read, each listed up to the module's bound
 // with the count of the rest and a summary.
-function tableFindings(answer, t, w) {
-  if (t.source === "edited") return { shown: answer.table_findings[w], counts: null };
-  return { shown: t.findings || [], counts: t.counts || null };
+function tableFindings(answer, t) { return { shown: t.findings || [], counts: t.counts || null }; }
+// An edited table's findings: what the check finds in the file it would be
+// written to, asked once an edit.
+function checkEdited() {
+  var asked = state.tables.slice();
+  ask(request("findings")).then(function (answer) {
+    state.tables.forEach(function (t, w) {
+      if (t.source === "edited" && t === asked[w]) { t.findings = answer.table_findings[w]; t.counts = null; }
+    });
+    remember();
+    if (latest) { showFindings(latest); showTablesInUse(latest); }
+  });
 }
 function findingCount(answer) {
   return state.tables.reduce(function (sum, t, w) {

@@ -19,8 +19,10 @@ function takeFiles(files) {
   if (!pending.length) { text("tables-error", "Нет файлов " + wanted.join(", ") + " (имена в любом регистре)."); return; }
   text("tables-error", "");
   Promise.all(pending).then(function () {
+    return Promise.all(found.map(function (file, w) { return readTable(w, file ? file.bytes : null); }));
+  }).then(function (reads) {
     state.tables = found.map(function (file, w) {
-      var read = readTable(w, file ? file.bytes : null);
+      var read = reads[w];
       var t = { name: file ? file.name : fileName(w), source: file ? "file" : "missing", cells: read.cells,
         findings: read.findings, counts: read.finding_counts, cellErrors: read.cell_errors };
       // The file's own text, so that a download changes only what was edited.
@@ -49,12 +51,12 @@ function droppedFiles(items, done) {
 function downloadTable(w) {
   var t = state.tables[w];
   if (t.text !== undefined) {
-    var edited = editTable(w, textBytes(t.text), t.cells);
-    if (!edited.error) download(textBytes(edited.bytes), t.name, "text/plain");
+    editTable(w, textBytes(t.text), t.cells).then(function (edited) {
+      if (!edited.error) download(textBytes(edited.bytes), t.name, "text/plain");
+    });
     return;
   }
-  var file = ask(request("ini_file") + "&file=" + w);
-  if (!file.error) download(file.text, file.name, "text/plain");
+  ask(request("ini_file") + "&file=" + w).then(function (file) { if (!file.error) download(file.text, file.name, "text/plain"); });
 }
 function download(content, name, type) {
   var link = document.createElement("a");

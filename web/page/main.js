@@ -42,15 +42,18 @@ function copyLink() {
 function start() {
   if (started) return;
   started = true;
+  facts().then(begin);
+}
+function begin(facts) {
   performance.mark("module-ready");
-  F = facts();
+  F = facts;
   state = initialState();
   fillChoices();
   buildEditor();
   restore();
   readAddress();
   if (state.storageNote) text("tables-error", state.storageNote);
-  document.querySelectorAll("#setup input, #setup select, #prices input, #seed").forEach(function (el) {
+  document.querySelectorAll("#setup input, #setup select, #prices input, #stone_sets, #seed").forEach(function (el) {
     el.addEventListener("input", onInput);
     el.addEventListener("change", onInput);
   });
@@ -67,6 +70,18 @@ function start() {
   $("load-folder").addEventListener("change", function (e) { takeFiles(e.target.files); });
   $("table-csv").addEventListener("click", function () { if (latest && latest.table) download(latest.table.csv, "upgrade-odds-table.csv"); });
   $("plan-csv").addEventListener("click", function () { if (latest && latest.plan) download(latest.plan.csv, "upgrade-odds-plan.csv"); });
+  $("cheapest-csv").addEventListener("click", function () {
+    if (latest && latest.cheapest) download(latest.cheapest.plan.csv, "upgrade-odds-plan-cheapest.csv");
+  });
+  $("journey-more").addEventListener("click", function () {
+    $("journey").classList.toggle("unfolded");
+    if (latest) showJourney(latest);
+  });
+  $("take-cheapest").addEventListener("click", function () {
+    if (!latest || !latest.cheapest) return;
+    state.values.stone_sets = latest.cheapest.plan.rows.map(function (r) { return r.stones; }).join(",");
+    render();
+  });
   document.addEventListener("dragover", function (e) { e.preventDefault(); document.body.classList.add("dragging"); });
   document.addEventListener("dragleave", function () { document.body.classList.remove("dragging"); });
   document.addEventListener("drop", function (e) {
@@ -74,9 +89,9 @@ function start() {
     droppedFiles(e.dataTransfer.items, takeFiles);
   });
   render(function () {
-    // A seed in the address replays its run.
-    if (state.values.seed !== "") simulateNow();
-    document.body.setAttribute("data-ready", "true");
+    // A seed in the address replays its run, after the tables it came with.
+    var replay = state.values.seed !== "" ? simulateNow() : Promise.resolve();
+    replay.then(function () { document.body.setAttribute("data-ready", "true"); });
   });
 }
 // The packed module stands after this script in the file.

@@ -21,7 +21,6 @@
  * @property {string[]} percentile_labels
  * @property {number} shown_percentile
  * @property {PlanColumn[]} plan_columns
- * @property {string} cheapest_stones
  * @property {string[]} languages
  * @property {Object<string, LanguageTexts>} texts
  * @property {string[]} files
@@ -85,8 +84,17 @@
  * @property {?SetUp} set_up
  * @property {?Table} table
  * @property {?Plan} plan
+ * @property {?Cheapest} cheapest
  * @property {?string[]} grade_reach
  * @property {number[][]} loss_shares
+ */
+/**
+ * @typedef {Object} Cheapest
+ * @property {Plan} plan
+ * @property {string} budget_change
+ */
+/**
+ * @typedef {Object} FindingsAnswer
  * @property {Finding[][]} table_findings
  */
 /**
@@ -180,40 +188,34 @@
  */
 
 // The module comes packed in the file: its code as text, its WebAssembly
-// gzipped in base64. It is unpacked, compiled and started here; start() runs
-// once its runtime is up.
+// gzipped in base64. It runs in a worker (web/page/worker.js); every call
+// is a promise of the module's answer. While any is out, the body carries
+// data-busy.
+var worker = null, calls = {}, lastCall = 0;
 function startModule(start) {
   var bytes = textBytes(atob(document.getElementById("module-wasm").textContent));
   var unpacked = new Blob([bytes]).stream().pipeThrough(new DecompressionStream("gzip"));
   new Response(unpacked).arrayBuffer().then(function (wasm) {
-    window.Module = { onRuntimeInitialized: start, instantiateWasm: function (imports, ready) {
-      WebAssembly.instantiate(wasm, imports).then(function (made) { ready(made.instance); });
-      return {};
-    } };
-    (0, eval)(document.getElementById("module-code").textContent);
+    var code = document.getElementById("worker-code").textContent;
+    worker = new Worker(URL.createObjectURL(new Blob([code], { type: "text/javascript" })));
+    worker.onmessage = function (event) {
+      var resolve = calls[event.data.id];
+      delete calls[event.data.id];
+      resolve(JSON.parse(event.data.text));
+      // After what the answer sets off, which may call again.
+      setTimeout(function () { if (!Object.keys(calls).length) document.body.removeAttribute("data-busy"); }, 0);
+    };
+    worker.postMessage({ code: document.getElementById("module-code").textContent, wasm: wasm }, [wasm]);
+    start();
   });
 }
-function takeAnswer(pointer) {
-  var text = Module.UTF8ToString(pointer);
-  Module._free(pointer);
-  return JSON.parse(text);
-}
-/** @returns {Facts} */
-function facts() { return takeAnswer(Module.ccall("upgrade_sim_facts", "number", [], [])); }
-/**
- * One table from its file's bytes, or null where the file is missing.
- * @returns {TableRead}
- */
-function readTable(which, bytes) {
-  var call = function (pointer, size) {
-    return takeAnswer(Module.ccall("upgrade_sim_read_table", "number", ["number", "number", "number"], [which, pointer, size]));
-  };
-  if (bytes === null) return call(0, -1);
-  var pointer = Module._malloc(Math.max(bytes.length, 1));
-  Module.HEAPU8.set(bytes, pointer);
-  var answer = call(pointer, bytes.length);
-  Module._free(pointer);
-  return answer;
+function call(fn, args) {
+  document.body.setAttribute("data-busy", "");
+  return new Promise(function (resolve) {
+    var id = ++lastCall;
+    calls[id] = resolve;
+    worker.postMessage({ id: id, fn: fn, args: args });
+  });
 }
 // Bytes travel as text, each byte the character of its number.
 function byteText(bytes) {
@@ -226,17 +228,17 @@ function textBytes(text) {
   for (var i = 0; i < text.length; i++) bytes[i] = text.charCodeAt(i);
   return bytes;
 }
+/** @returns {Promise<Facts>} */
+function facts() { return call("facts", []); }
+/**
+ * One table from its file's bytes, or null where the file is missing.
+ * @returns {Promise<TableRead>}
+ */
+function readTable(which, bytes) { return call("read", [which, bytes]); }
 /**
  * A loaded file's text with only the cells that differ changed in place.
- * @returns {EditedFile}
+ * @returns {Promise<EditedFile>}
  */
-function editTable(which, bytes, cells) {
-  var pointer = Module._malloc(Math.max(bytes.length, 1));
-  Module.HEAPU8.set(bytes, pointer);
-  var answer = takeAnswer(Module.ccall("upgrade_sim_edit_table", "number", ["number", "number", "number", "string"],
-    [which, pointer, bytes.length, cells.join(",")]));
-  Module._free(pointer);
-  return answer;
-}
-/** @returns {PageAnswer|SimulationAnswer|JourneyRunAnswer|IniFile} */
-function ask(request) { return takeAnswer(Module.ccall("upgrade_sim_answer", "number", ["string"], [request])); }
+function editTable(which, bytes, cells) { return call("edit", [which, bytes, cells.join(",")]); }
+/** @returns {Promise<PageAnswer|SimulationAnswer|JourneyRunAnswer|IniFile|FindingsAnswer>} */
+function ask(request) { return call("answer", [request]); }

@@ -2,7 +2,7 @@
 function text(id, value) { $(id).textContent = value; }
 function stoneIds() { return Array.prototype.map.call(document.querySelectorAll("#setup select.stone"), function (s) { return s.id; }); }
 function priceIds() { return F.stone_labels.slice(1).map(function (label, i) { return "p" + (i + 1); }); }
-function valueIds() { return ["attempts", "level", "taliks", "target", "attempt_price", "item_price", "seed"]; }
+function valueIds() { return ["attempts", "level", "taliks", "target", "stone_sets", "attempt_price", "item_price", "seed"]; }
 function showFields(errors) {
   ["grade"].concat(valueIds(), stoneIds(), priceIds()).forEach(function (id) {
     var message = errors[id] || "", element = $(id);
@@ -68,6 +68,26 @@ function showAnswer(answer) {
     figure("Бюджет, которого хватит на " + levelLabel(p), row.budget_for[p], false);
   }
 }
+// Beside a priced journey of the player's stones: the cheapest stones, what
+// their budget differs by, and a button that takes them.
+function showCheapest(answer) {
+  var cheapest = answer.cheapest, taliks = Number(state.values.taliks);
+  var shown = !!(cheapest && answer.plan && taliks < answer.plan.target);
+  $("cheapest").hidden = !shown;
+  $("cheapest-csv").disabled = !cheapest;
+  if (!shown) return;
+  var row = cheapest.plan.rows[taliks], p = F.shown_percentile;
+  var stones = cheapest.plan.rows.map(function (r) { return r.stones; });
+  text("cheapest-text", "Самые выгодные камни: бюджет на " + levelLabel(p) + " " + row.budget_for[p] +
+    (cheapest.budget_change ? " (" + cheapest.budget_change + ")" : "") + ", камни " + stones.join(", ") + ".");
+  $("take-cheapest").hidden = stones.join(",") === answer.plan.rows.map(function (r) { return r.stones; }).join(",");
+}
+function strategyText(answer) {
+  var plan = answer.plan;
+  if (!plan) return "";
+  var whose = state.values.stone_sets !== "" ? "ваши камни на каждом шаге" : "камни настройки на каждом шаге";
+  return "Путь: " + whose + (plan.priced ? ", с ценами." : answer.unpriced ? ", без цен, пока цены не введены полностью." : ", без цен.");
+}
 // Which tables the figures come from, and a warning where a file is
 // missing or has findings.
 function tableNote(t) {
@@ -126,6 +146,7 @@ function showJourney(answer) {
   var table = $("journey"), plan = answer.plan;
   table.textContent = "";
   text("plan-csv-why", !plan ? "Нет пути: исправьте отмеченные поля." : answer.unpriced ? "Путь без цен, пока цены не введены полностью." : "");
+  text("strategy", strategyText(answer));
   $("plan-csv").disabled = !plan;
   drawChart(plan);
   text("stock", "");
@@ -135,6 +156,12 @@ function showJourney(answer) {
   var from = plan.rows[plan.chart.start], stock = [];
   from.expected_stones.forEach(function (count, i) { if (count !== "0") stock.push(F.stone_labels[i + 1] + " " + count); });
   text("stock", "Камни в запас на путь от " + plan.chart.start + " талик, в среднем: " + (stock.length ? stock.join(", ") : "без камней") + ".");
+  var marked = plan.rows.some(function (r) { return r.taliks === plan.chart.start && String(r.taliks) === state.values.taliks; });
+  var unfolded = !marked || table.classList.contains("unfolded");
+  table.classList.toggle("unfolded", unfolded);
+  $("journey-more").parentNode.hidden = !marked;
+  text("journey-more", unfolded ? "Свернуть до строки настройки" : "Показать все строки: " + plan.rows.length);
+  $("journey-more").setAttribute("aria-expanded", String(unfolded));
   var columns = journeyColumns(plan);
   var head = table.createTHead().insertRow();
   columns.forEach(function (c) { var th = document.createElement("th"); th.scope = "col"; th.textContent = c[0]; head.appendChild(th); });
@@ -188,8 +215,8 @@ function drawChart(plan) {
     add("text", { x: at, y: bottom + 18, "text-anchor": anchor }, decade[1]);
   });
   add("text", { x: (left + right) / 2, y: height - 10, "text-anchor": "middle", class: "title" }, "попыток (логарифмическая шкала)");
-  add("text", { x: 12, y: (top + bottom) / 2, "text-anchor": "middle", class: "title",
-    transform: "rotate(-90 12 " + (top + bottom) / 2 + ")" }, "дойти до цели");
+  add("text", { x: 16, y: (top + bottom) / 2, "text-anchor": "middle", class: "title",
+    transform: "rotate(-90 16 " + (top + bottom) / 2 + ")" }, "дойти до цели");
   add("polyline", { fill: "none", stroke: "#2458c6", "stroke-width": 2,
     points: chart.points.map(function (pt) { return x(pt[0]).toFixed(1) + "," + y(pt[1]).toFixed(1); }).join(" ") });
   var marks = [];
@@ -220,17 +247,30 @@ function dropStaleResults() {
   text("sim-stale", "Настройка или таблицы изменились: прежние результаты моделирования убраны.");
 }
 // The answer first; the journey, the table and the tables' list in the
-// next task on the first load, so that the answer shows at once.
+// next task on the first load, so that the answer shows at once. An answer
+// that arrives for an older state is dropped.
+var generation = 0;
 function render(later) {
+  var mine = ++generation;
   if (state.linkError) { showBrokenLink(); if (later) later(); return; }
-  var answer = ask(request("page"));
-  if (answer.error) { text("tables-error", answer.error); return; }
-  // While the prices are half typed, the journey without them stays.
-  var pricesWrong = priceIds().concat(["attempt_price", "item_price"]).some(function (id) { return id in answer.errors; });
-  answer.unpriced = !answer.plan && pricesWrong;
-  if (answer.unpriced) answer.plan = ask(request("page", undefined, true)).plan;
+  ask(request("page")).then(function (answer) {
+    if (mine !== generation || answer.error) return answer;
+    // While the prices are half typed, the journey without them stays.
+    var pricesWrong = priceIds().concat(["attempt_price", "item_price"]).some(function (id) { return id in answer.errors; });
+    if (answer.plan || !pricesWrong) return answer;
+    return ask(request("page", undefined, true)).then(function (unpriced) {
+      answer.unpriced = true; answer.plan = unpriced.plan;
+      return answer;
+    });
+  }).then(function (answer) {
+    if (mine !== generation) return;
+    if (answer.error) { text("tables-error", answer.error); if (later) later(); return; }
+    draw(answer, later);
+  });
+}
+function draw(answer, later) {
   latest = answer;
-  showInputs(); showFields(Object.assign(pageErrors(), answer.errors)); showAnswer(answer); showTablesInUse(answer);
+  showInputs(); showFields(Object.assign(pageErrors(), answer.errors)); showAnswer(answer); showCheapest(answer); showTablesInUse(answer);
   writeAddress();
   dropStaleResults();
   function details() {
@@ -242,7 +282,7 @@ function render(later) {
 // A link whose tables cannot be read computes nothing.
 function showBrokenLink() {
   showInputs();
-  text("chance-line", "—"); text("exact-chance", "—"); $("figures").textContent = "";
+  text("chance-line", "—"); text("exact-chance", "—"); $("figures").textContent = ""; $("cheapest").hidden = true;
   text("chance-note", state.linkError);
   text("tables-used", "");
 }

@@ -1,6 +1,10 @@
 // ---- Simulation: the simulator's attempts, a whole journey ----------------
+// Results for a set-up that has changed meanwhile are dropped.
 function simulate(seedText) {
-  var answer = ask(request("simulate", seedText));
+  var key = stateKey();
+  return ask(request("simulate", seedText)).then(function (answer) { if (key === stateKey()) showSimulation(answer); });
+}
+function showSimulation(answer) {
   var errors = answer.errors || {};
   var wrongSeed = state.values.seed !== "" && errors.seed;
   showFields(Object.assign(pageErrors(), latest ? latest.errors : {}, wrongSeed ? { seed: errors.seed } : {}));
@@ -14,10 +18,13 @@ function simulate(seedText) {
   text("sim-summary", F.outcomes.map(function (label, i) { return label + ": " + answer.simulation.counts[i]; }).join("; "));
 }
 function currentSeed() { return state.values.seed !== "" ? state.values.seed : String(Math.floor(Date.now() / 1000) >>> 0); }
-function simulateNow() { simulate(currentSeed()); }
+function simulateNow() { return simulate(currentSeed()); }
 // One whole journey with new items, over the simulator's own draws.
 function runJourney() {
-  var seed = currentSeed(), answer = ask(request("journey_run", seed)), run = answer.journey_run;
+  var seed = currentSeed(), key = stateKey();
+  return ask(request("journey_run", seed)).then(function (answer) { if (key === stateKey()) showRun(answer.journey_run, seed); });
+}
+function showRun(run, seed) {
   text("run-summary", ""); $("run-log").textContent = "";
   if (!run) return;
   state.simulatedFor = stateKey(); text("sim-stale", "");

@@ -83,8 +83,6 @@ function addressQuery() {
 function request(view, seed, unpriced) {
   var query = "view=" + view + "&" + setUpQuery(false);
   if (unpriced) query = query.replace(/&(prices|attempt_price|item_price)=[^&]*/g, "");
-  // Priced without stones of the journey's own, the journey takes the cheapest.
-  else if (state.values.prices !== "" && state.values.plan_stones === "") query += "&plan_stones=" + F.cheapest_stones;
   if (seed !== undefined) query += "&seed=" + encodeURIComponent(seed);
   return query + state.tables.map(function (t, w) { return "&" + F.table_keys[w] + "=" + t.cells.join(","); }).join("");
 }

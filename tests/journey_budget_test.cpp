@@ -1,0 +1,327 @@
+#include "model/journey_budget.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <map>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+#include "model/journey.h"
+
+namespace {
+
+constexpr std::uint64_t kAll = kOutcomeOddsDenominator;
+
+// Outcome counts out of 2^60 from shares given in 1/1024ths.
+OutcomeOdds Odds(std::uint64_t success, std::uint64_t destroyed, std::uint64_t lost) {
+  const std::uint64_t unit = kAll >> 10;
+  return {success * unit, destroyed * unit, lost * unit,
+          kAll - (success + destroyed + lost) * unit};
+}
+
+JourneySteps Priced(std::vector<OutcomeOdds> odds, std::vector<double> costs, double item,
+                    double budget = -1.0) {
+  JourneySteps steps;
+  steps.target = static_cast<int>(odds.size());
+  steps.item_cost = item;
+  steps.priced = true;
+  steps.budget = budget;
+  for (std::size_t t = 0; t < odds.size(); ++t) {
+    steps.odds[t] = odds[t];
+    steps.attempt_cost[t] = costs[t % costs.size()];
+  }
+  return steps;
+}
+
+double Share(std::uint64_t count) { return std::ldexp(static_cast<double>(count), -60); }
+
+// The distribution of the total spent from start, by walking the chances
+// attempt by attempt over (talik count, spent so far): the chance that
+// arrives at the target with each total. Counts the target cannot be
+// reached from (a count above them cannot succeed) drop their chance.
+// Stops once what is still on its way is below 10^-14.
+std::map<double, double> SpentByWalking(const JourneySteps& steps, int start) {
+  const int n = steps.target;
+  std::vector<bool> alive(static_cast<std::size_t>(n) + 1, true);
+  for (int t = n - 1; t >= 0; --t) alive[t] = alive[t + 1] && steps.odds[t].success > 0;
+  // Where the walk is: the whole amount spent times 8 plus the talik count.
+  const auto place = [](int t, double spent) {
+    return static_cast<std::uint64_t>(spent) * 8 + static_cast<std::uint64_t>(t);
+  };
+  std::map<double, double> arrived;
+  std::unordered_map<std::uint64_t, double> on_the_way;
+  if (alive[start]) on_the_way[place(start, 0.0)] = 1.0;
+  for (int attempt = 0; attempt < 200000 && !on_the_way.empty(); ++attempt) {
+    std::unordered_map<std::uint64_t, double> next;
+    next.reserve(on_the_way.size() * 2);
+    double left = 0.0;
+    for (const auto& [where, chance] : on_the_way) {
+      const int t = static_cast<int>(where % 8);
+      const auto spent = static_cast<double>(where / 8);
+      const OutcomeOdds& odds = steps.odds[t];
+      const double paid = spent + steps.attempt_cost[t];
+      const auto go = [&](int to, double total, double share) {
+        if (share == 0.0) return;
+        if (to == n) {
+          arrived[total] += chance * share;
+        } else if (alive[to]) {
+          next[place(to, total)] += chance * share;
+        }
+      };
+      go(t + 1, paid, Share(odds.success));
+      go(0, paid, Share(odds.taliks_destroyed));
+      go(0, paid + steps.item_cost, Share(odds.item_destroyed));
+      go(t, paid, Share(odds.failed));
+    }
+    for (const auto& entry : next) left += entry.second;
+    on_the_way = left < 1e-14 ? decltype(next){} : std::move(next);
+  }
+  return arrived;
+}
+
+// P(spent <= budget) and the least budget for a level, from the walk.
+double WithinByWalking(const std::map<double, double>& spent, double budget) {
+  double sum = 0.0;
+  for (const auto& [total, chance] : spent) {
+    if (total > budget) break;
+    sum += chance;
+  }
+  return sum;
+}
+
+double LeastByWalking(const std::map<double, double>& spent, double level) {
+  double sum = 0.0;
+  for (const auto& [total, chance] : spent) {
+    sum += chance;
+    if (sum >= level) return total;
+  }
+  return INFINITY;
+}
+
+// Every budget of the journey is the walk's least budget: at it the chance
+// is at least the level, just below it less, to within 10^-12; and the
+// chance within the player's budget is the walk's.
+void ExpectExactAgainstTheWalk(const JourneySteps& steps, const char* what) {
+  const Journey journey = PlanJourney(steps);
+  for (int t = 0; t < steps.target; ++t) {
+    const std::map<double, double> spent = SpentByWalking(steps, t);
+    const JourneyRow& row = journey.rows[t];
+    for (int p = 0; p < kPercentileCount; ++p) {
+      const double level = kPercentileLevels[p];
+      const double budget = row.budget_for[p];
+      EXPECT_EQ(row.budget_relative_error[p], 0.0) << what << " " << t << " " << p;
+      if (!std::isfinite(budget)) {
+        EXPECT_LT(WithinByWalking(spent, INFINITY), level + 1e-12) << what << " " << t << " " << p;
+        continue;
+      }
+      EXPECT_GE(WithinByWalking(spent, budget), level - 1e-12) << what << " " << t << " " << p;
+      EXPECT_LT(WithinByWalking(spent, budget - 1), level + 1e-12) << what << " " << t << " " << p;
+      EXPECT_EQ(budget, LeastByWalking(spent, level)) << what << " " << t << " " << p;
+    }
+    if (steps.budget >= 0) {
+      EXPECT_TRUE(row.reach_within_budget_exact) << what << " " << t;
+      EXPECT_NEAR(row.reach_within_budget, WithinByWalking(spent, steps.budget), 1e-12)
+          << what << " " << t;
+    }
+  }
+}
+
+// ---- Exact on the lattice -------------------------------------------------
+
+// Costs far apart on a sparse lattice: 90 % takes ten attempts at 1028, not
+// the nine a budget rounded to a coarser unit buys.
+TEST(JourneyBudgetTest, ASparseLatticeIsCountedUnitByUnit) {
+  const JourneySteps one = Priced({Odds(210, 0, 0)}, {1028}, 0);
+  const Journey journey = PlanJourney(one);
+  EXPECT_EQ(journey.rows[0].budget_for[1], 1028.0 * journey.rows[0].attempts_for[1]);
+  ExpectExactAgainstTheWalk(Priced({Odds(600, 0, 40), Odds(410, 0, 30)}, {1000, 1028}, 0, 9000),
+                            "1000 and 1028");
+  ExpectExactAgainstTheWalk(
+      Priced({Odds(700, 60, 0), Odds(500, 90, 100), Odds(600, 50, 100)}, {7, 12, 30}, 45, 400),
+      "the item in the lattice");
+}
+
+// An item price far beyond the attempts' costs: counted apart, exactly,
+// whatever its size, and never below the items' own price.
+TEST(JourneyBudgetTest, ALargeItemPriceIsCountedApart) {
+  for (const double item : {1e7, 999999999999.0, 123456791.0}) {
+    const JourneySteps steps =
+        Priced({Odds(600, 150, 0), Odds(500, 120, 90)}, {9, 201}, item, 2.5 * item);
+    ExpectExactAgainstTheWalk(steps, "a large item price");
+    const Journey journey = PlanJourney(steps);
+    for (int t = 0; t < steps.target; ++t) {
+      for (int p = 0; p < kPercentileCount; ++p)
+        EXPECT_GE(journey.rows[t].budget_for[p], item * journey.rows[t].items_for[p]);
+    }
+  }
+}
+
+// Steps that cost nothing are solved within a row: here the first count is
+// free and the item costs nothing; then only the items cost.
+TEST(JourneyBudgetTest, FreeStepsAreSolvedWithinTheRow) {
+  ExpectExactAgainstTheWalk(
+      Priced({Odds(300, 0, 0), Odds(500, 50, 100), Odds(600, 100, 50)}, {0, 11, 13}, 0, 150),
+      "a free first step");
+  ExpectExactAgainstTheWalk(
+      Priced({Odds(500, 20, 0), Odds(400, 50, 100), Odds(600, 100, 50)}, {5, 0, 0}, 3, 40),
+      "free steps at the top, the item in the lattice");
+  ExpectExactAgainstTheWalk(Priced({Odds(500, 200, 0), Odds(400, 150, 100)}, {0}, 1000, 5000),
+                            "only the items cost");
+}
+
+// A journey that may never end: the levels it reaches have budgets, the
+// others none, and nothing is followed past the chance it has.
+TEST(JourneyBudgetTest, AJourneyThatMayNeverEnd) {
+  // One talik cannot be passed: from 2 and 3 the target is reached only by
+  // climbing without a loss, from 2 with a chance of 84 %.
+  const JourneySteps blocked =
+      Priced({Odds(300, 0, 0), Odds(0, 10, 10), Odds(600, 30, 40), Odds(700, 20, 30)}, {3, 4, 5, 6},
+             50, 60);
+  const std::array<double, kMaxTarget> reach = ReachWithNewItems(blocked);
+  EXPECT_EQ(reach[0], 0.0);
+  EXPECT_EQ(reach[1], 0.0);
+  EXPECT_NEAR(reach[2], 600.0 / 670 * 700 / 750, 1e-15);
+  EXPECT_NEAR(reach[3], 700.0 / 750, 1e-15);
+  ExpectExactAgainstTheWalk(blocked, "a count that cannot be passed");
+  const Journey journey = PlanJourney(blocked);
+  EXPECT_TRUE(std::isfinite(journey.rows[2].budget_for[0]));
+  EXPECT_TRUE(std::isinf(journey.rows[2].budget_for[1]));
+  EXPECT_TRUE(std::isinf(journey.rows[0].budget_for[0]));
+  // No tables at all: nothing is ever reached, no budget is 0.
+  const Journey nothing = PlanJourney(Priced({Odds(0, 0, 0), Odds(0, 0, 0)}, {1}, 1, 10));
+  for (int t = 0; t < 2; ++t) {
+    for (const double budget : nothing.rows[t].budget_for) EXPECT_TRUE(std::isinf(budget));
+    EXPECT_EQ(nothing.rows[t].reach_within_budget, 0.0);
+  }
+}
+
+// A count whose attempts cost nothing and that cannot be left: the tables
+// of "2,0,0,2,0,0,2" with no losses. It ends at once, with figures from 3 only.
+TEST(JourneyBudgetTest, AFreeCountThatCannotBeLeftEndsAtOnce) {
+  const OutcomeOdds rare = Odds(1, 0, 0);
+  const OutcomeOdds never = Odds(0, 0, 0);
+  const JourneySteps steps = Priced({rare, never, never, rare}, {0, 0, 0, 5}, 0, 5000);
+  const Journey journey = PlanJourney(steps);
+  for (int t = 0; t < 3; ++t) {
+    for (const double budget : journey.rows[t].budget_for) EXPECT_TRUE(std::isinf(budget));
+  }
+  EXPECT_EQ(journey.rows[3].budget_for[1], 5.0 * journey.rows[3].attempts_for[1]);
+  EXPECT_NEAR(journey.rows[3].reach_within_budget, 1 - std::pow(1 - 1.0 / 1024, 1000), 1e-12);
+}
+
+// ---- The identities of long journeys --------------------------------------
+
+// Grade-10-like odds, 10^8 attempts and more from 0.
+JourneySteps LongJourney(std::vector<double> costs, double item, double budget = -1.0) {
+  const std::uint64_t unit = kAll >> 30;
+  std::vector<OutcomeOdds> odds;
+  for (int t = 0; t < 6; ++t) {
+    const std::uint64_t success = (std::uint64_t{1} << 27) >> t;  // 1/8 down to 1/256
+    const std::uint64_t destroyed = (std::uint64_t{1} << 26) * (t + 1);
+    const std::uint64_t lost = std::uint64_t{1} << 28;
+    odds.push_back({success * unit, destroyed * unit, lost * unit,
+                    kAll - (success + destroyed + lost) * unit});
+  }
+  return Priced(odds, std::move(costs), item, budget);
+}
+
+TEST(JourneyBudgetTest, FreeAttemptsCostTheItemsAndFreeItemsTheAttempts) {
+  const Journey items_only = PlanJourney(LongJourney({0}, 7));
+  const Journey attempts_only = PlanJourney(LongJourney({13}, 0));
+  ASSERT_GT(items_only.rows[0].attempts_for[0], 100000000);
+  for (int t = 0; t < 6; ++t) {
+    for (int p = 0; p < kPercentileCount; ++p) {
+      EXPECT_EQ(items_only.rows[t].budget_for[p], 7.0 * items_only.rows[t].items_for[p]);
+      EXPECT_EQ(attempts_only.rows[t].budget_for[p], 13.0 * attempts_only.rows[t].attempts_for[p]);
+      EXPECT_EQ(items_only.rows[t].budget_relative_error[p], 0.0);
+      EXPECT_EQ(attempts_only.rows[t].budget_relative_error[p], 0.0);
+    }
+  }
+}
+
+// ---- Beyond the exact lattice ---------------------------------------------
+
+// Rounded budgets suffice and are at most the bound they state above the
+// true one, here known from the attempts: costs of 10^12 and 10^12 + 1 whose
+// unit is 1, and a long journey with spread costs.
+TEST(JourneyBudgetTest, CoarseUnitsNeverFallShort) {
+  const JourneySteps dear = Priced({Odds(300, 0, 0), Odds(200, 0, 100)}, {1e12, 1e12 + 1}, 0, 3e12);
+  const Journey journey = PlanJourney(dear);
+  for (int t = 0; t < 2; ++t) {
+    const std::map<double, double> spent = SpentByWalking(dear, t);
+    for (int p = 0; p < kPercentileCount; ++p) {
+      const double budget = journey.rows[t].budget_for[p];
+      const double truth = LeastByWalking(spent, kPercentileLevels[p]);
+      const double bound = journey.rows[t].budget_relative_error[p];
+      EXPECT_GE(budget, truth) << t << " " << p;
+      EXPECT_GT(bound, 0.0);
+      EXPECT_LE(bound, kBudgetRelativeError);
+      EXPECT_LE((budget - truth) / truth, bound * (1 + 1e-9)) << t << " " << p;
+    }
+    EXPECT_LE(journey.rows[t].reach_within_budget, WithinByWalking(spent, 3e12) + 1e-12);
+    EXPECT_FALSE(journey.rows[t].reach_within_budget_exact);
+  }
+}
+
+// The longest journeys, priced with spread costs: every budget is within its
+// bound, the bound within kBudgetRelativeError, and above what the items
+// and the attempts alone take.
+TEST(JourneyBudgetTest, TheLongestJourneysAreBoundedAtEveryScale) {
+  for (const double item : {0.0, 1000.0, 1e11}) {
+    const JourneySteps steps = LongJourney({3, 5, 8, 13, 21, 34}, item, 1e12);
+    const Journey journey = PlanJourney(steps);
+    for (int t = 0; t < 6; ++t) {
+      const JourneyRow& row = journey.rows[t];
+      for (int p = 0; p < kPercentileCount; ++p) {
+        EXPECT_GE(row.budget_for[p], item * row.items_for[p]) << item << " " << t << " " << p;
+        EXPECT_GE(row.budget_for[p], 3.0 * row.attempts_for[p]) << item << " " << t << " " << p;
+        EXPECT_LE(row.budget_relative_error[p], kBudgetRelativeError)
+            << item << " " << t << " " << p;
+        EXPECT_GT(row.budget_relative_error[p], 0.0);
+      }
+      EXPECT_GE(row.reach_within_budget, 0.0);
+      EXPECT_LE(row.reach_within_budget, 1.0);
+    }
+  }
+}
+
+// The tail's asymptotics against the exact lattice on a journey long enough
+// for both: the budgets agree to far better than the shown digits.
+TEST(JourneyBudgetTest, TheTailsAsymptoticsMeetTheExactCount) {
+  JourneySteps steps = LongJourney({3, 5, 8, 13, 21, 34}, 40);
+  for (int t = 0; t < 6; ++t) {
+    // Four and eight times the chance: about 10^5 attempts.
+    const std::uint64_t times = t == 0 ? 4 : 8;
+    OutcomeOdds& odds = steps.odds[t];
+    odds.failed -= odds.success * (times - 1);
+    odds.success *= times;
+  }
+  const Journey journey = PlanJourney(steps);
+  for (int t = 0; t < 6; ++t) {
+    for (int p = 0; p < kPercentileCount; ++p) {
+      ASSERT_EQ(journey.rows[t].budget_relative_error[p], 0.0) << t << " " << p;
+      const double exact = journey.rows[t].budget_for[p];
+      EXPECT_NEAR(AsymptoticBudget(steps, t, kPercentileLevels[p]) / exact, 1.0, 2e-5)
+          << t << " " << p;
+    }
+  }
+}
+
+TEST(JourneyBudgetTest, ShownBudgetsAreRoundedUpToTheDigitsTheyHave) {
+  EXPECT_EQ(ShownBudget(126320472.2, 126300000), 126400000.0);
+  EXPECT_EQ(ShownBudget(1000.2, 1000), 1001.0);  // four digits would be 0.1 % above
+  EXPECT_EQ(ShownBudget(99999999, 99990000), 100000000.0);
+  EXPECT_EQ(ShownBudget(12, 11.99), 12.0);
+  EXPECT_EQ(ShownBudget(0, 0), 0.0);
+  for (const double upper : {1.5, 987.25, 12345678.9, 7.3e15}) {
+    EXPECT_GE(ShownBudget(upper, upper * (1 - 1e-5)), std::ceil(upper));
+    EXPECT_LE(ShownBudget(upper, upper * (1 - 1e-5)),
+              std::ceil(upper * (1 + kBudgetRelativeError)));
+  }
+}
+
+}  // namespace

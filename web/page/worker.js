@@ -1,0 +1,31 @@
+// The module's side: a Web Worker made from this text, so that the page
+// never waits for an answer. Its first message brings the module's code and
+// WebAssembly; each later one is a call, answered with the call's id and the
+// module's JSON text.
+var calls = [], ready = false;
+function answer(call) {
+  var a = call.args, text;
+  var take = function (pointer) { var t = Module.UTF8ToString(pointer); Module._free(pointer); return t; };
+  var withBytes = function (bytes, run) {
+    var pointer = Module._malloc(Math.max(bytes.length, 1));
+    Module.HEAPU8.set(bytes, pointer);
+    var result = run(pointer);
+    Module._free(pointer);
+    return result;
+  };
+  if (call.fn === "facts") text = take(Module.ccall("upgrade_sim_facts", "number", [], []));
+  else if (call.fn === "answer") text = take(Module.ccall("upgrade_sim_answer", "number", ["string"], [a[0]]));
+  else if (call.fn === "read" && a[1] === null) text = take(Module.ccall("upgrade_sim_read_table", "number", ["number", "number", "number"], [a[0], 0, -1]));
+  else if (call.fn === "read") text = withBytes(a[1], function (p) { return take(Module.ccall("upgrade_sim_read_table", "number", ["number", "number", "number"], [a[0], p, a[1].length])); });
+  else text = withBytes(a[1], function (p) { return take(Module.ccall("upgrade_sim_edit_table", "number", ["number", "number", "number", "string"], [a[0], p, a[1].length, a[2]])); });
+  postMessage({ id: call.id, text: text });
+}
+self.onmessage = function (event) {
+  var data = event.data;
+  if (data.code === undefined) { if (ready) answer(data); else calls.push(data); return; }
+  self.Module = { onRuntimeInitialized: function () { ready = true; calls.splice(0).forEach(answer); }, instantiateWasm: function (imports, done) {
+    WebAssembly.instantiate(data.wasm, imports).then(function (made) { done(made.instance); });
+    return {};
+  } };
+  (0, eval)(data.code);
+};
