@@ -27,11 +27,13 @@ constexpr double kInfinity = std::numeric_limits<double>::infinity();
 // The work of one pass, in cells (units times talik counts, times item
 // counts where items are counted apart), and what a pass may keep.
 constexpr std::int64_t kPassCells = std::int64_t{1} << 23;
+// A row's own work, in cells, beside one cell per talik count.
+constexpr int kRowCells = 2;
 constexpr std::int64_t kStoredCells = std::int64_t{1} << 23;
 constexpr std::int64_t kRingRows = std::int64_t{1} << 19;
 // Items apart with the item beyond the attempts: the pass stops at the
 // budgets' rows, far before the tail it is sized by.
-constexpr std::int64_t kItemsApartCells = std::int64_t{1} << 26;
+constexpr std::int64_t kItemsApartCells = std::int64_t{3} << 25;
 // Budgets in the currency are whole numbers a double holds exactly.
 constexpr double kLargestWhole = 9007199254740992.0;  // 2^53
 
@@ -636,7 +638,8 @@ bool SingleCountTotals(const JourneySteps& steps, const Costs& costs, const Budg
 
 // Step 2: the exact lattice, where it fits. Fills the levels it finds and
 // the chance within the budget; false where it does not fit or falls short.
-bool ExactLattice(const JourneySteps& steps, const Costs& costs, double largest, Outcome* out) {
+bool ExactLattice(const JourneySteps& steps, const Costs& costs, double largest, Outcome* out,
+                  bool* ran) {
   const int n = steps.target;
   const double asked = steps.budget;
   const double reach_to = std::max(largest, asked);
@@ -646,7 +649,7 @@ bool ExactLattice(const JourneySteps& steps, const Costs& costs, double largest,
   // As far as the largest budget, or as the pass may go: the counts' bound
   // is far above the budgets where costs are spread.
   const double rows_in = std::min(std::floor(reach_to / static_cast<double>(unit_in)) + 1.0,
-                                  static_cast<double>(kPassCells) / n);
+                                  static_cast<double>(kPassCells) / (n + kRowCells));
   const bool fits_in =
       history <= kRingRows && rows_in * static_cast<double>(unit_in) < kLargestWhole;
   // Items apart: the attempts' units up to the tail's count of attempts, the
@@ -660,6 +663,7 @@ bool ExactLattice(const JourneySteps& steps, const Costs& costs, double largest,
                   : static_cast<std::int64_t>(std::floor(asked / static_cast<double>(unit_in)));
     const PassResult pass =
         PassWithItemsIn(lattice, out->wanted, asked_units, static_cast<std::int64_t>(rows_in) - 1);
+    *ran = true;
     if (!pass.complete) return false;
     for (int t = 0; t < n; ++t) {
       for (int p = 0; p < kPercentileCount; ++p) {
@@ -740,6 +744,8 @@ bool ExactItemsApart(const JourneySteps& steps, const Costs& costs, const Budget
       watches.asked_items = static_cast<std::int64_t>(std::min(std::floor(asked / item), 1e9));
       watches.asked_row = static_cast<std::int64_t>(
           std::floor((asked - item * static_cast<double>(watches.asked_items)) / unit));
+      // Beyond the tail's rows the whole of that item count is within.
+      if (static_cast<double>(watches.asked_row) >= rows) watches.asked_row = -1;
       items = std::max(items, watches.asked_items);
     }
     items += 1;
@@ -755,7 +761,7 @@ bool ExactItemsApart(const JourneySteps& steps, const Costs& costs, const Budget
   }
   // The pass's work: beyond, about as far as the budgets' rows (at most the
   // tail); else the tail in full.
-  const double cells = rows * static_cast<double>(items) * n;
+  const double cells = rows * static_cast<double>(items * n + kRowCells);
   if (!(history * static_cast<double>(items) * n <= static_cast<double>(kStoredCells)) ||
       (!item_beyond && !(cells <= static_cast<double>(kPassCells))) ||
       (item_beyond && !(cells <= static_cast<double>(kItemsApartCells))))
@@ -783,7 +789,9 @@ bool ExactItemsApart(const JourneySteps& steps, const Costs& costs, const Budget
       if (asked >= 0) {
         const std::int64_t k = watches.asked_items;
         const double below = k == 0 ? 0.0 : WithItems(counts, t, static_cast<double>(k - 1));
-        out->budgets.within[t] = std::min(1.0, below + watches.asked[t]);
+        out->budgets.within[t] = watches.asked_row < 0
+                                     ? WithItems(counts, t, static_cast<double>(k))
+                                     : std::min(1.0, below + watches.asked[t]);
         out->budgets.within_exact[t] = true;
       }
     }
@@ -815,7 +823,7 @@ void CoarseBounds(const JourneySteps& steps, const Costs& costs, double largest,
   const double asked = steps.budget;
   const double reach_to = std::max(largest, asked);
   if (!std::isfinite(reach_to) || !(reach_to < kLargestWhole)) return;
-  const double rows_allowed = static_cast<double>(kPassCells) / 2.0 / n;
+  const double rows_allowed = static_cast<double>(kPassCells) / 2.0 / (n + kRowCells);
   double unit = std::max(1.0, std::ceil(reach_to / rows_allowed));
   unit = std::max(unit, std::ceil(static_cast<double>(costs.dearest + costs.item) /
                                   static_cast<double>(kRingRows - 2)));
@@ -1015,7 +1023,9 @@ double ShownBudget(double upper, double lower) {
   return whole;
 }
 
-JourneyBudgets BudgetsFor(const JourneySteps& steps, const BudgetCounts& counts) {
+namespace {
+
+JourneyBudgets FiguresFor(const JourneySteps& steps, const BudgetCounts& counts) {
   const int n = steps.target;
   Outcome out{};
   for (auto& row : out.budgets.budget) row.fill(kInfinity);
@@ -1031,8 +1041,18 @@ JourneyBudgets BudgetsFor(const JourneySteps& steps, const BudgetCounts& counts)
   // asymptotics for the longest journeys.
   const bool asymptotic = AsymptoticsHold(steps, costs);
   if (!asymptotic || ExactWanted(costs, counts, out.wanted, n)) {
-    if (ExactLattice(steps, costs, largest, &out)) return out.budgets;
-    if (ExactItemsApart(steps, costs, counts, largest, &out)) return out.budgets;
+    // One exact pass at most: items apart only where the lattice with the
+    // item in it does not fit.
+    // The items apart first where the item price is beyond every attempts'
+    // total: that pass stops at the budgets' rows.
+    const bool item_beyond =
+        costs.item > 0 && costs.unit > 0 &&
+        static_cast<double>(costs.item) >=
+            static_cast<double>(costs.unit) * AttemptUnitsTail(steps, costs, counts);
+    bool ran = item_beyond;
+    if (item_beyond && ExactItemsApart(steps, costs, counts, largest, &out)) return out.budgets;
+    if (!ran && ExactLattice(steps, costs, largest, &out, &ran)) return out.budgets;
+    if (!ran && ExactItemsApart(steps, costs, counts, largest, &out)) return out.budgets;
   }
 
   std::array<std::array<Bound, kPercentileCount>, kMaxTarget> bounds{};
@@ -1058,4 +1078,37 @@ JourneyBudgets BudgetsFor(const JourneySteps& steps, const BudgetCounts& counts)
     }
   }
   return out.budgets;
+}
+
+// A budget beyond which all but twice kBudgetTailMass of the chance to get
+// there is within: the tail's attempts at the dearest cost and its items
+// (both hold together with that chance); +infinity where they do not bound it.
+double TailBudget(const Costs& costs, const BudgetCounts& counts, int n) {
+  double largest = 0.0;
+  for (int t = 0; t < n; ++t) {
+    if (counts.reach[t] <= 0.0) continue;
+    if (counts.attempts_tail[t] == kNever || counts.items_tail[t] == kNever) return kInfinity;
+    largest = std::max(
+        largest, static_cast<double>(costs.dearest) * static_cast<double>(counts.attempts_tail[t]) +
+                     static_cast<double>(costs.item) * static_cast<double>(counts.items_tail[t]));
+  }
+  return largest;
+}
+
+}  // namespace
+
+JourneyBudgets BudgetsFor(const JourneySteps& steps, const BudgetCounts& counts) {
+  const int n = steps.target;
+  if (steps.budget < 0 || steps.budget < TailBudget(CostsOf(steps), counts, n))
+    return FiguresFor(steps, counts);
+  // A budget beyond the tail: the chance within it is the chance to get
+  // there, to within twice the tail's mass; no pass need go as far.
+  JourneySteps without = steps;
+  without.budget = -1.0;
+  JourneyBudgets budgets = FiguresFor(without, counts);
+  for (int t = 0; t < n; ++t) {
+    budgets.within[t] = std::max(0.0, counts.reach[t] - 2.0 * kBudgetTailMass);
+    budgets.within_exact[t] = true;
+  }
+  return budgets;
 }

@@ -588,6 +588,8 @@ IniTextForm SniffedForm(const unsigned char* p, std::size_t n) {
     if (p[i] == 0) ++zeros[i % 4];
     if ((p[i] < 0x20 && !IsBlank(p[i]) && !IsLineEnd(p[i])) || p[i] == 0x7F) ++controls;
   }
+  // Too few bytes to tell a pattern: zero bytes there are no text.
+  if (n < 4) return zeros[0] + zeros[1] + zeros[2] > 0 ? IniTextForm::kBinary : IniTextForm::kText;
   const auto mostly = [&](int at) { return zeros[at] * 4 >= places[at] * 3 && places[at] > 0; };
   const auto seldom = [&](int at) { return zeros[at] * 4 <= places[at]; };
   if (mostly(1) && mostly(2) && mostly(3) && seldom(0)) return IniTextForm::kUtf32;

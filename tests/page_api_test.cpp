@@ -96,6 +96,15 @@ TEST(PageApiTest, StonesArePricedAllOrNone) {
                   "\"p6\":\"от 0 до 1000000000000\""));
 }
 
+TEST(PageApiTest, TheSetUpAloneAnswersFirst) {
+  const std::string quick = AnswerPageRequest("view=set_up&" + kSetUp + Tables());
+  EXPECT_TRUE(Has(quick, "{\"errors\":{},\"set_up\":{\"chance_line\":\"Шанс успеха = ")) << quick;
+  EXPECT_FALSE(Has(quick, "\"plan\"")) << quick;
+  EXPECT_EQ(
+      AnswerPageRequest("view=set_up&attempts=0&grade=2&level=50&taliks=1&stones=3320" + Tables()),
+      "{\"errors\":{\"attempts\":\"от 1 до 100\"},\"set_up\":null}");
+}
+
 // The player's budget is read as a price is, and its chance stands in each
 // row of the plan; out of range it is a field's error and there is no plan.
 TEST(PageApiTest, TheChanceWithinThePlayersBudget) {

@@ -205,6 +205,7 @@ TEST(TableCheckTest, OneFindingForTextThatIsNoText) {
   }
   EXPECT_NE(Check(le)[0].message.find("UTF-16 без метки порядка байтов (BOM)"), std::string::npos);
   EXPECT_NE(Check(utf32)[0].message.find("UTF-32"), std::string::npos);
+  EXPECT_NE(Check(std::string(1, '\0'))[0].message.find("не текст"), std::string::npos);
   // A few control bytes in text are no reason to call it binary.
   EXPECT_EQ(Codes(Check(WithValue("UpgradeLevel1=1\x01"))),
             std::vector<std::string>{"3 not_plain_number"});

@@ -481,11 +481,11 @@ std::string IniFileAnswer(const RequestText& text, const ProbabilityTables& tabl
 struct PageRequest {
   UpgradeRequest set_up;
   PlanRequest plan;
+  bool grade = false, level = false, taliks = false, stones = false;
   bool set_up_read = false;  // every field of the set-up
-  bool table_read = false;   // its level and stones
-  bool reach_read = false;   // ... and the target
   bool journey_read = false;
-  int start = 0;  // the journey's talik count to chart and play out from
+  bool reach_read = false;  // the level, the stones and the target
+  int start = 0;            // the journey's talik count to chart and play out from
 };
 
 // The player's own budget, for the chance within it: a price, with prices.
@@ -501,18 +501,21 @@ bool ReadBudget(Fields* fields, PlanRequest* plan) {
   return true;
 }
 
-PageRequest ReadPageRequest(Fields* fields) {
-  PageRequest read;
-  UpgradeRequest& request = read.set_up;
+// The set-up's fields.
+void ReadSetUpFields(Fields* fields, PageRequest* read) {
+  UpgradeRequest& request = read->set_up;
   const bool attempts = ReadField(fields, "attempts", kAttemptCountRange, &request.attempt_count);
-  const bool grade = ReadField(fields, "grade", kItemGradeRange, &request.item_grade);
-  const bool level = ReadField(fields, "level", kItemLevelRange, &request.item_level);
-  const bool taliks = ReadField(fields, "taliks", kTalikCountRange, &request.talik_count);
-  const bool stones = ReadStones(fields, &request.stone_tiers);
-  read.set_up_read = attempts && grade && level && taliks && stones;
-  read.table_read = level && stones;
+  read->grade = ReadField(fields, "grade", kItemGradeRange, &request.item_grade);
+  read->level = ReadField(fields, "level", kItemLevelRange, &request.item_level);
+  read->taliks = ReadField(fields, "taliks", kTalikCountRange, &request.talik_count);
+  read->stones = ReadStones(fields, &request.stone_tiers);
+  read->set_up_read = attempts && read->grade && read->level && read->taliks && read->stones;
+}
 
-  PlanRequest& plan = read.plan;
+// The journey's fields, after the set-up's.
+void ReadJourneyFields(Fields* fields, PageRequest* read) {
+  const UpgradeRequest& request = read->set_up;
+  PlanRequest& plan = read->plan;
   plan.item_grade = request.item_grade;
   plan.item_level = request.item_level;
   const bool target = ReadField(fields, "target", kTargetRange, &plan.target);
@@ -527,10 +530,10 @@ PageRequest ReadPageRequest(Fields* fields) {
   const bool sets = own_sets && target && ReadSets(fields, plan.target, &*plan.stones);
   if (priced) plan.prices = given_prices;
   const bool budget = ReadBudget(fields, &plan);
-  read.reach_read = level && stones && target;
-  read.journey_read = grade && level && target && prices && budget && (own_sets ? sets : stones);
-  read.start = taliks && request.talik_count < plan.target ? request.talik_count : 0;
-  return read;
+  read->reach_read = read->level && read->stones && target;
+  read->journey_read =
+      read->grade && read->level && target && prices && budget && (own_sets ? sets : read->stones);
+  read->start = read->taliks && request.talik_count < plan.target ? request.talik_count : 0;
 }
 
 std::string SimulationAnswer(const ProbabilityTables& tables, const PageRequest& read,
@@ -572,7 +575,7 @@ std::string PageViewAnswer(const ProbabilityTables& tables, const PageRequest& r
   const Language language = fields.language;
   std::string set_up = "null", table = "null", plan = "null", cheapest = "null", reach = "null";
   if (read.set_up_read) set_up = SetUpData(MakeSetUpView(tables, request), language);
-  if (read.table_read)
+  if (read.level && read.stones)
     table = TableData(MakeTableView(tables, request.item_level, request.stone_tiers));
   if (read.journey_read) {
     const PlanView plan_view = MakePlanView(tables, read.plan);
@@ -615,13 +618,23 @@ std::string AnswerPageRequest(std::string_view request_text) {
   // What the check finds in the tables as their files would be written: asked
   // for once an edit, not with every answer.
   if (view == "findings") return JsonObject({{"table_findings", WrittenFindingsData(tables)}});
-  if (!view.empty() && view != "page" && view != "simulate" && view != "journey_run")
+  if (!view.empty() && view != "page" && view != "set_up" && view != "simulate" &&
+      view != "journey_run")
     return ErrorAnswer(Say(language, PageText::kUnknownView, {view}));
 
   Fields fields{text, language, {}};
   if (!language_known) AddError(&fields.errors, "lang", Say(language, PageText::kUnknownLanguage));
-  const PageRequest read = ReadPageRequest(&fields);
+  PageRequest read;
+  ReadSetUpFields(&fields, &read);
+  // The set-up's own answer alone, cheap, for the page to show first.
+  if (view == "set_up") {
+    return JsonObject(
+        {{"errors", ErrorsObject(fields.errors)},
+         {"set_up",
+          read.set_up_read ? SetUpData(MakeSetUpView(tables, read.set_up), language) : "null"}});
+  }
   if (view == "simulate") return SimulationAnswer(tables, read, &fields);
+  ReadJourneyFields(&fields, &read);
   if (view == "journey_run") return JourneyRunAnswer(tables, read, &fields);
   return PageViewAnswer(tables, read, fields);
 }

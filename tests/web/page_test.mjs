@@ -258,6 +258,18 @@ for (const [name, launch] of Object.entries(browsers)) {
       // The same journey as upgrade-odds plans those stones.
       const sets = await page.$eval("#stone_sets", (el) => el.value);
       assert.equal((await saved("#plan-csv")).text, odds(dir, "--csv", "--plan", ...priceWords, "--stones", sets, "8", "60", "5"));
+      // The chance within the player's budget stands in the answer.
+      await setField("budget", "40000");
+      const within = await page.$$eval("#figures div", (boxes) => boxes.map((b) => [b.querySelector("dt").textContent, b.querySelector("dd").textContent]));
+      const [label, chance] = within.find(([l]) => l.includes("потратив не больше"));
+      assert.equal(label, "Дойти до 5 талик, потратив не больше 40000");
+      const csvBudget = odds(dir, "--csv", "--plan", ...priceWords, "--budget", "40000", "--stones", sets, "8", "60", "5")
+        .trim().split("\n")[2].split(",").pop();
+      assert.match(chance, /^(не меньше )?[\d.]+ %$/);
+      // The same chance as upgrade-odds', to the two significant digits shown.
+      const truth = 100 * Number(csvBudget), unit = 10 ** (Math.floor(Math.log10(truth)) - 1);
+      assert.ok(Math.abs(parseFloat(chance.replace("не меньше ", "")) - truth) <= unit / 2 + 1e-9, `${chance} / ${csvBudget}`);
+      assert.match(page.url(), /budget=40000/);
       await setField("stone_sets", "1,2");
       assert.match(await text("#stone_sets-error"), /^«1»: четыре цифры/);
     });
@@ -411,13 +423,14 @@ for (const [name, launch] of Object.entries(browsers)) {
           edited: await call("edit", [0, file, facts.example_cells[0].join(",")]),
           page: await ask("view=page&" + setUp), blank: await ask("view=page&attempts=0&grade=2&level=50&taliks=1&stones=3320&target=6"),
           simulation: await ask("view=simulate&seed=7&" + setUp), run: await ask("view=journey_run&seed=7&" + setUp),
-          file: await ask("view=ini_file&file=2&" + setUp), findings: await ask("view=findings&" + setUp) };
+          file: await ask("view=ini_file&file=2&" + setUp), findings: await ask("view=findings&" + setUp),
+          quick: await ask("view=set_up&" + setUp) };
         worker.terminate();
         return result;
       });
       for (const [name, type] of [["facts", "Facts"], ["table", "TableRead"], ["loaded", "TableRead"], ["edited", "EditedFile"],
         ["page", "PageAnswer"], ["blank", "PageAnswer"],
-        ["simulation", "SimulationAnswer"], ["run", "JourneyRunAnswer"], ["file", "IniFile"], ["findings", "FindingsAnswer"]]) {
+        ["simulation", "SimulationAnswer"], ["run", "JourneyRunAnswer"], ["file", "IniFile"], ["findings", "FindingsAnswer"], ["quick", "SetUpAnswer"]]) {
         assert.deepEqual(shapeFaults(answers[name], type, types, name), []);
       }
       assert.equal(answers.blank.set_up, null);

@@ -2,13 +2,13 @@
 function fillChoices() {
   F.grade_names.forEach(function (name, grade) { $("grade").add(new Option(grade + ": " + name, String(grade))); });
   stoneIds().forEach(function (id) { F.stone_labels.forEach(function (label, tier) { $(id).add(new Option(tier + ": " + label, String(tier))); }); });
-  var ids = priceIds().concat(["attempt_price", "item_price"]);
-  var labels = F.stone_labels.slice(1).concat(["Попытка", "Новый предмет"]);
+  var ids = priceIds().concat(["attempt_price", "item_price", "budget"]);
+  var labels = F.stone_labels.slice(1).map(function (l) { return "Цена: " + l; }).concat(["Цена: Попытка", "Цена: Новый предмет", "Мой бюджет"]);
   ids.forEach(function (id, i) {
     var box = document.createElement("div"); box.className = "field";
     box.innerHTML = '<label></label><input type="text" inputmode="numeric" autocomplete="off"><span class="error"></span>';
     box.querySelector("label").setAttribute("for", id);
-    box.querySelector("label").textContent = "Цена: " + labels[i];
+    box.querySelector("label").textContent = labels[i];
     box.querySelector("input").id = id;
     box.querySelector("span").id = id + "-error";
     $("prices").appendChild(box);
@@ -94,5 +94,5 @@ function begin(facts) {
     replay.then(function () { document.body.setAttribute("data-ready", "true"); });
   });
 }
-// The packed module stands after this script in the file.
-document.addEventListener("DOMContentLoaded", function () { startModule(start); });
+// The packed module stands before this script in the file.
+startModule(start);

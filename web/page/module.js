@@ -89,6 +89,11 @@
  * @property {number[][]} loss_shares
  */
 /**
+ * @typedef {Object} SetUpAnswer
+ * @property {Object<string, string>} errors
+ * @property {?SetUp} set_up
+ */
+/**
  * @typedef {Object} Cheapest
  * @property {Plan} plan
  * @property {string} budget_change
@@ -125,6 +130,7 @@
  * @property {JourneyRow[]} rows
  * @property {string} csv
  * @property {Chart} chart
+ * @property {?number} budget
  */
 /**
  * @typedef {Object} JourneyRow
@@ -139,6 +145,10 @@
  * @property {string[]} attempts_for
  * @property {string[]} items_for
  * @property {string[]} budget_for
+ * @property {boolean[]} budget_rounded
+ * @property {Array<?number>} budget_relative_error
+ * @property {string} reach_within_budget
+ * @property {boolean} reach_within_budget_exact
  * @property {string[]} expected_stones
  * @property {string} cost
  */
@@ -193,11 +203,12 @@
 // data-busy.
 var worker = null, calls = {}, lastCall = 0;
 function startModule(start) {
+  // The worker starts while the WebAssembly is unpacked.
+  var code = document.getElementById("worker-code").textContent;
+  worker = new Worker(URL.createObjectURL(new Blob([code], { type: "text/javascript" })));
   var bytes = textBytes(atob(document.getElementById("module-wasm").textContent));
   var unpacked = new Blob([bytes]).stream().pipeThrough(new DecompressionStream("gzip"));
   new Response(unpacked).arrayBuffer().then(function (wasm) {
-    var code = document.getElementById("worker-code").textContent;
-    worker = new Worker(URL.createObjectURL(new Blob([code], { type: "text/javascript" })));
     worker.onmessage = function (event) {
       var resolve = calls[event.data.id];
       delete calls[event.data.id];

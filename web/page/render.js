@@ -2,7 +2,7 @@
 function text(id, value) { $(id).textContent = value; }
 function stoneIds() { return Array.prototype.map.call(document.querySelectorAll("#setup select.stone"), function (s) { return s.id; }); }
 function priceIds() { return F.stone_labels.slice(1).map(function (label, i) { return "p" + (i + 1); }); }
-function valueIds() { return ["attempts", "level", "taliks", "target", "stone_sets", "attempt_price", "item_price", "seed"]; }
+function valueIds() { return ["attempts", "level", "taliks", "target", "stone_sets", "attempt_price", "item_price", "budget", "seed"]; }
 function showFields(errors) {
   ["grade"].concat(valueIds(), stoneIds(), priceIds()).forEach(function (id) {
     var message = errors[id] || "", element = $(id);
@@ -16,7 +16,7 @@ function showFields(errors) {
 function pageErrors() {
   var errors = {}, given = state.values.prices === "" ? 0 : state.values.prices.split(",").length, wanted = priceIds().length;
   if (given !== 0 && given !== wanted) errors[priceIds()[Math.min(given, wanted) - 1]] = "в ссылке цен: " + given + ", а нужно " + wanted;
-  if (given === 0) ["attempt_price", "item_price"].forEach(function (id) {
+  if (given === 0) ["attempt_price", "item_price", "budget"].forEach(function (id) {
     if (state.values[id] !== "") errors[id] = "не учитывается без цен камней";
   });
   return errors;
@@ -66,6 +66,11 @@ function showAnswer(answer) {
   if (plan.priced) {
     figure("Цена в среднем до цели", row.cost, false);
     figure("Бюджет, которого хватит на " + levelLabel(p), row.budget_for[p], false);
+  }
+  // The chance within the player's budget: exact, or a bound from below.
+  if (plan.budget !== null && row.reach_within_budget !== "") {
+    figure("Дойти до " + plan.target + " талик, потратив не больше " + state.values.budget.trim(),
+      (row.reach_within_budget_exact ? "" : "не меньше ") + row.reach_within_budget, false);
   }
 }
 // Beside a priced journey of the player's stones: the cheapest stones, what
@@ -146,7 +151,8 @@ function showJourney(answer) {
   var table = $("journey"), plan = answer.plan;
   table.textContent = "";
   text("plan-csv-why", !plan ? "Нет пути: исправьте отмеченные поля." : answer.unpriced ? "Путь без цен, пока цены не введены полностью." : "");
-  text("strategy", strategyText(answer));
+  text("strategy", strategyText(answer) + (plan && plan.rows.some(function (r) { return r.budget_rounded.some(Boolean); }) ?
+    " «≈» — бюджет округлён вверх: его хватит наверняка." : ""));
   $("plan-csv").disabled = !plan;
   drawChart(plan);
   text("stock", "");
@@ -253,10 +259,16 @@ var generation = 0;
 function render(later) {
   var mine = ++generation;
   if (state.linkError) { showBrokenLink(); if (later) later(); return; }
+  // On the first load the set-up's own answer, cheap, is drawn first.
+  if (later) ask(request("set_up")).then(function (quick) {
+    if (mine !== generation || latest || quick.error) return;
+    showAnswer(quick);
+    performance.mark("first-result");
+  });
   ask(request("page")).then(function (answer) {
     if (mine !== generation || answer.error) return answer;
     // While the prices are half typed, the journey without them stays.
-    var pricesWrong = priceIds().concat(["attempt_price", "item_price"]).some(function (id) { return id in answer.errors; });
+    var pricesWrong = priceIds().concat(["attempt_price", "item_price", "budget"]).some(function (id) { return id in answer.errors; });
     if (answer.plan || !pricesWrong) return answer;
     return ask(request("page", undefined, true)).then(function (unpriced) {
       answer.unpriced = true; answer.plan = unpriced.plan;
@@ -277,7 +289,9 @@ function draw(answer, later) {
     showTable(answer); showJourney(answer); showFiles(); showFindings(answer); showEditor(answer);
     if (later) later();
   }
-  if (later) { performance.mark("first-result"); setTimeout(details, 0); } else details();
+  if (!later) { details(); return; }
+  if (!performance.getEntriesByName("first-result").length) performance.mark("first-result");
+  setTimeout(details, 0);
 }
 // A link whose tables cannot be read computes nothing.
 function showBrokenLink() {

@@ -82,7 +82,7 @@ function addressQuery() {
 }
 function request(view, seed, unpriced) {
   var query = "view=" + view + "&" + setUpQuery(false);
-  if (unpriced) query = query.replace(/&(prices|attempt_price|item_price)=[^&]*/g, "");
+  if (unpriced) query = query.replace(/&(prices|attempt_price|item_price|budget)=[^&]*/g, "");
   if (seed !== undefined) query += "&seed=" + encodeURIComponent(seed);
   return query + state.tables.map(function (t, w) { return "&" + F.table_keys[w] + "=" + t.cells.join(","); }).join("");
 }
