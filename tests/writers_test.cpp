@@ -146,7 +146,8 @@ TEST(WritersTest, RoundedBudgetsAndTheChanceWithinABudget) {
   view.request.budget.reset();
   EXPECT_EQ(Split(Split(PlanCsv(view), '\n')[1], ',')[29], "");
   EXPECT_EQ(PlanText(view, Language::kRussian).find("Шанс в бюджете"), std::string::npos);
-  EXPECT_NE(PlanData(view, JourneyChart{0, {}}, Language::kRussian).find("\"budget\":null"), std::string::npos);
+  EXPECT_NE(PlanData(view, JourneyChart{0, {}}, Language::kRussian).find("\"budget\":null"),
+            std::string::npos);
 }
 
 TEST(WritersTest, NeverInEveryFigure) {

@@ -392,6 +392,7 @@ std::string PageFacts() {
     return JsonInteger(static_cast<std::int64_t>(kExampleTables[which].size()));
   });
   std::vector<JsonMember> texts;
+  texts.reserve(kLanguageCount);
   for (int language = 0; language < kLanguageCount; ++language)
     texts.push_back({kLanguageCodes[language], LanguageTexts(static_cast<Language>(language))});
   const int percentiles[kPercentileCount] = {0, 1, 2};

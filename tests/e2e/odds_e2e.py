@@ -259,7 +259,11 @@ class HumanOutput(OddsTestCase):
                 proc = run_odds([option])
                 self.assertEqual((proc.returncode, proc.stderr), (0, b""))
                 self.assertTrue(proc.stdout)
-        self.assertIn(b"1.0.0", run_odds(["--version"]).stdout)
+        cmake_lists = open(os.path.join(os.path.dirname(__file__), "..", "..", "CMakeLists.txt"),
+                           encoding="utf-8").read()
+        version = re.search(r"^project\(upgrade-sim VERSION ([0-9.]+)", cmake_lists, re.M).group(1)
+        self.assertEqual(run_odds(["--version"]).stdout.replace(b"\r\n", b"\n"),
+                         f"upgrade-odds {version}\n".encode())
 
 
 class BadUsage(OddsTestCase):
