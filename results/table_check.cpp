@@ -445,6 +445,44 @@ void AddNameForm(Collector& c, const IniFinding& f) {
   Add(c, Finding(f.line, "name_form", FindingSeverity::kNote, f.row, f.column, message));
 }
 
+// A second section or key, a key without '=', a stray line.
+void TakeLineFinding(Collector& c, const IniFinding& f) {
+  const Language language = c.check->language;
+  switch (f.kind) {
+    case IniFindingKind::kSecondSection: {
+      TableFinding finding = Finding(
+          f.line, "second_section", FindingSeverity::kError, f.row, -1,
+          Say(language, CheckText::kSecondSection, {Section(f.row), std::to_string(f.first_line)}));
+      std::string& second = c.second_section[f.row];
+      if (second.empty()) second = Located(c.check->file, f.line) + finding.message;
+      Add(c, std::move(finding));
+      return;
+    }
+    case IniFindingKind::kSecondKey:
+      // Keys after a '[' without ']' that fall into the section before it.
+      if (c.unclosed_in_row[f.row] != 0 && f.line > c.unclosed_in_row[f.row]) return;
+      Add(c, Finding(f.line, "second_key", FindingSeverity::kError, f.row, f.column,
+                     Say(language, CheckText::kSecondKey,
+                         {Cell(language, f.row, f.column), std::to_string(f.first_line)})));
+      return;
+    case IniFindingKind::kKeyWithoutValue: {
+      TableFinding finding =
+          Finding(f.line, "key_without_value", FindingSeverity::kError, f.row, f.column,
+                  Say(language, CheckText::kKeyWithoutValue, {Cell(language, f.row, f.column)}));
+      finding.has_value = true;
+      Add(c, std::move(finding));
+      return;
+    }
+    case IniFindingKind::kStrayLine:
+      Add(c, Finding(f.line, "stray_line", FindingSeverity::kError, f.row, -1,
+                     Say(language, CheckText::kStrayLine, {Shown(f.written, f.cut)}) +
+                         HashWords(language, f)));
+      return;
+    default:
+      return;
+  }
+}
+
 void Take(Collector& c, const IniFinding& f) {
   const Language language = c.check->language;
   if (c.not_text) return;
@@ -478,34 +516,11 @@ void Take(Collector& c, const IniFinding& f) {
     case IniFindingKind::kNameForm:
       AddNameForm(c, f);
       return;
-    case IniFindingKind::kSecondSection: {
-      TableFinding finding = Finding(
-          f.line, "second_section", FindingSeverity::kError, f.row, -1,
-          Say(language, CheckText::kSecondSection, {Section(f.row), std::to_string(f.first_line)}));
-      std::string& second = c.second_section[f.row];
-      if (second.empty()) second = Located(c.check->file, f.line) + finding.message;
-      Add(c, std::move(finding));
-      return;
-    }
+    case IniFindingKind::kSecondSection:
     case IniFindingKind::kSecondKey:
-      // Keys after a '[' without ']' that fall into the section before it.
-      if (c.unclosed_in_row[f.row] != 0 && f.line > c.unclosed_in_row[f.row]) return;
-      Add(c, Finding(f.line, "second_key", FindingSeverity::kError, f.row, f.column,
-                     Say(language, CheckText::kSecondKey,
-                         {Cell(language, f.row, f.column), std::to_string(f.first_line)})));
-      return;
-    case IniFindingKind::kKeyWithoutValue: {
-      TableFinding finding =
-          Finding(f.line, "key_without_value", FindingSeverity::kError, f.row, f.column,
-                  Say(language, CheckText::kKeyWithoutValue, {Cell(language, f.row, f.column)}));
-      finding.has_value = true;
-      Add(c, std::move(finding));
-      return;
-    }
+    case IniFindingKind::kKeyWithoutValue:
     case IniFindingKind::kStrayLine:
-      Add(c, Finding(f.line, "stray_line", FindingSeverity::kError, f.row, -1,
-                     Say(language, CheckText::kStrayLine, {Shown(f.written, f.cut)}) +
-                         HashWords(language, f)));
+      TakeLineFinding(c, f);
       return;
   }
 }
