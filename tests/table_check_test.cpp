@@ -34,6 +34,7 @@ std::vector<TableFinding> Check(const std::string& text, int table = 1) {
 // "LINE code" of each finding.
 std::vector<std::string> Codes(const std::vector<TableFinding>& findings) {
   std::vector<std::string> codes;
+  codes.reserve(findings.size());
   for (const TableFinding& f : findings) codes.push_back(std::to_string(f.line) + " " + f.code);
   return codes;
 }
