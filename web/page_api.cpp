@@ -386,9 +386,10 @@ std::string PageFacts() {
 std::string ReadPageTable(int which, std::string_view bytes, bool found) {
   if (which < 0 || which >= kTableCount)
     return ErrorAnswer("unknown table " + std::to_string(which) + ": 0, 1 or 2");
-  if (static_cast<std::int64_t>(bytes.size()) > kMaxTableFileBytes)
+  if (static_cast<std::int64_t>(bytes.size()) > kMaxTableFileBytes) {
     return ErrorAnswer("a table file of more than " + std::to_string(kMaxTableFileBytes) +
                        " bytes");
+  }
   const TableFileCheck check = CheckTableText(which, bytes, found, kPageListedFindings);
   return JsonObject({{"cells", CellsData(ProbabilityTableFromText(bytes))},
                      {"findings", TableFindingsData(check)},
@@ -440,9 +441,10 @@ std::string AnswerPageRequest(std::string_view request_text) {
   // for once an edit, not with every answer.
   if (view == "findings") return JsonObject({{"table_findings", WrittenFindingsData(tables)}});
   if (!view.empty() && view != "page" && view != "set_up" && view != "simulate" &&
-      view != "journey_run")
+      view != "journey_run") {
     return ErrorAnswer("unknown view «" + view +
                        "»: page, set_up, simulate, journey_run, findings or ini_file");
+  }
 
   FieldErrors errors;
   UpgradeRequest request;
@@ -455,9 +457,10 @@ std::string AnswerPageRequest(std::string_view request_text) {
   const bool set_up = attempts && grade && level && taliks && stones;
 
   // The set-up's own answer alone, cheap, for the page to show first.
-  if (view == "set_up")
+  if (view == "set_up") {
     return JsonObject({{"errors", ErrorsObject(errors)},
                        {"set_up", set_up ? SetUpData(MakeSetUpView(tables, request)) : "null"}});
+  }
   std::uint32_t seed = 0;
   if (view == "simulate") {
     const bool seeded = ReadSeed(text, &seed, &errors);
