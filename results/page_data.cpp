@@ -79,7 +79,8 @@ std::string SetUpData(const SetUpView& view) {
   for (int i = 0; i < kOutcomeCount; ++i) {
     outcomes.push_back(JsonObject({{"label", JsonString(AttemptOutcomeLabel(kAttemptOutcomes[i]))},
                                    {"share", JsonNumber(view.outcome_share[i])},
-                                   {"percent", JsonString(PercentText(view.outcome_share[i]))}}));
+                                   {"percent", JsonString(PercentText(view.outcome_share[i]))},
+                                   {"figure", JsonString(PercentFigure(view.outcome_share[i]))}}));
   }
   return JsonObject({{"chance_line", JsonString(report.substr(0, line_end))},
                      {"report", JsonString(report.substr(line_end + 1))},

@@ -171,6 +171,13 @@ for (const [name, launch] of Object.entries(browsers)) {
       // stands beside it, each as upgrade-odds plans it.
       const plan = odds(dir, "--csv", "--plan", ...(words ?? []), String(s.grade), String(s.level), String(s.target), ...stones);
       assert.equal((await saved("#plan-csv")).text, plan);
+      // The answer's exact chance: the plan's success share of the set-up's
+      // row, to the four significant digits shown.
+      if (s.taliks < s.target) {
+        const share = Number(plan.split("\n")[1 + s.taliks].split(",")[4]);
+        const exact = (await text("#exact-chance")).match(/^Шанс успеха попытки: ([\d.]+) %$/);
+        assert.ok(exact && Math.abs(Number(exact[1]) - 100 * share) <= 5e-4 * 100 * share + 1e-12, `${exact} / ${share}`);
+      }
       if (words) {
         const cheapest = odds(dir, "--csv", "--plan", ...words, String(s.grade), String(s.level), String(s.target));
         assert.equal((await saved("#cheapest-csv")).text, cheapest);

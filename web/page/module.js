@@ -98,6 +98,7 @@
  * @property {string} label
  * @property {number} share
  * @property {string} percent
+ * @property {string} figure
  */
 /**
  * @typedef {Object} Table

@@ -50,7 +50,7 @@ function showAnswer(answer) {
   $("figures").textContent = "";
   var s = answer.set_up;
   text("chance-line", s ? s.chance_line : "—");
-  text("exact-chance", s ? "Шанс успеха попытки: " + outcome(s, "success").percent : "—");
+  text("exact-chance", s ? "Шанс успеха попытки: " + outcome(s, "success").figure + " %" : "—");
   text("chance-note", !s ? "Исправьте отмеченные поля." : outcome(s, "success").share >= 1 ? "Шанс 100 % и выше: каждая попытка успешна." : "");
   text("report", s ? s.report : "");
   if (!s) return;
