@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "dialogue/answer_reader.h"
+#include "dialogue/simulator_texts.h"
 #include "model/attempt_series.h"
 #include "model/success_chance.h"
 #include "model/upgrade_request.h"
@@ -77,7 +78,11 @@ int RunUpgradeSimulation() {
   WriteText(ChanceLine(set_up.chance));
   RunAttemptSeries(
       request.attempt_count, set_up.chance, set_up.destroy_value, set_up.downgrade_value,
-      [&random] { return DrawRandom(random); }, [](std::string_view text) { WriteText(text); });
+      [&random] { return DrawRandom(random); },
+      [](AttemptOutcome outcome) {
+        WriteText(AttemptOutcomeLabel(outcome));
+        WriteText("\n");
+      });
 
   WriteText(kClosingText);  // ends without a line break, on screen before the wait
   if (!FlushOutput()) return kRunCutShort;

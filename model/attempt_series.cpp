@@ -14,20 +14,6 @@ std::int32_t DrawPer10000(const DrawSource& draw) { return draw() % 10000; }
 
 }  // namespace
 
-std::string_view AttemptOutcomeLabel(AttemptOutcome outcome) {
-  switch (outcome) {
-    case AttemptOutcome::kSuccess:
-      return "+ Модификация успешна";
-    case AttemptOutcome::kItemDestroyed:
-      return "- Предмет уничтожен";
-    case AttemptOutcome::kTaliksDestroyed:
-      return "- Талики уничтожены";
-    case AttemptOutcome::kFailed:
-      break;
-  }
-  return "- Модификация неудачна";
-}
-
 AttemptOutcome RunAttempt(std::int32_t chance, std::int32_t destroy_value,
                           std::int32_t downgrade_value, const DrawSource& draw) {
   if (DrawPer100000(draw) < chance) return AttemptOutcome::kSuccess;
@@ -37,9 +23,8 @@ AttemptOutcome RunAttempt(std::int32_t chance, std::int32_t destroy_value,
 }
 
 void RunAttemptSeries(std::int32_t attempt_count, std::int32_t chance, std::int32_t destroy_value,
-                      std::int32_t downgrade_value, const DrawSource& draw, const TextSink& print) {
-  for (std::int32_t attempt = 1; attempt <= attempt_count; ++attempt) {
-    print(AttemptOutcomeLabel(RunAttempt(chance, destroy_value, downgrade_value, draw)));
-    print("\n");
-  }
+                      std::int32_t downgrade_value, const DrawSource& draw,
+                      const OutcomeSink& each) {
+  for (std::int32_t attempt = 1; attempt <= attempt_count; ++attempt)
+    each(RunAttempt(chance, destroy_value, downgrade_value, draw));
 }

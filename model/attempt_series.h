@@ -1,11 +1,9 @@
-// Simulated upgrade attempts: the draws of one attempt and the lines of a
-// series of them.
+// Simulated upgrade attempts: the draws of one attempt and a series of them.
 #ifndef UPGRADE_SIM_MODEL_ATTEMPT_SERIES_H_
 #define UPGRADE_SIM_MODEL_ATTEMPT_SERIES_H_
 
 #include <cstdint>
 #include <functional>
-#include <string_view>
 
 enum class AttemptOutcome { kSuccess, kItemDestroyed, kTaliksDestroyed, kFailed };
 
@@ -17,11 +15,8 @@ constexpr AttemptOutcome kAttemptOutcomes[] = {
 /// Returns the next random integer, 0 to 32767.
 using DrawSource = std::function<std::int32_t()>;
 
-/// Receives one text to print.
-using TextSink = std::function<void(std::string_view text)>;
-
-/// The outcome as its line in the series names it, without the line break.
-std::string_view AttemptOutcomeLabel(AttemptOutcome outcome);
+/// Receives each attempt's outcome in turn.
+using OutcomeSink = std::function<void(AttemptOutcome outcome)>;
 
 /// One attempt. chance is per 100000, destroy_value and downgrade_value per
 /// 10000. Draws two numbers on success, three when the item is destroyed and
@@ -29,9 +24,10 @@ std::string_view AttemptOutcomeLabel(AttemptOutcome outcome);
 AttemptOutcome RunAttempt(std::int32_t chance, std::int32_t destroy_value,
                           std::int32_t downgrade_value, const DrawSource& draw);
 
-/// attempt_count independent attempts with the same set-up, one line each:
-/// the outcome's label and a line break.
+/// attempt_count independent attempts with the same set-up, each outcome
+/// told as it comes.
 void RunAttemptSeries(std::int32_t attempt_count, std::int32_t chance, std::int32_t destroy_value,
-                      std::int32_t downgrade_value, const DrawSource& draw, const TextSink& print);
+                      std::int32_t downgrade_value, const DrawSource& draw,
+                      const OutcomeSink& each);
 
 #endif  // UPGRADE_SIM_MODEL_ATTEMPT_SERIES_H_

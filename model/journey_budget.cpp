@@ -328,6 +328,7 @@ struct Watches {
 };
 
 // keep: per item count and talik count, [k * target + t].
+// NOLINTNEXTLINE(readability-function-size): longer than a screen; to be split
 ItemsApartPass PassWithItemsApart(const Lattice& lattice, std::int64_t rows, std::int64_t items,
                                   const std::vector<bool>& keep, Watches* watches) {
   const int n = lattice.target;
@@ -713,6 +714,7 @@ double AttemptUnitsTail(const JourneySteps& steps, const Costs& costs, const Bud
 // item prices for the level's count of items k: every fewer item count has
 // all its chance within it, every larger none, so only k's row is kept.
 // Elsewhere every item count up to the largest budget's is kept.
+// NOLINTNEXTLINE(readability-function-size): longer than a screen; to be split
 bool ExactItemsApart(const JourneySteps& steps, const Costs& costs, const BudgetCounts& counts,
                      double largest, Outcome* out) {
   const int n = steps.target;

@@ -14,12 +14,6 @@ struct ProbabilityTable {
   std::int32_t entry[kItemGradeCount][kUpgradeLevelCount];
 };
 
-/// The label of each item grade, as the list of weapon and armour types
-/// shows it.
-constexpr const char* kItemGradeNames[kItemGradeCount] = {
-    "Белое",          "Интовое",        "Фиолетовое", "Стринт",     "Синий реликт", "Антиграв",
-    "Голубой реликт", "Зелёный реликт", "Леон",       "Пвп оружие", "красное"};
-
 /// DestroyProb and DowngradeProb are chances per this many.
 constexpr std::int32_t kLossScale = 10000;
 

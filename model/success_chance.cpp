@@ -23,7 +23,3 @@ std::int32_t SuccessChance(std::int32_t success_value, float stone_factor_sum,
 }
 
 std::int32_t DisplayedPercent(std::int32_t chance) { return chance / 1000; }
-
-std::string ChanceLine(std::int32_t chance) {
-  return "Шанс успеха = " + std::to_string(DisplayedPercent(chance)) + " %\n";
-}

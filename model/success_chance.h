@@ -4,7 +4,6 @@
 #define UPGRADE_SIM_MODEL_SUCCESS_CHANCE_H_
 
 #include <cstdint>
-#include <string>
 
 constexpr int kStoneTierCount = 7;  // 0 (no stone) to 6 ("Т6")
 
@@ -19,8 +18,5 @@ std::int32_t SuccessChance(std::int32_t success_value, float stone_factor_sum,
 
 /// The whole percent shown for a chance per 100000 (truncated).
 std::int32_t DisplayedPercent(std::int32_t chance);
-
-/// "Шанс успеха = <percent> %" and its line break, as the run shows it.
-std::string ChanceLine(std::int32_t chance);
 
 #endif  // UPGRADE_SIM_MODEL_SUCCESS_CHANCE_H_

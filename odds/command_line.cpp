@@ -8,33 +8,14 @@
 
 #include "model/journey.h"
 #include "results/requests.h"
+#include "results/texts.h"
 
 namespace {
 
-// ---- Texts -----------------------------------------------------------------
-
-// pattern with {1}, {2}, ... replaced by the arguments in turn.
-std::string Fill(std::string_view pattern, std::initializer_list<std::string> arguments) {
-  std::string text;
-  for (std::size_t i = 0; i < pattern.size(); ++i) {
-    const std::size_t index = i + 2 < pattern.size() && pattern[i] == '{' && pattern[i + 2] == '}'
-                                  ? static_cast<std::size_t>(pattern[i + 1] - '1')
-                                  : arguments.size();
-    if (index < arguments.size()) {
-      text += *(arguments.begin() + index);
-      i += 2;
-    } else {
-      text += pattern[i];
-    }
-  }
-  return text;
+// "от 1 до 100" in the language.
+std::string RangeIn(Language language, WideRange range) {
+  return RangeText(language, range.low, range.high);
 }
-
-std::string RangeText(WideRange range) {
-  return Fill("от {1} до {2}", {std::to_string(range.low), std::to_string(range.high)});
-}
-
-std::string RangeText(ValueRange range) { return RangeText(Widened(range)); }
 
 // ---- Options -----------------------------------------------------------------
 
@@ -50,12 +31,14 @@ enum class Option {
   kStones,
   kHelp,
   kVersion,
+  kLang,
   kNone
 };
 constexpr int kOptionCount = static_cast<int>(Option::kNone);
 
 // What the arguments gave before the numbers are read.
 struct Scan {
+  Language language = Language::kRussian;  // of the messages
   std::array<bool, kOptionCount> given{};
   std::string_view stone_sets;
   Prices prices;
@@ -74,18 +57,17 @@ using ValueReader = bool (*)(std::string_view value, Scan* scan, std::string* er
 bool ReadStoneSetsValue(std::string_view value, Scan* scan, std::string* error) {
   scan->stone_sets = value;
   if (!value.empty()) return true;
-  *error = "--stones: нет ни одного набора";
+  *error = Say(scan->language, OddsText::kNoStoneSets);
   return false;
 }
 
-std::string BadPrice(std::string_view value) {
-  return Fill("цена должна быть целым числом {1}, а не «{2}»",
-              {RangeText(kPriceRange), std::string(value)});
+std::string BadPrice(Language language, std::string_view value) {
+  return Say(language, OddsText::kBadPrice, {RangeIn(language, kPriceRange), value});
 }
 
-bool ReadPriceValue(std::string_view value, double* price, std::string* error) {
+bool ReadPriceValue(std::string_view value, Language language, double* price, std::string* error) {
   if (ReadPrice(value, price)) return true;
-  *error = BadPrice(value);
+  *error = BadPrice(language, value);
   return false;
 }
 
@@ -93,27 +75,35 @@ bool ReadPricesValue(std::string_view value, Scan* scan, std::string* error) {
   const ListRead read = ReadStonePrices(value, &scan->prices);
   if (read.fault == ListFault::kNone) return true;
   if (read.fault == ListFault::kBadItem) {
-    *error = BadPrice(read.bad_item);
+    *error = BadPrice(scan->language, read.bad_item);
     return false;
   }
-  *error = Fill("--prices: нужно {1} цен через запятую, а задано {2}",
-                {std::to_string(kStoneTierCount - 1), std::to_string(read.count)});
+  *error = Say(scan->language, OddsText::kPriceCount,
+               {std::to_string(kStoneTierCount - 1), std::to_string(read.count)});
   return false;
 }
 
 bool ReadAttemptPriceValue(std::string_view value, Scan* scan, std::string* error) {
-  return ReadPriceValue(value, &scan->prices.attempt, error);
+  return ReadPriceValue(value, scan->language, &scan->prices.attempt, error);
 }
 
 bool ReadItemPriceValue(std::string_view value, Scan* scan, std::string* error) {
-  return ReadPriceValue(value, &scan->prices.item, error);
+  return ReadPriceValue(value, scan->language, &scan->prices.item, error);
+}
+
+// The language itself is taken before the scan (LanguageAsked): here it is
+// only checked.
+bool ReadLanguageValue(std::string_view value, Scan* scan, std::string* error) {
+  Language language = Language::kRussian;
+  if (LanguageOfCode(value, &language)) return true;
+  *error = Say(scan->language, OddsText::kBadLanguage, {value});
+  return false;
 }
 
 // A budget is read as a price is: a whole number in the same range.
 bool ReadBudgetValue(std::string_view value, Scan* scan, std::string* error) {
   if (ReadPrice(value, &scan->budget)) return true;
-  *error = Fill("бюджет должен быть целым числом {1}, а не «{2}»",
-                {RangeText(kPriceRange), std::string(value)});
+  *error = Say(scan->language, OddsText::kBadBudget, {RangeIn(scan->language, kPriceRange), value});
   return false;
 }
 
@@ -124,29 +114,30 @@ struct OptionRow {
   ValueReader read;             // nullptr: the option takes no value
   Option needs;                 // the option it goes only with, or kNone
   // cppcheck-suppress unusedStructMember ; read through the row the check finds
-  const char* needs_text;  // what is said when that one is missing
-  bool anywhere;           // goes with every form, even one taken alone
+  OddsText needs_text;  // what is said when that one is missing
+  bool anywhere;        // goes with every form, even one taken alone
 };
 
-constexpr const char* kWithPricesOnly = "--attempt-price и --item-price задаются только с --prices";
+constexpr OddsText kNoText = OddsText::kCount;
 
 constexpr OptionRow kOptions[] = {
-    {Option::kCsv, "--csv", "", nullptr, Option::kNone, nullptr, true},
-    {Option::kCheck, "--check", "", nullptr, Option::kNone, nullptr, false},
-    {Option::kTable, "--table", "", nullptr, Option::kNone, nullptr, false},
-    {Option::kPlan, "--plan", "", nullptr, Option::kNone, nullptr, false},
-    {Option::kPrices, "--prices", "", ReadPricesValue, Option::kPlan,
-     "--prices задаётся только с --plan", false},
-    {Option::kAttemptPrice, "--attempt-price", "", ReadAttemptPriceValue, Option::kPrices,
-     kWithPricesOnly, false},
-    {Option::kItemPrice, "--item-price", "", ReadItemPriceValue, Option::kPrices, kWithPricesOnly,
+    {Option::kCsv, "--csv", "", nullptr, Option::kNone, kNoText, true},
+    {Option::kCheck, "--check", "", nullptr, Option::kNone, kNoText, false},
+    {Option::kTable, "--table", "", nullptr, Option::kNone, kNoText, false},
+    {Option::kPlan, "--plan", "", nullptr, Option::kNone, kNoText, false},
+    {Option::kPrices, "--prices", "", ReadPricesValue, Option::kPlan, OddsText::kPricesNeedPlan,
      false},
+    {Option::kAttemptPrice, "--attempt-price", "", ReadAttemptPriceValue, Option::kPrices,
+     OddsText::kExtraPricesNeedPrices, false},
+    {Option::kItemPrice, "--item-price", "", ReadItemPriceValue, Option::kPrices,
+     OddsText::kExtraPricesNeedPrices, false},
     {Option::kBudget, "--budget", "", ReadBudgetValue, Option::kPrices,
-     "--budget задаётся только с --prices", false},
-    {Option::kStones, "--stones", "", ReadStoneSetsValue, Option::kPlan,
-     "--stones задаётся только с --plan", false},
-    {Option::kHelp, "--help", "-h", nullptr, Option::kNone, nullptr, true},
-    {Option::kVersion, "--version", "-V", nullptr, Option::kNone, nullptr, true},
+     OddsText::kBudgetNeedsPrices, false},
+    {Option::kStones, "--stones", "", ReadStoneSetsValue, Option::kPlan, OddsText::kStonesNeedPlan,
+     false},
+    {Option::kHelp, "--help", "-h", nullptr, Option::kNone, kNoText, true},
+    {Option::kVersion, "--version", "-V", nullptr, Option::kNone, kNoText, true},
+    {Option::kLang, "--lang", "", ReadLanguageValue, Option::kNone, kNoText, true},
 };
 
 const OptionRow& RowOf(Option option) {
@@ -162,22 +153,17 @@ enum class Number { kAttempts, kGrade, kLevel, kTaliks, kTarget, kStones };
 
 struct NumberRow {
   Number number;
-  const char* text;  // the message for a wrong one: {1} its range, {2} the argument
+  OddsText text;  // the message for a wrong one: {1} its range, {2} the argument, {3} the slot
   ValueRange range;
 };
 
 constexpr NumberRow kNumbers[] = {
-    {Number::kAttempts, "число попыток должно быть целым числом {1}, а не «{2}»",
-     kAttemptCountRange},
-    {Number::kGrade, "тип оружия или брони должен быть целым числом {1}, а не «{2}»",
-     kItemGradeRange},
-    {Number::kLevel, "уровень оружия или брони должен быть целым числом {1}, а не «{2}»",
-     kItemLevelRange},
-    {Number::kTaliks, "число установленных талик должно быть целым числом {1}, а не «{2}»",
-     kTalikCountRange},
-    {Number::kTarget, "цель (число талик) должна быть целым числом {1}, а не «{2}»", kTargetRange},
-    // {3}: the slot, 1 to 4.
-    {Number::kStones, "тип камня {3} должен быть целым числом {1}, а не «{2}»", kStoneTierRange},
+    {Number::kAttempts, OddsText::kBadAttempts, kAttemptCountRange},
+    {Number::kGrade, OddsText::kBadGrade, kItemGradeRange},
+    {Number::kLevel, OddsText::kBadLevel, kItemLevelRange},
+    {Number::kTaliks, OddsText::kBadTaliks, kTalikCountRange},
+    {Number::kTarget, OddsText::kBadTarget, kTargetRange},
+    {Number::kStones, OddsText::kBadStone, kStoneTierRange},
 };
 
 const NumberRow& RowOf(Number number) {
@@ -190,72 +176,35 @@ constexpr int kMostNumbers = 5;
 
 struct FormRow {
   Command command;
-  Option mode;               // the option that names the form; kNone: the set-up
-  Option with;               // an option the form needs besides, or kNone
-  Option without;            // an option it cannot go with, or kNone
-  const char* without_text;  // what is said then
-  const char* alone_text;    // the form takes no numbers and no other options
+  Option mode;            // the option that names the form; kNone: the set-up
+  Option with;            // an option the form needs besides, or kNone
+  Option without;         // an option it cannot go with, or kNone
+  OddsText without_text;  // what is said then
+  OddsText alone_text;    // the form takes no numbers and no other options; kNoText
   int number_count;
   std::array<Number, kMostNumbers> numbers;
 };
 
-constexpr const char* kStonesTwice =
-    "камни задаются или числами К1..К4, или --stones, но не вместе";
-
 using N = Number;
+// clang-format off
 constexpr FormRow kForms[] = {
-    {Command::kSetUp,
-     Option::kNone,
-     Option::kNone,
-     Option::kNone,
-     nullptr,
-     nullptr,
-     5,
+    {Command::kSetUp, Option::kNone, Option::kNone, Option::kNone, kNoText, kNoText, 5,
      {N::kAttempts, N::kGrade, N::kLevel, N::kTaliks, N::kStones}},
-    {Command::kTable,
-     Option::kTable,
-     Option::kNone,
-     Option::kNone,
-     nullptr,
-     nullptr,
-     2,
+    {Command::kTable, Option::kTable, Option::kNone, Option::kNone, kNoText, kNoText, 2,
      {N::kLevel, N::kStones}},
     // The player's stones, the same at every step.
-    {Command::kPlan,
-     Option::kPlan,
-     Option::kNone,
-     Option::kStones,
-     kStonesTwice,
-     nullptr,
-     4,
-     {N::kGrade, N::kLevel, N::kTarget, N::kStones}},
+    {Command::kPlan, Option::kPlan, Option::kNone, Option::kStones, OddsText::kStonesTwice,
+     kNoText, 4, {N::kGrade, N::kLevel, N::kTarget, N::kStones}},
     // The player's stones, a set per step.
-    {Command::kPlan,
-     Option::kPlan,
-     Option::kStones,
-     Option::kNone,
-     nullptr,
-     nullptr,
-     3,
+    {Command::kPlan, Option::kPlan, Option::kStones, Option::kNone, kNoText, kNoText, 3,
      {N::kGrade, N::kLevel, N::kTarget}},
     // The cheapest stones at the prices.
-    {Command::kPlan,
-     Option::kPlan,
-     Option::kPrices,
-     Option::kNone,
-     nullptr,
-     nullptr,
-     3,
+    {Command::kPlan, Option::kPlan, Option::kPrices, Option::kNone, kNoText, kNoText, 3,
      {N::kGrade, N::kLevel, N::kTarget}},
-    {Command::kCheck,
-     Option::kCheck,
-     Option::kNone,
-     Option::kNone,
-     nullptr,
-     "--check задаётся без чисел и других параметров, кроме --csv",
-     0,
-     {}},
+    {Command::kCheck, Option::kCheck, Option::kNone, Option::kNone, kNoText,
+     OddsText::kCheckAlone, 0, {}},
 };
+// clang-format on
 
 int ArgumentCount(const FormRow& form) {
   int count = 0;
@@ -301,12 +250,12 @@ bool TakeOption(int argc, const char* const* argv, int* i, Scan* scan, std::stri
     } else if (*i + 1 < argc) {
       value = argv[++*i];
     } else {
-      *error = Fill("после {1} нужно значение", {std::string(row.name)});
+      *error = Say(scan->language, OddsText::kNeedsValue, {row.name});
       return false;
     }
     return row.read(value, scan, error);
   }
-  *error = Fill("неизвестный параметр «{1}»", {std::string(argument)});
+  *error = Say(scan->language, OddsText::kUnknownOption, {argument});
   return false;
 }
 
@@ -336,20 +285,19 @@ Command ScanArguments(int argc, const char* const* argv, Scan* scan, std::string
 // make, or nullptr with the error set.
 const FormRow* FormOf(const Scan& scan, std::string* error) {
   for (const FormRow& form : kForms) {
-    if (form.alone_text == nullptr || !Given(scan, form.mode)) continue;
+    if (form.alone_text == kNoText || !Given(scan, form.mode)) continue;
     bool alone = scan.number_count == 0;
     for (const OptionRow& row : kOptions)
       alone = alone && (row.anywhere || row.option == form.mode || !Given(scan, row.option));
     if (alone) return &form;
-    *error = form.alone_text;
+    *error = Say(scan.language, form.alone_text);
     return nullptr;
   }
   Option mode = Option::kNone;
   for (const OptionRow& row : kOptions) {
     if (!IsMode(row.option) || !Given(scan, row.option)) continue;
     if (mode != Option::kNone) {
-      *error = Fill("{1} и {2} не задаются вместе",
-                    {std::string(RowOf(mode).name), std::string(row.name)});
+      *error = Say(scan.language, OddsText::kNotTogether, {RowOf(mode).name, row.name});
       return nullptr;
     }
     mode = row.option;
@@ -359,7 +307,7 @@ const FormRow* FormOf(const Scan& scan, std::string* error) {
         return Given(scan, row.option) && row.needs != Option::kNone && !Given(scan, row.needs);
       });
   if (lacking != std::end(kOptions)) {
-    *error = lacking->needs_text;
+    *error = Say(scan.language, lacking->needs_text);
     return nullptr;
   }
   const FormRow* last = nullptr;
@@ -368,14 +316,15 @@ const FormRow* FormOf(const Scan& scan, std::string* error) {
     const bool count = ArgumentCount(form) == scan.number_count;
     if (Given(scan, form.without)) {
       if (!count) continue;
-      *error = form.without_text;
+      *error = Say(scan.language, form.without_text);
       return nullptr;
     }
     if (count) return &form;
     last = &form;
   }
-  *error = Fill("нужно {1} чисел, а задано {2}", {std::to_string(last ? ArgumentCount(*last) : 0),
-                                                  std::to_string(scan.number_count)});
+  *error =
+      Say(scan.language, OddsText::kNumberCount,
+          {std::to_string(last ? ArgumentCount(*last) : 0), std::to_string(scan.number_count)});
   return nullptr;
 }
 
@@ -406,10 +355,11 @@ std::int32_t* FieldOf(Numbers* numbers, Number number) {
   return numbers->stones.data();
 }
 
-bool ReadOne(const NumberRow& row, const char* text, std::int32_t* value, int slot,
-             std::string* error) {
+bool ReadOne(const NumberRow& row, Language language, const char* text, std::int32_t* value,
+             int slot, std::string* error) {
   if (ReadWhole(text, row.range, value)) return true;
-  *error = Fill(row.text, {RangeText(row.range), text, std::to_string(slot)});
+  *error =
+      Say(language, row.text, {RangeIn(language, Widened(row.range)), text, std::to_string(slot)});
   return false;
 }
 
@@ -421,7 +371,7 @@ bool ReadNumbers(const FormRow& form, const Scan& scan, Numbers* numbers, std::s
     const int width = form.numbers[i] == Number::kStones ? kStoneCount : 1;
     std::int32_t* field = FieldOf(numbers, form.numbers[i]);
     for (int k = 0; k < width; ++k) {
-      if (!ReadOne(row, scan.numbers[next++], field + k, k + 1, error)) return false;
+      if (!ReadOne(row, scan.language, scan.numbers[next++], field + k, k + 1, error)) return false;
     }
   }
   return true;
@@ -430,11 +380,11 @@ bool ReadNumbers(const FormRow& form, const Scan& scan, Numbers* numbers, std::s
 bool ReadStoneSetsOf(const Scan& scan, int target, StonesPerStep* stones, std::string* error) {
   const ListRead read = ReadStoneSets(scan.stone_sets, target, stones);
   if (read.fault == ListFault::kBadItem) {
-    *error = Fill("--stones: набор «{1}» - не четыре цифры {2}",
-                  {std::string(read.bad_item), RangeText(kStoneTierRange)});
+    *error = Say(scan.language, OddsText::kBadStoneSet,
+                 {read.bad_item, RangeIn(scan.language, Widened(kStoneTierRange))});
   } else if (read.fault == ListFault::kWrongCount) {
-    *error = Fill("--stones: нужно {1} наборов (по одному на 0..{2} талик), а задано {3}",
-                  {std::to_string(target), std::to_string(target - 1), std::to_string(read.count)});
+    *error = Say(scan.language, OddsText::kStoneSetCount,
+                 {std::to_string(target), std::to_string(target - 1), std::to_string(read.count)});
   }
   return read.fault == ListFault::kNone;
 }
@@ -458,11 +408,30 @@ bool MakePlanRequest(const FormRow& form, const Scan& scan, const Numbers& numbe
   return true;
 }
 
+// The language of --lang, or else the given one: before anything else, so
+// that every message is in it.
+Language LanguageAsked(int argc, const char* const* argv, Language language) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view argument = argv[i];
+    if (argument == "--") break;
+    std::string_view code;
+    if (argument == "--lang" && i + 1 < argc) {
+      code = argv[++i];
+    } else if (argument.substr(0, 7) == "--lang=") {
+      code = argument.substr(7);
+    }
+    (void)LanguageOfCode(code, &language);
+  }
+  return language;
+}
+
 }  // namespace
 
-CommandLine ReadCommandLine(int argc, const char* const* argv) {
+CommandLine ReadCommandLine(int argc, const char* const* argv, Language language) {
   CommandLine line;
   Scan scan;
+  scan.language = LanguageAsked(argc, argv, language);
+  line.language = scan.language;
   line.command = ScanArguments(argc, argv, &scan, &line.error);
   if (line.command != Command::kCheck) return line;
   line.csv = Given(scan, Option::kCsv);
@@ -480,47 +449,14 @@ CommandLine ReadCommandLine(int argc, const char* const* argv) {
   return line;
 }
 
-std::string UsageText() {
-  return "Использование:\n"
-         "  upgrade-odds [--csv] ПОПЫТКИ ТИП УРОВЕНЬ ТАЛИКИ К1 К2 К3 К4\n"
-         "  upgrade-odds [--csv] --table УРОВЕНЬ К1 К2 К3 К4\n"
-         "  upgrade-odds [--csv] --plan ТИП УРОВЕНЬ ЦЕЛЬ К1 К2 К3 К4\n"
-         "  upgrade-odds [--csv] --plan --stones Н0,Н1,... ТИП УРОВЕНЬ ЦЕЛЬ\n"
-         "  upgrade-odds [--csv] --plan --prices Ц1,Ц2,Ц3,Ц4,Ц5,Ц6\n"
-         "               [--attempt-price Ц] [--item-price Ц] [--budget Б]\n"
-         "               ТИП УРОВЕНЬ ЦЕЛЬ\n"
-         "               [К1 К2 К3 К4 | --stones Н0,Н1,...]\n"
-         "  upgrade-odds [--csv] --check\n"
-         "  upgrade-odds -h | --help | -V | --version\n";
-}
+std::string UsageText(Language language) { return std::string(TextOf(language, OddsText::kUsage)); }
 
-std::string HelpText() {
-  const auto range = [](ValueRange r) { return RangeText(r); };
+std::string HelpText(Language language) {
+  const auto range = [language](ValueRange r) { return RangeIn(language, Widened(r)); };
   const auto span = [](ValueRange r) {
     return std::to_string(r.low) + ".." + std::to_string(r.high);
   };
-  return Fill(
-      "Точные шансы модификации по таблицам CustomSettings/ в текущей папке.\n"
-      "Числа те же и в том же порядке, что ответы upgrade-sim:\n"
-      "  ПОПЫТКИ  число попыток, {1}\n"
-      "  ТИП      тип оружия или брони, {2}\n"
-      "  УРОВЕНЬ  уровень оружия или брони, {3}\n"
-      "  ТАЛИКИ   число установленных талик, {4}\n"
-      "  К1..К4   тип каждого из четырёх камней: 0 без камня, 1..6 Т1..Т6\n"
-      "  --table  шанс успеха для каждого типа и числа талик\n"
-      "  --plan   путь предмета от 0..ЦЕЛЬ-1 талик до ЦЕЛИ ({5}): шанс дойти,\n"
-      "           сколько попыток и предметов нужно\n"
-      "  --stones свои камни на каждом шаге: набор из четырёх цифр {6} для\n"
-      "           0, 1, ... ЦЕЛЬ-1 талик, через запятую: 6630,6600,5500\n"
-      "  --prices цены камней Т1..Т6; без своих камней для каждого шага\n"
-      "           выбираются камни с наименьшей средней ценой пути, со своими\n"
-      "           считается их цена; --attempt-price - цена попытки,\n"
-      "           --item-price - цена нового предмета; --budget - шанс дойти\n"
-      "           до цели, потратив не больше Б\n"
-      "  --check  что в файлах CustomSettings/*.ini не так и что читается вместо\n"
-      "           этого; код выхода 0, если всё в порядке, 1, если нет\n"
-      "  --csv    вывод для таблиц: запятые, точка в дробях\n"
-      "  --       дальше только числа\n",
-      {range(kAttemptCountRange), range(kItemGradeRange), range(kItemLevelRange),
-       range(kTalikCountRange), span(kTargetRange), span(kStoneTierRange)});
+  return Say(language, OddsText::kHelp,
+             {range(kAttemptCountRange), range(kItemGradeRange), range(kItemLevelRange),
+              range(kTalikCountRange), span(kTargetRange), span(kStoneTierRange)});
 }

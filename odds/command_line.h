@@ -8,23 +8,27 @@
 
 #include "model/plan.h"
 #include "model/upgrade_request.h"
+#include "results/texts.h"
 
 enum class Command { kSetUp, kTable, kPlan, kCheck, kHelp, kVersion, kBadUsage };
 
 struct CommandLine {
   Command command = Command::kBadUsage;
+  Language language = Language::kRussian;  // --lang, or the one given
   bool csv = false;
   UpgradeRequest set_up;  // kSetUp; kTable takes its level and stones
   PlanRequest plan;       // kPlan
   std::string error;      // kBadUsage: what is wrong, for the message
 };
 
-CommandLine ReadCommandLine(int argc, const char* const* argv);
+/// argv as upgrade-odds reads it; its messages in --lang's language, or in
+/// the given one (the locale's).
+CommandLine ReadCommandLine(int argc, const char* const* argv, Language language);
 
 /// The forms of the command line, a line each.
-std::string UsageText();
+std::string UsageText(Language language);
 
 /// What each argument means, with its range.
-std::string HelpText();
+std::string HelpText(Language language);
 
 #endif  // UPGRADE_SIM_ODDS_COMMAND_LINE_H_

@@ -1,5 +1,6 @@
 #include "odds/odds_report.h"
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,7 @@
 #include "results/csv_writer.h"
 #include "results/table_check.h"
 #include "results/text_writer.h"
+#include "results/texts.h"
 #include "results/views.h"
 
 #ifndef UPGRADE_SIM_VERSION
@@ -23,11 +25,13 @@ namespace {
 
 // The simulator must stay silent about missing tables; we say which file
 // was not there, so that a report of zeros is not taken for the truth.
-void ReportMissingFiles(const TableFilesFound& found) {
+void ReportMissingFiles(const TableFilesFound& found, Language language) {
   for (std::size_t i = 0; i < found.size(); ++i) {
     if (found[i]) continue;
-    WriteErrorText("upgrade-odds: не найден " + std::string(kProbabilityFilePaths[i]) + " в " +
-                   WorkingDirectory() + ": все значения 0\n");
+    WriteErrorText(
+        "upgrade-odds: " +
+        Say(language, OddsText::kMissingFile, {kProbabilityFilePaths[i], WorkingDirectory()}) +
+        "\n");
   }
 }
 
@@ -56,16 +60,16 @@ int Check(bool csv) {
   return errors ? kTablesFaulty : written ? kReportWritten : kReportCutShort;
 }
 
-int Report(int argc, const char* const* argv) {
-  const CommandLine command_line = ReadCommandLine(argc, argv);
+int Report(const CommandLine& command_line) {
   const Command command = command_line.command;
+  const Language language = command_line.language;
   switch (command) {
     case Command::kHelp:
-      return Finish(UsageText() + HelpText());
+      return Finish(UsageText(language) + HelpText(language));
     case Command::kVersion:
       return Finish("upgrade-odds " UPGRADE_SIM_VERSION "\n");
     case Command::kBadUsage:
-      WriteErrorText("upgrade-odds: " + command_line.error + "\n" + UsageText());
+      WriteErrorText("upgrade-odds: " + command_line.error + "\n" + UsageText(language));
       return kBadUsage;
     case Command::kCheck:
     case Command::kSetUp:
@@ -77,30 +81,33 @@ int Report(int argc, const char* const* argv) {
   if (command == Command::kCheck) return Check(command_line.csv);
   TableFilesFound found{};
   const ProbabilityTables tables = LoadProbabilityTables(&found);
-  ReportMissingFiles(found);
+  ReportMissingFiles(found, language);
   const bool csv = command_line.csv;
   if (command == Command::kPlan) {
     const PlanView view = MakePlanView(tables, command_line.plan);
-    return Finish(csv ? PlanCsv(view) : PlanText(view));
+    return Finish(csv ? PlanCsv(view) : PlanText(view, language));
   }
   const UpgradeRequest& request = command_line.set_up;
   if (command == Command::kTable) {
     const TableView view = MakeTableView(tables, request.item_level, request.stone_tiers);
-    return Finish(csv ? TableCsv(view) : TableText(view));
+    return Finish(csv ? TableCsv(view) : TableText(view, language));
   }
   const SetUpView view = MakeSetUpView(tables, request);
-  return Finish(csv ? SetUpCsv(view) : SetUpText(view));
+  return Finish(csv ? SetUpCsv(view) : SetUpText(view, language));
 }
 
 }  // namespace
 
 int RunOddsReport(int argc, const char* const* argv) {
   SetUpConsole();
-  const int status = Report(argc, argv);
+  const Language locale =
+      LanguageOfLocale(std::getenv("LC_ALL"), std::getenv("LC_MESSAGES"), std::getenv("LANG"));
+  const CommandLine command_line = ReadCommandLine(argc, argv, locale);
+  const int status = Report(command_line);
   // Started by a double click, the console window would close before the
   // report could be read.
   if (StartedInOwnConsole()) {
-    WriteText("\nНажмите любую клавишу…");
+    WriteText("\n" + std::string(TextOf(command_line.language, OddsText::kPressAnyKey)));
     (void)FlushOutput();
     WaitForKeyPress();
   }

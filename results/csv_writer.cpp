@@ -3,6 +3,8 @@
 #include <cmath>
 
 #include "results/figures.h"
+#include "results/plan_columns.h"
+#include "results/texts.h"
 
 namespace {
 
@@ -14,14 +16,6 @@ constexpr const char* kSetUpCsvHeader =
 
 constexpr const char* kTableCsvHeader =
     "item_grade,talik_count,chance,shown_percent,success,item_destroyed,taliks_destroyed,failed\n";
-
-constexpr const char* kPlanCsvHeader =
-    "talik_count,stones,stone_factor_sum,chance,success,item_destroyed,taliks_destroyed,failed,"
-    "reach_probability,expected_attempts,expected_attempts_with_new_items,"
-    "expected_items_destroyed,attempts_for_50,attempts_for_90,attempts_for_99,expected_cost,"
-    "items_for_50,items_for_90,items_for_99,budget_for_50,budget_for_90,budget_for_99,"
-    "expected_stones_t1,expected_stones_t2,expected_stones_t3,expected_stones_t4,"
-    "expected_stones_t5,expected_stones_t6,budget_rel_error,reach_within_budget\n";
 
 std::string Count(std::int64_t attempts) {
   return attempts == kNever ? std::string() : std::to_string(attempts);
@@ -57,33 +51,69 @@ std::string TableCsv(const TableView& view) {
   return text;
 }
 
-std::string PlanCsv(const PlanView& view) {
-  const PlanRequest& request = view.request;
-  std::string text = kPlanCsvHeader;
-  for (int t = 0; t < request.target; ++t) {
-    const AttemptSetUp& set_up = view.set_ups[t];
-    const JourneyRow& row = view.plan.journey.rows[t];
-    text += std::to_string(t) + "," + StoneDigits(view.plan.stones[t]) + "," +
-            StoneSumText(set_up.stone_factor_sum) + "," + std::to_string(set_up.chance) +
-            OutcomeFractions(view.plan.steps.odds[t]);
-    text += "," + CsvFigure(row.reach_probability) + "," + CsvFigure(row.expected_attempts) + "," +
-            CsvFigure(row.expected_attempts_with_new_items) + "," +
-            CsvFigure(row.expected_items_destroyed);
-    for (const std::int64_t attempts : row.attempts_for) text += "," + Count(attempts);
-    text += "," + (request.prices ? CsvFigure(row.expected_cost) : std::string());
-    for (const std::int64_t items : row.items_for) text += "," + Count(items);
-    for (const double budget : row.budget_for) {
-      text += "," +
-              (request.prices && std::isfinite(budget) ? FixedDecimals(budget, 0) : std::string());
+namespace {
+
+// The header names of the plan's columns, each level or tier spelled out.
+std::string PlanCsvHeader() {
+  std::string header;
+  for (const PlanColumn& column : kPlanColumns) {
+    if (column.csv.empty()) continue;
+    for (int i = 0; i < FigureCount(column); ++i) {
+      const std::string which = column.per == Per::kLevel  ? PercentileLabel(i)
+                                : column.per == Per::kTier ? std::to_string(i + 1)
+                                                           : std::string();
+      header += (header.empty() ? "" : ",") + Fill(column.csv, {which});
     }
-    for (int tier = 1; tier < kStoneTierCount; ++tier)
-      text += "," + CsvFigure(view.plan.expected_stones[t][tier]);
-    text += "," + (request.prices
-                       ? CsvFigure(LargestRelativeError(row.budget_for, row.budget_relative_error))
-                       : std::string());
-    text += "," +
-            (request.prices && request.budget ? CsvFigure(row.reach_within_budget) : std::string());
-    text += "\n";
+  }
+  return header + "\n";
+}
+
+std::string PlanCsvField(const PlanColumn& column, const PlanView& view, int t, int index) {
+  const bool priced = view.request.prices.has_value();
+  const PlanCell cell = CellOf(column, view, t, index);
+  switch (column.kind) {
+    case FigureKind::kTaliks:
+    case FigureKind::kChance:
+      return std::to_string(cell.count);
+    case FigureKind::kStones:
+      return StoneDigits(view.plan.stones[t]);
+    case FigureKind::kStoneFactorSum:
+      return StoneSumText(static_cast<float>(cell.value));
+    case FigureKind::kOutcomeShare:
+      return ExactFraction(static_cast<std::uint64_t>(cell.count));
+    case FigureKind::kCount:
+      return Count(cell.count);
+    case FigureKind::kCost:
+      return priced ? CsvFigure(cell.value) : std::string();
+    case FigureKind::kBudget:
+      return priced && std::isfinite(cell.value) ? FixedDecimals(cell.value, 0) : std::string();
+    case FigureKind::kLargestError:
+      return priced ? CsvFigure(cell.value) : std::string();
+    case FigureKind::kWithinBudget:
+      return priced && view.request.budget ? CsvFigure(cell.value) : std::string();
+    case FigureKind::kRounded:
+    case FigureKind::kRelativeError:
+    case FigureKind::kWithinBudgetExact:
+    case FigureKind::kShare:
+    case FigureKind::kExpectation:
+    case FigureKind::kPercent:
+      break;
+  }
+  return CsvFigure(cell.value);
+}
+
+}  // namespace
+
+std::string PlanCsv(const PlanView& view) {
+  std::string text = PlanCsvHeader();
+  for (int t = 0; t < view.request.target; ++t) {
+    std::string line;
+    for (const PlanColumn& column : kPlanColumns) {
+      if (column.csv.empty()) continue;
+      for (int i = 0; i < FigureCount(column); ++i)
+        line += (line.empty() ? "" : ",") + PlanCsvField(column, view, t, i);
+    }
+    text += line + "\n";
   }
   return text;
 }

@@ -123,22 +123,23 @@ std::string ShortestDouble(double value) {
   return std::isfinite(value) ? Formatted(value, Notation::kShortestDouble, 17) : "null";
 }
 
-std::string FigureText(double value) {
-  return std::isfinite(value) ? Compact(value) : std::string(kNeverText);
+std::string FigureText(double value, Language language) {
+  return std::isfinite(value) ? Compact(value) : std::string(TextOf(language, ReportText::kNever));
 }
 
-std::string AttemptsText(std::int64_t attempts) {
-  if (attempts == kNever) return std::string(kNeverText);
+std::string AttemptsText(std::int64_t attempts, Language language) {
+  if (attempts == kNever) return std::string(TextOf(language, ReportText::kNever));
   if (attempts < 1000000) return std::to_string(attempts);
   return Compact(static_cast<double>(attempts));
 }
 
-std::string BudgetText(double budget) {
-  return std::isfinite(budget) ? FixedDecimals(budget, 0) : std::string(kNeverText);
+std::string BudgetText(double budget, Language language) {
+  return std::isfinite(budget) ? FixedDecimals(budget, 0)
+                               : std::string(TextOf(language, ReportText::kNever));
 }
 
-std::string BudgetText(double budget, double relative_error) {
-  const std::string text = BudgetText(budget);
+std::string BudgetText(double budget, double relative_error, Language language) {
+  const std::string text = BudgetText(budget, language);
   return std::isfinite(budget) && relative_error > 0.0 ? std::string(kRoundedMark) + text : text;
 }
 
@@ -164,11 +165,16 @@ std::string StoneDigits(StoneTiers stones) {
   return digits;
 }
 
-std::string StoneLabels(const StoneTiers& stones) {
+std::string TierLabel(std::int32_t tier, Language language) {
+  return tier == 0 ? std::string(TextOf(language, ReportText::kNoStone))
+                   : Say(language, ReportText::kTier, {std::to_string(tier)});
+}
+
+std::string StoneLabels(const StoneTiers& stones, Language language) {
   std::string labels;
   for (const std::int32_t tier : stones) {
     if (!labels.empty()) labels += " ";
-    labels += tier == 0 ? std::string("без камня") : "Т" + std::to_string(tier);
+    labels += TierLabel(tier, language);
   }
   return labels;
 }

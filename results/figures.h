@@ -13,9 +13,7 @@
 #include "model/journey.h"
 #include "model/outcome_odds.h"
 #include "model/upgrade_request.h"
-
-/// What an infinite expectation or an unreachable count reads as.
-constexpr std::string_view kNeverText = "никогда";
+#include "results/texts.h"
 
 /// A count over 2^60 as its exact decimal fraction.
 std::string ExactFraction(std::uint64_t numerator);
@@ -39,24 +37,24 @@ std::string StoneSumText(float sum);
 /// Up to 4 significant digits in at most 9 characters, for narrow columns.
 std::string Compact(double value);
 
-/// A figure of a narrow column: Compact, or "никогда" where it is infinite.
-std::string FigureText(double value);
+/// A figure of a narrow column: Compact, or "never" where it is infinite.
+std::string FigureText(double value, Language language);
 
 /// A count of attempts: in full below a million, else Compact; kNever reads
-/// "никогда".
-std::string AttemptsText(std::int64_t attempts);
+/// "never".
+std::string AttemptsText(std::int64_t attempts, Language language);
 
 /// What marks a figure rounded up to the digits it has, and a chance that
 /// is a lower bound.
 constexpr std::string_view kRoundedMark = "≈";
 constexpr std::string_view kAtLeastMark = "≥";
 
-/// A budget: a whole number in plain digits, "никогда" where it is infinite.
-std::string BudgetText(double budget);
+/// A budget: a whole number in plain digits, "never" where it is infinite.
+std::string BudgetText(double budget, Language language);
 
 /// A budget with the bound on its relative error: marked rounded where it
 /// is not exact.
-std::string BudgetText(double budget, double relative_error);
+std::string BudgetText(double budget, double relative_error, Language language);
 
 /// The largest of a row's budgets' relative errors, over those that exist.
 double LargestRelativeError(const std::array<double, kPercentileCount>& budgets,
@@ -75,8 +73,11 @@ std::string CsvFigure(double value);
 /// The four tiers as digits, the highest first: 6630.
 std::string StoneDigits(StoneTiers stones);
 
-/// The stones as labels, in slot order: "Т6 Т5 без камня Т1".
-std::string StoneLabels(const StoneTiers& stones);
+/// A stone tier's label: "no stone", "T1" to "T6".
+std::string TierLabel(std::int32_t tier, Language language);
+
+/// The stones as labels, in slot order: "T6 T5 no stone T1".
+std::string StoneLabels(const StoneTiers& stones, Language language);
 
 /// Characters, not bytes: the texts are UTF-8.
 std::size_t DisplayWidth(std::string_view text);

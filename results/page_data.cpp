@@ -4,9 +4,11 @@
 #include <cstdlib>
 #include <vector>
 
+#include "model/success_chance.h"
 #include "results/csv_writer.h"
 #include "results/figures.h"
 #include "results/json.h"
+#include "results/plan_columns.h"
 #include "results/text_writer.h"
 
 std::string PercentText(double share) {
@@ -55,32 +57,47 @@ std::string GroupedFigure(const std::string& text) {
   return grouped + plain.substr(whole_end);
 }
 
-std::string JourneyRunData(const JourneyRun& run, bool priced, int target) {
+std::string JourneyRunData(const JourneyRun& run, bool priced, int target, Language language) {
   std::vector<std::string> lines;
   for (const auto& [taliks, outcome] : run.last) {
     lines.push_back(
-        JsonString(std::to_string(taliks) + ": " + std::string(AttemptOutcomeLabel(outcome))));
+        JsonString(std::to_string(taliks) + ": " + std::string(OutcomeName(language, outcome))));
   }
   return JsonObject(
       {{"reached", JsonBool(run.reached)},
        {"target", JsonInteger(target)},
        {"attempts", JsonString(GroupedFigure(std::to_string(run.attempts)))},
        {"items_destroyed", JsonString(GroupedFigure(std::to_string(run.items_destroyed)))},
-       {"spent", JsonString(priced ? GroupedFigure(BudgetText(run.spent)) : "")},
+       {"spent", JsonString(priced ? GroupedFigure(BudgetText(run.spent, language)) : "")},
        {"highest", JsonInteger(run.highest)},
        {"last", JsonArray(lines)}});
 }
 
-std::string SetUpData(const SetUpView& view) {
-  const std::string report = SetUpText(view);
+std::string SimulationData(const SimulationView& view, std::uint32_t seed, Language language) {
+  std::string lines = Say(language, ReportText::kChanceLine,
+                          {std::to_string(DisplayedPercent(view.set_up.chance))});
+  for (const AttemptOutcome outcome : view.outcomes)
+    lines += std::string(OutcomeName(language, outcome)) + "\n";
+  return JsonObject({{"seed", JsonInteger(seed)},
+                     {"lines", JsonString(lines)},
+                     {"counts", JsonArrayOf(view.counts, JsonInteger)}});
+}
+
+std::string GradeReachData(const GradeReach& reach) {
+  return JsonArrayOf(reach, [](double share) { return JsonString(PercentText(share)); });
+}
+
+std::string SetUpData(const SetUpView& view, Language language) {
+  const std::string report = SetUpText(view, language);
   const std::size_t line_end = report.find('\n');
   std::vector<std::string> outcomes;
   outcomes.reserve(kOutcomeCount);
   for (int i = 0; i < kOutcomeCount; ++i) {
-    outcomes.push_back(JsonObject({{"label", JsonString(AttemptOutcomeLabel(kAttemptOutcomes[i]))},
-                                   {"share", JsonNumber(view.outcome_share[i])},
-                                   {"percent", JsonString(PercentText(view.outcome_share[i]))},
-                                   {"figure", JsonString(PercentFigure(view.outcome_share[i]))}}));
+    outcomes.push_back(
+        JsonObject({{"label", JsonString(OutcomeName(language, kAttemptOutcomes[i]))},
+                    {"share", JsonNumber(view.outcome_share[i])},
+                    {"percent", JsonString(PercentText(view.outcome_share[i]))},
+                    {"figure", JsonString(PercentFigure(view.outcome_share[i]))}}));
   }
   return JsonObject({{"chance_line", JsonString(report.substr(0, line_end))},
                      {"report", JsonString(report.substr(line_end + 1))},
@@ -105,29 +122,21 @@ std::string TableData(const TableView& view) {
 
 namespace {
 
-// A budget of the page: grouped digits, marked rounded where not exact.
-std::string BudgetFigure(const JourneyRow& row, int p) {
-  const std::string digits = GroupedFigure(BudgetText(row.budget_for[p]));
-  return std::isfinite(row.budget_for[p]) && row.budget_relative_error[p] > 0.0
-             ? std::string(kRoundedMark) + digits
-             : digits;
-}
-
 std::string AttemptsNumber(std::int64_t attempts) {
   return attempts == kNever ? "null" : JsonInteger(attempts);
 }
 
-std::string ChartData(const JourneyChart& chart, const JourneyRow& row) {
+std::string ChartData(const JourneyChart& chart, const JourneyRow& row, Language language) {
   const std::string points = JsonArrayOf(chart.points, [](const ChartPoint& point) {
     return JsonArray({JsonInteger(point.attempts), JsonNumber(point.reached)});
   });
   std::vector<std::string> marks;
   marks.reserve(kPercentileCount);
   for (int p = 0; p < kPercentileCount; ++p) {
-    marks.push_back(
-        JsonObject({{"level", JsonNumber(kPercentileLevels[p])},
-                    {"attempts", AttemptsNumber(row.attempts_for[p])},
-                    {"label", JsonString(GroupedFigure(AttemptsText(row.attempts_for[p])))}}));
+    marks.push_back(JsonObject(
+        {{"level", JsonNumber(kPercentileLevels[p])},
+         {"attempts", AttemptsNumber(row.attempts_for[p])},
+         {"label", JsonString(GroupedFigure(AttemptsText(row.attempts_for[p], language)))}}));
   }
   // The axis' powers of ten up to the last point, each with its label.
   std::vector<std::string> decades;
@@ -143,62 +152,74 @@ std::string ChartData(const JourneyChart& chart, const JourneyRow& row) {
                      {"decades", JsonArray(decades)}});
 }
 
+// A figure of the journey as the page shows it.
+std::string PlanFigure(const PlanColumn& column, const PlanView& view, int t, int index,
+                       Language language) {
+  const bool priced = view.request.prices.has_value();
+  const PlanCell cell = CellOf(column, view, t, index);
+  const auto grouped = [](const std::string& text) { return JsonString(GroupedFigure(text)); };
+  // A budget rounded up to the digits known.
+  const bool rounded = priced && std::isfinite(cell.value) && cell.relative_error > 0.0;
+  switch (column.kind) {
+    case FigureKind::kTaliks:
+    case FigureKind::kChance:
+      return JsonInteger(cell.count);
+    case FigureKind::kStones:
+      return JsonString(StoneDigits(view.plan.stones[t]));
+    case FigureKind::kShare:
+      return JsonString(PercentFigure(cell.value));
+    case FigureKind::kPercent:
+      return JsonString(PercentText(cell.value));
+    case FigureKind::kCount:
+      return grouped(AttemptsText(cell.count, language));
+    case FigureKind::kCost:
+      return priced ? grouped(FigureText(cell.value, language)) : JsonString("");
+    case FigureKind::kBudget:
+      return priced ? JsonString((rounded ? std::string(kRoundedMark) : std::string()) +
+                                 GroupedFigure(BudgetText(cell.value, language)))
+                    : JsonString("");
+    case FigureKind::kRounded:
+      return JsonBool(rounded);
+    case FigureKind::kRelativeError:
+      return priced && std::isfinite(cell.value) ? JsonNumber(cell.relative_error) : "null";
+    case FigureKind::kWithinBudget:
+      return JsonString(HasFigures(column, view.request) ? PercentText(cell.value) : "");
+    case FigureKind::kWithinBudgetExact:
+      return JsonBool(HasFigures(column, view.request) && cell.exact);
+    case FigureKind::kLargestError:
+    case FigureKind::kStoneFactorSum:
+    case FigureKind::kOutcomeShare:
+    case FigureKind::kExpectation:
+      break;
+  }
+  return grouped(FigureText(cell.value, language));
+}
+
 }  // namespace
 
-std::string PlanData(const PlanView& view, const JourneyChart& chart) {
-  const bool priced = view.request.prices.has_value();
-  const bool with_budget = priced && view.request.budget.has_value();
-  const std::vector<int> budget_levels = {0, 1, 2};
-  const auto figure = [](const std::string& text) { return JsonString(GroupedFigure(text)); };
+std::string PlanData(const PlanView& view, const JourneyChart& chart, Language language) {
+  const bool with_budget = view.request.prices.has_value() && view.request.budget.has_value();
   std::vector<std::string> rows;
   for (int t = 0; t < view.request.target; ++t) {
-    const JourneyRow& row = view.plan.journey.rows[t];
-    const std::string attempts_for = JsonArrayOf(
-        row.attempts_for, [&](std::int64_t attempts) { return figure(AttemptsText(attempts)); });
-    rows.push_back(JsonObject(
-        {{"taliks", JsonInteger(t)},
-         {"stones", JsonString(StoneDigits(view.plan.stones[t]))},
-         {"success", JsonString(PercentFigure(view.success_share[t]))},
-         {"reach", JsonString(PercentFigure(row.reach_probability))},
-         {"reach_percent", JsonString(PercentText(row.reach_probability))},
-         {"attempts", figure(FigureText(row.expected_attempts))},
-         {"attempts_with_new_items", figure(FigureText(row.expected_attempts_with_new_items))},
-         {"items_destroyed", figure(FigureText(row.expected_items_destroyed))},
-         {"attempts_for", attempts_for},
-         {"items_for",
-          JsonArrayOf(row.items_for,
-                      [&](std::int64_t items) { return figure(AttemptsText(items)); })},
-         {"budget_for", JsonArrayOf(budget_levels,
-                                    [&](int p) {
-                                      return priced ? JsonString(BudgetFigure(row, p))
-                                                    : JsonString("");
-                                    })},
-         {"budget_rounded", JsonArrayOf(budget_levels,
-                                        [&](int p) {
-                                          return JsonBool(priced &&
-                                                          std::isfinite(row.budget_for[p]) &&
-                                                          row.budget_relative_error[p] > 0.0);
-                                        })},
-         {"budget_relative_error", JsonArrayOf(budget_levels,
-                                               [&](int p) {
-                                                 return priced && std::isfinite(row.budget_for[p])
-                                                            ? JsonNumber(
-                                                                  row.budget_relative_error[p])
-                                                            : "null";
-                                               })},
-         {"reach_within_budget",
-          JsonString(with_budget ? PercentText(row.reach_within_budget) : "")},
-         {"reach_within_budget_exact", JsonBool(with_budget && row.reach_within_budget_exact)},
-         {"expected_stones",
-          JsonArrayOf(std::vector<double>(view.plan.expected_stones[t].begin() + 1,
-                                          view.plan.expected_stones[t].end()),
-                      [&](double count) { return figure(FigureText(count)); })},
-         {"cost", priced ? figure(FigureText(row.expected_cost)) : JsonString("")}}));
+    std::vector<JsonMember> row;
+    for (const PlanColumn& column : kPlanColumns) {
+      if (column.page_key.empty()) continue;
+      if (column.per == Per::kRow) {
+        row.push_back({column.page_key, PlanFigure(column, view, t, 0, language)});
+        continue;
+      }
+      std::vector<std::string> figures;
+      figures.reserve(static_cast<std::size_t>(FigureCount(column)));
+      for (int i = 0; i < FigureCount(column); ++i)
+        figures.push_back(PlanFigure(column, view, t, i, language));
+      row.push_back({column.page_key, JsonArray(figures)});
+    }
+    rows.push_back(JsonObject(row));
   }
   return JsonObject({{"target", JsonInteger(view.request.target)},
-                     {"priced", JsonBool(priced)},
+                     {"priced", JsonBool(view.request.prices.has_value())},
                      {"rows", JsonArray(rows)},
                      {"csv", JsonString(PlanCsv(view))},
-                     {"chart", ChartData(chart, view.plan.journey.rows[chart.start])},
+                     {"chart", ChartData(chart, view.plan.journey.rows[chart.start], language)},
                      {"budget", with_budget ? JsonNumber(*view.request.budget) : "null"}});
 }

@@ -1,22 +1,25 @@
 // The results as the page's data: JSON objects whose figures are the very
-// texts the other writers write (stone digits, "никогда", decimals), with
+// texts the other writers write (stone digits, "never", decimals), with
 // the raw numbers beside them where the page draws rather than shows.
 #ifndef UPGRADE_SIM_RESULTS_PAGE_DATA_H_
 #define UPGRADE_SIM_RESULTS_PAGE_DATA_H_
 
+#include <cstdint>
 #include <string>
 
+#include "results/texts.h"
 #include "results/views.h"
 
 /// The chance line, the rest of the report, the shares of one attempt's
 /// outcomes and the CSV of the set-up.
-std::string SetUpData(const SetUpView& view);
+std::string SetUpData(const SetUpView& view, Language language);
 
 /// The cells as the table shows them, and its CSV.
 std::string TableData(const TableView& view);
 
-/// The rows as the plan shows them, its CSV, and the chart.
-std::string PlanData(const PlanView& view, const JourneyChart& chart);
+/// The rows as the plan shows them (a member for each column of the plan
+/// with a page key), its CSV, and the chart.
+std::string PlanData(const PlanView& view, const JourneyChart& chart, Language language);
 
 /// A figure as the page shows it: the value and digits the reports write,
 /// its whole part in groups of three ("12 345", with no-break spaces) and
@@ -25,7 +28,14 @@ std::string GroupedFigure(const std::string& text);
 
 /// One journey played out, for the page: attempts, items, spent (with
 /// prices) and the last outcomes, each a line.
-std::string JourneyRunData(const JourneyRun& run, bool priced, int target);
+std::string JourneyRunData(const JourneyRun& run, bool priced, int target, Language language);
+
+/// The simulator's lines for one series (the chance line, then an outcome a
+/// line, in the language) and the count of each outcome.
+std::string SimulationData(const SimulationView& view, std::uint32_t seed, Language language);
+
+/// Each grade's chance to reach the target, as a percent.
+std::string GradeReachData(const GradeReach& reach);
 
 /// A share as a percent with at least two significant digits: "0.022 %",
 /// "13 %"; "100 %" only when certain.

@@ -1,10 +1,12 @@
 #include "results/text_writer.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 #include "model/success_chance.h"
 #include "results/figures.h"
+#include "results/plan_columns.h"
 
 namespace {
 
@@ -16,98 +18,151 @@ std::string ReportLine(std::string_view name, double value, std::string_view uni
 
 std::string PriceText(double price) { return std::to_string(static_cast<std::int64_t>(price)); }
 
-std::string StonesLine(const StonesPerStep& stones, int target) {
+std::string StonesLine(const StonesPerStep& stones, int target, Language language) {
   const auto first = stones.begin();
   const bool same =
       std::all_of(first, first + target, [&stones](const StoneTiers& s) { return s == stones[0]; });
-  if (same) return "Камни на каждом шаге: " + StoneLabels(stones[0]) + "\n";
-  std::string text = "Камни по шагам от 0 талик:";
-  for (int t = 0; t < target; ++t)
-    text += std::string(t == 0 ? " " : ", ") + StoneDigits(stones[t]);
-  return text + "\n";
+  if (same) return Say(language, JourneyText::kSameStones, {StoneLabels(stones[0], language)});
+  std::string sets;
+  for (int t = 0; t < target; ++t) sets += (t == 0 ? "" : ", ") + StoneDigits(stones[t]);
+  return Say(language, JourneyText::kStonesPerStep, {sets});
 }
 
-std::string PlanHeading(const PlanRequest& request) {
-  std::string text = "Путь к " + std::to_string(request.target) + " таликам: тип " +
-                     std::to_string(request.item_grade) + " (" +
-                     kItemGradeNames[request.item_grade] + "), уровень " +
-                     std::to_string(request.item_level) + "\n";
-  if (request.stones) text += StonesLine(*request.stones, request.target);
+std::string PlanHeading(const PlanRequest& request, Language language) {
+  std::string text =
+      Say(language, JourneyText::kHeading,
+          {std::to_string(request.target), std::to_string(request.item_grade),
+           GradeName(language, request.item_grade), std::to_string(request.item_level)});
+  if (request.stones) text += StonesLine(*request.stones, request.target, language);
   if (!request.prices) return text;
   const Prices& prices = *request.prices;
-  text += "Цены камней:";
+  std::string tiers;
   for (int tier = 1; tier < kStoneTierCount; ++tier) {
-    text += " Т" + std::to_string(tier) + " " + PriceText(prices.stone[tier]) +
-            (tier + 1 < kStoneTierCount ? "," : "\n");
+    tiers += Say(language, JourneyText::kTierPrice,
+                 {TierLabel(tier, language), PriceText(prices.stone[tier])}) +
+             (tier + 1 < kStoneTierCount ? "," : "");
   }
-  text += "Цена попытки " + PriceText(prices.attempt) + ", нового предмета " +
-          PriceText(prices.item) + (request.stones ? "\n" : "; камни выбраны самые выгодные\n");
+  text += Say(language, JourneyText::kStonePrices, {tiers});
+  text += Say(language, JourneyText::kOtherPrices,
+              {PriceText(prices.attempt), PriceText(prices.item)}) +
+          (request.stones ? "" : std::string(TextOf(language, JourneyText::kCheapestChosen))) +
+          "\n";
   return text;
 }
 
-// The budget's texts, in one place.
-constexpr const char* kWithinBudgetHeading = "Шанс в бюджете*";
-constexpr const char* kWithinBudgetLegend =
-    "Шанс в бюджете - шанс дойти до цели, потратив не больше ";
-constexpr const char* kRoundedLegend =
-    " - бюджет округлён вверх до известных цифр: его хватит, он лишь немного больше точного\n";
-constexpr const char* kAtLeastLegend = " - не меньше этого\n";
-
-// The chance within the player's budget: a percent, marked where it is a
-// lower bound.
-std::string WithinBudgetText(const JourneyRow& row) {
-  const std::string figure = PercentFigure(row.reach_within_budget);
-  return row.reach_within_budget_exact ? figure : std::string(kAtLeastMark) + figure;
+// A figure of the journey as the text shows it.
+std::string Figure(const PlanColumn& column, const PlanView& view, int t, Language language) {
+  const int index = column.per == Per::kLevel ? kShownPercentile : 0;
+  const PlanCell cell = CellOf(column, view, t, index);
+  switch (column.kind) {
+    case FigureKind::kTaliks:
+    case FigureKind::kChance:
+      return std::to_string(cell.count);
+    case FigureKind::kStones:
+      return StoneDigits(view.plan.stones[t]);
+    case FigureKind::kShare:
+      return PercentFigure(cell.value);
+    case FigureKind::kCount:
+      return AttemptsText(cell.count, language);
+    case FigureKind::kBudget:
+      return BudgetText(cell.value, cell.relative_error, language);
+    case FigureKind::kWithinBudget:
+      // Marked where it is a lower bound.
+      return (cell.exact ? "" : std::string(kAtLeastMark)) + PercentFigure(cell.value);
+    case FigureKind::kRounded:
+    case FigureKind::kRelativeError:
+    case FigureKind::kLargestError:
+    case FigureKind::kWithinBudgetExact:
+    case FigureKind::kStoneFactorSum:
+    case FigureKind::kOutcomeShare:
+    case FigureKind::kExpectation:
+    case FigureKind::kCost:
+    case FigureKind::kPercent:
+      break;
+  }
+  return FigureText(cell.value, language);
 }
 
-constexpr int kPlanColumns = 9;
-constexpr std::size_t kPlanWidths[kPlanColumns] = {2, 6, 8, 9, 9, 10, 9, 10, 12};
+// One of the text's two tables: the columns of the given width (the
+// journey's, or the figures a player stocks up by), headings and rows.
+std::string JourneyTable(const PlanView& view, std::size_t PlanColumn::*width, Language language) {
+  const std::string level = PercentileLabel(kShownPercentile);
+  const auto shown = [&](const PlanColumn& column) {
+    return column.*width > 0 && HasFigures(column, view.request);
+  };
+  // A heading wider than its column (in another language) widens it.
+  std::array<std::size_t, kPlanColumnCount> widths{};
+  std::string text;
+  for (std::size_t c = 0; c < kPlanColumnCount; ++c) {
+    const PlanColumn& column = kPlanColumns[c];
+    if (!shown(column)) continue;
+    const std::string heading = Say(language, column.heading, {level});
+    widths[c] = std::max(column.*width, DisplayWidth(heading) + 1);
+    text += PadLeft(heading, widths[c]);
+  }
+  text += "\n";
+  for (int t = 0; t < view.request.target; ++t) {
+    for (std::size_t c = 0; c < kPlanColumnCount; ++c) {
+      if (widths[c] > 0) text += PadLeft(Figure(kPlanColumns[c], view, t, language), widths[c]);
+    }
+    text += "\n";
+  }
+  return text;
+}
 
-std::string PlanLine(const std::string (&cells)[kPlanColumns]) {
-  std::string line;
-  for (int i = 0; i < kPlanColumns; ++i) line += PadLeft(cells[i], kPlanWidths[i]);
-  line.erase(line.find_last_not_of(' ') + 1);  // an empty last column
-  return line + "\n";
+std::string StockLine(const PlanView& view, Language language) {
+  std::string stock;
+  for (int tier = 1; tier < kStoneTierCount; ++tier) {
+    const double count = view.plan.expected_stones[0][tier];
+    if (count == 0.0) continue;
+    stock +=
+        (stock.empty() ? "" : ", ") + Say(language, JourneyText::kStockItem,
+                                          {TierLabel(tier, language), FigureText(count, language)});
+  }
+  if (stock.empty()) stock = std::string(TextOf(language, JourneyText::kNoStones));
+  return Say(language, JourneyText::kStock, {stock});
 }
 
 }  // namespace
 
-std::string SetUpText(const SetUpView& view) {
-  std::string text = ChanceLine(view.set_up.chance);
-  text += "Шанс успеха на 100000: " + std::to_string(view.set_up.chance) + "\n";
-  text += "Сумма множителей камней: " + StoneSumText(view.set_up.stone_factor_sum) +
-          "\n\nОдна попытка:\n";
+std::string SetUpText(const SetUpView& view, Language language) {
+  const auto say = [language](ReportText id) { return std::string(TextOf(language, id)); };
+  std::string text = Say(language, ReportText::kChanceLine,
+                         {std::to_string(DisplayedPercent(view.set_up.chance))});
+  text += Say(language, ReportText::kChancePer100000, {std::to_string(view.set_up.chance)});
+  text += Say(language, ReportText::kStoneFactorSum, {StoneSumText(view.set_up.stone_factor_sum)});
+  text += "\n" + say(ReportText::kOneAttempt) + "\n";
   for (int i = 0; i < kOutcomeCount; ++i) {
     text +=
-        ReportLine(AttemptOutcomeLabel(kAttemptOutcomes[i]), 100.0 * view.outcome_share[i], " %");
+        ReportLine(OutcomeName(language, kAttemptOutcomes[i]), 100.0 * view.outcome_share[i], " %");
   }
-  text += "\nЧисло попыток: " + std::to_string(view.request.attempt_count) + "\n";
   text +=
-      ReportLine("Успех раньше потери предмета", 100.0 * view.success_before_item_destroyed, " %");
-  text += ReportLine("Предмет уничтожен", 100.0 * view.item_destroyed_within, " %");
-  text += ReportLine("Хотя бы один успех*", 100.0 * view.at_least_one_success, " %");
-  text += "  * считая и попытки после уничтожения предмета, как в симуляции\n";
-  text += "  В среднем исходов:\n";
+      "\n" + Say(language, ReportText::kAttemptCount, {std::to_string(view.request.attempt_count)});
+  text += ReportLine(say(ReportText::kSuccessBeforeLoss),
+                     100.0 * view.success_before_item_destroyed, " %");
+  text += ReportLine(say(ReportText::kItemLost), 100.0 * view.item_destroyed_within, " %");
+  text += ReportLine(say(ReportText::kAtLeastOneSuccess), 100.0 * view.at_least_one_success, " %");
+  text += say(ReportText::kCountingAfterLoss) + say(ReportText::kExpectedOutcomes);
   for (int i = 0; i < kOutcomeCount; ++i) {
-    text += ReportLine(AttemptOutcomeLabel(kAttemptOutcomes[i]), view.expected_outcomes[i], "");
+    text += ReportLine(OutcomeName(language, kAttemptOutcomes[i]), view.expected_outcomes[i], "");
   }
-  text += "\nВ среднем попыток до первого успеха: ";
-  text += view.expected_attempts_to_success > 0.0
-              ? FixedDecimals(view.expected_attempts_to_success, 2) + "\n"
-              : "успех невозможен\n";
-  return text;
+  const std::string attempts = view.expected_attempts_to_success > 0.0
+                                   ? FixedDecimals(view.expected_attempts_to_success, 2)
+                                   : say(ReportText::kSuccessImpossible);
+  return text + "\n" + Say(language, ReportText::kAttemptsToSuccess, {attempts});
 }
 
-std::string TableText(const TableView& view) {
+std::string TableText(const TableView& view, Language language) {
   constexpr std::size_t kNameWidth = 19;
-  std::string text = "Шанс успеха одной попытки, %: уровень " + std::to_string(view.item_level) +
-                     ", сумма множителей камней " + StoneSumText(view.stone_factor_sum) + "\n";
-  text += PadRight(" Тип \\ талики", kNameWidth);
+  std::string text = Say(language, ReportText::kTableHeading,
+                         {std::to_string(view.item_level), StoneSumText(view.stone_factor_sum)});
+  text += PadRight(std::string(TextOf(language, ReportText::kTableCorner)), kNameWidth);
   for (int taliks = 0; taliks < kUpgradeLevelCount; ++taliks)
     text += PadLeft(std::to_string(taliks), 8);
   text += "\n";
   for (int grade = 0; grade < kItemGradeCount; ++grade) {
-    text += PadRight(" " + std::to_string(grade) + ":" + kItemGradeNames[grade], kNameWidth);
+    text += PadRight(" " + std::to_string(grade) + ":" + std::string(GradeName(language, grade)),
+                     kNameWidth);
     for (int taliks = 0; taliks < kUpgradeLevelCount; ++taliks)
       text += PadLeft(TableCellText(view.cells[grade][taliks].success_share), 8);
     text += "\n";
@@ -115,61 +170,31 @@ std::string TableText(const TableView& view) {
   return text;
 }
 
-std::string PlanText(const PlanView& view) {
-  const PlanRequest& request = view.request;
-  const bool priced = request.prices.has_value();
-  std::string text = PlanHeading(request) + "\n";
-  text += PlanLine({"Т", "Камни", "Успех %", "Дойти %", "Попыток", "Попыток*", "Потерь*",
-                    "Для 90%*", priced ? "Цена*" : ""});
-  for (int t = 0; t < request.target; ++t) {
-    const JourneyRow& row = view.plan.journey.rows[t];
-    text += PlanLine(
-        {std::to_string(t), StoneDigits(view.plan.stones[t]), PercentFigure(view.success_share[t]),
-         PercentFigure(row.reach_probability), FigureText(row.expected_attempts),
-         FigureText(row.expected_attempts_with_new_items), FigureText(row.expected_items_destroyed),
-         AttemptsText(row.attempts_for[1]), priced ? FigureText(row.expected_cost) : ""});
-  }
+std::string PlanText(const PlanView& view, Language language) {
+  const bool priced = view.request.prices.has_value();
+  const std::string level = PercentileLabel(kShownPercentile);
+  std::string text = PlanHeading(view.request, language) + "\n";
+  text += JourneyTable(view, &PlanColumn::width, language);
   // The figures a player stocks up by: a second block.
-  const bool with_budget = priced && request.budget.has_value();
-  text += "\n" + PadLeft("Т", 2) + PadLeft("Предметов для 90%*", 20) +
-          (priced ? PadLeft("Бюджет для 90%*", 18) : "") +
-          (with_budget ? PadLeft(kWithinBudgetHeading, 17) : "") + "\n";
+  text += "\n" + JourneyTable(view, &PlanColumn::stock_width, language);
+  text += "\n" + StockLine(view, language) + "\n";
+  text += Say(language, JourneyText::kLegend, {level});
+  if (priced) text += TextOf(language, JourneyText::kCostLegend);
+  text += TextOf(language, JourneyText::kLegendEnd);
+  text += Say(language, JourneyText::kItemsForLegend, {level});
+  if (priced) text += Say(language, JourneyText::kBudgetForLegend, {level});
+  // The marks, where a figure shown has them.
   bool rounded = false, at_least = false;
-  for (int t = 0; t < request.target; ++t) {
+  for (int t = 0; t < view.request.target; ++t) {
     const JourneyRow& row = view.plan.journey.rows[t];
-    rounded = rounded ||
-              (priced && std::isfinite(row.budget_for[1]) && row.budget_relative_error[1] > 0.0);
-    at_least = at_least || (with_budget && !row.reach_within_budget_exact);
-    text +=
-        PadLeft(std::to_string(t), 2) + PadLeft(AttemptsText(row.items_for[1]), 20) +
-        (priced ? PadLeft(BudgetText(row.budget_for[1], row.budget_relative_error[1]), 18) : "") +
-        (with_budget ? PadLeft(WithinBudgetText(row), 17) : "") + "\n";
+    rounded = rounded || (priced && std::isfinite(row.budget_for[kShownPercentile]) &&
+                          row.budget_relative_error[kShownPercentile] > 0.0);
+    at_least = at_least || !row.reach_within_budget_exact;
   }
-  text += "\nКамни в запас на путь от 0 талик, в среднем*:";
-  std::string stock;
-  for (int tier = 1; tier < kStoneTierCount; ++tier) {
-    const double count = view.plan.expected_stones[0][tier];
-    if (count != 0.0)
-      stock += (stock.empty() ? " Т" : ", Т") + std::to_string(tier) + " " + FigureText(count);
-  }
-  text += (stock.empty() ? " без камней" : stock) + "\n";
-  text +=
-      "\n"
-      "Т        число талик в начале пути; камни - типы четырёх камней (6630: Т6 Т6 Т3\n"
-      "         и без камня)\n"
-      "Успех %  шанс успеха одной попытки\n"
-      "Дойти %  шанс дойти до цели раньше, чем предмет будет уничтожен\n"
-      "Попыток  в среднем попыток, пока предмет не дойдёт до цели или не погибнет\n"
-      "*        с новыми предметами: уничтоженный предмет заменяется новым с 0 талик,\n"
-      "         и путь идёт до цели; Потерь - в среднем уничтоженных предметов,\n"
-      "         Для 90% - столько попыток хватит с вероятностью 90 %";
-  text += priced ? ",\n         Цена - в среднем потрачено до цели\n" : "\n";
-  text += "Предметов для 90% - столько уничтоженных предметов хватит с вероятностью 90 %\n";
-  if (priced) text += "Бюджет для 90% - столько денег хватит с вероятностью 90 %\n";
-  if (rounded) text += std::string(kRoundedMark) + kRoundedLegend;
-  if (with_budget) {
-    text += kWithinBudgetLegend + PriceText(*request.budget) + ", с новыми предметами\n";
-    if (at_least) text += std::string(kAtLeastMark) + kAtLeastLegend;
+  if (rounded) text += Say(language, JourneyText::kRoundedLegend, {kRoundedMark});
+  if (priced && view.request.budget) {
+    text += Say(language, JourneyText::kWithinBudgetLegend, {PriceText(*view.request.budget)});
+    if (at_least) text += Say(language, JourneyText::kAtLeastLegend, {kAtLeastMark});
   }
   return text;
 }

@@ -71,3 +71,28 @@ JourneyChart MakeJourneyChart(const PlanView& view, int start) {
   for (std::size_t i = 0; i < counts.size(); ++i) chart.points.push_back({counts[i], reached[i]});
   return chart;
 }
+
+SimulationView MakeSimulationView(const ProbabilityTables& tables, const UpgradeRequest& request,
+                                  const DrawSource& draw) {
+  SimulationView view{};
+  view.set_up = SetUpAttempt(tables, request);
+  view.outcomes.reserve(static_cast<std::size_t>(request.attempt_count));
+  RunAttemptSeries(request.attempt_count, view.set_up.chance, view.set_up.destroy_value,
+                   view.set_up.downgrade_value, draw, [&view](AttemptOutcome outcome) {
+                     view.outcomes.push_back(outcome);
+                     ++view.counts[static_cast<int>(outcome)];
+                   });
+  return view;
+}
+
+GradeReach MakeGradeReach(const ProbabilityTables& tables, std::int32_t item_level,
+                          const StoneTiers& stones, int target) {
+  StonesPerStep each{};
+  each.fill(stones);
+  GradeReach reach{};
+  for (int grade = 0; grade < kItemGradeCount; ++grade) {
+    const JourneySteps steps = StepsWithStones(tables, grade, item_level, target, each, Prices{});
+    reach[grade] = ReachBeforeDestroyed(steps)[0];
+  }
+  return reach;
+}

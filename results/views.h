@@ -76,4 +76,21 @@ struct JourneyChart {
 
 JourneyChart MakeJourneyChart(const PlanView& view, int start);
 
+/// A simulated series of one set-up's attempts, as the simulator runs it.
+struct SimulationView {
+  AttemptSetUp set_up;
+  std::vector<AttemptOutcome> outcomes;            // in turn
+  std::array<std::int64_t, kOutcomeCount> counts;  // of each, in the order of kAttemptOutcomes
+};
+
+SimulationView MakeSimulationView(const ProbabilityTables& tables, const UpgradeRequest& request,
+                                  const DrawSource& draw);
+
+/// For each grade, the chance to reach the target from 0 taliks before the
+/// item is destroyed, with one set of stones at every step.
+using GradeReach = std::array<double, kItemGradeCount>;
+
+GradeReach MakeGradeReach(const ProbabilityTables& tables, std::int32_t item_level,
+                          const StoneTiers& stones, int target);
+
 #endif  // UPGRADE_SIM_RESULTS_VIEWS_H_

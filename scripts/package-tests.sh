@@ -7,13 +7,14 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 cmake --workflow --preset release >/dev/null
-deb=build/release/packages/upgrade-sim_1.0.0_amd64.deb
+version=$(bash scripts/version.sh)
+deb=build/release/packages/upgrade-sim_${version}_amd64.deb
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 fail() { echo "package test failed: $*" >&2; exit 1; }
 
 info=$(dpkg-deb --info "$deb")
-for field in 'Package: upgrade-sim' 'Version: 1.0.0' 'Maintainer: ' 'Description: ' 'Depends: libc6 (>= '; do
+for field in 'Package: upgrade-sim' "Version: $version" 'Maintainer: ' 'Description: ' 'Depends: libc6 (>= '; do
   grep -qF "$field" <<<"$info" || fail "no '$field' in the control fields"
 done
 contents=$(dpkg-deb --contents "$deb")
@@ -54,12 +55,12 @@ output=$(cd "$player_home" && HOME=$player_home PATH=$scratch/root/usr/bin:$PATH
          setsid -w bash -euc "$steps" <<<'3 2 50 1 3 3 2 0' | LC_ALL=C.UTF-8 cat)
 grep -qF 'Шанс успеха = 13 %' <<<"$output" || fail "the README's .deb steps give: $output"
 rm -rf "$player_home" && mkdir -p "$player_home"
-cp build/release/packages/upgrade-sim-1.0.0-Linux.tar.gz "$player_home/"
+cp "build/release/packages/upgrade-sim-${version}-Linux.tar.gz" "$player_home/"
 steps=$(readme_block install-tgz)
 output=$(cd "$player_home" && HOME=$player_home setsid -w bash -euc "$steps" \
          <<<'3 2 50 1 3 3 2 0' | LC_ALL=C.UTF-8 cat)
 grep -qF 'Шанс успеха = 13 %' <<<"$output" || fail "the README's .tar.gz steps give: $output"
-tar tzf build/release/packages/upgrade-sim-1.0.0-Linux.tar.gz >"$scratch/tgz.txt"
+tar tzf "build/release/packages/upgrade-sim-${version}-Linux.tar.gz" >"$scratch/tgz.txt"
 grep -q 'LICENSE$' "$scratch/tgz.txt" || fail "no licence in the .tar.gz"
 grep -q 'upgrade-sim.html$' "$scratch/tgz.txt" || fail "no page in the .tar.gz"
 

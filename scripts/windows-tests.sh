@@ -21,7 +21,7 @@ timeout 600 wineboot -i </dev/null >/dev/null 2>&1
 cmake --workflow --preset windows
 
 # The player's .zip: a stripped .exe of each program and a README for Notepad.
-python3 - build/windows/packages/upgrade-sim-1.0.0-win64.zip <<'PY'
+python3 - "build/windows/packages/upgrade-sim-$(bash scripts/version.sh)-win64.zip" <<'PY'
 import subprocess, sys, tempfile, zipfile
 archive = zipfile.ZipFile(sys.argv[1])
 names = archive.namelist()

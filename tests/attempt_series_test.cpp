@@ -66,17 +66,16 @@ TEST(AttemptSeriesTest, ComparisonEdges) {
   EXPECT_EQ(Attempt({0, 0, 0, 0}, -5, -5, -5, &taken), AttemptOutcome::kFailed);
 }
 
-TEST(AttemptSeriesTest, SeriesPrintsOneLinePerAttemptAndCarriesNothingOver) {
+TEST(AttemptSeriesTest, SeriesTellsEachOutcomeInTurnAndCarriesNothingOver) {
   // Attempt 1 succeeds (2 draws), 2 destroys the item (3), 3 destroys the
-  // taliks (4), 4 fails (4); any shift in the draws would change the lines.
+  // taliks (4), 4 fails (4); any shift in the draws would change the outcomes.
   ScriptedDraws script{{0, 1, /**/ 0, 50, 0, /**/ 0, 50, 9999, 0, /**/ 0, 50, 9999, 9999}};
-  std::string printed;
-  RunAttemptSeries(4, 10, 1, 1, script.Source(), [&](std::string_view line) { printed += line; });
-  EXPECT_EQ(printed,
-            "+ Модификация успешна\n"
-            "- Предмет уничтожен\n"
-            "- Талики уничтожены\n"
-            "- Модификация неудачна\n");
+  std::vector<AttemptOutcome> told;
+  RunAttemptSeries(4, 10, 1, 1, script.Source(),
+                   [&told](AttemptOutcome outcome) { told.push_back(outcome); });
+  EXPECT_EQ(told, (std::vector<AttemptOutcome>{
+                      AttemptOutcome::kSuccess, AttemptOutcome::kItemDestroyed,
+                      AttemptOutcome::kTaliksDestroyed, AttemptOutcome::kFailed}));
   EXPECT_EQ(script.taken, 13u);
 }
 

@@ -7,9 +7,9 @@
 
 namespace {
 
-CommandLine Read(std::vector<const char*> words) {
+CommandLine Read(std::vector<const char*> words, Language language = Language::kRussian) {
   words.insert(words.begin(), "upgrade-odds");
-  return ReadCommandLine(static_cast<int>(words.size()), words.data());
+  return ReadCommandLine(static_cast<int>(words.size()), words.data(), language);
 }
 
 std::string ErrorOf(std::vector<const char*> words) {
@@ -165,10 +165,30 @@ TEST(CommandLineTest, PricesAndStoneSets) {
 }
 
 TEST(CommandLineTest, HelpNamesEveryRange) {
-  const std::string help = HelpText();
+  const std::string help = HelpText(Language::kRussian);
   for (const char* range : {"от 1 до 100", "от 0 до 10", "от 1 до 65", "от 0 до 6", "(1..7)"})
     EXPECT_NE(help.find(range), std::string::npos) << range;
-  EXPECT_EQ(UsageText().rfind("Использование:\n", 0), 0u);
+  const std::string english = HelpText(Language::kEnglish);
+  for (const char* range :
+       {"from 1 to 100", "from 0 to 10", "from 1 to 65", "from 0 to 6", "(1..7)", "digits 0..6"})
+    EXPECT_NE(english.find(range), std::string::npos) << range;
+  EXPECT_EQ(UsageText(Language::kRussian).rfind("Использование:\n", 0), 0u);
+  EXPECT_EQ(UsageText(Language::kEnglish).rfind("Usage:\n", 0), 0u);
+}
+
+TEST(CommandLineTest, TheLanguageOfLangWhereverItStandsOrElseTheGivenOne) {
+  EXPECT_EQ(Read({"--check"}, Language::kEnglish).language, Language::kEnglish);
+  EXPECT_EQ(Read({"--check", "--lang", "ru"}, Language::kEnglish).language, Language::kRussian);
+  const CommandLine check = Read({"--lang=en", "--check", "--csv"});
+  EXPECT_EQ(check.command, Command::kCheck);
+  EXPECT_EQ(check.language, Language::kEnglish);
+  // A message before --lang is in its language too.
+  EXPECT_EQ(ErrorOf({"0", "2", "50", "1", "3", "3", "2", "0", "--lang", "en"}),
+            "the number of attempts must be a whole number from 1 to 100, not «0»");
+  EXPECT_EQ(ErrorOf({"--lang", "de", "--check"}), "--lang: язык ru или en, а не «de»");
+  EXPECT_EQ(ErrorOf({"--lang"}), "после --lang нужно значение");
+  // After "--" it is a number like any other.
+  EXPECT_EQ(Read({"--", "--lang=en"}).language, Language::kRussian);
 }
 
 }  // namespace

@@ -34,18 +34,35 @@ TEST(PageApiTest, AWholeAnswerFromOneRequest) {
 }
 
 TEST(PageApiTest, ABadRequestIsAnErrorNeverAFallback) {
-  EXPECT_EQ(AnswerPageRequest(kSetUp), "{\"error\":\"no table «success»\"}");
+  EXPECT_EQ(AnswerPageRequest(kSetUp), "{\"error\":\"в запросе нет таблицы «success»\"}");
   EXPECT_EQ(AnswerPageRequest(kSetUp + "&colour=red" + Tables()),
-            "{\"error\":\"unknown key «colour»\"}");
+            "{\"error\":\"в запросе неизвестный ключ «colour»\"}");
   EXPECT_EQ(AnswerPageRequest(kSetUp + "&level=4" + Tables()),
-            "{\"error\":\"key «level» given twice\"}");
-  EXPECT_TRUE(Has(AnswerPageRequest(kSetUp + "&view=chart" + Tables()), "unknown view"));
+            "{\"error\":\"ключ «level» задан в запросе дважды\"}");
+  EXPECT_TRUE(Has(AnswerPageRequest(kSetUp + "&view=chart" + Tables()), "нет такого вида"));
   const std::string short_table =
       kSetUp + "&success=1,2,3&destroy=" + Cells("0") + "&downgrade=" + Cells("0");
-  EXPECT_TRUE(Has(AnswerPageRequest(short_table), "\"error\":\"table «success» needs 77"));
-  EXPECT_TRUE(Has(AnswerPageRequest(kSetUp + Tables() + ",5"), "\"error\":\"table «downgrade»"));
-  EXPECT_TRUE(Has(ReadPageTable(3, ""), "\"error\":\"unknown table 3"));
-  EXPECT_TRUE(Has(ReadPageTable(-1, ""), "\"error\":\"unknown table -1"));
+  EXPECT_TRUE(Has(AnswerPageRequest(short_table), "\"error\":\"в таблице «success» нужно 77"));
+  EXPECT_TRUE(
+      Has(AnswerPageRequest(kSetUp + Tables() + ",5"), "\"error\":\"в таблице «downgrade»"));
+  EXPECT_TRUE(Has(ReadPageTable(3, ""), "\"error\":\"нет такой таблицы «3»"));
+  EXPECT_TRUE(Has(ReadPageTable(-1, ""), "\"error\":\"нет такой таблицы «-1»"));
+  // In the request's language, wherever lang= stands in it.
+  EXPECT_EQ(AnswerPageRequest(kSetUp + "&colour=red&lang=en" + Tables()),
+            "{\"error\":\"the request holds an unknown key «colour»\"}");
+  EXPECT_TRUE(Has(AnswerPageRequest("lang=en&" + kSetUp), "the request holds no table"));
+}
+
+TEST(PageApiTest, EveryFigureAndWordInTheLanguageAsked) {
+  const std::string english = AnswerPageRequest("lang=en&" + kSetUp + Tables());
+  EXPECT_TRUE(Has(english, "\"chance_line\":\"Success chance = ")) << english;
+  EXPECT_TRUE(Has(english, "\"label\":\"+ Upgrade succeeded\"")) << english;
+  EXPECT_FALSE(Has(AnswerPageRequest(kSetUp + Tables()), "Success chance")) << english;
+  const std::string wrong = AnswerPageRequest("lang=de&attempts=0&" + kSetUp.substr(11) + Tables());
+  EXPECT_TRUE(Has(wrong, "\"lang\":\"язык ru или en\"")) << wrong;
+  const std::string field = AnswerPageRequest(
+      "lang=en&attempts=3&grade=2&level=50&taliks=1&stones=3320&target=9" + Tables());
+  EXPECT_TRUE(Has(field, "\"target\":\"from 1 to 7\"")) << field;
 }
 
 TEST(PageApiTest, WrongFieldsAreNamedAndWhatNeedsThemIsNull) {
@@ -121,7 +138,8 @@ TEST(PageApiTest, TablesAreWrittenAndCheckedAsTheProgramsDo) {
   EXPECT_TRUE(
       Has(file, "{\"name\":\"DestroyProb.ini\",\"text\":\"[ItemGrade0]\\u000d\\nUpgradeLevel0=300"))
       << file;
-  EXPECT_TRUE(Has(AnswerPageRequest("view=ini_file&file=3&" + kSetUp + Tables()), "unknown file"));
+  EXPECT_TRUE(
+      Has(AnswerPageRequest("view=ini_file&file=3&" + kSetUp + Tables()), "нет такого файла «3»"));
   // A loaded file's findings are upgrade-odds --check's.
   const std::string read = ReadPageTable(0, "[ItemGrade 2]\n", true);
   EXPECT_TRUE(Has(read, "CustomSettings/SuccessProb.ini:1: раздел «[ItemGrade 2]» - не ItemGrade0"))

@@ -63,8 +63,8 @@ PlanView TwoStepPlan(bool priced) {
 TEST(WritersTest, EveryFieldOfAPlanThroughTextCsvAndPageData) {
   const PlanView view = TwoStepPlan(true);
   const std::vector<std::string> csv = Split(PlanCsv(view), '\n');
-  const std::vector<std::string> text = Split(PlanText(view), '\n');
-  const std::string data = PlanData(view, JourneyChart{0, {}});
+  const std::vector<std::string> text = Split(PlanText(view, Language::kRussian), '\n');
+  const std::string data = PlanData(view, JourneyChart{0, {}}, Language::kRussian);
   ASSERT_EQ(csv.size(), 4u);  // a header, two rows and the last line break
   EXPECT_EQ(csv[1],
             "0,6510,17.125,11111,0.09765625,0.029296875,0.01953125,0.853515625,"
@@ -121,15 +121,15 @@ TEST(WritersTest, RoundedBudgetsAndTheChanceWithinABudget) {
   EXPECT_EQ(first[29], "0.37500000000000000");
   EXPECT_EQ(second[28], "0");
   EXPECT_EQ(second[29], "0.75000000000000000");
-  const std::vector<std::string> text = Split(PlanText(view), '\n');
+  const std::vector<std::string> text = Split(PlanText(view, Language::kRussian), '\n');
   EXPECT_EQ(text[8], " Т  Предметов для 90%*   Бюджет для 90%*  Шанс в бюджете*");
   EXPECT_EQ(text[9], " 0                   2         ≈12350000           ≥37.50");
   EXPECT_EQ(text[10], " 1                   5               500            75.00");
-  const std::string all = PlanText(view);
+  const std::string all = PlanText(view, Language::kRussian);
   EXPECT_NE(all.find("\n≈ - бюджет округлён вверх"), std::string::npos);
   EXPECT_NE(all.find("потратив не больше 40000, с новыми предметами\n≥ - не меньше этого\n"),
             std::string::npos);
-  const std::string data = PlanData(view, JourneyChart{0, {}});
+  const std::string data = PlanData(view, JourneyChart{0, {}}, Language::kRussian);
   for (const char* field :
        {"\"budget_for\":[\"1000\",\"≈12\xC2\xA0"
         "350\xC2\xA0"
@@ -145,8 +145,9 @@ TEST(WritersTest, RoundedBudgetsAndTheChanceWithinABudget) {
   // Without a budget of the player's the column and the field stay empty.
   view.request.budget.reset();
   EXPECT_EQ(Split(Split(PlanCsv(view), '\n')[1], ',')[29], "");
-  EXPECT_EQ(PlanText(view).find("Шанс в бюджете"), std::string::npos);
-  EXPECT_NE(PlanData(view, JourneyChart{0, {}}).find("\"budget\":null"), std::string::npos);
+  EXPECT_EQ(PlanText(view, Language::kRussian).find("Шанс в бюджете"), std::string::npos);
+  EXPECT_NE(PlanData(view, JourneyChart{0, {}}, Language::kRussian).find("\"budget\":null"),
+            std::string::npos);
 }
 
 TEST(WritersTest, NeverInEveryFigure) {
@@ -167,16 +168,17 @@ TEST(WritersTest, NeverInEveryFigure) {
   ASSERT_EQ(fields.size(), 30u);
   for (int i = 9; i < 28; ++i) EXPECT_EQ(fields[i], "") << i;
   EXPECT_EQ(fields[8], "0");
-  const std::string row = Split(PlanText(view), '\n')[6];
+  const std::string row = Split(PlanText(view, Language::kRussian), '\n')[6];
   std::size_t nevers = 0;
   for (std::size_t at = row.find("никогда"); at != std::string::npos;
        at = row.find("никогда", at + 1))
     ++nevers;
   EXPECT_EQ(nevers, 5u) << row;  // attempts, with new items, items, for 90 %, cost
-  const std::string data = PlanData(view, JourneyChart{1, {}});
+  const std::string data = PlanData(view, JourneyChart{1, {}}, Language::kRussian);
   EXPECT_NE(data.find("\"attempts\":\"никогда\",\"attempts_with_new_items\":\"никогда\","
                       "\"items_destroyed\":\"никогда\",\"attempts_for\":[\"никогда\",\"никогда\","
-                      "\"никогда\"],\"items_for\":[\"никогда\",\"никогда\",\"никогда\"],"
+                      "\"никогда\"],\"cost\":\"никогда\","
+                      "\"items_for\":[\"никогда\",\"никогда\",\"никогда\"],"
                       "\"budget_for\":[\"никогда\",\"никогда\",\"никогда\"]"),
             std::string::npos)
       << data;
@@ -189,8 +191,9 @@ TEST(WritersTest, WithoutPricesNoCostIsWritten) {
   const PlanView view = TwoStepPlan(false);
   const std::vector<std::string> fields = Split(Split(PlanCsv(view), '\n')[1], ',');
   for (const int i : {15, 19, 20, 21}) EXPECT_EQ(fields[i], "") << i;  // the cost and budgets
-  EXPECT_EQ(Split(PlanText(view), '\n')[3].find("Цена"), std::string::npos);
-  EXPECT_NE(PlanData(view, JourneyChart{0, {}}).find("\"cost\":\"\""), std::string::npos);
+  EXPECT_EQ(Split(PlanText(view, Language::kRussian), '\n')[3].find("Цена"), std::string::npos);
+  EXPECT_NE(PlanData(view, JourneyChart{0, {}}, Language::kRussian).find("\"cost\":\"\""),
+            std::string::npos);
 }
 
 TEST(WritersTest, SetUpRiskLinesArePercents) {
@@ -205,14 +208,14 @@ TEST(WritersTest, SetUpRiskLinesArePercents) {
   request.talik_count = 1;
   request.stone_tiers = {3, 3, 2, 0};
   const SetUpView view = MakeSetUpView(tables, request);
-  const std::string text = SetUpText(view);
+  const std::string text = SetUpText(view, Language::kRussian);
   const double destroyed = 100 * view.item_destroyed_within;
   ASSERT_GT(destroyed, 1.0);
   EXPECT_NE(text.find("\n  Предмет уничтожен" + std::string(13, ' ') +
                       PadLeft(FixedDecimals(destroyed, 4), 9) + " %\n"),
             std::string::npos)
       << text;
-  const std::string data = SetUpData(view);
+  const std::string data = SetUpData(view, Language::kRussian);
   EXPECT_EQ(data.find("\"chance_line\":\"Шанс успеха = " + std::to_string(view.shown_percent) +
                       " %\",\"report\":\"Шанс успеха на 100000: "),
             1u)
@@ -226,7 +229,7 @@ TEST(WritersTest, TableCellsAreTheSameInEveryWriter) {
       tables.success_prob.entry[g][t] = 37 * g + 5 * t + 1;
   }
   const TableView view = MakeTableView(tables, 33, {6, 5, 0, 1});
-  const std::vector<std::string> text = Split(TableText(view), '\n');
+  const std::vector<std::string> text = Split(TableText(view, Language::kRussian), '\n');
   const std::string data = TableData(view);
   const std::vector<std::string> csv = Split(TableCsv(view), '\n');
   EXPECT_EQ(csv.size(), 2u + kItemGradeCount * kUpgradeLevelCount);
@@ -243,9 +246,9 @@ TEST(FiguresTest, CompactKeepsFourSignificantDigits) {
   EXPECT_EQ(Compact(123456.0), "123456");
   EXPECT_EQ(Compact(1234567.0), "1.23e+06");
   EXPECT_EQ(Compact(0.0001234), "1.23e-04");
-  EXPECT_EQ(FigureText(kInf), "никогда");
-  EXPECT_EQ(AttemptsText(999999), "999999");
-  EXPECT_EQ(AttemptsText(kNever), "никогда");
+  EXPECT_EQ(FigureText(kInf, Language::kRussian), "никогда");
+  EXPECT_EQ(AttemptsText(999999, Language::kRussian), "999999");
+  EXPECT_EQ(AttemptsText(kNever, Language::kRussian), "никогда");
   EXPECT_EQ(StoneDigits({0, 6, 3, 6}), "6630");
   EXPECT_EQ(PercentText(0.000216), "0.022 %");
   EXPECT_EQ(PercentText(0.13252), "13 %");

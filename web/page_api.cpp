@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -16,10 +17,13 @@
 #include "platform/ini_writer.h"
 #include "platform/probability_files.h"
 #include "platform/random_source.h"
+#include "results/figures.h"
 #include "results/json.h"
 #include "results/page_data.h"
+#include "results/plan_columns.h"
 #include "results/requests.h"
 #include "results/table_check.h"
+#include "results/texts.h"
 #include "results/views.h"
 #include "web/example_tables.h"
 
@@ -34,24 +38,25 @@ constexpr int kCellCount = kItemGradeCount * kUpgradeLevelCount;
 // The outcomes as the page names them, in the order of kAttemptOutcomes.
 constexpr const char* kOutcomeKeys[kOutcomeCount] = {"success", "item_destroyed",
                                                      "taliks_destroyed", "failed"};
-// The level of the journey's figures that the answer shows (90 %).
-constexpr int kShownPercentile = 1;
 // A table file the page reads at most: far beyond any real one, and within
 // the module's memory.
 constexpr std::int64_t kMaxTableFileBytes = std::int64_t{16} << 20;
 
 // ---- The request's text --------------------------------------------------
 
+// lang: ru or en (none: ru).
 constexpr const char* kRequestKeys[] = {
     "view",       "attempts", "grade",   "level",         "taliks",     "stones",
     "stone_sets", "target",   "prices",  "attempt_price", "item_price", "seed",
-    "file",       "success",  "destroy", "downgrade",     "budget"};
+    "file",       "lang",     "success", "destroy",       "downgrade",  "budget"};
 constexpr int kRequestKeyCount = sizeof kRequestKeys / sizeof kRequestKeys[0];
 
 struct RequestText {
   std::array<std::string, kRequestKeyCount> value;
   std::array<bool, kRequestKeyCount> given{};
-  std::string error;  // what makes it no request at all
+  // What makes it no request at all, and the key it names; kCount: none.
+  PageText error = PageText::kCount;
+  std::string error_key;
 };
 
 int KeyIndex(std::string_view key) {
@@ -94,13 +99,14 @@ RequestText SplitRequest(std::string_view request) {
     const std::size_t equals = std::min(pair.find('='), pair.size());
     const std::string key = Unescaped(pair.substr(0, equals));
     const int index = KeyIndex(key);
-    if (index < 0) {
-      text.error = "unknown key «" + key + "»";
-      return text;
-    }
-    if (text.given[index]) {
-      text.error = "key «" + key + "» given twice";
-      return text;
+    if (index < 0 || text.given[index]) {
+      // The first fault is told; the rest of the request is still read for
+      // the language to tell it in.
+      if (text.error == PageText::kCount) {
+        text.error = index < 0 ? PageText::kUnknownKey : PageText::kKeyTwice;
+        text.error_key = key;
+      }
+      continue;
     }
     text.given[index] = true;
     text.value[index] = Unescaped(pair.substr(std::min(equals + 1, pair.size())));
@@ -114,10 +120,6 @@ const std::string& Value(const RequestText& text, std::string_view key) {
 
 // ---- Fields ----------------------------------------------------------------
 
-std::string RangeText(WideRange range) {
-  return "от " + std::to_string(range.low) + " до " + std::to_string(range.high);
-}
-
 /// Each wrong field's name and what it must be.
 using FieldErrors = std::vector<std::pair<std::string, std::string>>;
 
@@ -125,41 +127,56 @@ void AddError(FieldErrors* errors, const std::string& field, const std::string& 
   errors->emplace_back(field, message);
 }
 
+// The fields' errors, in the request's language.
+struct Fields {
+  const RequestText& text;
+  Language language;
+  FieldErrors errors;
+};
+
+std::string RangeIn(Language language, WideRange range) {
+  return RangeText(language, range.low, range.high);
+}
+
 // Reads one numeric field; a wrong one is named in errors.
-bool ReadField(const RequestText& text, std::string_view key, ValueRange range, std::int32_t* out,
-               FieldErrors* errors) {
-  if (ReadWhole(Value(text, key), range, out)) return true;
-  AddError(errors, std::string(key), RangeText(Widened(range)));
+bool ReadField(Fields* fields, std::string_view key, ValueRange range, std::int32_t* out) {
+  if (ReadWhole(Value(fields->text, key), range, out)) return true;
+  AddError(&fields->errors, std::string(key), RangeIn(fields->language, Widened(range)));
   return false;
 }
 
-bool ReadStones(const RequestText& text, StoneTiers* stones, FieldErrors* errors) {
-  const std::string& digits = Value(text, "stones");
+bool ReadStones(Fields* fields, StoneTiers* stones) {
+  const std::string& digits = Value(fields->text, "stones");
   bool all = true;
   for (int k = 0; k < kStoneCount; ++k) {
     const bool ok = ReadStoneDigit(digits, k, &(*stones)[k]);
-    if (!ok) AddError(errors, "stone" + std::to_string(k + 1), RangeText(Widened(kStoneTierRange)));
+    if (!ok) {
+      AddError(&fields->errors, "stone" + std::to_string(k + 1),
+               RangeIn(fields->language, Widened(kStoneTierRange)));
+    }
     all = all && ok;
   }
   return all;
 }
 
 // The seed of a simulation: a whole number of 32 bits.
-bool ReadSeed(const RequestText& text, std::uint32_t* seed, FieldErrors* errors) {
+bool ReadSeed(Fields* fields, std::uint32_t* seed) {
   constexpr WideRange kSeedRange = {0, UINT32_MAX};
   std::int64_t value = 0;
-  if (ReadWhole(Value(text, "seed"), kSeedRange, &value)) {
+  if (ReadWhole(Value(fields->text, "seed"), kSeedRange, &value)) {
     *seed = static_cast<std::uint32_t>(value);
     return true;
   }
-  AddError(errors, "seed", RangeText(kSeedRange));
+  AddError(&fields->errors, "seed", RangeIn(fields->language, kSeedRange));
   return false;
 }
 
 // The prices of Т1..Т6 ("P1,...,P6", each may be blank), the attempt and the
 // item. Stones are priced all or none: a blank one beside a given one is
 // wrong, as 0 must be typed to mean free.
-bool ReadPrices(const RequestText& text, Prices* prices, bool* priced, FieldErrors* errors) {
+bool ReadPrices(Fields* fields, Prices* prices, bool* priced) {
+  const RequestText& text = fields->text;
+  FieldErrors* errors = &fields->errors;
   std::vector<std::string_view> stone = ListItems(Value(text, "prices"));
   stone.resize(kStoneTierCount - 1);
   *priced = false;
@@ -168,12 +185,12 @@ bool ReadPrices(const RequestText& text, Prices* prices, bool* priced, FieldErro
   const auto read = [&](std::string_view value, const std::string& field, double* price) {
     if (Trimmed(value).empty() && !*priced) return;
     if (Trimmed(value).empty() && field[0] == 'p') {
-      AddError(errors, field, "нужна цена (0, если бесплатно)");
+      AddError(errors, field, Say(fields->language, PageText::kPriceNeeded));
       ok = false;
     } else if (Trimmed(value).empty()) {
       *price = 0;
     } else if (!ReadPrice(value, price)) {
-      AddError(errors, field, RangeText(kPriceRange));
+      AddError(errors, field, RangeIn(fields->language, kPriceRange));
       ok = false;
     }
   };
@@ -184,7 +201,6 @@ bool ReadPrices(const RequestText& text, Prices* prices, bool* priced, FieldErro
   return ok;
 }
 
-// The 77 cells of each table, grade by grade.
 // 77 whole numbers of 32 bits, comma-separated, grade by grade.
 bool ReadCells(std::string_view cells, ProbabilityTable* table) {
   for (int i = 0; i < kCellCount; ++i) {
@@ -200,15 +216,15 @@ bool ReadCells(std::string_view cells, ProbabilityTable* table) {
   return true;
 }
 
-std::string CellsMessage(const char* table) {
-  return std::string("table «") + table + "» needs " + std::to_string(kCellCount) +
-         " whole numbers of 32 bits, comma-separated";
+std::string CellsMessage(Language language, const char* table) {
+  return Say(language, PageText::kTableCells, {table, std::to_string(kCellCount)});
 }
 
-bool ReadTables(const RequestText& text, ProbabilityTables* tables, std::string* error) {
+bool ReadTables(const RequestText& text, Language language, ProbabilityTables* tables,
+                std::string* error) {
   for (int which = 0; which < kTableCount; ++which) {
     if (ReadCells(Value(text, kTableKeys[which]), &TableAt(*tables, which))) continue;
-    *error = CellsMessage(kTableKeys[which]);
+    *error = CellsMessage(language, kTableKeys[which]);
     return false;
   }
   return true;
@@ -240,25 +256,6 @@ std::string ErrorsObject(const FieldErrors& errors) {
   return JsonObject(members);
 }
 
-std::string Simulation(const ProbabilityTables& tables, const UpgradeRequest& request,
-                       std::uint32_t seed) {
-  const AttemptSetUp set_up = SetUpAttempt(tables, request);
-  RandomSource random = SeededRandomSource(seed);
-  std::string lines = ChanceLine(set_up.chance);
-  std::array<std::int64_t, kOutcomeCount> counts{};
-  std::int32_t remaining = request.attempt_count;
-  while (remaining-- > 0) {
-    const AttemptOutcome outcome =
-        RunAttempt(set_up.chance, set_up.destroy_value, set_up.downgrade_value,
-                   [&random] { return DrawRandom(random); });
-    ++counts[static_cast<int>(outcome)];
-    lines += std::string(AttemptOutcomeLabel(outcome)) + "\n";
-  }
-  const std::string count_values = JsonArrayOf(counts, JsonInteger);
-  return JsonObject(
-      {{"seed", JsonInteger(seed)}, {"lines", JsonString(lines)}, {"counts", count_values}});
-}
-
 // The findings of one table's INI text, as --check writes them.
 std::string FindingsData(int which, std::string_view text, bool found) {
   return TableFindingsData(CheckTableText(which, text, found, kPageListedFindings));
@@ -272,31 +269,19 @@ std::string WrittenFindingsData(const ProbabilityTables& tables) {
   });
 }
 
-// The chance to reach the target before the item is destroyed from 0
-// taliks, for each grade, with one set of stones at every step.
-std::string GradeReachData(const ProbabilityTables& tables, std::int32_t level,
-                           const StoneTiers& stones, int target) {
-  StonesPerStep each{};
-  each.fill(stones);
-  const int grades[kItemGradeCount] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
-  return JsonArrayOf(grades, [&](int grade) {
-    const JourneySteps steps = StepsWithStones(tables, grade, level, target, each, Prices{});
-    return JsonString(PercentText(ReachBeforeDestroyed(steps)[0]));
-  });
-}
-
 // The stones of each talik count, "SET,SET,...", one set for each count
 // below the target.
-bool ReadSets(const RequestText& text, int target, StonesPerStep* stones, FieldErrors* errors) {
-  const ListRead read = ReadStoneSets(Value(text, "stone_sets"), target, stones);
+bool ReadSets(Fields* fields, int target, StonesPerStep* stones) {
+  const ListRead read = ReadStoneSets(Value(fields->text, "stone_sets"), target, stones);
+  const Language language = fields->language;
   if (read.fault == ListFault::kBadItem) {
-    AddError(errors, "stone_sets",
-             "«" + std::string(read.bad_item) + "»: четыре цифры " +
-                 RangeText(Widened(kStoneTierRange)));
+    AddError(&fields->errors, "stone_sets",
+             Say(language, PageText::kBadStoneSet,
+                 {read.bad_item, RangeIn(language, Widened(kStoneTierRange))}));
   } else if (read.fault == ListFault::kWrongCount) {
-    AddError(errors, "stone_sets",
-             "наборов " + std::to_string(read.count) + ", а нужно " + std::to_string(target) +
-                 ": по одному на 0.." + std::to_string(target - 1) + " талик");
+    AddError(&fields->errors, "stone_sets",
+             Say(language, PageText::kStoneSetCount,
+                 {std::to_string(read.count), std::to_string(target), std::to_string(target - 1)}));
   }
   return read.fault == ListFault::kNone;
 }
@@ -305,7 +290,7 @@ bool ReadSets(const RequestText& text, int target, StonesPerStep* stones, FieldE
 // and how its budget at the shown level from the start differs, in percent
 // of the player's ("−74 %").
 std::string CheapestData(const ProbabilityTables& tables, PlanRequest plan, const PlanView& own,
-                         int start) {
+                         int start, Language language) {
   plan.stones.reset();
   const PlanView cheapest = MakePlanView(tables, plan);
   const double own_budget = own.plan.journey.rows[start].budget_for[kShownPercentile];
@@ -314,7 +299,7 @@ std::string CheapestData(const ProbabilityTables& tables, PlanRequest plan, cons
       std::isfinite(own_budget) && std::isfinite(cheap_budget) && own_budget > 0;
   const double change = comparable ? (cheap_budget - own_budget) / own_budget : 0;
   const std::string change_text = (change < 0 ? "−" : "+") + PercentText(std::fabs(change));
-  return JsonObject({{"plan", PlanData(cheapest, JourneyChart{start, {}})},
+  return JsonObject({{"plan", PlanData(cheapest, JourneyChart{start, {}}, language)},
                      {"budget_change", JsonString(comparable ? change_text : "")}});
 }
 
@@ -340,11 +325,65 @@ std::string CellsData(const ProbabilityTable& table) {
 
 }  // namespace
 
+namespace {
+
+std::string GradeNamesData(Language language) {
+  const int grades[kItemGradeCount] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
+  return JsonArrayOf(grades, [language](int g) { return JsonString(GradeName(language, g)); });
+}
+
+// "No stone", then the tiers' labels.
+std::string StoneLabelsData(Language language) {
+  std::vector<std::string> labels = {JsonString(PageLabel(language, "no_stone"))};
+  for (int tier = 1; tier < kStoneTierCount; ++tier)
+    labels.push_back(JsonString(TierLabel(tier, language)));
+  return JsonArray(labels);
+}
+
+std::string OutcomesData(Language language) {
+  return JsonArrayOf(kAttemptOutcomes, [language](AttemptOutcome outcome) {
+    return JsonString(OutcomeName(language, outcome));
+  });
+}
+
+// What the page shows in one language: its own words by key, and the names
+// the module's answers use.
+std::string LanguageTexts(Language language) {
+  const KeyedTexts labels = PageLabels(language);
+  std::vector<JsonMember> members;
+  for (std::size_t i = 0; i < labels.count; ++i)
+    members.push_back({labels.texts[i].key, JsonString(labels.texts[i].text)});
+  return JsonObject({{"labels", JsonObject(members)},
+                     {"grade_names", GradeNamesData(language)},
+                     {"stone_labels", StoneLabelsData(language)},
+                     {"outcomes", OutcomesData(language)}});
+}
+
+const char* PerName(Per per) {
+  return per == Per::kLevel ? "level" : per == Per::kTier ? "tier" : "row";
+}
+
+const char* ShownName(Shown shown) {
+  return shown == Shown::kAll ? "all" : shown == Shown::kShownLevel ? "shown" : "none";
+}
+
+// The plan's columns the page's data hold, in their order.
+std::string PlanColumnsData() {
+  std::vector<std::string> columns;
+  for (const PlanColumn& column : kPlanColumns) {
+    if (column.page_key.empty()) continue;
+    columns.push_back(JsonObject({{"key", JsonString(column.page_key)},
+                                  {"per", JsonString(PerName(column.per))},
+                                  {"shown", JsonString(ShownName(column.shown))},
+                                  {"priced", JsonBool(PricedOnly(column.kind))}}));
+  }
+  return JsonArray(columns);
+}
+
+}  // namespace
+
 std::string PageFacts() {
   const auto quoted = [](std::string_view text) { return JsonString(text); };
-  std::vector<std::string> stone_labels = {JsonString("Без камня")};
-  for (int tier = 1; tier < kStoneTierCount; ++tier)
-    stone_labels.push_back(JsonString("Т" + std::to_string(tier)));
   const int tables[kTableCount] = {0, 1, 2};
   const std::string files = JsonArrayOf(kProbabilityFilePaths, quoted);
   const std::string examples = JsonArrayOf(
@@ -352,43 +391,51 @@ std::string PageFacts() {
   const std::string sizes = JsonArrayOf(tables, [](int which) {
     return JsonInteger(static_cast<std::int64_t>(kExampleTables[which].size()));
   });
-  const std::string grade_names = JsonArrayOf(kItemGradeNames, quoted);
-  const std::string outcomes = JsonArrayOf(kAttemptOutcomes, [](AttemptOutcome outcome) {
-    return JsonString(AttemptOutcomeLabel(outcome));
-  });
+  std::vector<JsonMember> texts;
+  texts.reserve(kLanguageCount);
+  for (int language = 0; language < kLanguageCount; ++language)
+    texts.push_back({kLanguageCodes[language], LanguageTexts(static_cast<Language>(language))});
+  const int percentiles[kPercentileCount] = {0, 1, 2};
   const std::string levels = JsonArrayOf(kPercentileLevels, JsonNumber);
-  return JsonObject({{"attempts", RangeData(kAttemptCountRange)},
-                     {"grade", RangeData(kItemGradeRange)},
-                     {"level", RangeData(kItemLevelRange)},
-                     {"taliks", RangeData(kTalikCountRange)},
-                     {"stone", RangeData(kStoneTierRange)},
-                     {"target", RangeData(kTargetRange)},
-                     {"max_price", JsonInteger(kMaxPrice)},
-                     {"loss_scale", JsonInteger(kLossScale)},
-                     {"cell_range", JsonArray({JsonInteger(INT32_MIN), JsonInteger(INT32_MAX)})},
-                     {"grade_names", grade_names},
-                     {"stone_labels", JsonArray(stone_labels)},
-                     {"outcomes", outcomes},
-                     {"outcome_keys", JsonArrayOf(kOutcomeKeys, quoted)},
-                     {"percentile_levels", levels},
-                     {"shown_percentile", JsonInteger(kShownPercentile)},
-                     {"files", files},
-                     {"section_stem", JsonString(kItemGradeSectionStem)},
-                     {"key_stem", JsonString(kUpgradeLevelKeyStem)},
-                     {"request_keys", JsonArrayOf(kRequestKeys, quoted)},
-                     {"findings_shown", JsonInteger(kPageListedFindings)},
-                     {"max_file_bytes", JsonInteger(kMaxTableFileBytes)},
-                     {"table_keys", JsonArrayOf(kTableKeys, quoted)},
-                     {"example_cells", examples},
-                     {"example_sizes", sizes}});
+  return JsonObject(
+      {{"attempts", RangeData(kAttemptCountRange)},
+       {"grade", RangeData(kItemGradeRange)},
+       {"level", RangeData(kItemLevelRange)},
+       {"taliks", RangeData(kTalikCountRange)},
+       {"stone", RangeData(kStoneTierRange)},
+       {"target", RangeData(kTargetRange)},
+       {"max_price", JsonInteger(kMaxPrice)},
+       {"loss_scale", JsonInteger(kLossScale)},
+       {"cell_range", JsonArray({JsonInteger(INT32_MIN), JsonInteger(INT32_MAX)})},
+       {"languages", JsonArrayOf(kLanguageCodes, quoted)},
+       {"texts", JsonObject(texts)},
+       // The Russian names once more, for the script that knows no languages.
+       {"grade_names", GradeNamesData(Language::kRussian)},
+       {"stone_labels", StoneLabelsData(Language::kRussian)},
+       {"outcomes", OutcomesData(Language::kRussian)},
+       {"outcome_keys", JsonArrayOf(kOutcomeKeys, quoted)},
+       {"percentile_levels", levels},
+       {"percentile_labels",
+        JsonArrayOf(percentiles, [](int p) { return JsonString(PercentileLabel(p)); })},
+       {"shown_percentile", JsonInteger(kShownPercentile)},
+       {"plan_columns", PlanColumnsData()},
+       {"files", files},
+       {"section_stem", JsonString(kItemGradeSectionStem)},
+       {"key_stem", JsonString(kUpgradeLevelKeyStem)},
+       {"request_keys", JsonArrayOf(kRequestKeys, quoted)},
+       {"findings_shown", JsonInteger(kPageListedFindings)},
+       {"max_file_bytes", JsonInteger(kMaxTableFileBytes)},
+       {"table_keys", JsonArrayOf(kTableKeys, quoted)},
+       {"example_cells", examples},
+       {"example_sizes", sizes}});
 }
 
 std::string ReadPageTable(int which, std::string_view bytes, bool found) {
   if (which < 0 || which >= kTableCount)
-    return ErrorAnswer("unknown table " + std::to_string(which) + ": 0, 1 or 2");
+    return ErrorAnswer(Say(Language::kRussian, PageText::kUnknownTable, {std::to_string(which)}));
   if (static_cast<std::int64_t>(bytes.size()) > kMaxTableFileBytes) {
-    return ErrorAnswer("a table file of more than " + std::to_string(kMaxTableFileBytes) +
-                       " bytes");
+    return ErrorAnswer(
+        Say(Language::kRussian, PageText::kFileTooBig, {std::to_string(kMaxTableFileBytes)}));
   }
   const TableFileCheck check = CheckTableText(which, bytes, found, kPageListedFindings);
   return JsonObject({{"cells", CellsData(ProbabilityTableFromText(bytes))},
@@ -399,9 +446,10 @@ std::string ReadPageTable(int which, std::string_view bytes, bool found) {
 
 std::string EditPageTable(int which, std::string_view bytes, std::string_view cells) {
   if (which < 0 || which >= kTableCount)
-    return ErrorAnswer("unknown table " + std::to_string(which) + ": 0, 1 or 2");
+    return ErrorAnswer(Say(Language::kRussian, PageText::kUnknownTable, {std::to_string(which)}));
   ProbabilityTable table{};
-  if (!ReadCells(cells, &table)) return ErrorAnswer(CellsMessage(kTableKeys[which]));
+  if (!ReadCells(cells, &table))
+    return ErrorAnswer(CellsMessage(Language::kRussian, kTableKeys[which]));
   IniGrid grid{};
   for (int grade = 0; grade < kItemGradeCount; ++grade) {
     for (int level = 0; level < kUpgradeLevelCount; ++level)
@@ -415,117 +463,179 @@ std::string EditPageTable(int which, std::string_view bytes, std::string_view ce
                      {"kept_layout", JsonBool(kept_layout)}});
 }
 
-std::string AnswerPageRequest(std::string_view request_text) {
-  const RequestText text = SplitRequest(request_text);
-  if (!text.error.empty()) return ErrorAnswer(text.error);
-  const auto* missing =
-      std::find_if(std::begin(kTableKeys), std::end(kTableKeys),
-                   [&text](const char* key) { return !text.given[KeyIndex(key)]; });
-  if (missing != std::end(kTableKeys))
-    return ErrorAnswer(std::string("no table «") + *missing + "»");
-  ProbabilityTables tables{};
-  std::string error;
-  if (!ReadTables(text, &tables, &error)) return ErrorAnswer(error);
-  const std::string& view = Value(text, "view");
-  if (view == "ini_file") {
-    // One table written as the INI file the game reads.
-    const std::string& file = Value(text, "file");
-    if (file.size() != 1 || file[0] < '0' || file[0] > '2')
-      return ErrorAnswer("unknown file «" + file + "»: 0, 1 or 2");
-    const int which = file[0] - '0';
-    const std::string path = kProbabilityFilePaths[which];
-    return JsonObject({{"name", JsonString(path.substr(path.rfind('/') + 1))},
-                       {"text", JsonString(ProbabilityTableText(TableAt(tables, which)))}});
-  }
-  // What the check finds in the tables as their files would be written: asked
-  // for once an edit, not with every answer.
-  if (view == "findings") return JsonObject({{"table_findings", WrittenFindingsData(tables)}});
-  if (!view.empty() && view != "page" && view != "set_up" && view != "simulate" &&
-      view != "journey_run") {
-    return ErrorAnswer("unknown view «" + view +
-                       "»: page, set_up, simulate, journey_run, findings or ini_file");
-  }
+namespace {
 
-  FieldErrors errors;
-  UpgradeRequest request;
-  const bool attempts =
-      ReadField(text, "attempts", kAttemptCountRange, &request.attempt_count, &errors);
-  const bool grade = ReadField(text, "grade", kItemGradeRange, &request.item_grade, &errors);
-  const bool level = ReadField(text, "level", kItemLevelRange, &request.item_level, &errors);
-  const bool taliks = ReadField(text, "taliks", kTalikCountRange, &request.talik_count, &errors);
-  const bool stones = ReadStones(text, &request.stone_tiers, &errors);
-  const bool set_up = attempts && grade && level && taliks && stones;
+// One table written as the INI file the game reads.
+std::string IniFileAnswer(const RequestText& text, const ProbabilityTables& tables,
+                          Language language) {
+  const std::string& file = Value(text, "file");
+  if (file.size() != 1 || file[0] < '0' || file[0] > '2')
+    return ErrorAnswer(Say(language, PageText::kUnknownFile, {file}));
+  const int which = file[0] - '0';
+  const std::string path = kProbabilityFilePaths[which];
+  return JsonObject({{"name", JsonString(path.substr(path.rfind('/') + 1))},
+                     {"text", JsonString(ProbabilityTableText(TableAt(tables, which)))}});
+}
 
-  // The set-up's own answer alone, cheap, for the page to show first.
-  if (view == "set_up") {
-    return JsonObject({{"errors", ErrorsObject(errors)},
-                       {"set_up", set_up ? SetUpData(MakeSetUpView(tables, request)) : "null"}});
-  }
-  std::uint32_t seed = 0;
-  if (view == "simulate") {
-    const bool seeded = ReadSeed(text, &seed, &errors);
-    return JsonObject(
-        {{"errors", ErrorsObject(errors)},
-         {"simulation", set_up && seeded ? Simulation(tables, request, seed) : "null"}});
-  }
-
+// The set-up and the journey a request asks for, and which of their fields
+// are right.
+struct PageRequest {
+  UpgradeRequest set_up;
   PlanRequest plan;
+  bool grade = false, level = false, taliks = false, stones = false;
+  bool set_up_read = false;  // every field of the set-up
+  bool journey_read = false;
+  bool reach_read = false;  // the level, the stones and the target
+  int start = 0;            // the journey's talik count to chart and play out from
+};
+
+// The player's own budget, for the chance within it: a price, with prices.
+bool ReadBudget(Fields* fields, PlanRequest* plan) {
+  const std::string& given = Value(fields->text, "budget");
+  if (Trimmed(given).empty()) return true;
+  double value = 0;
+  if (!ReadPrice(given, &value)) {
+    AddError(&fields->errors, "budget", RangeIn(fields->language, kPriceRange));
+    return false;
+  }
+  if (plan->prices) plan->budget = value;
+  return true;
+}
+
+// The set-up's fields.
+void ReadSetUpFields(Fields* fields, PageRequest* read) {
+  UpgradeRequest& request = read->set_up;
+  const bool attempts = ReadField(fields, "attempts", kAttemptCountRange, &request.attempt_count);
+  read->grade = ReadField(fields, "grade", kItemGradeRange, &request.item_grade);
+  read->level = ReadField(fields, "level", kItemLevelRange, &request.item_level);
+  read->taliks = ReadField(fields, "taliks", kTalikCountRange, &request.talik_count);
+  read->stones = ReadStones(fields, &request.stone_tiers);
+  read->set_up_read = attempts && read->grade && read->level && read->taliks && read->stones;
+}
+
+// The journey's fields, after the set-up's.
+void ReadJourneyFields(Fields* fields, PageRequest* read) {
+  const UpgradeRequest& request = read->set_up;
+  PlanRequest& plan = read->plan;
   plan.item_grade = request.item_grade;
   plan.item_level = request.item_level;
-  const bool target = ReadField(text, "target", kTargetRange, &plan.target, &errors);
+  const bool target = ReadField(fields, "target", kTargetRange, &plan.target);
   bool priced = false;
   Prices given_prices;
-  const bool prices = ReadPrices(text, &given_prices, &priced, &errors);
+  const bool prices = ReadPrices(fields, &given_prices, &priced);
   // The journey is the player's: the set-up's stones at every step, or the
   // stones given for each talik count, priced where prices are given.
   plan.stones = StonesPerStep{};
   plan.stones->fill(request.stone_tiers);
-  const bool own_sets = !Trimmed(Value(text, "stone_sets")).empty();
-  const bool sets = own_sets && target && ReadSets(text, plan.target, &*plan.stones, &errors);
+  const bool own_sets = !Trimmed(Value(fields->text, "stone_sets")).empty();
+  const bool sets = own_sets && target && ReadSets(fields, plan.target, &*plan.stones);
   if (priced) plan.prices = given_prices;
-  // The player's own budget, for the chance within it: a price, with prices.
-  bool budget = true;
-  if (!Trimmed(Value(text, "budget")).empty()) {
-    double value = 0;
-    budget = ReadPrice(Value(text, "budget"), &value);
-    if (!budget) AddError(&errors, "budget", RangeText(kPriceRange));
-    if (budget && priced) plan.budget = value;
-  }
-  const bool journey = grade && level && target && prices && budget && (own_sets ? sets : stones);
+  const bool budget = ReadBudget(fields, &plan);
+  read->reach_read = read->level && read->stones && target;
+  read->journey_read =
+      read->grade && read->level && target && prices && budget && (own_sets ? sets : read->stones);
+  read->start = read->taliks && request.talik_count < plan.target ? request.talik_count : 0;
+}
 
-  const int start = taliks && request.talik_count < plan.target ? request.talik_count : 0;
-  if (view == "journey_run") {
-    const bool seeded = ReadSeed(text, &seed, &errors);
-    std::string run = "null";
-    if (journey && seeded) {
-      const PlanView plan_view = MakePlanView(tables, plan);
-      RandomSource random = SeededRandomSource(seed);
-      const JourneyRun played = RunJourney(
-          plan_view.plan, plan_view.set_ups, start, [&random] { return DrawRandom(random); },
-          kJourneyRunAttempts, kJourneyRunLog);
-      run = JourneyRunData(played, priced, plan.target);
-    }
-    return JsonObject({{"errors", ErrorsObject(errors)}, {"journey_run", run}});
+std::string SimulationAnswer(const ProbabilityTables& tables, const PageRequest& read,
+                             Fields* fields) {
+  std::uint32_t seed = 0;
+  const bool seeded = ReadSeed(fields, &seed);
+  std::string simulation = "null";
+  if (read.set_up_read && seeded) {
+    RandomSource random = SeededRandomSource(seed);
+    const DrawSource draw = [&random] { return DrawRandom(random); };
+    simulation =
+        SimulationData(MakeSimulationView(tables, read.set_up, draw), seed, fields->language);
   }
-  std::string set_up_data = "null", table_data = "null", plan_data = "null";
-  if (set_up) set_up_data = SetUpData(MakeSetUpView(tables, request));
-  if (level && stones)
-    table_data = TableData(MakeTableView(tables, request.item_level, request.stone_tiers));
-  std::string cheapest_data = "null";
-  if (journey) {
-    const PlanView plan_view = MakePlanView(tables, plan);
-    plan_data = PlanData(plan_view, MakeJourneyChart(plan_view, start));
-    if (priced) cheapest_data = CheapestData(tables, plan, plan_view, start);
+  return JsonObject({{"errors", ErrorsObject(fields->errors)}, {"simulation", simulation}});
+}
+
+std::string JourneyRunAnswer(const ProbabilityTables& tables, const PageRequest& read,
+                             Fields* fields) {
+  std::uint32_t seed = 0;
+  const bool seeded = ReadSeed(fields, &seed);
+  std::string run = "null";
+  if (read.journey_read && seeded) {
+    const PlanView plan_view = MakePlanView(tables, read.plan);
+    RandomSource random = SeededRandomSource(seed);
+    const JourneyRun played = RunJourney(
+        plan_view.plan, plan_view.set_ups, read.start, [&random] { return DrawRandom(random); },
+        kJourneyRunAttempts, kJourneyRunLog);
+    run = JourneyRunData(played, read.plan.prices.has_value(), read.plan.target, fields->language);
   }
-  const bool reach_by_grade = level && stones && target;
-  return JsonObject(
-      {{"errors", ErrorsObject(errors)},
-       {"set_up", set_up_data},
-       {"table", table_data},
-       {"plan", plan_data},
-       {"cheapest", cheapest_data},
-       {"grade_reach", reach_by_grade ? GradeReachData(tables, request.item_level,
-                                                       request.stone_tiers, plan.target)
-                                      : "null"},
-       {"loss_shares", LossSharesData(tables)}});
+  return JsonObject({{"errors", ErrorsObject(fields->errors)}, {"journey_run", run}});
+}
+
+// The set-up, the table, the journey (and with prices the cheapest stones'
+// beside it) and each grade's reach, each null where a field it needs is
+// wrong.
+std::string PageViewAnswer(const ProbabilityTables& tables, const PageRequest& read,
+                           const Fields& fields) {
+  const UpgradeRequest& request = read.set_up;
+  const Language language = fields.language;
+  std::string set_up = "null", table = "null", plan = "null", cheapest = "null", reach = "null";
+  if (read.set_up_read) set_up = SetUpData(MakeSetUpView(tables, request), language);
+  if (read.level && read.stones)
+    table = TableData(MakeTableView(tables, request.item_level, request.stone_tiers));
+  if (read.journey_read) {
+    const PlanView plan_view = MakePlanView(tables, read.plan);
+    plan = PlanData(plan_view, MakeJourneyChart(plan_view, read.start), language);
+    if (read.plan.prices)
+      cheapest = CheapestData(tables, read.plan, plan_view, read.start, language);
+  }
+  if (read.reach_read) {
+    reach = GradeReachData(
+        MakeGradeReach(tables, request.item_level, request.stone_tiers, read.plan.target));
+  }
+  return JsonObject({{"errors", ErrorsObject(fields.errors)},
+                     {"set_up", set_up},
+                     {"table", table},
+                     {"plan", plan},
+                     {"cheapest", cheapest},
+                     {"grade_reach", reach},
+                     {"loss_shares", LossSharesData(tables)}});
+}
+
+}  // namespace
+
+std::string AnswerPageRequest(std::string_view request_text) {
+  const RequestText text = SplitRequest(request_text);
+  Language language = Language::kRussian;
+  const bool language_known =
+      Value(text, "lang").empty() || LanguageOfCode(Value(text, "lang"), &language);
+  if (text.error != PageText::kCount)
+    return ErrorAnswer(Say(language, text.error, {text.error_key}));
+  const auto* missing =
+      std::find_if(std::begin(kTableKeys), std::end(kTableKeys),
+                   [&text](const char* key) { return !text.given[KeyIndex(key)]; });
+  if (missing != std::end(kTableKeys))
+    return ErrorAnswer(Say(language, PageText::kNoTable, {*missing}));
+  ProbabilityTables tables{};
+  std::string error;
+  if (!ReadTables(text, language, &tables, &error)) return ErrorAnswer(error);
+  const std::string& view = Value(text, "view");
+  if (view == "ini_file") return IniFileAnswer(text, tables, language);
+  // What the check finds in the tables as their files would be written: asked
+  // for once an edit, not with every answer.
+  if (view == "findings") return JsonObject({{"table_findings", WrittenFindingsData(tables)}});
+  if (!view.empty() && view != "page" && view != "set_up" && view != "simulate" &&
+      view != "journey_run")
+    return ErrorAnswer(Say(language, PageText::kUnknownView, {view}));
+
+  Fields fields{text, language, {}};
+  if (!language_known) AddError(&fields.errors, "lang", Say(language, PageText::kUnknownLanguage));
+  PageRequest read;
+  ReadSetUpFields(&fields, &read);
+  // The set-up's own answer alone, cheap, for the page to show first.
+  if (view == "set_up") {
+    return JsonObject(
+        {{"errors", ErrorsObject(fields.errors)},
+         {"set_up",
+          read.set_up_read ? SetUpData(MakeSetUpView(tables, read.set_up), language) : "null"}});
+  }
+  if (view == "simulate") return SimulationAnswer(tables, read, &fields);
+  ReadJourneyFields(&fields, &read);
+  if (view == "journey_run") return JourneyRunAnswer(tables, read, &fields);
+  return PageViewAnswer(tables, read, fields);
 }

@@ -1,6 +1,8 @@
 """upgrade-odds end to end: its CSV against odds counted here from the draw
 rules, its chance line against the simulator's, and every usage error."""
 
+import math
+import os
 import re
 import subprocess
 from fractions import Fraction
@@ -15,6 +17,19 @@ SETTINGS = {
     "DestroyProb.ini": ini_text(lambda g, u: 500 * g + u),
     "DowngradeProb.ini": ini_text(lambda g, u: 2768 + 700 * u - g),
 }
+
+USAGE_RU = """Использование:
+  upgrade-odds [--csv] ПОПЫТКИ ТИП УРОВЕНЬ ТАЛИКИ К1 К2 К3 К4
+  upgrade-odds [--csv] --table УРОВЕНЬ К1 К2 К3 К4
+  upgrade-odds [--csv] --plan ТИП УРОВЕНЬ ЦЕЛЬ К1 К2 К3 К4
+  upgrade-odds [--csv] --plan --stones Н0,Н1,... ТИП УРОВЕНЬ ЦЕЛЬ
+  upgrade-odds [--csv] --plan --prices Ц1,Ц2,Ц3,Ц4,Ц5,Ц6
+               [--attempt-price Ц] [--item-price Ц] [--budget Б]
+               ТИП УРОВЕНЬ ЦЕЛЬ
+               [К1 К2 К3 К4 | --stones Н0,Н1,...]
+  upgrade-odds [--csv] --check
+  upgrade-odds -h | --help | -V | --version
+"""
 
 
 @lru_cache(maxsize=None)
@@ -225,13 +240,30 @@ class HumanOutput(OddsTestCase):
             "cp1251" if harness.WINDOWS else "utf-8")
         self.assertIn("тип оружия или брони должен быть", bad_grade)
 
+    def test_english_help_and_manual_name_the_same_options_and_ranges(self):
+        help_text = run_odds(["--help", "--lang", "en"]).stdout.decode("ascii").replace("\r\n", "\n")
+        manual = open(os.path.join(os.path.dirname(__file__), "..", "..", "doc", "upgrade-sim.1"),
+                      encoding="utf-8").read()
+        options = set(re.findall(r"(?<![\w-])(--[a-z][a-z-]*)", help_text))
+        self.assertGreaterEqual(len(options), 11, options)
+        self.assertEqual(options, set(re.findall(r"(?<![\w-])(--[a-z][a-z-]*)",
+                                                 manual.replace("\\-", "-"))))
+        for low, high in re.findall(r"from (\d+) to (\d+)", help_text):
+            self.assertIn(f"{low}\\(en{high}", manual)
+        for line in help_text.splitlines():
+            self.assertLessEqual(len(line), 80, line)
+
     def test_help_and_version(self):
         for option in ("--help", "--version"):
             with self.subTest(option=option):
                 proc = run_odds([option])
                 self.assertEqual((proc.returncode, proc.stderr), (0, b""))
                 self.assertTrue(proc.stdout)
-        self.assertIn(b"1.0.0", run_odds(["--version"]).stdout)
+        cmake_lists = open(os.path.join(os.path.dirname(__file__), "..", "..", "CMakeLists.txt"),
+                           encoding="utf-8").read()
+        version = re.search(r"^project\(upgrade-sim VERSION ([0-9.]+)", cmake_lists, re.M).group(1)
+        self.assertEqual(run_odds(["--version"]).stdout.replace(b"\r\n", b"\n"),
+                         f"upgrade-odds {version}\n".encode())
 
 
 class BadUsage(OddsTestCase):
@@ -242,42 +274,137 @@ class BadUsage(OddsTestCase):
         self.assertTrue(message.startswith("upgrade-odds: тип оружия или брони"), message)
         self.assertIn("Использование:\n  upgrade-odds", message)
 
-    def test_every_usage_error_exits_2_with_empty_stdout(self):
-        cases = [[], ["3"], ["3", "2", "50", "1", "3", "3", "2"], ["3", "2", "50", "1", "3", "3", "2", "0", "0"],
-                 ["0", "2", "50", "1", "3", "3", "2", "0"], ["101", "2", "50", "1", "3", "3", "2", "0"],
-                 ["3", "11", "50", "1", "3", "3", "2", "0"], ["3", "-1", "50", "1", "3", "3", "2", "0"],
-                 ["3", "2", "66", "1", "3", "3", "2", "0"], ["3", "2", "50", "7", "3", "3", "2", "0"],
-                 ["3", "2", "50", "1", "7", "3", "2", "0"], ["3", "2", "50", "1", "3", "3", "2", "x"],
-                 ["3", "2", "50", "1", "3", "3", "2", "1.5"], ["3", "2", "50", "1", "3", "3", "2", "99999999999"],
-                 ["3", "2", "50", "1", "3", "3", "2", "+-1"], ["3", "2", "50", "+-0", "3", "3", "2", "0"],
-                 ["3", "2", "50", "1", "3", "3", "2", ""], ["3", "2", "50", "1", "3", "3", "2", "--0"],
-                 ["--table", "50", "3", "3", "2"], ["--table", "0", "3", "3", "2", "0"],
-                 ["--bogus", "3", "2", "50", "1", "3", "3", "2", "0"], ["--csv"],
-                 ["--plan", "2", "50", "0", "3", "3", "2", "0"], ["--plan", "2", "50", "8", "3", "3", "2", "0"],
-                 ["--plan", "2", "50", "3", "3", "3", "2"], ["--plan", "2", "50", "3", "3", "3", "2", "7"],
-                 ["--plan", "--prices", "1,2,3,4,5", "2", "50", "3"],
-                 ["--plan", "--prices", "1,2,3,4,5,6,7", "2", "50", "3"],
-                 ["--plan", "--prices", "1,2,3,4,5,-6", "2", "50", "3"],
-                 ["--plan", "--prices", "1,2,3,4,5,x", "2", "50", "3"],
-                 ["--plan", "--prices", "1,2,3,4,5,1000000000001", "2", "50", "3"],
-                 ["--plan", "--stones", "3320,3320", "2", "50", "3"],
-                 ["--plan", "--stones", "3320,3370,3320", "2", "50", "3"],
-                 ["--plan", "--stones", "3320,332,3320", "2", "50", "3"],
-                 ["--plan", "--stones", "3320,33200,3320", "2", "50", "3"],
-                 ["--plan", "--stones", "3320,3320,3320", "2", "50", "3", "3", "3", "2", "0"],
-                 ["--plan", "--stones", "", "2", "50", "3"], ["--stones", "3320", "2", "50", "1"],
-                 ["--plan", "--prices"], ["--prices", "1,2,3,4,5,6", "2", "50", "3"],
-                 ["--plan", "--attempt-price", "5", "2", "50", "3", "3", "3", "2", "0"],
-                 ["--plan", "--prices", "1,2,3,4,5,6", "--item-price", "1.5", "2", "50", "3"],
-                 ["--table", "--plan", "50", "3", "3", "2", "0"], ["-x", "3"]]
-        for args in cases:
+    def test_every_usage_error_exits_2_with_its_message_and_empty_stdout(self):
+        cases = [
+            ([], "нужно 8 чисел, а задано 0"),
+            (["3"], "нужно 8 чисел, а задано 1"),
+            (["3", "2", "50", "1", "3", "3", "2"], "нужно 8 чисел, а задано 7"),
+            (["3", "2", "50", "1", "3", "3", "2", "0", "0"], "нужно 8 чисел, а задано 9"),
+            (["0", "2", "50", "1", "3", "3", "2", "0"],
+             "число попыток должно быть целым числом от 1 до 100, а не «0»"),
+            (["101", "2", "50", "1", "3", "3", "2", "0"],
+             "число попыток должно быть целым числом от 1 до 100, а не «101»"),
+            (["3", "11", "50", "1", "3", "3", "2", "0"],
+             "тип оружия или брони должен быть целым числом от 0 до 10, а не «11»"),
+            (["3", "-1", "50", "1", "3", "3", "2", "0"],
+             "тип оружия или брони должен быть целым числом от 0 до 10, а не «-1»"),
+            (["3", "2", "66", "1", "3", "3", "2", "0"],
+             "уровень оружия или брони должен быть целым числом от 1 до 65, а не «66»"),
+            (["3", "2", "50", "7", "3", "3", "2", "0"],
+             "число установленных талик должно быть целым числом от 0 до 6, а не «7»"),
+            (["3", "2", "50", "1", "7", "3", "2", "0"],
+             "тип камня 1 должен быть целым числом от 0 до 6, а не «7»"),
+            (["3", "2", "50", "1", "3", "3", "2", "x"],
+             "тип камня 4 должен быть целым числом от 0 до 6, а не «x»"),
+            (["3", "2", "50", "1", "3", "3", "2", "1.5"],
+             "тип камня 4 должен быть целым числом от 0 до 6, а не «1.5»"),
+            (["3", "2", "50", "1", "3", "3", "2", "99999999999"],
+             "тип камня 4 должен быть целым числом от 0 до 6, а не «99999999999»"),
+            (["3", "2", "50", "1", "3", "3", "2", "+-1"],
+             "тип камня 4 должен быть целым числом от 0 до 6, а не «+-1»"),
+            (["3", "2", "50", "+-0", "3", "3", "2", "0"],
+             "число установленных талик должно быть целым числом от 0 до 6, а не «+-0»"),
+            (["3", "2", "50", "1", "3", "3", "2", ""],
+             "тип камня 4 должен быть целым числом от 0 до 6, а не «»"),
+            (["3", "2", "50", "1", "3", "3", "2", "--0"], "неизвестный параметр «--0»"),
+            (["--table", "50", "3", "3", "2"], "нужно 5 чисел, а задано 4"),
+            (["--table", "0", "3", "3", "2", "0"],
+             "уровень оружия или брони должен быть целым числом от 1 до 65, а не «0»"),
+            (["--bogus", "3", "2", "50", "1", "3", "3", "2", "0"], "неизвестный параметр «--bogus»"),
+            (["--csv"], "нужно 8 чисел, а задано 0"),
+            (["--plan", "2", "50", "0", "3", "3", "2", "0"],
+             "цель (число талик) должна быть целым числом от 1 до 7, а не «0»"),
+            (["--plan", "2", "50", "8", "3", "3", "2", "0"],
+             "цель (число талик) должна быть целым числом от 1 до 7, а не «8»"),
+            (["--plan", "2", "50", "3", "3", "3", "2"], "нужно 7 чисел, а задано 6"),
+            (["--plan", "2", "50", "3", "3", "3", "2", "7"],
+             "тип камня 4 должен быть целым числом от 0 до 6, а не «7»"),
+            (["--plan", "--prices", "1,2,3,4,5", "2", "50", "3"],
+             "--prices: нужно 6 цен через запятую, а задано 5"),
+            (["--plan", "--prices", "1,2,3,4,5,6,7", "2", "50", "3"],
+             "--prices: нужно 6 цен через запятую, а задано 7"),
+            (["--plan", "--prices", "1,2,3,4,5,-6", "2", "50", "3"],
+             "цена должна быть целым числом от 0 до 1000000000000, а не «-6»"),
+            (["--plan", "--prices", "1,2,3,4,5,x", "2", "50", "3"],
+             "цена должна быть целым числом от 0 до 1000000000000, а не «x»"),
+            (["--plan", "--prices", "1,2,3,4,5,1000000000001", "2", "50", "3"],
+             "цена должна быть целым числом от 0 до 1000000000000, а не «1000000000001»"),
+            (["--plan", "--prices", ",,,,,", "2", "50", "3"],
+             "цена должна быть целым числом от 0 до 1000000000000, а не «»"),
+            (["--plan", "--prices", "", "2", "50", "3"],
+             "цена должна быть целым числом от 0 до 1000000000000, а не «»"),
+            (["--plan", "--stones", "3320,3320", "2", "50", "3"],
+             "--stones: нужно 3 наборов (по одному на 0..2 талик), а задано 2"),
+            (["--plan", "--stones", "3320,3370,3320", "2", "50", "3"],
+             "--stones: набор «3370» - не четыре цифры от 0 до 6"),
+            (["--plan", "--stones", "3320,332,3320", "2", "50", "3"],
+             "--stones: набор «332» - не четыре цифры от 0 до 6"),
+            (["--plan", "--stones", "3320,33200,3320", "2", "50", "3"],
+             "--stones: набор «33200» - не четыре цифры от 0 до 6"),
+            (["--plan", "--stones", "3320,3320,3320", "2", "50", "3", "3", "3", "2", "0"],
+             "камни задаются или числами К1..К4, или --stones, но не вместе"),
+            (["--plan", "--stones", "", "2", "50", "3"], "--stones: нет ни одного набора"),
+            (["--plan", "--stones=3320,3320,3320,3320,3320,3320,3320,3320", "2", "50", "3"],
+             "--stones: нужно 3 наборов (по одному на 0..2 талик), а задано 8"),
+            (["--stones", "3320", "2", "50", "1"], "--stones задаётся только с --plan"),
+            (["--plan", "--prices"], "после --prices нужно значение"),
+            (["--prices", "1,2,3,4,5,6", "2", "50", "3"], "--prices задаётся только с --plan"),
+            (["--plan", "--attempt-price", "5", "2", "50", "3", "3", "3", "2", "0"],
+             "--attempt-price и --item-price задаются только с --prices"),
+            (["--plan", "--prices", "1,2,3,4,5,6", "--item-price", "1.5", "2", "50", "3"],
+             "цена должна быть целым числом от 0 до 1000000000000, а не «1.5»"),
+            (["--table", "--plan", "50", "3", "3", "2", "0"], "--table и --plan не задаются вместе"),
+            (["-x", "3"], "нужно 8 чисел, а задано 2"),
+            (["--check", "5"], "--check задаётся без чисел и других параметров, кроме --csv"),
+            (["--check", "--table"], "--check задаётся без чисел и других параметров, кроме --csv"),
+            (["--check", "--plan"], "--check задаётся без чисел и других параметров, кроме --csv"),
+            (["--check", "--prices", "1,2,3,4,5,6"],
+             "--check задаётся без чисел и других параметров, кроме --csv"),
+            (["--check", "--item-price", "5"], "--check задаётся без чисел и других параметров, кроме --csv"),
+            (["--plan", "--prices", "1,2,3,4,5,6", "2", "50", "3", "3", "3", "2"],
+             "нужно 3 чисел, а задано 6"),
+            (["--plan", "--prices", "1,2,3,4,5,6", "2", "50", "3", "3"], "нужно 3 чисел, а задано 4"),
+            (["--table", "50", "3", "3", "2", "0", "1"], "нужно 5 чисел, а задано 6"),
+            (["--plan", "--prices=1,2,3,4,5,6", "--attempt-price=", "2", "50", "3"],
+             "цена должна быть целым числом от 0 до 1000000000000, а не «»"),
+            (["--plan", "--item-price", "2", "50", "3"],
+             "--attempt-price и --item-price задаются только с --prices"),
+            (["--", "--csv", "3", "2", "50", "1", "3", "3", "2", "0"], "нужно 8 чисел, а задано 9"),
+            (["--plan", "-1", "50", "3", "3", "3", "2", "0"],
+             "тип оружия или брони должен быть целым числом от 0 до 10, а не «-1»"),
+            (["--plan", "--prices", "1,2,3,4,5,6", "--stones", "6630", "1", "40", "1", "3", "3", "2", "0"],
+             "камни задаются или числами К1..К4, или --stones, но не вместе"),
+            (["-3", "2", "50", "1", "3", "3", "2", "0"],
+             "число попыток должно быть целым числом от 1 до 100, а не «-3»"),
+            (["--bogus", "--help"], "неизвестный параметр «--bogus»"),
+            (["--check", "--stones", "6630"], "--check задаётся без чисел и других параметров, кроме --csv"),
+            (["--check", "--attempt-price=5"], "--check задаётся без чисел и других параметров, кроме --csv"),
+            (["--check", "--lang", "de"], "--lang: язык ru или en, а не «de»"),
+            (["--lang"], "после --lang нужно значение"),
+        ]
+        for args, line in cases:
             with self.subTest(args=args):
                 proc = run_odds(args)
                 self.assertEqual(proc.returncode, 2)
                 self.assertEqual(proc.stdout, b"")
                 message = proc.stderr.decode("cp1251" if harness.WINDOWS else "utf-8")
-                self.assertTrue(message.startswith("upgrade-odds: "), message)
-                self.assertIn("Использование:\n  upgrade-odds", message)
+                self.assertEqual(message.replace("\r\n", "\n"),
+                                 "upgrade-odds: " + line + "\n" + USAGE_RU)
+
+    def test_usage_errors_in_english(self):
+        for args, line in (
+                (["--lang", "en", "3", "11", "50", "1", "3", "3", "2", "0"],
+                 "the weapon or armour grade must be a whole number from 0 to 10, not «11»"),
+                (["--plan", "--prices", "1,2,3", "2", "50", "3", "--lang=en"],
+                 "--prices: 6 comma-separated prices are needed, not 3"),
+                (["--check", "--stones", "6630", "--lang=en"],
+                 "--check takes no numbers and no other options but --csv")):
+            with self.subTest(args=args):
+                proc = run_odds(args, env={"LC_ALL": "ru_RU.UTF-8"})
+                self.assertEqual((proc.returncode, proc.stdout), (2, b""))
+                message = proc.stderr.decode("cp1251" if harness.WINDOWS else "utf-8").replace("\r\n", "\n")
+                self.assertEqual(message.splitlines()[0], "upgrade-odds: " + line)
+                self.assertIn("\nUsage:\n  upgrade-odds", message)
 
 
 def solve_exact(shares, cost, destroy_cost, renew, at_target):
@@ -581,6 +708,157 @@ class Plan(OddsTestCase):
                 self.assertEqual((bad.returncode, bad.stdout), (2, b""))
                 self.assertTrue(bad.stderr.decode("cp1251" if harness.WINDOWS else "utf-8").startswith(
                     "upgrade-odds: --check задаётся без чисел и других параметров, кроме --csv\n"))
+
+
+def compact(value):
+    """Up to 4 significant digits in at most 9 characters, as the reports
+    write a narrow column's figure."""
+    if value == 0:
+        return "0"
+    size = abs(value)
+    if size >= 1e6 or size < 1e-3:
+        return f"{value:.2e}"
+    magnitude = math.floor(math.log10(size))
+    return f"{value:.{min(max(3 - magnitude, 0), 4)}f}"
+
+
+def figure(field, never="никогда"):
+    """A CSV field of an expectation as the text shows it ("" is infinite)."""
+    return never if field == "" else compact(float(field))
+
+
+def count(field, never="никогда"):
+    if field == "":
+        return never
+    return field if int(field) < 1000000 else compact(float(field))
+
+
+PRICES = ["--prices", "1,20,300,4000,50000,600000", "--attempt-price", "7", "--item-price", "80"]
+PRICE_LINES = ["Цены камней: Т1 1, Т2 20, Т3 300, Т4 4000, Т5 50000, Т6 600000",
+               "Цена попытки 7, нового предмета 80"]
+
+
+class HumanPlan(OddsTestCase):
+    """Every heading and column of the journey's report against the CSV of the
+    same request, which the Plan tests hold to exact fractions."""
+
+    def report(self, args, env=None):
+        proc = run_odds(args, env=env)
+        self.assertEqual((proc.returncode, proc.stderr), (0, b""))
+        return proc.stdout.decode("cp1251" if harness.WINDOWS else "utf-8").replace("\r\n", "\n").split("\n")
+
+    def check_report(self, args, heading, priced):
+        lines = self.report(["--plan", *args])
+        rows = csv_rows(run_odds(["--csv", "--plan", *args]))[1:]
+        target = len(rows)
+        self.assertEqual(lines[:len(heading)], heading)
+        at = len(heading) + 1
+        self.assertEqual(lines[at - 1], "")
+        columns = [(2, "Т"), (6, "Камни"), (8, "Успех %"), (9, "Дойти %"), (9, "Попыток"),
+                   (10, "Попыток*"), (9, "Потерь*"), (10, "Для 90%*")] + ([(12, "Цена*")] if priced else [])
+        self.assertEqual(lines[at], "".join(name.rjust(width) for width, name in columns))
+        for t, row in enumerate(rows):
+            cells = [str(t), row[1], compact(100 * float(Fraction(row[4]))), compact(100 * float(row[8])),
+                     figure(row[9]), figure(row[10]), figure(row[11]), count(row[13])]
+            if priced:
+                cells.append(figure(row[15]))
+            with self.subTest(args=args, row=t):
+                self.assertEqual(lines[at + 1 + t], "".join(c.rjust(w) for (w, _), c in zip(columns, cells)))
+        at += target + 2
+        self.assertEqual(lines[at - 1], "")
+        self.assertEqual(lines[at], " Т" + "Предметов для 90%*".rjust(20) + ("Бюджет для 90%*".rjust(18) if priced else ""))
+        rounded = False
+        for t, row in enumerate(rows):
+            line = lines[at + 1 + t]
+            # A budget not exact is marked rounded up; the CSV bounds its error.
+            if priced and "≈" in line:
+                self.assertGreater(float(row[28]), 0, line)
+                rounded = True
+                line = line.replace("≈", " ")
+            budget = (row[20] or "никогда").rjust(18) if priced else ""
+            self.assertEqual(line, str(t).rjust(2) + count(row[17]).rjust(20) + budget)
+        at += target + 2
+        stock = [f"Т{tier} {figure(rows[0][21 + tier])}" for tier in range(1, 7) if rows[0][21 + tier] != "0"]
+        self.assertEqual(lines[at], "Камни в запас на путь от 0 талик, в среднем*: " +
+                         (", ".join(stock) if stock else "без камней"))
+        legend = "\n".join(lines[at + 2:])
+        self.assertEqual("Цена - в среднем потрачено до цели" in legend, priced)
+        self.assertEqual("Бюджет для 90% - столько денег хватит с вероятностью 90 %" in legend, priced)
+        self.assertIn("Предметов для 90% - столько уничтоженных предметов хватит с вероятностью 90 %", legend)
+        self.assertEqual("≈ - бюджет округлён вверх" in legend, rounded)
+        return lines
+
+    def test_own_stones_unpriced(self):
+        self.check_report(["4", "65", "4", "6", "6", "3", "0"],
+                          ["Путь к 4 таликам: тип 4 (Синий реликт), уровень 65",
+                           "Камни на каждом шаге: Т6 Т6 Т3 без камня"], False)
+
+    def test_own_stones_step_by_step_unpriced(self):
+        self.check_report(["--stones", "6630,0220,1005", "1", "40", "3"],
+                          ["Путь к 3 таликам: тип 1 (Интовое), уровень 40",
+                           "Камни по шагам от 0 талик: 6630, 2200, 5100"], False)
+
+    def test_own_stones_priced(self):
+        self.check_report([*PRICES, "7", "65", "5", "6", "6", "5", "5"],
+                          ["Путь к 5 таликам: тип 7 (Зелёный реликт), уровень 65",
+                           "Камни на каждом шаге: Т6 Т6 Т5 Т5", *PRICE_LINES], True)
+        self.check_report([*PRICES, "--stones", "6630,0220,1005", "1", "40", "3"],
+                          ["Путь к 3 таликам: тип 1 (Интовое), уровень 40",
+                           "Камни по шагам от 0 талик: 6630, 2200, 5100", *PRICE_LINES], True)
+
+    def test_the_cheapest_stones(self):
+        self.check_report([*PRICES, "2", "50", "6"],
+                          ["Путь к 6 таликам: тип 2 (Фиолетовое), уровень 50",
+                           PRICE_LINES[0], PRICE_LINES[1] + "; камни выбраны самые выгодные"], True)
+
+    def test_a_journey_that_never_ends(self):
+        lines = self.check_report(["3", "10", "2", "0", "0", "0", "0"],
+                                  ["Путь к 2 таликам: тип 3 (Стринт), уровень 10",
+                                   "Камни на каждом шаге: без камня без камня без камня без камня"], False)
+        settings_free = run_odds(["--plan", "3", "10", "2", "0", "0", "0", "0"], settings=None)
+        self.assertIn("никогда", settings_free.stdout.decode("cp1251" if harness.WINDOWS else "utf-8"))
+        self.assertTrue(lines)
+
+    def test_english_has_the_same_figures_in_other_words(self):
+        args = ["--plan", *PRICES, "--stones", "6630,0220,1005", "1", "40", "3"]
+        russian = self.report(args)
+        # LC_ALL first, then LC_MESSAGES, then LANG; --lang above them all.
+        english = self.report(args, env={"LC_ALL": "", "LC_MESSAGES": "en_GB", "LANG": "ru_RU.UTF-8"})
+        self.assertEqual(english, self.report(args, env={"LC_ALL": "", "LANG": "en_US.UTF-8"}))
+        self.assertEqual(english, self.report([*args, "--lang", "en"], env={"LC_ALL": "ru_RU.UTF-8"}))
+        self.assertEqual(russian, self.report([*args, "--lang=ru"], env={"LC_ALL": "en_US.UTF-8"}))
+        self.assertEqual(russian, self.report(args, env={"LC_ALL": "C", "LANG": "en_US.UTF-8"}))
+        self.assertEqual(english[:5], ["Journey to 3 taliks: grade 1 (Int), level 40",
+                                       "Stones by step from 0 taliks: 6630, 2200, 5100",
+                                       "Stone prices: T1 1, T2 20, T3 300, T4 4000, T5 50000, T6 600000",
+                                       "Price of an attempt 7, of a new item 80", ""])
+        self.assertEqual(english[5].split(), ["T", "Stones", "Success", "%", "Reach", "%", "Attempts",
+                                              "Attempts*", "Losses*", "For", "90%*", "Cost*"])
+        for ru, en in zip(russian[6:9] + russian[11:14], english[6:9] + english[11:14]):
+            self.assertEqual(ru.split(), en.split())
+        # The stones to stock run as long as their tiers are many, in either language.
+        for line in english:
+            if not line.startswith("Stones to stock"):
+                self.assertLessEqual(len(line), 80, line)
+
+
+class SetUpReport(OddsTestCase):
+    def test_attempts_to_a_success_or_none_possible(self):
+        lines = run_odds(["3", "2", "50", "1", "3", "3", "2", "0"]).stdout.decode(
+            "cp1251" if harness.WINDOWS else "utf-8").splitlines()
+        chance = chance_of(cell("SuccessProb.ini", 2, 1), (3, 3, 2, 0), 50)
+        s = outcome_shares(chance, cell("DestroyProb.ini", 2, 1), cell("DowngradeProb.ini", 2, 1))[0]
+        self.assertEqual(lines[1], f"Шанс успеха на 100000: {chance}")
+        self.assertEqual(lines[2], "Сумма множителей камней: 7.125")
+        self.assertEqual(lines[-1], f"В среднем попыток до первого успеха: {float(1 / s):.2f}")
+        never = dict(SETTINGS)
+        never["SuccessProb.ini"] = ini_text(lambda g, u: 0)
+        lines = run_odds(["3", "2", "50", "1", "3", "3", "2", "0"], settings=never).stdout.decode(
+            "cp1251" if harness.WINDOWS else "utf-8").splitlines()
+        self.assertEqual(lines[-1], "В среднем попыток до первого успеха: успех невозможен")
+        english = run_odds(["--lang=en", "3", "2", "50", "1", "3", "3", "2", "0"], settings=never)
+        self.assertEqual(english.stdout.decode("ascii").splitlines()[-1],
+                         "Attempts to the first success on average: no success possible")
 
 
 if __name__ == "__main__":

@@ -99,8 +99,10 @@ function shapeFaults(value, type, types, where = "") {
   if (type.includes("|")) {
     return type.split("|").some((t) => shapeFaults(value, t, types, where).length === 0) ? [] : [`${where}: not ${type}`];
   }
-  if (type === "Object<string, string>") {
-    return value && typeof value === "object" && Object.values(value).every((v) => typeof v === "string") ? [] : [`${where}: not ${type}`];
+  const map = type.match(/^Object<string, (.+)>$/);
+  if (map) {
+    return value && typeof value === "object" && !Array.isArray(value)
+      ? Object.entries(value).flatMap(([k, v]) => shapeFaults(v, map[1], types, `${where}.${k}`)) : [`${where}: not ${type}`];
   }
   if (["number", "string", "boolean"].includes(type)) return typeof value === type ? [] : [`${where}: not a ${type}`];
   const shape = types[type];

@@ -18,7 +18,11 @@
  * @property {string[]} stone_labels
  * @property {string[]} outcomes
  * @property {number[]} percentile_levels
+ * @property {string[]} percentile_labels
  * @property {number} shown_percentile
+ * @property {PlanColumn[]} plan_columns
+ * @property {string[]} languages
+ * @property {Object<string, LanguageTexts>} texts
  * @property {string[]} files
  * @property {string} section_stem
  * @property {string} key_stem
@@ -29,6 +33,20 @@
  * @property {string[]} table_keys
  * @property {number[][]} example_cells
  * @property {number[]} example_sizes
+ */
+/**
+ * @typedef {Object} PlanColumn
+ * @property {string} key
+ * @property {string} per
+ * @property {string} shown
+ * @property {boolean} priced
+ */
+/**
+ * @typedef {Object} LanguageTexts
+ * @property {Object<string, string>} labels
+ * @property {string[]} grade_names
+ * @property {string[]} stone_labels
+ * @property {string[]} outcomes
  */
 /**
  * @typedef {Object} TableRead

@@ -1,0 +1,226 @@
+// The catalogue: every text upgrade-odds and the page show, in each
+// language, apart from the simulator's fixed dialogue (dialogue/), whose
+// bytes never change. A language is one file, results/texts_<code>.cpp,
+// holding one entry for each id below; see README for adding one.
+//
+// The texts are grouped by who shows them, so that a program links only its
+// own: the reports, the journey's report, upgrade-odds' command line and
+// the page. "{1}", "{2}", ... in a text stand for the arguments of Say().
+#ifndef UPGRADE_SIM_RESULTS_TEXTS_H_
+#define UPGRADE_SIM_RESULTS_TEXTS_H_
+
+#include <cstddef>
+#include <cstdint>
+#include <initializer_list>
+#include <string>
+#include <string_view>
+
+#include "model/attempt_series.h"
+
+enum class Language { kRussian, kEnglish };
+constexpr int kLanguageCount = 2;
+
+/// The codes of --lang, the page's lang= and the facts, in Language order.
+constexpr std::string_view kLanguageCodes[kLanguageCount] = {"ru", "en"};
+
+/// The language of a code from kLanguageCodes; false for any other.
+bool LanguageOfCode(std::string_view code, Language* language);
+
+/// The language the environment's locale names, as POSIX ranks its
+/// variables (LC_ALL, then LC_MESSAGES, then LANG; unset or empty ones
+/// skipped): English for "en" and "en_*"; Russian otherwise.
+Language LanguageOfLocale(const char* lc_all, const char* lc_messages, const char* lang);
+
+/// What the set-up and table reports, the figures and the tables' findings
+/// say, for upgrade-odds and the page alike.
+enum class ReportText {
+  kChanceLine,       // {1} the whole percent, with the line break
+  kChancePer100000,  // {1}
+  kStoneFactorSum,   // {1}
+  kOneAttempt,       // the heading of one attempt's odds
+  kSuccess,          // the four outcomes, in the order of kAttemptOutcomes
+  kItemDestroyed,
+  kTaliksDestroyed,
+  kFailed,
+  kAttemptCount,  // {1}
+  kSuccessBeforeLoss,
+  kItemLost,
+  kAtLeastOneSuccess,
+  kCountingAfterLoss,
+  kExpectedOutcomes,
+  kAttemptsToSuccess,  // {1} the figure, or kSuccessImpossible
+  kSuccessImpossible,
+  kTableHeading,  // {1} the level, {2} the stones' factor sum
+  kTableCorner,
+  kGrade0,  // the names of the item grades, 0 to 10, as the list of weapon
+  kGrade1,  // and armour types shows them
+  kGrade2,
+  kGrade3,
+  kGrade4,
+  kGrade5,
+  kGrade6,
+  kGrade7,
+  kGrade8,
+  kGrade9,
+  kGrade10,
+  kNoStone,  // a stone slot left empty
+  kTier,     // {1} a stone tier, 1 to 6
+  kNever,    // a count or expectation that never comes
+  kRange,    // {1} low, {2} high: both included
+  kCount
+};
+
+/// The journey's report (upgrade-odds --plan).
+enum class JourneyText {
+  kHeading,        // {1} target, {2} grade, {3} grade name, {4} level
+  kSameStones,     // {1} the stones' labels
+  kStonesPerStep,  // {1} the sets' digits, a comma between
+  kStonePrices,    // {1} the tiers' prices
+  kTierPrice,      // {1} the tier's label, {2} its price
+  kOtherPrices,    // {1} an attempt's price, {2} a new item's
+  kCheapestChosen,
+  kTaliksHeading,  // the columns' headings; {1} a percentile level
+  kStonesHeading,
+  kSuccessHeading,
+  kReachHeading,
+  kAttemptsHeading,
+  kRenewedHeading,
+  kLossesHeading,
+  kAttemptsForHeading,
+  kCostHeading,
+  kItemsForHeading,
+  kBudgetForHeading,
+  kWithinBudgetHeading,
+  kStock,      // {1} the stones to stock, or kNoStones
+  kStockItem,  // {1} a tier's label, {2} its count
+  kNoStones,
+  kLegend,  // {1} the level the report shows
+  kCostLegend,
+  kLegendEnd,
+  kItemsForLegend,      // {1} the level
+  kBudgetForLegend,     // {1} the level
+  kRoundedLegend,       // {1} the mark of a rounded budget
+  kWithinBudgetLegend,  // {1} the player's budget
+  kAtLeastLegend,       // {1} the mark of a lower bound
+  kCount
+};
+
+/// upgrade-odds' own words: its usage, help and messages.
+enum class OddsText {
+  kUsage,
+  kHelp,         // {1}..{6} the ranges of the numbers
+  kBadAttempts,  // {1} the range, {2} the argument
+  kBadGrade,
+  kBadLevel,
+  kBadTaliks,
+  kBadTarget,
+  kBadStone,    // {1} the range, {2} the argument, {3} the slot
+  kBadPrice,    // {1} the range, {2} the argument
+  kBadBudget,   // {1} the range, {2} the argument
+  kPriceCount,  // {1} wanted, {2} given
+  kNoStoneSets,
+  kBadStoneSet,    // {1} the set, {2} the range of a digit
+  kStoneSetCount,  // {1} wanted, {2} the highest talik count, {3} given
+  kNeedsValue,     // {1} the option
+  kUnknownOption,  // {1} the argument
+  kBadLanguage,    // {1} the argument
+  kCheckAlone,
+  kNotTogether,  // {1}, {2} the options
+  kPricesNeedPlan,
+  kExtraPricesNeedPrices,
+  kBudgetNeedsPrices,
+  kStonesNeedPlan,
+  kStonesTwice,
+  kNumberCount,  // {1} wanted, {2} given
+  kMissingFile,  // {1} the file, {2} the folder
+  kPressAnyKey,
+  kCount
+};
+
+/// What the page's module says: its fields' errors and the errors of a
+/// request that is not one.
+enum class PageText {
+  kPriceNeeded,
+  kUnknownKey,    // {1} the key
+  kKeyTwice,      // {1} the key
+  kNoTable,       // {1} the table's key
+  kTableCells,    // {1} the table's key, {2} the cell count
+  kUnknownFile,   // {1} what was asked
+  kUnknownView,   // {1} what was asked
+  kUnknownTable,  // {1} what was asked
+  kUnknownLanguage,
+  kBadStoneSet,    // {1} the set, {2} the range of a digit
+  kStoneSetCount,  // {1} the sets given, {2} wanted, {3} the highest talik count
+  kFileTooBig,     // {1} the most bytes
+  kCount
+};
+
+/// A text of the language.
+std::string_view TextOf(Language language, ReportText id);
+std::string_view TextOf(Language language, JourneyText id);
+std::string_view TextOf(Language language, OddsText id);
+std::string_view TextOf(Language language, PageText id);
+
+/// pattern with "{1}", "{2}", ... replaced by the arguments in turn; a
+/// placeholder without an argument stays as it is.
+std::string Fill(std::string_view pattern, std::initializer_list<std::string_view> arguments);
+
+/// A text of the language with its arguments filled in.
+template <typename Id>
+std::string Say(Language language, Id id, std::initializer_list<std::string_view> arguments = {}) {
+  return Fill(TextOf(language, id), arguments);
+}
+
+/// The outcome's name, as the reports list it.
+std::string_view OutcomeName(Language language, AttemptOutcome outcome);
+
+/// The name of an item grade, 0 to 10.
+std::string_view GradeName(Language language, int grade);
+
+/// "от 1 до 100": a range as every message names it.
+std::string RangeText(Language language, std::int64_t low, std::int64_t high);
+
+/// The page's own words, by key: its headings, labels and sentences.
+struct KeyedText {
+  std::string_view key;
+  std::string_view text;
+};
+struct KeyedTexts {
+  const KeyedText* texts;
+  std::size_t count;
+};
+KeyedTexts PageLabels(Language language);
+
+/// One of the page's words; "" for a key no language has.
+std::string_view PageLabel(Language language, std::string_view key);
+
+// ---- For the language files ---------------------------------------------------
+
+template <typename Id>
+struct TextEntry {
+  Id id;
+  std::string_view text;
+};
+
+/// A language file's entries stand in the order of the ids, every id once.
+template <typename Id, std::size_t N>
+constexpr bool InIdOrder(const TextEntry<Id> (&entries)[N]) {
+  if (N != static_cast<std::size_t>(Id::kCount)) return false;
+  for (std::size_t i = 0; i < N; ++i) {
+    if (static_cast<std::size_t>(entries[i].id) != i) return false;
+  }
+  return true;
+}
+
+std::string_view RussianText(ReportText id);
+std::string_view RussianText(JourneyText id);
+std::string_view RussianText(OddsText id);
+std::string_view RussianText(PageText id);
+KeyedTexts RussianPageLabels();
+std::string_view EnglishText(ReportText id);
+std::string_view EnglishText(JourneyText id);
+std::string_view EnglishText(OddsText id);
+std::string_view EnglishText(PageText id);
+KeyedTexts EnglishPageLabels();
+
+#endif  // UPGRADE_SIM_RESULTS_TEXTS_H_

@@ -1,0 +1,278 @@
+// English.
+#include "results/texts.h"
+
+namespace {
+
+using R = ReportText;
+constexpr TextEntry<ReportText> kReport[] = {
+    {R::kChanceLine, "Success chance = {1} %\n"},
+    {R::kChancePer100000, "Success chance per 100000: {1}\n"},
+    {R::kStoneFactorSum, "Stone factor sum: {1}\n"},
+    {R::kOneAttempt, "One attempt:"},
+    {R::kSuccess, "+ Upgrade succeeded"},
+    {R::kItemDestroyed, "- Item destroyed"},
+    {R::kTaliksDestroyed, "- Taliks destroyed"},
+    {R::kFailed, "- Upgrade failed"},
+    {R::kAttemptCount, "Attempts: {1}\n"},
+    {R::kSuccessBeforeLoss, "Success before the item is lost"},
+    {R::kItemLost, "Item destroyed"},
+    {R::kAtLeastOneSuccess, "At least one success*"},
+    {R::kCountingAfterLoss,
+     "  * counting the attempts after the item is destroyed too, as the run does\n"},
+    {R::kExpectedOutcomes, "  Outcomes on average:\n"},
+    {R::kAttemptsToSuccess, "Attempts to the first success on average: {1}\n"},
+    {R::kSuccessImpossible, "no success possible"},
+    {R::kTableHeading, "Success chance of one attempt, %: level {1}, stone factor sum {2}\n"},
+    {R::kTableCorner, " Grade \\ taliks"},
+    {R::kGrade0, "White"},
+    {R::kGrade1, "Int"},
+    {R::kGrade2, "Violet"},
+    {R::kGrade3, "Strint"},
+    {R::kGrade4, "Blue relic"},
+    {R::kGrade5, "Antigrav"},
+    {R::kGrade6, "Light blue relic"},
+    {R::kGrade7, "Green relic"},
+    {R::kGrade8, "Leon"},
+    {R::kGrade9, "PvP weapon"},
+    {R::kGrade10, "red"},
+    {R::kNoStone, "no stone"},
+    {R::kTier, "T{1}"},
+    {R::kNever, "never"},
+    {R::kRange, "from {1} to {2}"},
+};
+static_assert(InIdOrder(kReport), "one text per id, in the order of the ids");
+
+using J = JourneyText;
+constexpr TextEntry<JourneyText> kJourney[] = {
+    {J::kHeading, "Journey to {1} taliks: grade {2} ({3}), level {4}\n"},
+    {J::kSameStones, "Stones at every step: {1}\n"},
+    {J::kStonesPerStep, "Stones by step from 0 taliks: {1}\n"},
+    {J::kStonePrices, "Stone prices:{1}\n"},
+    {J::kTierPrice, " {1} {2}"},
+    {J::kOtherPrices, "Price of an attempt {1}, of a new item {2}"},
+    {J::kCheapestChosen, "; the cheapest stones chosen"},
+    {J::kTaliksHeading, "T"},
+    {J::kStonesHeading, "Stones"},
+    {J::kSuccessHeading, "Success %"},
+    {J::kReachHeading, "Reach %"},
+    {J::kAttemptsHeading, "Attempts"},
+    {J::kRenewedHeading, "Attempts*"},
+    {J::kLossesHeading, "Losses*"},
+    {J::kAttemptsForHeading, "For {1}%*"},
+    {J::kCostHeading, "Cost*"},
+    {J::kItemsForHeading, "Items for {1}%*"},
+    {J::kBudgetForHeading, "Budget for {1}%*"},
+    {J::kWithinBudgetHeading, "Within budget*"},
+    {J::kStock, "Stones to stock from 0 taliks, on average*: {1}\n"},
+    {J::kStockItem, "{1} {2}"},
+    {J::kNoStones, "no stones"},
+    {J::kLegend,
+     "T        the talik count the journey starts from; stones: the tiers of the four\n"
+     "         stones (6630: T6 T6 T3 and no stone)\n"
+     "Success % the success chance of one attempt\n"
+     "Reach %  the chance to reach the target before the item is destroyed\n"
+     "Attempts attempts on average until the item reaches the target or is lost\n"
+     "*        with new items: a destroyed item is replaced by a new one with 0\n"
+     "         taliks, and the journey goes on to the target; Losses: items\n"
+     "         destroyed on average; For {1}%: so many attempts suffice with\n"
+     "         a chance of {1} %"},
+    {J::kCostLegend, ",\n         Cost: spent on average to the target"},
+    {J::kLegendEnd, "\n"},
+    {J::kItemsForLegend,
+     "Items for {1}%: so many destroyed items suffice with a chance of {1} %\n"},
+    {J::kBudgetForLegend, "Budget for {1}%: so much money suffices with a chance of {1} %\n"},
+    {J::kRoundedLegend,
+     "{1} the budget is rounded up to the digits known: it suffices, only a little\n  more than "
+     "the exact one\n"},
+    {J::kWithinBudgetLegend,
+     "Within budget: the chance to reach the target spending no more than {1}, with\n  new "
+     "items\n"},
+    {J::kAtLeastLegend, "{1} at least this\n"},
+};
+static_assert(InIdOrder(kJourney), "one text per id, in the order of the ids");
+
+using O = OddsText;
+constexpr TextEntry<OddsText> kOdds[] = {
+    {O::kUsage,
+     "Usage:\n"
+     "  upgrade-odds [--csv] ATTEMPTS GRADE LEVEL TALIKS S1 S2 S3 S4\n"
+     "  upgrade-odds [--csv] --table LEVEL S1 S2 S3 S4\n"
+     "  upgrade-odds [--csv] --plan GRADE LEVEL TARGET S1 S2 S3 S4\n"
+     "  upgrade-odds [--csv] --plan --stones SET0,SET1,... GRADE LEVEL TARGET\n"
+     "  upgrade-odds [--csv] --plan --prices P1,P2,P3,P4,P5,P6\n"
+     "               [--attempt-price P] [--item-price P] [--budget B]\n"
+     "               GRADE LEVEL TARGET\n"
+     "               [S1 S2 S3 S4 | --stones SET0,SET1,...]\n"
+     "  upgrade-odds [--csv] --check\n"
+     "  upgrade-odds -h | --help | -V | --version\n"},
+    {O::kHelp,
+     "The exact odds of the upgrade from the tables CustomSettings/ in the current\n"
+     "folder. The numbers are upgrade-sim's answers, in the same order:\n"
+     "  ATTEMPTS the number of attempts, {1}\n"
+     "  GRADE    the weapon or armour grade, {2}\n"
+     "  LEVEL    the weapon or armour level, {3}\n"
+     "  TALIKS   the number of taliks installed, {4}\n"
+     "  S1..S4   the tier of each of the four stones: 0 no stone, 1..6 T1..T6\n"
+     "  --table  the success chance of every grade and talik count\n"
+     "  --plan   the item's journey from 0..TARGET-1 taliks to TARGET ({5}): the\n"
+     "           chance to get there, how many attempts and items it takes\n"
+     "  --stones one's own stones at each step: a set of four digits {6} for\n"
+     "           0, 1, ... TARGET-1 taliks, comma-separated: 6630,6600,5500\n"
+     "  --prices the prices of the stones T1..T6; without one's own stones each\n"
+     "           step takes the stones of the least average cost of the journey,\n"
+     "           with them their cost is counted; --attempt-price: the price of\n"
+     "           an attempt, --item-price: the price of a new item; --budget:\n"
+     "           the chance to reach the target spending no more than B\n"
+     "  --check  what is wrong in the files CustomSettings/*.ini and what is read\n"
+     "           instead; exit status 0 if all is well, 1 if not\n"
+     "  --csv    output for spreadsheets: commas, a point in fractions\n"
+     "  --lang   the language: ru (the default) or en; without it English where\n"
+     "           LC_ALL, LC_MESSAGES or LANG name English\n"
+     "  --       only numbers follow\n"},
+    {O::kBadAttempts, "the number of attempts must be a whole number {1}, not «{2}»"},
+    {O::kBadGrade, "the weapon or armour grade must be a whole number {1}, not «{2}»"},
+    {O::kBadLevel, "the weapon or armour level must be a whole number {1}, not «{2}»"},
+    {O::kBadTaliks, "the number of taliks installed must be a whole number {1}, not «{2}»"},
+    {O::kBadTarget, "the target (a talik count) must be a whole number {1}, not «{2}»"},
+    {O::kBadStone, "the tier of stone {3} must be a whole number {1}, not «{2}»"},
+    {O::kBadPrice, "a price must be a whole number {1}, not «{2}»"},
+    {O::kBadBudget, "a budget must be a whole number {1}, not «{2}»"},
+    {O::kPriceCount, "--prices: {1} comma-separated prices are needed, not {2}"},
+    {O::kNoStoneSets, "--stones: no set given"},
+    {O::kBadStoneSet, "--stones: the set «{1}» is not four digits {2}"},
+    {O::kStoneSetCount, "--stones: {1} sets are needed (one for each of 0..{2} taliks), not {3}"},
+    {O::kNeedsValue, "{1} needs a value"},
+    {O::kUnknownOption, "unknown option «{1}»"},
+    {O::kBadLanguage, "--lang: the language is ru or en, not «{1}»"},
+    {O::kCheckAlone, "--check takes no numbers and no other options but --csv"},
+    {O::kNotTogether, "{1} and {2} do not go together"},
+    {O::kPricesNeedPlan, "--prices goes only with --plan"},
+    {O::kExtraPricesNeedPrices, "--attempt-price and --item-price go only with --prices"},
+    {O::kBudgetNeedsPrices, "--budget goes only with --prices"},
+    {O::kStonesNeedPlan, "--stones goes only with --plan"},
+    {O::kStonesTwice, "the stones are given either as the numbers S1..S4 or by --stones, not both"},
+    {O::kNumberCount, "{1} numbers are needed, not {2}"},
+    {O::kMissingFile, "{1} not found in {2}: every value 0"},
+    {O::kPressAnyKey, "Press any key…"},
+};
+static_assert(InIdOrder(kOdds), "one text per id, in the order of the ids");
+
+using P = PageText;
+constexpr TextEntry<PageText> kPage[] = {
+    {P::kPriceNeeded, "a price is needed (0 if free)"},
+    {P::kUnknownKey, "the request holds an unknown key «{1}»"},
+    {P::kKeyTwice, "the request gives the key «{1}» twice"},
+    {P::kNoTable, "the request holds no table «{1}»"},
+    {P::kTableCells, "the table «{1}» needs {2} comma-separated whole numbers"},
+    {P::kUnknownFile, "no such file «{1}»: 0, 1 or 2"},
+    {P::kUnknownView, "no such view of the answer «{1}»"},
+    {P::kUnknownTable, "no such table «{1}»: 0, 1 or 2"},
+    {P::kUnknownLanguage, "the language is ru or en"},
+    {P::kBadStoneSet, "«{1}»: not four digits {2}"},
+    {P::kStoneSetCount, "{1} sets where {2} are needed: one for each of 0..{3} taliks"},
+    {P::kFileTooBig, "a table file of more than {1} bytes"},
+};
+static_assert(InIdOrder(kPage), "one text per id, in the order of the ids");
+
+// The page's own words (its script shows them by key).
+constexpr KeyedText kPageLabels[] = {
+    {"language", "Language"},
+    {"language_name", "English"},
+    {"title", "upgrade-sim: the upgrade's chance"},
+    {"answer", "Answer"},
+    {"set_up", "Set-up"},
+    {"attempts", "Attempts"},
+    {"grade", "Weapon or armour grade"},
+    {"level", "Level"},
+    {"taliks", "Taliks installed"},
+    {"stone", "Stone {1}"},
+    {"target", "Target, taliks"},
+    {"journey", "Journey to the target"},
+    {"prices", "Prices (optional): then the cheapest stones are chosen"},
+    {"journey_csv", "Journey CSV"},
+    {"simulation", "Simulation"},
+    {"seed", "Seed"},
+    {"seed_blank", "blank: the current time"},
+    {"simulate", "Simulate"},
+    {"attempts_list", "Attempts"},
+    {"run_journey", "Play the journey out"},
+    {"run_last", "The journey's last attempts"},
+    {"report", "upgrade-odds report"},
+    {"table", "Success chance by grade and talik count"},
+    {"table_caption", "Success chance, %: every grade and talik count"},
+    {"table_csv", "Table CSV"},
+    {"tables", "Tables"},
+    {"load_tables", "Load the tables (three .ini files)"},
+    {"or_folder", "or the CustomSettings folder"},
+    {"restore_examples", "restore the examples"},
+    {"findings", "What is wrong in the files"},
+    {"editor", "Table editor"},
+    {"loss_chance", "chance on a failure:"},
+    {"success_chance", "success chance:"},
+    {"corner", "Grade \\ taliks"},
+    {"download", "Download {1}"},
+    {"reach_to_from_zero", "Reach {1} from 0"},
+    {"reach_from_zero", "Reach from 0"},
+    {"changed_here", "changed here"},
+    {"no_findings", "nothing: every cell is a plain number"},
+    {"no_files", "No files {1} (names in any letter case)."},
+    {"bytes", "{1} bytes"},
+    {"not_loaded", "not loaded: every value 0"},
+    {"attempt", "Attempt"},
+    {"new_item", "New item"},
+    {"price", "Price: {1}"},
+    {"price_link", "the address holds {1} prices where {2} are needed"},
+    {"no_such", "«{1}»: no such value"},
+    {"fix_fields", "Correct the marked fields."},
+    {"certain", "A chance of 100 % or more: every attempt succeeds."},
+    {"destroys_item", "An attempt destroys the item"},
+    {"destroys_taliks", "An attempt destroys the taliks"},
+    {"reach_before_loss", "Reach {1} taliks before the item is lost"},
+    {"items_on_average", "Items used up on average to the target"},
+    {"budget_for", "A budget that suffices for {1}"},
+    {"no_table", "No table: correct the level or the stones."},
+    {"your_set_up", "{1}: your set-up"},
+    {"no_journey", "No journey: correct the marked fields."},
+    {"stock", "Stones to stock for the journey from {1} taliks, on average: {2}"},
+    {"no_stones", "no stones"},
+    {"no_chart", "From {1} taliks the target may never be reached, even with new items: no chart."},
+    {"chart_attempts", "attempts (logarithmic scale)"},
+    {"chart_reach", "reach the target"},
+    {"chart_caption",
+     "The chance to reach the target with new items from {1} taliks within so many attempts. The "
+     "attempts suffice with a chance of {2}"},
+    {"seed_shown", "Seed: {1}"},
+    {"run_attempts", "Attempts: {1}"},
+    {"run_destroyed", "Items destroyed: {1}"},
+    {"run_spent", "Spent: {1}"},
+    {"run_reached", "the target of {1} taliks reached"},
+    {"run_not_reached", "the most taliks: {1}, the target not reached"},
+    {"example_bytes", "{1} bytes, the examples"},
+    {"not_stored", "The tables are not kept: {1}"},
+    {"no_stone", "No stone"},
+    {"column_taliks", "T"},
+    {"column_stones", "Stones"},
+    {"column_success", "Success %"},
+    {"column_reach", "Reach %"},
+    {"column_attempts", "Attempts"},
+    {"column_attempts_with_new_items", "Attempts with new items"},
+    {"column_items_destroyed", "Losses"},
+    {"column_attempts_for", "For {1}"},
+    {"column_cost", "Cost"},
+    {"column_items_for", "Items for {1}"},
+    {"column_budget_for", "Budget for {1}"},
+    {"column_expected_stones", "Stones {1}"},
+};
+
+template <typename Id, std::size_t N>
+std::string_view Entry(const TextEntry<Id> (&entries)[N], Id id) {
+  return entries[static_cast<std::size_t>(id)].text;
+}
+
+}  // namespace
+
+std::string_view EnglishText(ReportText id) { return Entry(kReport, id); }
+std::string_view EnglishText(JourneyText id) { return Entry(kJourney, id); }
+std::string_view EnglishText(OddsText id) { return Entry(kOdds, id); }
+std::string_view EnglishText(PageText id) { return Entry(kPage, id); }
+KeyedTexts EnglishPageLabels() { return {kPageLabels, sizeof kPageLabels / sizeof kPageLabels[0]}; }

@@ -1,0 +1,275 @@
+// Russian: the default language, and the one the simulator speaks.
+#include "results/texts.h"
+
+namespace {
+
+using R = ReportText;
+constexpr TextEntry<ReportText> kReport[] = {
+    {R::kChanceLine, "Шанс успеха = {1} %\n"},
+    {R::kChancePer100000, "Шанс успеха на 100000: {1}\n"},
+    {R::kStoneFactorSum, "Сумма множителей камней: {1}\n"},
+    {R::kOneAttempt, "Одна попытка:"},
+    {R::kSuccess, "+ Модификация успешна"},
+    {R::kItemDestroyed, "- Предмет уничтожен"},
+    {R::kTaliksDestroyed, "- Талики уничтожены"},
+    {R::kFailed, "- Модификация неудачна"},
+    {R::kAttemptCount, "Число попыток: {1}\n"},
+    {R::kSuccessBeforeLoss, "Успех раньше потери предмета"},
+    {R::kItemLost, "Предмет уничтожен"},
+    {R::kAtLeastOneSuccess, "Хотя бы один успех*"},
+    {R::kCountingAfterLoss, "  * считая и попытки после уничтожения предмета, как в симуляции\n"},
+    {R::kExpectedOutcomes, "  В среднем исходов:\n"},
+    {R::kAttemptsToSuccess, "В среднем попыток до первого успеха: {1}\n"},
+    {R::kSuccessImpossible, "успех невозможен"},
+    {R::kTableHeading, "Шанс успеха одной попытки, %: уровень {1}, сумма множителей камней {2}\n"},
+    {R::kTableCorner, " Тип \\ талики"},
+    {R::kGrade0, "Белое"},
+    {R::kGrade1, "Интовое"},
+    {R::kGrade2, "Фиолетовое"},
+    {R::kGrade3, "Стринт"},
+    {R::kGrade4, "Синий реликт"},
+    {R::kGrade5, "Антиграв"},
+    {R::kGrade6, "Голубой реликт"},
+    {R::kGrade7, "Зелёный реликт"},
+    {R::kGrade8, "Леон"},
+    {R::kGrade9, "Пвп оружие"},
+    {R::kGrade10, "красное"},
+    {R::kNoStone, "без камня"},
+    {R::kTier, "Т{1}"},
+    {R::kNever, "никогда"},
+    {R::kRange, "от {1} до {2}"},
+};
+static_assert(InIdOrder(kReport), "one text per id, in the order of the ids");
+
+using J = JourneyText;
+constexpr TextEntry<JourneyText> kJourney[] = {
+    {J::kHeading, "Путь к {1} таликам: тип {2} ({3}), уровень {4}\n"},
+    {J::kSameStones, "Камни на каждом шаге: {1}\n"},
+    {J::kStonesPerStep, "Камни по шагам от 0 талик: {1}\n"},
+    {J::kStonePrices, "Цены камней:{1}\n"},
+    {J::kTierPrice, " {1} {2}"},
+    {J::kOtherPrices, "Цена попытки {1}, нового предмета {2}"},
+    {J::kCheapestChosen, "; камни выбраны самые выгодные"},
+    {J::kTaliksHeading, "Т"},
+    {J::kStonesHeading, "Камни"},
+    {J::kSuccessHeading, "Успех %"},
+    {J::kReachHeading, "Дойти %"},
+    {J::kAttemptsHeading, "Попыток"},
+    {J::kRenewedHeading, "Попыток*"},
+    {J::kLossesHeading, "Потерь*"},
+    {J::kAttemptsForHeading, "Для {1}%*"},
+    {J::kCostHeading, "Цена*"},
+    {J::kItemsForHeading, "Предметов для {1}%*"},
+    {J::kBudgetForHeading, "Бюджет для {1}%*"},
+    {J::kWithinBudgetHeading, "Шанс в бюджете*"},
+    {J::kStock, "Камни в запас на путь от 0 талик, в среднем*: {1}\n"},
+    {J::kStockItem, "{1} {2}"},
+    {J::kNoStones, "без камней"},
+    {J::kLegend,
+     "Т        число талик в начале пути; камни - типы четырёх камней (6630: Т6 Т6 Т3\n"
+     "         и без камня)\n"
+     "Успех %  шанс успеха одной попытки\n"
+     "Дойти %  шанс дойти до цели раньше, чем предмет будет уничтожен\n"
+     "Попыток  в среднем попыток, пока предмет не дойдёт до цели или не погибнет\n"
+     "*        с новыми предметами: уничтоженный предмет заменяется новым с 0 талик,\n"
+     "         и путь идёт до цели; Потерь - в среднем уничтоженных предметов,\n"
+     "         Для {1}% - столько попыток хватит с вероятностью {1} %"},
+    {J::kCostLegend, ",\n         Цена - в среднем потрачено до цели"},
+    {J::kLegendEnd, "\n"},
+    {J::kItemsForLegend,
+     "Предметов для {1}% - столько уничтоженных предметов хватит с вероятностью {1} %\n"},
+    {J::kBudgetForLegend, "Бюджет для {1}% - столько денег хватит с вероятностью {1} %\n"},
+    {J::kRoundedLegend,
+     "{1} - бюджет округлён вверх до известных цифр: его хватит, он лишь немного больше точного\n"},
+    {J::kWithinBudgetLegend,
+     "Шанс в бюджете - шанс дойти до цели, потратив не больше {1}, с новыми предметами\n"},
+    {J::kAtLeastLegend, "{1} - не меньше этого\n"},
+};
+static_assert(InIdOrder(kJourney), "one text per id, in the order of the ids");
+
+using O = OddsText;
+constexpr TextEntry<OddsText> kOdds[] = {
+    {O::kUsage,
+     "Использование:\n"
+     "  upgrade-odds [--csv] ПОПЫТКИ ТИП УРОВЕНЬ ТАЛИКИ К1 К2 К3 К4\n"
+     "  upgrade-odds [--csv] --table УРОВЕНЬ К1 К2 К3 К4\n"
+     "  upgrade-odds [--csv] --plan ТИП УРОВЕНЬ ЦЕЛЬ К1 К2 К3 К4\n"
+     "  upgrade-odds [--csv] --plan --stones Н0,Н1,... ТИП УРОВЕНЬ ЦЕЛЬ\n"
+     "  upgrade-odds [--csv] --plan --prices Ц1,Ц2,Ц3,Ц4,Ц5,Ц6\n"
+     "               [--attempt-price Ц] [--item-price Ц] [--budget Б]\n"
+     "               ТИП УРОВЕНЬ ЦЕЛЬ\n"
+     "               [К1 К2 К3 К4 | --stones Н0,Н1,...]\n"
+     "  upgrade-odds [--csv] --check\n"
+     "  upgrade-odds -h | --help | -V | --version\n"},
+    {O::kHelp,
+     "Точные шансы модификации по таблицам CustomSettings/ в текущей папке.\n"
+     "Числа те же и в том же порядке, что ответы upgrade-sim:\n"
+     "  ПОПЫТКИ  число попыток, {1}\n"
+     "  ТИП      тип оружия или брони, {2}\n"
+     "  УРОВЕНЬ  уровень оружия или брони, {3}\n"
+     "  ТАЛИКИ   число установленных талик, {4}\n"
+     "  К1..К4   тип каждого из четырёх камней: 0 без камня, 1..6 Т1..Т6\n"
+     "  --table  шанс успеха для каждого типа и числа талик\n"
+     "  --plan   путь предмета от 0..ЦЕЛЬ-1 талик до ЦЕЛИ ({5}): шанс дойти,\n"
+     "           сколько попыток и предметов нужно\n"
+     "  --stones свои камни на каждом шаге: набор из четырёх цифр {6} для\n"
+     "           0, 1, ... ЦЕЛЬ-1 талик, через запятую: 6630,6600,5500\n"
+     "  --prices цены камней Т1..Т6; без своих камней для каждого шага\n"
+     "           выбираются камни с наименьшей средней ценой пути, со своими\n"
+     "           считается их цена; --attempt-price - цена попытки,\n"
+     "           --item-price - цена нового предмета; --budget - шанс дойти\n"
+     "           до цели, потратив не больше Б\n"
+     "  --check  что в файлах CustomSettings/*.ini не так и что читается вместо\n"
+     "           этого; код выхода 0, если всё в порядке, 1, если нет\n"
+     "  --csv    вывод для таблиц: запятые, точка в дробях\n"
+     "  --lang   язык: ru (по умолчанию) или en; без него английский, если\n"
+     "           LC_ALL, LC_MESSAGES или LANG называют английский\n"
+     "  --       дальше только числа\n"},
+    {O::kBadAttempts, "число попыток должно быть целым числом {1}, а не «{2}»"},
+    {O::kBadGrade, "тип оружия или брони должен быть целым числом {1}, а не «{2}»"},
+    {O::kBadLevel, "уровень оружия или брони должен быть целым числом {1}, а не «{2}»"},
+    {O::kBadTaliks, "число установленных талик должно быть целым числом {1}, а не «{2}»"},
+    {O::kBadTarget, "цель (число талик) должна быть целым числом {1}, а не «{2}»"},
+    {O::kBadStone, "тип камня {3} должен быть целым числом {1}, а не «{2}»"},
+    {O::kBadPrice, "цена должна быть целым числом {1}, а не «{2}»"},
+    {O::kBadBudget, "бюджет должен быть целым числом {1}, а не «{2}»"},
+    {O::kPriceCount, "--prices: нужно {1} цен через запятую, а задано {2}"},
+    {O::kNoStoneSets, "--stones: нет ни одного набора"},
+    {O::kBadStoneSet, "--stones: набор «{1}» - не четыре цифры {2}"},
+    {O::kStoneSetCount, "--stones: нужно {1} наборов (по одному на 0..{2} талик), а задано {3}"},
+    {O::kNeedsValue, "после {1} нужно значение"},
+    {O::kUnknownOption, "неизвестный параметр «{1}»"},
+    {O::kBadLanguage, "--lang: язык ru или en, а не «{1}»"},
+    {O::kCheckAlone, "--check задаётся без чисел и других параметров, кроме --csv"},
+    {O::kNotTogether, "{1} и {2} не задаются вместе"},
+    {O::kPricesNeedPlan, "--prices задаётся только с --plan"},
+    {O::kExtraPricesNeedPrices, "--attempt-price и --item-price задаются только с --prices"},
+    {O::kBudgetNeedsPrices, "--budget задаётся только с --prices"},
+    {O::kStonesNeedPlan, "--stones задаётся только с --plan"},
+    {O::kStonesTwice, "камни задаются или числами К1..К4, или --stones, но не вместе"},
+    {O::kNumberCount, "нужно {1} чисел, а задано {2}"},
+    {O::kMissingFile, "не найден {1} в {2}: все значения 0"},
+    {O::kPressAnyKey, "Нажмите любую клавишу…"},
+};
+static_assert(InIdOrder(kOdds), "one text per id, in the order of the ids");
+
+using P = PageText;
+constexpr TextEntry<PageText> kPage[] = {
+    {P::kPriceNeeded, "нужна цена (0, если бесплатно)"},
+    {P::kUnknownKey, "в запросе неизвестный ключ «{1}»"},
+    {P::kKeyTwice, "ключ «{1}» задан в запросе дважды"},
+    {P::kNoTable, "в запросе нет таблицы «{1}»"},
+    {P::kTableCells, "в таблице «{1}» нужно {2} целых чисел через запятую"},
+    {P::kUnknownFile, "нет такого файла «{1}»: 0, 1 или 2"},
+    {P::kUnknownView, "нет такого вида ответа «{1}»"},
+    {P::kUnknownTable, "нет такой таблицы «{1}»: 0, 1 или 2"},
+    {P::kUnknownLanguage, "язык ru или en"},
+    {P::kBadStoneSet, "«{1}»: четыре цифры {2}"},
+    {P::kStoneSetCount, "наборов {1}, а нужно {2}: по одному на 0..{3} талик"},
+    {P::kFileTooBig, "файл таблицы больше {1} байт"},
+};
+static_assert(InIdOrder(kPage), "one text per id, in the order of the ids");
+
+// The page's own words (its script shows them by key).
+constexpr KeyedText kPageLabels[] = {
+    {"language", "Язык"},
+    {"language_name", "Русский"},
+    {"title", "upgrade-sim: шанс модификации"},
+    {"answer", "Ответ"},
+    {"set_up", "Настройка"},
+    {"attempts", "Число попыток"},
+    {"grade", "Тип оружия или брони"},
+    {"level", "Уровень"},
+    {"taliks", "Установлено талик"},
+    {"stone", "Камень {1}"},
+    {"target", "Цель, талик"},
+    {"journey", "Путь до цели"},
+    {"prices", "Цены (необязательно): тогда камни выбираются самые выгодные"},
+    {"journey_csv", "CSV пути"},
+    {"simulation", "Моделирование"},
+    {"seed", "Зерно"},
+    {"seed_blank", "пусто: текущее время"},
+    {"simulate", "Моделировать"},
+    {"attempts_list", "Попытки"},
+    {"run_journey", "Смоделировать путь"},
+    {"run_last", "Последние попытки пути"},
+    {"report", "Отчёт upgrade-odds"},
+    {"table", "Шанс успеха по типам и числу талик"},
+    {"table_caption", "Шанс успеха, % — все типы и число талик"},
+    {"table_csv", "CSV таблицы"},
+    {"tables", "Таблицы"},
+    {"load_tables", "Загрузить таблицы (три файла .ini)"},
+    {"or_folder", "или папку CustomSettings"},
+    {"restore_examples", "вернуть примеры"},
+    {"findings", "Что не так в файлах"},
+    {"editor", "Редактор таблиц"},
+    {"loss_chance", "шанс при неудаче:"},
+    {"success_chance", "шанс успеха:"},
+    {"corner", "Тип \\ талики"},
+    {"download", "Скачать {1}"},
+    {"reach_to_from_zero", "Дойти до {1} от 0"},
+    {"reach_from_zero", "Дойти от 0"},
+    {"changed_here", "изменена здесь"},
+    {"no_findings", "ничего: все ячейки заданы простыми числами"},
+    {"no_files", "Нет файлов {1} (имена в любом регистре)."},
+    {"bytes", "{1} байт"},
+    {"not_loaded", "не загружен: все значения 0"},
+    {"attempt", "Попытка"},
+    {"new_item", "Новый предмет"},
+    {"price", "Цена: {1}"},
+    {"price_link", "в ссылке цен: {1}, а нужно {2}"},
+    {"no_such", "«{1}» — нет такого"},
+    {"fix_fields", "Исправьте отмеченные поля."},
+    {"certain", "Шанс 100 % и выше: каждая попытка успешна."},
+    {"destroys_item", "Попытка уничтожит предмет"},
+    {"destroys_taliks", "Попытка уничтожит талики"},
+    {"reach_before_loss", "Дойти до {1} талик раньше потери предмета"},
+    {"items_on_average", "Предметов уйдёт в среднем до цели"},
+    {"budget_for", "Бюджет, которого хватит на {1}"},
+    {"no_table", "Нет таблицы: исправьте уровень или камни."},
+    {"your_set_up", "{1} — ваша настройка"},
+    {"no_journey", "Нет пути: исправьте отмеченные поля."},
+    {"stock", "Камни в запас на путь от {1} талик, в среднем: {2}"},
+    {"no_stones", "без камней"},
+    {"no_chart",
+     "От {1} талик цель с новыми предметами может так и не быть достигнута: графика нет."},
+    {"chart_attempts", "попыток (логарифмическая шкала)"},
+    {"chart_reach", "дойти до цели"},
+    {"chart_caption",
+     "Вероятность дойти до цели с новыми предметами от {1} талик за столько попыток. Попыток "
+     "хватит с вероятностью {2}"},
+    {"seed_shown", "Зерно: {1}"},
+    {"run_attempts", "Попыток: {1}"},
+    {"run_destroyed", "Уничтожено предметов: {1}"},
+    {"run_spent", "Потрачено: {1}"},
+    {"run_reached", "цель {1} талик достигнута"},
+    {"run_not_reached", "больше всего талик: {1}, цель не достигнута"},
+    {"example_bytes", "{1} байт, примеры"},
+    {"not_stored", "Таблицы не запомнены: {1}"},
+    {"no_stone", "Без камня"},
+    {"column_taliks", "Т"},
+    {"column_stones", "Камни"},
+    {"column_success", "Успех %"},
+    {"column_reach", "Дойти %"},
+    {"column_attempts", "Попыток"},
+    {"column_attempts_with_new_items", "Попыток с новыми"},
+    {"column_items_destroyed", "Потерь"},
+    {"column_attempts_for", "На {1}"},
+    {"column_cost", "Цена"},
+    {"column_items_for", "Предметов на {1}"},
+    {"column_budget_for", "Бюджет на {1}"},
+    {"column_expected_stones", "Камней {1}"},
+};
+
+template <typename Id, std::size_t N>
+std::string_view Entry(const TextEntry<Id> (&entries)[N], Id id) {
+  return entries[static_cast<std::size_t>(id)].text;
+}
+
+}  // namespace
+
+std::string_view RussianText(ReportText id) { return Entry(kReport, id); }
+std::string_view RussianText(JourneyText id) { return Entry(kJourney, id); }
+std::string_view RussianText(OddsText id) { return Entry(kOdds, id); }
+std::string_view RussianText(PageText id) { return Entry(kPage, id); }
+KeyedTexts RussianPageLabels() { return {kPageLabels, sizeof kPageLabels / sizeof kPageLabels[0]}; }
