@@ -1015,14 +1015,18 @@ double ShownBudget(double upper, double lower) {
   const double whole = std::ceil(upper);
   if (!(whole > 0.0)) return 0.0;
   const double magnitude = std::floor(std::log10(whole));
+  // Where even the finest digits cannot bring it within the tolerance, the
+  // bracket is wide: the fewest digits are all that is known.
+  double fewest_digits = whole;
   for (int digits = kBudgetShownDigits; digits < 17; ++digits) {
     const double step = std::pow(10.0, magnitude - digits + 1);
     if (step < 1.0) break;
     double shown = std::ceil(whole / step) * step;
     if (shown < whole) shown += step;
+    if (digits == kBudgetShownDigits) fewest_digits = shown;
     if (shown - lower <= kBudgetRelativeError * lower) return shown;
   }
-  return whole;
+  return lower < whole ? fewest_digits : whole;
 }
 
 namespace {

@@ -42,11 +42,11 @@ int Finish(const std::string& text) {
 
 // Every finding in the three files, read as every other form reads them,
 // each file's written as soon as it is read; the counts last.
-int Check(bool csv) {
+int Check(bool csv, Language language) {
   bool any = false, errors = false;
   std::string summary;
   for (int table = 0; table < kProbabilityTableCount; ++table) {
-    const TableFileCheck check = CheckTableFile(table, kCheckListedFindings);
+    const TableFileCheck check = CheckTableFile(table, kCheckListedFindings, language);
     if (check.errors + check.notes == 0) continue;
     if (csv && !any) WriteText(kTableCheckCsvHeader);
     any = true;
@@ -78,7 +78,7 @@ int Report(const CommandLine& command_line) {
       break;
   }
   if (command_line.csv) UseLfLineBreaks();
-  if (command == Command::kCheck) return Check(command_line.csv);
+  if (command == Command::kCheck) return Check(command_line.csv, language);
   TableFilesFound found{};
   const ProbabilityTables tables = LoadProbabilityTables(&found);
   ReportMissingFiles(found, language);

@@ -9,6 +9,7 @@
 #include "platform/probability_files.h"
 #include "platform/regular_file.h"
 #include "results/json.h"
+#include "results/texts.h"
 
 namespace {
 
@@ -19,182 +20,15 @@ std::string Key(int column) { return std::string(kUpgradeLevelKeyStem) + std::to
 
 // ---- Texts ------------------------------------------------------------------
 
-// What the check says; "{1}", "{2}", ... stand for the arguments of Say().
-enum class CheckText {
-  kCell,               // {1} key, {2} section
-  kForeignSection,     // {1} the section as written
-  kSectionBeyond,      // {1}
-  kMaybe,              // {1} the nearest valid name
-  kForeignKey,         // {1} the key as written, {2} its section
-  kKeyBeyond,          // {1}, {2}
-  kHashWords,          // after a line that starts with '#'
-  kUnclosedSection,    // {1} the line after its '['
-  kUnclosedInSection,  // {1} the section the keys after it fall into
-  kUnclosedOutside,
-  kValue,       // {1} as written, {2} the cell, {3} the mistake, {4} what it reads as
-  kEmptyValue,  // the mistakes, in the order of ValueMistake
-  kNoNumber,
-  kJunk,
-  kBeyond32Bits,
-  kUnclosedQuote,
-  kQuoted,
-  kUnusualForm,
-  kTextAfter,
-  kOutsideScale,  // {1} the value, {2} the cell, {3} the scale
-  kNegativeWeight,
-  kLossScale,    // {1} the scale's top
-  kSectionForm,  // {1} as written, {2} as it reads
-  kKeyForm,      // {1}, {2}
-  kNotText,      // {1} what the bytes are
-  kUtf16WithoutMark,
-  kUtf32,
-  kBinary,
-  kSecondSection,    // {1} the section, {2} the line of the one read
-  kSecondKey,        // {1} the cell, {2} the line of the one read
-  kKeyWithoutValue,  // {1} the cell
-  kStrayLine,        // {1} the line
-  kOneLineBefore,
-  kLinesBefore,   // {1} first, {2} last, {3} how many
-  kNoSection,     // {1}
-  kCellsMissing,  // {1} the section, {2} its keys missing
-  kMissingFile,
-  kUnreadableFile,  // {1} the system's reason
-  kNotAFile,
-  kOtherCase,  // {1} the file there, {2} the name it must have
-  kMore,       // {1} not listed, {2} all
-  kErrorsOne,  // {1} a count, in the form its number takes
-  kErrorsFew,
-  kErrorsMany,
-  kNotesOne,
-  kNotesFew,
-  kNotesMany,
-  kSummary,  // {1} errors, {2} notes
-};
-
-// NOLINTNEXTLINE(readability-function-size): longer than a screen; to be split
-std::string_view RussianText(CheckText id) {
-  switch (id) {
-    case CheckText::kCell:
-      return "{1} в [{2}]";
-    case CheckText::kForeignSection:
-      return "раздел «{1}» - не ItemGrade0…ItemGrade10: его ключи не читаются";
-    case CheckText::kSectionBeyond:
-      return "раздел «{1}» за пределами таблицы (ItemGrade0…ItemGrade10): его ключи не читаются";
-    case CheckText::kMaybe:
-      return " - может быть, {1}?";
-    case CheckText::kForeignKey:
-      return "ключ «{1}» в [{2}] - не UpgradeLevel0…UpgradeLevel6: не читается";
-    case CheckText::kKeyBeyond:
-      return "ключ «{1}» в [{2}] за пределами таблицы (UpgradeLevel0…UpgradeLevel6): не читается";
-    case CheckText::kHashWords:
-      return " («#» здесь не начинает комментарий: комментарий начинается с «;»)";
-    case CheckText::kUnclosedSection:
-      return "строка «[{1}» - раздел без «]»: не читается";
-    case CheckText::kUnclosedInSection:
-      return ", и ключи после неё до следующего раздела читаются в [{1}], а повторы в нём не "
-             "читаются";
-    case CheckText::kUnclosedOutside:
-      return ", как и ключи после неё до следующего раздела";
-    case CheckText::kValue:
-      return "значение «{1}» {2}{3}: читается как {4}";
-    case CheckText::kEmptyValue:
-      return " - пустое значение";
-    case CheckText::kNoNumber:
-      return " - не число";
-    case CheckText::kJunk:
-      return " - не простое целое число";
-    case CheckText::kBeyond32Bits:
-      return " - целое число за пределами 32 бит (-2147483648…2147483647)";
-    case CheckText::kUnclosedQuote:
-      return " - кавычка не закрыта";
-    case CheckText::kQuoted:
-      return " в кавычках";
-    case CheckText::kUnusualForm:
-      return " записано не в простом виде";
-    case CheckText::kTextAfter:
-      return " - текст после числа (это не комментарий: комментарий - отдельная строка с «;»)";
-    case CheckText::kOutsideScale:
-      return "значение {1} {2} - {3}: читается как есть";
-    case CheckText::kNegativeWeight:
-      return "отрицательный вес успеха";
-    case CheckText::kLossScale:
-      return "вне шкалы 0…{1}";
-    case CheckText::kSectionForm:
-      return "раздел «[{1}» читается как [{2}]; надёжнее так и писать";
-    case CheckText::kKeyForm:
-      return "ключ «{1}» читается как {2}; надёжнее так и писать";
-    case CheckText::kNotText:
-      return "{1}: ни игра под Windows, ни эта программа не читают из него значений; сохраните "
-             "файл как ANSI, UTF-8 или UTF-16 с BOM";
-    case CheckText::kUtf16WithoutMark:
-      return "текст в UTF-16 без метки порядка байтов (BOM)";
-    case CheckText::kUtf32:
-      return "текст в UTF-32";
-    case CheckText::kBinary:
-      return "не текст (нулевые и управляющие байты)";
-    case CheckText::kSecondSection:
-      return "второй раздел [{1}]: его ключи не читаются, читается раздел в строке {2}";
-    case CheckText::kSecondKey:
-      return "второй {1}: не читается, читается строка {2}";
-    case CheckText::kKeyWithoutValue:
-      return "{1} без «=»: читается как 0";
-    case CheckText::kStrayLine:
-      return "строка «{1}» - не раздел, не ключ и не комментарий: не читается";
-    case CheckText::kOneLineBefore:
-      return "строка до первого раздела: не читается";
-    case CheckText::kLinesBefore:
-      return "строки {1}…{2} до первого раздела ({3}): не читаются";
-    case CheckText::kNoSection:
-      return "нет раздела [{1}]: все его значения 0";
-    case CheckText::kCellsMissing:
-      return "в [{1}] нет {2}: читается 0";
-    case CheckText::kMissingFile:
-      return "файла нет: все значения 0";
-    case CheckText::kUnreadableFile:
-      return "файл не читается ({1}): все значения 0";
-    case CheckText::kNotAFile:
-      return "это не файл, а папка или устройство: все значения 0";
-    case CheckText::kOtherCase:
-      return "файла нет, но есть {1} - игра под Windows его прочтёт, а здесь имя должно быть в "
-             "точности {2}: все значения 0";
-    case CheckText::kMore:
-      return "и ещё {1} (всего {2})";
-    case CheckText::kErrorsOne:
-      return "{1} ошибка";
-    case CheckText::kErrorsFew:
-      return "{1} ошибки";
-    case CheckText::kErrorsMany:
-      return "{1} ошибок";
-    case CheckText::kNotesOne:
-      return "{1} замечание";
-    case CheckText::kNotesFew:
-      return "{1} замечания";
-    case CheckText::kNotesMany:
-      return "{1} замечаний";
-    case CheckText::kSummary:
-      return "{1}, {2}";
-  }
-  return "";
+// A text of the check in the language, its arguments filled in.
+std::string Say(Language language, CheckText id,
+                std::initializer_list<std::string_view> arguments = {}) {
+  return Fill(TextOf(language, id), arguments);
 }
 
-// The pattern with each "{N}" replaced by the Nth argument.
-std::string Say(CheckText id, std::initializer_list<std::string_view> arguments = {}) {
-  const std::string_view pattern = RussianText(id);
-  std::string text;
-  for (std::size_t i = 0; i < pattern.size(); ++i) {
-    const bool placeholder = pattern[i] == '{' && i + 2 < pattern.size() && pattern[i + 2] == '}';
-    const std::size_t index = placeholder ? static_cast<std::size_t>(pattern[i + 1] - '1') : 0;
-    if (placeholder && index < arguments.size()) {
-      text += *(arguments.begin() + index);
-      i += 2;
-    } else {
-      text += pattern[i];
-    }
-  }
-  return text;
+std::string Cell(Language language, int row, int column) {
+  return Say(language, CheckText::kCell, {Key(column), Section(row)});
 }
-
-std::string Cell(int row, int column) { return Say(CheckText::kCell, {Key(column), Section(row)}); }
 
 // ---- Characters -----------------------------------------------------------
 
@@ -495,27 +329,29 @@ TableFinding Finding(int line, const char* code, FindingSeverity severity, int r
   return {line, code, severity, row, column, false, 0, std::move(message), ""};
 }
 
-std::string NotTextMessage(IniTextForm form) {
+std::string NotTextMessage(Language language, IniTextForm form) {
   CheckText what = CheckText::kBinary;
   if (form == IniTextForm::kUtf16LeWithoutMark || form == IniTextForm::kUtf16BeWithoutMark)
     what = CheckText::kUtf16WithoutMark;
   if (form == IniTextForm::kUtf32) what = CheckText::kUtf32;
-  return Say(CheckText::kNotText, {Say(what)});
+  return Say(language, CheckText::kNotText, {Say(language, what)});
 }
 
 // "[ItemGarde3]": not read, and maybe meant as a row of ours.
 void AddForeignSection(Collector& c, const IniFinding& f) {
+  const Language language = c.check->language;
   const std::string shown = "[" + Shown(f.written, f.cut);
   std::string name(f.written);
   if (const std::size_t bracket = name.rfind(']'); bracket != std::string::npos)
     name.resize(bracket);
   const int beyond = IniNameIndex(name, kItemGradeSectionStem, INT_MAX / 10);
   std::string message = Say(
-      beyond >= kItemGradeCount ? CheckText::kSectionBeyond : CheckText::kForeignSection, {shown});
+      language, beyond >= kItemGradeCount ? CheckText::kSectionBeyond : CheckText::kForeignSection,
+      {shown});
   const int hint =
       beyond >= 0 ? -1 : NearestNameIndex(name, kItemGradeSectionStem, kItemGradeCount);
   if (hint >= 0) {
-    message += Say(CheckText::kMaybe, {Section(hint)});
+    message += Say(language, CheckText::kMaybe, {Section(hint)});
     if (c.hinted_section[hint].empty())
       c.hinted_section[hint] = Located(c.check->file, f.line) + message;
   }
@@ -527,21 +363,22 @@ void AddForeignSection(Collector& c, const IniFinding& f) {
 
 // "# words" is no comment to the Windows reader: it is a key, or a line of
 // nothing.
-std::string HashWords(const IniFinding& f) {
-  return !f.written.empty() && f.written[0] == '#' ? Say(CheckText::kHashWords) : "";
+std::string HashWords(Language language, const IniFinding& f) {
+  return !f.written.empty() && f.written[0] == '#' ? Say(language, CheckText::kHashWords) : "";
 }
 
 void AddForeignKey(Collector& c, const IniFinding& f) {
+  const Language language = c.check->language;
   const std::string shown = Shown(f.written, f.cut);
   const int beyond = IniNameIndex(f.written, kUpgradeLevelKeyStem, INT_MAX / 10);
   std::string message =
-      Say(beyond >= kUpgradeLevelCount ? CheckText::kKeyBeyond : CheckText::kForeignKey,
+      Say(language, beyond >= kUpgradeLevelCount ? CheckText::kKeyBeyond : CheckText::kForeignKey,
           {shown, Section(f.row)});
-  message += HashWords(f);
+  message += HashWords(language, f);
   const int hint =
       beyond >= 0 ? -1 : NearestNameIndex(f.written, kUpgradeLevelKeyStem, kUpgradeLevelCount);
   if (hint >= 0) {
-    message += Say(CheckText::kMaybe, {Key(hint)});
+    message += Say(language, CheckText::kMaybe, {Key(hint)});
     std::string& hinted = c.hinted_key[f.row][hint];
     if (hinted.empty()) hinted = Located(c.check->file, f.line) + message;
   }
@@ -552,9 +389,10 @@ void AddForeignKey(Collector& c, const IniFinding& f) {
 }
 
 void AddUnclosedSection(Collector& c, const IniFinding& f) {
-  std::string message = Say(CheckText::kUnclosedSection, {Shown(f.written, f.cut)});
-  message += f.row >= 0 ? Say(CheckText::kUnclosedInSection, {Section(f.row)})
-                        : Say(CheckText::kUnclosedOutside);
+  const Language language = c.check->language;
+  std::string message = Say(language, CheckText::kUnclosedSection, {Shown(f.written, f.cut)});
+  message += f.row >= 0 ? Say(language, CheckText::kUnclosedInSection, {Section(f.row)})
+                        : Say(language, CheckText::kUnclosedOutside);
   if (f.row >= 0 && c.unclosed_in_row[f.row] == 0) c.unclosed_in_row[f.row] = f.line;
   if (f.column >= 0 && f.column < kItemGradeCount) {
     c.named_by_unclosed[f.column] = true;
@@ -564,13 +402,15 @@ void AddUnclosedSection(Collector& c, const IniFinding& f) {
 }
 
 void AddValue(Collector& c, const IniFinding& f) {
+  const Language language = c.check->language;
   const ValueMistake mistake = ValueMistakeOf(f.written, f.cut);
   // A value beyond 32 bits is outside any scale too: one finding says both.
   c.saturated_line = mistake == ValueMistake::kBeyond32Bits ? f.line : 0;
-  TableFinding finding = Finding(
-      f.line, kValueMistakeCodes[static_cast<int>(mistake)], SeverityOf(mistake), f.row, f.column,
-      Say(CheckText::kValue, {Shown(f.written, f.cut), Cell(f.row, f.column), Say(WordsOf(mistake)),
-                              std::to_string(f.read_as)}));
+  TableFinding finding = Finding(f.line, kValueMistakeCodes[static_cast<int>(mistake)],
+                                 SeverityOf(mistake), f.row, f.column,
+                                 Say(language, CheckText::kValue,
+                                     {Shown(f.written, f.cut), Cell(language, f.row, f.column),
+                                      Say(language, WordsOf(mistake)), std::to_string(f.read_as)}));
   finding.has_value = true;
   finding.read_as = f.read_as;
   Add(c, std::move(finding));
@@ -579,36 +419,80 @@ void AddValue(Collector& c, const IniFinding& f) {
 // The scale of DestroyProb and DowngradeProb is 0…kLossScale; a weight of
 // success may be any size but not below 0.
 void AddCellRead(Collector& c, const IniFinding& f) {
+  const Language language = c.check->language;
   const std::int32_t v = f.read_as;
   if (c.saturated_line == f.line) return;
   const bool success = c.table == kSuccessTable;
   if (success ? v >= 0 : v >= 0 && v <= kLossScale) return;
-  const std::string scale = success ? Say(CheckText::kNegativeWeight)
-                                    : Say(CheckText::kLossScale, {std::to_string(kLossScale)});
-  TableFinding finding =
-      Finding(f.line, "outside_scale", FindingSeverity::kError, f.row, f.column,
-              Say(CheckText::kOutsideScale, {std::to_string(v), Cell(f.row, f.column), scale}));
+  const std::string scale =
+      success ? Say(language, CheckText::kNegativeWeight)
+              : Say(language, CheckText::kLossScale, {std::to_string(kLossScale)});
+  TableFinding finding = Finding(f.line, "outside_scale", FindingSeverity::kError, f.row, f.column,
+                                 Say(language, CheckText::kOutsideScale,
+                                     {std::to_string(v), Cell(language, f.row, f.column), scale}));
   finding.has_value = true;
   finding.read_as = v;
   Add(c, std::move(finding));
 }
 
 void AddNameForm(Collector& c, const IniFinding& f) {
+  const Language language = c.check->language;
   const bool section = f.column < 0;
   const std::string message =
-      section ? Say(CheckText::kSectionForm, {Shown(f.written, f.cut), Section(f.row)})
-              : Say(CheckText::kKeyForm, {Shown(Trimmed(f.written), f.cut), Key(f.column)});
+      section
+          ? Say(language, CheckText::kSectionForm, {Shown(f.written, f.cut), Section(f.row)})
+          : Say(language, CheckText::kKeyForm, {Shown(Trimmed(f.written), f.cut), Key(f.column)});
   Add(c, Finding(f.line, "name_form", FindingSeverity::kNote, f.row, f.column, message));
 }
 
+// A second section or key, a key without '=', a stray line.
+void TakeLineFinding(Collector& c, const IniFinding& f) {
+  const Language language = c.check->language;
+  switch (f.kind) {
+    case IniFindingKind::kSecondSection: {
+      TableFinding finding = Finding(
+          f.line, "second_section", FindingSeverity::kError, f.row, -1,
+          Say(language, CheckText::kSecondSection, {Section(f.row), std::to_string(f.first_line)}));
+      std::string& second = c.second_section[f.row];
+      if (second.empty()) second = Located(c.check->file, f.line) + finding.message;
+      Add(c, std::move(finding));
+      return;
+    }
+    case IniFindingKind::kSecondKey:
+      // Keys after a '[' without ']' that fall into the section before it.
+      if (c.unclosed_in_row[f.row] != 0 && f.line > c.unclosed_in_row[f.row]) return;
+      Add(c, Finding(f.line, "second_key", FindingSeverity::kError, f.row, f.column,
+                     Say(language, CheckText::kSecondKey,
+                         {Cell(language, f.row, f.column), std::to_string(f.first_line)})));
+      return;
+    case IniFindingKind::kKeyWithoutValue: {
+      TableFinding finding =
+          Finding(f.line, "key_without_value", FindingSeverity::kError, f.row, f.column,
+                  Say(language, CheckText::kKeyWithoutValue, {Cell(language, f.row, f.column)}));
+      finding.has_value = true;
+      Add(c, std::move(finding));
+      return;
+    }
+    case IniFindingKind::kStrayLine:
+      Add(c, Finding(f.line, "stray_line", FindingSeverity::kError, f.row, -1,
+                     Say(language, CheckText::kStrayLine, {Shown(f.written, f.cut)}) +
+                         HashWords(language, f)));
+      return;
+    default:
+      return;
+  }
+}
+
 void Take(Collector& c, const IniFinding& f) {
+  const Language language = c.check->language;
   if (c.not_text) return;
   switch (f.kind) {
     case IniFindingKind::kNotText:
       c.not_text = true;
-      Add(c, Finding(0, "not_text", FindingSeverity::kError, -1, -1, NotTextMessage(f.text_form)));
+      Add(c, Finding(0, "not_text", FindingSeverity::kError, -1, -1,
+                     NotTextMessage(language, f.text_form)));
       for (int row = 0; row < kItemGradeCount; ++row)
-        MarkRow(c, row, c.check->file + ": " + NotTextMessage(f.text_form));
+        MarkRow(c, row, c.check->file + ": " + NotTextMessage(language, f.text_form));
       return;
     case IniFindingKind::kCellRead:
       AddCellRead(c, f);
@@ -632,49 +516,29 @@ void Take(Collector& c, const IniFinding& f) {
     case IniFindingKind::kNameForm:
       AddNameForm(c, f);
       return;
-    case IniFindingKind::kSecondSection: {
-      TableFinding finding =
-          Finding(f.line, "second_section", FindingSeverity::kError, f.row, -1,
-                  Say(CheckText::kSecondSection, {Section(f.row), std::to_string(f.first_line)}));
-      std::string& second = c.second_section[f.row];
-      if (second.empty()) second = Located(c.check->file, f.line) + finding.message;
-      Add(c, std::move(finding));
-      return;
-    }
+    case IniFindingKind::kSecondSection:
     case IniFindingKind::kSecondKey:
-      // Keys after a '[' without ']' that fall into the section before it.
-      if (c.unclosed_in_row[f.row] != 0 && f.line > c.unclosed_in_row[f.row]) return;
-      Add(c, Finding(f.line, "second_key", FindingSeverity::kError, f.row, f.column,
-                     Say(CheckText::kSecondKey,
-                         {Cell(f.row, f.column), std::to_string(f.first_line)})));
-      return;
-    case IniFindingKind::kKeyWithoutValue: {
-      TableFinding finding =
-          Finding(f.line, "key_without_value", FindingSeverity::kError, f.row, f.column,
-                  Say(CheckText::kKeyWithoutValue, {Cell(f.row, f.column)}));
-      finding.has_value = true;
-      Add(c, std::move(finding));
-      return;
-    }
+    case IniFindingKind::kKeyWithoutValue:
     case IniFindingKind::kStrayLine:
-      Add(c, Finding(f.line, "stray_line", FindingSeverity::kError, f.row, -1,
-                     Say(CheckText::kStrayLine, {Shown(f.written, f.cut)}) + HashWords(f)));
+      TakeLineFinding(c, f);
       return;
   }
 }
 
 void AddOutsideSections(Collector& c) {
+  const Language language = c.check->language;
   if (c.outside_count == 0) return;
-  const std::string message = c.outside_count == 1
-                                  ? Say(CheckText::kOneLineBefore)
-                                  : Say(CheckText::kLinesBefore, {std::to_string(c.outside_first),
-                                                                  std::to_string(c.outside_last),
-                                                                  std::to_string(c.outside_count)});
+  const std::string message =
+      c.outside_count == 1 ? Say(language, CheckText::kOneLineBefore)
+                           : Say(language, CheckText::kLinesBefore,
+                                 {std::to_string(c.outside_first), std::to_string(c.outside_last),
+                                  std::to_string(c.outside_count)});
   Add(c, Finding(c.outside_first, "outside_section", FindingSeverity::kError, -1, -1, message));
 }
 
 // What is given nowhere, unless a finding before has said why.
 void AddCellsGivenNowhere(Collector& c, const IniGridCheck& read) {
+  const Language language = c.check->language;
   for (int row = 0; row < kItemGradeCount; ++row) {
     if (read.section_line[row] == 0) {
       if (c.named_by_unclosed[row]) continue;
@@ -683,7 +547,7 @@ void AddCellsGivenNowhere(Collector& c, const IniGridCheck& read) {
         continue;
       }
       TableFinding finding = Finding(0, "cells_missing", FindingSeverity::kError, row, -1,
-                                     Say(CheckText::kNoSection, {Section(row)}));
+                                     Say(language, CheckText::kNoSection, {Section(row)}));
       finding.has_value = true;
       MarkRow(c, row, Located(c.check->file, 0) + finding.message);
       Add(c, std::move(finding));
@@ -704,8 +568,9 @@ void AddCellsGivenNowhere(Collector& c, const IniGridCheck& read) {
       columns.push_back(column);
     }
     if (missing.empty()) continue;
-    TableFinding finding = Finding(read.section_line[row], "cells_missing", FindingSeverity::kError,
-                                   row, -1, Say(CheckText::kCellsMissing, {Section(row), missing}));
+    TableFinding finding =
+        Finding(read.section_line[row], "cells_missing", FindingSeverity::kError, row, -1,
+                Say(language, CheckText::kCellsMissing, {Section(row), missing}));
     finding.has_value = true;
     for (const int column : columns)
       MarkCell(c, row, column, Located(c.check->file, finding.line) + finding.message);
@@ -719,8 +584,9 @@ void Finish(Collector& c, const IniGridCheck& read) {
   AddCellsGivenNowhere(c, read);
 }
 
-TableFileCheck NewCheck(int table) {
+TableFileCheck NewCheck(int table, Language language) {
   TableFileCheck check;
+  check.language = language;
   check.file = kProbabilityFilePaths[std::clamp(table, 0, kTableCount - 1)];
   return check;
 }
@@ -728,17 +594,18 @@ TableFileCheck NewCheck(int table) {
 // A file that is not there or cannot be read: one finding for every cell.
 // other_case names a file that would be it but for letter case, or is "".
 void AddFileProblem(Collector& c, const FileOpening& opening, const std::string& other_case) {
+  const Language language = c.check->language;
   const std::string& file = c.check->file;
   const char* code = "missing_file";
-  std::string message = Say(CheckText::kMissingFile);
+  std::string message = Say(language, CheckText::kMissingFile);
   if (opening.state == FileState::kUnreadable) {
     code = "unreadable_file";
-    message = Say(CheckText::kUnreadableFile, {opening.reason});
+    message = Say(language, CheckText::kUnreadableFile, {opening.reason});
   } else if (opening.state == FileState::kNotAFile) {
     code = "not_a_file";
-    message = Say(CheckText::kNotAFile);
+    message = Say(language, CheckText::kNotAFile);
   } else if (!other_case.empty()) {
-    message = Say(CheckText::kOtherCase, {other_case, file});
+    message = Say(language, CheckText::kOtherCase, {other_case, file});
   }
   Add(c, Finding(0, code, FindingSeverity::kError, -1, -1, message));
   const std::string located = Located(file, 0) + message;
@@ -747,12 +614,14 @@ void AddFileProblem(Collector& c, const FileOpening& opening, const std::string&
 
 // A count in the form its number takes: one is the first of three texts
 // in a row, for 1, 21, ...; then for 2 to 4, 22 to 24, ...; then the rest.
-std::string CountText(std::int64_t n, CheckText one) {
+std::string CountText(Language language, std::int64_t n, CheckText one) {
   const std::int64_t tens = n % 100, units = n % 10;
-  const int form = units == 1 && tens != 11                               ? 0
-                   : units >= 2 && units <= 4 && (tens < 12 || tens > 14) ? 1
-                                                                          : 2;
-  return Say(static_cast<CheckText>(static_cast<int>(one) + form), {std::to_string(n)});
+  int form = units == 1 && tens != 11                               ? 0
+             : units >= 2 && units <= 4 && (tens < 12 || tens > 14) ? 1
+                                                                    : 2;
+  // English has one form for 1 and one for every other count.
+  if (language == Language::kEnglish) form = n == 1 ? 0 : 2;
+  return Say(language, static_cast<CheckText>(static_cast<int>(one) + form), {std::to_string(n)});
 }
 
 const char* SeverityName(FindingSeverity severity) {
@@ -764,16 +633,18 @@ std::int64_t Unlisted(const TableFileCheck& check) {
 }
 
 std::string MoreText(const TableFileCheck& check) {
+  const Language language = check.language;
   if (Unlisted(check) <= 0) return "";
   return Located(check.file, 0) +
-         Say(CheckText::kMore,
+         Say(language, CheckText::kMore,
              {std::to_string(Unlisted(check)), std::to_string(check.errors + check.notes)});
 }
 
 }  // namespace
 
-TableFileCheck CheckTableText(int table, std::string_view text, bool found, int listed) {
-  TableFileCheck check = NewCheck(table);
+TableFileCheck CheckTableText(int table, std::string_view text, bool found, int listed,
+                              Language language) {
+  TableFileCheck check = NewCheck(table, language);
   Collector c;
   c.table = table;
   c.listed = listed;
@@ -788,8 +659,8 @@ TableFileCheck CheckTableText(int table, std::string_view text, bool found, int 
   return check;
 }
 
-TableFileCheck CheckTableFile(int table, int listed) {
-  TableFileCheck check = NewCheck(table);
+TableFileCheck CheckTableFile(int table, int listed, Language language) {
+  TableFileCheck check = NewCheck(table, language);
   Collector c;
   c.table = table;
   c.listed = listed;
@@ -806,8 +677,9 @@ TableFileCheck CheckTableFile(int table, int listed) {
   return check;
 }
 
-std::array<TableFileCheck, 3> CheckTableFiles(int listed) {
-  return {CheckTableFile(0, listed), CheckTableFile(1, listed), CheckTableFile(2, listed)};
+std::array<TableFileCheck, 3> CheckTableFiles(int listed, Language language) {
+  return {CheckTableFile(0, listed, language), CheckTableFile(1, listed, language),
+          CheckTableFile(2, listed, language)};
 }
 
 std::string TableCheckText(const TableFileCheck& check) {
@@ -818,10 +690,12 @@ std::string TableCheckText(const TableFileCheck& check) {
 }
 
 std::string TableCheckSummary(const TableFileCheck& check) {
+  const Language language = check.language;
   if (check.errors + check.notes == 0) return "";
   return Located(check.file, 0) +
-         Say(CheckText::kSummary, {CountText(check.errors, CheckText::kErrorsOne),
-                                   CountText(check.notes, CheckText::kNotesOne)}) +
+         Say(language, CheckText::kSummary,
+             {CountText(language, check.errors, CheckText::kErrorsOne),
+              CountText(language, check.notes, CheckText::kNotesOne)}) +
          "\n";
 }
 

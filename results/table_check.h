@@ -18,6 +18,7 @@
 
 #include "model/probability_tables.h"
 #include "platform/ini_reader.h"
+#include "results/texts.h"
 
 /// Which table a file holds, for its scale: 0 SuccessProb, 1 DestroyProb,
 /// 2 DowngradeProb.
@@ -45,6 +46,7 @@ struct TableFinding {
 /// last, and the count of all.
 struct TableFileCheck {
   std::string file;  // CustomSettings/NAME.ini
+  Language language = Language::kRussian;
   std::vector<TableFinding> listed;
   std::int64_t errors = 0;
   std::int64_t notes = 0;
@@ -53,14 +55,15 @@ struct TableFileCheck {
 };
 
 /// The check of one table's INI text; found false where there is no file.
-TableFileCheck CheckTableText(int table, std::string_view text, bool found, int listed);
+TableFileCheck CheckTableText(int table, std::string_view text, bool found, int listed,
+                              Language language = Language::kRussian);
 
 /// The check of one table's file under CustomSettings/ in the working
 /// directory, read once and never held.
-TableFileCheck CheckTableFile(int table, int listed);
+TableFileCheck CheckTableFile(int table, int listed, Language language = Language::kRussian);
 
 /// The three files, SuccessProb, DestroyProb, DowngradeProb.
-std::array<TableFileCheck, 3> CheckTableFiles(int listed);
+std::array<TableFileCheck, 3> CheckTableFiles(int listed, Language language = Language::kRussian);
 
 /// "FILE:LINE: message" a line each (no LINE where there is none), then
 /// "FILE: и ещё N (всего M)" where some were not listed.

@@ -34,6 +34,9 @@ std::string_view TextOf(Language language, OddsText id) {
 std::string_view TextOf(Language language, PageText id) {
   return language == Language::kEnglish ? EnglishText(id) : RussianText(id);
 }
+std::string_view TextOf(Language language, CheckText id) {
+  return language == Language::kEnglish ? EnglishText(id) : RussianText(id);
+}
 KeyedTexts PageLabels(Language language) {
   return language == Language::kEnglish ? EnglishPageLabels() : RussianPageLabels();
 }

@@ -155,11 +155,65 @@ enum class PageText {
   kCount
 };
 
+/// What upgrade-odds --check and the page say of the tables' INI files.
+enum class CheckText {
+  kCell,               // {1} key, {2} section
+  kForeignSection,     // {1} the section as written
+  kSectionBeyond,      // {1}
+  kMaybe,              // {1} the nearest valid name
+  kForeignKey,         // {1} the key as written, {2} its section
+  kKeyBeyond,          // {1}, {2}
+  kHashWords,          // after a line that starts with '#'
+  kUnclosedSection,    // {1} the line after its '['
+  kUnclosedInSection,  // {1} the section the keys after it fall into
+  kUnclosedOutside,
+  kValue,       // {1} as written, {2} the cell, {3} the mistake, {4} what it reads as
+  kEmptyValue,  // the mistakes, in the order of ValueMistake
+  kNoNumber,
+  kJunk,
+  kBeyond32Bits,
+  kUnclosedQuote,
+  kQuoted,
+  kUnusualForm,
+  kTextAfter,
+  kOutsideScale,  // {1} the value, {2} the cell, {3} the scale
+  kNegativeWeight,
+  kLossScale,    // {1} the scale's top
+  kSectionForm,  // {1} as written, {2} as it reads
+  kKeyForm,      // {1}, {2}
+  kNotText,      // {1} what the bytes are
+  kUtf16WithoutMark,
+  kUtf32,
+  kBinary,
+  kSecondSection,    // {1} the section, {2} the line of the one read
+  kSecondKey,        // {1} the cell, {2} the line of the one read
+  kKeyWithoutValue,  // {1} the cell
+  kStrayLine,        // {1} the line
+  kOneLineBefore,
+  kLinesBefore,   // {1} first, {2} last, {3} how many
+  kNoSection,     // {1}
+  kCellsMissing,  // {1} the section, {2} its keys missing
+  kMissingFile,
+  kUnreadableFile,  // {1} the system's reason
+  kNotAFile,
+  kOtherCase,  // {1} the file there, {2} the name it must have
+  kMore,       // {1} not listed, {2} all
+  kErrorsOne,  // {1} a count, in the form its number takes
+  kErrorsFew,
+  kErrorsMany,
+  kNotesOne,
+  kNotesFew,
+  kNotesMany,
+  kSummary,  // {1} errors, {2} notes
+  kCount
+};
+
 /// A text of the language.
 std::string_view TextOf(Language language, ReportText id);
 std::string_view TextOf(Language language, JourneyText id);
 std::string_view TextOf(Language language, OddsText id);
 std::string_view TextOf(Language language, PageText id);
+std::string_view TextOf(Language language, CheckText id);
 
 /// pattern with "{1}", "{2}", ... replaced by the arguments in turn; a
 /// placeholder without an argument stays as it is.
@@ -216,11 +270,13 @@ std::string_view RussianText(ReportText id);
 std::string_view RussianText(JourneyText id);
 std::string_view RussianText(OddsText id);
 std::string_view RussianText(PageText id);
+std::string_view RussianText(CheckText id);
 KeyedTexts RussianPageLabels();
 std::string_view EnglishText(ReportText id);
 std::string_view EnglishText(JourneyText id);
 std::string_view EnglishText(OddsText id);
 std::string_view EnglishText(PageText id);
+std::string_view EnglishText(CheckText id);
 KeyedTexts EnglishPageLabels();
 
 #endif  // UPGRADE_SIM_RESULTS_TEXTS_H_

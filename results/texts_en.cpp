@@ -264,6 +264,67 @@ constexpr KeyedText kPageLabels[] = {
     {"column_expected_stones", "Stones {1}"},
 };
 
+using C = CheckText;
+constexpr TextEntry<CheckText> kCheck[] = {
+    {C::kCell, "{1} in [{2}]"},
+    {C::kForeignSection, "section “{1}” is not ItemGrade0…ItemGrade10: its keys are not read"},
+    {C::kSectionBeyond,
+     "section “{1}” is beyond the table (ItemGrade0…ItemGrade10): its keys are not read"},
+    {C::kMaybe, " - did you mean {1}?"},
+    {C::kForeignKey, "key “{1}” in [{2}] is not UpgradeLevel0…UpgradeLevel6: not read"},
+    {C::kKeyBeyond,
+     "key “{1}” in [{2}] is beyond the table (UpgradeLevel0…UpgradeLevel6): not read"},
+    {C::kHashWords, " (“#” starts no comment here: a comment starts with “;”)"},
+    {C::kUnclosedSection, "line “[{1}” is a section without “]”: not read"},
+    {C::kUnclosedInSection,
+     ", and the keys after it up to the next section are read into [{1}], its repeats not at all"},
+    {C::kUnclosedOutside, ", nor are the keys after it up to the next section"},
+    {C::kValue, "value “{1}” of {2}{3}: reads as {4}"},
+    {C::kEmptyValue, " is empty"},
+    {C::kNoNumber, " is no number"},
+    {C::kJunk, " is not a plain whole number"},
+    {C::kBeyond32Bits, " is a whole number beyond 32 bits (-2147483648…2147483647)"},
+    {C::kUnclosedQuote, " has an unclosed quote"},
+    {C::kQuoted, " is in quotes"},
+    {C::kUnusualForm, " is not written plainly"},
+    {C::kTextAfter,
+     " has text after the number (no comment: a comment is a line of its own starting with “;”)"},
+    {C::kOutsideScale, "value {1} of {2} - {3}: read as it is"},
+    {C::kNegativeWeight, "a negative weight of success"},
+    {C::kLossScale, "outside the scale 0…{1}"},
+    {C::kSectionForm, "section “[{1}” reads as [{2}]; safer written so"},
+    {C::kKeyForm, "key “{1}” reads as {2}; safer written so"},
+    {C::kNotText,
+     "{1}: neither the game on Windows nor this program reads a value from it; save the file as "
+     "ANSI, UTF-8 or UTF-16 with a BOM"},
+    {C::kUtf16WithoutMark, "text in UTF-16 without a byte-order mark (BOM)"},
+    {C::kUtf32, "text in UTF-32"},
+    {C::kBinary, "no text (zero and control bytes)"},
+    {C::kSecondSection, "second section [{1}]: its keys are not read; the section on line {2} is"},
+    {C::kSecondKey, "second {1}: not read; line {2} is"},
+    {C::kKeyWithoutValue, "{1} without “=”: reads as 0"},
+    {C::kStrayLine, "line “{1}” is no section, key or comment: not read"},
+    {C::kOneLineBefore, "a line before the first section: not read"},
+    {C::kLinesBefore, "lines {1}…{2} before the first section ({3}): not read"},
+    {C::kNoSection, "no section [{1}]: all its values 0"},
+    {C::kCellsMissing, "[{1}] lacks {2}: read as 0"},
+    {C::kMissingFile, "no file: all values 0"},
+    {C::kUnreadableFile, "the file cannot be read ({1}): all values 0"},
+    {C::kNotAFile, "not a file but a folder or a device: all values 0"},
+    {C::kOtherCase,
+     "no file, but there is {1} - the game on Windows reads it, while here the name must be "
+     "exactly {2}: all values 0"},
+    {C::kMore, "and {1} more ({2} in all)"},
+    {C::kErrorsOne, "{1} error"},
+    {C::kErrorsFew, "{1} errors"},
+    {C::kErrorsMany, "{1} errors"},
+    {C::kNotesOne, "{1} note"},
+    {C::kNotesFew, "{1} notes"},
+    {C::kNotesMany, "{1} notes"},
+    {C::kSummary, "{1}, {2}"},
+};
+static_assert(InIdOrder(kCheck), "one text per id, in the order of the ids");
+
 template <typename Id, std::size_t N>
 std::string_view Entry(const TextEntry<Id> (&entries)[N], Id id) {
   return entries[static_cast<std::size_t>(id)].text;
@@ -275,4 +336,5 @@ std::string_view EnglishText(ReportText id) { return Entry(kReport, id); }
 std::string_view EnglishText(JourneyText id) { return Entry(kJourney, id); }
 std::string_view EnglishText(OddsText id) { return Entry(kOdds, id); }
 std::string_view EnglishText(PageText id) { return Entry(kPage, id); }
+std::string_view EnglishText(CheckText id) { return Entry(kCheck, id); }
 KeyedTexts EnglishPageLabels() { return {kPageLabels, sizeof kPageLabels / sizeof kPageLabels[0]}; }

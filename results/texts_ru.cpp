@@ -261,6 +261,68 @@ constexpr KeyedText kPageLabels[] = {
     {"column_expected_stones", "Камней {1}"},
 };
 
+using C = CheckText;
+constexpr TextEntry<CheckText> kCheck[] = {
+    {C::kCell, "{1} в [{2}]"},
+    {C::kForeignSection, "раздел «{1}» - не ItemGrade0…ItemGrade10: его ключи не читаются"},
+    {C::kSectionBeyond,
+     "раздел «{1}» за пределами таблицы (ItemGrade0…ItemGrade10): его ключи не читаются"},
+    {C::kMaybe, " - может быть, {1}?"},
+    {C::kForeignKey, "ключ «{1}» в [{2}] - не UpgradeLevel0…UpgradeLevel6: не читается"},
+    {C::kKeyBeyond,
+     "ключ «{1}» в [{2}] за пределами таблицы (UpgradeLevel0…UpgradeLevel6): не читается"},
+    {C::kHashWords, " («#» здесь не начинает комментарий: комментарий начинается с «;»)"},
+    {C::kUnclosedSection, "строка «[{1}» - раздел без «]»: не читается"},
+    {C::kUnclosedInSection,
+     ", и ключи после неё до следующего раздела читаются в [{1}], а повторы в нём не "
+     "читаются"},
+    {C::kUnclosedOutside, ", как и ключи после неё до следующего раздела"},
+    {C::kValue, "значение «{1}» {2}{3}: читается как {4}"},
+    {C::kEmptyValue, " - пустое значение"},
+    {C::kNoNumber, " - не число"},
+    {C::kJunk, " - не простое целое число"},
+    {C::kBeyond32Bits, " - целое число за пределами 32 бит (-2147483648…2147483647)"},
+    {C::kUnclosedQuote, " - кавычка не закрыта"},
+    {C::kQuoted, " в кавычках"},
+    {C::kUnusualForm, " записано не в простом виде"},
+    {C::kTextAfter,
+     " - текст после числа (это не комментарий: комментарий - отдельная строка с «;»)"},
+    {C::kOutsideScale, "значение {1} {2} - {3}: читается как есть"},
+    {C::kNegativeWeight, "отрицательный вес успеха"},
+    {C::kLossScale, "вне шкалы 0…{1}"},
+    {C::kSectionForm, "раздел «[{1}» читается как [{2}]; надёжнее так и писать"},
+    {C::kKeyForm, "ключ «{1}» читается как {2}; надёжнее так и писать"},
+    {C::kNotText,
+     "{1}: ни игра под Windows, ни эта программа не читают из него значений; сохраните "
+     "файл как ANSI, UTF-8 или UTF-16 с BOM"},
+    {C::kUtf16WithoutMark, "текст в UTF-16 без метки порядка байтов (BOM)"},
+    {C::kUtf32, "текст в UTF-32"},
+    {C::kBinary, "не текст (нулевые и управляющие байты)"},
+    {C::kSecondSection, "второй раздел [{1}]: его ключи не читаются, читается раздел в строке {2}"},
+    {C::kSecondKey, "второй {1}: не читается, читается строка {2}"},
+    {C::kKeyWithoutValue, "{1} без «=»: читается как 0"},
+    {C::kStrayLine, "строка «{1}» - не раздел, не ключ и не комментарий: не читается"},
+    {C::kOneLineBefore, "строка до первого раздела: не читается"},
+    {C::kLinesBefore, "строки {1}…{2} до первого раздела ({3}): не читаются"},
+    {C::kNoSection, "нет раздела [{1}]: все его значения 0"},
+    {C::kCellsMissing, "в [{1}] нет {2}: читается 0"},
+    {C::kMissingFile, "файла нет: все значения 0"},
+    {C::kUnreadableFile, "файл не читается ({1}): все значения 0"},
+    {C::kNotAFile, "это не файл, а папка или устройство: все значения 0"},
+    {C::kOtherCase,
+     "файла нет, но есть {1} - игра под Windows его прочтёт, а здесь имя должно быть в "
+     "точности {2}: все значения 0"},
+    {C::kMore, "и ещё {1} (всего {2})"},
+    {C::kErrorsOne, "{1} ошибка"},
+    {C::kErrorsFew, "{1} ошибки"},
+    {C::kErrorsMany, "{1} ошибок"},
+    {C::kNotesOne, "{1} замечание"},
+    {C::kNotesFew, "{1} замечания"},
+    {C::kNotesMany, "{1} замечаний"},
+    {C::kSummary, "{1}, {2}"},
+};
+static_assert(InIdOrder(kCheck), "one text per id, in the order of the ids");
+
 template <typename Id, std::size_t N>
 std::string_view Entry(const TextEntry<Id> (&entries)[N], Id id) {
   return entries[static_cast<std::size_t>(id)].text;
@@ -272,4 +334,5 @@ std::string_view RussianText(ReportText id) { return Entry(kReport, id); }
 std::string_view RussianText(JourneyText id) { return Entry(kJourney, id); }
 std::string_view RussianText(OddsText id) { return Entry(kOdds, id); }
 std::string_view RussianText(PageText id) { return Entry(kPage, id); }
+std::string_view RussianText(CheckText id) { return Entry(kCheck, id); }
 KeyedTexts RussianPageLabels() { return {kPageLabels, sizeof kPageLabels / sizeof kPageLabels[0]}; }

@@ -317,6 +317,8 @@ TEST(JourneyBudgetTest, ShownBudgetsAreRoundedUpToTheDigitsTheyHave) {
   EXPECT_EQ(ShownBudget(99999999, 99990000), 100000000.0);
   EXPECT_EQ(ShownBudget(12, 11.99), 12.0);
   EXPECT_EQ(ShownBudget(0, 0), 0.0);
+  // A bracket wider than the tolerance shows no more than the fewest digits.
+  EXPECT_EQ(ShownBudget(11857766, 11400000), 11860000.0);
   for (const double upper : {1.5, 987.25, 12345678.9, 7.3e15}) {
     EXPECT_GE(ShownBudget(upper, upper * (1 - 1e-5)), std::ceil(upper));
     EXPECT_LE(ShownBudget(upper, upper * (1 - 1e-5)),

@@ -40,11 +40,24 @@ if(UPGRADE_SIM_TESTS)
   add_test(NAME page_test_packages
     COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/scripts/npm-packages.sh)
   set_tests_properties(page_test_packages PROPERTIES FIXTURES_SETUP page_packages)
-  # In a real browser (Debian's chromium, headless), against the native
-  # programs built by the release preset.
+  # The native programs the page is compared with, from the test preset's
+  # build, brought up to date: the web preset builds on the test preset,
+  # and only the release preset builds on the web one (it packs the page).
+  set(native ${CMAKE_CURRENT_SOURCE_DIR}/build/test)
+  add_test(NAME page_native_programs
+    COMMAND sh -c "cmake --preset test >/dev/null && cmake --build --preset test --target upgrade-sim upgrade-odds >/dev/null"
+    WORKING_DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR})
+  set_tests_properties(page_native_programs PROPERTIES FIXTURES_SETUP page_natives)
+  # In a real browser (Debian's chromium, headless), against those programs.
   add_test(NAME page_in_browser
     COMMAND node ${CMAKE_CURRENT_SOURCE_DIR}/tests/web/page_test.mjs
             --page ${page_file} --source ${CMAKE_CURRENT_SOURCE_DIR}
-            --out ${CMAKE_CURRENT_BINARY_DIR})
-  set_tests_properties(page_in_browser PROPERTIES FIXTURES_REQUIRED page_packages)
+            --out ${CMAKE_CURRENT_BINARY_DIR}
+            --upgrade-sim ${native}/upgrade-sim --upgrade-odds ${native}/upgrade-odds)
+  set_tests_properties(page_in_browser PROPERTIES FIXTURES_REQUIRED "page_packages;page_natives")
+  # The page's own figures against answers the test works out itself.
+  add_test(NAME page_figures
+    COMMAND node ${CMAKE_CURRENT_SOURCE_DIR}/tests/web/figures_test.mjs
+            --page ${page_file} --source ${CMAKE_CURRENT_SOURCE_DIR})
+  set_tests_properties(page_figures PROPERTIES FIXTURES_REQUIRED page_packages)
 endif()

@@ -13,8 +13,8 @@ LOSS_PLAIN = ini_text(lambda g, u: 10 * g + u)
 DESTROY = "CustomSettings/DestroyProb.ini"
 
 
-def run_check(settings, csv=False, extra_files=None):
-    args = ["--csv", "--check"] if csv else ["--check"]
+def run_check(settings, csv=False, extra_files=None, args=()):
+    args = ["--csv", "--check", *args] if csv else ["--check", *args]
     with work_folder(settings, extra_files=extra_files, prefix="upgrade-odds-check-") as workdir:
         return subprocess.run([*harness.EMULATOR, harness.ODDS_EXE, *args], cwd=workdir,
                               stdin=subprocess.DEVNULL, capture_output=True, env=base_env(), timeout=60)
@@ -182,6 +182,17 @@ class TableCheckTest(SimulatorTestCase):
         rows = run_check({"SuccessProb.ini": junk, "DestroyProb.ini": LOSS_PLAIN, "DowngradeProb.ini": LOSS_PLAIN},
                          csv=True).stdout.decode("ascii").split("\n")
         self.assertEqual(rows[-2], "CustomSettings/SuccessProb.ini,,more_findings,,,500,")
+
+    def test_in_english_where_asked(self):
+        settings = {"SuccessProb.ini": PLAIN.replace("[ItemGrade3]", "[ItemGarde3]"), "DestroyProb.ini": LOSS_PLAIN}
+        proc = run_check(settings, args=["--lang", "en"])
+        self.assertEqual(proc.returncode, 1)
+        self.assertEqual(text_lines(proc), [
+            "CustomSettings/SuccessProb.ini:25: section “[ItemGarde3]” is not ItemGrade0…ItemGrade10: its keys are "
+            "not read - did you mean ItemGrade3?",
+            "CustomSettings/DowngradeProb.ini: no file: all values 0",
+            "CustomSettings/SuccessProb.ini: 1 error, 0 notes",
+            "CustomSettings/DowngradeProb.ini: 1 error, 0 notes"])
 
     def test_files_missing_unreadable_or_no_file(self):
         def make(kind):

@@ -22,7 +22,9 @@ const source = path.resolve(args.source ?? ".");
 const pageFile = path.resolve(args.page ?? path.join(source, "build/web/upgrade-sim.html"));
 const out = path.resolve(args.out ?? path.dirname(pageFile));
 fs.mkdirSync(out, { recursive: true });
-const native = path.join(source, "build/release");
+// The native programs to compare with, as the build passes them.
+const nativeOdds = path.resolve(args["upgrade-odds"] ?? path.join(source, "build/test/upgrade-odds"));
+const nativeSimulator = path.resolve(args["upgrade-sim"] ?? path.join(source, "build/test/upgrade-sim"));
 const examples = path.join(source, "examples/CustomSettings");
 
 const browsers = {
@@ -31,13 +33,6 @@ const browsers = {
       "--disable-component-update", "--disable-sync"] },
   firefox: { browser: "firefox", executablePath: "/usr/bin/firefox-esr", protocol: "webDriverBiDi" },
 };
-
-// The native programs as the sources now stand: built, or brought up to date.
-function ensureNativePrograms() {
-  const configured = fs.existsSync(path.join(native, "CMakeCache.txt"));
-  execFileSync("cmake", configured ? ["--build", "--preset", "release"] : ["--workflow", "--preset", "release"],
-    { cwd: source, stdio: "ignore" });
-}
 
 // A working folder whose CustomSettings/ holds the given files (name -> bytes).
 function folderWith(files) {
@@ -50,7 +45,7 @@ const exampleFiles = Object.fromEntries(["SuccessProb.ini", "DestroyProb.ini", "
   .map((name) => [name, fs.readFileSync(path.join(examples, name))]));
 
 function odds(dir, ...words) {
-  return execFileSync(path.join(native, "upgrade-odds"), words, { cwd: dir, env: { PATH: process.env.PATH, LC_ALL: "C.UTF-8" },
+  return execFileSync(nativeOdds, words, { cwd: dir, env: { PATH: process.env.PATH, LC_ALL: "C.UTF-8" },
     stdio: ["ignore", "pipe", "ignore"] }).toString("utf8");
 }
 
@@ -59,7 +54,7 @@ function simulatorLines(dir, answers, seed) {
   const faketime = ["/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1"].find((f) => fs.existsSync(f));
   assert.ok(faketime, "libfaketime is missing: run scripts/install-test-deps.sh");
   const when = new Date(seed * 1000).toISOString().replace("T", " ").replace(/\.\d+Z$/, "");
-  const run = spawnSync("setsid", ["-w", path.join(native, "upgrade-sim")], { cwd: dir, input: answers,
+  const run = spawnSync("setsid", ["-w", nativeSimulator], { cwd: dir, input: answers,
     env: { PATH: process.env.PATH, LC_ALL: "C.UTF-8", TZ: "UTC", LD_PRELOAD: faketime, FAKETIME: when,  // stopped at that second, however long the start takes
       FAKETIME_DONT_FAKE_MONOTONIC: "1" } });
   const text = run.stdout.toString("utf8");
@@ -216,7 +211,6 @@ for (const [name, launch] of Object.entries(browsers)) {
     }
 
     before(async () => {
-      ensureNativePrograms();
       browser = await puppeteer.launch({ ...launch, headless: true,
         userDataDir: fs.mkdtempSync(path.join(os.tmpdir(), "upgrade-sim-profile-")) });
       page = await browser.newPage();
@@ -323,7 +317,7 @@ for (const [name, launch] of Object.entries(browsers)) {
       await input.uploadFile(...["SuccessProb.ini", "DestroyProb.ini", "DowngradeProb.ini"].map((n) => path.join(uploads, n)));
       await page.waitForFunction(() => document.getElementById("findings").textContent.includes("ItemGrade 2"));
       const shown = await page.$$eval("#findings li", (items) => items.map((i) => i.textContent));
-      const checked = spawnSync(path.join(native, "upgrade-odds"), ["--check"], { cwd: folderWith({ "SuccessProb.ini": faulty,
+      const checked = spawnSync(nativeOdds, ["--check"], { cwd: folderWith({ "SuccessProb.ini": faulty,
         "DestroyProb.ini": exampleFiles["DestroyProb.ini"], "DowngradeProb.ini": exampleFiles["DowngradeProb.ini"] }),
         env: { PATH: process.env.PATH, LC_ALL: "C.UTF-8" } }).stdout.toString("utf8").trimEnd().split("\n");
       assert.deepEqual(shown, checked);
