@@ -909,7 +909,10 @@ double TailConstant(const JourneySteps& steps, const Decay& decay) {
 // with a margin; elsewhere the bracket's top. The asymptotics' error falls
 // with the square of theta times the walk's memory (against the exact
 // lattice: 6e-6 at 4e-4, 1.6e-4 at 0.015, 6e-4 at 0.03); the margin is
-// three times that square, and at least kAsymptoticMargin.
+// three times that square, and at least kAsymptoticMargin. That margin is
+// measured, not proven: the bound on a budget's error is therefore taken
+// from the proven floor alone (the bracket's, the counts', the coarse
+// pass's), so that it holds for whatever budget is shown.
 constexpr double kAsymptoticScale = 0.25;
 constexpr double kAsymptoticMargin = 1e-4;
 
@@ -961,11 +964,13 @@ void DecayBounds(const JourneySteps& steps, const Costs& costs,
       const double upper =
           std::ceil(dearest + std::log(decay.v[t] / (v_min * beyond)) / decay.theta);
       const double lower = std::log(decay.v[t] / (v_max * beyond)) / decay.theta - dearest_step;
-      if (upper > 0.0 && upper < kLargestWhole) Tighten(&bound, upper, lower);
+      Tighten(&bound, upper > 0.0 && upper < kLargestWhole ? upper : kInfinity, lower);
+      // The estimate narrows only the budget shown, never the proven floor
+      // the bound on its error is measured from.
       const double estimate = last + std::log(decay.v[t] * constant / beyond) / decay.theta;
       const Bound estimated{std::ceil(estimate * (1.0 + margin)), estimate * (1.0 - margin)};
       if (InTheTail(estimated, decay.theta * (estimate - last), scale, bound))
-        Tighten(&bound, estimated.upper, estimated.lower);
+        Tighten(&bound, estimated.upper, 0.0);
     }
     if (steps.budget >= 0) {
       const double over = decay.v[t] / v_min * std::exp(-decay.theta * (steps.budget - dearest));
