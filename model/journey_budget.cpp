@@ -909,7 +909,10 @@ double TailConstant(const JourneySteps& steps, const Decay& decay) {
 // with a margin; elsewhere the bracket's top. The asymptotics' error falls
 // with the square of theta times the walk's memory (against the exact
 // lattice: 6e-6 at 4e-4, 1.6e-4 at 0.015, 6e-4 at 0.03); the margin is
-// three times that square, and at least kAsymptoticMargin.
+// three times that square, and at least kAsymptoticMargin. That margin is
+// measured, not proven: the bound on a budget's error is therefore taken
+// from the proven floor alone (the bracket's, the counts', the coarse
+// pass's), so that it holds for whatever budget is shown.
 constexpr double kAsymptoticScale = 0.25;
 constexpr double kAsymptoticMargin = 1e-4;
 
@@ -925,6 +928,17 @@ double MemoryScale(const JourneySteps& steps, const Costs& costs, const Decay& d
     memory = std::max(memory, (steps.attempt_cost[t] + steps.item_cost) / leaving);
   }
   return decay.theta * memory;
+}
+
+// The asymptotics speak for a level only in its tail: the estimate lies at
+// least the walk's memory past the last attempt (a start that is likely to
+// end at once has too little tail for a level: the estimate falls before it,
+// even below 0), and its range meets what is proven (the martingale's
+// bracket and the counts'). Elsewhere only the proven bracket stands.
+bool InTheTail(const Bound& estimated, double depth, double memory_scale, const Bound& proven) {
+  return std::isfinite(estimated.upper) && std::isfinite(estimated.lower) &&
+         depth >= memory_scale && estimated.upper >= proven.lower &&
+         estimated.lower <= proven.upper;
 }
 
 void DecayBounds(const JourneySteps& steps, const Costs& costs,
@@ -946,15 +960,17 @@ void DecayBounds(const JourneySteps& steps, const Costs& costs,
     for (int p = 0; p < kPercentileCount; ++p) {
       if (!out->wanted[t][p]) continue;
       const double beyond = 1.0 - kPercentileLevels[p];
-      double upper = std::ceil(dearest + std::log(decay.v[t] / (v_min * beyond)) / decay.theta);
+      Bound& bound = (*bounds)[t][p];
+      const double upper =
+          std::ceil(dearest + std::log(decay.v[t] / (v_min * beyond)) / decay.theta);
       const double lower = std::log(decay.v[t] / (v_max * beyond)) / decay.theta - dearest_step;
-      if (std::isfinite(constant) && constant > 0.0) {
-        const double estimate = last + std::log(decay.v[t] * constant / beyond) / decay.theta;
-        upper = std::min(upper, std::ceil(estimate * (1.0 + margin)));
-        Tighten(&(*bounds)[t][p], upper, std::max(lower, estimate * (1.0 - margin)));
-      } else if (std::isfinite(upper) && upper < kLargestWhole) {
-        Tighten(&(*bounds)[t][p], upper, lower);
-      }
+      Tighten(&bound, upper > 0.0 && upper < kLargestWhole ? upper : kInfinity, lower);
+      // The estimate narrows only the budget shown, never the proven floor
+      // the bound on its error is measured from.
+      const double estimate = last + std::log(decay.v[t] * constant / beyond) / decay.theta;
+      const Bound estimated{std::ceil(estimate * (1.0 + margin)), estimate * (1.0 - margin)};
+      if (InTheTail(estimated, decay.theta * (estimate - last), scale, bound))
+        Tighten(&bound, estimated.upper, 0.0);
     }
     if (steps.budget >= 0) {
       const double over = decay.v[t] / v_min * std::exp(-decay.theta * (steps.budget - dearest));
@@ -1031,6 +1047,18 @@ double ShownBudget(double upper, double lower) {
 
 namespace {
 
+// A higher level's budget suffices for a lower one, and a lower level's
+// true budget is a floor for a higher one: each level keeps the tighter.
+void OrderLevels(const std::array<bool, kPercentileCount>& wanted,
+                 std::array<Bound, kPercentileCount>* bounds) {
+  for (int p = kPercentileCount - 2; p >= 0; --p) {
+    if (wanted[p + 1]) (*bounds)[p].upper = std::min((*bounds)[p].upper, (*bounds)[p + 1].upper);
+  }
+  for (int p = 1; p < kPercentileCount; ++p) {
+    if (wanted[p]) (*bounds)[p].lower = std::max((*bounds)[p].lower, (*bounds)[p - 1].lower);
+  }
+}
+
 JourneyBudgets FiguresFor(const JourneySteps& steps, const BudgetCounts& counts) {
   const int n = steps.target;
   Outcome out{};
@@ -1074,11 +1102,22 @@ JourneyBudgets FiguresFor(const JourneySteps& steps, const BudgetCounts& counts)
   DecayBounds(steps, costs, &bounds, &out);
   for (int t = 0; t < n; ++t) {
     for (int p = 0; p < kPercentileCount; ++p) {
+      // Bounds that cross cannot both hold: the counts' alone are proven
+      // from the counts themselves.
+      Bound& bound = bounds[t][p];
+      if (!(bound.upper >= bound.lower)) bound = CountsBound(costs, counts, t, p);
+    }
+    OrderLevels(out.wanted[t], &bounds[t]);
+    // From the highest level down: a lower level never shows more, even
+    // where its wider bracket keeps fewer digits.
+    double above = kInfinity;
+    for (int p = kPercentileCount - 1; p >= 0; --p) {
       if (!out.wanted[t][p]) continue;
       const Bound& bound = bounds[t][p];
       if (!std::isfinite(bound.upper)) continue;
       const double lower = std::max(bound.lower, 0.0);
-      const double shown = ShownBudget(bound.upper, lower);
+      const double shown = std::min(above, ShownBudget(bound.upper, lower));
+      above = shown;
       out.budgets.budget[t][p] = shown;
       out.budgets.relative_error[t][p] = lower > 0.0 ? (shown - lower) / lower : kInfinity;
     }

@@ -17,6 +17,11 @@ std::string WriteIniGrid(const IniGrid& grid, const IniGridLayout& layout) {
   return text;
 }
 
+int WrittenIniLine(const IniGridLayout& layout, int row, int column) {
+  const int columns = std::clamp(layout.columns, 0, kMaxIniGridSide);
+  return row * (columns + 1) + column + 2;
+}
+
 // ---- Editing a text in place ---------------------------------------------
 
 namespace {

@@ -12,6 +12,10 @@
 /// every key "<key_stem><column>=<value>" in order, values in plain decimal.
 std::string WriteIniGrid(const IniGrid& grid, const IniGridLayout& layout);
 
+/// The line (from 1) on which WriteIniGrid writes a cell: each row's section
+/// line, then one line per key.
+int WrittenIniLine(const IniGridLayout& layout, int row, int column);
+
 /// The INI text original with the cells where edited differs from what the
 /// reader reads in it changed in place, and nothing else: comments, blank
 /// lines, order, line ends and encoding (bytes, UTF-8 or UTF-16 with their

@@ -6,6 +6,7 @@
 #include <iterator>
 #include <utility>
 
+#include "platform/ini_writer.h"
 #include "platform/probability_files.h"
 #include "platform/regular_file.h"
 #include "results/json.h"
@@ -656,6 +657,27 @@ TableFileCheck CheckTableText(int table, std::string_view text, bool found, int 
   const IniGridCheck read = CheckIniGridFromText(text, kProbabilityTableLayout,
                                                  [&c](const IniFinding& f) { Take(c, f); });
   Finish(c, read);
+  return check;
+}
+
+TableFileCheck CheckTableGrid(int table, const ProbabilityTable& grid, int listed,
+                              Language language) {
+  TableFileCheck check = NewCheck(table, language);
+  Collector c;
+  c.table = table;
+  c.listed = listed;
+  c.check = &check;
+  for (int row = 0; row < kItemGradeCount; ++row) {
+    for (int column = 0; column < kUpgradeLevelCount; ++column) {
+      IniFinding f{};
+      f.kind = IniFindingKind::kCellRead;
+      f.line = WrittenIniLine(kProbabilityTableLayout, row, column);
+      f.row = row;
+      f.column = column;
+      f.read_as = grid.entry[row][column];
+      AddCellRead(c, f);
+    }
+  }
   return check;
 }
 

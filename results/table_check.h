@@ -58,6 +58,12 @@ struct TableFileCheck {
 TableFileCheck CheckTableText(int table, std::string_view text, bool found, int listed,
                               Language language = Language::kRussian);
 
+/// The check of a table held in memory, as its file written by
+/// ProbabilityTableText would be checked: only values outside the scale can
+/// be wrong, each on the line the file would give it.
+TableFileCheck CheckTableGrid(int table, const ProbabilityTable& grid, int listed,
+                              Language language = Language::kRussian);
+
 /// The check of one table's file under CustomSettings/ in the working
 /// directory, read once and never held.
 TableFileCheck CheckTableFile(int table, int listed, Language language = Language::kRussian);

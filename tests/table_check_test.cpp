@@ -7,6 +7,7 @@
 
 #include <cstring>
 #include <fstream>
+#include <limits>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -184,6 +185,30 @@ TEST(TableCheckTest, EachScaleAtItsBounds) {
               "значение " + std::to_string(b.value) + " UpgradeLevel1 в [ItemGrade0] - " +
                   (b.table == 0 ? "отрицательный вес успеха" : "вне шкалы 0…10000") +
                   ": читается как есть");
+  }
+}
+
+// A table held in memory is checked as its written file would be: the same
+// findings on the same lines, the same cells marked, in either language.
+TEST(TableCheckTest, ATableInMemoryAsItsWrittenFile) {
+  ProbabilityTable grid{};
+  grid.entry[0][0] = -1;
+  grid.entry[3][6] = 10001;
+  grid.entry[10][6] = std::numeric_limits<std::int32_t>::min();
+  grid.entry[5][2] = 10000;
+  for (const Language language : {Language::kRussian, Language::kEnglish}) {
+    for (int table = 0; table < 3; ++table) {
+      for (const int listed : {1, kCheckListedFindings}) {
+        const TableFileCheck written =
+            CheckTableText(table, ProbabilityTableText(grid), true, listed, language);
+        const TableFileCheck held = CheckTableGrid(table, grid, listed, language);
+        EXPECT_EQ(TableCheckText(held), TableCheckText(written)) << table;
+        EXPECT_EQ(TableCheckCsv(held), TableCheckCsv(written)) << table;
+        EXPECT_EQ(held.errors, written.errors);
+        EXPECT_EQ(held.cell_error, written.cell_error);
+      }
+      EXPECT_EQ(CheckTableGrid(table, grid, 10).errors, table == 0 ? 2 : 3);
+    }
   }
 }
 

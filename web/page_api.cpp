@@ -256,16 +256,11 @@ std::string ErrorsObject(const FieldErrors& errors) {
   return JsonObject(members);
 }
 
-// The findings of one table's INI text, as --check writes them.
-std::string FindingsData(int which, std::string_view text, bool found) {
-  return TableFindingsData(CheckTableText(which, text, found, kPageListedFindings));
-}
-
-// Each table as its INI file would be written, and what the check finds in it.
-std::string WrittenFindingsData(const ProbabilityTables& tables) {
+// What the check would find in each table's INI file as it would be written.
+std::string WrittenFindingsData(const ProbabilityTables& tables, Language language) {
   const int which[kTableCount] = {0, 1, 2};
-  return JsonArrayOf(which, [&tables](int w) {
-    return FindingsData(w, ProbabilityTableText(TableAt(tables, w)), true);
+  return JsonArrayOf(which, [&tables, language](int w) {
+    return TableFindingsData(CheckTableGrid(w, TableAt(tables, w), kPageListedFindings, language));
   });
 }
 
@@ -618,7 +613,8 @@ std::string AnswerPageRequest(std::string_view request_text) {
   if (view == "ini_file") return IniFileAnswer(text, tables, language);
   // What the check finds in the tables as their files would be written: asked
   // for once an edit, not with every answer.
-  if (view == "findings") return JsonObject({{"table_findings", WrittenFindingsData(tables)}});
+  if (view == "findings")
+    return JsonObject({{"table_findings", WrittenFindingsData(tables, language)}});
   if (!view.empty() && view != "page" && view != "set_up" && view != "simulate" &&
       view != "journey_run")
     return ErrorAnswer(Say(language, PageText::kUnknownView, {view}));
