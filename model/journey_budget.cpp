@@ -1144,8 +1144,12 @@ double TailBudget(const Costs& costs, const BudgetCounts& counts, int n) {
 
 JourneyBudgets BudgetsFor(const JourneySteps& steps, const BudgetCounts& counts) {
   const int n = steps.target;
-  if (steps.budget < 0 || steps.budget < TailBudget(CostsOf(steps), counts, n))
-    return FiguresFor(steps, counts);
+  if (steps.budget < 0 || steps.budget < TailBudget(CostsOf(steps), counts, n)) {
+    JourneyBudgets budgets = FiguresFor(steps, counts);
+    // A chance: the free steps' solve may leave a rounding's worth below 0.
+    for (double& within : budgets.within) within = std::clamp(within, 0.0, 1.0);
+    return budgets;
+  }
   // A budget beyond the tail: the chance within it is the chance to get
   // there, to within twice the tail's mass; no pass need go as far.
   JourneySteps without = steps;
