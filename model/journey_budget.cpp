@@ -1004,7 +1004,8 @@ void DecayBounds(const JourneySteps& steps, const Costs& costs,
       const double upper =
           std::ceil(dearest + std::log(decay.v[t] / (v_min * beyond)) / decay.theta);
       const double lower = std::log(decay.v[t] / (v_max * beyond)) / decay.theta - dearest_step;
-      Tighten(&bound, upper > 0.0 && upper < kLargestWhole ? upper : kInfinity, lower);
+      Tighten(&bound, kInfinity, lower);
+      if (upper > 0.0 && upper < kLargestWhole) Tighten(&bound, upper, lower);
       // The estimate narrows only the budget shown, never the proven floor
       // the bound on its error is measured from.
       const double estimate = last + std::log(decay.v[t] * constant / beyond) / decay.theta;
@@ -1099,6 +1100,34 @@ void OrderLevels(const std::array<bool, kPercentileCount>& wanted,
   }
 }
 
+// Each bracket's shown budget and the bound on its error.
+void ShowBounds(const Costs& costs, const BudgetCounts& counts, int n,
+                std::array<std::array<Bound, kPercentileCount>, kMaxTarget>* all, Outcome* out) {
+  auto& bounds = *all;
+  for (int t = 0; t < n; ++t) {
+    for (int p = 0; p < kPercentileCount; ++p) {
+      // Bounds that cross cannot both hold: the counts' alone are proven
+      // from the counts themselves.
+      Bound& bound = bounds[t][p];
+      if (!(bound.upper >= bound.lower)) bound = CountsBound(costs, counts, t, p);
+    }
+    OrderLevels(out->wanted[t], &bounds[t]);
+    // From the highest level down: a lower level never shows more, even
+    // where its wider bracket keeps fewer digits.
+    double above = kInfinity;
+    for (int p = kPercentileCount - 1; p >= 0; --p) {
+      if (!out->wanted[t][p]) continue;
+      const Bound& bound = bounds[t][p];
+      if (!std::isfinite(bound.upper)) continue;
+      const double lower = std::max(bound.lower, 0.0);
+      const double shown = std::min(above, ShownBudget(bound.upper, lower));
+      above = shown;
+      out->budgets.budget[t][p] = shown;
+      out->budgets.relative_error[t][p] = lower > 0.0 ? (shown - lower) / lower : kInfinity;
+    }
+  }
+}
+
 JourneyBudgets FiguresFor(const JourneySteps& steps, const BudgetCounts& counts) {
   const int n = steps.target;
   Outcome out{};
@@ -1140,28 +1169,7 @@ JourneyBudgets FiguresFor(const JourneySteps& steps, const BudgetCounts& counts)
   }
   if (!asymptotic) CoarseBounds(steps, costs, largest, &bounds, &out);
   DecayBounds(steps, costs, &bounds, &out);
-  for (int t = 0; t < n; ++t) {
-    for (int p = 0; p < kPercentileCount; ++p) {
-      // Bounds that cross cannot both hold: the counts' alone are proven
-      // from the counts themselves.
-      Bound& bound = bounds[t][p];
-      if (!(bound.upper >= bound.lower)) bound = CountsBound(costs, counts, t, p);
-    }
-    OrderLevels(out.wanted[t], &bounds[t]);
-    // From the highest level down: a lower level never shows more, even
-    // where its wider bracket keeps fewer digits.
-    double above = kInfinity;
-    for (int p = kPercentileCount - 1; p >= 0; --p) {
-      if (!out.wanted[t][p]) continue;
-      const Bound& bound = bounds[t][p];
-      if (!std::isfinite(bound.upper)) continue;
-      const double lower = std::max(bound.lower, 0.0);
-      const double shown = std::min(above, ShownBudget(bound.upper, lower));
-      above = shown;
-      out.budgets.budget[t][p] = shown;
-      out.budgets.relative_error[t][p] = lower > 0.0 ? (shown - lower) / lower : kInfinity;
-    }
-  }
+  ShowBounds(costs, counts, n, &bounds, &out);
   return out.budgets;
 }
 

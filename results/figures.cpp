@@ -162,7 +162,7 @@ std::string PercentAtLeast(double share) {
   const int decimals = std::max(0, 2 - magnitude);
   // Cut from the double's decimal expansion, so that nothing rounds up.
   std::string digits = FixedDecimals(percent, decimals + 30);
-  digits.resize(digits.find('.') + static_cast<std::size_t>(decimals + (decimals > 0)));
+  digits.resize(digits.find('.') + static_cast<std::size_t>(decimals > 0 ? decimals + 1 : 0));
   if (decimals > 0) {
     digits.erase(digits.find_last_not_of('0') + 1);
     if (digits.back() == '.') digits.pop_back();
