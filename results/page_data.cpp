@@ -183,7 +183,8 @@ std::string PlanFigure(const PlanColumn& column, const PlanView& view, int t, in
     case FigureKind::kRelativeError:
       return priced && std::isfinite(cell.value) ? JsonNumber(cell.relative_error) : "null";
     case FigureKind::kWithinBudget:
-      return JsonString(HasFigures(column, view.request) ? PercentText(cell.value) : "");
+      // A lower bound where not exact, and a promise either way: rounded down.
+      return JsonString(HasFigures(column, view.request) ? PercentAtLeast(cell.value) + " %" : "");
     case FigureKind::kWithinBudgetExact:
       return JsonBool(HasFigures(column, view.request) && cell.exact);
     case FigureKind::kLargestError:

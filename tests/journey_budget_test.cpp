@@ -364,6 +364,25 @@ TEST(JourneyBudgetTest, ALevelBeforeTheTailKeepsAProvenBound) {
       "long");
 }
 
+// Free steps around one that costs 1, with a budget of 0: the free steps'
+// solve cancels to a rounding's worth below 0, and a chance is never below
+// 0. Found by fuzzing.
+TEST(JourneyBudgetTest, TheChanceWithinABudgetOfFreeStepsIsAChance) {
+  const JourneySteps steps =
+      Priced({{74018319622995968, 900413983146770432, 178489201837080576, 0},
+              {240560448234061824, 761423883319902208, 150937173052882944, 0},
+              {740183196229959680, 4887160145575936, 407851148231311360, 0},
+              {740183196229959680, 344456619848105984, 27535224371927376, 40746464156853936},
+              {592153325852426240, 467997051525791744, 92771127228628992, 0},
+              {374722534932742144, 649457007558524928, 128741962115579904, 0}},
+             {0, 0, 0, 0, 1, 0}, 0, 0);
+  const Journey journey = PlanJourney(steps);
+  // Up to the count that costs 1 nothing is within 0; above it, only the
+  // free success is.
+  for (int t = 0; t < 5; ++t) EXPECT_EQ(journey.rows[t].reach_within_budget, 0.0) << t;
+  EXPECT_NEAR(journey.rows[5].reach_within_budget, Share(steps.odds[5].success), 1e-12);
+}
+
 TEST(JourneyBudgetTest, ShownBudgetsAreRoundedUpToTheDigitsTheyHave) {
   EXPECT_EQ(ShownBudget(126320472.2, 126300000), 126400000.0);
   EXPECT_EQ(ShownBudget(1000.2, 1000), 1001.0);  // four digits would be 0.1 % above
