@@ -173,7 +173,8 @@ std::string PlanFigure(const PlanColumn& column, const PlanView& view, int t, in
     case FigureKind::kCount:
       return grouped(AttemptsText(cell.count, language));
     case FigureKind::kCost:
-      return priced ? grouped(FigureText(cell.value, language)) : JsonString("");
+      // The nearest whole number, as the text report gives it.
+      return priced ? grouped(CostText(cell.value, language)) : JsonString("");
     case FigureKind::kBudget:
       return priced ? JsonString((rounded ? std::string(kRoundedMark) : std::string()) +
                                  GroupedFigure(BudgetText(cell.value, language)))
