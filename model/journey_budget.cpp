@@ -327,11 +327,10 @@ struct Watches {
   bool stop_when_found = false;
 };
 
-// keep: per item count and talik count, [k * target + t].
-// NOLINTNEXTLINE(readability-function-size): longer than a screen; to be split
-ItemsApartPass PassWithItemsApart(const Lattice& lattice, std::int64_t rows, std::int64_t items,
-                                  const std::vector<bool>& keep, Watches* watches) {
-  const int n = lattice.target;
+// The pass's kept rows: a slot for each item and talik count asked for in
+// keep ([k * target + t]), and which item counts have any.
+ItemsApartPass KeptSlots(std::int64_t rows, std::int64_t items, int n,
+                         const std::vector<bool>& keep, std::vector<bool>* kept_at) {
   ItemsApartPass pass;
   pass.rows = rows;
   pass.items = items;
@@ -342,17 +341,66 @@ ItemsApartPass PassWithItemsApart(const Lattice& lattice, std::int64_t rows, std
     if (keep[i]) pass.slot[i] = slots++;
   }
   pass.kept.assign(static_cast<std::size_t>(slots * rows), 0.0);
-  std::vector<bool> kept_at(static_cast<std::size_t>(items), false);
+  kept_at->assign(static_cast<std::size_t>(items), false);
   for (std::size_t i = 0; i < keep.size(); ++i) {
-    if (keep[i]) kept_at[i / static_cast<std::size_t>(n)] = true;
+    if (keep[i]) (*kept_at)[i / static_cast<std::size_t>(n)] = true;
   }
+  return pass;
+}
+
+// W of every talik count at k items destroyed, from the rows looked back to
+// (nullptr before 0 units) and this row's k - 1, already solved.
+void ItemCountCells(const Lattice& lattice, const std::array<const double*, kMaxTarget>& back,
+                    std::size_t at, double up_to_target, double* x) {
+  const int n = lattice.target;
+  for (int t = 0; t < n; ++t) {
+    x[t] = 0.0;
+    if (!lattice.live[t] || back[t] == nullptr) continue;
+    const double* b = back[t] + at;
+    const double up = t + 1 == n ? up_to_target : b[t + 1];
+    double sum = 0.0;
+    if (lattice.units[t] > 0) {
+      sum = lattice.success[t] * up + lattice.failed[t] * b[t] + lattice.lost[t] * b[0];
+    } else if (t + 1 == n) {
+      sum = lattice.success[t] * up;
+    }
+    // A free count's destroyed item looks at this row's previous item
+    // count, already solved.
+    if (at > 0) sum += lattice.destroyed[t] * (b - n)[0];
+    x[t] = sum;
+  }
+  if (lattice.any_free) {
+    std::array<double, kMaxTarget + 1> solved{};
+    std::copy(x, x + n, solved.begin());
+    SolveFree(lattice, &solved);
+    std::copy(solved.begin(), solved.begin() + n, x);
+  }
+}
+
+// Marks the watches this row reaches; true once all are.
+bool WatchRow(const double* here, std::int64_t a, int n, Watches* watches) {
+  bool all = true;
+  for (Watch& w : watches->each) {
+    if (w.found < 0 && here[static_cast<std::size_t>(w.items * n + w.t)] >= w.need) w.found = a;
+    all = all && w.found >= 0;
+  }
+  if (a == watches->asked_row) {
+    for (int t = 0; t < n; ++t)
+      watches->asked[t] = here[static_cast<std::size_t>(watches->asked_items * n + t)];
+  }
+  return all;
+}
+
+// keep: per item count and talik count, [k * target + t].
+ItemsApartPass PassWithItemsApart(const Lattice& lattice, std::int64_t rows, std::int64_t items,
+                                  const std::vector<bool>& keep, Watches* watches) {
+  const int n = lattice.target;
+  std::vector<bool> kept_at;
+  ItemsApartPass pass = KeptSlots(rows, items, n, keep, &kept_at);
   std::int64_t history = 1;
   for (int t = 0; t < n; ++t) history = std::max(history, lattice.units[t] + 1);
   const std::int64_t width = items * n;  // one row of the ring
   std::vector<double> ring(static_cast<std::size_t>(history * width), 0.0);
-  // The target's W: 1 with no item destroyed.
-  std::vector<double> target_row(static_cast<std::size_t>(items), 0.0);
-  target_row[0] = 1.0;
   std::int64_t a = 0;
   for (; a < rows; ++a) {
     double* here = &ring[static_cast<std::size_t>((a % history) * width)];
@@ -363,59 +411,28 @@ ItemsApartPass PassWithItemsApart(const Lattice& lattice, std::int64_t rows, std
       back[t] = from < 0 ? nullptr : &ring[static_cast<std::size_t>((from % history) * width)];
     }
     for (std::int64_t k = 0; k < items; ++k) {
-      const std::size_t at = static_cast<std::size_t>(k * n);
-      double* x = here + at;
-      for (int t = 0; t < n; ++t) {
-        x[t] = 0.0;
-        if (!lattice.live[t] || back[t] == nullptr) continue;
-        const double* b = back[t] + at;
-        const double up = t + 1 == n ? target_row[static_cast<std::size_t>(k)] : b[t + 1];
-        double sum = 0.0;
-        if (lattice.units[t] > 0) {
-          sum = lattice.success[t] * up + lattice.failed[t] * b[t] + lattice.lost[t] * b[0];
-        } else if (t + 1 == n) {
-          sum = lattice.success[t] * up;
-        }
-        // A free count's destroyed item looks at this row's previous item
-        // count, already solved.
-        if (k > 0) sum += lattice.destroyed[t] * (b - n)[0];
-        x[t] = sum;
-      }
-      if (lattice.any_free) {
-        std::array<double, kMaxTarget + 1> solved{};
-        std::copy(x, x + n, solved.begin());
-        SolveFree(lattice, &solved);
-        std::copy(solved.begin(), solved.begin() + n, x);
-      }
+      const auto at = static_cast<std::size_t>(k * n);
+      // The target's W: 1 with no item destroyed.
+      ItemCountCells(lattice, back, at, k == 0 ? 1.0 : 0.0, here + at);
       if (!kept_at[static_cast<std::size_t>(k)]) continue;
       for (int t = 0; t < n; ++t) {
         const std::int64_t slot = pass.slot[at + static_cast<std::size_t>(t)];
-        if (slot >= 0) pass.kept[static_cast<std::size_t>(slot * rows + a)] = x[t];
+        if (slot >= 0) pass.kept[static_cast<std::size_t>(slot * rows + a)] = here[at + t];
       }
     }
-    bool all = true;
-    for (Watch& w : watches->each) {
-      if (w.found < 0 && here[static_cast<std::size_t>(w.items * n + w.t)] >= w.need) w.found = a;
-      all = all && w.found >= 0;
-    }
-    if (a == watches->asked_row) {
-      for (int t = 0; t < n; ++t)
-        watches->asked[t] = here[static_cast<std::size_t>(watches->asked_items * n + t)];
-    }
+    const bool all = WatchRow(here, a, n, watches);
     if (watches->stop_when_found && all && a >= watches->asked_row) {
       ++a;
       break;
     }
   }
   const std::int64_t last = a - 1;
+  const auto last_at = static_cast<std::ptrdiff_t>((last % history) * width);
   if (watches->asked_row > last) {
-    for (int t = 0; t < n; ++t) {
-      watches->asked[t] =
-          ring[static_cast<std::size_t>((last % history) * width + watches->asked_items * n + t)];
-    }
+    for (int t = 0; t < n; ++t)
+      watches->asked[t] = ring[static_cast<std::size_t>(last_at + watches->asked_items * n + t)];
   }
-  pass.last_row.assign(ring.begin() + static_cast<std::ptrdiff_t>((last % history) * width),
-                       ring.begin() + static_cast<std::ptrdiff_t>((last % history + 1) * width));
+  pass.last_row.assign(ring.begin() + last_at, ring.begin() + last_at + width);
   return pass;
 }
 
@@ -709,96 +726,88 @@ double AttemptUnitsTail(const JourneySteps& steps, const Costs& costs, const Bud
   return tail + 1.0;
 }
 
-// Items apart, exactly. Where the item price is beyond every attempts'
-// total the pass reaches, the budget for a level lies between k and k + 1
-// item prices for the level's count of items k: every fewer item count has
-// all its chance within it, every larger none, so only k's row is kept.
-// Elsewhere every item count up to the largest budget's is kept.
-// NOLINTNEXTLINE(readability-function-size): longer than a screen; to be split
-bool ExactItemsApart(const JourneySteps& steps, const Costs& costs, const BudgetCounts& counts,
-                     double largest, Outcome* out) {
-  const int n = steps.target;
+// Where the item price is beyond every attempts' total the pass reaches,
+// the budget for a level lies between k and k + 1 item prices for the
+// level's count of items k: every fewer item count has all its chance
+// within it, every larger none, so only k's row is watched. The item counts
+// the pass needs, or -1 where a level is never reached.
+std::int64_t WatchLevelsItemCounts(const JourneySteps& steps, const BudgetCounts& counts,
+                                   double unit, double item, double rows, const Levels& wanted,
+                                   Watches* watches) {
   const double asked = steps.budget;
-  if (costs.item == 0 || costs.unit == 0) return false;
-  const double unit = static_cast<double>(costs.unit);
-  const double item = static_cast<double>(costs.item);
-  const double rows = AttemptUnitsTail(steps, costs, counts);
-  const double history = static_cast<double>(costs.dearest) / unit + 1.0;
-  if (!(rows * unit + item < kLargestWhole)) return false;
-  const bool item_beyond = item >= unit * rows;
   std::int64_t items = 0;
-  Watches watches;
-  if (item_beyond) {
-    // Only the level's own item count is partly within the budget; the
-    // fewer counts' chances are all within it, known from the items alone.
-    watches.stop_when_found = true;
-    for (int t = 0; t < n; ++t) {
-      for (int p = 0; p < kPercentileCount; ++p) {
-        if (!out->wanted[t][p]) continue;
-        const std::int64_t k = counts.items_for[t][p];
-        if (k == kNever) return false;
-        items = std::max(items, k);
-        const double below = k == 0 ? 0.0 : WithItems(counts, t, static_cast<double>(k - 1));
-        watches.each.push_back({k, t, kPercentileLevels[p] - below, -1});
-      }
+  watches->stop_when_found = true;
+  for (int t = 0; t < steps.target; ++t) {
+    for (int p = 0; p < kPercentileCount; ++p) {
+      if (!wanted[t][p]) continue;
+      const std::int64_t k = counts.items_for[t][p];
+      if (k == kNever) return -1;
+      items = std::max(items, k);
+      const double below = k == 0 ? 0.0 : WithItems(counts, t, static_cast<double>(k - 1));
+      watches->each.push_back({k, t, kPercentileLevels[p] - below, -1});
+    }
+  }
+  if (asked >= 0) {
+    watches->asked_items = static_cast<std::int64_t>(std::min(std::floor(asked / item), 1e9));
+    watches->asked_row = static_cast<std::int64_t>(
+        std::floor((asked - item * static_cast<double>(watches->asked_items)) / unit));
+    // Beyond the tail's rows the whole of that item count is within.
+    if (static_cast<double>(watches->asked_row) >= rows) watches->asked_row = -1;
+    items = std::max(items, watches->asked_items);
+  }
+  return items + 1;
+}
+
+// Elsewhere every item count up to the largest budget's (at most the
+// tail's) is kept.
+std::int64_t KeptItemCounts(const JourneySteps& steps, const BudgetCounts& counts, double item,
+                            double largest) {
+  std::int64_t tail = 0;
+  for (int t = 0; t < steps.target; ++t) {
+    if (counts.reach[t] >= kPercentileLevels[0]) tail = std::max(tail, counts.items_tail[t]);
+  }
+  const double reach_to = std::max(largest, steps.budget);
+  return static_cast<std::int64_t>(
+             std::min(static_cast<double>(tail), std::floor(std::min(reach_to / item, 1e9)))) +
+         1;
+}
+
+// The pass's work: beyond, about as far as the budgets' rows (at most the
+// tail); else the tail in full, every row kept.
+bool ItemsApartFits(double rows, double history, std::int64_t items, int n, bool item_beyond) {
+  const double width = static_cast<double>(items * n);
+  const double cells = rows * (width + kRowCells);
+  if (!(history * width <= static_cast<double>(kStoredCells))) return false;
+  if (item_beyond) return cells <= static_cast<double>(kItemsApartCells);
+  return cells <= static_cast<double>(kPassCells) &&
+         rows * width <= static_cast<double>(kStoredCells);
+}
+
+// The budgets from the watched rows: k item prices and the units the
+// level's row took.
+void FillFromWatches(const BudgetCounts& counts, double unit, double item, double asked,
+                     const Watches& watches, Outcome* out, int n) {
+  std::size_t next = 0;
+  for (int t = 0; t < n; ++t) {
+    for (int p = 0; p < kPercentileCount; ++p) {
+      if (!out->wanted[t][p]) continue;
+      const Watch& w = watches.each[next++];
+      out->budgets.budget[t][p] =
+          item * static_cast<double>(w.items) + unit * static_cast<double>(w.found);
     }
     if (asked >= 0) {
-      watches.asked_items = static_cast<std::int64_t>(std::min(std::floor(asked / item), 1e9));
-      watches.asked_row = static_cast<std::int64_t>(
-          std::floor((asked - item * static_cast<double>(watches.asked_items)) / unit));
-      // Beyond the tail's rows the whole of that item count is within.
-      if (static_cast<double>(watches.asked_row) >= rows) watches.asked_row = -1;
-      items = std::max(items, watches.asked_items);
+      const std::int64_t k = watches.asked_items;
+      const double below = k == 0 ? 0.0 : WithItems(counts, t, static_cast<double>(k - 1));
+      out->budgets.within[t] = watches.asked_row < 0 ? WithItems(counts, t, static_cast<double>(k))
+                                                     : std::min(1.0, below + watches.asked[t]);
+      out->budgets.within_exact[t] = true;
     }
-    items += 1;
-  } else {
-    std::int64_t tail = 0;
-    for (int t = 0; t < n; ++t) {
-      if (counts.reach[t] >= kPercentileLevels[0]) tail = std::max(tail, counts.items_tail[t]);
-    }
-    const double reach_to = std::max(largest, asked);
-    items = static_cast<std::int64_t>(
-                std::min(static_cast<double>(tail), std::floor(std::min(reach_to / item, 1e9)))) +
-            1;
   }
-  // The pass's work: beyond, about as far as the budgets' rows (at most the
-  // tail); else the tail in full.
-  const double cells = rows * static_cast<double>(items * n + kRowCells);
-  if (!(history * static_cast<double>(items) * n <= static_cast<double>(kStoredCells)) ||
-      (!item_beyond && !(cells <= static_cast<double>(kPassCells))) ||
-      (item_beyond && !(cells <= static_cast<double>(kItemsApartCells))))
-    return false;
-  std::vector<bool> keep(static_cast<std::size_t>(items * n), !item_beyond);
-  if (!item_beyond && !(rows * static_cast<double>(items * n) <= static_cast<double>(kStoredCells)))
-    return false;
-  std::array<std::int64_t, kMaxTarget> units{};
-  for (int t = 0; t < n; ++t) units[t] = costs.attempt[t] / costs.unit;
-  const Lattice lattice = MakeLattice(steps, units, 0, true);
-  const auto whole_rows = static_cast<std::int64_t>(rows);
-  const ItemsApartPass pass = PassWithItemsApart(lattice, whole_rows, items, keep, &watches);
-  if (item_beyond) {
-    if (std::any_of(watches.each.begin(), watches.each.end(),
-                    [](const Watch& w) { return w.found < 0; }))
-      return false;
-    std::size_t next = 0;
-    for (int t = 0; t < n; ++t) {
-      for (int p = 0; p < kPercentileCount; ++p) {
-        if (!out->wanted[t][p]) continue;
-        const Watch& w = watches.each[next++];
-        out->budgets.budget[t][p] =
-            item * static_cast<double>(w.items) + unit * static_cast<double>(w.found);
-      }
-      if (asked >= 0) {
-        const std::int64_t k = watches.asked_items;
-        const double below = k == 0 ? 0.0 : WithItems(counts, t, static_cast<double>(k - 1));
-        out->budgets.within[t] = watches.asked_row < 0
-                                     ? WithItems(counts, t, static_cast<double>(k))
-                                     : std::min(1.0, below + watches.asked[t]);
-        out->budgets.within_exact[t] = true;
-      }
-    }
-    return true;
-  }
+}
+
+// The budgets from every kept row; false where a level lies beyond them.
+bool FillFromKept(const ItemsApartPass& pass, double unit, double item, double asked, Outcome* out,
+                  int n) {
   for (int t = 0; t < n; ++t) {
     for (int p = 0; p < kPercentileCount; ++p) {
       if (!out->wanted[t][p]) continue;
@@ -811,6 +820,37 @@ bool ExactItemsApart(const JourneySteps& steps, const Costs& costs, const Budget
       out->budgets.within_exact[t] = true;
     }
   }
+  return true;
+}
+
+// Items apart, exactly: the watched rows where the item price is beyond
+// every attempts' total, else every row kept.
+bool ExactItemsApart(const JourneySteps& steps, const Costs& costs, const BudgetCounts& counts,
+                     double largest, Outcome* out) {
+  const int n = steps.target;
+  if (costs.item == 0 || costs.unit == 0) return false;
+  const double unit = static_cast<double>(costs.unit);
+  const double item = static_cast<double>(costs.item);
+  const double rows = AttemptUnitsTail(steps, costs, counts);
+  const double history = static_cast<double>(costs.dearest) / unit + 1.0;
+  if (!(rows * unit + item < kLargestWhole)) return false;
+  const bool item_beyond = item >= unit * rows;
+  Watches watches;
+  const std::int64_t items =
+      item_beyond ? WatchLevelsItemCounts(steps, counts, unit, item, rows, out->wanted, &watches)
+                  : KeptItemCounts(steps, counts, item, largest);
+  if (items < 0 || !ItemsApartFits(rows, history, items, n, item_beyond)) return false;
+  std::vector<bool> keep(static_cast<std::size_t>(items * n), !item_beyond);
+  std::array<std::int64_t, kMaxTarget> units{};
+  for (int t = 0; t < n; ++t) units[t] = costs.attempt[t] / costs.unit;
+  const Lattice lattice = MakeLattice(steps, units, 0, true);
+  const ItemsApartPass pass =
+      PassWithItemsApart(lattice, static_cast<std::int64_t>(rows), items, keep, &watches);
+  if (!item_beyond) return FillFromKept(pass, unit, item, steps.budget, out, n);
+  if (std::any_of(watches.each.begin(), watches.each.end(),
+                  [](const Watch& w) { return w.found < 0; }))
+    return false;
+  FillFromWatches(counts, unit, item, steps.budget, watches, out, n);
   return true;
 }
 
@@ -909,7 +949,10 @@ double TailConstant(const JourneySteps& steps, const Decay& decay) {
 // with a margin; elsewhere the bracket's top. The asymptotics' error falls
 // with the square of theta times the walk's memory (against the exact
 // lattice: 6e-6 at 4e-4, 1.6e-4 at 0.015, 6e-4 at 0.03); the margin is
-// three times that square, and at least kAsymptoticMargin.
+// three times that square, and at least kAsymptoticMargin. That margin is
+// measured, not proven: the bound on a budget's error is therefore taken
+// from the proven floor alone (the bracket's, the counts', the coarse
+// pass's), so that it holds for whatever budget is shown.
 constexpr double kAsymptoticScale = 0.25;
 constexpr double kAsymptoticMargin = 1e-4;
 
@@ -925,6 +968,17 @@ double MemoryScale(const JourneySteps& steps, const Costs& costs, const Decay& d
     memory = std::max(memory, (steps.attempt_cost[t] + steps.item_cost) / leaving);
   }
   return decay.theta * memory;
+}
+
+// The asymptotics speak for a level only in its tail: the estimate lies at
+// least the walk's memory past the last attempt (a start that is likely to
+// end at once has too little tail for a level: the estimate falls before it,
+// even below 0), and its range meets what is proven (the martingale's
+// bracket and the counts'). Elsewhere only the proven bracket stands.
+bool InTheTail(const Bound& estimated, double depth, double memory_scale, const Bound& proven) {
+  return std::isfinite(estimated.upper) && std::isfinite(estimated.lower) &&
+         depth >= memory_scale && estimated.upper >= proven.lower &&
+         estimated.lower <= proven.upper;
 }
 
 void DecayBounds(const JourneySteps& steps, const Costs& costs,
@@ -946,15 +1000,18 @@ void DecayBounds(const JourneySteps& steps, const Costs& costs,
     for (int p = 0; p < kPercentileCount; ++p) {
       if (!out->wanted[t][p]) continue;
       const double beyond = 1.0 - kPercentileLevels[p];
-      double upper = std::ceil(dearest + std::log(decay.v[t] / (v_min * beyond)) / decay.theta);
+      Bound& bound = (*bounds)[t][p];
+      const double upper =
+          std::ceil(dearest + std::log(decay.v[t] / (v_min * beyond)) / decay.theta);
       const double lower = std::log(decay.v[t] / (v_max * beyond)) / decay.theta - dearest_step;
-      if (std::isfinite(constant) && constant > 0.0) {
-        const double estimate = last + std::log(decay.v[t] * constant / beyond) / decay.theta;
-        upper = std::min(upper, std::ceil(estimate * (1.0 + margin)));
-        Tighten(&(*bounds)[t][p], upper, std::max(lower, estimate * (1.0 - margin)));
-      } else if (std::isfinite(upper) && upper < kLargestWhole) {
-        Tighten(&(*bounds)[t][p], upper, lower);
-      }
+      Tighten(&bound, kInfinity, lower);
+      if (upper > 0.0 && upper < kLargestWhole) Tighten(&bound, upper, lower);
+      // The estimate narrows only the budget shown, never the proven floor
+      // the bound on its error is measured from.
+      const double estimate = last + std::log(decay.v[t] * constant / beyond) / decay.theta;
+      const Bound estimated{std::ceil(estimate * (1.0 + margin)), estimate * (1.0 - margin)};
+      if (InTheTail(estimated, decay.theta * (estimate - last), scale, bound))
+        Tighten(&bound, estimated.upper, 0.0);
     }
     if (steps.budget >= 0) {
       const double over = decay.v[t] / v_min * std::exp(-decay.theta * (steps.budget - dearest));
@@ -1031,6 +1088,46 @@ double ShownBudget(double upper, double lower) {
 
 namespace {
 
+// A higher level's budget suffices for a lower one, and a lower level's
+// true budget is a floor for a higher one: each level keeps the tighter.
+void OrderLevels(const std::array<bool, kPercentileCount>& wanted,
+                 std::array<Bound, kPercentileCount>* bounds) {
+  for (int p = kPercentileCount - 2; p >= 0; --p) {
+    if (wanted[p + 1]) (*bounds)[p].upper = std::min((*bounds)[p].upper, (*bounds)[p + 1].upper);
+  }
+  for (int p = 1; p < kPercentileCount; ++p) {
+    if (wanted[p]) (*bounds)[p].lower = std::max((*bounds)[p].lower, (*bounds)[p - 1].lower);
+  }
+}
+
+// Each bracket's shown budget and the bound on its error.
+void ShowBounds(const Costs& costs, const BudgetCounts& counts, int n,
+                std::array<std::array<Bound, kPercentileCount>, kMaxTarget>* all, Outcome* out) {
+  auto& bounds = *all;
+  for (int t = 0; t < n; ++t) {
+    for (int p = 0; p < kPercentileCount; ++p) {
+      // Bounds that cross cannot both hold: the counts' alone are proven
+      // from the counts themselves.
+      Bound& bound = bounds[t][p];
+      if (!(bound.upper >= bound.lower)) bound = CountsBound(costs, counts, t, p);
+    }
+    OrderLevels(out->wanted[t], &bounds[t]);
+    // From the highest level down: a lower level never shows more, even
+    // where its wider bracket keeps fewer digits.
+    double above = kInfinity;
+    for (int p = kPercentileCount - 1; p >= 0; --p) {
+      if (!out->wanted[t][p]) continue;
+      const Bound& bound = bounds[t][p];
+      if (!std::isfinite(bound.upper)) continue;
+      const double lower = std::max(bound.lower, 0.0);
+      const double shown = std::min(above, ShownBudget(bound.upper, lower));
+      above = shown;
+      out->budgets.budget[t][p] = shown;
+      out->budgets.relative_error[t][p] = lower > 0.0 ? (shown - lower) / lower : kInfinity;
+    }
+  }
+}
+
 JourneyBudgets FiguresFor(const JourneySteps& steps, const BudgetCounts& counts) {
   const int n = steps.target;
   Outcome out{};
@@ -1072,17 +1169,7 @@ JourneyBudgets FiguresFor(const JourneySteps& steps, const BudgetCounts& counts)
   }
   if (!asymptotic) CoarseBounds(steps, costs, largest, &bounds, &out);
   DecayBounds(steps, costs, &bounds, &out);
-  for (int t = 0; t < n; ++t) {
-    for (int p = 0; p < kPercentileCount; ++p) {
-      if (!out.wanted[t][p]) continue;
-      const Bound& bound = bounds[t][p];
-      if (!std::isfinite(bound.upper)) continue;
-      const double lower = std::max(bound.lower, 0.0);
-      const double shown = ShownBudget(bound.upper, lower);
-      out.budgets.budget[t][p] = shown;
-      out.budgets.relative_error[t][p] = lower > 0.0 ? (shown - lower) / lower : kInfinity;
-    }
-  }
+  ShowBounds(costs, counts, n, &bounds, &out);
   return out.budgets;
 }
 
@@ -1105,8 +1192,12 @@ double TailBudget(const Costs& costs, const BudgetCounts& counts, int n) {
 
 JourneyBudgets BudgetsFor(const JourneySteps& steps, const BudgetCounts& counts) {
   const int n = steps.target;
-  if (steps.budget < 0 || steps.budget < TailBudget(CostsOf(steps), counts, n))
-    return FiguresFor(steps, counts);
+  if (steps.budget < 0 || steps.budget < TailBudget(CostsOf(steps), counts, n)) {
+    JourneyBudgets budgets = FiguresFor(steps, counts);
+    // A chance: the free steps' solve may leave a rounding's worth below 0.
+    for (double& within : budgets.within) within = std::clamp(within, 0.0, 1.0);
+    return budgets;
+  }
   // A budget beyond the tail: the chance within it is the chance to get
   // there, to within twice the tail's mass; no pass need go as far.
   JourneySteps without = steps;

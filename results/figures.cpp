@@ -154,6 +154,24 @@ double LargestRelativeError(const std::array<double, kPercentileCount>& budgets,
 
 std::string PercentFigure(double share) { return Compact(100 * share); }
 
+std::string PercentAtLeast(double share) {
+  if (!(share > 0.0)) return "0";
+  if (share >= 1.0) return "100";
+  const double percent = 100 * share;
+  const int magnitude = static_cast<int>(std::floor(std::log10(percent)));
+  const int decimals = std::max(0, 2 - magnitude);
+  // Cut from the double's decimal expansion, so that nothing rounds up.
+  std::string digits = FixedDecimals(percent, decimals + 30);
+  digits.resize(digits.find('.') + static_cast<std::size_t>(decimals > 0 ? decimals + 1 : 0));
+  if (decimals > 0) {
+    digits.erase(digits.find_last_not_of('0') + 1);
+    if (digits.back() == '.') digits.pop_back();
+  }
+  return digits;
+}
+
+std::string CostText(double cost, Language language) { return BudgetText(cost, language); }
+
 std::string TableCellText(double share) { return FixedDecimals(100 * share, 2); }
 
 std::string CsvFigure(double value) { return std::isfinite(value) ? Decimal(value, 17) : ""; }

@@ -63,6 +63,14 @@ double LargestRelativeError(const std::array<double, kPercentileCount>& budgets,
 /// A share (0 to 1) as a percent of a narrow column: Compact(100 share).
 std::string PercentFigure(double share);
 
+/// A chance that is a promise (at least this), as a percent to three
+/// significant digits rounded down, never up: 2.75 for 0.027559.
+std::string PercentAtLeast(double share);
+
+/// An expected cost: the nearest whole number in plain digits, never a power
+/// of ten; "never" where it is infinite.
+std::string CostText(double cost, Language language);
+
 /// A share of the table's cells as a percent with two decimals: 13.25.
 std::string TableCellText(double share);
 

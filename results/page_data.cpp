@@ -96,7 +96,8 @@ std::string SetUpData(const SetUpView& view, Language language) {
     outcomes.push_back(
         JsonObject({{"label", JsonString(OutcomeName(language, kAttemptOutcomes[i]))},
                     {"share", JsonNumber(view.outcome_share[i])},
-                    {"percent", JsonString(PercentText(view.outcome_share[i]))}}));
+                    {"percent", JsonString(PercentText(view.outcome_share[i]))},
+                    {"figure", JsonString(PercentFigure(view.outcome_share[i]))}}));
   }
   return JsonObject({{"chance_line", JsonString(report.substr(0, line_end))},
                      {"report", JsonString(report.substr(line_end + 1))},
@@ -172,7 +173,8 @@ std::string PlanFigure(const PlanColumn& column, const PlanView& view, int t, in
     case FigureKind::kCount:
       return grouped(AttemptsText(cell.count, language));
     case FigureKind::kCost:
-      return priced ? grouped(FigureText(cell.value, language)) : JsonString("");
+      // The nearest whole number, as the text report gives it.
+      return priced ? grouped(CostText(cell.value, language)) : JsonString("");
     case FigureKind::kBudget:
       return priced ? JsonString((rounded ? std::string(kRoundedMark) : std::string()) +
                                  GroupedFigure(BudgetText(cell.value, language)))
@@ -182,7 +184,8 @@ std::string PlanFigure(const PlanColumn& column, const PlanView& view, int t, in
     case FigureKind::kRelativeError:
       return priced && std::isfinite(cell.value) ? JsonNumber(cell.relative_error) : "null";
     case FigureKind::kWithinBudget:
-      return JsonString(HasFigures(column, view.request) ? PercentText(cell.value) : "");
+      // A lower bound where not exact, and a promise either way: rounded down.
+      return JsonString(HasFigures(column, view.request) ? PercentAtLeast(cell.value) + " %" : "");
     case FigureKind::kWithinBudgetExact:
       return JsonBool(HasFigures(column, view.request) && cell.exact);
     case FigureKind::kLargestError:

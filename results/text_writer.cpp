@@ -68,7 +68,9 @@ std::string Figure(const PlanColumn& column, const PlanView& view, int t, Langua
       return BudgetText(cell.value, cell.relative_error, language);
     case FigureKind::kWithinBudget:
       // Marked where it is a lower bound.
-      return (cell.exact ? "" : std::string(kAtLeastMark)) + PercentFigure(cell.value);
+      return (cell.exact ? "" : std::string(kAtLeastMark)) + PercentAtLeast(cell.value);
+    case FigureKind::kCost:
+      return CostText(cell.value, language);
     case FigureKind::kRounded:
     case FigureKind::kRelativeError:
     case FigureKind::kLargestError:
@@ -76,7 +78,6 @@ std::string Figure(const PlanColumn& column, const PlanView& view, int t, Langua
     case FigureKind::kStoneFactorSum:
     case FigureKind::kOutcomeShare:
     case FigureKind::kExpectation:
-    case FigureKind::kCost:
     case FigureKind::kPercent:
       break;
   }

@@ -250,6 +250,7 @@ constexpr KeyedText kPageLabels[] = {
     {"example_bytes", "{1} bytes, the examples"},
     {"not_stored", "The tables are not kept: {1}"},
     {"no_stone", "No stone"},
+    {"my_budget", "My budget"},
     {"column_taliks", "T"},
     {"column_stones", "Stones"},
     {"column_success", "Success %"},

@@ -247,6 +247,7 @@ constexpr KeyedText kPageLabels[] = {
     {"example_bytes", "{1} байт, примеры"},
     {"not_stored", "Таблицы не запомнены: {1}"},
     {"no_stone", "Без камня"},
+    {"my_budget", "Мой бюджет"},
     {"column_taliks", "Т"},
     {"column_stones", "Камни"},
     {"column_success", "Успех %"},

@@ -313,6 +313,78 @@ TEST(JourneyBudgetTest, TheTailsAsymptoticsMeetTheExactCount) {
   }
 }
 
+// Every figure of a journey is a budget a player may spend by: a whole
+// number at least what its items and its attempts alone take, with a bound
+// that is a number at least 0, and the chance within the budget a chance.
+void ExpectSoundFigures(const JourneySteps& steps, const char* what) {
+  const Journey journey = PlanJourney(steps);
+  const double cheapest =
+      *std::min_element(steps.attempt_cost.begin(), steps.attempt_cost.begin() + steps.target);
+  for (int t = 0; t < steps.target; ++t) {
+    const JourneyRow& row = journey.rows[t];
+    for (int p = 0; p < kPercentileCount; ++p) {
+      const double budget = row.budget_for[p];
+      ASSERT_TRUE(std::isfinite(budget)) << what << " " << t << " " << p;
+      EXPECT_EQ(budget, std::floor(budget)) << what << " " << t << " " << p;
+      EXPECT_GE(budget, steps.item_cost * static_cast<double>(row.items_for[p]))
+          << what << " " << t << " " << p;
+      EXPECT_GE(budget, cheapest * static_cast<double>(row.attempts_for[p]))
+          << what << " " << t << " " << p;
+      EXPECT_GE(row.budget_relative_error[p], 0.0) << what << " " << t << " " << p;
+      if (p > 0) {
+        EXPECT_GE(budget, row.budget_for[p - 1]) << what << " " << t << " " << p;
+      }
+    }
+    EXPECT_GE(row.reach_within_budget, 0.0) << what << " " << t;
+    EXPECT_LE(row.reach_within_budget, 1.0) << what << " " << t;
+  }
+}
+
+// Long journeys at prices near 10^12 where the count below the target is
+// likely to end at once: its levels come before the tail begins, where the
+// tail's asymptotics would put the budget below 0. Found by fuzzing.
+TEST(JourneyBudgetTest, ALevelBeforeTheTailKeepsAProvenBound) {
+  const OutcomeOdds sure{kAll, 0, 0, 0};
+  ExpectSoundFigures(
+      Priced({sure,
+              {740183196229959680, 344456619848105984, 38743940271473112, 29537748257308200},
+              {740183196229959680, 0, 303268440270700544, 109469868106186752},
+              sure,
+              sure,
+              sure},
+             {530352667515, 641718643047, 641718643047, 613877149164, 558194161398, 530352667515},
+             530345756235, 0),
+      "short");
+  ExpectSoundFigures(
+      Priced({sure,
+              {9246310821527552, 954470383436496896, 107357331506825478, 81847478841997050},
+              {9246310821527552, 0, 840340198998081536, 303334994787237888},
+              {16683093939191808, 1136238410667655168, 0, 0},
+              {22136708120182784, 834078019137044480, 0, 296706777349619712},
+              {357553763944235008, 291272365965312, 97055232946368, 794979413063700288}},
+             {530352667515}, 530345756235, 0),
+      "long");
+}
+
+// Free steps around one that costs 1, with a budget of 0: the free steps'
+// solve cancels to a rounding's worth below 0, and a chance is never below
+// 0. Found by fuzzing.
+TEST(JourneyBudgetTest, TheChanceWithinABudgetOfFreeStepsIsAChance) {
+  const JourneySteps steps =
+      Priced({{74018319622995968, 900413983146770432, 178489201837080576, 0},
+              {240560448234061824, 761423883319902208, 150937173052882944, 0},
+              {740183196229959680, 4887160145575936, 407851148231311360, 0},
+              {740183196229959680, 344456619848105984, 27535224371927376, 40746464156853936},
+              {592153325852426240, 467997051525791744, 92771127228628992, 0},
+              {374722534932742144, 649457007558524928, 128741962115579904, 0}},
+             {0, 0, 0, 0, 1, 0}, 0, 0);
+  const Journey journey = PlanJourney(steps);
+  // Up to the count that costs 1 nothing is within 0; above it, only the
+  // free success is.
+  for (int t = 0; t < 5; ++t) EXPECT_EQ(journey.rows[t].reach_within_budget, 0.0) << t;
+  EXPECT_NEAR(journey.rows[5].reach_within_budget, Share(steps.odds[5].success), 1e-12);
+}
+
 TEST(JourneyBudgetTest, ShownBudgetsAreRoundedUpToTheDigitsTheyHave) {
   EXPECT_EQ(ShownBudget(126320472.2, 126300000), 126400000.0);
   EXPECT_EQ(ShownBudget(1000.2, 1000), 1001.0);  // four digits would be 0.1 % above

@@ -76,7 +76,7 @@ TEST(WritersTest, EveryFieldOfAPlanThroughTextCsvAndPageData) {
   // The human rows: Т, stones, success %, reach %, attempts, with new items,
   // items, for 90 %, cost.
   EXPECT_EQ(text[5], " 0  6510   9.766    12.35    45.68      1235    9.877      2222       98765");
-  EXPECT_EQ(text[6], " 1  3220   4.883    50.00    7.250  2.00e+06   0.0012  1.23e+06    7.65e+06");
+  EXPECT_EQ(text[6], " 1  3220   4.883    50.00    7.250  2.00e+06   0.0012  1.23e+06     7654321");
   for (const char* field : {"\"stones\":\"6510\"", "\"success\":\"9.766\"", "\"reach\":\"12.35\"",
                             "\"attempts\":\"45.68\"", "\"attempts_with_new_items\":\"1235\"",
                             "\"items_destroyed\":\"9.877\"",
@@ -123,8 +123,8 @@ TEST(WritersTest, RoundedBudgetsAndTheChanceWithinABudget) {
   EXPECT_EQ(second[29], "0.75000000000000000");
   const std::vector<std::string> text = Split(PlanText(view, Language::kRussian), '\n');
   EXPECT_EQ(text[8], " Т  Предметов для 90%*   Бюджет для 90%*  Шанс в бюджете*");
-  EXPECT_EQ(text[9], " 0                   2         ≈12350000           ≥37.50");
-  EXPECT_EQ(text[10], " 1                   5               500            75.00");
+  EXPECT_EQ(text[9], " 0                   2         ≈12350000            ≥37.5");
+  EXPECT_EQ(text[10], " 1                   5               500               75");
   const std::string all = PlanText(view, Language::kRussian);
   EXPECT_NE(all.find("\n≈ - бюджет округлён вверх"), std::string::npos);
   EXPECT_NE(all.find("потратив не больше 40000, с новыми предметами\n≥ - не меньше этого\n"),
@@ -137,7 +137,7 @@ TEST(WritersTest, RoundedBudgetsAndTheChanceWithinABudget) {
         "770\xC2\xA0"
         "000\"]",
         "\"budget_rounded\":[false,true,true]", "\"budget_relative_error\":[0,0.00025,0.001]",
-        "\"reach_within_budget\":\"38 %\"", "\"reach_within_budget_exact\":false",
+        "\"reach_within_budget\":\"37.5 %\"", "\"reach_within_budget_exact\":false",
         "\"reach_within_budget\":\"75 %\"", "\"reach_within_budget_exact\":true",
         "\"budget\":40000"}) {
     EXPECT_NE(data.find(field), std::string::npos) << field << " in " << data;
@@ -254,6 +254,18 @@ TEST(FiguresTest, CompactKeepsFourSignificantDigits) {
   EXPECT_EQ(PercentText(0.13252), "13 %");
   EXPECT_EQ(PercentText(0.99999), "99.999 %");
   EXPECT_EQ(PercentText(0.0), "0 %");
+  // A chance that is a promise is rounded down, never up, even to its last
+  // digit; a cost is a whole number at every size.
+  EXPECT_EQ(PercentAtLeast(0.02755), "2.75");
+  EXPECT_EQ(PercentAtLeast(0.027599999), "2.75");
+  EXPECT_EQ(PercentAtLeast(0.99999), "99.9");
+  EXPECT_EQ(PercentAtLeast(0.5), "50");
+  EXPECT_EQ(PercentAtLeast(0.00021659), "0.0216");
+  EXPECT_EQ(PercentAtLeast(1.0), "100");
+  EXPECT_EQ(PercentAtLeast(0.0), "0");
+  EXPECT_EQ(CostText(5002665.7, Language::kRussian), "5002666");
+  EXPECT_EQ(CostText(3.5e15, Language::kRussian), "3500000000000000");
+  EXPECT_EQ(CostText(kInf, Language::kRussian), "никогда");
   EXPECT_EQ(ShortestDouble(0.1), "0.1");
   // The page's spelling of the same figures.
   const std::string nbsp = "\xC2\xA0";

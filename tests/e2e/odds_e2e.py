@@ -727,6 +727,12 @@ def figure(field, never="никогда"):
     return never if field == "" else compact(float(field))
 
 
+def whole(field, never="никогда"):
+    """A CSV field of an expected cost as the text shows it: the nearest whole
+    number at every size."""
+    return never if field == "" else f"{float(field):.0f}"
+
+
 def count(field, never="никогда"):
     if field == "":
         return never
@@ -761,7 +767,7 @@ class HumanPlan(OddsTestCase):
             cells = [str(t), row[1], compact(100 * float(Fraction(row[4]))), compact(100 * float(row[8])),
                      figure(row[9]), figure(row[10]), figure(row[11]), count(row[13])]
             if priced:
-                cells.append(figure(row[15]))
+                cells.append(whole(row[15]))
             with self.subTest(args=args, row=t):
                 self.assertEqual(lines[at + 1 + t], "".join(c.rjust(w) for (w, _), c in zip(columns, cells)))
         at += target + 2

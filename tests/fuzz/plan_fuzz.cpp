@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 
 #include "model/plan.h"
@@ -26,8 +27,11 @@ struct Bytes {
   }
 };
 
-void Require(bool holds) {
-  if (!holds) std::abort();
+// Names the invariant that fails, for the crash's report.
+void Require(bool holds, const char* what) {
+  if (holds) return;
+  std::fprintf(stderr, "plan_fuzz: %s does not hold\n", what);
+  std::abort();
 }
 
 // A price from a byte: free, small, or anywhere up to 10^12.
@@ -46,21 +50,25 @@ void CheckRow(const Plan& plan, int t) {
   for (int p = 0; p < kPercentileCount; ++p) {
     const double budget = row.budget_for[p];
     const double error = row.budget_relative_error[p];
-    Require(!std::isnan(budget) && budget >= 0.0);
-    Require(!std::isnan(error) && error >= 0.0);
+    Require(!std::isnan(budget) && budget >= 0.0, "a budget is a number at least 0");
+    Require(!std::isnan(error) && error >= 0.0, "a budget's bound is a number at least 0");
     if (!std::isfinite(budget)) continue;
-    Require(budget == std::floor(budget));
+    Require(budget == std::floor(budget), "a budget is whole");
     if (row.items_for[p] != kNever)
-      Require(budget >= steps.item_cost * static_cast<double>(row.items_for[p]));
+      Require(budget >= steps.item_cost * static_cast<double>(row.items_for[p]),
+              "a budget buys its items");
     if (row.attempts_for[p] != kNever)
-      Require(budget >= cheapest * static_cast<double>(row.attempts_for[p]) * (1 - 1e-15));
+      Require(budget >= cheapest * static_cast<double>(row.attempts_for[p]) * (1 - 1e-15),
+              "a budget buys its attempts");
     if (p > 0 && std::isfinite(row.budget_for[p - 1]))
-      Require(budget * (1 + 1e-12) >= row.budget_for[p - 1]);
+      Require(budget * (1 + 1e-12) >= row.budget_for[p - 1], "a higher level costs no less");
   }
   if (steps.budget >= 0) {
-    Require(row.reach_within_budget >= 0.0 && row.reach_within_budget <= 1.0);
+    Require(row.reach_within_budget >= 0.0 && row.reach_within_budget <= 1.0,
+            "the chance within the budget is a chance");
   }
-  for (const double stones : plan.expected_stones[t]) Require(!std::isnan(stones) && stones >= 0);
+  for (const double stones : plan.expected_stones[t])
+    Require(!std::isnan(stones) && stones >= 0, "the stones are a number at least 0");
 }
 
 }  // namespace
@@ -103,8 +111,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     CheckRow(given, t);
     const double least = cheapest.journey.rows[t].expected_cost;
     const double other = given.journey.rows[t].expected_cost;
-    Require(!std::isnan(least) && least >= 0.0);
-    if (std::isfinite(other)) Require(least <= other * (1 + 1e-9));
+    Require(!std::isnan(least) && least >= 0.0, "the expected cost is a number at least 0");
+    if (std::isfinite(other))
+      Require(least <= other * (1 + 1e-9), "the cheapest stones cost no more");
   }
   return 0;
 }

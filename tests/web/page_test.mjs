@@ -168,6 +168,13 @@ for (const [name, launch] of Object.entries(browsers)) {
       // stands beside it, each as upgrade-odds plans it.
       const plan = odds(dir, "--csv", "--plan", ...(words ?? []), String(s.grade), String(s.level), String(s.target), ...stones);
       assert.equal((await saved("#plan-csv")).text, plan);
+      // The answer's exact chance: the plan's success share of the set-up's
+      // row, to the four significant digits shown.
+      if (s.taliks < s.target) {
+        const share = Number(plan.split("\n")[1 + s.taliks].split(",")[4]);
+        const exact = (await text("#exact-chance")).match(/^Шанс успеха попытки: ([\d.]+) %$/);
+        assert.ok(exact && Math.abs(Number(exact[1]) - 100 * share) <= 5e-4 * 100 * share + 1e-12, `${exact} / ${share}`);
+      }
       if (words) {
         const cheapest = odds(dir, "--csv", "--plan", ...words, String(s.grade), String(s.level), String(s.target));
         assert.equal((await saved("#cheapest-csv")).text, cheapest);
@@ -386,6 +393,29 @@ for (const [name, launch] of Object.entries(browsers)) {
       await press("#examples");
     });
 
+    test("the language switch: the catalogue's English, kept in the address, the figures unchanged", async () => {
+      const fragment = fragmentOf(setUps[0], prices);
+      const figures = () => page.$$eval("#figures dd, #journey td", (cells) => cells.map((c) => c.textContent));
+      await open(fragment);
+      assert.equal(await text("#answer-title"), "Ответ");
+      const russian = await figures();
+      await setField("lang", "en");
+      assert.equal(await text("#answer-title"), "Answer");
+      assert.equal(await text("label[for=attempts]"), "Attempts");
+      assert.equal(await attribute("html", "lang"), "en");
+      assert.match(await page.evaluate(() => location.hash), /&lang=en(&|$)/);
+      assert.deepEqual(await figures(), russian);
+      // A link with lang=en opens in English, and the module's messages are English too.
+      await open(fragment + "&lang=en");
+      assert.equal(await text("label[for=grade]"), "Weapon or armour grade");
+      assert.deepEqual(await figures(), russian);
+      await setField("level", "x");
+      assert.doesNotMatch(await text("#level-error"), /[\u0400-\u04ff]/);
+      assert.notEqual(await text("#level-error"), "");
+      await setField("lang", "ru");
+      assert.equal(await text("#answer-title"), "Ответ");
+      assert.doesNotMatch(await page.evaluate(() => location.hash), /lang=/);
+    });
     test("the module's facts and answers have the shapes the page's code describes", async () => {
       await open(fragmentOf(setUps[0], prices));
       const types = typedefs();

@@ -15,19 +15,20 @@ function buildEditor() {
     grids.appendChild(title);
     var legend = document.createElement("div"); legend.className = "legend";
     legend.innerHTML = '<span>0 %</span><span class="bar' + (loss ? " loss" : "") + '"></span><span>100 %</span>';
-    legend.insertBefore(document.createTextNode(loss ? "шанс при неудаче:" : "шанс успеха:"), legend.firstChild);
+    var words = document.createElement("span"); words.setAttribute("data-t", loss ? "loss_chance" : "success_chance");
+    legend.insertBefore(words, legend.firstChild);
     grids.appendChild(legend);
     var box = document.createElement("div"); box.className = "scroll"; box.setAttribute("role", "region");
     box.setAttribute("aria-labelledby", title.id); box.tabIndex = 0;
     var table = document.createElement("table"), head = table.createTHead().insertRow();
-    var corner = document.createElement("th"); corner.textContent = "Тип \\ талики"; head.appendChild(corner);
+    var corner = document.createElement("th"); corner.setAttribute("data-t", "corner"); head.appendChild(corner);
     for (var u = 0; u < columns; u++) { var th = document.createElement("th"); th.scope = "col"; th.textContent = u; head.appendChild(th); }
     if (w === 0) { var reach = document.createElement("th"); reach.scope = "col"; reach.id = "reach-head"; head.appendChild(reach); }
     var body = table.createTBody();
     editorInputs[w] = [];
     for (var g = 0; g < gradeCount(); g++) {
       var row = body.insertRow(), label = document.createElement("th");
-      label.scope = "row"; label.textContent = g + ": " + F.grade_names[g]; row.appendChild(label);
+      label.scope = "row"; label.setAttribute("data-grade", g); row.appendChild(label);
       for (var k = 0; k < columns; k++) {
         var input = document.createElement("input");
         input.type = "text"; input.inputMode = "numeric"; input.autocomplete = "off";
@@ -41,7 +42,7 @@ function buildEditor() {
     }
     box.appendChild(table); grids.appendChild(box);
     var button = document.createElement("button");
-    button.type = "button"; button.className = "plain"; button.textContent = "Скачать " + fileName(w);
+    button.type = "button"; button.className = "plain"; button.textContent = say("download", fileName(w));
     button.id = "download-" + w;
     button.addEventListener("click", function () { downloadTable(w); });
     var why = document.createElement("span"); why.className = "note"; why.id = "download-note-" + w;
@@ -72,7 +73,7 @@ function showEditor(answer) {
     text("download-note-" + w, t.source === "missing" ? "файла не было: он будет записан заново" :
       t.text !== undefined ? "изменятся только правленые значения" : "");
   });
-  text("reach-head", answer.plan ? "Дойти до " + answer.plan.target + " от 0" : "Дойти от 0");
+  text("reach-head", answer.plan ? say("reach_to_from_zero", answer.plan.target) : say("reach_from_zero"));
   F.grade_names.forEach(function (name, g) { text("reach-" + g, answer.grade_reach ? answer.grade_reach[g] : "—"); });
 }
 // An invalid cell is marked with its message and not used: the table keeps
@@ -127,5 +128,5 @@ function showFindings(answer) {
     if (found.counts && found.counts.more) add(found.counts.more_text.replace(/\n$/, ""), "more");
     if (found.counts && found.counts.summary) add(found.counts.summary.replace(/\n$/, ""), "summary");
   });
-  if (!list.childNodes.length) add("ничего: все ячейки заданы простыми числами", "none");
+  if (!list.childNodes.length) add(say("no_findings"), "none");
 }

@@ -16,7 +16,7 @@ function takeFiles(files) {
       " МБ. Таблицы остались прежними.");
     return;
   }
-  if (!pending.length) { text("tables-error", "Нет файлов " + wanted.join(", ") + " (имена в любом регистре)."); return; }
+  if (!pending.length) { text("tables-error", say("no_files", wanted.join(", "))); return; }
   text("tables-error", "");
   Promise.all(pending).then(function () {
     return Promise.all(found.map(function (file, w) { return readTable(w, file ? file.bytes : null); }));

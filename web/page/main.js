@@ -1,14 +1,14 @@
 // ---- Controls, and the start once the module is ready ---------------------
 function fillChoices() {
-  F.grade_names.forEach(function (name, grade) { $("grade").add(new Option(grade + ": " + name, String(grade))); });
-  stoneIds().forEach(function (id) { F.stone_labels.forEach(function (label, tier) { $(id).add(new Option(tier + ": " + label, String(tier))); }); });
+  F.grade_names.forEach(function (name, grade) { $("grade").add(new Option("", String(grade))); });
+  stoneIds().forEach(function (id) { F.stone_labels.forEach(function (label, tier) { $(id).add(new Option("", String(tier))); }); });
+  F.languages.forEach(function (code) { $("lang").add(new Option(F.texts[code].labels.language_name, code)); });
   var ids = priceIds().concat(["attempt_price", "item_price", "budget"]);
-  var labels = F.stone_labels.slice(1).map(function (l) { return "Цена: " + l; }).concat(["Цена: Попытка", "Цена: Новый предмет", "Мой бюджет"]);
   ids.forEach(function (id, i) {
     var box = document.createElement("div"); box.className = "field";
     box.innerHTML = '<label></label><input type="text" inputmode="numeric" autocomplete="off"><span class="error"></span>';
     box.querySelector("label").setAttribute("for", id);
-    box.querySelector("label").textContent = labels[i];
+    box.querySelector("label").setAttribute("data-price", i);
     box.querySelector("input").id = id;
     box.querySelector("span").id = id + "-error";
     $("prices").appendChild(box);
@@ -24,6 +24,8 @@ function onInput(event) {
     var list = priceList();
     list[prices.indexOf(id)] = value.trim();
     setPriceList(list);
+  } else if (id === "lang") {
+    state.values.lang = value === F.languages[0] ? "" : value;
   } else if (id in state.values) {
     state.values[id] = id === "grade" ? value : value.trim();
   }
@@ -53,7 +55,7 @@ function begin(facts) {
   restore();
   readAddress();
   if (state.storageNote) text("tables-error", state.storageNote);
-  document.querySelectorAll("#setup input, #setup select, #prices input, #stone_sets, #seed").forEach(function (el) {
+  document.querySelectorAll("#setup input, #setup select, #prices input, #stone_sets, #seed, #lang").forEach(function (el) {
     el.addEventListener("input", onInput);
     el.addEventListener("change", onInput);
   });

@@ -116,6 +116,7 @@
  * @property {string} label
  * @property {number} share
  * @property {string} percent
+ * @property {string} figure
  */
 /**
  * @typedef {Object} Table

@@ -15,7 +15,7 @@ function showFields(errors) {
 // address, prices of attempts or items without the stones' prices.
 function pageErrors() {
   var errors = {}, given = state.values.prices === "" ? 0 : state.values.prices.split(",").length, wanted = priceIds().length;
-  if (given !== 0 && given !== wanted) errors[priceIds()[Math.min(given, wanted) - 1]] = "в ссылке цен: " + given + ", а нужно " + wanted;
+  if (given !== 0 && given !== wanted) errors[priceIds()[Math.min(given, wanted) - 1]] = say("price_link", given, wanted);
   if (given === 0) ["attempt_price", "item_price", "budget"].forEach(function (id) {
     if (state.values[id] !== "") errors[id] = "не учитывается без цен камней";
   });
@@ -33,7 +33,7 @@ function showInputs() {
 function setSelect(id, value) {
   var select = $(id), match = Array.prototype.some.call(select.options, function (o) { return o.value === value && !o.hasAttribute("data-bad"); });
   Array.prototype.slice.call(select.querySelectorAll("option[data-bad]")).forEach(function (o) { o.remove(); });
-  if (!match) { var bad = new Option("«" + value + "» — нет такого", value); bad.setAttribute("data-bad", ""); select.add(bad); }
+  if (!match) { var bad = new Option(say("no_such", value), value); bad.setAttribute("data-bad", ""); select.add(bad); }
   select.value = value;
 }
 function figure(label, value, risk) {
@@ -50,22 +50,22 @@ function showAnswer(answer) {
   $("figures").textContent = "";
   var s = answer.set_up;
   text("chance-line", s ? s.chance_line : "—");
-  text("exact-chance", s ? "Шанс успеха попытки: " + outcome(s, "success").percent : "—");
-  text("chance-note", !s ? "Исправьте отмеченные поля." : outcome(s, "success").share >= 1 ? "Шанс 100 % и выше: каждая попытка успешна." : "");
+  text("exact-chance", s ? "Шанс успеха попытки: " + outcome(s, "success").figure + " %" : "—");
+  text("chance-note", !s ? say("fix_fields") : outcome(s, "success").share >= 1 ? say("certain") : "");
   text("report", s ? s.report : "");
   if (!s) return;
-  figure("Попытка уничтожит предмет", outcome(s, "item_destroyed").percent, true);
-  figure("Попытка уничтожит талики", outcome(s, "taliks_destroyed").percent, true);
+  figure(say("destroys_item"), outcome(s, "item_destroyed").percent, true);
+  figure(say("destroys_taliks"), outcome(s, "taliks_destroyed").percent, true);
   var plan = answer.plan, taliks = Number(state.values.taliks);
   if (!plan || taliks >= plan.target) return;
   var row = plan.rows[taliks], p = F.shown_percentile;
-  figure("Дойти до " + plan.target + " талик раньше потери предмета", row.reach_percent, false);
+  figure(say("reach_before_loss", plan.target), row.reach_percent, false);
   figure("Попыток в среднем до цели, с новыми предметами", row.attempts_with_new_items, false);
   figure("Предметов уйдёт в среднем", row.items_destroyed, false);
   figure("Предметов хватит на " + levelLabel(p), row.items_for[p], false);
   if (plan.priced) {
     figure("Цена в среднем до цели", row.cost, false);
-    figure("Бюджет, которого хватит на " + levelLabel(p), row.budget_for[p], false);
+    figure(say("budget_for", levelLabel(p)), row.budget_for[p], false);
   }
   // The chance within the player's budget: exact, or a bound from below.
   if (plan.budget !== null && row.reach_within_budget !== "") {
@@ -113,11 +113,11 @@ function showTablesInUse(answer) {
 function showTable(answer) {
   var grid = $("grid"), table = answer.table;
   grid.textContent = "";
-  text("table-csv-why", table ? "" : "Нет таблицы: исправьте уровень или камни.");
+  text("table-csv-why", table ? "" : say("no_table"));
   $("table-csv").disabled = !table;
   if (!table) return;
   var head = grid.createTHead().insertRow();
-  var corner = document.createElement("th"); corner.textContent = "Тип \\ талики"; head.appendChild(corner);
+  var corner = document.createElement("th"); corner.textContent = say("corner"); head.appendChild(corner);
   for (var t = 0; t < table.cells[0].length; t++) { var th = document.createElement("th"); th.scope = "col"; th.textContent = t; head.appendChild(th); }
   var body = grid.createTBody();
   table.cells.forEach(function (cells, grade) {
@@ -126,7 +126,7 @@ function showTable(answer) {
     cells.forEach(function (value, taliks) {
       var cell = row.insertCell(); cell.textContent = value;
       if (String(grade) === state.values.grade && String(taliks) === state.values.taliks) {
-        cell.className = "mark"; cell.setAttribute("aria-label", value + " — ваша настройка");
+        cell.className = "mark"; cell.setAttribute("aria-label", say("your_set_up", value));
       }
     });
   });
@@ -135,33 +135,32 @@ function showTable(answer) {
 // each level of the module's, the items and budget for the level it shows.
 function journeyColumns(plan) {
   var p = F.shown_percentile;
-  var columns = [["Т", "taliks"], ["Камни", "stones"], ["Успех %", "success"], ["Дойти %", "reach"], ["Попыток", "attempts"],
-    ["Попыток с новыми", "attempts_with_new_items"], ["Потерь", "items_destroyed"]].map(function (c) {
-    return [c[0], function (r) { return r[c[1]]; }];
+  var columns = ["taliks", "stones", "success", "reach", "attempts", "attempts_with_new_items", "items_destroyed"].map(function (key) {
+    return [say("column_" + key), function (r) { return r[key]; }];
   });
-  F.percentile_levels.forEach(function (level, i) { columns.push(["На " + levelLabel(i), function (r) { return r.attempts_for[i]; }]); });
-  columns.push(["Предметов на " + levelLabel(p), function (r) { return r.items_for[p]; }]);
+  F.percentile_levels.forEach(function (level, i) { columns.push([say("column_attempts_for", levelLabel(i)), function (r) { return r.attempts_for[i]; }]); });
+  columns.push([say("column_items_for", levelLabel(p)), function (r) { return r.items_for[p]; }]);
   if (plan.priced) {
-    columns.push(["Бюджет на " + levelLabel(p), function (r) { return r.budget_for[p]; }]);
-    columns.push(["Цена", function (r) { return r.cost; }]);
+    columns.push([say("column_budget_for", levelLabel(p)), function (r) { return r.budget_for[p]; }]);
+    columns.push([say("column_cost"), function (r) { return r.cost; }]);
   }
   return columns;
 }
 function showJourney(answer) {
   var table = $("journey"), plan = answer.plan;
   table.textContent = "";
-  text("plan-csv-why", !plan ? "Нет пути: исправьте отмеченные поля." : answer.unpriced ? "Путь без цен, пока цены не введены полностью." : "");
+  text("plan-csv-why", !plan ? say("no_journey") : answer.unpriced ? "Путь без цен, пока цены не введены полностью." : "");
   text("strategy", strategyText(answer) + (plan && plan.rows.some(function (r) { return r.budget_rounded.some(Boolean); }) ?
     " «≈» — бюджет округлён вверх: его хватит наверняка." : ""));
   $("plan-csv").disabled = !plan;
   drawChart(plan);
   text("stock", "");
-  text("run-journey-why", plan ? "" : "Нет пути: исправьте отмеченные поля.");
+  text("run-journey-why", plan ? "" : say("no_journey"));
   $("run-journey").disabled = !plan;
   if (!plan) return;
   var from = plan.rows[plan.chart.start], stock = [];
   from.expected_stones.forEach(function (count, i) { if (count !== "0") stock.push(F.stone_labels[i + 1] + " " + count); });
-  text("stock", "Камни в запас на путь от " + plan.chart.start + " талик, в среднем: " + (stock.length ? stock.join(", ") : "без камней") + ".");
+  text("stock", say("stock", plan.chart.start, stock.length ? stock.join(", ") : say("no_stones")) + ".");
   var marked = plan.rows.some(function (r) { return r.taliks === plan.chart.start && String(r.taliks) === state.values.taliks; });
   var unfolded = !marked || table.classList.contains("unfolded");
   table.classList.toggle("unfolded", unfolded);
@@ -195,7 +194,7 @@ function drawChart(plan) {
   }
   if (!chart.points.length) {
     svg.setAttribute("height", "0");
-    text("chart-caption", "От " + chart.start + " талик цель с новыми предметами может так и не быть достигнута: графика нет.");
+    text("chart-caption", say("no_chart", chart.start));
     return;
   }
   // Drawn at the size it is shown, so its text keeps its size on a phone.
@@ -220,9 +219,9 @@ function drawChart(plan) {
     var anchor = i === 0 ? "start" : at > right - 40 ? "end" : "middle";
     add("text", { x: at, y: bottom + 18, "text-anchor": anchor }, decade[1]);
   });
-  add("text", { x: (left + right) / 2, y: height - 10, "text-anchor": "middle", class: "title" }, "попыток (логарифмическая шкала)");
+  add("text", { x: (left + right) / 2, y: height - 10, "text-anchor": "middle", class: "title" }, say("chart_attempts"));
   add("text", { x: 16, y: (top + bottom) / 2, "text-anchor": "middle", class: "title",
-    transform: "rotate(-90 16 " + (top + bottom) / 2 + ")" }, "дойти до цели");
+    transform: "rotate(-90 16 " + (top + bottom) / 2 + ")" }, say("chart_reach"));
   add("polyline", { fill: "none", stroke: "#2458c6", "stroke-width": 2,
     points: chart.points.map(function (pt) { return x(pt[0]).toFixed(1) + "," + y(pt[1]).toFixed(1); }).join(" ") });
   var marks = [];
@@ -234,8 +233,7 @@ function drawChart(plan) {
     add("text", { x: x(m.attempts) - 6, y: y(m.level) - 6, "text-anchor": "end" }, percent);
     marks.push(percent + " — " + m.label);
   });
-  text("chart-caption", "Вероятность дойти до цели с новыми предметами от " + chart.start +
-    " талик за столько попыток. Попыток хватит с вероятностью " + marks.join(", ") + ".");
+  text("chart-caption", say("chart_caption", chart.start, marks.join(", ")) + ".");
 }
 function showFiles() {
   var list = $("files");
@@ -256,7 +254,29 @@ function dropStaleResults() {
 // next task on the first load, so that the answer shows at once. An answer
 // that arrives for an older state is dropped.
 var generation = 0;
+// The markup's words and the choices' names, in the page's language.
+function showWords() {
+  var w = words();
+  document.documentElement.lang = language();
+  document.title = say("title");
+  $("lang").value = language();
+  document.querySelectorAll("[data-t]").forEach(function (el) { el.textContent = say(el.getAttribute("data-t")); });
+  document.querySelectorAll("[data-t-placeholder]").forEach(function (el) { el.placeholder = say(el.getAttribute("data-t-placeholder")); });
+  document.querySelectorAll("[data-t-label]").forEach(function (el) { el.setAttribute("aria-label", say(el.getAttribute("data-t-label"))); });
+  document.querySelectorAll("[data-stone]").forEach(function (el) { el.textContent = say("stone", el.getAttribute("data-stone")); });
+  document.querySelectorAll("[data-grade]").forEach(function (el) { var g = el.getAttribute("data-grade"); el.textContent = g + ": " + w.grade_names[g]; });
+  Array.prototype.forEach.call($("grade").options, function (o, g) { if (!o.hasAttribute("data-bad")) o.text = g + ": " + w.grade_names[g]; });
+  stoneIds().forEach(function (id) {
+    Array.prototype.forEach.call($(id).options, function (o, t) { if (!o.hasAttribute("data-bad")) o.text = t + ": " + w.stone_labels[t]; });
+  });
+  var prices = w.stone_labels.slice(1).concat([w.labels.attempt, w.labels.new_item]);
+  document.querySelectorAll("[data-price]").forEach(function (el) {
+    var i = Number(el.getAttribute("data-price"));
+    el.textContent = i < prices.length ? say("price", prices[i]) : say("my_budget");
+  });
+}
 function render(later) {
+  showWords();
   var mine = ++generation;
   if (state.linkError) { showBrokenLink(); if (later) later(); return; }
   // On the first load the set-up's own answer, cheap, is drawn first.

@@ -11,7 +11,7 @@ function showSimulation(answer) {
   $("sim-lines").textContent = "";
   if (!answer.simulation) { text("sim-chance", ""); text("sim-summary", ""); text("seed-used", ""); return; }
   state.simulatedFor = stateKey(); text("sim-stale", "");
-  text("seed-used", "Зерно: " + answer.simulation.seed);
+  text("seed-used", say("seed_shown", answer.simulation.seed));
   var lines = answer.simulation.lines.replace(/\n$/, "").split("\n");
   text("sim-chance", lines[0]);
   lines.slice(1).forEach(function (line) { var item = document.createElement("li"); item.textContent = line; $("sim-lines").appendChild(item); });
@@ -28,10 +28,10 @@ function showRun(run, seed) {
   text("run-summary", ""); $("run-log").textContent = "";
   if (!run) return;
   state.simulatedFor = stateKey(); text("sim-stale", "");
-  text("seed-used", "Зерно: " + seed);
-  var parts = ["Попыток: " + run.attempts, "Уничтожено предметов: " + run.items_destroyed];
-  if (run.spent !== "") parts.push("Потрачено: " + run.spent);
-  parts.push(run.reached ? "цель " + run.target + " талик достигнута" : "больше всего талик: " + run.highest + ", цель не достигнута");
+  text("seed-used", say("seed_shown", seed));
+  var parts = [say("run_attempts", run.attempts), say("run_destroyed", run.items_destroyed)];
+  if (run.spent !== "") parts.push(say("run_spent", run.spent));
+  parts.push(run.reached ? say("run_reached", run.target) : say("run_not_reached", run.highest));
   text("run-summary", parts.join("; ") + ".");
   run.last.forEach(function (line) { var item = document.createElement("li"); item.textContent = line; $("run-log").appendChild(item); });
 }

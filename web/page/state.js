@@ -7,6 +7,14 @@ var F, state, storageKey = "upgrade-sim-tables-2", started = false, latest = nul
 // The page's own first set-up, for a visit without an address.
 var firstSetUp = { attempts: "3", grade: "2", level: "50", taliks: "1", stones: "3320", target: "6" };
 function $(id) { return document.getElementById(id); }
+// The page's language, from the address (none: the first, Russian), and its
+// words, all from the module's catalogue.
+function language() { return F.languages.indexOf(state.values.lang) > 0 ? state.values.lang : F.languages[0]; }
+function words() { return F.texts[language()]; }
+function say(key) {
+  var args = arguments;
+  return words().labels[key].replace(/\{(\d)\}/g, function (m, n) { return n < args.length ? String(args[n]) : m; });
+}
 // The keys of the set-up in the address: the request's, less its view, the
 // file asked for and the tables, which travel in their own form.
 function addressKeys() {
