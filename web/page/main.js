@@ -36,8 +36,8 @@ function onInput(event) {
 // The address as it now stands, with the tables in it.
 function copyLink() {
   var link = location.href;
-  var done = function () { text("copy-status", "Ссылка скопирована."); };
-  var failed = function () { text("copy-status", "Не удалось скопировать: скопируйте адрес страницы вручную."); };
+  var done = function () { text("copy-status", say("link_copied")); };
+  var failed = function () { text("copy-status", say("link_not_copied")); };
   if (navigator.clipboard && navigator.clipboard.writeText) navigator.clipboard.writeText(link).then(done, failed);
   else failed();
 }

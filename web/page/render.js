@@ -17,7 +17,7 @@ function pageErrors() {
   var errors = {}, given = state.values.prices === "" ? 0 : state.values.prices.split(",").length, wanted = priceIds().length;
   if (given !== 0 && given !== wanted) errors[priceIds()[Math.min(given, wanted) - 1]] = say("price_link", given, wanted);
   if (given === 0) ["attempt_price", "item_price", "budget"].forEach(function (id) {
-    if (state.values[id] !== "") errors[id] = "не учитывается без цен камней";
+    if (state.values[id] !== "") errors[id] = say("needs_stone_prices");
   });
   return errors;
 }
@@ -50,7 +50,7 @@ function showAnswer(answer) {
   $("figures").textContent = "";
   var s = answer.set_up;
   text("chance-line", s ? s.chance_line : "—");
-  text("exact-chance", s ? "Шанс успеха попытки: " + outcome(s, "success").figure + " %" : "—");
+  text("exact-chance", s ? say("exact_chance", outcome(s, "success").figure) : "—");
   text("chance-note", !s ? say("fix_fields") : outcome(s, "success").share >= 1 ? say("certain") : "");
   text("report", s ? s.report : "");
   if (!s) return;
@@ -60,17 +60,17 @@ function showAnswer(answer) {
   if (!plan || taliks >= plan.target) return;
   var row = plan.rows[taliks], p = F.shown_percentile;
   figure(say("reach_before_loss", plan.target), row.reach_percent, false);
-  figure("Попыток в среднем до цели, с новыми предметами", row.attempts_with_new_items, false);
-  figure("Предметов уйдёт в среднем", row.items_destroyed, false);
-  figure("Предметов хватит на " + levelLabel(p), row.items_for[p], false);
+  figure(say("attempts_with_new_items"), row.attempts_with_new_items, false);
+  figure(say("items_on_average_short"), row.items_destroyed, false);
+  figure(say("items_for", levelLabel(p)), row.items_for[p], false);
   if (plan.priced) {
-    figure("Цена в среднем до цели", row.cost, false);
+    figure(say("cost_on_average"), row.cost, false);
     figure(say("budget_for", levelLabel(p)), row.budget_for[p], false);
   }
   // The chance within the player's budget: exact, or a bound from below.
   if (plan.budget !== null && row.reach_within_budget !== "") {
-    figure("Дойти до " + plan.target + " талик, потратив не больше " + state.values.budget.trim(),
-      (row.reach_within_budget_exact ? "" : "не меньше ") + row.reach_within_budget, false);
+    figure(say("reach_within", plan.target, state.values.budget.trim()),
+      row.reach_within_budget_exact ? row.reach_within_budget : say("at_least", row.reach_within_budget), false);
   }
 }
 // Beside a priced journey of the player's stones: the cheapest stones, what
@@ -83,15 +83,15 @@ function showCheapest(answer) {
   if (!shown) return;
   var row = cheapest.plan.rows[taliks], p = F.shown_percentile;
   var stones = cheapest.plan.rows.map(function (r) { return r.stones; });
-  text("cheapest-text", "Самые выгодные камни: бюджет на " + levelLabel(p) + " " + row.budget_for[p] +
-    (cheapest.budget_change ? " (" + cheapest.budget_change + ")" : "") + ", камни " + stones.join(", ") + ".");
+  text("cheapest-text", say("cheapest", levelLabel(p), row.budget_for[p],
+    cheapest.budget_change ? " (" + cheapest.budget_change + ")" : "", stones.join(", ")));
   $("take-cheapest").hidden = stones.join(",") === answer.plan.rows.map(function (r) { return r.stones; }).join(",");
 }
 function strategyText(answer) {
   var plan = answer.plan;
   if (!plan) return "";
-  var whose = state.values.stone_sets !== "" ? "ваши камни на каждом шаге" : "камни настройки на каждом шаге";
-  return "Путь: " + whose + (plan.priced ? ", с ценами." : answer.unpriced ? ", без цен, пока цены не введены полностью." : ", без цен.");
+  var whose = say(state.values.stone_sets !== "" ? "whose_own" : "whose_set_up");
+  return say(plan.priced ? "strategy_priced" : answer.unpriced ? "strategy_half" : "strategy_unpriced", whose);
 }
 // Which tables the figures come from, and a warning where a file is
 // missing or has findings.
@@ -149,7 +149,7 @@ function journeyColumns(plan) {
 function showJourney(answer) {
   var table = $("journey"), plan = answer.plan;
   table.textContent = "";
-  text("plan-csv-why", !plan ? say("no_journey") : answer.unpriced ? "Путь без цен, пока цены не введены полностью." : "");
+  text("plan-csv-why", !plan ? say("no_journey") : answer.unpriced ? say("unpriced_until") : "");
   text("strategy", strategyText(answer) + (plan && plan.rows.some(function (r) { return r.budget_rounded.some(Boolean); }) ?
     " «≈» — бюджет округлён вверх: его хватит наверняка." : ""));
   $("plan-csv").disabled = !plan;
@@ -165,7 +165,7 @@ function showJourney(answer) {
   var unfolded = !marked || table.classList.contains("unfolded");
   table.classList.toggle("unfolded", unfolded);
   $("journey-more").parentNode.hidden = !marked;
-  text("journey-more", unfolded ? "Свернуть до строки настройки" : "Показать все строки: " + plan.rows.length);
+  text("journey-more", unfolded ? say("fold") : say("unfold", plan.rows.length));
   $("journey-more").setAttribute("aria-expanded", String(unfolded));
   var columns = journeyColumns(plan);
   var head = table.createTHead().insertRow();
@@ -248,7 +248,7 @@ function dropStaleResults() {
   state.simulatedFor = undefined;
   ["sim-chance", "sim-summary", "seed-used", "run-summary"].forEach(function (id) { text(id, ""); });
   $("sim-lines").textContent = ""; $("run-log").textContent = "";
-  text("sim-stale", "Настройка или таблицы изменились: прежние результаты моделирования убраны.");
+  text("sim-stale", say("sim_stale"));
 }
 // The answer first; the journey, the table and the tables' list in the
 // next task on the first load, so that the answer shows at once. An answer

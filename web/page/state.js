@@ -115,7 +115,7 @@ function readAddress() {
   F.table_keys.forEach(function (key, w) {
     if (!(key in values)) return;
     var cells = decodeCells(values[key], w);
-    if (cells === null) { state.linkError = "Таблица " + fileName(w) + " в ссылке не читается: ссылка неполная или испорчена."; return; }
+    if (cells === null) { state.linkError = say("link_table_broken", fileName(w)); return; }
     var now = state.tables[w];
     var same = now.cells.every(function (c, i) { return c === cells[i]; });
     if (!same) state.tables[w] = { name: fileName(w), source: "link", cells: cells, findings: [] };
