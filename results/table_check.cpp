@@ -641,15 +641,21 @@ std::string MoreText(const TableFileCheck& check) {
              {std::to_string(Unlisted(check)), std::to_string(check.errors + check.notes)});
 }
 
+// What collects one file's findings into check, the first listed of them kept.
+Collector CollectorFor(int table, int listed, TableFileCheck* check) {
+  Collector c;
+  c.table = table;
+  c.listed = listed;
+  c.check = check;
+  return c;
+}
+
 }  // namespace
 
 TableFileCheck CheckTableText(int table, std::string_view text, bool found, int listed,
                               Language language) {
   TableFileCheck check = NewCheck(table, language);
-  Collector c;
-  c.table = table;
-  c.listed = listed;
-  c.check = &check;
+  Collector c = CollectorFor(table, listed, &check);
   if (!found) {
     AddFileProblem(c, FileOpening{FileState::kMissing, ""}, "");
     return check;
@@ -663,10 +669,7 @@ TableFileCheck CheckTableText(int table, std::string_view text, bool found, int 
 TableFileCheck CheckTableGrid(int table, const ProbabilityTable& grid, int listed,
                               Language language) {
   TableFileCheck check = NewCheck(table, language);
-  Collector c;
-  c.table = table;
-  c.listed = listed;
-  c.check = &check;
+  Collector c = CollectorFor(table, listed, &check);
   for (int row = 0; row < kItemGradeCount; ++row) {
     for (int column = 0; column < kUpgradeLevelCount; ++column) {
       IniFinding f{};
@@ -683,10 +686,7 @@ TableFileCheck CheckTableGrid(int table, const ProbabilityTable& grid, int liste
 
 TableFileCheck CheckTableFile(int table, int listed, Language language) {
   TableFileCheck check = NewCheck(table, language);
-  Collector c;
-  c.table = table;
-  c.listed = listed;
-  c.check = &check;
+  Collector c = CollectorFor(table, listed, &check);
   FileOpening opening;
   const IniGridCheck read = CheckIniGridFromFile(
       check.file, kProbabilityTableLayout, [&c](const IniFinding& f) { Take(c, f); }, &opening);

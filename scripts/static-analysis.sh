@@ -5,13 +5,13 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 cmake --preset test >/dev/null   # for compile_commands.json
-# Every source the build compiles for this platform, as the compilation
-# database lists it (the tests' own files aside: GoogleTest's macros).
+# Every source the build compiles for this platform, the tests' own
+# included, as the compilation database lists it.
 mapfile -t sources < <(python3 -c '
 import json, os
 for entry in json.load(open("build/test/compile_commands.json")):
     path = os.path.relpath(entry["file"])
-    if not path.startswith(("tests/", "build/", "..")):
+    if not path.startswith(("build/", "..")):
         print(path)' | sort -u)
 
 echo "clang-tidy"

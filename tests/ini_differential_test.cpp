@@ -35,7 +35,7 @@ int CompareFile(const std::string& name) {
       const std::int32_t our_value = ours.cell[row][column];
       const auto windows = static_cast<std::int32_t>(
           GetPrivateProfileIntA(section.c_str(), key.c_str(), 0, path.c_str()));
-      nonzero += our_value != 0;
+      nonzero += our_value != 0 ? 1 : 0;
       if (windows == our_value || IsSaturated(our_value)) continue;
       ++differences;
       std::printf("%s [%s] %s: ours %ld, Windows %ld\n", name.c_str(), section.c_str(), key.c_str(),

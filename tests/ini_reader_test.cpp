@@ -67,12 +67,12 @@ TEST(IniReaderTest, TheFirstOfDuplicateSectionsAndKeysCounts) {
 }
 
 TEST(IniReaderTest, LinesOfAnyLengthFollowTheSameRules) {
-  const std::string long_text(100 * 1024, 'x');
-  const std::string long_blanks(100 * 1024, ' ');
+  const std::string long_text(std::size_t{100} * 1024, 'x');
+  const std::string long_blanks(std::size_t{100} * 1024, ' ');
   // A long value saturates; as the first of its key it hides the next one.
-  EXPECT_EQ(
-      Read("[ItemGrade0]\nUpgradeLevel0=" + std::string(100 * 1024, '9') + "\nUpgradeLevel0=5\n"),
-      Values({2147483647, 0, 0}));
+  EXPECT_EQ(Read("[ItemGrade0]\nUpgradeLevel0=" + std::string(std::size_t{100} * 1024, '9') +
+                 "\nUpgradeLevel0=5\n"),
+            Values({2147483647, 0, 0}));
   EXPECT_EQ(Read("[ItemGrade0]\nUpgradeLevel0=" + long_blanks + "7" + long_blanks + "\n"),
             Values({7, 0, 0}));
   // A long section header still ends the section before it.

@@ -85,7 +85,7 @@ IniGrid Grid(std::int32_t a, std::int32_t b, std::int32_t c, std::int32_t d) {
 
 std::string Edited(const std::string& text, const IniGrid& grid) {
   bool kept = false;
-  const std::string edited = EditedIniText(text, grid, kSmall, &kept);
+  std::string edited = EditedIniText(text, grid, kSmall, &kept);
   EXPECT_TRUE(kept) << text;
   return edited;
 }

@@ -59,9 +59,11 @@ std::map<double, double> SpentByWalking(const JourneySteps& steps, int start) {
     std::unordered_map<std::uint64_t, double> next;
     next.reserve(on_the_way.size() * 2);
     double left = 0.0;
-    for (const auto& [where, chance] : on_the_way) {
+    for (const auto& [where, share_here] : on_the_way) {
+      const double chance = share_here;  // a lambda captures no structured binding
       const int t = static_cast<int>(where % 8);
-      const auto spent = static_cast<double>(where / 8);
+      const std::uint64_t spent_units = where / 8;
+      const auto spent = static_cast<double>(spent_units);
       const OutcomeOdds& odds = steps.odds[t];
       const double paid = spent + steps.attempt_cost[t];
       const auto go = [&](int to, double total, double share) {

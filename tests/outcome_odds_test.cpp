@@ -53,10 +53,14 @@ TEST(OutcomeOddsTest, LossDrawCountsMatchTheAttemptItself) {
       std::int32_t talik_draws[] = {0, 0, 32767, c};
       int next = 0;
       destroyed += RunAttempt(0, value, 0, [&] { return destroy_draws[next++]; }) ==
-                   AttemptOutcome::kItemDestroyed;
+                           AttemptOutcome::kItemDestroyed
+                       ? 1
+                       : 0;
       next = 0;
       taliks += RunAttempt(0, 0, value, [&] { return talik_draws[next++]; }) ==
-                AttemptOutcome::kTaliksDestroyed;
+                        AttemptOutcome::kTaliksDestroyed
+                    ? 1
+                    : 0;
     }
     EXPECT_EQ(DrawCountBelow(value), destroyed) << value;
     EXPECT_EQ(DrawCountBelow(value), taliks) << value;

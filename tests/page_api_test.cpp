@@ -84,9 +84,10 @@ TEST(PageApiTest, WrongFieldsAreNamedAndWhatNeedsThemIsNull) {
 
 TEST(PageApiTest, StonesArePricedAllOrNone) {
   const std::string blank = AnswerPageRequest(kSetUp + "&prices=1,2,,,," + Tables());
-  for (const char* field : {"p3", "p4", "p5", "p6"})
+  for (const char* field : {"p3", "p4", "p5", "p6"}) {
     EXPECT_TRUE(Has(blank, "\"" + std::string(field) + "\":\"нужна цена (0, если бесплатно)\""))
         << blank;
+  }
   EXPECT_TRUE(Has(blank, "\"plan\":null")) << blank;
   const std::string priced =
       AnswerPageRequest(kSetUp + "&prices=1,2,0,0,0,0&item_price=100" + Tables());

@@ -75,9 +75,10 @@ TEST(PlanTest, WhereACountCannotSucceedTheCheapestStillCount) {
   double lowest = INFINITY;
   for (const StoneTiers& set : EveryStoneSet()) {
     const OutcomeOdds odds = AttemptOutcomeOdds(SetUpAttempt(tables, 3, 0, 65, set));
-    if (odds.success > 0)
+    if (odds.success > 0) {
       lowest = std::min(
           lowest, AttemptCost(set, prices) / OutcomeProbability(odds, AttemptOutcome::kSuccess));
+    }
   }
   const OutcomeOdds first = AttemptOutcomeOdds(SetUpAttempt(tables, 3, 0, 65, chosen[0]));
   EXPECT_DOUBLE_EQ(
@@ -88,10 +89,11 @@ TEST(PlanTest, WhereACountCannotSucceedTheCheapestStillCount) {
   double least_lossless = INFINITY;
   for (const StoneTiers& set : EveryStoneSet()) {
     const OutcomeOdds odds = AttemptOutcomeOdds(SetUpAttempt(tables, 3, 2, 65, set));
-    if (odds.success > 0 && odds.item_destroyed + odds.taliks_destroyed == 0)
+    if (odds.success > 0 && odds.item_destroyed + odds.taliks_destroyed == 0) {
       least_lossless =
           std::min(least_lossless,
                    AttemptCost(set, prices) / OutcomeProbability(odds, AttemptOutcome::kSuccess));
+    }
   }
   ASSERT_TRUE(std::isfinite(least_lossless));
   const OutcomeOdds top = AttemptOutcomeOdds(SetUpAttempt(tables, 3, 2, 65, chosen[2]));

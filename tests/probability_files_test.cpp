@@ -9,7 +9,7 @@
 namespace {
 
 std::string WriteTempFile(const std::string& name, const std::string& text) {
-  const std::string path = testing::TempDir() + name;
+  std::string path = testing::TempDir() + name;
   std::ofstream(path, std::ios::binary) << text;
   return path;
 }
@@ -21,9 +21,10 @@ TEST(ProbabilityFilesTest, EveryCellComesFromItsOwnSectionAndKey) {
   std::string text = "[ItemGrade11]\nUpgradeLevel0=1\n";
   for (int grade = kItemGradeCount - 1; grade >= 0; --grade) {  // any order of sections
     text += "[ItemGrade" + std::to_string(grade) + "]\nUpgradeLevel7=1\n";
-    for (int level = 0; level < kUpgradeLevelCount; ++level)
+    for (int level = 0; level < kUpgradeLevelCount; ++level) {
       text += "UpgradeLevel" + std::to_string(level) + "=" +
               std::to_string(CellValue(grade, level)) + "\n";
+    }
   }
   const std::string path = WriteTempFile("every_cell.ini", text);
   const ProbabilityTable table = LoadProbabilityTable(path);
@@ -31,7 +32,7 @@ TEST(ProbabilityFilesTest, EveryCellComesFromItsOwnSectionAndKey) {
     for (int level = 0; level < kUpgradeLevelCount; ++level)
       EXPECT_EQ(table.entry[grade][level], CellValue(grade, level)) << grade << "/" << level;
   }
-  std::remove(path.c_str());
+  EXPECT_EQ(std::remove(path.c_str()), 0);
 }
 
 TEST(ProbabilityFilesTest, AMissingFileOrRowReadsZero) {
@@ -44,7 +45,7 @@ TEST(ProbabilityFilesTest, AMissingFileOrRowReadsZero) {
       EXPECT_EQ(first_row.entry[grade][level], grade == 0 && level == 6 ? 9 : 0);
     }
   }
-  std::remove(path.c_str());
+  EXPECT_EQ(std::remove(path.c_str()), 0);
 }
 
 }  // namespace

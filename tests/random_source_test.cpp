@@ -9,6 +9,7 @@ namespace {
 std::vector<std::int32_t> FirstDraws(std::uint32_t seed, int count) {
   RandomSource source = SeededRandomSource(seed);
   std::vector<std::int32_t> draws;
+  draws.reserve(static_cast<std::size_t>(count));
   for (int i = 0; i < count; ++i) draws.push_back(DrawRandom(source));
   return draws;
 }

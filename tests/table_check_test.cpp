@@ -34,6 +34,7 @@ std::vector<TableFinding> Check(const std::string& text, int table = 1) {
 // "LINE code" of each finding.
 std::vector<std::string> Codes(const std::vector<TableFinding>& findings) {
   std::vector<std::string> codes;
+  codes.reserve(findings.size());
   for (const TableFinding& f : findings) codes.push_back(std::to_string(f.line) + " " + f.code);
   return codes;
 }
@@ -106,6 +107,9 @@ TEST(TableCheckTest, LinesCountAsTextWhateverTheirEnds) {
   EXPECT_EQ(Codes(Check(mixed + "x\r\ny\rz\n\r\nw\n")),
             (std::vector<std::string>{"89 stray_line", "90 stray_line", "91 stray_line",
                                       "93 stray_line"}));
+  // CR LF, then empty LF and CR lines: the LF after CR LF is a line of its own.
+  EXPECT_EQ(Codes(Check(WholeFile("") + "x\r\n\n\ny\r\n\r\rz\n")),
+            (std::vector<std::string>{"89 stray_line", "92 stray_line", "95 stray_line"}));
   // UTF-16, by its text.
   const std::string utf8 = WholeFile("x\r\n", "\r\n");
   std::string utf16 = "\xFF\xFE";

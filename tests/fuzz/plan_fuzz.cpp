@@ -85,7 +85,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (int t = 0; t < kUpgradeLevelCount; ++t) {
     const std::uint32_t kind = bytes.Next();
     tables.success_prob.entry[request.item_grade][t] =
-        kind % 5 == 0 ? 0 : static_cast<std::int32_t>(bytes.Wide(16) % (kind % 2 ? 1000 : 100001));
+        kind % 5 == 0 ? 0
+                      : static_cast<std::int32_t>(bytes.Wide(16) % (kind % 2 != 0 ? 1000 : 100001));
     tables.destroy_prob.entry[request.item_grade][t] =
         kind % 3 == 0 ? 0 : static_cast<std::int32_t>(bytes.Wide(16) % 10001);
     tables.downgrade_prob.entry[request.item_grade][t] =
