@@ -54,7 +54,7 @@ function begin(facts) {
   buildEditor();
   restore();
   readAddress();
-  if (state.storageNote) text("tables-error", state.storageNote);
+  if (state.storageNote) text("tables-error", say.apply(null, state.storageNote));
   document.querySelectorAll("#setup input, #setup select, #prices input, #stone_sets, #seed, #lang").forEach(function (el) {
     el.addEventListener("input", onInput);
     el.addEventListener("change", onInput);

@@ -96,19 +96,20 @@ function strategyText(answer) {
 // Which tables the figures come from, and a warning where a file is
 // missing or has findings.
 function tableNote(t) {
-  return { example: "пример", file: "загружен" + (t.size ? ", " + t.size + " байт" : ""), missing: "файла нет: все значения 0",
-    edited: "изменена здесь", link: "из ссылки" }[t.source];
+  return { example: say("note_example"), file: t.size ? say("note_loaded_bytes", t.size) : say("note_loaded"),
+    missing: say("note_missing"), edited: say("changed_here"), link: say("note_link") }[t.source];
 }
 function showTablesInUse(answer) {
   var all = state.tables.every(function (t) { return t.source === "example"; });
-  text("tables-used", "Таблицы: " + (all ? "примеры." : state.tables.map(function (t) { return t.name + " (" + tableNote(t) + ")"; }).join(", ") + "."));
+  text("tables-used", all ? say("tables_examples") :
+    say("tables_used", state.tables.map(function (t) { return say("table_named", t.name, tableNote(t)); }).join(", ")));
   var missing = state.tables.filter(function (t) { return t.source === "missing"; }).length;
   var found = findingCount(answer);
   var words = [];
-  if (missing) words.push("нет файлов: " + missing);
-  if (found) words.push("находок в файлах: " + found);
+  if (missing) words.push(say("warn_missing", missing));
+  if (found) words.push(say("warn_findings", found));
   $("tables-warning").hidden = !words.length;
-  text("tables-warning-text", words.length ? "Внимание: " + words.join(", ") + " — " : "");
+  text("tables-warning-text", words.length ? say("warning", words.join(", ")) : "");
 }
 function showTable(answer) {
   var grid = $("grid"), table = answer.table;
@@ -122,7 +123,7 @@ function showTable(answer) {
   var body = grid.createTBody();
   table.cells.forEach(function (cells, grade) {
     var row = body.insertRow();
-    var name = document.createElement("th"); name.scope = "row"; name.textContent = grade + ": " + F.grade_names[grade]; row.appendChild(name);
+    var name = document.createElement("th"); name.scope = "row"; name.textContent = grade + ": " + words().grade_names[grade]; row.appendChild(name);
     cells.forEach(function (value, taliks) {
       var cell = row.insertCell(); cell.textContent = value;
       if (String(grade) === state.values.grade && String(taliks) === state.values.taliks) {
@@ -131,19 +132,20 @@ function showTable(answer) {
     });
   });
 }
-// The journey's columns: a heading and the row's figure; the attempts for
-// each level of the module's, the items and budget for the level it shows.
+// The journey's columns, as the module places them: a heading and the
+// row's figure; a per-level column once for each level it shows (every
+// level, or the one the answer shows); the priced ones in priced plans only.
 function journeyColumns(plan) {
-  var p = F.shown_percentile;
-  var columns = ["taliks", "stones", "success", "reach", "attempts", "attempts_with_new_items", "items_destroyed"].map(function (key) {
-    return [say("column_" + key), function (r) { return r[key]; }];
+  var placed = F.plan_columns.filter(function (c) { return c.place >= 0 && (plan.priced || !c.priced); });
+  placed.sort(function (a, b) { return a.place - b.place; });
+  var columns = [];
+  placed.forEach(function (c) {
+    if (c.per === "row") { columns.push([say(c.heading), function (r) { return r[c.key]; }]); return; }
+    // A per-tier column: one for each stone tier, after "no stone".
+    var names = c.per === "tier" ? words().stone_labels.slice(1) : F.percentile_levels.map(function (level, i) { return levelLabel(i); });
+    var shown = c.shown === "shown" ? [F.shown_percentile] : names.map(function (name, i) { return i; });
+    shown.forEach(function (i) { columns.push([say(c.heading, names[i]), function (r) { return r[c.key][i]; }]); });
   });
-  F.percentile_levels.forEach(function (level, i) { columns.push([say("column_attempts_for", levelLabel(i)), function (r) { return r.attempts_for[i]; }]); });
-  columns.push([say("column_items_for", levelLabel(p)), function (r) { return r.items_for[p]; }]);
-  if (plan.priced) {
-    columns.push([say("column_budget_for", levelLabel(p)), function (r) { return r.budget_for[p]; }]);
-    columns.push([say("column_cost"), function (r) { return r.cost; }]);
-  }
   return columns;
 }
 function showJourney(answer) {
@@ -151,7 +153,7 @@ function showJourney(answer) {
   table.textContent = "";
   text("plan-csv-why", !plan ? say("no_journey") : answer.unpriced ? say("unpriced_until") : "");
   text("strategy", strategyText(answer) + (plan && plan.rows.some(function (r) { return r.budget_rounded.some(Boolean); }) ?
-    " «≈» — бюджет округлён вверх: его хватит наверняка." : ""));
+    " " + say("rounded_legend", F.rounded_mark) : ""));
   $("plan-csv").disabled = !plan;
   drawChart(plan);
   text("stock", "");
@@ -159,7 +161,7 @@ function showJourney(answer) {
   $("run-journey").disabled = !plan;
   if (!plan) return;
   var from = plan.rows[plan.chart.start], stock = [];
-  from.expected_stones.forEach(function (count, i) { if (count !== "0") stock.push(F.stone_labels[i + 1] + " " + count); });
+  from.expected_stones.forEach(function (count, i) { if (count !== "0") stock.push(words().stone_labels[i + 1] + " " + count); });
   text("stock", say("stock", plan.chart.start, stock.length ? stock.join(", ") : say("no_stones")) + ".");
   var marked = plan.rows.some(function (r) { return r.taliks === plan.chart.start && String(r.taliks) === state.values.taliks; });
   var unfolded = !marked || table.classList.contains("unfolded");
@@ -261,6 +263,7 @@ function showWords() {
   document.title = say("title");
   $("lang").value = language();
   document.querySelectorAll("[data-t]").forEach(function (el) { el.textContent = say(el.getAttribute("data-t")); });
+  text("columns-legend", say("columns_legend", F.percentile_labels.join("/") + " %", levelLabel(F.shown_percentile)));
   document.querySelectorAll("[data-t-placeholder]").forEach(function (el) { el.placeholder = say(el.getAttribute("data-t-placeholder")); });
   document.querySelectorAll("[data-t-label]").forEach(function (el) { el.setAttribute("aria-label", say(el.getAttribute("data-t-label"))); });
   document.querySelectorAll("[data-stone]").forEach(function (el) { el.textContent = say("stone", el.getAttribute("data-stone")); });
