@@ -23,8 +23,12 @@ std::string PercentText(double share) {
 }
 
 std::string GroupedFigure(const std::string& text) {
-  const std::size_t e = text.find('e');
+  // A word ("never") is no mantissa, though it may hold an 'e'.
+  const bool number = !text.empty() && ((text[0] >= '0' && text[0] <= '9') || text[0] == '-');
+  const std::size_t e = number ? text.find('e') : std::string::npos;
   std::string plain = text;
+  // Zeros written for digits the figure does not have: a rounded figure.
+  bool padded = false;
   if (e != std::string::npos) {
     // Mantissa digits d.dd and a power of ten: the same digits, shifted.
     const std::string mantissa = text.substr(0, e);
@@ -38,6 +42,7 @@ std::string GroupedFigure(const std::string& text) {
       plain = "0." + std::string(static_cast<std::size_t>(-point), '0') + digits;
     } else if (static_cast<std::size_t>(point) >= digits.size()) {
       plain = digits + std::string(static_cast<std::size_t>(point) - digits.size(), '0');
+      padded = point > static_cast<int>(digits.size());
     } else {
       plain = digits.substr(0, static_cast<std::size_t>(point)) + "." +
               digits.substr(static_cast<std::size_t>(point));
@@ -49,13 +54,29 @@ std::string GroupedFigure(const std::string& text) {
   const std::size_t first = plain[0] == '-' ? 1 : 0;
   if (whole_end - first < 5 || plain.find_first_not_of("-0123456789.") != std::string::npos)
     return plain;
-  std::string grouped = plain.substr(0, first);
+  std::string grouped =
+      (padded ? std::string(kRoundedMark) : std::string()) + plain.substr(0, first);
   for (std::size_t i = first; i < whole_end; ++i) {
     if (i > first && (whole_end - i) % 3 == 0) grouped += "\xC2\xA0";  // a no-break space
     grouped += plain[i];
   }
   return grouped + plain.substr(whole_end);
 }
+
+namespace {
+
+// A whole figure (a cost, a budget) as the page shows it: every digit while
+// a double holds each whole number exactly, below 2^53; beyond, the double's
+// own digits and zeros for the rest, marked as rounded, never digits of the
+// double's binary noise.
+std::string WholeFigure(double value, Language language) {
+  constexpr double kExactWholes = 9007199254740992.0;
+  if (!std::isfinite(value) || std::fabs(value) < kExactWholes)
+    return GroupedFigure(BudgetText(value, language));
+  return GroupedFigure(ShortestDouble(value));
+}
+
+}  // namespace
 
 std::string JourneyRunData(const JourneyRun& run, bool priced, int target, Language language) {
   std::vector<std::string> lines;
@@ -68,7 +89,7 @@ std::string JourneyRunData(const JourneyRun& run, bool priced, int target, Langu
        {"target", JsonInteger(target)},
        {"attempts", JsonString(GroupedFigure(std::to_string(run.attempts)))},
        {"items_destroyed", JsonString(GroupedFigure(std::to_string(run.items_destroyed)))},
-       {"spent", JsonString(priced ? GroupedFigure(BudgetText(run.spent, language)) : "")},
+       {"spent", JsonString(priced ? WholeFigure(run.spent, language) : "")},
        {"highest", JsonInteger(run.highest)},
        {"last", JsonArray(lines)}});
 }
@@ -97,7 +118,7 @@ std::string SetUpData(const SetUpView& view, Language language) {
         JsonObject({{"label", JsonString(OutcomeName(language, kAttemptOutcomes[i]))},
                     {"share", JsonNumber(view.outcome_share[i])},
                     {"percent", JsonString(PercentText(view.outcome_share[i]))},
-                    {"figure", JsonString(PercentFigure(view.outcome_share[i]))}}));
+                    {"figure", JsonString(GroupedFigure(PercentFigure(view.outcome_share[i])))}}));
   }
   return JsonObject({{"chance_line", JsonString(report.substr(0, line_end))},
                      {"report", JsonString(report.substr(line_end + 1))},
@@ -122,6 +143,12 @@ std::string TableData(const TableView& view) {
 
 namespace {
 
+// A count as the page shows it: every digit, grouped (the text report's
+// rounding above a million is for its column's width), or "never".
+std::string CountFigure(std::int64_t count, Language language) {
+  return GroupedFigure(count == kNever ? AttemptsText(count, language) : std::to_string(count));
+}
+
 std::string AttemptsNumber(std::int64_t attempts) {
   return attempts == kNever ? "null" : JsonInteger(attempts);
 }
@@ -133,10 +160,10 @@ std::string ChartData(const JourneyChart& chart, const JourneyRow& row, Language
   std::vector<std::string> marks;
   marks.reserve(kPercentileCount);
   for (int p = 0; p < kPercentileCount; ++p) {
-    marks.push_back(JsonObject(
-        {{"level", JsonNumber(kPercentileLevels[p])},
-         {"attempts", AttemptsNumber(row.attempts_for[p])},
-         {"label", JsonString(GroupedFigure(AttemptsText(row.attempts_for[p], language)))}}));
+    marks.push_back(
+        JsonObject({{"level", JsonNumber(kPercentileLevels[p])},
+                    {"attempts", AttemptsNumber(row.attempts_for[p])},
+                    {"label", JsonString(CountFigure(row.attempts_for[p], language))}}));
   }
   // The axis' powers of ten up to the last point, each with its label.
   std::vector<std::string> decades;
@@ -167,18 +194,20 @@ std::string PlanFigure(const PlanColumn& column, const PlanView& view, int t, in
     case FigureKind::kStones:
       return JsonString(StoneDigits(view.plan.stones[t]));
     case FigureKind::kShare:
-      return JsonString(PercentFigure(cell.value));
+      return grouped(PercentFigure(cell.value));
     case FigureKind::kPercent:
       return JsonString(PercentText(cell.value));
     case FigureKind::kCount:
-      return grouped(AttemptsText(cell.count, language));
+      return JsonString(CountFigure(cell.count, language));
     case FigureKind::kCost:
       // The nearest whole number, as the text report gives it.
-      return priced ? grouped(CostText(cell.value, language)) : JsonString("");
-    case FigureKind::kBudget:
-      return priced ? JsonString((rounded ? std::string(kRoundedMark) : std::string()) +
-                                 GroupedFigure(BudgetText(cell.value, language)))
-                    : JsonString("");
+      return priced ? JsonString(WholeFigure(cell.value, language)) : JsonString("");
+    case FigureKind::kBudget: {
+      if (!priced) return JsonString("");
+      const std::string figure = WholeFigure(cell.value, language);
+      const bool marked = figure.compare(0, kRoundedMark.size(), kRoundedMark) == 0;
+      return JsonString((rounded && !marked ? std::string(kRoundedMark) : std::string()) + figure);
+    }
     case FigureKind::kRounded:
       return JsonBool(rounded);
     case FigureKind::kRelativeError:

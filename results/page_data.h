@@ -23,7 +23,8 @@ std::string PlanData(const PlanView& view, const JourneyChart& chart, Language l
 
 /// A figure as the page shows it: the value and digits the reports write,
 /// its whole part in groups of three ("12 345", with no-break spaces) and
-/// no exponent ("2.00e+06" reads "2 000 000").
+/// no exponent; zeros that stand for digits it does not have are marked as
+/// rounded ("2.00e+06" reads "≈2 000 000").
 std::string GroupedFigure(const std::string& text);
 
 /// One journey played out, for the page: attempts, items, spent (with

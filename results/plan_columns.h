@@ -85,6 +85,15 @@ struct PlanColumn {
 constexpr std::size_t kPlanColumnCount = 25;
 extern const PlanColumn kPlanColumns[kPlanColumnCount];
 
+/// The page's journey table: its columns by page key, in its order (its
+/// heading the page's word "column_" and the key). A per-level column shows
+/// the levels its Shown names.
+constexpr std::string_view kPageJourneyColumns[] = {
+    "taliks",          "stones",       "success",
+    "reach",           "attempts",     "attempts_with_new_items",
+    "items_destroyed", "attempts_for", "items_for",
+    "budget_for",      "cost"};
+
 /// Whether a plan has the column's figures: prices for costs and budgets,
 /// the player's budget for the chance within it.
 bool HasFigures(const PlanColumn& column, const PlanRequest& request);

@@ -22,7 +22,8 @@
 #         e2e:SUITE        tests/e2e/SUITE.py on the test build
 #         native           every test of the test preset
 #         web:TEST         tests/web/TEST.mjs on the web build, in $MUTATION_BROWSER
-#                          (chromium unless set; empty for every browser)
+#                          (chromium unless set; empty for every browser), against
+#                          the native programs of the tree's own test build
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 scratch=${MUTATION_DIR:-/tmp/upgrade-sim-mutation-${USER:-$(id -un)}}
@@ -85,7 +86,9 @@ run_kill() {
     web:*)
       build_web || return 2
       timeout "$timeout_seconds" node "tests/web/${word#web:}.mjs" --page build/web/upgrade-sim.html \
-        --source "$src" --out "$scratch/web-out" ${browser:+--browser "$browser"} >"$log/test.txt" 2>&1 </dev/null ;;
+        --source "$src" --out "$scratch/web-out" ${browser:+--browser "$browser"} \
+        --upgrade-odds "$root/build/test/upgrade-odds" --upgrade-sim "$root/build/test/upgrade-sim" \
+        >"$log/test.txt" 2>&1 </dev/null ;;
     *) echo "unknown kill word: $word" >&2; return 3 ;;
   esac
 }

@@ -85,11 +85,16 @@ TEST(WritersTest, EveryFieldOfAPlanThroughTextCsvAndPageData) {
                             "\"cost\":\"98\xC2\xA0"
                             "765\"",
                             "\"stones\":\"3220\"",
+                            // Counts with every digit; an expectation
+                            // rounded to its digits, marked.
                             "\"attempts_for\":[\"44\",\"1\xC2\xA0"
-                            "230\xC2\xA0"
-                            "000\",\"7\xC2\xA0"
-                            "780\xC2\xA0"
-                            "000\"]",
+                            "234\xC2\xA0"
+                            "567\",\"7\xC2\xA0"
+                            "777\xC2\xA0"
+                            "777\"]",
+                            "\"attempts_with_new_items\":\"≈2\xC2\xA0"
+                            "000\xC2\xA0"
+                            "000\"",
                             "\"reach_percent\":\"12 %\""}) {
     EXPECT_NE(data.find(field), std::string::npos) << field << " in " << data;
   }
@@ -272,10 +277,11 @@ TEST(FiguresTest, CompactKeepsFourSignificantDigits) {
   EXPECT_EQ(GroupedFigure("1235"), "1235");
   EXPECT_EQ(GroupedFigure("12345"), "12" + nbsp + "345");
   EXPECT_EQ(GroupedFigure("123456.5"), "123" + nbsp + "456.5");
-  EXPECT_EQ(GroupedFigure("4.61e+06"), "4" + nbsp + "610" + nbsp + "000");
+  EXPECT_EQ(GroupedFigure("4.61e+06"), "≈4" + nbsp + "610" + nbsp + "000");
   EXPECT_EQ(GroupedFigure("1.23e-04"), "0.000123");
-  EXPECT_EQ(GroupedFigure("-1.50e+07"), "-15" + nbsp + "000" + nbsp + "000");
+  EXPECT_EQ(GroupedFigure("-1.50e+07"), "≈-15" + nbsp + "000" + nbsp + "000");
   EXPECT_EQ(GroupedFigure("никогда"), "никогда");
+  EXPECT_EQ(GroupedFigure("never"), "never");
   EXPECT_EQ(ShortestDouble(kInf), "null");
 }
 

@@ -367,10 +367,17 @@ std::string PlanColumnsData() {
   std::vector<std::string> columns;
   for (const PlanColumn& column : kPlanColumns) {
     if (column.page_key.empty()) continue;
-    columns.push_back(JsonObject({{"key", JsonString(column.page_key)},
-                                  {"per", JsonString(PerName(column.per))},
-                                  {"shown", JsonString(ShownName(column.shown))},
-                                  {"priced", JsonBool(PricedOnly(column.kind))}}));
+    // Its place in the page's journey table; -1: not there.
+    const auto* place =
+        std::find(std::begin(kPageJourneyColumns), std::end(kPageJourneyColumns), column.page_key);
+    const bool in_table = place != std::end(kPageJourneyColumns);
+    columns.push_back(JsonObject(
+        {{"key", JsonString(column.page_key)},
+         {"per", JsonString(PerName(column.per))},
+         {"shown", JsonString(ShownName(column.shown))},
+         {"priced", JsonBool(PricedOnly(column.kind))},
+         {"place", JsonInteger(in_table ? place - std::begin(kPageJourneyColumns) : -1)},
+         {"heading", JsonString(in_table ? "column_" + std::string(column.page_key) : "")}}));
   }
   return JsonArray(columns);
 }
@@ -414,6 +421,7 @@ std::string PageFacts() {
         JsonArrayOf(percentiles, [](int p) { return JsonString(PercentileLabel(p)); })},
        {"shown_percentile", JsonInteger(kShownPercentile)},
        {"plan_columns", PlanColumnsData()},
+       {"rounded_mark", JsonString(kRoundedMark)},
        {"files", files},
        {"section_stem", JsonString(kItemGradeSectionStem)},
        {"key_stem", JsonString(kUpgradeLevelKeyStem)},

@@ -69,9 +69,9 @@ function showEditor(answer) {
       if (finding) input.title = finding; else input.removeAttribute("title");
     });
     var t = state.tables[w];
-    text("download-" + w, (t.source === "missing" ? "Записать " : "Скачать ") + t.name);
-    text("download-note-" + w, t.source === "missing" ? "файла не было: он будет записан заново" :
-      t.text !== undefined ? "изменятся только правленые значения" : "");
+    text("download-" + w, say(t.source === "missing" ? "write_file" : "download", t.name));
+    text("download-note-" + w, t.source === "missing" ? say("file_written_anew") :
+      t.text !== undefined ? say("only_edited_change") : "");
   });
   text("reach-head", answer.plan ? say("reach_to_from_zero", answer.plan.target) : say("reach_from_zero"));
   F.grade_names.forEach(function (name, g) { text("reach-" + g, answer.grade_reach ? answer.grade_reach[g] : "—"); });
@@ -83,8 +83,8 @@ function onCellInput(event) {
   if (value === null) {
     input.setAttribute("aria-invalid", "true");
     input.setAttribute("aria-describedby", "cell-error");
-    text("cell-error", input.getAttribute("aria-label") + ": «" + input.value + "» — нужно целое число от " + F.cell_range[0] +
-      " до " + F.cell_range[1] + "; в расчёте прежнее значение " + state.tables[w].cells[i] + ".");
+    text("cell-error", say("cell_invalid", input.getAttribute("aria-label"), input.value, F.cell_range[0], F.cell_range[1],
+      state.tables[w].cells[i]));
     return;
   }
   input.removeAttribute("aria-invalid"); input.removeAttribute("aria-describedby");

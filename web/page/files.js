@@ -7,13 +7,12 @@ function takeFiles(files) {
   Array.prototype.forEach.call(files, function (file) {
     var which = wanted.indexOf(file.name.toLowerCase());
     if (which < 0 || found[which]) return;
-    if (file.size > F.max_file_bytes) { large.push(file.name + " (" + Math.ceil(file.size / 1048576) + " МБ)"); return; }
+    if (file.size > F.max_file_bytes) { large.push(say("table_named", file.name, say("megabytes", Math.ceil(file.size / 1048576)))); return; }
     found[which] = { name: file.name, bytes: null };
     pending.push(file.arrayBuffer().then(function (buffer) { found[which].bytes = new Uint8Array(buffer); }));
   });
   if (large.length) {
-    text("tables-error", "Слишком большой файл: " + large.join(", ") + "; таблицы читаются до " + F.max_file_bytes / 1048576 +
-      " МБ. Таблицы остались прежними.");
+    text("tables-error", say("file_too_large", large.join(", "), say("megabytes", F.max_file_bytes / 1048576)));
     return;
   }
   if (!pending.length) { text("tables-error", say("no_files", wanted.join(", "))); return; }

@@ -21,6 +21,7 @@
  * @property {string[]} percentile_labels
  * @property {number} shown_percentile
  * @property {PlanColumn[]} plan_columns
+ * @property {string} rounded_mark
  * @property {string[]} languages
  * @property {Object<string, LanguageTexts>} texts
  * @property {string[]} files
@@ -40,6 +41,8 @@
  * @property {string} per
  * @property {string} shown
  * @property {boolean} priced
+ * @property {number} place
+ * @property {string} heading
  */
 /**
  * @typedef {Object} LanguageTexts

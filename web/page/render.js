@@ -17,7 +17,7 @@ function pageErrors() {
   var errors = {}, given = state.values.prices === "" ? 0 : state.values.prices.split(",").length, wanted = priceIds().length;
   if (given !== 0 && given !== wanted) errors[priceIds()[Math.min(given, wanted) - 1]] = say("price_link", given, wanted);
   if (given === 0) ["attempt_price", "item_price", "budget"].forEach(function (id) {
-    if (state.values[id] !== "") errors[id] = "не учитывается без цен камней";
+    if (state.values[id] !== "") errors[id] = say("needs_stone_prices");
   });
   return errors;
 }
@@ -50,7 +50,7 @@ function showAnswer(answer) {
   $("figures").textContent = "";
   var s = answer.set_up;
   text("chance-line", s ? s.chance_line : "—");
-  text("exact-chance", s ? "Шанс успеха попытки: " + outcome(s, "success").figure + " %" : "—");
+  text("exact-chance", s ? say("exact_chance", outcome(s, "success").figure) : "—");
   text("chance-note", !s ? say("fix_fields") : outcome(s, "success").share >= 1 ? say("certain") : "");
   text("report", s ? s.report : "");
   if (!s) return;
@@ -60,17 +60,17 @@ function showAnswer(answer) {
   if (!plan || taliks >= plan.target) return;
   var row = plan.rows[taliks], p = F.shown_percentile;
   figure(say("reach_before_loss", plan.target), row.reach_percent, false);
-  figure("Попыток в среднем до цели, с новыми предметами", row.attempts_with_new_items, false);
-  figure("Предметов уйдёт в среднем", row.items_destroyed, false);
-  figure("Предметов хватит на " + levelLabel(p), row.items_for[p], false);
+  figure(say("attempts_with_new_items"), row.attempts_with_new_items, false);
+  figure(say("items_on_average_short"), row.items_destroyed, false);
+  figure(say("items_for", levelLabel(p)), row.items_for[p], false);
   if (plan.priced) {
-    figure("Цена в среднем до цели", row.cost, false);
+    figure(say("cost_on_average"), row.cost, false);
     figure(say("budget_for", levelLabel(p)), row.budget_for[p], false);
   }
   // The chance within the player's budget: exact, or a bound from below.
   if (plan.budget !== null && row.reach_within_budget !== "") {
-    figure("Дойти до " + plan.target + " талик, потратив не больше " + state.values.budget.trim(),
-      (row.reach_within_budget_exact ? "" : "не меньше ") + row.reach_within_budget, false);
+    figure(say("reach_within", plan.target, state.values.budget.trim()),
+      row.reach_within_budget_exact ? row.reach_within_budget : say("at_least", row.reach_within_budget), false);
   }
 }
 // Beside a priced journey of the player's stones: the cheapest stones, what
@@ -83,32 +83,33 @@ function showCheapest(answer) {
   if (!shown) return;
   var row = cheapest.plan.rows[taliks], p = F.shown_percentile;
   var stones = cheapest.plan.rows.map(function (r) { return r.stones; });
-  text("cheapest-text", "Самые выгодные камни: бюджет на " + levelLabel(p) + " " + row.budget_for[p] +
-    (cheapest.budget_change ? " (" + cheapest.budget_change + ")" : "") + ", камни " + stones.join(", ") + ".");
+  text("cheapest-text", say("cheapest", levelLabel(p), row.budget_for[p],
+    cheapest.budget_change ? " (" + cheapest.budget_change + ")" : "", stones.join(", ")));
   $("take-cheapest").hidden = stones.join(",") === answer.plan.rows.map(function (r) { return r.stones; }).join(",");
 }
 function strategyText(answer) {
   var plan = answer.plan;
   if (!plan) return "";
-  var whose = state.values.stone_sets !== "" ? "ваши камни на каждом шаге" : "камни настройки на каждом шаге";
-  return "Путь: " + whose + (plan.priced ? ", с ценами." : answer.unpriced ? ", без цен, пока цены не введены полностью." : ", без цен.");
+  var whose = say(state.values.stone_sets !== "" ? "whose_own" : "whose_set_up");
+  return say(plan.priced ? "strategy_priced" : answer.unpriced ? "strategy_half" : "strategy_unpriced", whose);
 }
 // Which tables the figures come from, and a warning where a file is
 // missing or has findings.
 function tableNote(t) {
-  return { example: "пример", file: "загружен" + (t.size ? ", " + t.size + " байт" : ""), missing: "файла нет: все значения 0",
-    edited: "изменена здесь", link: "из ссылки" }[t.source];
+  return { example: say("note_example"), file: t.size ? say("note_loaded_bytes", t.size) : say("note_loaded"),
+    missing: say("note_missing"), edited: say("changed_here"), link: say("note_link") }[t.source];
 }
 function showTablesInUse(answer) {
   var all = state.tables.every(function (t) { return t.source === "example"; });
-  text("tables-used", "Таблицы: " + (all ? "примеры." : state.tables.map(function (t) { return t.name + " (" + tableNote(t) + ")"; }).join(", ") + "."));
+  text("tables-used", all ? say("tables_examples") :
+    say("tables_used", state.tables.map(function (t) { return say("table_named", t.name, tableNote(t)); }).join(", ")));
   var missing = state.tables.filter(function (t) { return t.source === "missing"; }).length;
   var found = findingCount(answer);
   var words = [];
-  if (missing) words.push("нет файлов: " + missing);
-  if (found) words.push("находок в файлах: " + found);
+  if (missing) words.push(say("warn_missing", missing));
+  if (found) words.push(say("warn_findings", found));
   $("tables-warning").hidden = !words.length;
-  text("tables-warning-text", words.length ? "Внимание: " + words.join(", ") + " — " : "");
+  text("tables-warning-text", words.length ? say("warning", words.join(", ")) : "");
 }
 function showTable(answer) {
   var grid = $("grid"), table = answer.table;
@@ -122,7 +123,7 @@ function showTable(answer) {
   var body = grid.createTBody();
   table.cells.forEach(function (cells, grade) {
     var row = body.insertRow();
-    var name = document.createElement("th"); name.scope = "row"; name.textContent = grade + ": " + F.grade_names[grade]; row.appendChild(name);
+    var name = document.createElement("th"); name.scope = "row"; name.textContent = grade + ": " + words().grade_names[grade]; row.appendChild(name);
     cells.forEach(function (value, taliks) {
       var cell = row.insertCell(); cell.textContent = value;
       if (String(grade) === state.values.grade && String(taliks) === state.values.taliks) {
@@ -131,27 +132,28 @@ function showTable(answer) {
     });
   });
 }
-// The journey's columns: a heading and the row's figure; the attempts for
-// each level of the module's, the items and budget for the level it shows.
+// The journey's columns, as the module places them: a heading and the
+// row's figure; a per-level column once for each level it shows (every
+// level, or the one the answer shows); the priced ones in priced plans only.
 function journeyColumns(plan) {
-  var p = F.shown_percentile;
-  var columns = ["taliks", "stones", "success", "reach", "attempts", "attempts_with_new_items", "items_destroyed"].map(function (key) {
-    return [say("column_" + key), function (r) { return r[key]; }];
+  var placed = F.plan_columns.filter(function (c) { return c.place >= 0 && (plan.priced || !c.priced); });
+  placed.sort(function (a, b) { return a.place - b.place; });
+  var columns = [];
+  placed.forEach(function (c) {
+    if (c.per === "row") { columns.push([say(c.heading), function (r) { return r[c.key]; }]); return; }
+    // A per-tier column: one for each stone tier, after "no stone".
+    var names = c.per === "tier" ? words().stone_labels.slice(1) : F.percentile_levels.map(function (level, i) { return levelLabel(i); });
+    var shown = c.shown === "shown" ? [F.shown_percentile] : names.map(function (name, i) { return i; });
+    shown.forEach(function (i) { columns.push([say(c.heading, names[i]), function (r) { return r[c.key][i]; }]); });
   });
-  F.percentile_levels.forEach(function (level, i) { columns.push([say("column_attempts_for", levelLabel(i)), function (r) { return r.attempts_for[i]; }]); });
-  columns.push([say("column_items_for", levelLabel(p)), function (r) { return r.items_for[p]; }]);
-  if (plan.priced) {
-    columns.push([say("column_budget_for", levelLabel(p)), function (r) { return r.budget_for[p]; }]);
-    columns.push([say("column_cost"), function (r) { return r.cost; }]);
-  }
   return columns;
 }
 function showJourney(answer) {
   var table = $("journey"), plan = answer.plan;
   table.textContent = "";
-  text("plan-csv-why", !plan ? say("no_journey") : answer.unpriced ? "Путь без цен, пока цены не введены полностью." : "");
+  text("plan-csv-why", !plan ? say("no_journey") : answer.unpriced ? say("unpriced_until") : "");
   text("strategy", strategyText(answer) + (plan && plan.rows.some(function (r) { return r.budget_rounded.some(Boolean); }) ?
-    " «≈» — бюджет округлён вверх: его хватит наверняка." : ""));
+    " " + say("rounded_legend", F.rounded_mark) : ""));
   $("plan-csv").disabled = !plan;
   drawChart(plan);
   text("stock", "");
@@ -159,13 +161,13 @@ function showJourney(answer) {
   $("run-journey").disabled = !plan;
   if (!plan) return;
   var from = plan.rows[plan.chart.start], stock = [];
-  from.expected_stones.forEach(function (count, i) { if (count !== "0") stock.push(F.stone_labels[i + 1] + " " + count); });
+  from.expected_stones.forEach(function (count, i) { if (count !== "0") stock.push(words().stone_labels[i + 1] + " " + count); });
   text("stock", say("stock", plan.chart.start, stock.length ? stock.join(", ") : say("no_stones")) + ".");
   var marked = plan.rows.some(function (r) { return r.taliks === plan.chart.start && String(r.taliks) === state.values.taliks; });
   var unfolded = !marked || table.classList.contains("unfolded");
   table.classList.toggle("unfolded", unfolded);
   $("journey-more").parentNode.hidden = !marked;
-  text("journey-more", unfolded ? "Свернуть до строки настройки" : "Показать все строки: " + plan.rows.length);
+  text("journey-more", unfolded ? say("fold") : say("unfold", plan.rows.length));
   $("journey-more").setAttribute("aria-expanded", String(unfolded));
   var columns = journeyColumns(plan);
   var head = table.createTHead().insertRow();
@@ -248,7 +250,7 @@ function dropStaleResults() {
   state.simulatedFor = undefined;
   ["sim-chance", "sim-summary", "seed-used", "run-summary"].forEach(function (id) { text(id, ""); });
   $("sim-lines").textContent = ""; $("run-log").textContent = "";
-  text("sim-stale", "Настройка или таблицы изменились: прежние результаты моделирования убраны.");
+  text("sim-stale", say("sim_stale"));
 }
 // The answer first; the journey, the table and the tables' list in the
 // next task on the first load, so that the answer shows at once. An answer
@@ -261,6 +263,7 @@ function showWords() {
   document.title = say("title");
   $("lang").value = language();
   document.querySelectorAll("[data-t]").forEach(function (el) { el.textContent = say(el.getAttribute("data-t")); });
+  text("columns-legend", say("columns_legend", F.percentile_labels.join("/") + " %", levelLabel(F.shown_percentile)));
   document.querySelectorAll("[data-t-placeholder]").forEach(function (el) { el.placeholder = say(el.getAttribute("data-t-placeholder")); });
   document.querySelectorAll("[data-t-label]").forEach(function (el) { el.setAttribute("aria-label", say(el.getAttribute("data-t-label"))); });
   document.querySelectorAll("[data-stone]").forEach(function (el) { el.textContent = say("stone", el.getAttribute("data-stone")); });

@@ -15,7 +15,7 @@ function showSimulation(answer) {
   var lines = answer.simulation.lines.replace(/\n$/, "").split("\n");
   text("sim-chance", lines[0]);
   lines.slice(1).forEach(function (line) { var item = document.createElement("li"); item.textContent = line; $("sim-lines").appendChild(item); });
-  text("sim-summary", F.outcomes.map(function (label, i) { return label + ": " + answer.simulation.counts[i]; }).join("; "));
+  text("sim-summary", words().outcomes.map(function (label, i) { return label + ": " + answer.simulation.counts[i]; }).join("; "));
 }
 function currentSeed() { return state.values.seed !== "" ? state.values.seed : String(Math.floor(Date.now() / 1000) >>> 0); }
 function simulateNow() { return simulate(currentSeed()); }

@@ -24,7 +24,7 @@ function initialState() {
   var values = {};
   addressKeys().forEach(function (k) { values[k] = k in firstSetUp ? firstSetUp[k] : ""; });
   // broken: the address could not be read as it is, and is kept unchanged.
-  return { values: values, tables: exampleTables(), broken: false, linkError: "", storageNote: "" };
+  return { values: values, tables: exampleTables(), broken: false, linkError: "", storageNote: null };
 }
 function tableIndexes() { return F.files.map(function (f, w) { return w; }); }
 function exampleTable(w) { return { name: fileName(w), source: "example", cells: F.example_cells[w], findings: [] }; }
@@ -115,7 +115,7 @@ function readAddress() {
   F.table_keys.forEach(function (key, w) {
     if (!(key in values)) return;
     var cells = decodeCells(values[key], w);
-    if (cells === null) { state.linkError = "Таблица " + fileName(w) + " в ссылке не читается: ссылка неполная или испорчена."; return; }
+    if (cells === null) { state.linkError = say("link_table_broken", fileName(w)); return; }
     var now = state.tables[w];
     var same = now.cells.every(function (c, i) { return c === cells[i]; });
     if (!same) state.tables[w] = { name: fileName(w), source: "link", cells: cells, findings: [] };
@@ -126,18 +126,19 @@ function writeAddress() { if (!state.broken) history.replaceState(null, "", "#" 
 function remember() {
   try { localStorage.setItem(storageKey, JSON.stringify(state.tables)); text("tables-error", ""); }
   catch (e) {
-    text("tables-error", "Таблицы не сохранены в этом браузере (нет места или доступа): после перезагрузки страницы их не будет.");
+    text("tables-error", say("not_saved"));
   }
 }
 // What the browser holds is checked before it is used; what cannot be used
-// is dropped, and the page says what was lost.
+// is dropped, and the page says what was lost (once the address has given
+// its language).
 function restore() {
   var raw = null, saved = null, lost = [];
   try { raw = localStorage.getItem(storageKey); } catch (e) { raw = null; }
   if (raw === null) return;
   try { saved = JSON.parse(raw); } catch (e) { saved = null; }
   if (!Array.isArray(saved) || saved.length !== F.files.length) {
-    state.storageNote = "Сохранённые таблицы испорчены и отброшены; взяты примеры.";
+    state.storageNote = ["stored_broken"];
     return;
   }
   state.tables = tableIndexes().map(function (w) {
@@ -155,5 +156,5 @@ function restore() {
     if (Number.isInteger(t.size)) kept.size = t.size;
     return kept;
   });
-  if (lost.length) state.storageNote = "Сохранённые таблицы " + lost.join(", ") + " испорчены и отброшены; вместо них примеры.";
+  if (lost.length) state.storageNote = ["stored_some_broken", lost.join(", ")];
 }
