@@ -362,6 +362,29 @@ TEST(JourneyBudgetTest, ALevelBeyondThePassIsBracketedByItsLastRows) {
   }
 }
 
+// An item worth 10^5 attempts, on a lattice of 2: the strip is a wide one,
+// and the walk forgets slowly. Every budget still suffices, within its bound.
+TEST(JourneyBudgetTest, AWideStripOfDearItemsBracketsTheExactCount) {
+  std::vector<OutcomeOdds> odds;
+  for (int t = 0; t < 3; ++t) {
+    const std::uint64_t success = kAll >> (8 + 2 * t), lost = kAll >> 6, destroyed = kAll >> 16;
+    odds.push_back({success, destroyed, lost, kAll - success - destroyed - lost});
+  }
+  const JourneySteps steps = Priced(odds, {2, 4, 6}, 200000);
+  const Journey journey = PlanJourney(steps);
+  ASSERT_GT(journey.rows[0].attempts_for[2] * 6, std::int64_t{1} << 23);
+  for (const int t : {0, 2}) {
+    const std::array<double, kPercentileCount> truth = LeastByRecursion(steps, t);
+    for (int p = 0; p < kPercentileCount; ++p) {
+      const double budget = journey.rows[t].budget_for[p];
+      const double bound = journey.rows[t].budget_relative_error[p];
+      EXPECT_GE(budget, truth[p]) << t << " " << p;
+      EXPECT_LE((budget - truth[p]) / truth[p], bound) << t << " " << p;
+      EXPECT_LE(bound, kBudgetRelativeError) << t << " " << p;
+    }
+  }
+}
+
 // A journey of far more attempts than are counted still ends for sure: its
 // budgets are large, never "never", whatever the item's price.
 TEST(JourneyBudgetTest, AJourneyBeyondTheCountedAttemptsHasABudget) {
