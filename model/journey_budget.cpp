@@ -168,6 +168,32 @@ struct PassResult {
 // The rows of the pass for n counts (a template, so that the loop over the
 // counts unrolls): a ring of a power of two rows, each row's look-backs at
 // b - c found by a mask.
+
+// The tail beyond a pass, from its last rows: where the walk is tilted by
+// exp(theta cost) v (v_target = 0), exp(-theta z) v_J of the budget z left is
+// a martingale; stopped where z first falls to the pass's last `width` + 1
+// rows, it brackets P(spent > y) between low and high times v_t exp(-theta y)
+// for every y beyond the pass, low and high the least and greatest of
+// P(spent > z) exp(theta z) / v_j over those rows. The further the pass
+// goes, the more the walk forgets where it was, and the closer they come.
+struct TailStrip {
+  double theta = 0.0;  // per unit of the lattice
+  std::array<double, kMaxTarget> v{};
+  std::int64_t width = 0;  // the dearest step, in units
+  double low = kInfinity, high = 0.0;
+  std::int64_t last = -1;  // the row measured at, -1 where none
+  // Where it is measured before the pass's end (each time four times as
+  // far), the pass stopping once the bracket's width in budget is at most
+  // `share` of the budgets beyond; -1: at the end only.
+  std::int64_t check_at = -1;
+  double share = 0.0;
+};
+
+bool StripClose(const TailStrip& strip) {
+  return strip.last >= 0 && std::log(strip.high / strip.low) <=
+                                strip.share * strip.theta * static_cast<double>(strip.last + 1);
+}
+
 struct PassState {
   std::array<double, kMaxTarget> success{}, failed{}, lost{}, destroyed{};
   std::array<std::int64_t, kMaxTarget> attempt_back{}, destroyed_back{};
@@ -175,7 +201,38 @@ struct PassState {
   std::array<int, kMaxTarget> next{};
   std::array<double, kMaxTarget> looked_for{};
   int left = 0;
+  TailStrip* strip = nullptr;
 };
+
+// The strip's bracket from the ring's last rows. Each row's chances carry
+// the rounding of every row before: rows times a few ulps, taken off and on.
+template <int N>
+void MeasureStrip(const std::vector<double>& ring, std::size_t mask, std::int64_t top,
+                  TailStrip* strip) {
+  constexpr std::size_t kStride = kMaxTarget + 1;
+  strip->low = kInfinity;
+  strip->high = 0.0;
+  strip->last = -1;
+  if (top < strip->width) return;
+  const double slack = static_cast<double>(top + 1) * (N + 4) * 0x1p-52;
+  std::array<double, N> low{}, high{};
+  low.fill(kInfinity);
+  for (std::int64_t b = top - strip->width; b <= top; ++b) {
+    const double* row = &ring[(static_cast<std::size_t>(b) & mask) * kStride];
+    const double at = std::exp(strip->theta * static_cast<double>(b));
+    for (int t = 0; t < N; ++t) {
+      const double beyond = 1.0 - row[t];
+      low[t] = std::min(low[t], std::max(0.0, beyond - slack) * at);
+      high[t] = std::max(high[t], (beyond + slack) * at);
+    }
+  }
+  // Within a unit the chance stays, the exponential grows by exp(theta).
+  for (int t = 0; t < N; ++t) {
+    strip->low = std::min(strip->low, low[t] / strip->v[t]);
+    strip->high = std::max(strip->high, high[t] * std::exp(strip->theta) / strip->v[t]);
+  }
+  strip->last = top;
+}
 
 template <int N>
 std::int64_t PassRows(const Lattice& lattice, const Levels& wanted, std::int64_t asked,
@@ -226,17 +283,24 @@ std::int64_t PassRows(const Lattice& lattice, const Levels& wanted, std::int64_t
       result->within_reached = true;
     }
     if (s.left == 0 && b >= asked) break;
+    if (s.strip != nullptr && b == s.strip->check_at && b >= asked) {
+      MeasureStrip<N>(ring, mask, b, s.strip);
+      if (StripClose(*s.strip)) break;
+      s.strip->check_at = 4 * b;
+    }
   }
+  if (s.strip != nullptr && b > last) MeasureStrip<N>(ring, mask, last, s.strip);
   *last_row = x;
   return b;
 }
 
 PassResult PassWithItemsIn(const Lattice& lattice, const Levels& wanted, std::int64_t asked,
-                           std::int64_t last) {
+                           std::int64_t last, TailStrip* strip = nullptr) {
   const int n = lattice.target;
   PassResult result;
   for (auto& row : result.units) row.fill(-1);
   PassState state;
+  state.strip = strip;
   // The shares as locals, each count's terms that look back: the rows'
   // loop is the whole cost of the pass. Rows before 0 units are zero, the
   // ring's first rows.
@@ -613,6 +677,28 @@ struct Outcome {
   Levels wanted;
 };
 
+// A pass on the lattice of whole units with the items in it, and the strip
+// of its last rows: from the exact lattice where it ran, else its own.
+struct StripRun {
+  TailStrip strip;
+  PassResult pass;
+  std::int64_t unit = 0;
+  bool ran = false;
+};
+
+// The strip for the walk's decay on units of `unit`, or none (width 0)
+// where the walk has no such tail or its dearest step does not fit a ring.
+TailStrip StripFor(const Decay& decay, const Costs& costs, std::int64_t unit) {
+  TailStrip strip;
+  if (!decay.found || unit <= 0) return strip;
+  const std::int64_t width = (costs.dearest + costs.item) / unit;
+  if (width + 1 > kRingRows) return strip;
+  strip.theta = decay.theta * static_cast<double>(unit);
+  strip.v = decay.v;
+  strip.width = width;
+  return strip;
+}
+
 // Step 1: a total fixed by one count of the walk.
 bool SingleCountTotals(const JourneySteps& steps, const Costs& costs, const BudgetCounts& counts,
                        Outcome* out) {
@@ -657,7 +743,7 @@ bool SingleCountTotals(const JourneySteps& steps, const Costs& costs, const Budg
 // Step 2: the exact lattice, where it fits. Fills the levels it finds and
 // the chance within the budget; false where it does not fit or falls short.
 bool ExactLattice(const JourneySteps& steps, const Costs& costs, double largest, Outcome* out,
-                  bool* ran) {
+                  bool* ran, StripRun* run) {
   const int n = steps.target;
   const double asked = steps.budget;
   const double reach_to = std::max(largest, asked);
@@ -679,8 +765,12 @@ bool ExactLattice(const JourneySteps& steps, const Costs& costs, double largest,
     const std::int64_t asked_units =
         asked < 0 ? -1
                   : static_cast<std::int64_t>(std::floor(asked / static_cast<double>(unit_in)));
-    const PassResult pass =
-        PassWithItemsIn(lattice, out->wanted, asked_units, static_cast<std::int64_t>(rows_in) - 1);
+    run->unit = unit_in;
+    TailStrip* strip = run->strip.width > 0 ? &run->strip : nullptr;
+    const PassResult pass = PassWithItemsIn(lattice, out->wanted, asked_units,
+                                            static_cast<std::int64_t>(rows_in) - 1, strip);
+    run->pass = pass;
+    run->ran = true;
     *ran = true;
     if (!pass.complete) return false;
     for (int t = 0; t < n; ++t) {
@@ -898,63 +988,16 @@ void CoarseBounds(const JourneySteps& steps, const Costs& costs, double largest,
   }
 }
 
-// The constant of the tail's asymptotics: P(spent > x) ~ v_start K
-// exp(-theta (x - c_last)), c_last the last attempt's cost (the spending
-// before it crosses x - c_last). Under the walk tilted by exp(theta cost) v,
-// which never reaches the target, the crossing attempt is chosen in
-// proportion to its cost (renewal), and K = E[exp(-theta overshoot) / v at
-// the crossing] = num / den with the left eigenvector w (w_0 = 1, w_t =
-// w_{t-1} s E_{t-1} / (1 - f E_t)):
-//   num = sum_t w_t sum_j P(t->j) (exp(theta c_tj) - 1) / theta,
-//   den = sum_t w_t sum_j P(t->j) exp(theta c_tj) c_tj v_j.
-double TailConstant(const JourneySteps& steps, const Decay& decay) {
-  const int n = steps.target;
-  const double theta = decay.theta;
-  double w = 1.0;
-  double num = 0.0, den = 0.0;
-  for (int t = 0; t < n; ++t) {
-    const OutcomeOdds& odds = steps.odds[t];
-    const double s = OutcomeProbability(odds, AttemptOutcome::kSuccess);
-    const double l = OutcomeProbability(odds, AttemptOutcome::kTaliksDestroyed);
-    const double d = OutcomeProbability(odds, AttemptOutcome::kItemDestroyed);
-    const double f = OutcomeProbability(odds, AttemptOutcome::kFailed);
-    const double c = steps.attempt_cost[t];
-    const double ci = c + steps.item_cost;
-    const double grown = std::expm1(theta * c);
-    const double grown_item = std::expm1(theta * ci);
-    if (t > 0) {
-      const double leaving =
-          static_cast<double>(odds.success + odds.item_destroyed + odds.taliks_destroyed) /
-          static_cast<double>(kOutcomeOddsDenominator);
-      const OutcomeOdds& below = steps.odds[t - 1];
-      const double s_below = OutcomeProbability(below, AttemptOutcome::kSuccess);
-      w *= s_below * (1.0 + std::expm1(theta * steps.attempt_cost[t - 1])) / (leaving - f * grown);
-    }
-    const double up = t + 1 < n ? s : 0.0;
-    num += w * ((up + f + l) * grown + d * grown_item) / theta;
-    den += w * ((1.0 + grown) * c *
-                    (up * (t + 1 < n ? decay.v[t + 1] : 0.0) + f * decay.v[t] + l * decay.v[0]) +
-                (1.0 + grown_item) * ci * d * decay.v[0]);
-  }
-  return den > 0.0 ? num / den : kInfinity;
-}
-
 // From the martingale: while the walk is on its way, exp(theta spent) v is
 // on average what it was, so spending more than y on the way has a chance
 // of at most v_start / v_min exp(-theta y), and at least v_start / v_max
 // exp(-theta (y + the dearest step)); the last attempt, into the target,
-// costs up to the dearest attempt more. That brackets every budget. Where
-// the journey is so long that the walk forgets where it started many times
-// over within theta's scale, the tail's asymptotics give the budget itself,
-// with a margin; elsewhere the bracket's top. The asymptotics' error falls
-// with the square of theta times the walk's memory (against the exact
-// lattice: 6e-6 at 4e-4, 1.6e-4 at 0.015, 6e-4 at 0.03); the margin is
-// three times that square, and at least kAsymptoticMargin. That margin is
-// measured, not proven: the bound on a budget's error is therefore taken
-// from the proven floor alone (the bracket's, the counts', the coarse
-// pass's), so that it holds for whatever budget is shown.
+// costs up to the dearest attempt more. That brackets every budget, widely
+// where v is spread; the strip of a pass narrows it (StripBounds). Where
+// theta times the walk's memory is small, the walk forgets where it was
+// long before a level's budget, and the strip of a pass far short of the
+// budgets brackets them closely.
 constexpr double kAsymptoticScale = 0.25;
-constexpr double kAsymptoticMargin = 1e-4;
 
 // theta times the walk's longest stay at one count, in the currency: how
 // much of the tail's scale the walk remembers where it was.
@@ -970,32 +1013,15 @@ double MemoryScale(const JourneySteps& steps, const Costs& costs, const Decay& d
   return decay.theta * memory;
 }
 
-// The asymptotics speak for a level only in its tail: the estimate lies at
-// least the walk's memory past the last attempt (a start that is likely to
-// end at once has too little tail for a level: the estimate falls before it,
-// even below 0), and its range meets what is proven (the martingale's
-// bracket and the counts'). Elsewhere only the proven bracket stands.
-bool InTheTail(const Bound& estimated, double depth, double memory_scale, const Bound& proven) {
-  return std::isfinite(estimated.upper) && std::isfinite(estimated.lower) &&
-         depth >= memory_scale && estimated.upper >= proven.lower &&
-         estimated.lower <= proven.upper;
-}
-
-void DecayBounds(const JourneySteps& steps, const Costs& costs,
+void DecayBounds(const JourneySteps& steps, const Costs& costs, const Decay& decay,
                  std::array<std::array<Bound, kPercentileCount>, kMaxTarget>* bounds,
                  Outcome* out) {
   const int n = steps.target;
-  const Decay decay = TailDecay(steps);
   if (!decay.found) return;
   const double v_min = *std::min_element(decay.v.begin(), decay.v.begin() + n);
   const double v_max = *std::max_element(decay.v.begin(), decay.v.begin() + n);
   const double dearest = static_cast<double>(costs.dearest);
   const double dearest_step = dearest + static_cast<double>(costs.item);
-  const double scale = MemoryScale(steps, costs, decay);
-  const bool asymptotic = scale <= kAsymptoticScale;
-  const double margin = std::max(kAsymptoticMargin, 3.0 * scale * scale);
-  const double constant = asymptotic ? TailConstant(steps, decay) : kInfinity;
-  const double last = steps.attempt_cost[n - 1];
   for (int t = 0; t < n; ++t) {
     for (int p = 0; p < kPercentileCount; ++p) {
       if (!out->wanted[t][p]) continue;
@@ -1005,13 +1031,7 @@ void DecayBounds(const JourneySteps& steps, const Costs& costs,
           std::ceil(dearest + std::log(decay.v[t] / (v_min * beyond)) / decay.theta);
       const double lower = std::log(decay.v[t] / (v_max * beyond)) / decay.theta - dearest_step;
       Tighten(&bound, kInfinity, lower);
-      if (upper > 0.0 && upper < kLargestWhole) Tighten(&bound, upper, lower);
-      // The estimate narrows only the budget shown, never the proven floor
-      // the bound on its error is measured from.
-      const double estimate = last + std::log(decay.v[t] * constant / beyond) / decay.theta;
-      const Bound estimated{std::ceil(estimate * (1.0 + margin)), estimate * (1.0 - margin)};
-      if (InTheTail(estimated, decay.theta * (estimate - last), scale, bound))
-        Tighten(&bound, estimated.upper, 0.0);
+      if (upper > 0.0 && std::isfinite(upper)) Tighten(&bound, upper, lower);
     }
     if (steps.budget >= 0) {
       const double over = decay.v[t] / v_min * std::exp(-decay.theta * (steps.budget - dearest));
@@ -1020,10 +1040,74 @@ void DecayBounds(const JourneySteps& steps, const Costs& costs,
   }
 }
 
-bool AsymptoticsHold(const JourneySteps& steps, const Costs& costs) {
-  const Decay decay = TailDecay(steps);
-  return decay.found && MemoryScale(steps, costs, decay) <= kAsymptoticScale &&
-         std::isfinite(TailConstant(steps, decay));
+// Step 4: the exact lattice as far as a pass may go where the budgets lie
+// beyond it: the levels it finds are exact, the others bracketed by the
+// strip of its last rows.
+constexpr std::int64_t kStripCells = std::int64_t{1} << 18;
+constexpr std::int64_t kStripWidths = 16;
+// How close the strip must bracket a budget before the pass stops growing.
+constexpr double kStripShare = kBudgetRelativeError / 8;
+
+// The pass for the strip, where the exact lattice did not run: from many
+// widths past the dearest step until the strip brackets every budget beyond
+// it closely, as far as a pass may go.
+void StripPass(const JourneySteps& steps, const Costs& costs, const Levels& wanted, StripRun* run) {
+  const int n = steps.target;
+  TailStrip& strip = run->strip;
+  const std::int64_t most = kPassCells / (n + kRowCells);
+  if (strip.width >= most) return;
+  std::array<std::int64_t, kMaxTarget> units{};
+  for (int t = 0; t < n; ++t) units[t] = costs.attempt[t] / run->unit;
+  const Lattice lattice = MakeLattice(steps, units, costs.item / run->unit, false);
+  const double asked = steps.budget;
+  const std::int64_t asked_units =
+      asked < 0 ? -1
+                : static_cast<std::int64_t>(
+                      std::min(std::floor(asked / static_cast<double>(run->unit)), 4e18));
+  strip.check_at = std::clamp(kStripWidths * strip.width, kStripCells / (n + kRowCells), most);
+  strip.share = kStripShare;
+  run->pass = PassWithItemsIn(lattice, wanted, asked_units, most - 1, &strip);
+  run->ran = true;
+}
+
+// Every budget the pass found is exact; the others lie beyond the row the
+// strip was measured at, bracketed by it. True where the strip is close.
+bool StripBounds(const JourneySteps& steps, const Decay& decay, const StripRun& run,
+                 std::array<std::array<Bound, kPercentileCount>, kMaxTarget>* bounds,
+                 Outcome* out) {
+  const int n = steps.target;
+  if (!run.ran) return false;
+  const PassResult& pass = run.pass;
+  const TailStrip& strip = run.strip;
+  const double asked = steps.budget;
+  const double whole_unit = static_cast<double>(run.unit);
+  const double past = static_cast<double>(strip.last + 1) * whole_unit;
+  for (int t = 0; t < n; ++t) {
+    for (int p = 0; p < kPercentileCount; ++p) {
+      if (!out->wanted[t][p]) continue;
+      Bound& bound = (*bounds)[t][p];
+      if (pass.units[t][p] >= 0) {
+        const double exact = static_cast<double>(pass.units[t][p]) * whole_unit;
+        bound = Bound{exact, exact};
+        continue;
+      }
+      if (strip.last < 0) continue;
+      // Every budget not found lies beyond the strip's row.
+      const double beyond = 1.0 - kPercentileLevels[p];
+      const double upper = std::log(strip.high * decay.v[t] / beyond) / decay.theta;
+      const double lower = std::log(strip.low * decay.v[t] / beyond) / decay.theta;
+      Tighten(&bound, std::max(std::ceil(upper), past), std::max(lower, past - 1.0));
+    }
+    if (asked < 0) continue;
+    if (pass.within_reached) {
+      out->budgets.within[t] = pass.within[t];
+      out->budgets.within_exact[t] = true;
+    } else if (strip.last >= 0) {
+      const double over = strip.high * decay.v[t] * std::exp(-decay.theta * asked);
+      out->budgets.within[t] = std::max(out->budgets.within[t], std::clamp(1.0 - over, 0.0, 1.0));
+    }
+  }
+  return StripClose(strip);
 }
 
 // Where the budgets must be exact: the attempts for the highest level
@@ -1058,14 +1142,6 @@ std::array<double, kMaxTarget> ReachWithNewItems(const JourneySteps& steps) {
     reach[t] = live[0] ? 1.0 : climb;
   }
   return reach;
-}
-
-double AsymptoticBudget(const JourneySteps& steps, int start, double level) {
-  const Decay decay = TailDecay(steps);
-  const double constant = decay.found ? TailConstant(steps, decay) : kInfinity;
-  if (!std::isfinite(constant) || !(constant > 0.0)) return std::nan("");
-  return steps.attempt_cost[steps.target - 1] +
-         std::log(decay.v[start] * constant / (1.0 - level)) / decay.theta;
 }
 
 double ShownBudget(double upper, double lower) {
@@ -1120,10 +1196,13 @@ void ShowBounds(const Costs& costs, const BudgetCounts& counts, int n,
       const Bound& bound = bounds[t][p];
       if (!std::isfinite(bound.upper)) continue;
       const double lower = std::max(bound.lower, 0.0);
-      const double shown = std::min(above, ShownBudget(bound.upper, lower));
+      const bool exact = bound.upper == bound.lower;
+      const double shown = std::min(above, exact ? bound.upper : ShownBudget(bound.upper, lower));
       above = shown;
       out->budgets.budget[t][p] = shown;
-      out->budgets.relative_error[t][p] = lower > 0.0 ? (shown - lower) / lower : kInfinity;
+      out->budgets.relative_error[t][p] = exact         ? 0.0
+                                          : lower > 0.0 ? (shown - lower) / lower
+                                                        : kInfinity;
     }
   }
 }
@@ -1140,9 +1219,13 @@ JourneyBudgets FiguresFor(const JourneySteps& steps, const BudgetCounts& counts)
   const Costs costs = CostsOf(steps);
   if (SingleCountTotals(steps, costs, counts, &out)) return out.budgets;
   const double largest = LargestNeeded(costs, counts, out.wanted, n);
-  // The lattice where it must be exact or nothing else is close; the tail's
-  // asymptotics for the longest journeys.
-  const bool asymptotic = AsymptoticsHold(steps, costs);
+  // The lattice where it must be exact or nothing else is close; the strip
+  // of a shorter pass for the longest journeys.
+  const Decay decay = TailDecay(steps);
+  const bool asymptotic = decay.found && MemoryScale(steps, costs, decay) <= kAsymptoticScale;
+  StripRun run;
+  run.unit = std::gcd(costs.unit, costs.item);
+  run.strip = StripFor(decay, costs, run.unit);
   if (!asymptotic || ExactWanted(costs, counts, out.wanted, n)) {
     // One exact pass at most: items apart only where the lattice with the
     // item in it does not fit.
@@ -1154,7 +1237,7 @@ JourneyBudgets FiguresFor(const JourneySteps& steps, const BudgetCounts& counts)
             static_cast<double>(costs.unit) * AttemptUnitsTail(steps, costs, counts);
     bool ran = item_beyond;
     if (item_beyond && ExactItemsApart(steps, costs, counts, largest, &out)) return out.budgets;
-    if (!ran && ExactLattice(steps, costs, largest, &out, &ran)) return out.budgets;
+    if (!ran && ExactLattice(steps, costs, largest, &out, &ran, &run)) return out.budgets;
     if (!ran && ExactItemsApart(steps, costs, counts, largest, &out)) return out.budgets;
   }
 
@@ -1167,8 +1250,10 @@ JourneyBudgets FiguresFor(const JourneySteps& steps, const BudgetCounts& counts)
     out.budgets.within[t] = 0.0;
     out.budgets.within_exact[t] = false;
   }
-  if (!asymptotic) CoarseBounds(steps, costs, largest, &bounds, &out);
-  DecayBounds(steps, costs, &bounds, &out);
+  if (!run.ran && run.strip.width > 0) StripPass(steps, costs, out.wanted, &run);
+  const bool close = StripBounds(steps, decay, run, &bounds, &out);
+  if (!asymptotic && !close) CoarseBounds(steps, costs, largest, &bounds, &out);
+  DecayBounds(steps, costs, decay, &bounds, &out);
   ShowBounds(costs, counts, n, &bounds, &out);
   return out.budgets;
 }

@@ -56,12 +56,6 @@ std::array<double, kMaxTarget> ReachWithNewItems(const JourneySteps& steps);
 /// For priced steps; steps.budget below 0 asks for no chance within a budget.
 JourneyBudgets BudgetsFor(const JourneySteps& steps, const BudgetCounts& counts);
 
-/// The tail's asymptotics alone: the budget from start for the level from
-/// P(spent > x) ~ v_start K exp(-theta x), as the longest journeys take it;
-/// NaN where the walk has no such tail (it may never end, or cannot come
-/// back to 0 from the count below the target).
-double AsymptoticBudget(const JourneySteps& steps, int start, double level);
-
 /// A budget known to lie in (lower, upper], rounded up to the fewest
 /// significant digits (at least kBudgetShownDigits) that keep it within
 /// kBudgetRelativeError of lower where it can; a whole number.

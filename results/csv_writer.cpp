@@ -86,7 +86,7 @@ std::string PlanCsvField(const PlanColumn& column, const PlanView& view, int t, 
     case FigureKind::kCost:
       return priced ? CsvFigure(cell.value) : std::string();
     case FigureKind::kBudget:
-      return priced && std::isfinite(cell.value) ? FixedDecimals(cell.value, 0) : std::string();
+      return priced && std::isfinite(cell.value) ? WholeDigits(cell.value) : std::string();
     case FigureKind::kLargestError:
       return priced ? CsvFigure(cell.value) : std::string();
     case FigureKind::kWithinBudget:

@@ -133,8 +133,26 @@ std::string AttemptsText(std::int64_t attempts, Language language) {
   return Compact(static_cast<double>(attempts));
 }
 
+// Beyond 2^53 a double's binary expansion ends in noise
+// ("8390000000000000092241133568" for 8.39e27).
+std::string WholeDigits(double whole) {
+  if (!(std::fabs(whole) >= 0x1p53)) return FixedDecimals(whole, 0);
+  std::string text = ShortestDouble(whole);
+  const std::size_t e = text.find('e');
+  if (e == std::string::npos) return text;
+  const int exponent = std::atoi(text.c_str() + e + 1);
+  std::string digits = text.substr(0, e);
+  const std::size_t point = digits.find('.');
+  int after = 0;
+  if (point != std::string::npos) {
+    after = static_cast<int>(digits.size() - point - 1);
+    digits.erase(point, 1);
+  }
+  return digits + std::string(static_cast<std::size_t>(std::max(0, exponent - after)), '0');
+}
+
 std::string BudgetText(double budget, Language language) {
-  return std::isfinite(budget) ? FixedDecimals(budget, 0)
+  return std::isfinite(budget) ? WholeDigits(budget)
                                : std::string(TextOf(language, ReportText::kNever));
 }
 

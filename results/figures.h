@@ -50,6 +50,9 @@ constexpr std::string_view kRoundedMark = "≈";
 constexpr std::string_view kAtLeastMark = "≥";
 
 /// A budget: a whole number in plain digits, "never" where it is infinite.
+/// A whole number's digits; beyond 2^53, the fewest that read back as the
+/// same double, then zeros.
+std::string WholeDigits(double whole);
 std::string BudgetText(double budget, Language language);
 
 /// A budget with the bound on its relative error: marked rounded where it

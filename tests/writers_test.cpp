@@ -271,6 +271,11 @@ TEST(FiguresTest, CompactKeepsFourSignificantDigits) {
   EXPECT_EQ(CostText(5002665.7, Language::kRussian), "5002666");
   EXPECT_EQ(CostText(3.5e15, Language::kRussian), "3500000000000000");
   EXPECT_EQ(CostText(kInf, Language::kRussian), "никогда");
+  // Beyond 2^53 the digits a double holds, not its binary expansion's noise.
+  EXPECT_EQ(WholeDigits(8.39e27), "8390000000000000000000000000");
+  EXPECT_EQ(WholeDigits(0x1p53), "9007199254740992");
+  EXPECT_EQ(WholeDigits(0x1p53 + 2), "9007199254740994");
+  EXPECT_EQ(WholeDigits(1.7e20), "170000000000000000000");
   EXPECT_EQ(ShortestDouble(0.1), "0.1");
   // The page's spelling of the same figures.
   const std::string nbsp = "\xC2\xA0";

@@ -600,6 +600,23 @@ class Plan(OddsTestCase):
         self.assertIn("--budget задаётся только с --prices",
                       proc.stderr.decode("cp1251" if harness.WINDOWS else "utf-8"))
 
+    def test_the_longest_journeys_have_a_budget_at_every_item_price(self):
+        # Journeys of 10^13 attempts and more, priced from the attempts' to
+        # far beyond them: every journey ends, and each budget is within its
+        # bound.
+        for item_price in ("5000", "1000000", "1000000000000"):
+            with self.subTest(item_price=item_price):
+                rows = csv_rows(run_odds(["--csv", "--plan", "--prices", "10,20,40,80,200,1000",
+                                          "--attempt-price", "5", "--item-price", item_price,
+                                          "10", "65", "7", "0", "0", "0", "0"]))
+                for row in rows[1:]:
+                    for budget in row[19:22]:
+                        self.assertRegex(budget, r"^[1-9][0-9]{12,}$")
+                    # With an item dearer than a pass can hold, the bound says
+                    # how wide the proven bracket is.
+                    self.assertLessEqual(float(row[28]), 1e-3 if len(item_price) < 10 else 1.0)
+                    self.assertGreater(float(row[28]), 0)
+
     def test_no_tables_no_journey(self):
         proc = run_odds(["--csv", "--plan", "3", "10", "2", "6", "6", "6", "6"], settings=None)
         rows = csv_rows(proc)
