@@ -140,7 +140,7 @@ std::string WholeDigits(double whole) {
   std::string text = ShortestDouble(whole);
   const std::size_t e = text.find('e');
   if (e == std::string::npos) return text;
-  const int exponent = std::atoi(text.c_str() + e + 1);
+  const long exponent = std::strtol(text.c_str() + e + 1, nullptr, 10);
   std::string digits = text.substr(0, e);
   const std::size_t point = digits.find('.');
   int after = 0;
@@ -148,7 +148,7 @@ std::string WholeDigits(double whole) {
     after = static_cast<int>(digits.size() - point - 1);
     digits.erase(point, 1);
   }
-  return digits + std::string(static_cast<std::size_t>(std::max(0, exponent - after)), '0');
+  return digits + std::string(static_cast<std::size_t>(std::max(0L, exponent - after)), '0');
 }
 
 std::string BudgetText(double budget, Language language) {

@@ -91,20 +91,26 @@ std::string JourneyTable(const PlanView& view, std::size_t PlanColumn::*width, L
   const auto shown = [&](const PlanColumn& column) {
     return column.*width > 0 && HasFigures(column, view.request);
   };
-  // A heading wider than its column (in another language) widens it.
+  // A heading or a figure wider than its column (in another language, or
+  // a cost of 20 digits) widens it, so that columns never run together.
   std::array<std::size_t, kPlanColumnCount> widths{};
+  std::array<std::array<std::string, kMaxTarget>, kPlanColumnCount> figures{};
   std::string text;
   for (std::size_t c = 0; c < kPlanColumnCount; ++c) {
     const PlanColumn& column = kPlanColumns[c];
     if (!shown(column)) continue;
     const std::string heading = Say(language, column.heading, {level});
     widths[c] = std::max(column.*width, DisplayWidth(heading) + 1);
+    for (int t = 0; t < view.request.target; ++t) {
+      figures[c][t] = Figure(column, view, t, language);
+      widths[c] = std::max(widths[c], DisplayWidth(figures[c][t]) + 1);
+    }
     text += PadLeft(heading, widths[c]);
   }
   text += "\n";
   for (int t = 0; t < view.request.target; ++t) {
     for (std::size_t c = 0; c < kPlanColumnCount; ++c) {
-      if (widths[c] > 0) text += PadLeft(Figure(kPlanColumns[c], view, t, language), widths[c]);
+      if (widths[c] > 0) text += PadLeft(figures[c][t], widths[c]);
     }
     text += "\n";
   }

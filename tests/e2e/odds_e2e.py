@@ -616,6 +616,14 @@ class Plan(OddsTestCase):
                     # how wide the proven bracket is.
                     self.assertLessEqual(float(row[28]), 1e-3 if len(item_price) < 10 else 1.0)
                     self.assertGreater(float(row[28]), 0)
+        # Costs of 28 digits widen their column rather than run into the one before.
+        text = run_odds(["--plan", "--prices", "10,20,40,80,200,1000", "--attempt-price", "5",
+                         "--item-price", "1000000000000", "10", "65", "7", "0", "0", "0", "0"]).stdout
+        lines = text.decode("cp1251" if harness.WINDOWS else "utf-8").splitlines()
+        table = lines[lines.index("") + 1:][:8]
+        self.assertEqual(len({len(line) for line in table}), 1, table)
+        for line in table[1:]:
+            self.assertRegex(line, r" [0-9]{20,}$")
 
     def test_no_tables_no_journey(self):
         proc = run_odds(["--csv", "--plan", "3", "10", "2", "6", "6", "6", "6"], settings=None)
