@@ -66,14 +66,12 @@ std::string GroupedFigure(const std::string& text) {
 namespace {
 
 // A whole figure (a cost, a budget) as the page shows it: every digit while
-// a double holds each whole number exactly, below 2^53; beyond, the double's
-// own digits and zeros for the rest, marked as rounded, never digits of the
-// double's binary noise.
+// a double holds each whole number exactly, below 2^53; beyond, the zeros
+// after the double's own digits stand for digits it does not have.
 std::string WholeFigure(double value, Language language) {
-  constexpr double kExactWholes = 9007199254740992.0;
-  if (!std::isfinite(value) || std::fabs(value) < kExactWholes)
-    return GroupedFigure(BudgetText(value, language));
-  return GroupedFigure(ShortestDouble(value));
+  const std::string figure = GroupedFigure(BudgetText(value, language));
+  const bool beyond = std::isfinite(value) && std::fabs(value) >= 0x1p53;
+  return beyond ? std::string(kRoundedMark) + figure : figure;
 }
 
 }  // namespace

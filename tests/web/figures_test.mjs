@@ -413,6 +413,16 @@ for (const [name, launch] of Object.entries(only)) {
         `Попыток: ${group(played)}; Уничтожено предметов: ${group(lost)}; Потрачено: ${group(spent)}; цель ${target} талик достигнута.`);
       assert.deepEqual(await page.$$eval("#run-log li", (items) => items.map((i) => i.textContent)), log.slice(-12));
       assert.ok(lost > 1 && played > 12, "the seed's journey loses an item and runs past the log");
+      // From the set-up's count, not from 0: a seed whose first attempt one
+      // talik short of the target succeeds ends the journey there.
+      const lastStep = Object.values(setUpOf(exampleCells, grade, level, stonesOf[target - 1], target - 1));
+      let lucky = 1;
+      while (drawAttempt(mt19937(lucky), ...lastStep) !== 0) lucky++;
+      await open(`attempts=5&grade=${grade}&level=${level}&taliks=${target - 1}&stones=3320&target=${target}&seed=${lucky}${prices}`);
+      await click("#run-journey");
+      await page.waitForFunction(() => document.getElementById("run-summary").textContent !== "");
+      assert.deepEqual(await page.$$eval("#run-log li", (items) => items.map((i) => i.textContent)), [`${target - 1}: ${outcomeLabels[0]}`]);
+      assert.match(await text("#run-summary"), /^Попыток: 1; Уничтожено предметов: 0; /);
     });
 
     test("the simulation's lines and summary over the seed's draws, and the current second without one", async () => {
