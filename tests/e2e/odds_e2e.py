@@ -616,6 +616,21 @@ class Plan(OddsTestCase):
                     # how wide the proven bracket is.
                     self.assertLessEqual(float(row[28]), 1e-3 if len(item_price) < 10 else 1.0)
                     self.assertGreater(float(row[28]), 0)
+        # The example tables: a journey whose attempts for 90 % are never
+        # counted still has its budgets, at an item price of 10^12.
+        examples = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "examples",
+                                "CustomSettings")
+        settings = {}
+        for name in ("SuccessProb.ini", "DestroyProb.ini", "DowngradeProb.ini"):
+            with open(os.path.join(examples, name), "rb") as f:
+                settings[name] = f.read()
+        rows = csv_rows(run_odds(["--csv", "--plan", "--prices", "10,20,40,80,200,1000",
+                                  "--attempt-price", "5", "--item-price", "1000000000000",
+                                  "10", "65", "7", "0", "0", "0", "0"], settings=settings))
+        for row in rows[1:]:
+            self.assertEqual(row[13], "")
+            for budget in row[19:22]:
+                self.assertRegex(budget, r"^[1-9][0-9]{27,}$")
         # Costs of 28 digits widen their column rather than run into the one before.
         text = run_odds(["--plan", "--prices", "10,20,40,80,200,1000", "--attempt-price", "5",
                          "--item-price", "1000000000000", "10", "65", "7", "0", "0", "0", "0"]).stdout
