@@ -335,54 +335,46 @@ std::array<double, kPercentileCount> LeastByRecursion(const JourneySteps& steps,
 }
 
 // Journeys too long for an exact count in the model, against the plain
-// recursion: every budget suffices, and is within the bound it states.
+// recursion, from 0 and from the count below the target: every budget
+// suffices, and is within the bound it states, itself within the tolerance.
+void ExpectBracketedByTheRecursion(const JourneySteps& steps, double unit, const char* what) {
+  const Journey journey = PlanJourney(steps);
+  const double dearest =
+      *std::max_element(steps.attempt_cost.begin(), steps.attempt_cost.begin() + steps.target);
+  ASSERT_GT(static_cast<double>(journey.rows[0].attempts_for[2]) * dearest, 0x1p22 * unit) << what;
+  for (const int t : {0, steps.target - 1}) {
+    const std::array<double, kPercentileCount> truth = LeastByRecursion(steps, t);
+    for (int p = 0; p < kPercentileCount; ++p) {
+      const double budget = journey.rows[t].budget_for[p];
+      const double bound = journey.rows[t].budget_relative_error[p];
+      EXPECT_GE(budget, truth[p]) << what << " " << t << " " << p;
+      EXPECT_LE((budget - truth[p]) / truth[p], bound) << what << " " << t << " " << p;
+      EXPECT_LE(bound, kBudgetRelativeError) << what << " " << t << " " << p;
+    }
+  }
+}
+
 TEST(JourneyBudgetTest, ALevelBeyondThePassIsBracketedByItsLastRows) {
-  JourneySteps steps = LongJourney({2, 3, 5, 8, 13, 21}, 40);
+  JourneySteps spread = LongJourney({2, 3, 5, 8, 13, 21}, 40);
   for (int t = 0; t < 6; ++t) {
     // Twice and three times the chance: about 3 10^5 attempts for 99 %.
     const std::uint64_t times = t == 0 ? 2 : 3;
-    OutcomeOdds& odds = steps.odds[t];
+    OutcomeOdds& odds = spread.odds[t];
     odds.failed -= odds.success * (times - 1);
     odds.success *= times;
     // Few losses: a count near the target is far nearer the end than 0.
     odds.failed += odds.taliks_destroyed - odds.taliks_destroyed / 16;
     odds.taliks_destroyed /= 16;
   }
-  const Journey journey = PlanJourney(steps);
-  ASSERT_GT(journey.rows[0].attempts_for[2] * 21, std::int64_t{1} << 22);
-  for (const int t : {0, 5}) {
-    const std::array<double, kPercentileCount> truth = LeastByRecursion(steps, t);
-    for (int p = 0; p < kPercentileCount; ++p) {
-      const double budget = journey.rows[t].budget_for[p];
-      const double bound = journey.rows[t].budget_relative_error[p];
-      EXPECT_GE(budget, truth[p]) << t << " " << p;
-      EXPECT_LE((budget - truth[p]) / truth[p], bound) << t << " " << p;
-      EXPECT_LE(bound, kBudgetRelativeError) << t << " " << p;
-    }
-  }
-}
-
-// An item worth 10^5 attempts, on a lattice of 2: the strip is a wide one,
-// and the walk forgets slowly. Every budget still suffices, within its bound.
-TEST(JourneyBudgetTest, AWideStripOfDearItemsBracketsTheExactCount) {
+  ExpectBracketedByTheRecursion(spread, 1, "spread costs");
+  // An item worth 10^5 attempts, on a lattice of 2: the strip is a wide
+  // one, and the walk forgets slowly.
   std::vector<OutcomeOdds> odds;
   for (int t = 0; t < 3; ++t) {
     const std::uint64_t success = kAll >> (8 + 2 * t), lost = kAll >> 6, destroyed = kAll >> 16;
     odds.push_back({success, destroyed, lost, kAll - success - destroyed - lost});
   }
-  const JourneySteps steps = Priced(odds, {2, 4, 6}, 200000);
-  const Journey journey = PlanJourney(steps);
-  ASSERT_GT(journey.rows[0].attempts_for[2] * 6, std::int64_t{1} << 23);
-  for (const int t : {0, 2}) {
-    const std::array<double, kPercentileCount> truth = LeastByRecursion(steps, t);
-    for (int p = 0; p < kPercentileCount; ++p) {
-      const double budget = journey.rows[t].budget_for[p];
-      const double bound = journey.rows[t].budget_relative_error[p];
-      EXPECT_GE(budget, truth[p]) << t << " " << p;
-      EXPECT_LE((budget - truth[p]) / truth[p], bound) << t << " " << p;
-      EXPECT_LE(bound, kBudgetRelativeError) << t << " " << p;
-    }
-  }
+  ExpectBracketedByTheRecursion(Priced(odds, {2, 4, 6}, 200000), 2, "a dear item");
 }
 
 // A journey of far more attempts than are counted still ends for sure: its
