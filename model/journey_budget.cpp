@@ -699,6 +699,19 @@ TailStrip StripFor(const Decay& decay, const Costs& costs, std::int64_t unit) {
   return strip;
 }
 
+// The lattice in units of `unit`, a divisor of every cost, with the item in
+// it.
+Lattice ItemsInLattice(const JourneySteps& steps, const Costs& costs, std::int64_t unit) {
+  std::array<std::int64_t, kMaxTarget> units{};
+  for (int t = 0; t < steps.target; ++t) units[t] = costs.attempt[t] / unit;
+  return MakeLattice(steps, units, costs.item / unit, false);
+}
+
+// The player's budget in whole units, -1 where none is asked.
+std::int64_t AskedUnits(double asked, double unit) {
+  return asked < 0 ? -1 : static_cast<std::int64_t>(std::min(std::floor(asked / unit), 4e18));
+}
+
 // Step 1: a total fixed by one count of the walk.
 bool SingleCountTotals(const JourneySteps& steps, const Costs& costs, const BudgetCounts& counts,
                        Outcome* out) {
@@ -759,12 +772,8 @@ bool ExactLattice(const JourneySteps& steps, const Costs& costs, double largest,
   // Items apart: the attempts' units up to the tail's count of attempts, the
   // items up to the tail's count or the largest budget's worth.
   if (fits_in) {
-    std::array<std::int64_t, kMaxTarget> units{};
-    for (int t = 0; t < n; ++t) units[t] = costs.attempt[t] / unit_in;
-    const Lattice lattice = MakeLattice(steps, units, costs.item / unit_in, false);
-    const std::int64_t asked_units =
-        asked < 0 ? -1
-                  : static_cast<std::int64_t>(std::floor(asked / static_cast<double>(unit_in)));
+    const Lattice lattice = ItemsInLattice(steps, costs, unit_in);
+    const std::int64_t asked_units = AskedUnits(asked, static_cast<double>(unit_in));
     run->unit = unit_in;
     TailStrip* strip = run->strip.width > 0 ? &run->strip : nullptr;
     const PassResult pass = PassWithItemsIn(lattice, out->wanted, asked_units,
@@ -973,8 +982,7 @@ void CoarseBounds(const JourneySteps& steps, const Costs& costs, double largest,
   const std::int64_t item_units = rounded(costs.item);
   if (grown > kBudgetRelativeError / 2) return;  // too coarse to be worth a pass
   const Lattice lattice = MakeLattice(steps, units, item_units, false);
-  const std::int64_t asked_units =
-      asked < 0 ? -1 : static_cast<std::int64_t>(std::floor(asked / unit));
+  const std::int64_t asked_units = AskedUnits(asked, unit);
   const PassResult pass =
       PassWithItemsIn(lattice, out->wanted, asked_units,
                       static_cast<std::int64_t>(std::floor(reach_to / unit)) + 1);
@@ -1056,14 +1064,8 @@ void StripPass(const JourneySteps& steps, const Costs& costs, const Levels& want
   TailStrip& strip = run->strip;
   const std::int64_t most = kPassCells / (n + kRowCells);
   if (strip.width >= most) return;
-  std::array<std::int64_t, kMaxTarget> units{};
-  for (int t = 0; t < n; ++t) units[t] = costs.attempt[t] / run->unit;
-  const Lattice lattice = MakeLattice(steps, units, costs.item / run->unit, false);
-  const double asked = steps.budget;
-  const std::int64_t asked_units =
-      asked < 0 ? -1
-                : static_cast<std::int64_t>(
-                      std::min(std::floor(asked / static_cast<double>(run->unit)), 4e18));
+  const Lattice lattice = ItemsInLattice(steps, costs, run->unit);
+  const std::int64_t asked_units = AskedUnits(steps.budget, static_cast<double>(run->unit));
   strip.check_at = std::clamp(kStripWidths * strip.width, kStripCells / (n + kRowCells), most);
   strip.share = kStripShare;
   run->pass = PassWithItemsIn(lattice, wanted, asked_units, most - 1, &strip);
