@@ -11,22 +11,10 @@ import { execFileSync } from "node:child_process";
 import fs from "node:fs";
 import os from "node:os";
 import path from "node:path";
-import { pathToFileURL } from "node:url";
-import puppeteer from "puppeteer-core";
+import { args, source, only, launchPage, settledIn, openIn } from "./browser.mjs";
 
-const args = Object.fromEntries(process.argv.slice(2).reduce((pairs, word, i, all) =>
-  (word.startsWith("--") ? [...pairs, [word.slice(2), all[i + 1]]] : pairs), []));
-const source = path.resolve(args.source ?? ".");
-const pageFile = path.resolve(args.page ?? path.join(source, "build/web/upgrade-sim.html"));
 const nativeOdds = path.resolve(args["upgrade-odds"] ?? path.join(source, "build/test/upgrade-odds"));
 const examples = path.join(source, "examples/CustomSettings");
-const browsers = {
-  chromium: { browser: "chrome", executablePath: "/usr/bin/chromium",
-    args: ["--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run", "--disable-background-networking",
-      "--disable-component-update", "--disable-sync"] },
-  firefox: { browser: "firefox", executablePath: "/usr/bin/firefox-esr", protocol: "webDriverBiDi" },
-};
-const only = args.browser ? { [args.browser]: browsers[args.browser] } : browsers;
 
 const tableNames = ["SuccessProb.ini", "DestroyProb.ini", "DowngradeProb.ini"];
 function folderWith(names) {
@@ -93,13 +81,8 @@ for (const [name, launch] of Object.entries(only)) {
   describe(name, () => {
     let browser, page;
     const problems = [];
-    const settled = () => page.waitForFunction(() => !document.body.hasAttribute("data-busy"));
-    async function open(fragment) {
-      await page.goto("about:blank");
-      await page.goto(pathToFileURL(pageFile).href + "#" + fragment);
-      await page.waitForSelector("body[data-ready=true]");
-      await settled();
-    }
+    const settled = () => settledIn(page);
+    const open = (fragment) => openIn(page, fragment);
     const text = (selector) => page.$eval(selector, (el) => el.textContent);
     // The journey's rows by the headings, and the answer's figures by label.
     const journeyRows = () => page.$$eval("#journey tbody tr", (rows) => rows.map((r) =>
@@ -138,12 +121,7 @@ for (const [name, launch] of Object.entries(only)) {
     }
 
     before(async () => {
-      browser = await puppeteer.launch({ ...launch, headless: true,
-        userDataDir: fs.mkdtempSync(path.join(os.tmpdir(), "upgrade-sim-profile-")) });
-      page = await browser.newPage();
-      await page.setViewport({ width: 1280, height: 800 });
-      page.on("console", (message) => { if (message.type() === "error") problems.push("console: " + message.text()); });
-      page.on("pageerror", (error) => problems.push("page error: " + error.message));
+      ({ browser, page } = await launchPage(launch, { width: 1280, height: 800 }, problems));
     });
     after(async () => {
       await browser?.close();

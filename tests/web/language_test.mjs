@@ -8,20 +8,8 @@ import assert from "node:assert/strict";
 import fs from "node:fs";
 import os from "node:os";
 import path from "node:path";
-import { pathToFileURL } from "node:url";
-import puppeteer from "puppeteer-core";
+import { only, launchPage, settledIn, openIn } from "./browser.mjs";
 
-const args = Object.fromEntries(process.argv.slice(2).reduce((pairs, word, i, all) =>
-  (word.startsWith("--") ? [...pairs, [word.slice(2), all[i + 1]]] : pairs), []));
-const source = path.resolve(args.source ?? ".");
-const pageFile = path.resolve(args.page ?? path.join(source, "build/web/upgrade-sim.html"));
-const browsers = {
-  chromium: { browser: "chrome", executablePath: "/usr/bin/chromium",
-    args: ["--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run", "--disable-background-networking",
-      "--disable-component-update", "--disable-sync"] },
-  firefox: { browser: "firefox", executablePath: "/usr/bin/firefox-esr", protocol: "webDriverBiDi" },
-};
-const only = args.browser ? { [args.browser]: browsers[args.browser] } : browsers;
 
 const cyrillic = /[\u0400-\u04ff]/;
 // A priced set-up with a seed: the answer, a rounded budget, the cheapest
@@ -33,13 +21,8 @@ for (const [name, launch] of Object.entries(only)) {
   describe(name, () => {
     let browser, page;
     const problems = [];
-    const settled = () => page.waitForFunction(() => !document.body.hasAttribute("data-busy"));
-    async function open(fragment) {
-      await page.goto("about:blank");
-      await page.goto(pathToFileURL(pageFile).href + "#" + fragment);
-      await page.waitForSelector("body[data-ready=true]");
-      await settled();
-    }
+    const settled = () => settledIn(page);
+    const open = (fragment) => openIn(page, fragment);
     const text = (selector) => page.$eval(selector, (el) => el.textContent);
     // The words in Cyrillic letters the page shows, less the switch's
     // languages, each named in its own.
@@ -57,12 +40,7 @@ for (const [name, launch] of Object.entries(only)) {
     }
 
     before(async () => {
-      browser = await puppeteer.launch({ ...launch, headless: true,
-        userDataDir: fs.mkdtempSync(path.join(os.tmpdir(), "upgrade-sim-profile-")) });
-      page = await browser.newPage();
-      await page.setViewport({ width: 360, height: 740 });
-      page.on("console", (message) => { if (message.type() === "error") problems.push("console: " + message.text()); });
-      page.on("pageerror", (error) => problems.push("page error: " + error.message));
+      ({ browser, page } = await launchPage(launch, { width: 360, height: 740 }, problems));
     });
     after(async () => {
       await browser?.close();

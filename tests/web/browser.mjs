@@ -1,0 +1,42 @@
+// What the page's browser tests share: their arguments, the browsers they
+// run in, and a page of the built file opened in one, its errors collected.
+import fs from "node:fs";
+import os from "node:os";
+import path from "node:path";
+import { pathToFileURL } from "node:url";
+import puppeteer from "puppeteer-core";
+
+export const args = Object.fromEntries(process.argv.slice(2).reduce((pairs, word, i, all) =>
+  (word.startsWith("--") ? [...pairs, [word.slice(2), all[i + 1]]] : pairs), []));
+export const source = path.resolve(args.source ?? ".");
+export const pageFile = path.resolve(args.page ?? path.join(source, "build/web/upgrade-sim.html"));
+const browsers = {
+  chromium: { browser: "chrome", executablePath: "/usr/bin/chromium",
+    args: ["--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run", "--disable-background-networking",
+      "--disable-component-update", "--disable-sync"] },
+  firefox: { browser: "firefox", executablePath: "/usr/bin/firefox-esr", protocol: "webDriverBiDi" },
+};
+export const only = args.browser ? { [args.browser]: browsers[args.browser] } : browsers;
+
+// A browser with a profile of its own and one page of the given size; the
+// page's console errors and uncaught errors go to problems.
+export async function launchPage(launch, viewport, problems) {
+  const browser = await puppeteer.launch({ ...launch, headless: true,
+    userDataDir: fs.mkdtempSync(path.join(os.tmpdir(), "upgrade-sim-profile-")) });
+  const page = await browser.newPage();
+  await page.setViewport(viewport);
+  page.on("console", (message) => { if (message.type() === "error") problems.push("console: " + message.text()); });
+  page.on("pageerror", (error) => problems.push("page error: " + error.message));
+  return { browser, page };
+}
+
+// The module answers in a worker; the body carries data-busy until it has.
+export const settledIn = (page) => page.waitForFunction(() => !document.body.hasAttribute("data-busy"));
+
+// The page at an address fragment, from a blank page, once it has answered.
+export async function openIn(page, fragment) {
+  await page.goto("about:blank");
+  await page.goto(pathToFileURL(pageFile).href + "#" + fragment);
+  await page.waitForSelector("body[data-ready=true]");
+  await settledIn(page);
+}
