@@ -1,0 +1,583 @@
+#include "model/budget_lives.h"
+
+#include <algorithm>
+#include <cmath>
+#include <complex>
+#include <cstdint>
+#include <limits>
+#include <utility>
+#include <vector>
+
+#include "model/journey_budget.h"
+#include "model/outcome_odds.h"
+
+namespace {
+
+constexpr double kInfinity = std::numeric_limits<double>::infinity();
+constexpr double kUlp = 0x1p-52;
+// The chance that the lives' rounding strays beyond its bound.
+constexpr double kStrayChance = 1e-13;
+// The bracket's width a level's coarse unit is chosen for, as a share of the
+// budget: nearly the tolerance; the figure then shows the digits it needs.
+constexpr double kBracketShare = kBudgetRelativeError * 0.9;
+// The lives' pass stops once every life's cost is counted but this chance,
+// or at this many cells (rows times counts).
+constexpr double kLifeLeft = 1e-10;
+constexpr std::int64_t kLifeCells = std::int64_t{1} << 23;
+// A life's cost falls below kLifeLeft within about this many times its mean.
+constexpr double kLifeTailMeans = 30.0;
+// The most rows of a level's renewal, and the most of a life's chance left
+// uncounted for the lives to bound anything.
+constexpr std::int64_t kRenewalRows = std::int64_t{1} << 23;
+// The most work of a level's renewal, in its transforms' sizes times their
+// log2 and its products of spectra (about ten instructions each).
+constexpr double kRenewalWork = 16777216.0;  // 2^24
+constexpr double kLivesLeftUsable = 1e-6;
+
+// ln(2 / kStrayChance) / 2: with n lives, each rounded within one unit's
+// range, the sum strays beyond unit sqrt(n kStrayLog) with at most
+// kStrayChance.
+double StrayLog() { return std::log(2.0 / kStrayChance) / 2.0; }
+
+// The lives of one coarse unit, by cost in units, [units * kMaxTarget + t]:
+// from each start count t, those that end with the item destroyed (its
+// price included) and those that reach the target.
+struct Kernels {
+  std::int64_t unit = 0;
+  std::int64_t item_units = 0;  // the fewest units a destroyed life costs
+  // The root of the sum of the squared ranges of a life's roundings.
+  double spread = 0.0;
+  std::vector<double> destroyed, reached;
+
+  std::size_t Length() const { return destroyed.size() / kMaxTarget; }
+};
+
+// The lives of one row, all of one cost in the currency, rounded to one of
+// the two neighbouring whole units with their mean kept.
+void AddRounded(std::int64_t cost, std::int64_t unit, const double* chances, int n,
+                std::vector<double>* kernel) {
+  const auto whole = static_cast<std::size_t>(cost / unit);
+  const double up = static_cast<double>(cost % unit) / static_cast<double>(unit);
+  if (kernel->size() < (whole + 2) * kMaxTarget) kernel->resize((whole + 2) * kMaxTarget, 0.0);
+  double* low = &(*kernel)[whole * kMaxTarget];
+  double* high = low + kMaxTarget;
+  for (int t = 0; t < n; ++t) {
+    low[t] += chances[t] * (1.0 - up);
+    high[t] += chances[t] * up;
+  }
+}
+
+// The lives' pass on the attempts' own lattice: the chance of each life to
+// end at each cost, by the walk of one item, its lives rounded into each
+// the kernels' unit as they are counted.
+struct LifeCount {
+  double left = 1.0;   // bound on a life's chance not counted, its rounding included
+  double error = 0.0;  // bound on the rounding of the chances counted
+};
+
+LifeCount CountLives(const JourneySteps& steps, std::int64_t unit, Kernels* kernels) {
+  const int n = steps.target;
+  // A row: reached [t] with the target's [n] (1 at no cost), destroyed
+  // [kEnded + t] with the target's [kEnded + n] (0), and [kNow] (1 at no
+  // cost) for a destroyed item's own row. Rows before 0 are the ring's
+  // zeros, not yet written.
+  constexpr std::size_t kEnded = kMaxTarget + 1;
+  constexpr std::size_t kNow = 2 * kEnded;
+  constexpr std::size_t kStride = kNow + 1;
+  std::array<std::int64_t, kMaxTarget> back{};
+  std::array<double, kMaxTarget> success{}, destroyed{}, lost{}, failed{};
+  std::int64_t history = 1;
+  std::int64_t least = std::numeric_limits<std::int64_t>::max();  // no life ends before
+  for (int t = 0; t < n; ++t) {
+    const OutcomeOdds& odds = steps.odds[t];
+    back[t] = std::llround(steps.attempt_cost[t]) / unit;
+    history = std::max(history, back[t] + 1);
+    least = std::min(least, back[t]);
+    success[t] = OutcomeProbability(odds, AttemptOutcome::kSuccess);
+    destroyed[t] = OutcomeProbability(odds, AttemptOutcome::kItemDestroyed);
+    lost[t] = OutcomeProbability(odds, AttemptOutcome::kTaliksDestroyed);
+    failed[t] = OutcomeProbability(odds, AttemptOutcome::kFailed);
+  }
+  const std::int64_t item = std::llround(steps.item_cost);
+  std::int64_t rows = 1;
+  while (rows < history) rows *= 2;
+  const auto mask = static_cast<std::size_t>(rows - 1);
+  std::vector<double> ring(static_cast<std::size_t>(rows) * kStride, 0.0);
+  // Each life's chance counted so far: rows summed in runs of 1024, the
+  // runs with their rounding kept (Neumaier), as 1 less it is the chance
+  // left.
+  std::array<double, kMaxTarget> run{}, total{}, carry{};
+  LifeCount count;
+  const std::int64_t last = kLifeCells / n;
+  for (std::int64_t b = 0; b < last; ++b) {
+    double* here = &ring[(static_cast<std::size_t>(b) & mask) * kStride];
+    for (int t = 0; t < n; ++t) {
+      const double* from = &ring[(static_cast<std::size_t>(b - back[t]) & mask) * kStride];
+      const double reached = success[t] * from[t + 1] + failed[t] * from[t] + lost[t] * from[0];
+      const double ended = destroyed[t] * from[kNow] + success[t] * from[kEnded + t + 1] +
+                           failed[t] * from[kEnded + t] + lost[t] * from[kEnded];
+      here[t] = reached;
+      here[kEnded + t] = ended;
+      run[t] += reached + ended;
+    }
+    here[n] = b == 0 ? 1.0 : 0.0;
+    here[kNow] = here[n];
+    if (b >= least) {
+      const std::int64_t cost = b * unit;
+      AddRounded(cost + item, kernels->unit, here + kEnded, n, &kernels->destroyed);
+      AddRounded(cost, kernels->unit, here, n, &kernels->reached);
+    }
+    if (b % 1024 != 1023 && b + 1 != last) continue;
+    double left = 0.0;
+    for (int t = 0; t < n; ++t) {
+      const double sum = total[t] + run[t];
+      carry[t] += total[t] >= run[t] ? (total[t] - sum) + run[t] : (run[t] - sum) + total[t];
+      total[t] = sum;
+      run[t] = 0.0;
+      left = std::max(left, 1.0 - (total[t] + carry[t]));
+    }
+    // Each chance is a few shares times chances of earlier rows, its
+    // rounding a few ulps a row; a run's sum adds one a row.
+    count.error = static_cast<double>(5 * (b + 2)) * kUlp;
+    count.left = std::max(left, 0.0) + count.error;
+    if (left <= kLifeLeft) break;
+  }
+  return count;
+}
+
+// ---- The renewal --------------------------------------------------------------
+
+using Complex = std::complex<double>;
+
+// The discrete Fourier transform in place, of a power-of-two size, with the
+// roots roots[k * step] = exp(-2 pi i k / size) (their conjugates for the
+// inverse, without its 1 / size), each computed directly so that their
+// rounding does not build up, and the size's bit-reversed order.
+void Transform(const std::vector<Complex>& roots, std::size_t step,
+               const std::vector<std::uint32_t>& reversed, std::vector<Complex>* values) {
+  std::vector<Complex>& a = *values;
+  const std::size_t size = a.size();
+  for (std::size_t i = 0; i < size; ++i) {
+    if (i < reversed[i]) std::swap(a[i], a[reversed[i]]);
+  }
+  for (std::size_t length = 2; length <= size; length <<= 1) {
+    const std::size_t half = length / 2;
+    const std::size_t stride = size / length * step;
+    for (std::size_t start = 0; start < size; start += length) {
+      Complex* low = &a[start];
+      Complex* high = low + half;
+      for (std::size_t k = 0; k < half; ++k) {
+        const Complex w = roots[k * stride];
+        const Complex b = high[k];
+        const Complex odd(b.real() * w.real() - b.imag() * w.imag(),
+                          b.real() * w.imag() + b.imag() * w.real());
+        high[k] = low[k] - odd;
+        low[k] += odd;
+      }
+    }
+  }
+}
+
+Complex Times(Complex a, Complex b) {
+  return {a.real() * b.real() - a.imag() * b.imag(), a.real() * b.imag() + a.imag() * b.real()};
+}
+
+// Transforms of real rows of `size` (a power of two, at least 2), each
+// packed as size / 2 complex values (even + i odd) and transformed at half
+// the size: a spectrum of size / 2 + 1 terms.
+struct RealTransform {
+  std::size_t half = 1;
+  std::vector<Complex> roots, inverse_roots;  // exp(-+2 pi i k / size), k < half
+  std::vector<std::uint32_t> reversed;        // of half
+  std::vector<Complex> packed;
+
+  explicit RealTransform(std::size_t size)
+      : half(size / 2), roots(half), inverse_roots(half), reversed(half), packed(half) {
+    const double turn = -2.0 * std::acos(-1.0) / static_cast<double>(size);
+    for (std::size_t k = 0; k < half; ++k) {
+      roots[k] = std::polar(1.0, turn * static_cast<double>(k));
+      inverse_roots[k] = std::conj(roots[k]);
+    }
+    for (std::size_t i = 1, j = 0; i < half; ++i) {
+      std::size_t bit = half >> 1;
+      for (; (j & bit) != 0; bit >>= 1) j ^= bit;
+      j ^= bit;
+      reversed[i] = static_cast<std::uint32_t>(j);
+    }
+  }
+
+  // The spectrum of `row` (2 half values, those beyond it 0).
+  void Forward(const double* row, std::size_t length, Complex* spectrum) {
+    std::fill(packed.begin(), packed.end(), Complex());
+    for (std::size_t i = 0; i < length; ++i)
+      packed[i / 2] += i % 2 == 0 ? Complex(row[i], 0.0) : Complex(0.0, row[i]);
+    Transform(roots, 2, reversed, &packed);
+    for (std::size_t k = 0; k <= half; ++k) {
+      const Complex a = packed[k == half ? 0 : k];
+      const Complex b = std::conj(packed[k == 0 ? 0 : half - k]);
+      const Complex odd = Times(a - b, Complex(0.0, -0.5));
+      spectrum[k] = (a + b) * 0.5 + Times(k < half ? roots[k] : Complex(-1.0, 0.0), odd);
+    }
+  }
+
+  // The row of a spectrum; packed holds it after, row i at packed[i / 2].
+  void Inverse(const Complex* spectrum) {
+    const double scale = 0.5 / static_cast<double>(half);
+    for (std::size_t k = 0; k < half; ++k) {
+      const Complex a = spectrum[k];
+      const Complex b = std::conj(spectrum[half - k]);
+      const Complex odd = Times(a - b, inverse_roots[k]);
+      packed[k] = (a + b + Complex(-odd.imag(), odd.real())) * scale;
+    }
+    Transform(inverse_roots, 2, reversed, &packed);
+  }
+
+  double Row(std::size_t i) const {
+    return i % 2 == 0 ? packed[i / 2].real() : packed[i / 2].imag();
+  }
+};
+
+// The renewal from a new item at 0 taliks: V(j), the chance to reach the
+// target spending at most j units, V = S + D * V with S the lives that reach
+// it and D those destroyed. D starts at item_units >= 1, so a block of at
+// most that many rows takes only rows before it. The blocks are a power of
+// two b long; D is cut into segments of b, and each block's sum is that of
+// each segment's convolution with the pair of blocks it reaches, all in one
+// spectrum: every block and segment is transformed once (a uniformly
+// partitioned convolution). Rows are added until `done` says every level
+// asked of them is reached, or `rows` are.
+struct RenewalRun {
+  std::vector<double> v;
+  double error = 0.0;  // bound on each row's rounding in the transforms
+};
+
+// The blocks' length for lives that cost at least `shortest` units: the
+// greatest power of two within it.
+std::size_t BlockFor(std::size_t shortest) {
+  std::size_t b = 1;
+  while (2 * b <= shortest) b *= 2;
+  return b;
+}
+
+// A block's work: its two transforms of twice its length, and a product of
+// spectra for each segment.
+double BlockWork(double block, double segments) {
+  return 2.0 * block * std::log2(2.0 * block) + segments * (block + 1.0);
+}
+
+// The work of a renewal of `rows` rows for lives of `shortest` to `longest`
+// units.
+double RenewalWork(double rows, double shortest, double longest) {
+  if (!(shortest >= 1.0) || !(rows < static_cast<double>(kRenewalRows))) return kInfinity;
+  const auto block = static_cast<double>(BlockFor(static_cast<std::size_t>(shortest)));
+  return std::ceil(rows / block) * BlockWork(block, std::ceil(longest / block) + 1.0);
+}
+
+template <typename Done>
+RenewalRun Renewal(const Kernels& k, std::int64_t rows, const Done& done) {
+  const std::size_t reached_length = k.reached.size() / kMaxTarget;
+  const auto shortest = static_cast<std::size_t>(k.item_units);
+  const std::size_t b = BlockFor(shortest);
+  const std::size_t size = 2 * b;
+  const std::size_t spectrum = b + 1;
+  RealTransform transform(size);
+  // Segment s of D: the distances [s b, (s + 1) b), from the first with any
+  // share to the last.
+  const std::size_t length = k.Length();
+  const std::size_t first = shortest / b;
+  const std::size_t last = length == 0 ? first : (length - 1) / b;
+  const std::size_t segments = last - first + 1;
+  std::vector<Complex> kernel(segments * spectrum);
+  std::vector<double> piece(size, 0.0);
+  double norms = 0.0;
+  for (std::size_t s = 0; s < segments; ++s) {
+    double norm = 0.0;
+    for (std::size_t e = 0; e < b; ++e) {
+      const std::size_t d = (first + s) * b + e;
+      piece[e] = d < length && d >= shortest ? k.destroyed[d * kMaxTarget] : 0.0;
+      norm += piece[e] * piece[e];
+    }
+    norms += std::sqrt(norm);
+    transform.Forward(piece.data(), b, &kernel[s * spectrum]);
+  }
+  // The spectra of the latest blocks' pairs, a ring as deep as the segments
+  // reach.
+  const std::size_t depth = last + 1;
+  std::vector<Complex> blocks(depth * spectrum);
+  std::vector<Complex> sum(spectrum);
+  // A transform's convolution errs by at most a few ulps times its log2
+  // size times the norms of its two inputs (the rows at most 1 each).
+  const double per_block = 8.0 * std::log2(static_cast<double>(size)) *
+                           std::sqrt(static_cast<double>(size)) * norms * kUlp;
+  const double block_work = BlockWork(static_cast<double>(b), static_cast<double>(segments));
+  RenewalRun run;
+  std::vector<double>& v = run.v;
+  double reached_within = 0.0;
+  double work = 0.0;
+  const auto most = static_cast<std::size_t>(rows);
+  for (std::size_t m = 0; m * b < most; ++m) {
+    work += block_work;
+    if (work > kRenewalWork) {
+      run.v.clear();
+      break;
+    }
+    const std::size_t start = m * b;
+    v.resize(start + b, 0.0);
+    if (m >= first) {
+      // Segment s meets the pair of blocks m - first - s - 1 and m - first - s.
+      std::fill(sum.begin(), sum.end(), Complex());
+      for (std::size_t s = 0; s < segments && s + first <= m; ++s) {
+        const Complex* x = &blocks[((m - first - s) % depth) * spectrum];
+        const Complex* h = &kernel[s * spectrum];
+        for (std::size_t f = 0; f < spectrum; ++f) sum[f] += Times(x[f], h[f]);
+      }
+      transform.Inverse(sum.data());
+      for (std::size_t r = 0; r < b; ++r) v[start + r] = std::max(0.0, transform.Row(b + r));
+      run.error += per_block;
+    }
+    for (std::size_t j = start; j < start + b; ++j) {
+      if (j < reached_length) reached_within += k.reached[j * kMaxTarget];
+      v[j] += reached_within;
+    }
+    // This block and the one before, for the blocks to come.
+    std::fill(piece.begin(), piece.end(), 0.0);
+    for (std::size_t i = 0; i < size; ++i) {
+      if (start + i >= b) piece[i] = v[start + i - b];
+    }
+    transform.Forward(piece.data(), size, &blocks[(m % depth) * spectrum]);
+    if (done(v, run.error)) break;
+  }
+  if (v.size() > most) v.resize(most);
+  return run;
+}
+
+// From start count t: S_t(j) + sum_i D_t[i] V(j - i).
+double FromCount(const Kernels& k, const std::vector<double>& v, int t, std::int64_t j) {
+  const auto at = static_cast<std::size_t>(j);
+  const auto count = static_cast<std::size_t>(t);
+  const std::size_t reached_end = std::min(k.reached.size() / kMaxTarget, at + 1);
+  const std::size_t destroyed_end = std::min(k.Length(), at + 1);
+  double sum = 0.0;
+  for (std::size_t i = 0; i < reached_end; ++i) sum += k.reached[i * kMaxTarget + count];
+  for (std::size_t i = static_cast<std::size_t>(k.item_units); i < destroyed_end; ++i)
+    sum += k.destroyed[i * kMaxTarget + count] * v[at - i];
+  return sum;
+}
+
+// The least row from t with a chance of at least `level`, or -1.
+std::int64_t LeastRow(const Kernels& k, const std::vector<double>& v, int t, double level) {
+  std::int64_t high = static_cast<std::int64_t>(v.size()) - 1;
+  if (FromCount(k, v, t, high) < level) return -1;
+  std::int64_t low = -1;
+  while (high - low > 1) {
+    const std::int64_t middle = low + (high - low) / 2;
+    (FromCount(k, v, t, middle) >= level ? high : low) = middle;
+  }
+  return high;
+}
+
+// The bound on the lives' rounding, in the currency, for at most `lives`.
+double Stray(const Kernels& k, double lives) { return k.spread * std::sqrt(StrayLog() * lives); }
+
+// The spread for budgets from `smallest` up: its stray, and one unit,
+// within kBracketShare of the budget.
+double SpreadFor(double smallest, double item) {
+  const double lives = smallest / item + 2.0;
+  return kBracketShare * smallest / (2.0 * std::sqrt(StrayLog() * lives) + 1.0);
+}
+
+// The kernels rounded again to a coarser unit, each share to the two
+// neighbouring multiples with its mean kept.
+Kernels Coarser(const Kernels& fine, std::int64_t unit) {
+  Kernels k;
+  k.unit = unit;
+  k.item_units = fine.item_units * fine.unit / unit;
+  k.spread = std::hypot(fine.spread, static_cast<double>(unit));
+  for (const auto& [from, to] :
+       {std::pair{&fine.destroyed, &k.destroyed}, std::pair{&fine.reached, &k.reached}}) {
+    const std::size_t length = from->size() / kMaxTarget;
+    to->assign(
+        (static_cast<std::size_t>(static_cast<std::int64_t>(length) * fine.unit / unit) + 2) *
+            kMaxTarget,
+        0.0);
+    for (std::size_t i = 0; i < length; ++i) {
+      const std::int64_t cost = static_cast<std::int64_t>(i) * fine.unit;
+      const double up = static_cast<double>(cost % unit) / static_cast<double>(unit);
+      double* low = &(*to)[static_cast<std::size_t>(cost / unit) * kMaxTarget];
+      for (std::size_t t = 0; t < kMaxTarget; ++t) {
+        const double chance = (*from)[i * kMaxTarget + t];
+        low[t] += chance * (1.0 - up);
+        low[kMaxTarget + t] += chance * up;
+      }
+    }
+  }
+  return k;
+}
+
+// One level's brackets from the renewal on the kernels' unit, as far as
+// `rows` at most.
+void BracketLevel(const JourneySteps& steps, const Kernels& k, const LifeCount& lives,
+                  const BudgetLevels& asked, int p, std::int64_t rows, LivesBrackets* out) {
+  const int n = steps.target;
+  if (k.item_units < 1) return;
+  const double coarse = static_cast<double>(k.unit);
+  const double item_units = static_cast<double>(k.item_units);
+  const double level = kPercentileLevels[p];
+  // What the computed chances may miss or add: each life's uncounted and
+  // rounded chance, the renewal's own rounding, and the stray.
+  const double length = static_cast<double>(k.Length());
+  const auto margin = [&](std::size_t rows_counted, double error) {
+    const double most_lives = static_cast<double>(rows_counted) / item_units + 2.0;
+    return most_lives * (lives.left + error + (length + 4.0) * kUlp) + kStrayChance;
+  };
+  // The player's budget's row: the rounded total and its stray within it.
+  const double budget = steps.budget;
+  double budget_row = -1.0;
+  if (budget >= 0) {
+    const double stray = Stray(k, std::floor(budget / coarse / item_units) + 1.0);
+    budget_row = std::min(std::floor((budget - stray) / coarse), static_cast<double>(rows - 1));
+  }
+  int checks = 0;
+  const auto done = [&](const std::vector<double>& v, double error) {
+    if (static_cast<double>(v.size()) <= budget_row) return false;
+    const double wanted = level + margin(v.size(), error);
+    // From 0 taliks the chance is V itself, the quickest to look at; the
+    // other counts every few blocks.
+    if (asked[0][p] && v.back() < wanted) return false;
+    if (++checks % 4 != 0) return false;
+    for (int t = 0; t < n; ++t) {
+      if (asked[t][p] && FromCount(k, v, t, static_cast<std::int64_t>(v.size()) - 1) < wanted)
+        return false;
+    }
+    return true;
+  };
+  const RenewalRun run = Renewal(k, rows, done);
+  const std::vector<double>& v = run.v;
+  if (v.empty()) return;
+  const double m = margin(v.size(), run.error);
+  const double item = std::round(steps.item_cost);
+  for (int t = 0; t < n; ++t) {
+    if (!asked[t][p]) continue;
+    const std::int64_t upper_row = LeastRow(k, v, t, level + m);
+    const std::int64_t lower_row = LeastRow(k, v, t, level - m);
+    if (upper_row < 0 || lower_row < 0) continue;
+    const double up = static_cast<double>(upper_row);
+    out->upper[t][p] = std::ceil(coarse * up + Stray(k, std::floor(up / item_units) + 1.0));
+    const double below = coarse * static_cast<double>(lower_row);
+    out->lower[t][p] = std::max(0.0, below - Stray(k, std::floor(below / item) + 1.0) - 1.0);
+  }
+  if (budget_row < 0) return;
+  const auto j = static_cast<std::int64_t>(std::min(budget_row, static_cast<double>(v.size() - 1)));
+  for (int t = 0; t < n; ++t) out->within[t] = std::max(out->within[t], FromCount(k, v, t, j) - m);
+}
+
+// A life's mean cost from 0 taliks, from e_t = c_t + s e_{t+1} + f e_t +
+// l e_0 written as e_t = a_t + b_t e_0 from the target down.
+double MeanLifeCost(const JourneySteps& steps) {
+  double a = 0.0;
+  double b = 0.0;
+  for (int t = steps.target - 1; t >= 0; --t) {
+    const OutcomeOdds& odds = steps.odds[t];
+    const double s = OutcomeProbability(odds, AttemptOutcome::kSuccess);
+    const double l = OutcomeProbability(odds, AttemptOutcome::kTaliksDestroyed);
+    const double leaving =
+        static_cast<double>(odds.success + odds.item_destroyed + odds.taliks_destroyed) /
+        static_cast<double>(kOutcomeOddsDenominator);
+    a = (steps.attempt_cost[t] + s * a) / leaving;
+    b = (s * b + l) / leaving;
+  }
+  return b < 1.0 ? a / (1.0 - b) : kInfinity;
+}
+
+// The lives can be counted at all: every count can reach the target,
+// every attempt costs something, an item has a price, and a life's cost is
+// short enough on the attempts' lattice.
+bool LivesCountable(const JourneySteps& steps, std::int64_t unit) {
+  const int n = steps.target;
+  if (unit <= 0 || !(steps.item_cost >= 1.0)) return false;
+  for (int t = 0; t < n; ++t) {
+    if (steps.odds[t].success == 0 || !(steps.attempt_cost[t] > 0.0)) return false;
+  }
+  return kLifeTailMeans * MeanLifeCost(steps) / static_cast<double>(unit) * n <=
+         static_cast<double>(kLifeCells);
+}
+
+// Each level's spread, from its smallest budget, and the largest budget its
+// rows must reach; a spread of 0 where the level's renewal is out of reach
+// or would cost more than kRenewalWork, as its transforms' sizes foretell.
+struct LevelSpreads {
+  std::array<double, kPercentileCount> spread{}, largest{};
+};
+
+LevelSpreads SpreadsOf(const JourneySteps& steps, const BudgetLevels& asked,
+                       const BudgetFigures& known_lower, const BudgetFigures& known_upper) {
+  LevelSpreads levels;
+  const double item = std::round(steps.item_cost);
+  const double life = MeanLifeCost(steps);
+  for (int p = 0; p < kPercentileCount; ++p) {
+    double smallest = kInfinity;
+    double& largest = levels.largest[p];
+    for (int t = 0; t < steps.target; ++t) {
+      if (!asked[t][p]) continue;
+      smallest = std::min(smallest, known_lower[t][p]);
+      largest = std::max(largest, known_upper[t][p]);
+    }
+    if (!(smallest > 0.0) || !std::isfinite(largest)) continue;
+    const double spread = std::floor(std::min(SpreadFor(smallest, item), item));
+    if (!(spread >= 1.0) || largest / spread > static_cast<double>(kRenewalRows)) continue;
+    if (RenewalWork(largest / spread, item / spread, (kLifeTailMeans * life + item) / spread) >
+        kRenewalWork)
+      continue;
+    levels.spread[p] = spread;
+  }
+  return levels;
+}
+
+}  // namespace
+
+bool LivesFit(const JourneySteps& steps, std::int64_t unit, const BudgetLevels& asked,
+              const BudgetFigures& known_lower, const BudgetFigures& known_upper) {
+  if (!LivesCountable(steps, unit)) return false;
+  const LevelSpreads levels = SpreadsOf(steps, asked, known_lower, known_upper);
+  for (int p = 0; p < kPercentileCount; ++p) {
+    for (int t = 0; t < steps.target; ++t) {
+      if (asked[t][p] && levels.spread[p] < 1.0) return false;
+    }
+  }
+  return true;
+}
+
+LivesBrackets LivesBounds(const JourneySteps& steps, std::int64_t unit, const BudgetLevels& asked,
+                          const BudgetFigures& known_lower, const BudgetFigures& known_upper) {
+  LivesBrackets out{};
+  for (auto& row : out.upper) row.fill(kInfinity);
+  if (!LivesCountable(steps, unit)) return out;
+  const double item = std::round(steps.item_cost);
+  // The lives counted once on the finest unit.
+  const LevelSpreads levels = SpreadsOf(steps, asked, known_lower, known_upper);
+  const auto& spread = levels.spread;
+  const auto& largest = levels.largest;
+  double finest = item;
+  for (const double each : spread) {
+    if (each >= 1.0) finest = std::min(finest, each);
+  }
+  if (*std::max_element(spread.begin(), spread.end()) < 1.0) return out;
+  Kernels fine;
+  fine.unit = static_cast<std::int64_t>(finest);
+  fine.item_units = static_cast<std::int64_t>(item) / fine.unit;
+  fine.spread = static_cast<double>(fine.unit);
+  const LifeCount lives = CountLives(steps, unit, &fine);
+  if (!(lives.left <= kLivesLeftUsable)) return out;
+  for (int p = 0; p < kPercentileCount; ++p) {
+    if (!(spread[p] >= 1.0)) continue;
+    // A coarser unit where the level's spread leaves room for it.
+    const double room = std::sqrt(std::max(0.0, spread[p] * spread[p] - finest * finest));
+    const bool coarser = room >= 1.5 * finest;
+    const Kernels k = coarser ? Coarser(fine, static_cast<std::int64_t>(room)) : Kernels{};
+    const Kernels& used = coarser ? k : fine;
+    const double rows = std::ceil(largest[p] / static_cast<double>(used.unit)) + 2.0;
+    if (rows > static_cast<double>(kRenewalRows)) continue;
+    BracketLevel(steps, used, lives, asked, p, static_cast<std::int64_t>(rows), &out);
+  }
+  return out;
+}
