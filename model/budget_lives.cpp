@@ -248,7 +248,7 @@ struct RealTransform {
 // asked of them is reached, or `rows` are.
 struct RenewalRun {
   std::vector<double> v;
-  double error = 0.0;  // bound on each row's rounding in the transforms
+  double error = 0.0;  // bound on a block's rounding in the transforms, each row
 };
 
 // The blocks' length for lives that cost at least `shortest` units: the
@@ -333,7 +333,7 @@ RenewalRun Renewal(const Kernels& k, std::int64_t rows, const Done& done) {
       }
       transform.Inverse(sum.data());
       for (std::size_t r = 0; r < b; ++r) v[start + r] = std::max(0.0, transform.Row(b + r));
-      run.error += per_block;
+      run.error = per_block;
     }
     for (std::size_t j = start; j < start + b; ++j) {
       if (j < reached_length) reached_within += k.reached[j * kMaxTarget];
@@ -424,11 +424,18 @@ void BracketLevel(const JourneySteps& steps, const Kernels& k, const LifeCount& 
   const double item_units = static_cast<double>(k.item_units);
   const double level = kPercentileLevels[p];
   // What the computed chances may miss or add: each life's uncounted and
-  // rounded chance, the renewal's own rounding, and the stray.
+  // rounded chance, the renewal's own rounding, a first life's sum, and the
+  // stray.
   const double length = static_cast<double>(k.Length());
+  // An error in a life's chances, or in one row, reaches a later row as
+  // often as a life starts on the way there: at most the lives in the rows,
+  // and on average 1 / (the chance a life reaches the target).
+  double reach = -lives.left;
+  for (std::size_t i = 0; i < k.reached.size(); i += kMaxTarget) reach += k.reached[i];
   const auto margin = [&](std::size_t rows_counted, double error) {
     const double most_lives = static_cast<double>(rows_counted) / item_units + 2.0;
-    return most_lives * (lives.left + error + (length + 4.0) * kUlp) + kStrayChance;
+    const double renewals = reach > 0.0 ? std::min(most_lives, 1.0 / reach + 1.0) : most_lives;
+    return renewals * (lives.left + error) + (length + 4.0) * kUlp + kStrayChance;
   };
   // The player's budget's row: the rounded total and its stray within it.
   const double budget = steps.budget;
