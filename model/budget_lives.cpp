@@ -24,15 +24,19 @@ constexpr double kBracketShare = kBudgetRelativeError * 0.9;
 // or at this many cells (rows times counts).
 constexpr double kLifeLeft = 1e-10;
 constexpr std::int64_t kLifeCells = std::int64_t{1} << 23;
-// A life's cost falls below kLifeLeft within about this many times its mean.
+// A life's cost falls below kLifeLeft within about this many times its mean;
+// a cell of its pass is about this much work.
 constexpr double kLifeTailMeans = 30.0;
+constexpr double kFineCellWork = 1.5;
+// The lives' costs spread over less than this many item prices: the total
+// spent is lumpy at the item's scale.
+constexpr double kLumpyItems = 2.0;
 // The most rows of a level's renewal, and the most of a life's chance left
 // uncounted for the lives to bound anything.
 constexpr std::int64_t kRenewalRows = std::int64_t{1} << 23;
-// The most work of a level's renewal, in its transforms' sizes times their
-// log2 and its products of spectra (about ten instructions each).
-constexpr double kRenewalWork = 16777216.0;  // 2^24
 constexpr double kLivesLeftUsable = 1e-6;
+// A level's rows are foretold as far as this many times its lower bound.
+constexpr double kFarAsLower = 1.5;
 
 // ln(2 / kStrayChance) / 2: with n lives, each rounded within one unit's
 // range, the sum strays beyond unit sqrt(n kStrayLog) with at most
@@ -73,6 +77,7 @@ void AddRounded(std::int64_t cost, std::int64_t unit, const double* chances, int
 struct LifeCount {
   double left = 1.0;   // bound on a life's chance not counted, its rounding included
   double error = 0.0;  // bound on the rounding of the chances counted
+  double cells = 0.0;  // the pass's rows times counts
 };
 
 LifeCount CountLives(const JourneySteps& steps, std::int64_t unit, Kernels* kernels) {
@@ -140,6 +145,7 @@ LifeCount CountLives(const JourneySteps& steps, std::int64_t unit, Kernels* kern
     // rounding a few ulps a row; a run's sum adds one a row.
     count.error = static_cast<double>(5 * (b + 2)) * kUlp;
     count.left = std::max(left, 0.0) + count.error;
+    count.cells = static_cast<double>((b + 1) * n);
     if (left <= kLifeLeft) break;
   }
   return count;
@@ -149,30 +155,38 @@ LifeCount CountLives(const JourneySteps& steps, std::int64_t unit, Kernels* kern
 
 using Complex = std::complex<double>;
 
-// The discrete Fourier transform in place, of a power-of-two size, with the
-// roots roots[k * step] = exp(-2 pi i k / size) (their conjugates for the
-// inverse, without its 1 / size), each computed directly so that their
+// The discrete Fourier transform in place of (re, im), of a power-of-two
+// size, with the roots (cos, sin)[k * step] of exp(-+2 pi i k / size) (the
+// inverse without its 1 / size), each computed directly so that their
 // rounding does not build up, and the size's bit-reversed order.
-void Transform(const std::vector<Complex>& roots, std::size_t step,
-               const std::vector<std::uint32_t>& reversed, std::vector<Complex>* values) {
-  std::vector<Complex>& a = *values;
-  const std::size_t size = a.size();
+struct Roots {
+  std::vector<double> cos, sin;
+};
+
+void Transform(const Roots& roots, std::size_t step, const std::vector<std::uint32_t>& reversed,
+               double* re, double* im, std::size_t size) {
   for (std::size_t i = 0; i < size; ++i) {
-    if (i < reversed[i]) std::swap(a[i], a[reversed[i]]);
+    const std::size_t j = reversed[i];
+    if (i < j) {
+      std::swap(re[i], re[j]);
+      std::swap(im[i], im[j]);
+    }
   }
   for (std::size_t length = 2; length <= size; length <<= 1) {
     const std::size_t half = length / 2;
     const std::size_t stride = size / length * step;
-    for (std::size_t start = 0; start < size; start += length) {
-      Complex* low = &a[start];
-      Complex* high = low + half;
-      for (std::size_t k = 0; k < half; ++k) {
-        const Complex w = roots[k * stride];
-        const Complex b = high[k];
-        const Complex odd(b.real() * w.real() - b.imag() * w.imag(),
-                          b.real() * w.imag() + b.imag() * w.real());
-        high[k] = low[k] - odd;
-        low[k] += odd;
+    // Each root once, over every group of the stage.
+    for (std::size_t k = 0; k < half; ++k) {
+      const double wr = roots.cos[k * stride];
+      const double wi = roots.sin[k * stride];
+      for (std::size_t low = k; low < size; low += length) {
+        const std::size_t high = low + half;
+        const double odd_re = re[high] * wr - im[high] * wi;
+        const double odd_im = re[high] * wi + im[high] * wr;
+        re[high] = re[low] - odd_re;
+        im[high] = im[low] - odd_im;
+        re[low] += odd_re;
+        im[low] += odd_im;
       }
     }
   }
@@ -187,17 +201,19 @@ Complex Times(Complex a, Complex b) {
 // the size: a spectrum of size / 2 + 1 terms.
 struct RealTransform {
   std::size_t half = 1;
-  std::vector<Complex> roots, inverse_roots;  // exp(-+2 pi i k / size), k < half
-  std::vector<std::uint32_t> reversed;        // of half
-  std::vector<Complex> packed;
+  Roots forward, inverse;               // exp(-+2 pi i k / size), k < half
+  std::vector<std::uint32_t> reversed;  // of half
+  std::vector<double> re, im;           // the packed row
 
-  explicit RealTransform(std::size_t size)
-      : half(size / 2), roots(half), inverse_roots(half), reversed(half), packed(half) {
+  explicit RealTransform(std::size_t size) : half(size / 2), reversed(half), re(half), im(half) {
     const double turn = -2.0 * std::acos(-1.0) / static_cast<double>(size);
     for (std::size_t k = 0; k < half; ++k) {
-      roots[k] = std::polar(1.0, turn * static_cast<double>(k));
-      inverse_roots[k] = std::conj(roots[k]);
+      const double angle = turn * static_cast<double>(k);
+      forward.cos.push_back(std::cos(angle));
+      forward.sin.push_back(std::sin(angle));
     }
+    inverse.cos = forward.cos;
+    for (const double sine : forward.sin) inverse.sin.push_back(-sine);
     for (std::size_t i = 1, j = 0; i < half; ++i) {
       std::size_t bit = half >> 1;
       for (; (j & bit) != 0; bit >>= 1) j ^= bit;
@@ -206,35 +222,41 @@ struct RealTransform {
     }
   }
 
-  // The spectrum of `row` (2 half values, those beyond it 0).
-  void Forward(const double* row, std::size_t length, Complex* spectrum) {
-    std::fill(packed.begin(), packed.end(), Complex());
-    for (std::size_t i = 0; i < length; ++i)
-      packed[i / 2] += i % 2 == 0 ? Complex(row[i], 0.0) : Complex(0.0, row[i]);
-    Transform(roots, 2, reversed, &packed);
-    for (std::size_t k = 0; k <= half; ++k) {
-      const Complex a = packed[k == half ? 0 : k];
-      const Complex b = std::conj(packed[k == 0 ? 0 : half - k]);
-      const Complex odd = Times(a - b, Complex(0.0, -0.5));
-      spectrum[k] = (a + b) * 0.5 + Times(k < half ? roots[k] : Complex(-1.0, 0.0), odd);
+  // The spectrum of a row of 2 half values.
+  void Forward(const double* row, Complex* spectrum) {
+    for (std::size_t k = 0; k < half; ++k) {
+      re[k] = row[2 * k];
+      im[k] = row[2 * k + 1];
+    }
+    Transform(forward, 2, reversed, re.data(), im.data(), half);
+    // Terms 0 and half from the packed term 0; the others in pairs.
+    spectrum[0] = Complex(re[0] + im[0], 0.0);
+    spectrum[half] = Complex(re[0] - im[0], 0.0);
+    for (std::size_t k = 1; k < half; ++k) {
+      const Complex a(re[k], im[k]);
+      const Complex b(re[half - k], -im[half - k]);
+      const Complex sum = a + b;
+      const Complex odd = Times(a - b, Complex(forward.cos[k], forward.sin[k]));
+      // (a + b) / 2 - i (a - b) w / 2
+      spectrum[k] = Complex(sum.real() + odd.imag(), sum.imag() - odd.real()) * 0.5;
     }
   }
 
-  // The row of a spectrum; packed holds it after, row i at packed[i / 2].
+  // The row of a spectrum, row i then at Row(i).
   void Inverse(const Complex* spectrum) {
     const double scale = 0.5 / static_cast<double>(half);
     for (std::size_t k = 0; k < half; ++k) {
       const Complex a = spectrum[k];
       const Complex b = std::conj(spectrum[half - k]);
-      const Complex odd = Times(a - b, inverse_roots[k]);
-      packed[k] = (a + b + Complex(-odd.imag(), odd.real())) * scale;
+      const Complex odd = Times(a - b, Complex(inverse.cos[k], inverse.sin[k]));
+      const Complex packed = (a + b + Complex(-odd.imag(), odd.real())) * scale;
+      re[k] = packed.real();
+      im[k] = packed.imag();
     }
-    Transform(inverse_roots, 2, reversed, &packed);
+    Transform(inverse, 2, reversed, re.data(), im.data(), half);
   }
 
-  double Row(std::size_t i) const {
-    return i % 2 == 0 ? packed[i / 2].real() : packed[i / 2].imag();
-  }
+  double Row(std::size_t i) const { return i % 2 == 0 ? re[i / 2] : im[i / 2]; }
 };
 
 // The renewal from a new item at 0 taliks: V(j), the chance to reach the
@@ -247,7 +269,8 @@ struct RealTransform {
 // partitioned convolution). Rows are added until `done` says every level
 // asked of them is reached, or `rows` are.
 struct RenewalRun {
-  std::vector<double> v;
+  std::vector<double> v;  // empty where the work ran out
+  double work = 0.0;
   double error = 0.0;  // bound on a block's rounding in the transforms, each row
 };
 
@@ -265,16 +288,89 @@ double BlockWork(double block, double segments) {
   return 2.0 * block * std::log2(2.0 * block) + segments * (block + 1.0);
 }
 
-// The work of a renewal of `rows` rows for lives of `shortest` to `longest`
-// units.
-double RenewalWork(double rows, double shortest, double longest) {
-  if (!(shortest >= 1.0) || !(rows < static_cast<double>(kRenewalRows))) return kInfinity;
+// A row's sum taken directly: a unit of work for the row, and a fifth for
+// each of its products.
+constexpr double kDirectShare = 0.2;
+
+double DirectWork(double rows, double shortest, double longest) {
+  return rows * (1.0 + std::max(1.0, longest - shortest) * kDirectShare);
+}
+
+double TransformWork(double rows, double shortest, double longest) {
   const auto block = static_cast<double>(BlockFor(static_cast<std::size_t>(shortest)));
   return std::ceil(rows / block) * BlockWork(block, std::ceil(longest / block) + 1.0);
 }
 
+// The work of a renewal of `rows` rows for lives of `shortest` to `longest`
+// units, the cheaper way.
+double RenewalWork(double rows, double shortest, double longest) {
+  if (!(shortest >= 1.0) || !(rows < static_cast<double>(kRenewalRows))) return kInfinity;
+  return std::min(DirectWork(rows, shortest, longest), TransformWork(rows, shortest, longest));
+}
+
+// to[i] += share from[i]: rows of a block from rows before it, which never
+// overlap, so that the loop runs on vectors.
+void AddScaled(double* __restrict to, const double* __restrict from, double share,
+               std::size_t count) {
+  for (std::size_t i = 0; i < count; ++i) to[i] += share * from[i];
+}
+
+// The renewal with each row's sum taken directly, for short kernels.
 template <typename Done>
-RenewalRun Renewal(const Kernels& k, std::int64_t rows, const Done& done) {
+RenewalRun DirectRenewal(const Kernels& k, std::int64_t rows, double most_work, const Done& done) {
+  const std::size_t reached_length = k.reached.size() / kMaxTarget;
+  const auto shortest = static_cast<std::size_t>(k.item_units);
+  const std::size_t length = k.Length();
+  std::vector<double> kernel;
+  for (std::size_t d = shortest; d < length; ++d) kernel.push_back(k.destroyed[d * kMaxTarget]);
+  RenewalRun run;
+  run.error = static_cast<double>(kernel.size() + 2) * kUlp;
+  std::vector<double>& v = run.v;
+  const auto most = static_cast<std::size_t>(rows);
+  // Each row from the lives that reach the target within it, then from
+  // those destroyed before it.
+  v.assign(most, 0.0);
+  double reached_within = 0.0;
+  for (std::size_t j = 0; j < most; ++j) {
+    if (j < reached_length) reached_within += k.reached[j * kMaxTarget];
+    v[j] = reached_within;
+  }
+  const double block_work =
+      DirectWork(static_cast<double>(shortest), 0.0, static_cast<double>(kernel.size()));
+  const std::size_t taps_most = kernel.size();
+  double work = 0.0;
+  std::size_t counted = most;
+  for (std::size_t start = 0; start < most; start += shortest) {
+    const std::size_t end = std::min(most, start + shortest);
+    // The rows of a block read only rows before it: each tap over the whole
+    // block, row j from row j - shortest - d.
+    for (std::size_t d = 0; d < taps_most; ++d) {
+      const std::size_t from = std::max(start, shortest + d);
+      if (from < end) AddScaled(&v[from], &v[from - shortest - d], kernel[d], end - from);
+    }
+    work += block_work;
+    if (work > most_work) {
+      counted = 0;
+      break;
+    }
+    if (done(v, end, run.error)) {
+      counted = end;
+      break;
+    }
+  }
+  v.resize(counted);
+  run.work = work;
+  return run;
+}
+
+template <typename Done>
+RenewalRun Renewal(const Kernels& k, std::int64_t rows, double most_work, const Done& done) {
+  const auto rows_asked = static_cast<double>(rows);
+  const auto shortest_units = static_cast<double>(k.item_units);
+  const auto longest_units = static_cast<double>(k.Length());
+  if (DirectWork(rows_asked, shortest_units, longest_units) <=
+      TransformWork(rows_asked, shortest_units, longest_units))
+    return DirectRenewal(k, rows, most_work, done);
   const std::size_t reached_length = k.reached.size() / kMaxTarget;
   const auto shortest = static_cast<std::size_t>(k.item_units);
   const std::size_t b = BlockFor(shortest);
@@ -298,7 +394,7 @@ RenewalRun Renewal(const Kernels& k, std::int64_t rows, const Done& done) {
       norm += piece[e] * piece[e];
     }
     norms += std::sqrt(norm);
-    transform.Forward(piece.data(), b, &kernel[s * spectrum]);
+    transform.Forward(piece.data(), &kernel[s * spectrum]);
   }
   // The spectra of the latest blocks' pairs, a ring as deep as the segments
   // reach.
@@ -317,7 +413,7 @@ RenewalRun Renewal(const Kernels& k, std::int64_t rows, const Done& done) {
   const auto most = static_cast<std::size_t>(rows);
   for (std::size_t m = 0; m * b < most; ++m) {
     work += block_work;
-    if (work > kRenewalWork) {
+    if (work > most_work) {
       run.v.clear();
       break;
     }
@@ -344,10 +440,11 @@ RenewalRun Renewal(const Kernels& k, std::int64_t rows, const Done& done) {
     for (std::size_t i = 0; i < size; ++i) {
       if (start + i >= b) piece[i] = v[start + i - b];
     }
-    transform.Forward(piece.data(), size, &blocks[(m % depth) * spectrum]);
-    if (done(v, run.error)) break;
+    transform.Forward(piece.data(), &blocks[(m % depth) * spectrum]);
+    if (done(v, v.size(), run.error)) break;
   }
   if (v.size() > most) v.resize(most);
+  run.work = work;
   return run;
 }
 
@@ -364,14 +461,36 @@ double FromCount(const Kernels& k, const std::vector<double>& v, int t, std::int
   return sum;
 }
 
-// The least row from t with a chance of at least `level`, or -1.
-std::int64_t LeastRow(const Kernels& k, const std::vector<double>& v, int t, double level) {
-  std::int64_t high = static_cast<std::int64_t>(v.size()) - 1;
-  if (FromCount(k, v, t, high) < level) return -1;
-  std::int64_t low = -1;
+// The least row from t with a chance of at least `level`, or -1: from a
+// row near it, by steps that double, then halving. From 0 taliks the chance
+// is V itself.
+std::int64_t LeastRow(const Kernels& k, const std::vector<double>& v, int t, double level,
+                      std::int64_t near) {
+  const auto within = [&](std::int64_t j) {
+    return (t == 0 ? v[static_cast<std::size_t>(j)] : FromCount(k, v, t, j)) >= level;
+  };
+  const auto last = static_cast<std::int64_t>(v.size()) - 1;
+  if (last < 0 || !within(last)) return -1;
+  std::int64_t high = std::clamp<std::int64_t>(near, 0, last);  // within
+  std::int64_t low = -1;                                        // short of it
+  std::int64_t step = 1;
+  if (within(high)) {
+    for (low = high - step; low >= 0 && within(low); low = high - step) {
+      high = low;
+      step *= 2;
+    }
+    low = std::max<std::int64_t>(low, -1);
+  } else {
+    low = high;
+    for (high = low + step; high < last && !within(high); high = low + step) {
+      low = high;
+      step *= 2;
+    }
+    high = std::min(high, last);
+  }
   while (high - low > 1) {
     const std::int64_t middle = low + (high - low) / 2;
-    (FromCount(k, v, t, middle) >= level ? high : low) = middle;
+    (within(middle) ? high : low) = middle;
   }
   return high;
 }
@@ -417,7 +536,8 @@ Kernels Coarser(const Kernels& fine, std::int64_t unit) {
 // One level's brackets from the renewal on the kernels' unit, as far as
 // `rows` at most.
 void BracketLevel(const JourneySteps& steps, const Kernels& k, const LifeCount& lives,
-                  const BudgetLevels& asked, int p, std::int64_t rows, LivesBrackets* out) {
+                  const BudgetLevels& asked, int p, std::int64_t rows, double* work_left,
+                  LivesBrackets* out) {
   const int n = steps.target;
   if (k.item_units < 1) return;
   const double coarse = static_cast<double>(k.unit);
@@ -445,28 +565,32 @@ void BracketLevel(const JourneySteps& steps, const Kernels& k, const LifeCount& 
     budget_row = std::min(std::floor((budget - stray) / coarse), static_cast<double>(rows - 1));
   }
   int checks = 0;
-  const auto done = [&](const std::vector<double>& v, double error) {
-    if (static_cast<double>(v.size()) <= budget_row) return false;
-    const double wanted = level + margin(v.size(), error);
+  // Whether the first `counted` rows of v reach every level asked.
+  const auto done = [&](const std::vector<double>& v, std::size_t counted, double error) {
+    if (static_cast<double>(counted) <= budget_row) return false;
+    const double wanted = level + margin(counted, error);
     // From 0 taliks the chance is V itself, the quickest to look at; the
     // other counts every few blocks.
-    if (asked[0][p] && v.back() < wanted) return false;
+    if (asked[0][p] && v[counted - 1] < wanted) return false;
     if (++checks % 4 != 0) return false;
     for (int t = 0; t < n; ++t) {
-      if (asked[t][p] && FromCount(k, v, t, static_cast<std::int64_t>(v.size()) - 1) < wanted)
+      if (asked[t][p] && FromCount(k, v, t, static_cast<std::int64_t>(counted) - 1) < wanted)
         return false;
     }
     return true;
   };
-  const RenewalRun run = Renewal(k, rows, done);
+  RenewalRun run = Renewal(k, rows, *work_left, done);
+  *work_left -= run.work;
   const std::vector<double>& v = run.v;
   if (v.empty()) return;
   const double m = margin(v.size(), run.error);
   const double item = std::round(steps.item_cost);
+  // Each count's rows lie near those of 0 taliks.
+  const std::int64_t near = LeastRow(k, v, 0, level, static_cast<std::int64_t>(v.size()) / 2);
   for (int t = 0; t < n; ++t) {
     if (!asked[t][p]) continue;
-    const std::int64_t upper_row = LeastRow(k, v, t, level + m);
-    const std::int64_t lower_row = LeastRow(k, v, t, level - m);
+    const std::int64_t lower_row = LeastRow(k, v, t, level - m, near);
+    const std::int64_t upper_row = LeastRow(k, v, t, level + m, lower_row);
     if (upper_row < 0 || lower_row < 0) continue;
     const double up = static_cast<double>(upper_row);
     out->upper[t][p] = std::ceil(coarse * up + Stray(k, std::floor(up / item_units) + 1.0));
@@ -499,42 +623,56 @@ double MeanLifeCost(const JourneySteps& steps) {
 // The lives can be counted at all: every count can reach the target,
 // every attempt costs something, an item has a price, and a life's cost is
 // short enough on the attempts' lattice.
+// The cells of the lives' own pass, about.
+double FineCells(const JourneySteps& steps, std::int64_t unit) {
+  return kLifeTailMeans * MeanLifeCost(steps) / static_cast<double>(unit) * steps.target;
+}
+
 bool LivesCountable(const JourneySteps& steps, std::int64_t unit) {
   const int n = steps.target;
   if (unit <= 0 || !(steps.item_cost >= 1.0)) return false;
   for (int t = 0; t < n; ++t) {
     if (steps.odds[t].success == 0 || !(steps.attempt_cost[t] > 0.0)) return false;
   }
-  return kLifeTailMeans * MeanLifeCost(steps) / static_cast<double>(unit) * n <=
-         static_cast<double>(kLifeCells);
+  return FineCells(steps, unit) <= static_cast<double>(kLifeCells);
 }
 
 // Each level's spread, from its smallest budget, and the largest budget its
 // rows must reach; a spread of 0 where the level's renewal is out of reach
-// or would cost more than kRenewalWork, as its transforms' sizes foretell.
+// or would take the levels' work beyond `most_work`, as the transforms'
+// sizes foretell.
 struct LevelSpreads {
   std::array<double, kPercentileCount> spread{}, largest{};
 };
 
-LevelSpreads SpreadsOf(const JourneySteps& steps, const BudgetLevels& asked,
-                       const BudgetFigures& known_lower, const BudgetFigures& known_upper) {
+LevelSpreads SpreadsOf(const JourneySteps& steps, std::int64_t unit, const BudgetLevels& asked,
+                       const BudgetFigures& known_lower, const BudgetFigures& known_upper,
+                       double most_work) {
+  // The lives' own pass first.
+  double work = FineCells(steps, unit) * kFineCellWork;
   LevelSpreads levels;
   const double item = std::round(steps.item_cost);
   const double life = MeanLifeCost(steps);
   for (int p = 0; p < kPercentileCount; ++p) {
     double smallest = kInfinity;
+    double largest_lower = 0.0;
     double& largest = levels.largest[p];
     for (int t = 0; t < steps.target; ++t) {
       if (!asked[t][p]) continue;
       smallest = std::min(smallest, known_lower[t][p]);
+      largest_lower = std::max(largest_lower, known_lower[t][p]);
       largest = std::max(largest, known_upper[t][p]);
     }
     if (!(smallest > 0.0) || !std::isfinite(largest)) continue;
     const double spread = std::floor(std::min(SpreadFor(smallest, item), item));
     if (!(spread >= 1.0) || largest / spread > static_cast<double>(kRenewalRows)) continue;
-    if (RenewalWork(largest / spread, item / spread, (kLifeTailMeans * life + item) / spread) >
-        kRenewalWork)
-      continue;
+    // The renewal stops where every level is reached, about as far as
+    // the lower bounds, however far the upper ones lie.
+    const double rows = std::min(largest, kFarAsLower * largest_lower) / spread;
+    const double level_work =
+        RenewalWork(rows, item / spread, (kLifeTailMeans * life + item) / spread);
+    if (work + level_work > most_work) continue;
+    work += level_work;
     levels.spread[p] = spread;
   }
   return levels;
@@ -542,10 +680,15 @@ LevelSpreads SpreadsOf(const JourneySteps& steps, const BudgetLevels& asked,
 
 }  // namespace
 
+bool LivesLumpy(const JourneySteps& steps, double fewest_items) {
+  return MeanLifeCost(steps) * std::sqrt(fewest_items + 1.0) < kLumpyItems * steps.item_cost;
+}
+
 bool LivesFit(const JourneySteps& steps, std::int64_t unit, const BudgetLevels& asked,
-              const BudgetFigures& known_lower, const BudgetFigures& known_upper) {
+              const BudgetFigures& known_lower, const BudgetFigures& known_upper,
+              double most_work) {
   if (!LivesCountable(steps, unit)) return false;
-  const LevelSpreads levels = SpreadsOf(steps, asked, known_lower, known_upper);
+  const LevelSpreads levels = SpreadsOf(steps, unit, asked, known_lower, known_upper, most_work);
   for (int p = 0; p < kPercentileCount; ++p) {
     for (int t = 0; t < steps.target; ++t) {
       if (asked[t][p] && levels.spread[p] < 1.0) return false;
@@ -555,13 +698,14 @@ bool LivesFit(const JourneySteps& steps, std::int64_t unit, const BudgetLevels& 
 }
 
 LivesBrackets LivesBounds(const JourneySteps& steps, std::int64_t unit, const BudgetLevels& asked,
-                          const BudgetFigures& known_lower, const BudgetFigures& known_upper) {
+                          const BudgetFigures& known_lower, const BudgetFigures& known_upper,
+                          double most_work) {
   LivesBrackets out{};
   for (auto& row : out.upper) row.fill(kInfinity);
   if (!LivesCountable(steps, unit)) return out;
   const double item = std::round(steps.item_cost);
   // The lives counted once on the finest unit.
-  const LevelSpreads levels = SpreadsOf(steps, asked, known_lower, known_upper);
+  const LevelSpreads levels = SpreadsOf(steps, unit, asked, known_lower, known_upper, most_work);
   const auto& spread = levels.spread;
   const auto& largest = levels.largest;
   double finest = item;
@@ -575,6 +719,8 @@ LivesBrackets LivesBounds(const JourneySteps& steps, std::int64_t unit, const Bu
   fine.spread = static_cast<double>(fine.unit);
   const LifeCount lives = CountLives(steps, unit, &fine);
   if (!(lives.left <= kLivesLeftUsable)) return out;
+  // The levels' renewals share the work the pass leaves.
+  double work_left = most_work - lives.cells * kFineCellWork;
   for (int p = 0; p < kPercentileCount; ++p) {
     if (!(spread[p] >= 1.0)) continue;
     // A coarser unit where the level's spread leaves room for it.
@@ -584,7 +730,7 @@ LivesBrackets LivesBounds(const JourneySteps& steps, std::int64_t unit, const Bu
     const Kernels& used = coarser ? k : fine;
     const double rows = std::ceil(largest[p] / static_cast<double>(used.unit)) + 2.0;
     if (rows > static_cast<double>(kRenewalRows)) continue;
-    BracketLevel(steps, used, lives, asked, p, static_cast<std::int64_t>(rows), &out);
+    BracketLevel(steps, used, lives, asked, p, static_cast<std::int64_t>(rows), &work_left, &out);
   }
   return out;
 }

@@ -31,12 +31,21 @@ struct LivesBrackets {
 /// For priced steps from which every count can reach the target, with
 /// attempts that all cost something and an item price; `unit` divides every
 /// attempt's cost. `asked[t][p]`: the budgets to bracket, each known to lie
-/// in (known_lower, known_upper], which sizes the coarse unit and the pass.
+/// in (known_lower, known_upper], which sizes the coarse unit and the pass;
+/// the levels' renewals together within `most_work` (about twenty
+/// instructions each), the levels beyond it left out.
 LivesBrackets LivesBounds(const JourneySteps& steps, std::int64_t unit, const BudgetLevels& asked,
-                          const BudgetFigures& known_lower, const BudgetFigures& known_upper);
+                          const BudgetFigures& known_lower, const BudgetFigures& known_upper,
+                          double most_work);
 
-/// Whether LivesBounds takes up every asked budget within its bounds of work.
+/// Whether the total spent is lumpy at the item price's scale by the budgets
+/// of `fewest_items` destroyed: a life's spread (its mean cost standing in
+/// for it) over so many lives is short of a couple of item prices. A pass's
+/// strip then brackets the budgets only widely; the lives closely.
+bool LivesLumpy(const JourneySteps& steps, double fewest_items);
+
+/// Whether LivesBounds takes up every asked budget within `most_work`.
 bool LivesFit(const JourneySteps& steps, std::int64_t unit, const BudgetLevels& asked,
-              const BudgetFigures& known_lower, const BudgetFigures& known_upper);
+              const BudgetFigures& known_lower, const BudgetFigures& known_upper, double most_work);
 
 #endif  // UPGRADE_SIM_MODEL_BUDGET_LIVES_H_

@@ -763,7 +763,8 @@ bool SingleCountTotals(const JourneySteps& steps, const Costs& costs, const Budg
 
 // Step 2: the exact lattice, where it fits. Fills the levels it finds and
 // the chance within the budget; false where it does not fit or falls short.
-bool ExactLattice(const JourneySteps& steps, const Costs& costs, double largest, bool must_reach,
+// Where `floor` is not below 0, only if the pass may reach that far.
+bool ExactLattice(const JourneySteps& steps, const Costs& costs, double largest, double floor,
                   Outcome* out, bool* ran, StripRun* run) {
   const int n = steps.target;
   const double asked = steps.budget;
@@ -775,7 +776,7 @@ bool ExactLattice(const JourneySteps& steps, const Costs& costs, double largest,
   // is far above the budgets where costs are spread.
   const double rows_needed = std::floor(reach_to / static_cast<double>(unit_in)) + 1.0;
   const double rows_in = std::min(rows_needed, static_cast<double>(kPassCells) / (n + kRowCells));
-  if (must_reach && rows_in < rows_needed) return false;
+  if (floor >= 0 && rows_in < std::floor(floor / static_cast<double>(unit_in)) + 1.0) return false;
   const bool fits_in =
       history <= kRingRows && rows_in * static_cast<double>(unit_in) < kLargestWhole;
   // Items apart: the attempts' units up to the tail's count of attempts, the
@@ -1121,6 +1122,12 @@ bool StripBounds(const JourneySteps& steps, const Decay& decay, const StripRun& 
   return StripClose(strip);
 }
 
+// The lives' work (LivesBounds) where they come first, and where the
+// strip's pass came before them: the plan within its bound of instructions
+// either way.
+constexpr double kLivesFirstWork = 20971520.0;  // 5 2^22
+constexpr double kLivesAfterWork = 4194304.0;   // 2^22
+
 // Step 5: where a bracket is still wide, the lives of the items, for
 // journeys whose every count can reach the target on attempts that all cost
 // something, with an item price.
@@ -1129,7 +1136,7 @@ bool Close(const Bound& bound) {
 }
 
 // True where every bracket is then close.
-bool LivesStep(const JourneySteps& steps, const Costs& costs,
+bool LivesStep(const JourneySteps& steps, const Costs& costs, double most_work,
                std::array<std::array<Bound, kPercentileCount>, kMaxTarget>* bounds, Outcome* out) {
   const int n = steps.target;
   if (costs.item == 0 || costs.cheapest == 0 || !LiveCounts(steps)[0]) return false;
@@ -1147,7 +1154,7 @@ bool LivesStep(const JourneySteps& steps, const Costs& costs,
     }
   }
   if (!any) return true;
-  const LivesBrackets lives = LivesBounds(steps, costs.unit, asked, lower, upper);
+  const LivesBrackets lives = LivesBounds(steps, costs.unit, asked, lower, upper, most_work);
   bool close = true;
   for (int t = 0; t < n; ++t) {
     for (int p = 0; p < kPercentileCount; ++p) {
@@ -1158,9 +1165,7 @@ bool LivesStep(const JourneySteps& steps, const Costs& costs,
     if (steps.budget >= 0)
       out->budgets.within[t] = std::max(out->budgets.within[t], lives.within[t]);
   }
-  // The chance within a budget is then only a lower bound: the strip may
-  // still give it more closely.
-  return close && steps.budget < 0;
+  return close;
 }
 
 // Where the budgets must be exact: the attempts for the highest level
@@ -1280,7 +1285,30 @@ bool LivesFitFirst(const JourneySteps& steps, const Costs& costs, const BudgetCo
       upper[t][p] = bounds[t][p].upper;
     }
   }
-  return LivesFit(steps, costs.unit, out.wanted, lower, upper);
+  return LivesFit(steps, costs.unit, out.wanted, lower, upper, kLivesFirstWork);
+}
+
+// The largest budget a wanted level surely needs: its lower bound.
+double LargestFloor(const Costs& costs, const BudgetCounts& counts, const Outcome& out) {
+  double largest = 0.0;
+  for (int t = 0; t < kMaxTarget; ++t) {
+    for (int p = 0; p < kPercentileCount; ++p) {
+      if (out.wanted[t][p]) largest = std::max(largest, CountsBound(costs, counts, t, p).lower);
+    }
+  }
+  return largest;
+}
+
+// The fewest items destroyed at any wanted level.
+double FewestItems(const BudgetCounts& counts, const Outcome& out) {
+  double fewest = kInfinity;
+  for (int t = 0; t < kMaxTarget; ++t) {
+    for (int p = 0; p < kPercentileCount; ++p) {
+      if (out.wanted[t][p] && counts.items_for[t][p] != kNever)
+        fewest = std::min(fewest, static_cast<double>(counts.items_for[t][p]));
+    }
+  }
+  return fewest;
 }
 
 JourneyBudgets FiguresFor(const JourneySteps& steps, const BudgetCounts& counts) {
@@ -1302,6 +1330,10 @@ JourneyBudgets FiguresFor(const JourneySteps& steps, const BudgetCounts& counts)
   StripRun run;
   run.unit = std::gcd(costs.unit, costs.item);
   run.strip = StripFor(decay, costs, run.unit);
+  // The lives first where the total is lumpy at the item's scale, or no
+  // strip can be had, and they can take up every level.
+  const bool lives_first = (run.strip.width == 0 || LivesLumpy(steps, FewestItems(counts, out))) &&
+                           LivesFitFirst(steps, costs, counts, decay, out);
   if (!asymptotic || ExactWanted(costs, counts, out.wanted, n)) {
     // One exact pass at most: items apart only where the lattice with the
     // item in it does not fit.
@@ -1314,9 +1346,10 @@ JourneyBudgets FiguresFor(const JourneySteps& steps, const BudgetCounts& counts)
     bool ran = item_beyond;
     if (item_beyond && ExactItemsApart(steps, costs, counts, largest, &out)) return out.budgets;
     // Where the lives bracket the budgets closely, the lattice only where it
-    // reaches them all.
-    const bool lives_first = LivesFitFirst(steps, costs, counts, decay, out);
-    if (!ran && ExactLattice(steps, costs, largest, lives_first, &out, &ran, &run))
+    // may reach them all.
+    if (!ran &&
+        ExactLattice(steps, costs, largest, lives_first ? LargestFloor(costs, counts, out) : -1.0,
+                     &out, &ran, &run))
       return out.budgets;
     if (!ran && ExactItemsApart(steps, costs, counts, largest, &out)) return out.budgets;
   }
@@ -1334,11 +1367,14 @@ JourneyBudgets FiguresFor(const JourneySteps& steps, const BudgetCounts& counts)
   // are still wide.
   DecayBounds(steps, costs, decay, &bounds, &out);
   bool close = StripBounds(steps, decay, run, &bounds, &out);
-  if (!close) close = LivesStep(steps, costs, &bounds, &out);
+  // The lives before the strip's pass where they were chosen first, else
+  // after it, with the work the pass leaves.
+  if (!close && lives_first) close = LivesStep(steps, costs, kLivesFirstWork, &bounds, &out);
   if (!close && !run.ran && run.strip.width > 0) {
     StripPass(steps, costs, out.wanted, &run);
     close = StripBounds(steps, decay, run, &bounds, &out);
   }
+  if (!close && !lives_first) close = LivesStep(steps, costs, kLivesAfterWork, &bounds, &out);
   if (!asymptotic && !close) CoarseBounds(steps, costs, largest, &bounds, &out);
   ShowBounds(costs, counts, n, &bounds, &out);
   return out.budgets;
