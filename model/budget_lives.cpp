@@ -80,6 +80,30 @@ struct LifeCount {
   double cells = 0.0;  // the pass's rows times counts
 };
 
+// One item's walk on the attempts' lattice: each count's shares and the
+// units an attempt there looks back.
+struct LifeWalk {
+  std::array<std::int64_t, kMaxTarget> back{};
+  std::array<double, kMaxTarget> success{}, destroyed{}, lost{}, failed{};
+  std::int64_t history = 1;                                       // rows looked back, and this one
+  std::int64_t least = std::numeric_limits<std::int64_t>::max();  // no life ends before
+};
+
+LifeWalk WalkOf(const JourneySteps& steps, std::int64_t unit) {
+  LifeWalk walk;
+  for (int t = 0; t < steps.target; ++t) {
+    const OutcomeOdds& odds = steps.odds[t];
+    walk.back[t] = std::llround(steps.attempt_cost[t]) / unit;
+    walk.history = std::max(walk.history, walk.back[t] + 1);
+    walk.least = std::min(walk.least, walk.back[t]);
+    walk.success[t] = OutcomeProbability(odds, AttemptOutcome::kSuccess);
+    walk.destroyed[t] = OutcomeProbability(odds, AttemptOutcome::kItemDestroyed);
+    walk.lost[t] = OutcomeProbability(odds, AttemptOutcome::kTaliksDestroyed);
+    walk.failed[t] = OutcomeProbability(odds, AttemptOutcome::kFailed);
+  }
+  return walk;
+}
+
 LifeCount CountLives(const JourneySteps& steps, std::int64_t unit, Kernels* kernels) {
   const int n = steps.target;
   // A row: reached [t] with the target's [n] (1 at no cost), destroyed
@@ -89,20 +113,8 @@ LifeCount CountLives(const JourneySteps& steps, std::int64_t unit, Kernels* kern
   constexpr std::size_t kEnded = kMaxTarget + 1;
   constexpr std::size_t kNow = 2 * kEnded;
   constexpr std::size_t kStride = kNow + 1;
-  std::array<std::int64_t, kMaxTarget> back{};
-  std::array<double, kMaxTarget> success{}, destroyed{}, lost{}, failed{};
-  std::int64_t history = 1;
-  std::int64_t least = std::numeric_limits<std::int64_t>::max();  // no life ends before
-  for (int t = 0; t < n; ++t) {
-    const OutcomeOdds& odds = steps.odds[t];
-    back[t] = std::llround(steps.attempt_cost[t]) / unit;
-    history = std::max(history, back[t] + 1);
-    least = std::min(least, back[t]);
-    success[t] = OutcomeProbability(odds, AttemptOutcome::kSuccess);
-    destroyed[t] = OutcomeProbability(odds, AttemptOutcome::kItemDestroyed);
-    lost[t] = OutcomeProbability(odds, AttemptOutcome::kTaliksDestroyed);
-    failed[t] = OutcomeProbability(odds, AttemptOutcome::kFailed);
-  }
+  const LifeWalk walk = WalkOf(steps, unit);
+  const auto& [back, success, destroyed, lost, failed, history, least] = walk;
   const std::int64_t item = std::llround(steps.item_cost);
   std::int64_t rows = 1;
   while (rows < history) rows *= 2;
@@ -363,58 +375,68 @@ RenewalRun DirectRenewal(const Kernels& k, std::int64_t rows, double most_work, 
   return run;
 }
 
-template <typename Done>
-RenewalRun Renewal(const Kernels& k, std::int64_t rows, double most_work, const Done& done) {
-  const auto rows_asked = static_cast<double>(rows);
-  const auto shortest_units = static_cast<double>(k.item_units);
-  const auto longest_units = static_cast<double>(k.Length());
-  if (DirectWork(rows_asked, shortest_units, longest_units) <=
-      TransformWork(rows_asked, shortest_units, longest_units))
-    return DirectRenewal(k, rows, most_work, done);
-  const std::size_t reached_length = k.reached.size() / kMaxTarget;
+// D cut into segments of b: segment s the distances [(first + s) b,
+// (first + s + 1) b), from the first with any share to the last; each
+// segment's spectrum, and the sum of their norms.
+struct Segments {
+  std::size_t b = 1, first = 0, count = 0;
+  std::vector<Complex> spectra;  // [s * (b + 1) + f]
+  double norms = 0.0;
+};
+
+Segments SegmentsOf(const Kernels& k, RealTransform* transform) {
+  Segments segments;
   const auto shortest = static_cast<std::size_t>(k.item_units);
   const std::size_t b = BlockFor(shortest);
-  const std::size_t size = 2 * b;
-  const std::size_t spectrum = b + 1;
-  RealTransform transform(size);
-  // Segment s of D: the distances [s b, (s + 1) b), from the first with any
-  // share to the last.
   const std::size_t length = k.Length();
-  const std::size_t first = shortest / b;
-  const std::size_t last = length == 0 ? first : (length - 1) / b;
-  const std::size_t segments = last - first + 1;
-  std::vector<Complex> kernel(segments * spectrum);
-  std::vector<double> piece(size, 0.0);
-  double norms = 0.0;
-  for (std::size_t s = 0; s < segments; ++s) {
+  segments.b = b;
+  segments.first = shortest / b;
+  segments.count = (length == 0 ? segments.first : (length - 1) / b) - segments.first + 1;
+  segments.spectra.resize(segments.count * (b + 1));
+  std::vector<double> piece(2 * b, 0.0);
+  for (std::size_t s = 0; s < segments.count; ++s) {
     double norm = 0.0;
     for (std::size_t e = 0; e < b; ++e) {
-      const std::size_t d = (first + s) * b + e;
+      const std::size_t d = (segments.first + s) * b + e;
       piece[e] = d < length && d >= shortest ? k.destroyed[d * kMaxTarget] : 0.0;
       norm += piece[e] * piece[e];
     }
-    norms += std::sqrt(norm);
-    transform.Forward(piece.data(), &kernel[s * spectrum]);
+    segments.norms += std::sqrt(norm);
+    transform->Forward(piece.data(), &segments.spectra[s * (b + 1)]);
   }
+  return segments;
+}
+
+// The renewal a block at a time, each block's sum from the spectra.
+template <typename Done>
+RenewalRun TransformRenewal(const Kernels& k, std::int64_t rows, double most_work,
+                            const Done& done) {
+  const std::size_t reached_length = k.reached.size() / kMaxTarget;
+  const std::size_t b = BlockFor(static_cast<std::size_t>(k.item_units));
+  const std::size_t size = 2 * b;
+  const std::size_t spectrum = b + 1;
+  RealTransform transform(size);
+  const Segments segments = SegmentsOf(k, &transform);
+  const std::size_t first = segments.first;
   // The spectra of the latest blocks' pairs, a ring as deep as the segments
   // reach.
-  const std::size_t depth = last + 1;
+  const std::size_t depth = first + segments.count;
   std::vector<Complex> blocks(depth * spectrum);
   std::vector<Complex> sum(spectrum);
+  std::vector<double> pair(size, 0.0);
   // A transform's convolution errs by at most a few ulps times its log2
   // size times the norms of its two inputs (the rows at most 1 each).
   const double per_block = 8.0 * std::log2(static_cast<double>(size)) *
-                           std::sqrt(static_cast<double>(size)) * norms * kUlp;
-  const double block_work = BlockWork(static_cast<double>(b), static_cast<double>(segments));
+                           std::sqrt(static_cast<double>(size)) * segments.norms * kUlp;
+  const double block_work = BlockWork(static_cast<double>(b), static_cast<double>(segments.count));
   RenewalRun run;
   std::vector<double>& v = run.v;
   double reached_within = 0.0;
-  double work = 0.0;
   const auto most = static_cast<std::size_t>(rows);
   for (std::size_t m = 0; m * b < most; ++m) {
-    work += block_work;
-    if (work > most_work) {
-      run.v.clear();
+    run.work += block_work;
+    if (run.work > most_work) {
+      v.clear();
       break;
     }
     const std::size_t start = m * b;
@@ -422,9 +444,9 @@ RenewalRun Renewal(const Kernels& k, std::int64_t rows, double most_work, const 
     if (m >= first) {
       // Segment s meets the pair of blocks m - first - s - 1 and m - first - s.
       std::fill(sum.begin(), sum.end(), Complex());
-      for (std::size_t s = 0; s < segments && s + first <= m; ++s) {
+      for (std::size_t s = 0; s < segments.count && s + first <= m; ++s) {
         const Complex* x = &blocks[((m - first - s) % depth) * spectrum];
-        const Complex* h = &kernel[s * spectrum];
+        const Complex* h = &segments.spectra[s * spectrum];
         for (std::size_t f = 0; f < spectrum; ++f) sum[f] += Times(x[f], h[f]);
       }
       transform.Inverse(sum.data());
@@ -436,16 +458,23 @@ RenewalRun Renewal(const Kernels& k, std::int64_t rows, double most_work, const 
       v[j] += reached_within;
     }
     // This block and the one before, for the blocks to come.
-    std::fill(piece.begin(), piece.end(), 0.0);
-    for (std::size_t i = 0; i < size; ++i) {
-      if (start + i >= b) piece[i] = v[start + i - b];
-    }
-    transform.Forward(piece.data(), &blocks[(m % depth) * spectrum]);
+    for (std::size_t i = 0; i < size; ++i) pair[i] = start + i >= b ? v[start + i - b] : 0.0;
+    transform.Forward(pair.data(), &blocks[(m % depth) * spectrum]);
     if (done(v, v.size(), run.error)) break;
   }
   if (v.size() > most) v.resize(most);
-  run.work = work;
   return run;
+}
+
+// The renewal the cheaper way.
+template <typename Done>
+RenewalRun Renewal(const Kernels& k, std::int64_t rows, double most_work, const Done& done) {
+  const auto rows_asked = static_cast<double>(rows);
+  const auto shortest = static_cast<double>(k.item_units);
+  const auto longest = static_cast<double>(k.Length());
+  if (DirectWork(rows_asked, shortest, longest) <= TransformWork(rows_asked, shortest, longest))
+    return DirectRenewal(k, rows, most_work, done);
+  return TransformRenewal(k, rows, most_work, done);
 }
 
 // From start count t: S_t(j) + sum_i D_t[i] V(j - i).
@@ -533,42 +562,75 @@ Kernels Coarser(const Kernels& fine, std::int64_t unit) {
   return k;
 }
 
+// What the computed chances may miss or add, as a chance: each life's
+// uncounted and rounded chance, the renewal's own rounding, a first life's
+// sum, and the stray. An error in a life's chances, or in one row, reaches
+// a later row as often as a life starts on the way there: at most the lives
+// in the rows, and on average 1 / (the chance a life reaches the target).
+struct Margin {
+  double left = 0.0, reach = 0.0, item_units = 1.0, length = 0.0;
+
+  double Of(std::size_t rows_counted, double error) const {
+    const double most_lives = static_cast<double>(rows_counted) / item_units + 2.0;
+    const double renewals = reach > 0.0 ? std::min(most_lives, 1.0 / reach + 1.0) : most_lives;
+    return renewals * (left + error) + (length + 4.0) * kUlp + kStrayChance;
+  }
+};
+
+Margin MarginOf(const Kernels& k, const LifeCount& lives) {
+  Margin margin;
+  margin.left = lives.left;
+  margin.reach = -lives.left;
+  for (std::size_t i = 0; i < k.reached.size(); i += kMaxTarget) margin.reach += k.reached[i];
+  margin.item_units = static_cast<double>(k.item_units);
+  margin.length = static_cast<double>(k.Length());
+  return margin;
+}
+
+// Each asked count's bracket at `level` from the renewal's rows, within
+// `margin` of it either way, widened by the stray.
+void BracketsFrom(const JourneySteps& steps, const Kernels& k, const std::vector<double>& v,
+                  const BudgetLevels& asked, int p, double margin, LivesBrackets* out) {
+  const double coarse = static_cast<double>(k.unit);
+  const double item_units = static_cast<double>(k.item_units);
+  const double item = std::round(steps.item_cost);
+  const double level = kPercentileLevels[p];
+  // Each count's rows lie near those of 0 taliks.
+  const std::int64_t near = LeastRow(k, v, 0, level, static_cast<std::int64_t>(v.size()) / 2);
+  for (int t = 0; t < steps.target; ++t) {
+    if (!asked[t][p]) continue;
+    const std::int64_t lower_row = LeastRow(k, v, t, level - margin, near);
+    const std::int64_t upper_row = LeastRow(k, v, t, level + margin, lower_row);
+    if (upper_row < 0 || lower_row < 0) continue;
+    const double up = static_cast<double>(upper_row);
+    out->upper[t][p] = std::ceil(coarse * up + Stray(k, std::floor(up / item_units) + 1.0));
+    const double below = coarse * static_cast<double>(lower_row);
+    out->lower[t][p] = std::max(0.0, below - Stray(k, std::floor(below / item) + 1.0) - 1.0);
+  }
+}
+
 // One level's brackets from the renewal on the kernels' unit, as far as
-// `rows` at most.
+// `rows` at most, within the work left.
 void BracketLevel(const JourneySteps& steps, const Kernels& k, const LifeCount& lives,
                   const BudgetLevels& asked, int p, std::int64_t rows, double* work_left,
                   LivesBrackets* out) {
   const int n = steps.target;
   if (k.item_units < 1) return;
   const double coarse = static_cast<double>(k.unit);
-  const double item_units = static_cast<double>(k.item_units);
   const double level = kPercentileLevels[p];
-  // What the computed chances may miss or add: each life's uncounted and
-  // rounded chance, the renewal's own rounding, a first life's sum, and the
-  // stray.
-  const double length = static_cast<double>(k.Length());
-  // An error in a life's chances, or in one row, reaches a later row as
-  // often as a life starts on the way there: at most the lives in the rows,
-  // and on average 1 / (the chance a life reaches the target).
-  double reach = -lives.left;
-  for (std::size_t i = 0; i < k.reached.size(); i += kMaxTarget) reach += k.reached[i];
-  const auto margin = [&](std::size_t rows_counted, double error) {
-    const double most_lives = static_cast<double>(rows_counted) / item_units + 2.0;
-    const double renewals = reach > 0.0 ? std::min(most_lives, 1.0 / reach + 1.0) : most_lives;
-    return renewals * (lives.left + error) + (length + 4.0) * kUlp + kStrayChance;
-  };
+  const Margin margin = MarginOf(k, lives);
   // The player's budget's row: the rounded total and its stray within it.
   const double budget = steps.budget;
   double budget_row = -1.0;
   if (budget >= 0) {
-    const double stray = Stray(k, std::floor(budget / coarse / item_units) + 1.0);
+    const double stray = Stray(k, std::floor(budget / coarse / margin.item_units) + 1.0);
     budget_row = std::min(std::floor((budget - stray) / coarse), static_cast<double>(rows - 1));
   }
   int checks = 0;
   // Whether the first `counted` rows of v reach every level asked.
   const auto done = [&](const std::vector<double>& v, std::size_t counted, double error) {
     if (static_cast<double>(counted) <= budget_row) return false;
-    const double wanted = level + margin(counted, error);
+    const double wanted = level + margin.Of(counted, error);
     // From 0 taliks the chance is V itself, the quickest to look at; the
     // other counts every few blocks.
     if (asked[0][p] && v[counted - 1] < wanted) return false;
@@ -579,24 +641,12 @@ void BracketLevel(const JourneySteps& steps, const Kernels& k, const LifeCount& 
     }
     return true;
   };
-  RenewalRun run = Renewal(k, rows, *work_left, done);
+  const RenewalRun run = Renewal(k, rows, *work_left, done);
   *work_left -= run.work;
   const std::vector<double>& v = run.v;
   if (v.empty()) return;
-  const double m = margin(v.size(), run.error);
-  const double item = std::round(steps.item_cost);
-  // Each count's rows lie near those of 0 taliks.
-  const std::int64_t near = LeastRow(k, v, 0, level, static_cast<std::int64_t>(v.size()) / 2);
-  for (int t = 0; t < n; ++t) {
-    if (!asked[t][p]) continue;
-    const std::int64_t lower_row = LeastRow(k, v, t, level - m, near);
-    const std::int64_t upper_row = LeastRow(k, v, t, level + m, lower_row);
-    if (upper_row < 0 || lower_row < 0) continue;
-    const double up = static_cast<double>(upper_row);
-    out->upper[t][p] = std::ceil(coarse * up + Stray(k, std::floor(up / item_units) + 1.0));
-    const double below = coarse * static_cast<double>(lower_row);
-    out->lower[t][p] = std::max(0.0, below - Stray(k, std::floor(below / item) + 1.0) - 1.0);
-  }
+  const double m = margin.Of(v.size(), run.error);
+  BracketsFrom(steps, k, v, asked, p, m, out);
   if (budget_row < 0) return;
   const auto j = static_cast<std::int64_t>(std::min(budget_row, static_cast<double>(v.size() - 1)));
   for (int t = 0; t < n; ++t) out->within[t] = std::max(out->within[t], FromCount(k, v, t, j) - m);

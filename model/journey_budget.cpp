@@ -1311,6 +1311,33 @@ double FewestItems(const BudgetCounts& counts, const Outcome& out) {
   return fewest;
 }
 
+// Steps 3 to 5 where no exact count reached every level: the counts' and
+// the decay's bounds, then the passes each only where the brackets are
+// still wide, and the figures shown from the tightest.
+void BoundsBeyondTheLattice(const JourneySteps& steps, const Costs& costs,
+                            const BudgetCounts& counts, const Decay& decay, bool lives_first,
+                            double largest, bool asymptotic, StripRun* run, Outcome* out) {
+  const int n = steps.target;
+  std::array<std::array<Bound, kPercentileCount>, kMaxTarget> bounds{};
+  for (int t = 0; t < n; ++t) {
+    for (int p = 0; p < kPercentileCount; ++p) bounds[t][p] = CountsBound(costs, counts, t, p);
+    out->budgets.within[t] = 0.0;
+    out->budgets.within_exact[t] = false;
+  }
+  DecayBounds(steps, costs, decay, &bounds, out);
+  bool close = StripBounds(steps, decay, *run, &bounds, out);
+  // The lives before the strip's pass where they were chosen first, else
+  // after it, with the work the pass leaves.
+  if (!close && lives_first) close = LivesStep(steps, costs, kLivesFirstWork, &bounds, out);
+  if (!close && !run->ran && run->strip.width > 0) {
+    StripPass(steps, costs, out->wanted, run);
+    close = StripBounds(steps, decay, *run, &bounds, out);
+  }
+  if (!close && !lives_first) close = LivesStep(steps, costs, kLivesAfterWork, &bounds, out);
+  if (!asymptotic && !close) CoarseBounds(steps, costs, largest, &bounds, out);
+  ShowBounds(costs, counts, n, &bounds, out);
+}
+
 JourneyBudgets FiguresFor(const JourneySteps& steps, const BudgetCounts& counts) {
   const int n = steps.target;
   Outcome out{};
@@ -1354,29 +1381,7 @@ JourneyBudgets FiguresFor(const JourneySteps& steps, const BudgetCounts& counts)
     if (!ran && ExactItemsApart(steps, costs, counts, largest, &out)) return out.budgets;
   }
 
-  std::array<std::array<Bound, kPercentileCount>, kMaxTarget> bounds{};
-  for (int t = 0; t < n; ++t) {
-    for (int p = 0; p < kPercentileCount; ++p) {
-      const Bound by_counts = CountsBound(costs, counts, t, p);
-      bounds[t][p] = by_counts;
-    }
-    out.budgets.within[t] = 0.0;
-    out.budgets.within_exact[t] = false;
-  }
-  // The cheap bounds first, then the passes each only where the brackets
-  // are still wide.
-  DecayBounds(steps, costs, decay, &bounds, &out);
-  bool close = StripBounds(steps, decay, run, &bounds, &out);
-  // The lives before the strip's pass where they were chosen first, else
-  // after it, with the work the pass leaves.
-  if (!close && lives_first) close = LivesStep(steps, costs, kLivesFirstWork, &bounds, &out);
-  if (!close && !run.ran && run.strip.width > 0) {
-    StripPass(steps, costs, out.wanted, &run);
-    close = StripBounds(steps, decay, run, &bounds, &out);
-  }
-  if (!close && !lives_first) close = LivesStep(steps, costs, kLivesAfterWork, &bounds, &out);
-  if (!asymptotic && !close) CoarseBounds(steps, costs, largest, &bounds, &out);
-  ShowBounds(costs, counts, n, &bounds, &out);
+  BoundsBeyondTheLattice(steps, costs, counts, decay, lives_first, largest, asymptotic, &run, &out);
   return out.budgets;
 }
 
