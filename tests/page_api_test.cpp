@@ -146,6 +146,11 @@ TEST(PageApiTest, TablesAreWrittenAndCheckedAsTheProgramsDo) {
   EXPECT_TRUE(Has(read, "CustomSettings/SuccessProb.ini:1: раздел «[ItemGrade 2]» - не ItemGrade0"))
       << read;
   EXPECT_TRUE(Has(ReadPageTable(2, "", false), "\"finding\":\"missing_file\""));
+  // In the language asked for.
+  const std::string english = ReadPageTable(0, "[ItemGrade 2]\n", true, "en");
+  EXPECT_TRUE(Has(english, "SuccessProb.ini:1: section “[ItemGrade 2]” is not ItemGrade0"))
+      << english;
+  EXPECT_TRUE(Has(ReadPageTable(3, "", true, "en"), "\"error\":\"no such table «3»"));
   // With their severity, counts, and each cell's error for the grid.
   EXPECT_TRUE(Has(read, "\"severity\":\"error\"")) << read;
   EXPECT_TRUE(Has(read,

@@ -23,11 +23,13 @@ extern "C" {
 
 EMSCRIPTEN_KEEPALIVE char* upgrade_sim_facts() { return Answer(PageFacts()); }
 
-/// size < 0: the file is missing, and every cell is 0.
-EMSCRIPTEN_KEEPALIVE char* upgrade_sim_read_table(int which, const char* bytes, int size) {
+/// size < 0: the file is missing, and every cell is 0. The findings are in
+/// the language of the code lang.
+EMSCRIPTEN_KEEPALIVE char* upgrade_sim_read_table(int which, const char* bytes, int size,
+                                                  const char* lang) {
   const std::string_view text =
       size > 0 ? std::string_view(bytes, static_cast<std::size_t>(size)) : std::string_view();
-  return Answer(ReadPageTable(which, text, size >= 0));
+  return Answer(ReadPageTable(which, text, size >= 0, lang));
 }
 
 /// The loaded file's bytes with the edited cells (77 comma-separated numbers)

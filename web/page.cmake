@@ -63,8 +63,9 @@ if(UPGRADE_SIM_TESTS)
   # Each language's words on the page, and none of another's.
   add_test(NAME page_languages
     COMMAND node ${CMAKE_CURRENT_SOURCE_DIR}/tests/web/language_test.mjs
-            --page ${page_file} --source ${CMAKE_CURRENT_SOURCE_DIR})
-  set_tests_properties(page_languages PROPERTIES FIXTURES_REQUIRED page_packages)
+            --page ${page_file} --source ${CMAKE_CURRENT_SOURCE_DIR}
+            --upgrade-odds ${native}/upgrade-odds)
+  set_tests_properties(page_languages PROPERTIES FIXTURES_REQUIRED "page_packages;page_natives")
   # Figures at their extremes, against the native upgrade-odds.
   add_test(NAME page_extremes
     COMMAND node ${CMAKE_CURRENT_SOURCE_DIR}/tests/web/extremes_test.mjs

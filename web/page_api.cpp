@@ -433,14 +433,16 @@ std::string PageFacts() {
        {"example_sizes", sizes}});
 }
 
-std::string ReadPageTable(int which, std::string_view bytes, bool found) {
+std::string ReadPageTable(int which, std::string_view bytes, bool found,
+                          std::string_view language_code) {
+  Language language = Language::kRussian;
+  (void)LanguageOfCode(language_code, &language);
   if (which < 0 || which >= kTableCount)
-    return ErrorAnswer(Say(Language::kRussian, PageText::kUnknownTable, {std::to_string(which)}));
+    return ErrorAnswer(Say(language, PageText::kUnknownTable, {std::to_string(which)}));
   if (static_cast<std::int64_t>(bytes.size()) > kMaxTableFileBytes) {
-    return ErrorAnswer(
-        Say(Language::kRussian, PageText::kFileTooBig, {std::to_string(kMaxTableFileBytes)}));
+    return ErrorAnswer(Say(language, PageText::kFileTooBig, {std::to_string(kMaxTableFileBytes)}));
   }
-  const TableFileCheck check = CheckTableText(which, bytes, found, kPageListedFindings);
+  const TableFileCheck check = CheckTableText(which, bytes, found, kPageListedFindings, language);
   return JsonObject({{"cells", CellsData(ProbabilityTableFromText(bytes))},
                      {"findings", TableFindingsData(check)},
                      {"finding_counts", TableFindingCountsData(check)},

@@ -21,8 +21,10 @@ std::string PageFacts();
 /// ("FILE: и ещё N (всего M)" or ""), "summary" ("FILE: 3 ошибки, 77
 /// замечаний" or "")}, "cell_errors":[77 texts, grade by grade, of the first
 /// error about each cell, "" where none]}, or {"error":...} for an unknown
-/// table.
-std::string ReadPageTable(int which, std::string_view bytes, bool found = true);
+/// table. Its words are in the language of language_code (ru, en; any
+/// other: ru).
+std::string ReadPageTable(int which, std::string_view bytes, bool found = true,
+                          std::string_view language_code = "ru");
 
 /// A loaded INI file (which as above) with the cells that differ from what
 /// it reads changed in place, and nothing else: its comments, blank lines,

@@ -5,11 +5,24 @@
 // state of the page, never for a time.
 import { test, before, after, describe } from "node:test";
 import assert from "node:assert/strict";
+import { spawnSync } from "node:child_process";
 import fs from "node:fs";
 import os from "node:os";
 import path from "node:path";
-import { only, launchPage, settledIn, openIn } from "./browser.mjs";
+import { args, source, only, launchPage, settledIn, openIn, moduleFacts } from "./browser.mjs";
 
+const nativeOdds = path.resolve(args["upgrade-odds"] ?? path.join(source, "build/test/upgrade-odds"));
+const tableNames = ["SuccessProb.ini", "DestroyProb.ini", "DowngradeProb.ini"];
+const exampleFiles = Object.fromEntries(tableNames.map((name) =>
+  [name, fs.readFileSync(path.join(source, "examples/CustomSettings", name))]));
+// What upgrade-odds --check says of these files, line by line.
+function nativeFindings(files, lang) {
+  const dir = fs.mkdtempSync(path.join(os.tmpdir(), "upgrade-sim-check-"));
+  fs.mkdirSync(path.join(dir, "CustomSettings"));
+  for (const [name, bytes] of Object.entries(files)) fs.writeFileSync(path.join(dir, "CustomSettings", name), bytes);
+  const run = spawnSync(nativeOdds, ["--check", "--lang", lang], { cwd: dir, env: { PATH: process.env.PATH } });
+  return run.stdout.toString("utf8").trimEnd().split("\n");
+}
 
 const cyrillic = /[\u0400-\u04ff]/;
 // A priced set-up with a seed: the answer, a rounded budget, the cheapest
@@ -88,6 +101,40 @@ for (const [name, launch] of Object.entries(only)) {
       await settled();
       assert.notEqual(await text("#tables-error"), "");
       assert.deepEqual(await russianWords(), []);
+      await page.click("#examples");
+      await settled();
+    });
+
+    test("findings and messages shown follow a switch of language, both ways", async () => {
+      const faulty = exampleFiles["SuccessProb.ini"].toString("utf8").replace("[ItemGrade2]", "[ItemGrade 2]")
+        .replace("UpgradeLevel1=", "UpgradeLevel1=53%");
+      const files = { ...exampleFiles, "SuccessProb.ini": Buffer.from(faulty) };
+      const uploads = fs.mkdtempSync(path.join(os.tmpdir(), "upgrade-sim-upload-"));
+      for (const [name, bytes] of Object.entries(files)) fs.writeFileSync(path.join(uploads, name), bytes);
+      await open(setUp);
+      await (await page.$("#load-files")).uploadFile(...tableNames.map((n) => path.join(uploads, n)));
+      await page.waitForFunction(() => document.getElementById("findings").textContent.includes("ItemGrade 2"));
+      // A file too large: refused, and the loaded tables kept.
+      const large = path.join(fs.mkdtempSync(path.join(os.tmpdir(), "upgrade-sim-upload-")), "DestroyProb.ini");
+      fs.writeFileSync(large, Buffer.alloc(17 << 20, 0x20));
+      await (await page.$("#load-files")).uploadFile(large);
+      await page.waitForFunction(() => document.getElementById("tables-error").textContent !== "");
+      const shownFindings = () => page.$$eval("#findings li", (items) => items.map((i) => i.textContent));
+      // The refusal as the catalogue words it in each language.
+      const facts = await moduleFacts(page);
+      const refusal = (lang) => {
+        const fill = (key, ...values) => facts.texts[lang].labels[key].replace(/\{(\d)\}/g, (m, n) => String(values[n - 1]));
+        return fill("file_too_large", fill("table_named", "DestroyProb.ini", fill("megabytes", 17)), fill("megabytes", 16));
+      };
+      for (const lang of ["ru", "en", "ru"]) {
+        await setField("lang", lang);
+        const expected = nativeFindings(files, lang);
+        await page.waitForFunction((first) => document.querySelector("#findings li").textContent === first, {}, expected[0]);
+        await settled();
+        assert.deepEqual(await shownFindings(), expected, lang);
+        assert.equal(await text("#tables-error"), refusal(lang), lang);
+      }
+      assert.match(await text("#tables-error"), /^Слишком большой файл: DestroyProb\.ini \(17 МБ\)/);
       await page.click("#examples");
       await settled();
     });

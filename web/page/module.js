@@ -246,10 +246,11 @@ function textBytes(text) {
 /** @returns {Promise<Facts>} */
 function facts() { return call("facts", []); }
 /**
- * One table from its file's bytes, or null where the file is missing.
+ * One table from its file's bytes, or null where the file is missing, its
+ * findings worded in the language of the code lang.
  * @returns {Promise<TableRead>}
  */
-function readTable(which, bytes) { return call("read", [which, bytes]); }
+function readTable(which, bytes, lang) { return call("read", [which, bytes, lang]); }
 /**
  * A loaded file's text with only the cells that differ changed in place.
  * @returns {Promise<EditedFile>}

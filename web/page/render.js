@@ -1,5 +1,16 @@
 // ---- Rendering: the answer, the table, the journey, the chart -------------
 function text(id, value) { $(id).textContent = value; }
+// A message shown once (a file refused, a link broken, a save failed) is
+// kept as how to word it, and worded again in the language switched to:
+// tell(id, key, args...), or tell(id, function () { return words; }) where
+// its arguments are words too; tell(id) clears it.
+var told = {};
+function tell(id, key) {
+  var args = Array.prototype.slice.call(arguments, 1);
+  told[id] = !key ? null : typeof key === "function" ? key : function () { return say.apply(null, args); };
+  text(id, told[id] ? told[id]() : "");
+}
+function retell() { Object.keys(told).forEach(function (id) { if (told[id]) text(id, told[id]()); }); }
 function stoneIds() { return Array.prototype.map.call(document.querySelectorAll("#setup select.stone"), function (s) { return s.id; }); }
 function priceIds() { return F.stone_labels.slice(1).map(function (label, i) { return "p" + (i + 1); }); }
 function valueIds() { return ["attempts", "level", "taliks", "target", "stone_sets", "attempt_price", "item_price", "budget", "seed"]; }
@@ -248,9 +259,10 @@ function stateKey() { return request("page") + "&seed=" + state.values.seed; }
 function dropStaleResults() {
   if (state.simulatedFor === undefined || state.simulatedFor === stateKey()) return;
   state.simulatedFor = undefined;
-  ["sim-chance", "sim-summary", "seed-used", "run-summary"].forEach(function (id) { text(id, ""); });
+  ["sim-chance", "sim-summary", "run-summary"].forEach(function (id) { text(id, ""); });
+  tell("seed-used");
   $("sim-lines").textContent = ""; $("run-log").textContent = "";
-  text("sim-stale", say("sim_stale"));
+  tell("sim-stale", "sim_stale");
 }
 // The answer first; the journey, the table and the tables' list in the
 // next task on the first load, so that the answer shows at once. An answer
@@ -259,6 +271,7 @@ var generation = 0;
 // The markup's words and the choices' names, in the page's language.
 function showWords() {
   var w = words();
+  retell();
   document.documentElement.lang = language();
   document.title = say("title");
   $("lang").value = language();
@@ -280,6 +293,7 @@ function showWords() {
 }
 function render(later) {
   showWords();
+  rewordFindings();
   var mine = ++generation;
   if (state.linkError) { showBrokenLink(); if (later) later(); return; }
   // On the first load the set-up's own answer, cheap, is drawn first.
@@ -299,7 +313,7 @@ function render(later) {
     });
   }).then(function (answer) {
     if (mine !== generation) return;
-    if (answer.error) { text("tables-error", answer.error); if (later) later(); return; }
+    if (answer.error) { tell("tables-error", function () { return answer.error; }); if (later) later(); return; }
     draw(answer, later);
   });
 }
@@ -320,6 +334,6 @@ function draw(answer, later) {
 function showBrokenLink() {
   showInputs();
   text("chance-line", "—"); text("exact-chance", "—"); $("figures").textContent = ""; $("cheapest").hidden = true;
-  text("chance-note", state.linkError);
+  text("chance-note", say.apply(null, state.linkError));
   text("tables-used", "");
 }

@@ -15,8 +15,8 @@ function answer(call) {
   };
   if (call.fn === "facts") text = take(Module.ccall("upgrade_sim_facts", "number", [], []));
   else if (call.fn === "answer") text = take(Module.ccall("upgrade_sim_answer", "number", ["string"], [a[0]]));
-  else if (call.fn === "read" && a[1] === null) text = take(Module.ccall("upgrade_sim_read_table", "number", ["number", "number", "number"], [a[0], 0, -1]));
-  else if (call.fn === "read") text = withBytes(a[1], function (p) { return take(Module.ccall("upgrade_sim_read_table", "number", ["number", "number", "number"], [a[0], p, a[1].length])); });
+  else if (call.fn === "read" && a[1] === null) text = take(Module.ccall("upgrade_sim_read_table", "number", ["number", "number", "number", "string"], [a[0], 0, -1, a[2]]));
+  else if (call.fn === "read") text = withBytes(a[1], function (p) { return take(Module.ccall("upgrade_sim_read_table", "number", ["number", "number", "number", "string"], [a[0], p, a[1].length, a[2]])); });
   else text = withBytes(a[1], function (p) { return take(Module.ccall("upgrade_sim_edit_table", "number", ["number", "number", "number", "string"], [a[0], p, a[1].length, a[2]])); });
   postMessage({ id: call.id, text: text });
 }
