@@ -59,7 +59,7 @@ TEST(PageApiTest, EveryFigureAndWordInTheLanguageAsked) {
   EXPECT_TRUE(Has(english, "\"label\":\"+ Upgrade succeeded\"")) << english;
   EXPECT_FALSE(Has(AnswerPageRequest(kSetUp + Tables()), "Success chance")) << english;
   const std::string wrong = AnswerPageRequest("lang=de&attempts=0&" + kSetUp.substr(11) + Tables());
-  EXPECT_TRUE(Has(wrong, "\"lang\":\"язык ru или en\"")) << wrong;
+  EXPECT_TRUE(Has(wrong, "\"lang\":\"язык — один из ru, en\"")) << wrong;
   const std::string field = AnswerPageRequest(
       "lang=en&attempts=3&grade=2&level=50&taliks=1&stones=3320&target=9" + Tables());
   EXPECT_TRUE(Has(field, "\"target\":\"from 1 to 7\"")) << field;

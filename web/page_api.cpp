@@ -630,7 +630,10 @@ std::string AnswerPageRequest(std::string_view request_text) {
     return ErrorAnswer(Say(language, PageText::kUnknownView, {view}));
 
   Fields fields{text, language, {}};
-  if (!language_known) AddError(&fields.errors, "lang", Say(language, PageText::kUnknownLanguage));
+  if (!language_known) {
+    AddError(&fields.errors, "lang",
+             Say(language, PageText::kUnknownLanguage, {LanguageCodeList()}));
+  }
   PageRequest read;
   ReadSetUpFields(&fields, &read);
   // The set-up's own answer alone, cheap, for the page to show first.
