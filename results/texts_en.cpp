@@ -329,6 +329,7 @@ constexpr KeyedText kPageLabels[] = {
     {"stored_broken", "The saved tables were damaged and are dropped; the examples are taken."},
     {"stored_some_broken",
      "The saved tables {1} were damaged and are dropped; the examples stand in their place."},
+    {"computing", "computing…"},
     {"column_taliks", "T"},
     {"column_stones", "Stones"},
     {"column_success", "Success %"},

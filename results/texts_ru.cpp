@@ -322,6 +322,7 @@ constexpr KeyedText kPageLabels[] = {
      "не будет."},
     {"stored_broken", "Сохранённые таблицы испорчены и отброшены; взяты примеры."},
     {"stored_some_broken", "Сохранённые таблицы {1} испорчены и отброшены; вместо них примеры."},
+    {"computing", "считается…"},
     {"column_taliks", "Т"},
     {"column_stones", "Камни"},
     {"column_success", "Успех %"},

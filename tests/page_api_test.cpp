@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -104,6 +105,53 @@ TEST(PageApiTest, TheSetUpAloneAnswersFirst) {
   EXPECT_EQ(
       AnswerPageRequest("view=set_up&attempts=0&grade=2&level=50&taliks=1&stones=3320" + Tables()),
       "{\"errors\":{\"attempts\":\"от 1 до 100\"},\"set_up\":null}");
+}
+
+// The value of a stage's one member after "stage": its text up to the
+// object's end.
+std::string StageMember(const std::string& stage, const std::string& key) {
+  const std::size_t at = stage.find("\"" + key + "\":");
+  return at == std::string::npos
+             ? ""
+             : stage.substr(at + key.size() + 3, stage.size() - at - key.size() - 4);
+}
+
+TEST(PageApiTest, InStagesTheSameAnswerAsAtOnce) {
+  const std::string prices = "&prices=10,20,40,80,200,1000&attempt_price=5&item_price=5000";
+  std::vector<std::string> sent;
+  const StageSink send = [&sent](const std::string& stage) { sent.push_back(stage); };
+  const std::string last = AnswerPageRequest(kSetUp + prices + Tables(), &send);
+  ASSERT_EQ(sent.size(), 3u);
+  const std::string whole = AnswerPageRequest(kSetUp + prices + Tables());
+  const std::string unpriced = AnswerPageRequest(kSetUp + Tables());
+  EXPECT_EQ(sent[0], "{\"stage\":\"set_up\"," +
+                         AnswerPageRequest("view=set_up&" + kSetUp + prices + Tables()).substr(1));
+  EXPECT_TRUE(Has(sent[1], "{\"stage\":\"answer\",\"errors\":{},\"table\":{")) << sent[1];
+  EXPECT_TRUE(Has(sent[1], ",\"priced\":true,")) << sent[1];
+  const std::string plan = StageMember(sent[2], "plan");
+  EXPECT_TRUE(Has(whole, "\"plan\":" + plan + ",\"cheapest\":")) << sent[2];
+  EXPECT_TRUE(Has(
+      sent[1], "\"unpriced_plan\":" +
+                   StageMember(unpriced.substr(0, unpriced.find(",\"cheapest\"")) + "}", "plan") +
+                   ","));
+  EXPECT_TRUE(Has(whole, "\"cheapest\":" + StageMember(last, "cheapest") + ",\"grade_reach\""))
+      << last;
+  // Without prices the answer stage is the last; a wrong price leaves the
+  // journey without prices standing.
+  sent.clear();
+  const std::string alone = AnswerPageRequest(kSetUp + Tables(), &send);
+  EXPECT_EQ(sent.size(), 1u);
+  EXPECT_TRUE(Has(alone, "\"priced\":false")) << alone;
+  sent.clear();
+  const std::string half = AnswerPageRequest(kSetUp + "&prices=10,20" + Tables(), &send);
+  EXPECT_TRUE(Has(half, "\"errors\":{\"p3\":")) << half;
+  EXPECT_TRUE(Has(half, "\"unpriced_plan\":{\"target\":6,\"priced\":false")) << half;
+  // Any other request is answered at once, as without stages.
+  sent.clear();
+  EXPECT_EQ(AnswerPageRequest("view=simulate&seed=5&" + kSetUp + Tables(), &send),
+            AnswerPageRequest("view=simulate&seed=5&" + kSetUp + Tables()));
+  EXPECT_EQ(AnswerPageRequest(kSetUp, &send), AnswerPageRequest(kSetUp));
+  EXPECT_TRUE(sent.empty());
 }
 
 // The player's budget is read as a price is, and its chance stands in each

@@ -92,6 +92,32 @@
  * @property {number[][]} loss_shares
  */
 /**
+ * @typedef {Object} SetUpStage
+ * @property {string} stage
+ * @property {Object<string, string>} errors
+ * @property {?SetUp} set_up
+ */
+/**
+ * @typedef {Object} AnswerStage
+ * @property {string} stage
+ * @property {Object<string, string>} errors
+ * @property {?Table} table
+ * @property {?Plan} unpriced_plan
+ * @property {boolean} priced
+ * @property {?string[]} grade_reach
+ * @property {number[][]} loss_shares
+ */
+/**
+ * @typedef {Object} JourneyStage
+ * @property {string} stage
+ * @property {?Plan} plan
+ */
+/**
+ * @typedef {Object} CheapestStage
+ * @property {string} stage
+ * @property {?Cheapest} cheapest
+ */
+/**
  * @typedef {Object} SetUpAnswer
  * @property {Object<string, string>} errors
  * @property {?SetUp} set_up
@@ -214,9 +240,9 @@ function startModule(start) {
   var unpacked = new Blob([bytes]).stream().pipeThrough(new DecompressionStream("gzip"));
   new Response(unpacked).arrayBuffer().then(function (wasm) {
     worker.onmessage = function (event) {
-      var resolve = calls[event.data.id];
-      delete calls[event.data.id];
-      resolve(JSON.parse(event.data.text));
+      var take = calls[event.data.id];
+      if (!event.data.more) delete calls[event.data.id];
+      take(JSON.parse(event.data.text), !event.data.more);
       // After what the answer sets off, which may call again.
       setTimeout(function () { if (!Object.keys(calls).length) document.body.removeAttribute("data-busy"); }, 0);
     };
@@ -225,12 +251,13 @@ function startModule(start) {
   });
 }
 function call(fn, args) {
+  return new Promise(function (resolve) { send(fn, args, resolve); });
+}
+function send(fn, args, take) {
   document.body.setAttribute("data-busy", "");
-  return new Promise(function (resolve) {
-    var id = ++lastCall;
-    calls[id] = resolve;
-    worker.postMessage({ id: id, fn: fn, args: args });
-  });
+  var id = ++lastCall;
+  calls[id] = take;
+  worker.postMessage({ id: id, fn: fn, args: args });
 }
 // Bytes travel as text, each byte the character of its number.
 function byteText(bytes) {
@@ -258,3 +285,9 @@ function readTable(which, bytes, lang) { return call("read", [which, bytes, lang
 function editTable(which, bytes, cells) { return call("edit", [which, bytes, cells.join(",")]); }
 /** @returns {Promise<PageAnswer|SimulationAnswer|JourneyRunAnswer|IniFile|FindingsAnswer>} */
 function ask(request) { return call("answer", [request]); }
+/**
+ * The page's answer in stages, each taken as it comes with whether it is
+ * the last; null where the module has dropped it for a later one.
+ * @param {function(?(SetUpStage|AnswerStage|JourneyStage|CheapestStage), boolean)} take
+ */
+function askInStages(request, take) { send("stages", [request], take); }

@@ -1,5 +1,7 @@
 // ---- Rendering: the answer, the table, the journey, the chart -------------
-function text(id, value) { $(id).textContent = value; }
+// A text is set only where it changes: the stages of one answer redraw the
+// answer box, and what stays the same is left alone.
+function text(id, value) { var el = $(id); if (el.textContent !== String(value)) el.textContent = value; }
 // A message shown once (a file refused, a link broken, a save failed) is
 // kept as how to word it, and worded again in the language switched to:
 // tell(id, key, args...), or tell(id, function () { return words; }) where
@@ -67,13 +69,20 @@ function showAnswer(answer) {
   if (!s) return;
   figure(say("destroys_item"), outcome(s, "item_destroyed").percent, true);
   figure(say("destroys_taliks"), outcome(s, "taliks_destroyed").percent, true);
-  var plan = answer.plan, taliks = Number(state.values.taliks);
+  // While the priced journey is computed, the figures that need no prices
+  // stand, and the priced ones say so.
+  var plan = answer.plan || (answer.priced ? answer.unpriced_plan : null), taliks = Number(state.values.taliks);
   if (!plan || taliks >= plan.target) return;
   var row = plan.rows[taliks], p = F.shown_percentile;
   figure(say("reach_before_loss", plan.target), row.reach_percent, false);
   figure(say("attempts_with_new_items"), row.attempts_with_new_items, false);
   figure(say("items_on_average_short"), row.items_destroyed, false);
   figure(say("items_for", levelLabel(p)), row.items_for[p], false);
+  if (!answer.plan) {
+    figure(say("cost_on_average"), say("computing"), false);
+    figure(say("budget_for", levelLabel(p)), say("computing"), false);
+    return;
+  }
   if (plan.priced) {
     figure(say("cost_on_average"), row.cost, false);
     figure(say("budget_for", levelLabel(p)), row.budget_for[p], false);
@@ -160,15 +169,15 @@ function journeyColumns(plan) {
   return columns;
 }
 function showJourney(answer) {
-  var table = $("journey"), plan = answer.plan;
+  var table = $("journey"), plan = answer.plan, computing = !plan && answer.priced;
   table.textContent = "";
-  text("plan-csv-why", !plan ? say("no_journey") : answer.unpriced ? say("unpriced_until") : "");
+  text("plan-csv-why", computing ? say("computing") : !plan ? say("no_journey") : answer.unpriced ? say("unpriced_until") : "");
   text("strategy", strategyText(answer) + (plan && plan.rows.some(function (r) { return r.budget_rounded.some(Boolean); }) ?
     " " + say("rounded_legend", F.rounded_mark) : ""));
   $("plan-csv").disabled = !plan;
   drawChart(plan);
   text("stock", "");
-  text("run-journey-why", plan ? "" : say("no_journey"));
+  text("run-journey-why", plan ? "" : computing ? say("computing") : say("no_journey"));
   $("run-journey").disabled = !plan;
   if (!plan) return;
   var from = plan.rows[plan.chart.start], stock = [];
@@ -264,12 +273,15 @@ function dropStaleResults() {
   $("sim-lines").textContent = ""; $("run-log").textContent = "";
   tell("sim-stale", "sim_stale");
 }
-// The answer first; the journey, the table and the tables' list in the
-// next task on the first load, so that the answer shows at once. An answer
-// that arrives for an older state is dropped.
+// Each state's answer comes in stages; a stage that arrives for an older
+// state is dropped.
 var generation = 0;
-// The markup's words and the choices' names, in the page's language.
+// The markup's words and the choices' names, in the page's language: all
+// of them anew only when it changes.
+var wordsShownIn = null;
 function showWords() {
+  if (wordsShownIn === language()) return;
+  wordsShownIn = language();
   var w = words();
   retell();
   document.documentElement.lang = language();
@@ -294,41 +306,41 @@ function showWords() {
 function render(later) {
   showWords();
   rewordFindings();
-  var mine = ++generation;
+  var mine = ++generation, answer = {};
   if (state.linkError) { showBrokenLink(); if (later) later(); return; }
-  // On the first load the set-up's own answer, cheap, is drawn first.
-  if (later) ask(request("set_up")).then(function (quick) {
-    if (mine !== generation || latest || quick.error) return;
-    showAnswer(quick);
-    performance.mark("first-result");
-  });
-  ask(request("page")).then(function (answer) {
-    if (mine !== generation || answer.error) return answer;
-    // While the prices are half typed, the journey without them stays.
-    var pricesWrong = priceIds().concat(["attempt_price", "item_price", "budget"]).some(function (id) { return id in answer.errors; });
-    if (answer.plan || !pricesWrong) return answer;
-    return ask(request("page", undefined, true)).then(function (unpriced) {
-      answer.unpriced = true; answer.plan = unpriced.plan;
-      return answer;
-    });
-  }).then(function (answer) {
-    if (mine !== generation) return;
-    if (answer.error) { tell("tables-error", function () { return answer.error; }); if (later) later(); return; }
-    draw(answer, later);
+  askInStages(request("page"), function (stage, last) {
+    if (mine !== generation || stage === null) return;
+    if (stage.error) { tell("tables-error", function () { return stage.error; }); if (later) later(); return; }
+    Object.assign(answer, stage);
+    draw(answer, stage.stage);
+    performance.mark("drawn-" + stage.stage);
+    if (last && later) later();
   });
 }
-function draw(answer, later) {
-  latest = answer;
-  showInputs(); showFields(Object.assign(pageErrors(), answer.errors)); showAnswer(answer); showCheapest(answer); showTablesInUse(answer);
-  writeAddress();
-  dropStaleResults();
-  function details() {
-    showTable(answer); showJourney(answer); showFiles(); showFindings(answer); showEditor(answer);
-    if (later) later();
+// Each stage drawn as it comes: the set-up's answer; the table, the grades'
+// reach and the journey's figures without prices (the priced ones marked
+// as being computed, the journey's table cleared); the priced journey; the
+// cheapest stones beside it.
+function draw(answer, stage) {
+  if (stage === "set_up") {
+    showInputs(); showFields(Object.assign(pageErrors(), answer.errors)); showAnswer(answer);
+    writeAddress();
+    dropStaleResults();
+    if (!performance.getEntriesByName("first-result").length) performance.mark("first-result");
+    return;
   }
-  if (!later) { details(); return; }
-  if (!performance.getEntriesByName("first-result").length) performance.mark("first-result");
-  setTimeout(details, 0);
+  if (stage === "answer") {
+    latest = answer;
+    // While the prices are half typed, the journey without them stays.
+    var pricesWrong = priceIds().concat(["attempt_price", "item_price", "budget"]).some(function (id) { return id in answer.errors; });
+    answer.plan = answer.priced ? null : answer.unpriced_plan;
+    answer.unpriced = !answer.priced && !!answer.plan && pricesWrong;
+    answer.cheapest = null;
+    showFields(Object.assign(pageErrors(), answer.errors));
+    showTable(answer); showFiles(); showFindings(answer); showEditor(answer);
+  }
+  showAnswer(answer); showCheapest(answer); showTablesInUse(answer);
+  if (stage !== "cheapest") showJourney(answer);
 }
 // A link whose tables cannot be read computes nothing.
 function showBrokenLink() {
