@@ -44,14 +44,12 @@ export async function openIn(page, fragment) {
 // The module's facts, asked of a worker of the page's own packed module, as
 // the page asks them: the catalogue's words, in every language.
 export const moduleFacts = (page) => page.evaluate(async () => {
-  const packed = atob(document.getElementById("module-wasm").textContent);
-  const bytes = Uint8Array.from(packed, (c) => c.charCodeAt(0));
-  const wasm = await new Response(new Blob([bytes]).stream().pipeThrough(new DecompressionStream("gzip"))).arrayBuffer();
   const code = document.getElementById("worker-code").textContent;
   const worker = new Worker(URL.createObjectURL(new Blob([code], { type: "text/javascript" })));
-  worker.postMessage({ code: document.getElementById("module-code").textContent, wasm }, [wasm]);
+  worker.postMessage({ code: document.getElementById("module-code").textContent,
+    packed: document.getElementById("module-wasm").textContent });
   const answer = await new Promise((resolve) => {
-    worker.onmessage = (event) => resolve(JSON.parse(event.data.text));
+    worker.onmessage = (event) => { if (event.data.id === 1) resolve(JSON.parse(event.data.text)); };
     worker.postMessage({ id: 1, fn: "facts", args: [] });
   });
   worker.terminate();

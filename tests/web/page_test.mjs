@@ -429,12 +429,10 @@ for (const [name, launch] of Object.entries(browsers)) {
       const types = typedefs();
       // Asked of a worker of the page's own packed module, as the page asks.
       const answers = await page.evaluate(async () => {
-        const packed = atob(document.getElementById("module-wasm").textContent);
-        const bytes = Uint8Array.from(packed, (c) => c.charCodeAt(0));
-        const wasm = await new Response(new Blob([bytes]).stream().pipeThrough(new DecompressionStream("gzip"))).arrayBuffer();
         const code = document.getElementById("worker-code").textContent;
         const worker = new Worker(URL.createObjectURL(new Blob([code], { type: "text/javascript" })));
-        worker.postMessage({ code: document.getElementById("module-code").textContent, wasm }, [wasm]);
+        worker.postMessage({ code: document.getElementById("module-code").textContent,
+          packed: document.getElementById("module-wasm").textContent });
         let last = 0;
         const call = (fn, args) => new Promise((resolve) => {
           const id = ++last;
@@ -447,6 +445,10 @@ for (const [name, launch] of Object.entries(browsers)) {
           worker.postMessage({ id, fn, args });
         });
         const facts = await call("facts", []);
+        // The facts packed in the file at build time are the module's own.
+        const packed = Uint8Array.from(atob(document.getElementById("module-facts").textContent), (c) => c.charCodeAt(0));
+        const unpacked = await new Response(new Blob([packed]).stream().pipeThrough(new DecompressionStream("gzip"))).json();
+        if (JSON.stringify(unpacked) !== JSON.stringify(facts)) throw new Error("the packed facts are not the module's");
         const tables = facts.table_keys.map((key, w) => "&" + key + "=" + facts.example_cells[w].join(",")).join("");
         const ask = (query) => call("answer", [query + tables]);
         const setUp = "attempts=5&grade=2&level=50&taliks=1&stones=3320&target=6&prices=1,2,3,4,5,6&attempt_price=1&item_price=10";

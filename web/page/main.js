@@ -47,7 +47,7 @@ function start() {
   facts().then(begin);
 }
 function begin(facts) {
-  performance.mark("module-ready");
+  performance.mark("facts-ready");
   F = facts;
   state = initialState();
   fillChoices();
@@ -96,5 +96,5 @@ function begin(facts) {
     replay.then(function () { document.body.setAttribute("data-ready", "true"); });
   });
 }
-// The packed module stands before this script in the file.
-startModule(start);
+// The module's worker has started with the first script (module.js).
+start();

@@ -231,25 +231,24 @@
 // gzipped in base64. It runs in a worker (web/page/worker.js); every call
 // is a promise of the module's answer. While any is out, the body carries
 // data-busy.
+// The worker starts first of all, and unpacks and compiles the WebAssembly
+// itself: the page's own set-up meanwhile takes nothing from it.
 var worker = null, calls = {}, lastCall = 0;
-function startModule(start) {
-  // The worker starts while the WebAssembly is unpacked.
+function startModule() {
   var code = document.getElementById("worker-code").textContent;
   worker = new Worker(URL.createObjectURL(new Blob([code], { type: "text/javascript" })));
-  var bytes = textBytes(atob(document.getElementById("module-wasm").textContent));
-  var unpacked = new Blob([bytes]).stream().pipeThrough(new DecompressionStream("gzip"));
-  new Response(unpacked).arrayBuffer().then(function (wasm) {
-    worker.onmessage = function (event) {
-      var take = calls[event.data.id];
-      if (!event.data.more) delete calls[event.data.id];
-      take(JSON.parse(event.data.text), !event.data.more);
-      // After what the answer sets off, which may call again.
-      setTimeout(function () { if (!Object.keys(calls).length) document.body.removeAttribute("data-busy"); }, 0);
-    };
-    worker.postMessage({ code: document.getElementById("module-code").textContent, wasm: wasm }, [wasm]);
-    start();
-  });
+  worker.onmessage = function (event) {
+    if (event.data.ready) { performance.mark("module-ready"); return; }
+    var take = calls[event.data.id];
+    if (!event.data.more) delete calls[event.data.id];
+    take(JSON.parse(event.data.text), !event.data.more);
+    // After what the answer sets off, which may call again.
+    setTimeout(function () { if (!Object.keys(calls).length) document.body.removeAttribute("data-busy"); }, 0);
+  };
+  worker.postMessage({ code: document.getElementById("module-code").textContent,
+    packed: document.getElementById("module-wasm").textContent });
 }
+startModule();
 function call(fn, args) {
   return new Promise(function (resolve) { send(fn, args, resolve); });
 }
@@ -270,8 +269,15 @@ function textBytes(text) {
   for (var i = 0; i < text.length; i++) bytes[i] = text.charCodeAt(i);
   return bytes;
 }
-/** @returns {Promise<Facts>} */
-function facts() { return call("facts", []); }
+/**
+ * The module's facts, as the build had the module give them: packed in the
+ * file, so that the page sets itself up while the worker starts.
+ * @returns {Promise<Facts>}
+ */
+function facts() {
+  var packed = new Blob([textBytes(atob(document.getElementById("module-facts").textContent))]);
+  return new Response(packed.stream().pipeThrough(new DecompressionStream("gzip"))).json();
+}
 /**
  * One table from its file's bytes, or null where the file is missing, its
  * findings worded in the language of the code lang.

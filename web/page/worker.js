@@ -1,6 +1,7 @@
 // The module's side: a Web Worker made from this text, so that the page
 // never waits for an answer. Its first message brings the module's code and
-// WebAssembly; each later one is a call, answered with the call's id and the
+// its WebAssembly packed (gzipped, in base64), unpacked and compiled here
+// as it streams in; each later one is a call, answered with the call's id and the
 // module's JSON text. A call in stages is answered stage by stage, each but
 // the last marked "more".
 var calls = [], ready = false, staged = null;
@@ -39,8 +40,14 @@ self.onmessage = function (event) {
     if (!ready) calls.push(data); else if (data.fn === "stages") answerLatest(data); else answer(data);
     return;
   }
-  self.Module = { onRuntimeInitialized: function () { ready = true; calls.splice(0).forEach(answer); }, instantiateWasm: function (imports, done) {
-    WebAssembly.instantiate(data.wasm, imports).then(function (made) { done(made.instance); });
+  var unpacked = fetch("data:application/octet-stream;base64," + data.packed).then(function (packed) {
+    return packed.body.pipeThrough(new DecompressionStream("gzip"));
+  });
+  var compiled = unpacked.then(function (stream) {
+    return WebAssembly.compileStreaming(new Response(stream, { headers: { "Content-Type": "application/wasm" } }));
+  });
+  self.Module = { onRuntimeInitialized: function () { postMessage({ ready: true }); ready = true; calls.splice(0).forEach(answer); }, instantiateWasm: function (imports, done) {
+    compiled.then(function (module) { return WebAssembly.instantiate(module, imports); }).then(done);
     return {};
   } };
   (0, eval)(data.code);
