@@ -6,9 +6,9 @@
 # side by side with a blank page that writes one line, in the same browser
 # run. The answer comes in stages, each drawn as it arrives, and each is
 # timed: the chance (the set-up's answer), the answer box's figures that
-# need no prices with the table, the answer box complete with the journey
-# to 7 taliks of the set-up's stones priced, and the whole answer with the
-# cheapest stones' journey beside it (the page no longer busy).
+# need no prices, the table of chances, the answer box complete with the
+# journey to 7 taliks of the set-up's stones priced, and the whole answer
+# with the cheapest stones' journey beside it (the page no longer busy).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -30,7 +30,8 @@ const median = (values) => values.slice().sort((a, b) => a - b)[Math.floor(value
   const fragment = process.env.BENCH_FRAGMENT || "#attempts=100&grade=5&level=50&taliks=2&stones=6630&target=7" +
     "&prices=10,20,40,80,200,1000&attempt_price=5&item_price=5000";
   const first = [], floor = [], recompute = [], ready = [], setUp = [], stages = {};
-  const stageNames = { set_up: "the chance", answer: "unpriced figures", journey: "answer box complete" };
+  const stageNames = { set_up: "the chance", answer: "the unpriced figures", table: "the table",
+    journey: "the answer box complete" };
   // Both pages timed the same way, inside the page: from the start of its
   // navigation (performance.now()'s origin) to the moment the element that
   // holds the first result has text, as a mutation observer sees it.

@@ -121,31 +121,39 @@ TEST(PageApiTest, InStagesTheSameAnswerAsAtOnce) {
   std::vector<std::string> sent;
   const StageSink send = [&sent](const std::string& stage) { sent.push_back(stage); };
   const std::string last = AnswerPageRequest(kSetUp + prices + Tables(), &send);
-  ASSERT_EQ(sent.size(), 3u);
+  ASSERT_EQ(sent.size(), 4u);
   const std::string whole = AnswerPageRequest(kSetUp + prices + Tables());
   const std::string unpriced = AnswerPageRequest(kSetUp + Tables());
   EXPECT_EQ(sent[0], "{\"stage\":\"set_up\"," +
                          AnswerPageRequest("view=set_up&" + kSetUp + prices + Tables()).substr(1));
-  EXPECT_TRUE(Has(sent[1], "{\"stage\":\"answer\",\"errors\":{},\"table\":{")) << sent[1];
-  EXPECT_TRUE(Has(sent[1], ",\"priced\":true,")) << sent[1];
-  const std::string plan = StageMember(sent[2], "plan");
-  EXPECT_TRUE(Has(whole, "\"plan\":" + plan + ",\"cheapest\":")) << sent[2];
+  EXPECT_TRUE(Has(sent[1], "{\"stage\":\"answer\",\"errors\":{},\"unpriced_plan\":{")) << sent[1];
+  EXPECT_TRUE(Has(sent[1], ",\"priced\":true}")) << sent[1];
+  // The table's stage: its table, and the grades' reach with the loss shares.
+  const std::string& table = sent[2];
+  const std::size_t reach = table.find(",\"grade_reach\":");
+  ASSERT_EQ(table.rfind("{\"stage\":\"table\",\"table\":", 0), 0u) << table;
+  EXPECT_TRUE(Has(whole, table.substr(17, reach - 17) + ",\"plan\":")) << table;
+  EXPECT_TRUE(Has(whole, table.substr(reach, table.size() - reach - 1) + "}")) << table;
+  const std::string plan = StageMember(sent[3], "plan");
+  EXPECT_TRUE(Has(whole, "\"plan\":" + plan + ",\"cheapest\":")) << sent[3];
   EXPECT_TRUE(Has(
       sent[1], "\"unpriced_plan\":" +
                    StageMember(unpriced.substr(0, unpriced.find(",\"cheapest\"")) + "}", "plan") +
                    ","));
   EXPECT_TRUE(Has(whole, "\"cheapest\":" + StageMember(last, "cheapest") + ",\"grade_reach\""))
       << last;
-  // Without prices the answer stage is the last; a wrong price leaves the
+  // Without prices the table's stage is the last; a wrong price leaves the
   // journey without prices standing.
   sent.clear();
   const std::string alone = AnswerPageRequest(kSetUp + Tables(), &send);
-  EXPECT_EQ(sent.size(), 1u);
-  EXPECT_TRUE(Has(alone, "\"priced\":false")) << alone;
+  ASSERT_EQ(sent.size(), 2u);
+  EXPECT_TRUE(Has(sent[1], "\"priced\":false")) << sent[1];
+  EXPECT_TRUE(Has(alone, "{\"stage\":\"table\",\"table\":{")) << alone;
   sent.clear();
-  const std::string half = AnswerPageRequest(kSetUp + "&prices=10,20" + Tables(), &send);
-  EXPECT_TRUE(Has(half, "\"errors\":{\"p3\":")) << half;
-  EXPECT_TRUE(Has(half, "\"unpriced_plan\":{\"target\":6,\"priced\":false")) << half;
+  (void)AnswerPageRequest(kSetUp + "&prices=10,20" + Tables(), &send);
+  ASSERT_EQ(sent.size(), 2u);
+  EXPECT_TRUE(Has(sent[1], "\"errors\":{\"p3\":")) << sent[1];
+  EXPECT_TRUE(Has(sent[1], "\"unpriced_plan\":{\"target\":6,\"priced\":false")) << sent[1];
   // Any other request is answered at once, as without stages.
   sent.clear();
   EXPECT_EQ(AnswerPageRequest("view=simulate&seed=5&" + kSetUp + Tables(), &send),

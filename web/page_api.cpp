@@ -609,9 +609,10 @@ std::string StageAnswer(const char* stage, std::vector<JsonMember> members) {
 }
 
 // The page's answer in the order the page draws it, each stage sent as it
-// is ready and the last returned: the set-up's own answer; then the table,
-// the grades' reach and the journey's figures without prices; with prices
-// the player's journey priced, and last the cheapest stones' beside it.
+// is ready and the last returned: the set-up's own answer; the journey's
+// figures without prices; the table, the grades' reach and the loss
+// shares; with prices the player's journey priced, and last the cheapest
+// stones' beside it.
 std::string StagedPageAnswer(const ProbabilityTables& tables, Fields* fields,
                              const StageSink& send) {
   PageRequest read;
@@ -626,8 +627,6 @@ std::string StagedPageAnswer(const ProbabilityTables& tables, Fields* fields,
   const UpgradeRequest& request = read.set_up;
   const bool priced = read.journey_read && read.plan.prices.has_value();
   std::string table = "null", unpriced = "null", reach = "null";
-  if (read.level && read.stones)
-    table = TableData(MakeTableView(tables, request.item_level, request.stone_tiers));
   if (read.unpriced_read) {
     PlanRequest without_prices = read.plan;
     without_prices.prices.reset();
@@ -635,18 +634,19 @@ std::string StagedPageAnswer(const ProbabilityTables& tables, Fields* fields,
     const PlanView plan_view = MakePlanView(tables, without_prices);
     unpriced = PlanData(plan_view, MakeJourneyChart(plan_view, read.start), language);
   }
+  send(StageAnswer("answer", {{"errors", ErrorsObject(fields->errors)},
+                              {"unpriced_plan", unpriced},
+                              {"priced", JsonBool(priced)}}));
+  if (read.level && read.stones)
+    table = TableData(MakeTableView(tables, request.item_level, request.stone_tiers));
   if (read.reach_read) {
     reach = GradeReachData(
         MakeGradeReach(tables, request.item_level, request.stone_tiers, read.plan.target));
   }
-  std::string answer = StageAnswer("answer", {{"errors", ErrorsObject(fields->errors)},
-                                              {"table", table},
-                                              {"unpriced_plan", unpriced},
-                                              {"priced", JsonBool(priced)},
-                                              {"grade_reach", reach},
-                                              {"loss_shares", LossSharesData(tables)}});
-  if (!priced) return answer;
-  send(answer);
+  std::string table_stage = StageAnswer(
+      "table", {{"table", table}, {"grade_reach", reach}, {"loss_shares", LossSharesData(tables)}});
+  if (!priced) return table_stage;
+  send(table_stage);
   const PlanView plan_view = MakePlanView(tables, read.plan);
   send(StageAnswer("journey", {{"plan", PlanData(plan_view, MakeJourneyChart(plan_view, read.start),
                                                  language)}}));

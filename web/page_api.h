@@ -49,11 +49,11 @@ using StageSink = std::function<void(const std::string& stage)>;
 
 /// The same answer, a view=page one (or one of no view) in the stages the
 /// page draws as they come, each an object with its "stage": "set_up"
-/// {"errors" of the set-up, "set_up"}; "answer" {"errors", "table",
-/// "unpriced_plan" (the journey's without its prices, null where a field it
-/// needs is wrong), "priced" (whether the priced journey follows),
-/// "grade_reach", "loss_shares"}; with prices "journey" {"plan"} and
-/// "cheapest" {"cheapest"}. Each stage but the last goes to send, the last
+/// {"errors" of the set-up, "set_up"}; "answer" {"errors", "unpriced_plan"
+/// (the journey's without its prices, null where a field it needs is
+/// wrong), "priced" (whether the priced journey follows)}; "table"
+/// {"table", "grade_reach", "loss_shares"}; with prices "journey" {"plan"}
+/// and "cheapest" {"cheapest"}. Each stage but the last goes to send, the last
 /// is returned; any other request's answer is returned alone.
 std::string AnswerPageRequest(std::string_view request, const StageSink* send);
 

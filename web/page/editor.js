@@ -53,7 +53,7 @@ function buildEditor() {
 // coloured by the chance the module computes for it: of success at the
 // set-up's level and stones, or of its loss when the success draw fails.
 function showEditor(answer) {
-  if (!$("editor").open) return;
+  if (!$("editor").open || !answer.loss_shares) return;
   var shares = answer.table ? answer.table.shares : null;
   var columns = columnCount();
   tableIndexes().forEach(function (w) {

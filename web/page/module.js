@@ -101,9 +101,13 @@
  * @typedef {Object} AnswerStage
  * @property {string} stage
  * @property {Object<string, string>} errors
- * @property {?Table} table
  * @property {?Plan} unpriced_plan
  * @property {boolean} priced
+ */
+/**
+ * @typedef {Object} TableStage
+ * @property {string} stage
+ * @property {?Table} table
  * @property {?string[]} grade_reach
  * @property {number[][]} loss_shares
  */
@@ -294,6 +298,6 @@ function ask(request) { return call("answer", [request]); }
 /**
  * The page's answer in stages, each taken as it comes with whether it is
  * the last; null where the module has dropped it for a later one.
- * @param {function(?(SetUpStage|AnswerStage|JourneyStage|CheapestStage), boolean)} take
+ * @param {function(?(SetUpStage|AnswerStage|TableStage|JourneyStage|CheapestStage), boolean)} take
  */
 function askInStages(request, take) { send("stages", [request], take); }

@@ -317,10 +317,10 @@ function render(later) {
     if (last && later) later();
   });
 }
-// Each stage drawn as it comes: the set-up's answer; the table, the grades'
-// reach and the journey's figures without prices (the priced ones marked
-// as being computed, the journey's table cleared); the priced journey; the
-// cheapest stones beside it.
+// Each stage drawn as it comes: the set-up's answer; the journey's figures
+// without prices (the priced ones marked as being computed, the journey's
+// table cleared); the table, the grades' reach and the editor; the priced
+// journey; the cheapest stones beside it.
 function draw(answer, stage) {
   if (stage === "set_up") {
     showInputs(); showFields(Object.assign(pageErrors(), answer.errors)); showAnswer(answer);
@@ -337,8 +337,8 @@ function draw(answer, stage) {
     answer.unpriced = !answer.priced && !!answer.plan && pricesWrong;
     answer.cheapest = null;
     showFields(Object.assign(pageErrors(), answer.errors));
-    showTable(answer); showFiles(); showFindings(answer); showEditor(answer);
   }
+  if (stage === "table") { showTable(answer); showFiles(); showFindings(answer); showEditor(answer); return; }
   showAnswer(answer); showCheapest(answer); showTablesInUse(answer);
   if (stage !== "cheapest") showJourney(answer);
 }
