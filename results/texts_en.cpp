@@ -252,7 +252,7 @@ constexpr KeyedText kPageLabels[] = {
     {"not_stored", "The tables are not kept: {1}"},
     {"no_stone", "No stone"},
     {"my_budget", "My budget"},
-    {"exact_chance", "Chance of success per attempt: {1} %"},
+    {"exact_chance", "Chance of success per attempt: {1}\u00a0%"},
     {"needs_stone_prices", "not counted without the stones' prices"},
     {"attempts_with_new_items", "Attempts on average to the target, with new items"},
     {"items_on_average_short", "Items used up on average"},

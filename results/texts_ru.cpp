@@ -248,7 +248,7 @@ constexpr KeyedText kPageLabels[] = {
     {"not_stored", "Таблицы не запомнены: {1}"},
     {"no_stone", "Без камня"},
     {"my_budget", "Мой бюджет"},
-    {"exact_chance", "Шанс успеха попытки: {1} %"},
+    {"exact_chance", "Шанс успеха попытки: {1}\u00a0%"},
     {"needs_stone_prices", "не учитывается без цен камней"},
     {"attempts_with_new_items", "Попыток в среднем до цели, с новыми предметами"},
     {"items_on_average_short", "Предметов уйдёт в среднем"},

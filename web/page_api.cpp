@@ -422,6 +422,7 @@ std::string PageFacts() {
        {"shown_percentile", JsonInteger(kShownPercentile)},
        {"plan_columns", PlanColumnsData()},
        {"rounded_mark", JsonString(kRoundedMark)},
+       {"percent_sign", JsonString(kPercentSign)},
        {"files", files},
        {"section_stem", JsonString(kItemGradeSectionStem)},
        {"key_stem", JsonString(kUpgradeLevelKeyStem)},

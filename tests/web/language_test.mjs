@@ -9,7 +9,7 @@ import { spawnSync } from "node:child_process";
 import fs from "node:fs";
 import os from "node:os";
 import path from "node:path";
-import { args, source, only, launchPage, settledIn, openIn, moduleFacts } from "./browser.mjs";
+import { args, source, only, launchPage, settledIn, openIn, moduleFacts, plainSign } from "./browser.mjs";
 
 const nativeOdds = path.resolve(args["upgrade-odds"] ?? path.join(source, "build/test/upgrade-odds"));
 const tableNames = ["SuccessProb.ini", "DestroyProb.ini", "DowngradeProb.ini"];
@@ -36,7 +36,7 @@ for (const [name, launch] of Object.entries(only)) {
     const problems = [];
     const settled = () => settledIn(page);
     const open = (fragment) => openIn(page, fragment);
-    const text = (selector) => page.$eval(selector, (el) => el.textContent);
+    const text = (selector) => page.$eval(selector, (el) => el.textContent).then(plainSign);
     // The words in Cyrillic letters the page shows, less the switch's
     // languages, each named in its own.
     const russianWords = () => page.evaluate((pattern) => {
@@ -137,6 +137,36 @@ for (const [name, launch] of Object.entries(only)) {
       assert.match(await text("#tables-error"), /^Слишком большой файл: DestroyProb\.ini \(17 МБ\)/);
       await page.click("#examples");
       await settled();
+    });
+
+    test("at 360 px no figure is split over two lines, with its sign or within its digits", async () => {
+      // The journey unfolded as cards, the chart and the table drawn.
+      for (const lang of ["ru", "en"]) {
+        await open(setUp + "&lang=" + lang);
+        await page.click("#journey-more");
+        await page.waitForFunction(() => document.getElementById("journey").classList.contains("unfolded"));
+        const split = await page.evaluate(() => {
+          const found = [];
+          // A figure: digits with their group separators and fraction, a
+          // sign before, and "%" after.
+          const figure = /[−+-]?\d[\d\u00a0.,]*\d(?:[ \u00a0]?%)?|\d[ \u00a0]?%/g;
+          const walker = document.createTreeWalker(document.body, NodeFilter.SHOW_TEXT);
+          for (let node; (node = walker.nextNode());) {
+            if (node.parentElement.closest("svg, select")) continue;
+            for (const match of node.data.matchAll(figure)) {
+              const range = document.createRange();
+              range.setStart(node, match.index);
+              range.setEnd(node, match.index + match[0].length);
+              const lines = new Set(Array.from(range.getClientRects(), (r) => Math.round(r.bottom)));
+              if (lines.size > 1) found.push(`${node.parentElement.id || node.parentElement.tagName}: ${match[0]}`);
+            }
+          }
+          return found;
+        });
+        assert.deepEqual(split, [], lang);
+        // Nor does anything scroll sideways.
+        assert.ok(await page.evaluate(() => document.documentElement.scrollWidth <= document.documentElement.clientWidth), lang);
+      }
     });
 
     test("switched back to Russian, the same places read Russian", async () => {

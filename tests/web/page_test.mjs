@@ -12,6 +12,7 @@ import path from "node:path";
 import { createRequire } from "node:module";
 import { pathToFileURL } from "node:url";
 import puppeteer from "puppeteer-core";
+import { plainSign } from "./browser.mjs";
 
 const require = createRequire(import.meta.url);
 const axeSource = fs.readFileSync(require.resolve("axe-core/axe.min.js"), "utf8");
@@ -131,7 +132,7 @@ for (const [name, launch] of Object.entries(browsers)) {
         };
       });
     }
-    const text = (selector) => page.$eval(selector, (el) => el.textContent);
+    const text = (selector) => page.$eval(selector, (el) => el.textContent).then(plainSign);
     const attribute = (selector, name) => page.$eval(selector, (el, n) => el.getAttribute(n), name);
     async function saved(button) {
       const count = await page.evaluate(() => window.savedFiles.length);
@@ -188,7 +189,7 @@ for (const [name, launch] of Object.entries(browsers)) {
       const second = human.findIndex((line) => line.includes("Предметов для 90%*"));
       const rowsOf = (from) => human.slice(from + 1, from + 1 + s.target).map((line) => line.trim().split(/ +/));
       const [humanRows, stockRows] = [rowsOf(first), rowsOf(second)];
-      const pageRows = await page.$$eval("#journey tbody tr", (rows) => rows.map((r) => Array.from(r.cells).map((c) => c.textContent)));
+      const pageRows = plainSign(await page.$$eval("#journey tbody tr", (rows) => rows.map((r) => Array.from(r.cells).map((c) => c.textContent))));
       assert.equal(pageRows.length, s.target);
       const same = (shown, written) => {
         const plain = shown.replace(/\u00a0/g, "");
@@ -254,7 +255,7 @@ for (const [name, launch] of Object.entries(browsers)) {
       const human = odds(dir, "--plan", ...priceWords, "8", "60", "5", "6", "6", "5", "4").split("\n");
       const budgets = human.slice(human.findIndex((line) => line.includes("Предметов для 90%*")) + 1);
       const budget = budgets[1].trim().split(/ +/)[2];
-      const shown = await page.$$eval("#figures div", (boxes) => boxes.map((b) => [b.querySelector("dt").textContent, b.querySelector("dd").textContent]));
+      const shown = plainSign(await page.$$eval("#figures div", (boxes) => boxes.map((b) => [b.querySelector("dt").textContent, b.querySelector("dd").textContent])));
       const figure = shown.find(([label]) => label.startsWith("Бюджет"))[1].replace(/\u00a0/g, "");
       assert.equal(figure, budget);
       assert.match(await text("#strategy"), /камни настройки на каждом шаге, с ценами/);
@@ -269,7 +270,7 @@ for (const [name, launch] of Object.entries(browsers)) {
       assert.equal((await saved("#plan-csv")).text, odds(dir, "--csv", "--plan", ...priceWords, "--stones", sets, "8", "60", "5"));
       // The chance within the player's budget stands in the answer.
       await setField("budget", "40000");
-      const within = await page.$$eval("#figures div", (boxes) => boxes.map((b) => [b.querySelector("dt").textContent, b.querySelector("dd").textContent]));
+      const within = plainSign(await page.$$eval("#figures div", (boxes) => boxes.map((b) => [b.querySelector("dt").textContent, b.querySelector("dd").textContent])));
       const [label, chance] = within.find(([l]) => l.includes("потратив не больше"));
       assert.equal(label, "Дойти до 5 талик, потратив не больше 40000");
       const csvBudget = odds(dir, "--csv", "--plan", ...priceWords, "--budget", "40000", "--stones", sets, "8", "60", "5")
@@ -403,7 +404,7 @@ for (const [name, launch] of Object.entries(browsers)) {
 
     test("the language switch: the catalogue's English, kept in the address, the figures unchanged", async () => {
       const fragment = fragmentOf(setUps[0], prices);
-      const figures = () => page.$$eval("#figures dd, #journey td", (cells) => cells.map((c) => c.textContent));
+      const figures = () => page.$$eval("#figures dd, #journey td", (cells) => cells.map((c) => c.textContent)).then(plainSign);
       await open(fragment);
       assert.equal(await text("#answer-title"), "Ответ");
       const russian = await figures();

@@ -22,6 +22,7 @@
  * @property {number} shown_percentile
  * @property {PlanColumn[]} plan_columns
  * @property {string} rounded_mark
+ * @property {string} percent_sign
  * @property {string[]} languages
  * @property {Object<string, LanguageTexts>} texts
  * @property {string[]} files

@@ -56,7 +56,7 @@ function figure(label, value, risk) {
   box.appendChild(term); box.appendChild(data); $("figures").appendChild(box);
 }
 function outcome(setUp, key) { return setUp.outcomes[F.outcome_keys.indexOf(key)]; }
-function levelLabel(p) { return Math.round(F.percentile_levels[p] * 1000) / 10 + " %"; }
+function levelLabel(p) { return Math.round(F.percentile_levels[p] * 1000) / 10 + F.percent_sign; }
 // The answer box: the exact chance beside the simulator's line, the
 // journey's figures from the set-up's talik count, the tables in use.
 function showAnswer(answer) {
@@ -230,7 +230,7 @@ function drawChart(plan) {
   function y(p) { return bottom - (bottom - top) * p; }
   add("line", { x1: left, y1: bottom, x2: right, y2: bottom, stroke: "#999" });
   add("line", { x1: left, y1: top, x2: left, y2: bottom, stroke: "#999" });
-  [0, 0.5, 1].forEach(function (p) { add("text", { x: left - 6, y: y(p) + 4, "text-anchor": "end" }, (p * 100) + " %"); });
+  [0, 0.5, 1].forEach(function (p) { add("text", { x: left - 6, y: y(p) + 4, "text-anchor": "end" }, (p * 100) + F.percent_sign); });
   var decades = chart.decades;
   var every = Math.ceil(decades.length / Math.max(1, Math.floor((right - left) / 70)));
   decades.forEach(function (decade, i) {
@@ -249,7 +249,7 @@ function drawChart(plan) {
   var marks = [];
   chart.marks.forEach(function (m) {
     if (m.attempts === null) return;
-    var percent = Math.round(m.level * 100) + " %";
+    var percent = Math.round(m.level * 100) + F.percent_sign;
     add("line", { x1: x(m.attempts), y1: y(m.level), x2: x(m.attempts), y2: bottom, stroke: "#f0a500", "stroke-dasharray": "4 3" });
     add("circle", { cx: x(m.attempts), cy: y(m.level), r: 3.5, fill: "#f0a500" });
     add("text", { x: x(m.attempts) - 6, y: y(m.level) - 6, "text-anchor": "end" }, percent);
@@ -288,7 +288,7 @@ function showWords() {
   document.title = say("title");
   $("lang").value = language();
   document.querySelectorAll("[data-t]").forEach(function (el) { el.textContent = say(el.getAttribute("data-t")); });
-  text("columns-legend", say("columns_legend", F.percentile_labels.join("/") + " %", levelLabel(F.shown_percentile)));
+  text("columns-legend", say("columns_legend", F.percentile_labels.join("/") + F.percent_sign, levelLabel(F.shown_percentile)));
   document.querySelectorAll("[data-t-placeholder]").forEach(function (el) { el.placeholder = say(el.getAttribute("data-t-placeholder")); });
   document.querySelectorAll("[data-t-label]").forEach(function (el) { el.setAttribute("aria-label", say(el.getAttribute("data-t-label"))); });
   document.querySelectorAll("[data-stone]").forEach(function (el) { el.textContent = say("stone", el.getAttribute("data-stone")); });
