@@ -452,6 +452,19 @@ for (const [name, launch] of Object.entries(browsers)) {
         if (JSON.stringify(unpacked) !== JSON.stringify(facts)) throw new Error("the packed facts are not the module's");
         const tables = facts.table_keys.map((key, w) => "&" + key + "=" + facts.example_cells[w].join(",")).join("");
         const ask = (query) => call("answer", [query + tables]);
+        // A call in stages: every stage until the last.
+        const stages = (query) => new Promise((resolve) => {
+          const id = ++last, taken = [];
+          const listen = (event) => {
+            if (event.data.id !== id) return;
+            taken.push(JSON.parse(event.data.text));
+            if (event.data.more) return;
+            worker.removeEventListener("message", listen);
+            resolve(taken);
+          };
+          worker.addEventListener("message", listen);
+          worker.postMessage({ id, fn: "stages", args: [query + tables] });
+        });
         const setUp = "attempts=5&grade=2&level=50&taliks=1&stones=3320&target=6&prices=1,2,3,4,5,6&attempt_price=1&item_price=10";
         const file = new TextEncoder().encode("; kept\r\n[ItemGrade0]\r\nUpgradeLevel0=5\r\n");
         const result = { facts, table: await call("read", [1, null]), loaded: await call("read", [0, file]),
@@ -459,7 +472,7 @@ for (const [name, launch] of Object.entries(browsers)) {
           page: await ask("view=page&" + setUp), blank: await ask("view=page&attempts=0&grade=2&level=50&taliks=1&stones=3320&target=6"),
           simulation: await ask("view=simulate&seed=7&" + setUp), run: await ask("view=journey_run&seed=7&" + setUp),
           file: await ask("view=ini_file&file=2&" + setUp), findings: await ask("view=findings&" + setUp),
-          quick: await ask("view=set_up&" + setUp) };
+          quick: await ask("view=set_up&" + setUp), stages: await stages(setUp) };
         worker.terminate();
         return result;
       });
@@ -468,6 +481,10 @@ for (const [name, launch] of Object.entries(browsers)) {
         ["simulation", "SimulationAnswer"], ["run", "JourneyRunAnswer"], ["file", "IniFile"], ["findings", "FindingsAnswer"], ["quick", "SetUpAnswer"]]) {
         assert.deepEqual(shapeFaults(answers[name], type, types, name), []);
       }
+      // The staged answer's stages, in their order, each of its shape.
+      const stageTypes = { set_up: "SetUpStage", answer: "AnswerStage", table: "TableStage", journey: "JourneyStage", cheapest: "CheapestStage" };
+      assert.deepEqual(answers.stages.map((s) => s.stage), Object.keys(stageTypes));
+      for (const stage of answers.stages) assert.deepEqual(shapeFaults(stage, stageTypes[stage.stage], types, stage.stage), []);
       assert.equal(answers.blank.set_up, null);
       assert.ok(answers.page.plan.priced);
       assert.ok(answers.page.cheapest.plan.priced);
