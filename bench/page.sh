@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
 # The page in headless Chromium, opened from disk: the time from opening the
 # file to the first result (the chance line drawn; a blank page's one line
-# timed the same way, inside the page), the time of one full recompute from
-# an input's event to its answer drawn (the journey to 7 taliks of the
-# set-up's stones, priced, and the cheapest stones' beside it), and
-# the file's size; the first result side by side with a blank page that
-# writes one line, in the same browser run.
+# timed the same way, inside the page), the time of one recompute from an
+# input's event to its answer drawn, and the file's size; the first result
+# side by side with a blank page that writes one line, in the same browser
+# run. The answer comes in stages, each drawn as it arrives, and each is
+# timed: the chance (the set-up's answer), the answer box's figures that
+# need no prices, the table of chances, the answer box complete with the
+# journey to 7 taliks of the set-up's stones priced, and the whole answer
+# with the cheapest stones' journey beside it (the page no longer busy).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -26,7 +29,9 @@ const median = (values) => values.slice().sort((a, b) => a - b)[Math.floor(value
     "document.body.textContent='Шанс';document.body.setAttribute('data-ready','true')</script>");
   const fragment = process.env.BENCH_FRAGMENT || "#attempts=100&grade=5&level=50&taliks=2&stones=6630&target=7" +
     "&prices=10,20,40,80,200,1000&attempt_price=5&item_price=5000";
-  const first = [], floor = [], recompute = [], ready = [];
+  const first = [], floor = [], recompute = [], ready = [], setUp = [], stages = {};
+  const stageNames = { set_up: "the chance", answer: "the unpriced figures", table: "the table",
+    journey: "the answer box complete" };
   // Both pages timed the same way, inside the page: from the start of its
   // navigation (performance.now()'s origin) to the moment the element that
   // holds the first result has text, as a mutation observer sees it.
@@ -47,26 +52,38 @@ const median = (values) => values.slice().sort((a, b) => a - b)[Math.floor(value
     floor.push(await firstResult("file://" + blank));
     first.push(await firstResult("file://" + file + fragment));
     ready.push(await page.evaluate(() => performance.getEntriesByName("module-ready")[0].startTime));
+    setUp.push(await page.evaluate(() => performance.getEntriesByName("facts-ready")[0].startTime));
     // From the input's event to the answer drawn: the worker's answer taken
     // and the page no longer busy.
-    recompute.push(await page.evaluate(() => new Promise((resolve) => {
+    const times = await page.evaluate(() => new Promise((resolve) => {
       const level = document.getElementById("level");
       level.value = level.value === "50" ? "49" : "50";
       const start = performance.now();
       new MutationObserver((changes, observer) => {
         if (document.body.hasAttribute("data-busy")) return;
         observer.disconnect();
-        resolve(performance.now() - start);
+        // Each stage's mark, set once it is drawn.
+        const drawn = {};
+        for (const m of performance.getEntriesByType("mark")) {
+          if (m.startTime >= start && m.name.startsWith("drawn-")) drawn[m.name.slice(6)] = m.startTime - start;
+        }
+        resolve({ whole: performance.now() - start, drawn });
       }).observe(document.body, { attributes: true, attributeFilter: ["data-busy"] });
       level.dispatchEvent(new Event("input"));
-    })));
+    }));
+    recompute.push(times.whole);
+    for (const [stage, ms] of Object.entries(times.drawn)) (stages[stage] ??= []).push(ms);
   }
   await browser.close();
   const bytes = fs.readFileSync(file);
   console.log(`first result   ${median(first).toFixed(0)} ms, a blank page's first line ${median(floor).toFixed(0)} ms:` +
     ` ${(median(first) / median(floor)).toFixed(2)}x (median of ${runs})`);
-  console.log(`module ready   ${median(ready).toFixed(0)} ms (median of ${runs}): the rest is the first computation`);
-  console.log(`recompute      ${median(recompute).toFixed(1)} ms (median of ${runs}; aim at most 16)`);
+  console.log(`module ready   ${median(ready).toFixed(0)} ms, the page's facts unpacked ${median(setUp).toFixed(0)} ms (median of ${runs}):` +
+    " the page sets itself up while the worker starts; after both, the first computation");
+  for (const [stage, name] of Object.entries(stageNames)) {
+    if (stages[stage]) console.log(`recompute      ${median(stages[stage]).toFixed(1)} ms to ${name} drawn (median of ${runs})`);
+  }
+  console.log(`recompute      ${median(recompute).toFixed(1)} ms to the whole answer drawn (median of ${runs}; aim at most 16)`);
   console.log(`file size      ${(bytes.length / 1024).toFixed(0)} KB, ${(zlib.gzipSync(bytes, { level: 9 }).length / 1024).toFixed(0)} KB gzipped`);
 })();
 JS

@@ -96,7 +96,7 @@ bool ReadItemPriceValue(std::string_view value, Scan* scan, std::string* error) 
 bool ReadLanguageValue(std::string_view value, Scan* scan, std::string* error) {
   Language language = Language::kRussian;
   if (LanguageOfCode(value, &language)) return true;
-  *error = Say(scan->language, OddsText::kBadLanguage, {value});
+  *error = Say(scan->language, OddsText::kBadLanguage, {value, LanguageCodeList()});
   return false;
 }
 
@@ -456,7 +456,8 @@ std::string HelpText(Language language) {
   const auto span = [](ValueRange r) {
     return std::to_string(r.low) + ".." + std::to_string(r.high);
   };
-  return Say(language, OddsText::kHelp,
-             {range(kAttemptCountRange), range(kItemGradeRange), range(kItemLevelRange),
-              range(kTalikCountRange), span(kTargetRange), span(kStoneTierRange)});
+  return Say(
+      language, OddsText::kHelp,
+      {range(kAttemptCountRange), range(kItemGradeRange), range(kItemLevelRange),
+       range(kTalikCountRange), span(kTargetRange), span(kStoneTierRange), LanguageCodeList()});
 }

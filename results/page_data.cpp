@@ -12,14 +12,14 @@
 #include "results/text_writer.h"
 
 std::string PercentText(double share) {
-  if (share <= 0.0) return "0 %";
-  if (share >= 1.0) return "100 %";
+  if (share <= 0.0) return "0" + std::string(kPercentSign);
+  if (share >= 1.0) return "100" + std::string(kPercentSign);
   std::string text;
   for (int digits = 2; digits <= 17; ++digits) {
     text = Decimal(100.0 * share, digits);
     if (std::strtod(text.c_str(), nullptr) < 100.0) break;  // never rounded up to a certainty
   }
-  return text + " %";
+  return text + std::string(kPercentSign);
 }
 
 std::string GroupedFigure(const std::string& text) {
@@ -212,7 +212,9 @@ std::string PlanFigure(const PlanColumn& column, const PlanView& view, int t, in
       return priced && std::isfinite(cell.value) ? JsonNumber(cell.relative_error) : "null";
     case FigureKind::kWithinBudget:
       // A lower bound where not exact, and a promise either way: rounded down.
-      return JsonString(HasFigures(column, view.request) ? PercentAtLeast(cell.value) + " %" : "");
+      return JsonString(HasFigures(column, view.request)
+                            ? PercentAtLeast(cell.value) + std::string(kPercentSign)
+                            : "");
     case FigureKind::kWithinBudgetExact:
       return JsonBool(HasFigures(column, view.request) && cell.exact);
     case FigureKind::kLargestError:

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "results/texts.h"
 #include "results/views.h"
@@ -41,5 +42,9 @@ std::string GradeReachData(const GradeReach& reach);
 /// A share as a percent with at least two significant digits: "0.022 %",
 /// "13 %"; "100 %" only when certain.
 std::string PercentText(double share);
+
+/// What follows a percentage the page shows: a no-break space, so that the
+/// figure and its sign never part at a line's end, and the sign.
+inline constexpr std::string_view kPercentSign = "\u00a0%";
 
 #endif  // UPGRADE_SIM_RESULTS_PAGE_DATA_H_

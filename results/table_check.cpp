@@ -616,13 +616,8 @@ void AddFileProblem(Collector& c, const FileOpening& opening, const std::string&
 // A count in the form its number takes: one is the first of three texts
 // in a row, for 1, 21, ...; then for 2 to 4, 22 to 24, ...; then the rest.
 std::string CountText(Language language, std::int64_t n, CheckText one) {
-  const std::int64_t tens = n % 100, units = n % 10;
-  int form = units == 1 && tens != 11                               ? 0
-             : units >= 2 && units <= 4 && (tens < 12 || tens > 14) ? 1
-                                                                    : 2;
-  // English has one form for 1 and one for every other count.
-  if (language == Language::kEnglish) form = n == 1 ? 0 : 2;
-  return Say(language, static_cast<CheckText>(static_cast<int>(one) + form), {std::to_string(n)});
+  return Say(language, static_cast<CheckText>(static_cast<int>(one) + CountForm(language, n)),
+             {std::to_string(n)});
 }
 
 const char* SeverityName(FindingSeverity severity) {

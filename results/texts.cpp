@@ -22,23 +22,53 @@ Language LanguageOfLocale(const char* lc_all, const char* lc_messages, const cha
   return Language::kRussian;
 }
 
-std::string_view TextOf(Language language, ReportText id) {
-  return language == Language::kEnglish ? EnglishText(id) : RussianText(id);
+namespace {
+
+// Each language's function of one kind, in Language order.
+template <typename Function>
+using PerLanguage = Function[kLanguageCount];
+
+template <typename Id>
+std::string_view TextIn(Language language, Id id) {
+  static constexpr PerLanguage<std::string_view (*)(Id)> kTexts = {
+#define UPGRADE_SIM_LANGUAGE(name, code) &name##Text,
+#include "results/languages.def"
+#undef UPGRADE_SIM_LANGUAGE
+  };
+  return kTexts[static_cast<int>(language)](id);
 }
-std::string_view TextOf(Language language, JourneyText id) {
-  return language == Language::kEnglish ? EnglishText(id) : RussianText(id);
+
+}  // namespace
+
+std::string LanguageCodeList() {
+  std::string list;
+  for (const std::string_view code : kLanguageCodes)
+    list += (list.empty() ? "" : ", ") + std::string(code);
+  return list;
 }
-std::string_view TextOf(Language language, OddsText id) {
-  return language == Language::kEnglish ? EnglishText(id) : RussianText(id);
-}
-std::string_view TextOf(Language language, PageText id) {
-  return language == Language::kEnglish ? EnglishText(id) : RussianText(id);
-}
-std::string_view TextOf(Language language, CheckText id) {
-  return language == Language::kEnglish ? EnglishText(id) : RussianText(id);
-}
+
+std::string_view TextOf(Language language, ReportText id) { return TextIn(language, id); }
+std::string_view TextOf(Language language, JourneyText id) { return TextIn(language, id); }
+std::string_view TextOf(Language language, OddsText id) { return TextIn(language, id); }
+std::string_view TextOf(Language language, PageText id) { return TextIn(language, id); }
+std::string_view TextOf(Language language, CheckText id) { return TextIn(language, id); }
+
 KeyedTexts PageLabels(Language language) {
-  return language == Language::kEnglish ? EnglishPageLabels() : RussianPageLabels();
+  static constexpr PerLanguage<KeyedTexts (*)()> kLabels = {
+#define UPGRADE_SIM_LANGUAGE(name, code) &name##PageLabels,
+#include "results/languages.def"
+#undef UPGRADE_SIM_LANGUAGE
+  };
+  return kLabels[static_cast<int>(language)]();
+}
+
+int CountForm(Language language, std::int64_t n) {
+  static constexpr PerLanguage<int (*)(std::int64_t)> kForms = {
+#define UPGRADE_SIM_LANGUAGE(name, code) &name##CountForm,
+#include "results/languages.def"
+#undef UPGRADE_SIM_LANGUAGE
+  };
+  return kForms[static_cast<int>(language)](n);
 }
 
 std::string_view PageLabel(Language language, std::string_view key) {

@@ -1,7 +1,8 @@
 // The catalogue: every text upgrade-odds and the page show, in each
 // language, apart from the simulator's fixed dialogue (dialogue/), whose
 // bytes never change. A language is one file, results/texts_<code>.cpp,
-// holding one entry for each id below; see README for adding one.
+// holding one entry for each id below, and its line in
+// results/languages.def; see README for adding one.
 //
 // The texts are grouped by who shows them, so that a program links only its
 // own: the reports, the journey's report, upgrade-odds' command line and
@@ -17,18 +18,31 @@
 
 #include "model/attempt_series.h"
 
-enum class Language { kRussian, kEnglish };
-constexpr int kLanguageCount = 2;
+/// Each language of results/languages.def as k<Name>: kRussian, kEnglish.
+enum class Language {
+#define UPGRADE_SIM_LANGUAGE(name, code) k##name,
+#include "results/languages.def"
+#undef UPGRADE_SIM_LANGUAGE
+};
 
 /// The codes of --lang, the page's lang= and the facts, in Language order.
-constexpr std::string_view kLanguageCodes[kLanguageCount] = {"ru", "en"};
+constexpr std::string_view kLanguageCodes[] = {
+#define UPGRADE_SIM_LANGUAGE(name, code) code,
+#include "results/languages.def"
+#undef UPGRADE_SIM_LANGUAGE
+};
+constexpr int kLanguageCount = sizeof kLanguageCodes / sizeof kLanguageCodes[0];
 
 /// The language of a code from kLanguageCodes; false for any other.
 bool LanguageOfCode(std::string_view code, Language* language);
 
+/// The codes of every language, as messages list them: "ru, en".
+std::string LanguageCodeList();
+
 /// The language the environment's locale names, as POSIX ranks its
 /// variables (LC_ALL, then LC_MESSAGES, then LANG; unset or empty ones
-/// skipped): English for "en" and "en_*"; Russian otherwise.
+/// skipped): the one whose code the name starts with ("en", "en_GB.UTF-8");
+/// the first, Russian, otherwise.
 Language LanguageOfLocale(const char* lc_all, const char* lc_messages, const char* lang);
 
 /// What the set-up and table reports, the figures and the tables' findings
@@ -108,7 +122,7 @@ enum class JourneyText {
 /// upgrade-odds' own words: its usage, help and messages.
 enum class OddsText {
   kUsage,
-  kHelp,         // {1}..{6} the ranges of the numbers
+  kHelp,         // {1}..{6} the ranges of the numbers, {7} the languages' codes
   kBadAttempts,  // {1} the range, {2} the argument
   kBadGrade,
   kBadLevel,
@@ -123,7 +137,7 @@ enum class OddsText {
   kStoneSetCount,  // {1} wanted, {2} the highest talik count, {3} given
   kNeedsValue,     // {1} the option
   kUnknownOption,  // {1} the argument
-  kBadLanguage,    // {1} the argument
+  kBadLanguage,    // {1} the argument, {2} the languages' codes
   kCheckAlone,
   kNotTogether,  // {1}, {2} the options
   kPricesNeedPlan,
@@ -141,17 +155,17 @@ enum class OddsText {
 /// request that is not one.
 enum class PageText {
   kPriceNeeded,
-  kUnknownKey,    // {1} the key
-  kKeyTwice,      // {1} the key
-  kNoTable,       // {1} the table's key
-  kTableCells,    // {1} the table's key, {2} the cell count
-  kUnknownFile,   // {1} what was asked
-  kUnknownView,   // {1} what was asked
-  kUnknownTable,  // {1} what was asked
-  kUnknownLanguage,
-  kBadStoneSet,    // {1} the set, {2} the range of a digit
-  kStoneSetCount,  // {1} the sets given, {2} wanted, {3} the highest talik count
-  kFileTooBig,     // {1} the most bytes
+  kUnknownKey,       // {1} the key
+  kKeyTwice,         // {1} the key
+  kNoTable,          // {1} the table's key
+  kTableCells,       // {1} the table's key, {2} the cell count
+  kUnknownFile,      // {1} what was asked
+  kUnknownView,      // {1} what was asked
+  kUnknownTable,     // {1} what was asked
+  kUnknownLanguage,  // {1} the languages' codes
+  kBadStoneSet,      // {1} the set, {2} the range of a digit
+  kStoneSetCount,    // {1} the sets given, {2} wanted, {3} the highest talik count
+  kFileTooBig,       // {1} the most bytes
   kCount
 };
 
@@ -207,6 +221,10 @@ enum class CheckText {
   kSummary,  // {1} errors, {2} notes
   kCount
 };
+
+/// Which of a count's forms the language gives the number n: 0 for the
+/// form of one ("1 ошибка"), 1 of a few ("2 ошибки"), 2 of many ("5 ошибок").
+int CountForm(Language language, std::int64_t n);
 
 /// A text of the language.
 std::string_view TextOf(Language language, ReportText id);
@@ -266,17 +284,16 @@ constexpr bool InIdOrder(const TextEntry<Id> (&entries)[N]) {
   return true;
 }
 
-std::string_view RussianText(ReportText id);
-std::string_view RussianText(JourneyText id);
-std::string_view RussianText(OddsText id);
-std::string_view RussianText(PageText id);
-std::string_view RussianText(CheckText id);
-KeyedTexts RussianPageLabels();
-std::string_view EnglishText(ReportText id);
-std::string_view EnglishText(JourneyText id);
-std::string_view EnglishText(OddsText id);
-std::string_view EnglishText(PageText id);
-std::string_view EnglishText(CheckText id);
-KeyedTexts EnglishPageLabels();
+// What each language's file defines.
+#define UPGRADE_SIM_LANGUAGE(name, code)       \
+  std::string_view name##Text(ReportText id);  \
+  std::string_view name##Text(JourneyText id); \
+  std::string_view name##Text(OddsText id);    \
+  std::string_view name##Text(PageText id);    \
+  std::string_view name##Text(CheckText id);   \
+  KeyedTexts name##PageLabels();               \
+  int name##CountForm(std::int64_t n);
+#include "results/languages.def"
+#undef UPGRADE_SIM_LANGUAGE
 
 #endif  // UPGRADE_SIM_RESULTS_TEXTS_H_

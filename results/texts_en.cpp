@@ -126,8 +126,8 @@ constexpr TextEntry<OddsText> kOdds[] = {
      "  --check  what is wrong in the files CustomSettings/*.ini and what is read\n"
      "           instead; exit status 0 if all is well, 1 if not\n"
      "  --csv    output for spreadsheets: commas, a point in fractions\n"
-     "  --lang   the language: ru (the default) or en; without it English where\n"
-     "           LC_ALL, LC_MESSAGES or LANG name English\n"
+     "  --lang   the language, one of {7} (the first is the default); without\n"
+     "           it the one LC_ALL, LC_MESSAGES or LANG name, if they name one\n"
      "  --       only numbers follow\n"},
     {O::kBadAttempts, "the number of attempts must be a whole number {1}, not «{2}»"},
     {O::kBadGrade, "the weapon or armour grade must be a whole number {1}, not «{2}»"},
@@ -143,7 +143,7 @@ constexpr TextEntry<OddsText> kOdds[] = {
     {O::kStoneSetCount, "--stones: {1} sets are needed (one for each of 0..{2} taliks), not {3}"},
     {O::kNeedsValue, "{1} needs a value"},
     {O::kUnknownOption, "unknown option «{1}»"},
-    {O::kBadLanguage, "--lang: the language is ru or en, not «{1}»"},
+    {O::kBadLanguage, "--lang: the language is one of {2}, not «{1}»"},
     {O::kCheckAlone, "--check takes no numbers and no other options but --csv"},
     {O::kNotTogether, "{1} and {2} do not go together"},
     {O::kPricesNeedPlan, "--prices goes only with --plan"},
@@ -167,7 +167,7 @@ constexpr TextEntry<PageText> kPage[] = {
     {P::kUnknownFile, "no such file «{1}»: 0, 1 or 2"},
     {P::kUnknownView, "no such view of the answer «{1}»"},
     {P::kUnknownTable, "no such table «{1}»: 0, 1 or 2"},
-    {P::kUnknownLanguage, "the language is ru or en"},
+    {P::kUnknownLanguage, "the language is one of {1}"},
     {P::kBadStoneSet, "«{1}»: not four digits {2}"},
     {P::kStoneSetCount, "{1} sets where {2} are needed: one for each of 0..{3} taliks"},
     {P::kFileTooBig, "a table file of more than {1} bytes"},
@@ -252,7 +252,7 @@ constexpr KeyedText kPageLabels[] = {
     {"not_stored", "The tables are not kept: {1}"},
     {"no_stone", "No stone"},
     {"my_budget", "My budget"},
-    {"exact_chance", "Chance of success per attempt: {1} %"},
+    {"exact_chance", "Chance of success per attempt: {1}\u00a0%"},
     {"needs_stone_prices", "not counted without the stones' prices"},
     {"attempts_with_new_items", "Attempts on average to the target, with new items"},
     {"items_on_average_short", "Items used up on average"},
@@ -329,6 +329,7 @@ constexpr KeyedText kPageLabels[] = {
     {"stored_broken", "The saved tables were damaged and are dropped; the examples are taken."},
     {"stored_some_broken",
      "The saved tables {1} were damaged and are dropped; the examples stand in their place."},
+    {"computing", "computing…"},
     {"column_taliks", "T"},
     {"column_stones", "Stones"},
     {"column_success", "Success %"},
@@ -417,3 +418,6 @@ std::string_view EnglishText(OddsText id) { return Entry(kOdds, id); }
 std::string_view EnglishText(PageText id) { return Entry(kPage, id); }
 std::string_view EnglishText(CheckText id) { return Entry(kCheck, id); }
 KeyedTexts EnglishPageLabels() { return {kPageLabels, sizeof kPageLabels / sizeof kPageLabels[0]}; }
+
+// One form for 1 and one for every other count.
+int EnglishCountForm(std::int64_t n) { return n == 1 ? 0 : 2; }

@@ -122,8 +122,8 @@ constexpr TextEntry<OddsText> kOdds[] = {
      "  --check  что в файлах CustomSettings/*.ini не так и что читается вместо\n"
      "           этого; код выхода 0, если всё в порядке, 1, если нет\n"
      "  --csv    вывод для таблиц: запятые, точка в дробях\n"
-     "  --lang   язык: ru (по умолчанию) или en; без него английский, если\n"
-     "           LC_ALL, LC_MESSAGES или LANG называют английский\n"
+     "  --lang   язык, один из {7} (первый по умолчанию); без него язык,\n"
+     "           который называют LC_ALL, LC_MESSAGES или LANG, если он есть\n"
      "  --       дальше только числа\n"},
     {O::kBadAttempts, "число попыток должно быть целым числом {1}, а не «{2}»"},
     {O::kBadGrade, "тип оружия или брони должен быть целым числом {1}, а не «{2}»"},
@@ -139,7 +139,7 @@ constexpr TextEntry<OddsText> kOdds[] = {
     {O::kStoneSetCount, "--stones: нужно {1} наборов (по одному на 0..{2} талик), а задано {3}"},
     {O::kNeedsValue, "после {1} нужно значение"},
     {O::kUnknownOption, "неизвестный параметр «{1}»"},
-    {O::kBadLanguage, "--lang: язык ru или en, а не «{1}»"},
+    {O::kBadLanguage, "--lang: язык — один из {2}, а не «{1}»"},
     {O::kCheckAlone, "--check задаётся без чисел и других параметров, кроме --csv"},
     {O::kNotTogether, "{1} и {2} не задаются вместе"},
     {O::kPricesNeedPlan, "--prices задаётся только с --plan"},
@@ -163,7 +163,7 @@ constexpr TextEntry<PageText> kPage[] = {
     {P::kUnknownFile, "нет такого файла «{1}»: 0, 1 или 2"},
     {P::kUnknownView, "нет такого вида ответа «{1}»"},
     {P::kUnknownTable, "нет такой таблицы «{1}»: 0, 1 или 2"},
-    {P::kUnknownLanguage, "язык ru или en"},
+    {P::kUnknownLanguage, "язык — один из {1}"},
     {P::kBadStoneSet, "«{1}»: четыре цифры {2}"},
     {P::kStoneSetCount, "наборов {1}, а нужно {2}: по одному на 0..{3} талик"},
     {P::kFileTooBig, "файл таблицы больше {1} байт"},
@@ -248,7 +248,7 @@ constexpr KeyedText kPageLabels[] = {
     {"not_stored", "Таблицы не запомнены: {1}"},
     {"no_stone", "Без камня"},
     {"my_budget", "Мой бюджет"},
-    {"exact_chance", "Шанс успеха попытки: {1} %"},
+    {"exact_chance", "Шанс успеха попытки: {1}\u00a0%"},
     {"needs_stone_prices", "не учитывается без цен камней"},
     {"attempts_with_new_items", "Попыток в среднем до цели, с новыми предметами"},
     {"items_on_average_short", "Предметов уйдёт в среднем"},
@@ -322,6 +322,7 @@ constexpr KeyedText kPageLabels[] = {
      "не будет."},
     {"stored_broken", "Сохранённые таблицы испорчены и отброшены; взяты примеры."},
     {"stored_some_broken", "Сохранённые таблицы {1} испорчены и отброшены; вместо них примеры."},
+    {"computing", "считается…"},
     {"column_taliks", "Т"},
     {"column_stones", "Камни"},
     {"column_success", "Успех %"},
@@ -411,3 +412,9 @@ std::string_view RussianText(OddsText id) { return Entry(kOdds, id); }
 std::string_view RussianText(PageText id) { return Entry(kPage, id); }
 std::string_view RussianText(CheckText id) { return Entry(kCheck, id); }
 KeyedTexts RussianPageLabels() { return {kPageLabels, sizeof kPageLabels / sizeof kPageLabels[0]}; }
+
+int RussianCountForm(std::int64_t n) {
+  const std::int64_t tens = n % 100, units = n % 10;
+  if (units == 1 && tens != 11) return 0;
+  return units >= 2 && units <= 4 && (tens < 12 || tens > 14) ? 1 : 2;
+}

@@ -185,7 +185,7 @@ TEST(CommandLineTest, TheLanguageOfLangWhereverItStandsOrElseTheGivenOne) {
   // A message before --lang is in its language too.
   EXPECT_EQ(ErrorOf({"0", "2", "50", "1", "3", "3", "2", "0", "--lang", "en"}),
             "the number of attempts must be a whole number from 1 to 100, not «0»");
-  EXPECT_EQ(ErrorOf({"--lang", "de", "--check"}), "--lang: язык ru или en, а не «de»");
+  EXPECT_EQ(ErrorOf({"--lang", "de", "--check"}), "--lang: язык — один из ru, en, а не «de»");
   EXPECT_EQ(ErrorOf({"--lang"}), "после --lang нужно значение");
   // After "--" it is a number like any other.
   EXPECT_EQ(Read({"--", "--lang=en"}).language, Language::kRussian);

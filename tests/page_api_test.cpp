@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -59,7 +60,7 @@ TEST(PageApiTest, EveryFigureAndWordInTheLanguageAsked) {
   EXPECT_TRUE(Has(english, "\"label\":\"+ Upgrade succeeded\"")) << english;
   EXPECT_FALSE(Has(AnswerPageRequest(kSetUp + Tables()), "Success chance")) << english;
   const std::string wrong = AnswerPageRequest("lang=de&attempts=0&" + kSetUp.substr(11) + Tables());
-  EXPECT_TRUE(Has(wrong, "\"lang\":\"язык ru или en\"")) << wrong;
+  EXPECT_TRUE(Has(wrong, "\"lang\":\"язык — один из ru, en\"")) << wrong;
   const std::string field = AnswerPageRequest(
       "lang=en&attempts=3&grade=2&level=50&taliks=1&stones=3320&target=9" + Tables());
   EXPECT_TRUE(Has(field, "\"target\":\"from 1 to 7\"")) << field;
@@ -106,6 +107,61 @@ TEST(PageApiTest, TheSetUpAloneAnswersFirst) {
       "{\"errors\":{\"attempts\":\"от 1 до 100\"},\"set_up\":null}");
 }
 
+// The value of a stage's one member after "stage": its text up to the
+// object's end.
+std::string StageMember(const std::string& stage, const std::string& key) {
+  const std::size_t at = stage.find("\"" + key + "\":");
+  return at == std::string::npos
+             ? ""
+             : stage.substr(at + key.size() + 3, stage.size() - at - key.size() - 4);
+}
+
+TEST(PageApiTest, InStagesTheSameAnswerAsAtOnce) {
+  const std::string prices = "&prices=10,20,40,80,200,1000&attempt_price=5&item_price=5000";
+  std::vector<std::string> sent;
+  const StageSink send = [&sent](const std::string& stage) { sent.push_back(stage); };
+  const std::string last = AnswerPageRequest(kSetUp + prices + Tables(), &send);
+  ASSERT_EQ(sent.size(), 4u);
+  const std::string whole = AnswerPageRequest(kSetUp + prices + Tables());
+  const std::string unpriced = AnswerPageRequest(kSetUp + Tables());
+  EXPECT_EQ(sent[0], "{\"stage\":\"set_up\"," +
+                         AnswerPageRequest("view=set_up&" + kSetUp + prices + Tables()).substr(1));
+  EXPECT_TRUE(Has(sent[1], "{\"stage\":\"answer\",\"errors\":{},\"unpriced_plan\":{")) << sent[1];
+  EXPECT_TRUE(Has(sent[1], ",\"priced\":true}")) << sent[1];
+  // The table's stage: its table, and the grades' reach with the loss shares.
+  const std::string& table = sent[2];
+  const std::size_t reach = table.find(",\"grade_reach\":");
+  ASSERT_EQ(table.rfind("{\"stage\":\"table\",\"table\":", 0), 0u) << table;
+  EXPECT_TRUE(Has(whole, table.substr(17, reach - 17) + ",\"plan\":")) << table;
+  EXPECT_TRUE(Has(whole, table.substr(reach, table.size() - reach - 1) + "}")) << table;
+  const std::string plan = StageMember(sent[3], "plan");
+  EXPECT_TRUE(Has(whole, "\"plan\":" + plan + ",\"cheapest\":")) << sent[3];
+  EXPECT_TRUE(Has(
+      sent[1], "\"unpriced_plan\":" +
+                   StageMember(unpriced.substr(0, unpriced.find(",\"cheapest\"")) + "}", "plan") +
+                   ","));
+  EXPECT_TRUE(Has(whole, "\"cheapest\":" + StageMember(last, "cheapest") + ",\"grade_reach\""))
+      << last;
+  // Without prices the table's stage is the last; a wrong price leaves the
+  // journey without prices standing.
+  sent.clear();
+  const std::string alone = AnswerPageRequest(kSetUp + Tables(), &send);
+  ASSERT_EQ(sent.size(), 2u);
+  EXPECT_TRUE(Has(sent[1], "\"priced\":false")) << sent[1];
+  EXPECT_TRUE(Has(alone, "{\"stage\":\"table\",\"table\":{")) << alone;
+  sent.clear();
+  (void)AnswerPageRequest(kSetUp + "&prices=10,20" + Tables(), &send);
+  ASSERT_EQ(sent.size(), 2u);
+  EXPECT_TRUE(Has(sent[1], "\"errors\":{\"p3\":")) << sent[1];
+  EXPECT_TRUE(Has(sent[1], "\"unpriced_plan\":{\"target\":6,\"priced\":false")) << sent[1];
+  // Any other request is answered at once, as without stages.
+  sent.clear();
+  EXPECT_EQ(AnswerPageRequest("view=simulate&seed=5&" + kSetUp + Tables(), &send),
+            AnswerPageRequest("view=simulate&seed=5&" + kSetUp + Tables()));
+  EXPECT_EQ(AnswerPageRequest(kSetUp, &send), AnswerPageRequest(kSetUp));
+  EXPECT_TRUE(sent.empty());
+}
+
 // The player's budget is read as a price is, and its chance stands in each
 // row of the plan; out of range it is a field's error and there is no plan.
 TEST(PageApiTest, TheChanceWithinThePlayersBudget) {
@@ -146,6 +202,11 @@ TEST(PageApiTest, TablesAreWrittenAndCheckedAsTheProgramsDo) {
   EXPECT_TRUE(Has(read, "CustomSettings/SuccessProb.ini:1: раздел «[ItemGrade 2]» - не ItemGrade0"))
       << read;
   EXPECT_TRUE(Has(ReadPageTable(2, "", false), "\"finding\":\"missing_file\""));
+  // In the language asked for.
+  const std::string english = ReadPageTable(0, "[ItemGrade 2]\n", true, "en");
+  EXPECT_TRUE(Has(english, "SuccessProb.ini:1: section “[ItemGrade 2]” is not ItemGrade0"))
+      << english;
+  EXPECT_TRUE(Has(ReadPageTable(3, "", true, "en"), "\"error\":\"no such table «3»"));
   // With their severity, counts, and each cell's error for the grid.
   EXPECT_TRUE(Has(read, "\"severity\":\"error\"")) << read;
   EXPECT_TRUE(Has(read,

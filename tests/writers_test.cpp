@@ -95,7 +95,7 @@ TEST(WritersTest, EveryFieldOfAPlanThroughTextCsvAndPageData) {
                             "\"attempts_with_new_items\":\"≈2\xC2\xA0"
                             "000\xC2\xA0"
                             "000\"",
-                            "\"reach_percent\":\"12 %\""}) {
+                            "\"reach_percent\":\"12\u00a0%\""}) {
     EXPECT_NE(data.find(field), std::string::npos) << field << " in " << data;
   }
   EXPECT_NE(data.find("\"csv\":\"talik_count,stones,"), std::string::npos);
@@ -142,8 +142,8 @@ TEST(WritersTest, RoundedBudgetsAndTheChanceWithinABudget) {
         "770\xC2\xA0"
         "000\"]",
         "\"budget_rounded\":[false,true,true]", "\"budget_relative_error\":[0,0.00025,0.001]",
-        "\"reach_within_budget\":\"37.5 %\"", "\"reach_within_budget_exact\":false",
-        "\"reach_within_budget\":\"75 %\"", "\"reach_within_budget_exact\":true",
+        "\"reach_within_budget\":\"37.5\u00a0%\"", "\"reach_within_budget_exact\":false",
+        "\"reach_within_budget\":\"75\u00a0%\"", "\"reach_within_budget_exact\":true",
         "\"budget\":40000"}) {
     EXPECT_NE(data.find(field), std::string::npos) << field << " in " << data;
   }
@@ -255,10 +255,11 @@ TEST(FiguresTest, CompactKeepsFourSignificantDigits) {
   EXPECT_EQ(AttemptsText(999999, Language::kRussian), "999999");
   EXPECT_EQ(AttemptsText(kNever, Language::kRussian), "никогда");
   EXPECT_EQ(StoneDigits({0, 6, 3, 6}), "6630");
-  EXPECT_EQ(PercentText(0.000216), "0.022 %");
-  EXPECT_EQ(PercentText(0.13252), "13 %");
-  EXPECT_EQ(PercentText(0.99999), "99.999 %");
-  EXPECT_EQ(PercentText(0.0), "0 %");
+  // A no-break space keeps a figure and its sign together.
+  EXPECT_EQ(PercentText(0.000216), "0.022\u00a0%");
+  EXPECT_EQ(PercentText(0.13252), "13\u00a0%");
+  EXPECT_EQ(PercentText(0.99999), "99.999\u00a0%");
+  EXPECT_EQ(PercentText(0.0), "0\u00a0%");
   // A chance that is a promise is rounded down, never up, even to its last
   // digit; a cost is a whole number at every size.
   EXPECT_EQ(PercentAtLeast(0.02755), "2.75");

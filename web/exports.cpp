@@ -1,4 +1,4 @@
-// The module's whole WebAssembly boundary: four functions over bytes and
+// The module's whole WebAssembly boundary: five functions over bytes and
 // text. Each answer is a JSON text in memory the caller frees with free().
 #include <emscripten/emscripten.h>
 
@@ -8,6 +8,9 @@
 #include <string_view>
 
 #include "web/page_api.h"
+
+// The worker's own function, called with each stage's JSON text.
+EM_JS(void, send_stage, (const char* stage), { self.sendStage(UTF8ToString(stage)); });
 
 namespace {
 
@@ -23,11 +26,13 @@ extern "C" {
 
 EMSCRIPTEN_KEEPALIVE char* upgrade_sim_facts() { return Answer(PageFacts()); }
 
-/// size < 0: the file is missing, and every cell is 0.
-EMSCRIPTEN_KEEPALIVE char* upgrade_sim_read_table(int which, const char* bytes, int size) {
+/// size < 0: the file is missing, and every cell is 0. The findings are in
+/// the language of the code lang.
+EMSCRIPTEN_KEEPALIVE char* upgrade_sim_read_table(int which, const char* bytes, int size,
+                                                  const char* lang) {
   const std::string_view text =
       size > 0 ? std::string_view(bytes, static_cast<std::size_t>(size)) : std::string_view();
-  return Answer(ReadPageTable(which, text, size >= 0));
+  return Answer(ReadPageTable(which, text, size >= 0, lang));
 }
 
 /// The loaded file's bytes with the edited cells (77 comma-separated numbers)
@@ -41,6 +46,13 @@ EMSCRIPTEN_KEEPALIVE char* upgrade_sim_edit_table(int which, const char* bytes, 
 
 EMSCRIPTEN_KEEPALIVE char* upgrade_sim_answer(const char* request) {
   return Answer(AnswerPageRequest(request));
+}
+
+/// The answer in stages: each but the last given to the worker's
+/// sendStage() as it is ready, the last returned.
+EMSCRIPTEN_KEEPALIVE char* upgrade_sim_answer_in_stages(const char* request) {
+  const StageSink send = [](const std::string& stage) { send_stage(stage.c_str()); };
+  return Answer(AnswerPageRequest(request, &send));
 }
 
 }  // extern "C"

@@ -1,9 +1,26 @@
 // The one offline file: the compacted shell with the module in it, its
 // JavaScript as text and its WebAssembly gzipped in base64, beside the code
-// of the worker that runs it, all in inert script elements that the page's
-// own code starts (web/page/module.js).
+// of the worker that runs it and the module's facts as the module itself
+// gives them (run here once, gzipped in base64), all in inert script
+// elements that the page's own code starts (web/page/module.js) and reads.
 import fs from "node:fs";
 import zlib from "node:zlib";
+
+// The module's facts, from the module run as the worker runs it.
+function moduleFacts(code, wasm) {
+  return new Promise((resolve) => {
+    const scope = { self: null, location: { href: "blob:facts" } };
+    scope.self = scope;
+    scope.Module = {
+      instantiateWasm(imports, done) { WebAssembly.instantiate(wasm, imports).then((made) => done(made.instance)); return {}; },
+      onRuntimeInitialized() {
+        const pointer = scope.Module.ccall("upgrade_sim_facts", "number", [], []);
+        resolve(scope.Module.UTF8ToString(pointer));
+      },
+    };
+    new Function("self", "location", "Module", code)(scope, scope.location, scope.Module);
+  });
+}
 
 const [shell, moduleCode, moduleWasm, workerCode, output] = process.argv.slice(2);
 const code = fs.readFileSync(moduleCode, "utf8");
@@ -12,9 +29,12 @@ const worker = fs.readFileSync(workerCode, "utf8").split("\n").filter((line) => 
 for (const [name, text] of [[moduleCode, code], [workerCode, worker]]) {
   if (/<\/script|<!--/i.test(text)) throw new Error(`${name} holds text that would end its script element`);
 }
-const wasm = zlib.gzipSync(fs.readFileSync(moduleWasm), { level: 9 }).toString("base64");
+const wasmBytes = fs.readFileSync(moduleWasm);
+const wasm = zlib.gzipSync(wasmBytes, { level: 9 }).toString("base64");
+const facts = zlib.gzipSync(JSON.stringify(JSON.parse(await moduleFacts(code, wasmBytes))), { level: 9 }).toString("base64");
 const parts = fs.readFileSync(shell, "utf8").split("{{{ SCRIPT }}}");
 if (parts.length !== 2) throw new Error(`${shell} needs one {{{ SCRIPT }}}`);
 fs.writeFileSync(output, parts[0] + `<script id="worker-code" type="text/plain">${worker}</script>\n` +
   `<script id="module-code" type="text/plain">${code}</script>\n` +
-  `<script id="module-wasm" type="text/plain">${wasm}</script>` + parts[1]);
+  `<script id="module-wasm" type="text/plain">${wasm}</script>\n` +
+  `<script id="module-facts" type="text/plain">${facts}</script>` + parts[1]);

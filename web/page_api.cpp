@@ -422,6 +422,7 @@ std::string PageFacts() {
        {"shown_percentile", JsonInteger(kShownPercentile)},
        {"plan_columns", PlanColumnsData()},
        {"rounded_mark", JsonString(kRoundedMark)},
+       {"percent_sign", JsonString(kPercentSign)},
        {"files", files},
        {"section_stem", JsonString(kItemGradeSectionStem)},
        {"key_stem", JsonString(kUpgradeLevelKeyStem)},
@@ -433,14 +434,16 @@ std::string PageFacts() {
        {"example_sizes", sizes}});
 }
 
-std::string ReadPageTable(int which, std::string_view bytes, bool found) {
+std::string ReadPageTable(int which, std::string_view bytes, bool found,
+                          std::string_view language_code) {
+  Language language = Language::kRussian;
+  (void)LanguageOfCode(language_code, &language);
   if (which < 0 || which >= kTableCount)
-    return ErrorAnswer(Say(Language::kRussian, PageText::kUnknownTable, {std::to_string(which)}));
+    return ErrorAnswer(Say(language, PageText::kUnknownTable, {std::to_string(which)}));
   if (static_cast<std::int64_t>(bytes.size()) > kMaxTableFileBytes) {
-    return ErrorAnswer(
-        Say(Language::kRussian, PageText::kFileTooBig, {std::to_string(kMaxTableFileBytes)}));
+    return ErrorAnswer(Say(language, PageText::kFileTooBig, {std::to_string(kMaxTableFileBytes)}));
   }
-  const TableFileCheck check = CheckTableText(which, bytes, found, kPageListedFindings);
+  const TableFileCheck check = CheckTableText(which, bytes, found, kPageListedFindings, language);
   return JsonObject({{"cells", CellsData(ProbabilityTableFromText(bytes))},
                      {"findings", TableFindingsData(check)},
                      {"finding_counts", TableFindingCountsData(check)},
@@ -488,8 +491,9 @@ struct PageRequest {
   bool grade = false, level = false, taliks = false, stones = false;
   bool set_up_read = false;  // every field of the set-up
   bool journey_read = false;
-  bool reach_read = false;  // the level, the stones and the target
-  int start = 0;            // the journey's talik count to chart and play out from
+  bool unpriced_read = false;  // the journey's fields but for its prices and budget
+  bool reach_read = false;     // the level, the stones and the target
+  int start = 0;               // the journey's talik count to chart and play out from
 };
 
 // The player's own budget, for the chance within it: a price, with prices.
@@ -535,8 +539,8 @@ void ReadJourneyFields(Fields* fields, PageRequest* read) {
   if (priced) plan.prices = given_prices;
   const bool budget = ReadBudget(fields, &plan);
   read->reach_read = read->level && read->stones && target;
-  read->journey_read =
-      read->grade && read->level && target && prices && budget && (own_sets ? sets : read->stones);
+  read->unpriced_read = read->grade && read->level && target && (own_sets ? sets : read->stones);
+  read->journey_read = read->unpriced_read && prices && budget;
   read->start = read->taliks && request.talik_count < plan.target ? request.talik_count : 0;
 }
 
@@ -600,9 +604,64 @@ std::string PageViewAnswer(const ProbabilityTables& tables, const PageRequest& r
                      {"loss_shares", LossSharesData(tables)}});
 }
 
+std::string StageAnswer(const char* stage, std::vector<JsonMember> members) {
+  members.insert(members.begin(), {"stage", JsonString(stage)});
+  return JsonObject(members);
+}
+
+// The page's answer in the order the page draws it, each stage sent as it
+// is ready and the last returned: the set-up's own answer; the journey's
+// figures without prices; the table, the grades' reach and the loss
+// shares; with prices the player's journey priced, and last the cheapest
+// stones' beside it.
+std::string StagedPageAnswer(const ProbabilityTables& tables, Fields* fields,
+                             const StageSink& send) {
+  PageRequest read;
+  ReadSetUpFields(fields, &read);
+  send(StageAnswer(
+      "set_up",
+      {{"errors", ErrorsObject(fields->errors)},
+       {"set_up", read.set_up_read ? SetUpData(MakeSetUpView(tables, read.set_up), fields->language)
+                                   : "null"}}));
+  ReadJourneyFields(fields, &read);
+  const Language language = fields->language;
+  const UpgradeRequest& request = read.set_up;
+  const bool priced = read.journey_read && read.plan.prices.has_value();
+  std::string table = "null", unpriced = "null", reach = "null";
+  if (read.unpriced_read) {
+    PlanRequest without_prices = read.plan;
+    without_prices.prices.reset();
+    without_prices.budget.reset();
+    const PlanView plan_view = MakePlanView(tables, without_prices);
+    unpriced = PlanData(plan_view, MakeJourneyChart(plan_view, read.start), language);
+  }
+  send(StageAnswer("answer", {{"errors", ErrorsObject(fields->errors)},
+                              {"unpriced_plan", unpriced},
+                              {"priced", JsonBool(priced)}}));
+  if (read.level && read.stones)
+    table = TableData(MakeTableView(tables, request.item_level, request.stone_tiers));
+  if (read.reach_read) {
+    reach = GradeReachData(
+        MakeGradeReach(tables, request.item_level, request.stone_tiers, read.plan.target));
+  }
+  std::string table_stage = StageAnswer(
+      "table", {{"table", table}, {"grade_reach", reach}, {"loss_shares", LossSharesData(tables)}});
+  if (!priced) return table_stage;
+  send(table_stage);
+  const PlanView plan_view = MakePlanView(tables, read.plan);
+  send(StageAnswer("journey", {{"plan", PlanData(plan_view, MakeJourneyChart(plan_view, read.start),
+                                                 language)}}));
+  return StageAnswer(
+      "cheapest", {{"cheapest", CheapestData(tables, read.plan, plan_view, read.start, language)}});
+}
+
 }  // namespace
 
 std::string AnswerPageRequest(std::string_view request_text) {
+  return AnswerPageRequest(request_text, nullptr);
+}
+
+std::string AnswerPageRequest(std::string_view request_text, const StageSink* send) {
   const RequestText text = SplitRequest(request_text);
   Language language = Language::kRussian;
   const bool language_known =
@@ -628,7 +687,12 @@ std::string AnswerPageRequest(std::string_view request_text) {
     return ErrorAnswer(Say(language, PageText::kUnknownView, {view}));
 
   Fields fields{text, language, {}};
-  if (!language_known) AddError(&fields.errors, "lang", Say(language, PageText::kUnknownLanguage));
+  if (!language_known) {
+    AddError(&fields.errors, "lang",
+             Say(language, PageText::kUnknownLanguage, {LanguageCodeList()}));
+  }
+  if (send != nullptr && (view.empty() || view == "page"))
+    return StagedPageAnswer(tables, &fields, *send);
   PageRequest read;
   ReadSetUpFields(&fields, &read);
   // The set-up's own answer alone, cheap, for the page to show first.

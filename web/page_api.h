@@ -5,6 +5,7 @@
 #ifndef UPGRADE_SIM_WEB_PAGE_API_H_
 #define UPGRADE_SIM_WEB_PAGE_API_H_
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -21,8 +22,10 @@ std::string PageFacts();
 /// ("FILE: и ещё N (всего M)" or ""), "summary" ("FILE: 3 ошибки, 77
 /// замечаний" or "")}, "cell_errors":[77 texts, grade by grade, of the first
 /// error about each cell, "" where none]}, or {"error":...} for an unknown
-/// table.
-std::string ReadPageTable(int which, std::string_view bytes, bool found = true);
+/// table. Its words are in the language of language_code (ru, en; any
+/// other: ru).
+std::string ReadPageTable(int which, std::string_view bytes, bool found = true,
+                          std::string_view language_code = "ru");
 
 /// A loaded INI file (which as above) with the cells that differ from what
 /// it reads changed in place, and nothing else: its comments, blank lines,
@@ -40,5 +43,18 @@ std::string EditPageTable(int which, std::string_view bytes, std::string_view ce
 /// wrong field with what it must be. A request that is not one (an unknown
 /// key, a missing table, a table of the wrong size) gives {"error":...}.
 std::string AnswerPageRequest(std::string_view request);
+
+/// Takes each stage of a staged answer as it is ready.
+using StageSink = std::function<void(const std::string& stage)>;
+
+/// The same answer, a view=page one (or one of no view) in the stages the
+/// page draws as they come, each an object with its "stage": "set_up"
+/// {"errors" of the set-up, "set_up"}; "answer" {"errors", "unpriced_plan"
+/// (the journey's without its prices, null where a field it needs is
+/// wrong), "priced" (whether the priced journey follows)}; "table"
+/// {"table", "grade_reach", "loss_shares"}; with prices "journey" {"plan"}
+/// and "cheapest" {"cheapest"}. Each stage but the last goes to send, the last
+/// is returned; any other request's answer is returned alone.
+std::string AnswerPageRequest(std::string_view request, const StageSink* send);
 
 #endif  // UPGRADE_SIM_WEB_PAGE_API_H_

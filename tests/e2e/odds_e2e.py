@@ -379,7 +379,7 @@ class BadUsage(OddsTestCase):
             (["--bogus", "--help"], "неизвестный параметр «--bogus»"),
             (["--check", "--stones", "6630"], "--check задаётся без чисел и других параметров, кроме --csv"),
             (["--check", "--attempt-price=5"], "--check задаётся без чисел и других параметров, кроме --csv"),
-            (["--check", "--lang", "de"], "--lang: язык ru или en, а не «de»"),
+            (["--check", "--lang", "de"], "--lang: язык — один из ru, en, а не «de»"),
             (["--lang"], "после --lang нужно значение"),
         ]
         for args, line in cases:

@@ -40,3 +40,29 @@ export async function openIn(page, fragment) {
   await page.waitForSelector("body[data-ready=true]");
   await settledIn(page);
 }
+
+// The module's facts, asked of a worker of the page's own packed module, as
+// the page asks them: the catalogue's words, in every language.
+export const moduleFacts = (page) => page.evaluate(async () => {
+  const code = document.getElementById("worker-code").textContent;
+  const worker = new Worker(URL.createObjectURL(new Blob([code], { type: "text/javascript" })));
+  worker.postMessage({ code: document.getElementById("module-code").textContent,
+    packed: document.getElementById("module-wasm").textContent });
+  const answer = await new Promise((resolve) => {
+    worker.onmessage = (event) => { if (event.data.id === 1) resolve(JSON.parse(event.data.text)); };
+    worker.postMessage({ id: 1, fn: "facts", args: [] });
+  });
+  worker.terminate();
+  return answer;
+});
+
+// The page writes a percent's sign after a no-break space, so that it never
+// parts from its figure (the language test checks that at 360 px); the
+// tests compare figures and labels with a plain space. Strings, and those
+// in arrays and objects, keys too.
+export function plainSign(value) {
+  if (typeof value === "string") return value.replace(/\u00a0%/g, " %");
+  if (Array.isArray(value)) return value.map(plainSign);
+  if (value && typeof value === "object") return Object.fromEntries(Object.entries(value).map(([k, v]) => [plainSign(k), plainSign(v)]));
+  return value;
+}

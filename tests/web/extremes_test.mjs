@@ -11,7 +11,7 @@ import { execFileSync } from "node:child_process";
 import fs from "node:fs";
 import os from "node:os";
 import path from "node:path";
-import { args, source, only, launchPage, settledIn, openIn } from "./browser.mjs";
+import { args, source, only, launchPage, settledIn, openIn, plainSign } from "./browser.mjs";
 
 const nativeOdds = path.resolve(args["upgrade-odds"] ?? path.join(source, "build/test/upgrade-odds"));
 const examples = path.join(source, "examples/CustomSettings");
@@ -83,12 +83,12 @@ for (const [name, launch] of Object.entries(only)) {
     const problems = [];
     const settled = () => settledIn(page);
     const open = (fragment) => openIn(page, fragment);
-    const text = (selector) => page.$eval(selector, (el) => el.textContent);
+    const text = (selector) => page.$eval(selector, (el) => el.textContent).then(plainSign);
     // The journey's rows by the headings, and the answer's figures by label.
     const journeyRows = () => page.$$eval("#journey tbody tr", (rows) => rows.map((r) =>
-      Object.fromEntries(Array.from(r.cells).map((c, i) => [r.closest("table").tHead.rows[0].cells[i].textContent, c.textContent]))));
+      Object.fromEntries(Array.from(r.cells).map((c, i) => [r.closest("table").tHead.rows[0].cells[i].textContent, c.textContent])))).then(plainSign);
     const figures = () => page.$$eval("#figures dt", (terms) => Object.fromEntries(terms.map((dt) =>
-      [dt.textContent, dt.parentElement.querySelector("dd").textContent])));
+      [dt.textContent, dt.parentElement.querySelector("dd").textContent]))).then(plainSign);
     async function examplesBack() {
       await page.click("#examples");
       await settled();

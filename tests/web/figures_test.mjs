@@ -14,7 +14,7 @@ import assert from "node:assert/strict";
 import fs from "node:fs";
 import os from "node:os";
 import path from "node:path";
-import { source, only, launchPage, settledIn, openIn } from "./browser.mjs";
+import { source, only, launchPage, settledIn, openIn, plainSign } from "./browser.mjs";
 
 const examples = path.join(source, "examples/CustomSettings");
 
@@ -273,12 +273,12 @@ for (const [name, launch] of Object.entries(only)) {
       await page.click(selector);
       await settled();
     }
-    const text = (selector) => page.$eval(selector, (el) => el.textContent);
+    const text = (selector) => page.$eval(selector, (el) => el.textContent).then(plainSign);
     // The answer's figures by their labels.
     const figures = () => page.$$eval("#figures dt", (terms) => Object.fromEntries(terms.map((dt) =>
-      [dt.textContent, dt.parentElement.querySelector("dd").textContent])));
+      [dt.textContent, dt.parentElement.querySelector("dd").textContent]))).then(plainSign);
     const journeyRows = () => page.$$eval("#journey tbody tr", (rows) => rows.map((r) =>
-      Object.fromEntries(Array.from(r.cells).map((c, i) => [r.closest("table").tHead.rows[0].cells[i].textContent, c.textContent]))));
+      Object.fromEntries(Array.from(r.cells).map((c, i) => [r.closest("table").tHead.rows[0].cells[i].textContent, c.textContent])))).then(plainSign);
     async function loadTables(texts) {
       const folder = fs.mkdtempSync(path.join(os.tmpdir(), "upgrade-sim-figures-"));
       const files = tableNames.map((n, w) => { fs.writeFileSync(path.join(folder, n), texts[w]); return path.join(folder, n); });
@@ -437,7 +437,7 @@ for (const [name, launch] of Object.entries(only)) {
       const counts = attemptsFor(steps, taliks, [0.5, 0.9, 0.99]);
       const chart = await page.evaluate(() => {
         const svg = document.getElementById("chart");
-        const label = (t) => Array.from(svg.querySelectorAll("text")).find((n) => n.textContent === t);
+        const label = (t) => Array.from(svg.querySelectorAll("text")).find((n) => n.textContent.replace(/\u00a0%/g, " %") === t);
         return {
           zero: Number(label("0 %").getAttribute("y")), full: Number(label("100 %").getAttribute("y")),
           // The y axis: the longest upright line, from the top of the plot to its bottom.

@@ -5,11 +5,24 @@
 // state of the page, never for a time.
 import { test, before, after, describe } from "node:test";
 import assert from "node:assert/strict";
+import { spawnSync } from "node:child_process";
 import fs from "node:fs";
 import os from "node:os";
 import path from "node:path";
-import { only, launchPage, settledIn, openIn } from "./browser.mjs";
+import { args, source, only, launchPage, settledIn, openIn, moduleFacts, plainSign } from "./browser.mjs";
 
+const nativeOdds = path.resolve(args["upgrade-odds"] ?? path.join(source, "build/test/upgrade-odds"));
+const tableNames = ["SuccessProb.ini", "DestroyProb.ini", "DowngradeProb.ini"];
+const exampleFiles = Object.fromEntries(tableNames.map((name) =>
+  [name, fs.readFileSync(path.join(source, "examples/CustomSettings", name))]));
+// What upgrade-odds --check says of these files, line by line.
+function nativeFindings(files, lang) {
+  const dir = fs.mkdtempSync(path.join(os.tmpdir(), "upgrade-sim-check-"));
+  fs.mkdirSync(path.join(dir, "CustomSettings"));
+  for (const [name, bytes] of Object.entries(files)) fs.writeFileSync(path.join(dir, "CustomSettings", name), bytes);
+  const run = spawnSync(nativeOdds, ["--check", "--lang", lang], { cwd: dir, env: { PATH: process.env.PATH } });
+  return run.stdout.toString("utf8").trimEnd().split("\n");
+}
 
 const cyrillic = /[\u0400-\u04ff]/;
 // A priced set-up with a seed: the answer, a rounded budget, the cheapest
@@ -23,7 +36,7 @@ for (const [name, launch] of Object.entries(only)) {
     const problems = [];
     const settled = () => settledIn(page);
     const open = (fragment) => openIn(page, fragment);
-    const text = (selector) => page.$eval(selector, (el) => el.textContent);
+    const text = (selector) => page.$eval(selector, (el) => el.textContent).then(plainSign);
     // The words in Cyrillic letters the page shows, less the switch's
     // languages, each named in its own.
     const russianWords = () => page.evaluate((pattern) => {
@@ -90,6 +103,70 @@ for (const [name, launch] of Object.entries(only)) {
       assert.deepEqual(await russianWords(), []);
       await page.click("#examples");
       await settled();
+    });
+
+    test("findings and messages shown follow a switch of language, both ways", async () => {
+      const faulty = exampleFiles["SuccessProb.ini"].toString("utf8").replace("[ItemGrade2]", "[ItemGrade 2]")
+        .replace("UpgradeLevel1=", "UpgradeLevel1=53%");
+      const files = { ...exampleFiles, "SuccessProb.ini": Buffer.from(faulty) };
+      const uploads = fs.mkdtempSync(path.join(os.tmpdir(), "upgrade-sim-upload-"));
+      for (const [name, bytes] of Object.entries(files)) fs.writeFileSync(path.join(uploads, name), bytes);
+      await open(setUp);
+      await (await page.$("#load-files")).uploadFile(...tableNames.map((n) => path.join(uploads, n)));
+      await page.waitForFunction(() => document.getElementById("findings").textContent.includes("ItemGrade 2"));
+      // A file too large: refused, and the loaded tables kept.
+      const large = path.join(fs.mkdtempSync(path.join(os.tmpdir(), "upgrade-sim-upload-")), "DestroyProb.ini");
+      fs.writeFileSync(large, Buffer.alloc(17 << 20, 0x20));
+      await (await page.$("#load-files")).uploadFile(large);
+      await page.waitForFunction(() => document.getElementById("tables-error").textContent !== "");
+      const shownFindings = () => page.$$eval("#findings li", (items) => items.map((i) => i.textContent));
+      // The refusal as the catalogue words it in each language.
+      const facts = await moduleFacts(page);
+      const refusal = (lang) => {
+        const fill = (key, ...values) => facts.texts[lang].labels[key].replace(/\{(\d)\}/g, (m, n) => String(values[n - 1]));
+        return fill("file_too_large", fill("table_named", "DestroyProb.ini", fill("megabytes", 17)), fill("megabytes", 16));
+      };
+      for (const lang of ["ru", "en", "ru"]) {
+        await setField("lang", lang);
+        const expected = nativeFindings(files, lang);
+        await page.waitForFunction((first) => document.querySelector("#findings li").textContent === first, {}, expected[0]);
+        await settled();
+        assert.deepEqual(await shownFindings(), expected, lang);
+        assert.equal(await text("#tables-error"), refusal(lang), lang);
+      }
+      assert.match(await text("#tables-error"), /^Слишком большой файл: DestroyProb\.ini \(17 МБ\)/);
+      await page.click("#examples");
+      await settled();
+    });
+
+    test("at 360 px no figure is split over two lines, with its sign or within its digits", async () => {
+      // The journey unfolded as cards, the chart and the table drawn.
+      for (const lang of ["ru", "en"]) {
+        await open(setUp + "&lang=" + lang);
+        await page.click("#journey-more");
+        await page.waitForFunction(() => document.getElementById("journey").classList.contains("unfolded"));
+        const split = await page.evaluate(() => {
+          const found = [];
+          // A figure: digits with their group separators and fraction, a
+          // sign before, and "%" after.
+          const figure = /[−+-]?\d[\d\u00a0.,]*\d(?:[ \u00a0]?%)?|\d[ \u00a0]?%/g;
+          const walker = document.createTreeWalker(document.body, NodeFilter.SHOW_TEXT);
+          for (let node; (node = walker.nextNode());) {
+            if (node.parentElement.closest("svg, select")) continue;
+            for (const match of node.data.matchAll(figure)) {
+              const range = document.createRange();
+              range.setStart(node, match.index);
+              range.setEnd(node, match.index + match[0].length);
+              const lines = new Set(Array.from(range.getClientRects(), (r) => Math.round(r.bottom)));
+              if (lines.size > 1) found.push(`${node.parentElement.id || node.parentElement.tagName}: ${match[0]}`);
+            }
+          }
+          return found;
+        });
+        assert.deepEqual(split, [], lang);
+        // Nor does anything scroll sideways.
+        assert.ok(await page.evaluate(() => document.documentElement.scrollWidth <= document.documentElement.clientWidth), lang);
+      }
     });
 
     test("switched back to Russian, the same places read Russian", async () => {

@@ -12,6 +12,7 @@ import path from "node:path";
 import { createRequire } from "node:module";
 import { pathToFileURL } from "node:url";
 import puppeteer from "puppeteer-core";
+import { plainSign } from "./browser.mjs";
 
 const require = createRequire(import.meta.url);
 const axeSource = fs.readFileSync(require.resolve("axe-core/axe.min.js"), "utf8");
@@ -131,7 +132,7 @@ for (const [name, launch] of Object.entries(browsers)) {
         };
       });
     }
-    const text = (selector) => page.$eval(selector, (el) => el.textContent);
+    const text = (selector) => page.$eval(selector, (el) => el.textContent).then(plainSign);
     const attribute = (selector, name) => page.$eval(selector, (el, n) => el.getAttribute(n), name);
     async function saved(button) {
       const count = await page.evaluate(() => window.savedFiles.length);
@@ -188,7 +189,7 @@ for (const [name, launch] of Object.entries(browsers)) {
       const second = human.findIndex((line) => line.includes("Предметов для 90%*"));
       const rowsOf = (from) => human.slice(from + 1, from + 1 + s.target).map((line) => line.trim().split(/ +/));
       const [humanRows, stockRows] = [rowsOf(first), rowsOf(second)];
-      const pageRows = await page.$$eval("#journey tbody tr", (rows) => rows.map((r) => Array.from(r.cells).map((c) => c.textContent)));
+      const pageRows = plainSign(await page.$$eval("#journey tbody tr", (rows) => rows.map((r) => Array.from(r.cells).map((c) => c.textContent))));
       assert.equal(pageRows.length, s.target);
       const same = (shown, written) => {
         const plain = shown.replace(/\u00a0/g, "");
@@ -254,7 +255,7 @@ for (const [name, launch] of Object.entries(browsers)) {
       const human = odds(dir, "--plan", ...priceWords, "8", "60", "5", "6", "6", "5", "4").split("\n");
       const budgets = human.slice(human.findIndex((line) => line.includes("Предметов для 90%*")) + 1);
       const budget = budgets[1].trim().split(/ +/)[2];
-      const shown = await page.$$eval("#figures div", (boxes) => boxes.map((b) => [b.querySelector("dt").textContent, b.querySelector("dd").textContent]));
+      const shown = plainSign(await page.$$eval("#figures div", (boxes) => boxes.map((b) => [b.querySelector("dt").textContent, b.querySelector("dd").textContent])));
       const figure = shown.find(([label]) => label.startsWith("Бюджет"))[1].replace(/\u00a0/g, "");
       assert.equal(figure, budget);
       assert.match(await text("#strategy"), /камни настройки на каждом шаге, с ценами/);
@@ -269,7 +270,7 @@ for (const [name, launch] of Object.entries(browsers)) {
       assert.equal((await saved("#plan-csv")).text, odds(dir, "--csv", "--plan", ...priceWords, "--stones", sets, "8", "60", "5"));
       // The chance within the player's budget stands in the answer.
       await setField("budget", "40000");
-      const within = await page.$$eval("#figures div", (boxes) => boxes.map((b) => [b.querySelector("dt").textContent, b.querySelector("dd").textContent]));
+      const within = plainSign(await page.$$eval("#figures div", (boxes) => boxes.map((b) => [b.querySelector("dt").textContent, b.querySelector("dd").textContent])));
       const [label, chance] = within.find(([l]) => l.includes("потратив не больше"));
       assert.equal(label, "Дойти до 5 талик, потратив не больше 40000");
       const csvBudget = odds(dir, "--csv", "--plan", ...priceWords, "--budget", "40000", "--stones", sets, "8", "60", "5")
@@ -403,7 +404,7 @@ for (const [name, launch] of Object.entries(browsers)) {
 
     test("the language switch: the catalogue's English, kept in the address, the figures unchanged", async () => {
       const fragment = fragmentOf(setUps[0], prices);
-      const figures = () => page.$$eval("#figures dd, #journey td", (cells) => cells.map((c) => c.textContent));
+      const figures = () => page.$$eval("#figures dd, #journey td", (cells) => cells.map((c) => c.textContent)).then(plainSign);
       await open(fragment);
       assert.equal(await text("#answer-title"), "Ответ");
       const russian = await figures();
@@ -429,12 +430,10 @@ for (const [name, launch] of Object.entries(browsers)) {
       const types = typedefs();
       // Asked of a worker of the page's own packed module, as the page asks.
       const answers = await page.evaluate(async () => {
-        const packed = atob(document.getElementById("module-wasm").textContent);
-        const bytes = Uint8Array.from(packed, (c) => c.charCodeAt(0));
-        const wasm = await new Response(new Blob([bytes]).stream().pipeThrough(new DecompressionStream("gzip"))).arrayBuffer();
         const code = document.getElementById("worker-code").textContent;
         const worker = new Worker(URL.createObjectURL(new Blob([code], { type: "text/javascript" })));
-        worker.postMessage({ code: document.getElementById("module-code").textContent, wasm }, [wasm]);
+        worker.postMessage({ code: document.getElementById("module-code").textContent,
+          packed: document.getElementById("module-wasm").textContent });
         let last = 0;
         const call = (fn, args) => new Promise((resolve) => {
           const id = ++last;
@@ -447,8 +446,25 @@ for (const [name, launch] of Object.entries(browsers)) {
           worker.postMessage({ id, fn, args });
         });
         const facts = await call("facts", []);
+        // The facts packed in the file at build time are the module's own.
+        const packed = Uint8Array.from(atob(document.getElementById("module-facts").textContent), (c) => c.charCodeAt(0));
+        const unpacked = await new Response(new Blob([packed]).stream().pipeThrough(new DecompressionStream("gzip"))).json();
+        if (JSON.stringify(unpacked) !== JSON.stringify(facts)) throw new Error("the packed facts are not the module's");
         const tables = facts.table_keys.map((key, w) => "&" + key + "=" + facts.example_cells[w].join(",")).join("");
         const ask = (query) => call("answer", [query + tables]);
+        // A call in stages: every stage until the last.
+        const stages = (query) => new Promise((resolve) => {
+          const id = ++last, taken = [];
+          const listen = (event) => {
+            if (event.data.id !== id) return;
+            taken.push(JSON.parse(event.data.text));
+            if (event.data.more) return;
+            worker.removeEventListener("message", listen);
+            resolve(taken);
+          };
+          worker.addEventListener("message", listen);
+          worker.postMessage({ id, fn: "stages", args: [query + tables] });
+        });
         const setUp = "attempts=5&grade=2&level=50&taliks=1&stones=3320&target=6&prices=1,2,3,4,5,6&attempt_price=1&item_price=10";
         const file = new TextEncoder().encode("; kept\r\n[ItemGrade0]\r\nUpgradeLevel0=5\r\n");
         const result = { facts, table: await call("read", [1, null]), loaded: await call("read", [0, file]),
@@ -456,7 +472,7 @@ for (const [name, launch] of Object.entries(browsers)) {
           page: await ask("view=page&" + setUp), blank: await ask("view=page&attempts=0&grade=2&level=50&taliks=1&stones=3320&target=6"),
           simulation: await ask("view=simulate&seed=7&" + setUp), run: await ask("view=journey_run&seed=7&" + setUp),
           file: await ask("view=ini_file&file=2&" + setUp), findings: await ask("view=findings&" + setUp),
-          quick: await ask("view=set_up&" + setUp) };
+          quick: await ask("view=set_up&" + setUp), stages: await stages(setUp) };
         worker.terminate();
         return result;
       });
@@ -465,6 +481,10 @@ for (const [name, launch] of Object.entries(browsers)) {
         ["simulation", "SimulationAnswer"], ["run", "JourneyRunAnswer"], ["file", "IniFile"], ["findings", "FindingsAnswer"], ["quick", "SetUpAnswer"]]) {
         assert.deepEqual(shapeFaults(answers[name], type, types, name), []);
       }
+      // The staged answer's stages, in their order, each of its shape.
+      const stageTypes = { set_up: "SetUpStage", answer: "AnswerStage", table: "TableStage", journey: "JourneyStage", cheapest: "CheapestStage" };
+      assert.deepEqual(answers.stages.map((s) => s.stage), Object.keys(stageTypes));
+      for (const stage of answers.stages) assert.deepEqual(shapeFaults(stage, stageTypes[stage.stage], types, stage.stage), []);
       assert.equal(answers.blank.set_up, null);
       assert.ok(answers.page.plan.priced);
       assert.ok(answers.page.cheapest.plan.priced);
@@ -587,9 +607,11 @@ for (const [name, launch] of Object.entries(browsers)) {
         for (const value of ["0", "5", "50", "0", "49"]) { level.value = value; level.dispatchEvent(new Event("input", { bubbles: true })); }
       });
       await settled();
+      // At most the last state's line, once; none where it reads as before.
       const drawn = await page.evaluate(() => window.drawnLines);
-      assert.equal(drawn.length, 1, drawn.join(" | "));
-      assert.match(drawn[0], /^Шанс успеха = \d+ %$/);
+      const last = await text("#chance-line");
+      assert.match(last, /^Шанс успеха = \d+ %$/);
+      assert.ok(drawn.length <= 1 && drawn.every((line) => line === last), drawn.join(" | "));
       assert.equal(await attribute("#level", "aria-invalid"), "false");
       assert.match(page.url(), /level=49&/);
     });

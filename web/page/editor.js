@@ -53,7 +53,7 @@ function buildEditor() {
 // coloured by the chance the module computes for it: of success at the
 // set-up's level and stones, or of its loss when the success draw fails.
 function showEditor(answer) {
-  if (!$("editor").open) return;
+  if (!$("editor").open || !answer.loss_shares) return;
   var shares = answer.table ? answer.table.shares : null;
   var columns = columnCount();
   tableIndexes().forEach(function (w) {
@@ -83,16 +83,17 @@ function onCellInput(event) {
   if (value === null) {
     input.setAttribute("aria-invalid", "true");
     input.setAttribute("aria-describedby", "cell-error");
-    text("cell-error", say("cell_invalid", input.getAttribute("aria-label"), input.value, F.cell_range[0], F.cell_range[1],
-      state.tables[w].cells[i]));
+    tell("cell-error", "cell_invalid", input.getAttribute("aria-label"), input.value, F.cell_range[0], F.cell_range[1],
+      state.tables[w].cells[i]);
     return;
   }
   input.removeAttribute("aria-invalid"); input.removeAttribute("aria-describedby");
-  text("cell-error", "");
+  tell("cell-error");
   var was = state.tables[w], cells = was.cells.slice(); cells[i] = value;
   var cellErrors = was.cellErrors ? was.cellErrors.slice() : null;
   if (cellErrors) cellErrors[i] = "";
-  state.tables[w] = { name: was.name, source: "edited", cells: cells, findings: [], cellErrors: cellErrors, text: was.text };
+  state.tables[w] = { name: was.name, source: "edited", cells: cells, findings: [], cellErrors: cellErrors, text: was.text,
+    wordedIn: was.text === undefined ? language() : was.wordedIn };
   checkEdited();
   remember(); render();
 }
@@ -110,6 +111,35 @@ function checkEdited() {
     });
     remember();
     if (latest) { showFindings(latest); showTablesInUse(latest); }
+  });
+}
+// Findings worded in another language than the page's are worded again: a
+// loaded or missing file read anew from what is kept of it, an edited
+// table's cells checked anew. An answer for a language left meanwhile, or
+// for a table replaced, is dropped.
+function rewordFindings() {
+  var lang = language();
+  state.tables.forEach(function (t, w) {
+    if (t.wordedIn === lang || t.source === "example" || t.source === "link") return;
+    var bytes = t.source === "missing" ? null : t.text !== undefined ? textBytes(t.text) : undefined;
+    if (bytes === undefined && t.source !== "edited") return;
+    t.wordedIn = lang;
+    var current = function () { return state.tables[w] === t && t.wordedIn === lang; };
+    var read = bytes === undefined ? null : readTable(w, bytes, lang);
+    var checked = t.source === "edited" ? ask(request("findings")) : null;
+    Promise.all([read, checked]).then(function (answers) {
+      var file = answers[0];
+      if (!current() || (file && file.error)) return;
+      if (checked) {
+        t.findings = answers[1].table_findings[w];
+        // A cell edited has lost its finding; the others are worded anew.
+        if (file && t.cellErrors) t.cellErrors = file.cell_errors.map(function (e, i) { return t.cellErrors[i] === "" ? "" : e; });
+      } else {
+        t.findings = file.findings; t.counts = file.finding_counts; t.cellErrors = file.cell_errors;
+      }
+      if (!store()) tell("tables-error", "not_saved");
+      if (latest) { showFindings(latest); showTablesInUse(latest); showEditor(latest); }
+    });
   });
 }
 function findingCount(answer) {

@@ -7,23 +7,27 @@ function takeFiles(files) {
   Array.prototype.forEach.call(files, function (file) {
     var which = wanted.indexOf(file.name.toLowerCase());
     if (which < 0 || found[which]) return;
-    if (file.size > F.max_file_bytes) { large.push(say("table_named", file.name, say("megabytes", Math.ceil(file.size / 1048576)))); return; }
+    if (file.size > F.max_file_bytes) { large.push({ name: file.name, megabytes: Math.ceil(file.size / 1048576) }); return; }
     found[which] = { name: file.name, bytes: null };
     pending.push(file.arrayBuffer().then(function (buffer) { found[which].bytes = new Uint8Array(buffer); }));
   });
   if (large.length) {
-    text("tables-error", say("file_too_large", large.join(", "), say("megabytes", F.max_file_bytes / 1048576)));
+    tell("tables-error", function () {
+      var named = large.map(function (f) { return say("table_named", f.name, say("megabytes", f.megabytes)); });
+      return say("file_too_large", named.join(", "), say("megabytes", F.max_file_bytes / 1048576));
+    });
     return;
   }
-  if (!pending.length) { text("tables-error", say("no_files", wanted.join(", "))); return; }
-  text("tables-error", "");
+  if (!pending.length) { tell("tables-error", "no_files", wanted.join(", ")); return; }
+  tell("tables-error");
+  var lang = language();
   Promise.all(pending).then(function () {
-    return Promise.all(found.map(function (file, w) { return readTable(w, file ? file.bytes : null); }));
+    return Promise.all(found.map(function (file, w) { return readTable(w, file ? file.bytes : null, lang); }));
   }).then(function (reads) {
     state.tables = found.map(function (file, w) {
       var read = reads[w];
       var t = { name: file ? file.name : fileName(w), source: file ? "file" : "missing", cells: read.cells,
-        findings: read.findings, counts: read.finding_counts, cellErrors: read.cell_errors };
+        findings: read.findings, counts: read.finding_counts, cellErrors: read.cell_errors, wordedIn: lang };
       // The file's own text, so that a download changes only what was edited.
       if (file) { t.size = file.bytes.length; t.text = byteText(file.bytes); }
       return t;

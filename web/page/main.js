@@ -36,8 +36,8 @@ function onInput(event) {
 // The address as it now stands, with the tables in it.
 function copyLink() {
   var link = location.href;
-  var done = function () { text("copy-status", say("link_copied")); };
-  var failed = function () { text("copy-status", say("link_not_copied")); };
+  var done = function () { tell("copy-status", "link_copied"); };
+  var failed = function () { tell("copy-status", "link_not_copied"); };
   if (navigator.clipboard && navigator.clipboard.writeText) navigator.clipboard.writeText(link).then(done, failed);
   else failed();
 }
@@ -47,14 +47,14 @@ function start() {
   facts().then(begin);
 }
 function begin(facts) {
-  performance.mark("module-ready");
+  performance.mark("facts-ready");
   F = facts;
   state = initialState();
   fillChoices();
   buildEditor();
   restore();
   readAddress();
-  if (state.storageNote) text("tables-error", say.apply(null, state.storageNote));
+  if (state.storageNote) tell.apply(null, ["tables-error"].concat(state.storageNote));
   document.querySelectorAll("#setup input, #setup select, #prices input, #stone_sets, #seed, #lang").forEach(function (el) {
     el.addEventListener("input", onInput);
     el.addEventListener("change", onInput);
@@ -96,5 +96,5 @@ function begin(facts) {
     replay.then(function () { document.body.setAttribute("data-ready", "true"); });
   });
 }
-// The packed module stands before this script in the file.
-startModule(start);
+// The module's worker has started with the first script (module.js).
+start();

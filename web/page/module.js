@@ -22,6 +22,7 @@
  * @property {number} shown_percentile
  * @property {PlanColumn[]} plan_columns
  * @property {string} rounded_mark
+ * @property {string} percent_sign
  * @property {string[]} languages
  * @property {Object<string, LanguageTexts>} texts
  * @property {string[]} files
@@ -90,6 +91,36 @@
  * @property {?Cheapest} cheapest
  * @property {?string[]} grade_reach
  * @property {number[][]} loss_shares
+ */
+/**
+ * @typedef {Object} SetUpStage
+ * @property {string} stage
+ * @property {Object<string, string>} errors
+ * @property {?SetUp} set_up
+ */
+/**
+ * @typedef {Object} AnswerStage
+ * @property {string} stage
+ * @property {Object<string, string>} errors
+ * @property {?Plan} unpriced_plan
+ * @property {boolean} priced
+ */
+/**
+ * @typedef {Object} TableStage
+ * @property {string} stage
+ * @property {?Table} table
+ * @property {?string[]} grade_reach
+ * @property {number[][]} loss_shares
+ */
+/**
+ * @typedef {Object} JourneyStage
+ * @property {string} stage
+ * @property {?Plan} plan
+ */
+/**
+ * @typedef {Object} CheapestStage
+ * @property {string} stage
+ * @property {?Cheapest} cheapest
  */
 /**
  * @typedef {Object} SetUpAnswer
@@ -205,32 +236,32 @@
 // gzipped in base64. It runs in a worker (web/page/worker.js); every call
 // is a promise of the module's answer. While any is out, the body carries
 // data-busy.
+// The worker starts first of all, and unpacks and compiles the WebAssembly
+// itself: the page's own set-up meanwhile takes nothing from it.
 var worker = null, calls = {}, lastCall = 0;
-function startModule(start) {
-  // The worker starts while the WebAssembly is unpacked.
+function startModule() {
   var code = document.getElementById("worker-code").textContent;
   worker = new Worker(URL.createObjectURL(new Blob([code], { type: "text/javascript" })));
-  var bytes = textBytes(atob(document.getElementById("module-wasm").textContent));
-  var unpacked = new Blob([bytes]).stream().pipeThrough(new DecompressionStream("gzip"));
-  new Response(unpacked).arrayBuffer().then(function (wasm) {
-    worker.onmessage = function (event) {
-      var resolve = calls[event.data.id];
-      delete calls[event.data.id];
-      resolve(JSON.parse(event.data.text));
-      // After what the answer sets off, which may call again.
-      setTimeout(function () { if (!Object.keys(calls).length) document.body.removeAttribute("data-busy"); }, 0);
-    };
-    worker.postMessage({ code: document.getElementById("module-code").textContent, wasm: wasm }, [wasm]);
-    start();
-  });
+  worker.onmessage = function (event) {
+    if (event.data.ready) { performance.mark("module-ready"); return; }
+    var take = calls[event.data.id];
+    if (!event.data.more) delete calls[event.data.id];
+    take(JSON.parse(event.data.text), !event.data.more);
+    // After what the answer sets off, which may call again.
+    setTimeout(function () { if (!Object.keys(calls).length) document.body.removeAttribute("data-busy"); }, 0);
+  };
+  worker.postMessage({ code: document.getElementById("module-code").textContent,
+    packed: document.getElementById("module-wasm").textContent });
 }
+startModule();
 function call(fn, args) {
+  return new Promise(function (resolve) { send(fn, args, resolve); });
+}
+function send(fn, args, take) {
   document.body.setAttribute("data-busy", "");
-  return new Promise(function (resolve) {
-    var id = ++lastCall;
-    calls[id] = resolve;
-    worker.postMessage({ id: id, fn: fn, args: args });
-  });
+  var id = ++lastCall;
+  calls[id] = take;
+  worker.postMessage({ id: id, fn: fn, args: args });
 }
 // Bytes travel as text, each byte the character of its number.
 function byteText(bytes) {
@@ -243,13 +274,21 @@ function textBytes(text) {
   for (var i = 0; i < text.length; i++) bytes[i] = text.charCodeAt(i);
   return bytes;
 }
-/** @returns {Promise<Facts>} */
-function facts() { return call("facts", []); }
 /**
- * One table from its file's bytes, or null where the file is missing.
+ * The module's facts, as the build had the module give them: packed in the
+ * file, so that the page sets itself up while the worker starts.
+ * @returns {Promise<Facts>}
+ */
+function facts() {
+  var packed = new Blob([textBytes(atob(document.getElementById("module-facts").textContent))]);
+  return new Response(packed.stream().pipeThrough(new DecompressionStream("gzip"))).json();
+}
+/**
+ * One table from its file's bytes, or null where the file is missing, its
+ * findings worded in the language of the code lang.
  * @returns {Promise<TableRead>}
  */
-function readTable(which, bytes) { return call("read", [which, bytes]); }
+function readTable(which, bytes, lang) { return call("read", [which, bytes, lang]); }
 /**
  * A loaded file's text with only the cells that differ changed in place.
  * @returns {Promise<EditedFile>}
@@ -257,3 +296,9 @@ function readTable(which, bytes) { return call("read", [which, bytes]); }
 function editTable(which, bytes, cells) { return call("edit", [which, bytes, cells.join(",")]); }
 /** @returns {Promise<PageAnswer|SimulationAnswer|JourneyRunAnswer|IniFile|FindingsAnswer>} */
 function ask(request) { return call("answer", [request]); }
+/**
+ * The page's answer in stages, each taken as it comes with whether it is
+ * the last; null where the module has dropped it for a later one.
+ * @param {function(?(SetUpStage|AnswerStage|TableStage|JourneyStage|CheapestStage), boolean)} take
+ */
+function askInStages(request, take) { send("stages", [request], take); }

@@ -1,5 +1,18 @@
 // ---- Rendering: the answer, the table, the journey, the chart -------------
-function text(id, value) { $(id).textContent = value; }
+// A text is set only where it changes: the stages of one answer redraw the
+// answer box, and what stays the same is left alone.
+function text(id, value) { var el = $(id); if (el.textContent !== String(value)) el.textContent = value; }
+// A message shown once (a file refused, a link broken, a save failed) is
+// kept as how to word it, and worded again in the language switched to:
+// tell(id, key, args...), or tell(id, function () { return words; }) where
+// its arguments are words too; tell(id) clears it.
+var told = {};
+function tell(id, key) {
+  var args = Array.prototype.slice.call(arguments, 1);
+  told[id] = !key ? null : typeof key === "function" ? key : function () { return say.apply(null, args); };
+  text(id, told[id] ? told[id]() : "");
+}
+function retell() { Object.keys(told).forEach(function (id) { if (told[id]) text(id, told[id]()); }); }
 function stoneIds() { return Array.prototype.map.call(document.querySelectorAll("#setup select.stone"), function (s) { return s.id; }); }
 function priceIds() { return F.stone_labels.slice(1).map(function (label, i) { return "p" + (i + 1); }); }
 function valueIds() { return ["attempts", "level", "taliks", "target", "stone_sets", "attempt_price", "item_price", "budget", "seed"]; }
@@ -43,7 +56,7 @@ function figure(label, value, risk) {
   box.appendChild(term); box.appendChild(data); $("figures").appendChild(box);
 }
 function outcome(setUp, key) { return setUp.outcomes[F.outcome_keys.indexOf(key)]; }
-function levelLabel(p) { return Math.round(F.percentile_levels[p] * 1000) / 10 + " %"; }
+function levelLabel(p) { return Math.round(F.percentile_levels[p] * 1000) / 10 + F.percent_sign; }
 // The answer box: the exact chance beside the simulator's line, the
 // journey's figures from the set-up's talik count, the tables in use.
 function showAnswer(answer) {
@@ -56,13 +69,20 @@ function showAnswer(answer) {
   if (!s) return;
   figure(say("destroys_item"), outcome(s, "item_destroyed").percent, true);
   figure(say("destroys_taliks"), outcome(s, "taliks_destroyed").percent, true);
-  var plan = answer.plan, taliks = Number(state.values.taliks);
+  // While the priced journey is computed, the figures that need no prices
+  // stand, and the priced ones say so.
+  var plan = answer.plan || (answer.priced ? answer.unpriced_plan : null), taliks = Number(state.values.taliks);
   if (!plan || taliks >= plan.target) return;
   var row = plan.rows[taliks], p = F.shown_percentile;
   figure(say("reach_before_loss", plan.target), row.reach_percent, false);
   figure(say("attempts_with_new_items"), row.attempts_with_new_items, false);
   figure(say("items_on_average_short"), row.items_destroyed, false);
   figure(say("items_for", levelLabel(p)), row.items_for[p], false);
+  if (!answer.plan) {
+    figure(say("cost_on_average"), say("computing"), false);
+    figure(say("budget_for", levelLabel(p)), say("computing"), false);
+    return;
+  }
   if (plan.priced) {
     figure(say("cost_on_average"), row.cost, false);
     figure(say("budget_for", levelLabel(p)), row.budget_for[p], false);
@@ -149,15 +169,15 @@ function journeyColumns(plan) {
   return columns;
 }
 function showJourney(answer) {
-  var table = $("journey"), plan = answer.plan;
+  var table = $("journey"), plan = answer.plan, computing = !plan && answer.priced;
   table.textContent = "";
-  text("plan-csv-why", !plan ? say("no_journey") : answer.unpriced ? say("unpriced_until") : "");
+  text("plan-csv-why", computing ? say("computing") : !plan ? say("no_journey") : answer.unpriced ? say("unpriced_until") : "");
   text("strategy", strategyText(answer) + (plan && plan.rows.some(function (r) { return r.budget_rounded.some(Boolean); }) ?
     " " + say("rounded_legend", F.rounded_mark) : ""));
   $("plan-csv").disabled = !plan;
   drawChart(plan);
   text("stock", "");
-  text("run-journey-why", plan ? "" : say("no_journey"));
+  text("run-journey-why", plan ? "" : computing ? say("computing") : say("no_journey"));
   $("run-journey").disabled = !plan;
   if (!plan) return;
   var from = plan.rows[plan.chart.start], stock = [];
@@ -210,7 +230,7 @@ function drawChart(plan) {
   function y(p) { return bottom - (bottom - top) * p; }
   add("line", { x1: left, y1: bottom, x2: right, y2: bottom, stroke: "#999" });
   add("line", { x1: left, y1: top, x2: left, y2: bottom, stroke: "#999" });
-  [0, 0.5, 1].forEach(function (p) { add("text", { x: left - 6, y: y(p) + 4, "text-anchor": "end" }, (p * 100) + " %"); });
+  [0, 0.5, 1].forEach(function (p) { add("text", { x: left - 6, y: y(p) + 4, "text-anchor": "end" }, (p * 100) + F.percent_sign); });
   var decades = chart.decades;
   var every = Math.ceil(decades.length / Math.max(1, Math.floor((right - left) / 70)));
   decades.forEach(function (decade, i) {
@@ -229,7 +249,7 @@ function drawChart(plan) {
   var marks = [];
   chart.marks.forEach(function (m) {
     if (m.attempts === null) return;
-    var percent = Math.round(m.level * 100) + " %";
+    var percent = Math.round(m.level * 100) + F.percent_sign;
     add("line", { x1: x(m.attempts), y1: y(m.level), x2: x(m.attempts), y2: bottom, stroke: "#f0a500", "stroke-dasharray": "4 3" });
     add("circle", { cx: x(m.attempts), cy: y(m.level), r: 3.5, fill: "#f0a500" });
     add("text", { x: x(m.attempts) - 6, y: y(m.level) - 6, "text-anchor": "end" }, percent);
@@ -248,22 +268,27 @@ function stateKey() { return request("page") + "&seed=" + state.values.seed; }
 function dropStaleResults() {
   if (state.simulatedFor === undefined || state.simulatedFor === stateKey()) return;
   state.simulatedFor = undefined;
-  ["sim-chance", "sim-summary", "seed-used", "run-summary"].forEach(function (id) { text(id, ""); });
+  ["sim-chance", "sim-summary", "run-summary"].forEach(function (id) { text(id, ""); });
+  tell("seed-used");
   $("sim-lines").textContent = ""; $("run-log").textContent = "";
-  text("sim-stale", say("sim_stale"));
+  tell("sim-stale", "sim_stale");
 }
-// The answer first; the journey, the table and the tables' list in the
-// next task on the first load, so that the answer shows at once. An answer
-// that arrives for an older state is dropped.
+// Each state's answer comes in stages; a stage that arrives for an older
+// state is dropped.
 var generation = 0;
-// The markup's words and the choices' names, in the page's language.
+// The markup's words and the choices' names, in the page's language: all
+// of them anew only when it changes.
+var wordsShownIn = null;
 function showWords() {
+  if (wordsShownIn === language()) return;
+  wordsShownIn = language();
   var w = words();
+  retell();
   document.documentElement.lang = language();
   document.title = say("title");
   $("lang").value = language();
   document.querySelectorAll("[data-t]").forEach(function (el) { el.textContent = say(el.getAttribute("data-t")); });
-  text("columns-legend", say("columns_legend", F.percentile_labels.join("/") + " %", levelLabel(F.shown_percentile)));
+  text("columns-legend", say("columns_legend", F.percentile_labels.join("/") + F.percent_sign, levelLabel(F.shown_percentile)));
   document.querySelectorAll("[data-t-placeholder]").forEach(function (el) { el.placeholder = say(el.getAttribute("data-t-placeholder")); });
   document.querySelectorAll("[data-t-label]").forEach(function (el) { el.setAttribute("aria-label", say(el.getAttribute("data-t-label"))); });
   document.querySelectorAll("[data-stone]").forEach(function (el) { el.textContent = say("stone", el.getAttribute("data-stone")); });
@@ -280,46 +305,47 @@ function showWords() {
 }
 function render(later) {
   showWords();
-  var mine = ++generation;
+  rewordFindings();
+  var mine = ++generation, answer = {};
   if (state.linkError) { showBrokenLink(); if (later) later(); return; }
-  // On the first load the set-up's own answer, cheap, is drawn first.
-  if (later) ask(request("set_up")).then(function (quick) {
-    if (mine !== generation || latest || quick.error) return;
-    showAnswer(quick);
-    performance.mark("first-result");
-  });
-  ask(request("page")).then(function (answer) {
-    if (mine !== generation || answer.error) return answer;
-    // While the prices are half typed, the journey without them stays.
-    var pricesWrong = priceIds().concat(["attempt_price", "item_price", "budget"]).some(function (id) { return id in answer.errors; });
-    if (answer.plan || !pricesWrong) return answer;
-    return ask(request("page", undefined, true)).then(function (unpriced) {
-      answer.unpriced = true; answer.plan = unpriced.plan;
-      return answer;
-    });
-  }).then(function (answer) {
-    if (mine !== generation) return;
-    if (answer.error) { text("tables-error", answer.error); if (later) later(); return; }
-    draw(answer, later);
+  askInStages(request("page"), function (stage, last) {
+    if (mine !== generation || stage === null) return;
+    if (stage.error) { tell("tables-error", function () { return stage.error; }); if (later) later(); return; }
+    Object.assign(answer, stage);
+    draw(answer, stage.stage);
+    performance.mark("drawn-" + stage.stage);
+    if (last && later) later();
   });
 }
-function draw(answer, later) {
-  latest = answer;
-  showInputs(); showFields(Object.assign(pageErrors(), answer.errors)); showAnswer(answer); showCheapest(answer); showTablesInUse(answer);
-  writeAddress();
-  dropStaleResults();
-  function details() {
-    showTable(answer); showJourney(answer); showFiles(); showFindings(answer); showEditor(answer);
-    if (later) later();
+// Each stage drawn as it comes: the set-up's answer; the journey's figures
+// without prices (the priced ones marked as being computed, the journey's
+// table cleared); the table, the grades' reach and the editor; the priced
+// journey; the cheapest stones beside it.
+function draw(answer, stage) {
+  if (stage === "set_up") {
+    showInputs(); showFields(Object.assign(pageErrors(), answer.errors)); showAnswer(answer);
+    writeAddress();
+    dropStaleResults();
+    if (!performance.getEntriesByName("first-result").length) performance.mark("first-result");
+    return;
   }
-  if (!later) { details(); return; }
-  if (!performance.getEntriesByName("first-result").length) performance.mark("first-result");
-  setTimeout(details, 0);
+  if (stage === "answer") {
+    latest = answer;
+    // While the prices are half typed, the journey without them stays.
+    var pricesWrong = priceIds().concat(["attempt_price", "item_price", "budget"]).some(function (id) { return id in answer.errors; });
+    answer.plan = answer.priced ? null : answer.unpriced_plan;
+    answer.unpriced = !answer.priced && !!answer.plan && pricesWrong;
+    answer.cheapest = null;
+    showFields(Object.assign(pageErrors(), answer.errors));
+  }
+  if (stage === "table") { showTable(answer); showFiles(); showFindings(answer); showEditor(answer); return; }
+  showAnswer(answer); showCheapest(answer); showTablesInUse(answer);
+  if (stage !== "cheapest") showJourney(answer);
 }
 // A link whose tables cannot be read computes nothing.
 function showBrokenLink() {
   showInputs();
   text("chance-line", "—"); text("exact-chance", "—"); $("figures").textContent = ""; $("cheapest").hidden = true;
-  text("chance-note", state.linkError);
+  text("chance-note", say.apply(null, state.linkError));
   text("tables-used", "");
 }

@@ -9,9 +9,9 @@ function showSimulation(answer) {
   var wrongSeed = state.values.seed !== "" && errors.seed;
   showFields(Object.assign(pageErrors(), latest ? latest.errors : {}, wrongSeed ? { seed: errors.seed } : {}));
   $("sim-lines").textContent = "";
-  if (!answer.simulation) { text("sim-chance", ""); text("sim-summary", ""); text("seed-used", ""); return; }
-  state.simulatedFor = stateKey(); text("sim-stale", "");
-  text("seed-used", say("seed_shown", answer.simulation.seed));
+  if (!answer.simulation) { text("sim-chance", ""); text("sim-summary", ""); tell("seed-used"); return; }
+  state.simulatedFor = stateKey(); tell("sim-stale");
+  tell("seed-used", "seed_shown", answer.simulation.seed);
   var lines = answer.simulation.lines.replace(/\n$/, "").split("\n");
   text("sim-chance", lines[0]);
   lines.slice(1).forEach(function (line) { var item = document.createElement("li"); item.textContent = line; $("sim-lines").appendChild(item); });
@@ -27,8 +27,8 @@ function runJourney() {
 function showRun(run, seed) {
   text("run-summary", ""); $("run-log").textContent = "";
   if (!run) return;
-  state.simulatedFor = stateKey(); text("sim-stale", "");
-  text("seed-used", say("seed_shown", seed));
+  state.simulatedFor = stateKey(); tell("sim-stale");
+  tell("seed-used", "seed_shown", seed);
   var parts = [say("run_attempts", run.attempts), say("run_destroyed", run.items_destroyed)];
   if (run.spent !== "") parts.push(say("run_spent", run.spent));
   parts.push(run.reached ? say("run_reached", run.target) : say("run_not_reached", run.highest));

@@ -115,7 +115,7 @@ function readAddress() {
   F.table_keys.forEach(function (key, w) {
     if (!(key in values)) return;
     var cells = decodeCells(values[key], w);
-    if (cells === null) { state.linkError = say("link_table_broken", fileName(w)); return; }
+    if (cells === null) { state.linkError = ["link_table_broken", fileName(w)]; return; }
     var now = state.tables[w];
     var same = now.cells.every(function (c, i) { return c === cells[i]; });
     if (!same) state.tables[w] = { name: fileName(w), source: "link", cells: cells, findings: [] };
@@ -123,11 +123,12 @@ function readAddress() {
   if (state.linkError) state.broken = true;
 }
 function writeAddress() { if (!state.broken) history.replaceState(null, "", "#" + addressQuery()); }
+// The tables kept in the browser; false where they cannot be.
+function store() {
+  try { localStorage.setItem(storageKey, JSON.stringify(state.tables)); return true; } catch (e) { return false; }
+}
 function remember() {
-  try { localStorage.setItem(storageKey, JSON.stringify(state.tables)); text("tables-error", ""); }
-  catch (e) {
-    text("tables-error", say("not_saved"));
-  }
+  if (store()) tell("tables-error"); else tell("tables-error", "not_saved");
 }
 // What the browser holds is checked before it is used; what cannot be used
 // is dropped, and the page says what was lost (once the address has given
@@ -151,7 +152,7 @@ function restore() {
     var cellErrors = Array.isArray(t.cellErrors) && t.cellErrors.length === t.cells.length &&
       t.cellErrors.every(function (e) { return typeof e === "string"; }) ? t.cellErrors : null;
     var kept = { name: t.name, source: sources.indexOf(t.source) >= 0 ? t.source : "file", cells: t.cells,
-      findings: findings, counts: counts, cellErrors: cellErrors };
+      findings: findings, counts: counts, cellErrors: cellErrors, wordedIn: typeof t.wordedIn === "string" ? t.wordedIn : "" };
     if (typeof t.text === "string") kept.text = t.text;
     if (Number.isInteger(t.size)) kept.size = t.size;
     return kept;

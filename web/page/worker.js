@@ -1,8 +1,10 @@
 // The module's side: a Web Worker made from this text, so that the page
 // never waits for an answer. Its first message brings the module's code and
-// WebAssembly; each later one is a call, answered with the call's id and the
-// module's JSON text.
-var calls = [], ready = false;
+// its WebAssembly packed (gzipped, in base64), unpacked and compiled here
+// as it streams in; each later one is a call, answered with the call's id and the
+// module's JSON text. A call in stages is answered stage by stage, each but
+// the last marked "more".
+var calls = [], ready = false, staged = null;
 function answer(call) {
   var a = call.args, text;
   var take = function (pointer) { var t = Module.UTF8ToString(pointer); Module._free(pointer); return t; };
@@ -15,16 +17,37 @@ function answer(call) {
   };
   if (call.fn === "facts") text = take(Module.ccall("upgrade_sim_facts", "number", [], []));
   else if (call.fn === "answer") text = take(Module.ccall("upgrade_sim_answer", "number", ["string"], [a[0]]));
-  else if (call.fn === "read" && a[1] === null) text = take(Module.ccall("upgrade_sim_read_table", "number", ["number", "number", "number"], [a[0], 0, -1]));
-  else if (call.fn === "read") text = withBytes(a[1], function (p) { return take(Module.ccall("upgrade_sim_read_table", "number", ["number", "number", "number"], [a[0], p, a[1].length])); });
+  else if (call.fn === "stages") {
+    self.sendStage = function (stage) { postMessage({ id: call.id, text: stage, more: true }); };
+    text = take(Module.ccall("upgrade_sim_answer_in_stages", "number", ["string"], [a[0]]));
+  }
+  else if (call.fn === "read" && a[1] === null) text = take(Module.ccall("upgrade_sim_read_table", "number", ["number", "number", "number", "string"], [a[0], 0, -1, a[2]]));
+  else if (call.fn === "read") text = withBytes(a[1], function (p) { return take(Module.ccall("upgrade_sim_read_table", "number", ["number", "number", "number", "string"], [a[0], p, a[1].length, a[2]])); });
   else text = withBytes(a[1], function (p) { return take(Module.ccall("upgrade_sim_edit_table", "number", ["number", "number", "number", "string"], [a[0], p, a[1].length, a[2]])); });
   postMessage({ id: call.id, text: text });
 }
+// A call in stages begins once the calls sent before it have come in, and
+// only the latest: an older one, for a state the page has left, is answered
+// null at once.
+function answerLatest(call) {
+  if (staged) postMessage({ id: staged.id, text: "null" });
+  staged = call;
+  setTimeout(function () { var latest = staged; staged = null; if (latest) answer(latest); }, 0);
+}
 self.onmessage = function (event) {
   var data = event.data;
-  if (data.code === undefined) { if (ready) answer(data); else calls.push(data); return; }
-  self.Module = { onRuntimeInitialized: function () { ready = true; calls.splice(0).forEach(answer); }, instantiateWasm: function (imports, done) {
-    WebAssembly.instantiate(data.wasm, imports).then(function (made) { done(made.instance); });
+  if (data.code === undefined) {
+    if (!ready) calls.push(data); else if (data.fn === "stages") answerLatest(data); else answer(data);
+    return;
+  }
+  var unpacked = fetch("data:application/octet-stream;base64," + data.packed).then(function (packed) {
+    return packed.body.pipeThrough(new DecompressionStream("gzip"));
+  });
+  var compiled = unpacked.then(function (stream) {
+    return WebAssembly.compileStreaming(new Response(stream, { headers: { "Content-Type": "application/wasm" } }));
+  });
+  self.Module = { onRuntimeInitialized: function () { postMessage({ ready: true }); ready = true; calls.splice(0).forEach(answer); }, instantiateWasm: function (imports, done) {
+    compiled.then(function (module) { return WebAssembly.instantiate(module, imports); }).then(done);
     return {};
   } };
   (0, eval)(data.code);
