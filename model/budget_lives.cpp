@@ -300,12 +300,17 @@ double BlockWork(double block, double segments) {
   return 2.0 * block * std::log2(2.0 * block) + segments * (block + 1.0);
 }
 
-// A row's sum taken directly: a unit of work for the row, and a fifth for
-// each of its products.
-constexpr double kDirectShare = 0.2;
+// A row's sum taken directly: a unit of work for the row, and for each of
+// its products a tenth (one sum a row) or a fifth (a block of rows from
+// each of the kernel's taps, in short vectors), the blocks where they hold
+// at least kBlockRows.
+constexpr double kRowShare = 0.1;
+constexpr double kBlockShare = 0.2;
+constexpr std::size_t kBlockRows = 16;
 
 double DirectWork(double rows, double shortest, double longest) {
-  return rows * (1.0 + std::max(1.0, longest - shortest) * kDirectShare);
+  const double share = shortest >= static_cast<double>(kBlockRows) ? kBlockShare : kRowShare;
+  return rows * (1.0 + std::max(1.0, longest - shortest) * share);
 }
 
 double TransformWork(double rows, double shortest, double longest) {
@@ -347,18 +352,33 @@ RenewalRun DirectRenewal(const Kernels& k, std::int64_t rows, double most_work, 
     if (j < reached_length) reached_within += k.reached[j * kMaxTarget];
     v[j] = reached_within;
   }
-  const double block_work =
-      DirectWork(static_cast<double>(shortest), 0.0, static_cast<double>(kernel.size()));
   const std::size_t taps_most = kernel.size();
+  const std::vector<double> reversed(kernel.rbegin(), kernel.rend());
+  // Blocks of at least kBlockRows, each as many rows as `done` waits.
+  const std::size_t block = std::max(shortest, kBlockRows);
+  const double block_work = DirectWork(static_cast<double>(block), static_cast<double>(shortest),
+                                       static_cast<double>(shortest + taps_most));
   double work = 0.0;
   std::size_t counted = most;
-  for (std::size_t start = 0; start < most; start += shortest) {
-    const std::size_t end = std::min(most, start + shortest);
-    // The rows of a block read only rows before it: each tap over the whole
-    // block, row j from row j - shortest - d.
-    for (std::size_t d = 0; d < taps_most; ++d) {
-      const std::size_t from = std::max(start, shortest + d);
-      if (from < end) AddScaled(&v[from], &v[from - shortest - d], kernel[d], end - from);
+  for (std::size_t start = 0; start < most; start += block) {
+    const std::size_t end = std::min(most, start + block);
+    if (shortest >= kBlockRows) {
+      // The rows of a block read only rows before it: each tap over the
+      // whole block, row j from row j - shortest - d.
+      for (std::size_t d = 0; d < taps_most; ++d) {
+        const std::size_t from = std::max(start, shortest + d);
+        if (from < end) AddScaled(&v[from], &v[from - shortest - d], kernel[d], end - from);
+      }
+    } else {
+      for (std::size_t j = std::max(start, shortest); j < end; ++j) {
+        // Rows j - shortest - d for d below the taps, from row 0 up.
+        const std::size_t taps = std::min(taps_most, j - shortest + 1);
+        const double* rows_from = &v[j - shortest + 1 - taps];
+        const double* taps_from = &reversed[taps_most - taps];
+        double sum = 0.0;
+        for (std::size_t e = 0; e < taps; ++e) sum += taps_from[e] * rows_from[e];
+        v[j] += sum;
+      }
     }
     work += block_work;
     if (work > most_work) {
@@ -652,9 +672,33 @@ void BracketLevel(const JourneySteps& steps, const Kernels& k, const LifeCount& 
   for (int t = 0; t < n; ++t) out->within[t] = std::max(out->within[t], FromCount(k, v, t, j) - m);
 }
 
-// A life's mean cost from 0 taliks, from e_t = c_t + s e_{t+1} + f e_t +
+// A life's mean cost from each count, from e_t = c_t + s e_{t+1} + f e_t +
 // l e_0 written as e_t = a_t + b_t e_0 from the target down.
-double MeanLifeCost(const JourneySteps& steps) {
+std::array<double, kMaxTarget> MeanLifeCosts(const JourneySteps& steps) {
+  std::array<double, kMaxTarget + 1> a{}, b{};
+  for (int t = steps.target - 1; t >= 0; --t) {
+    const OutcomeOdds& odds = steps.odds[t];
+    const double s = OutcomeProbability(odds, AttemptOutcome::kSuccess);
+    const double l = OutcomeProbability(odds, AttemptOutcome::kTaliksDestroyed);
+    const double leaving =
+        static_cast<double>(odds.success + odds.item_destroyed + odds.taliks_destroyed) /
+        static_cast<double>(kOutcomeOddsDenominator);
+    a[t] = (steps.attempt_cost[t] + s * a[t + 1]) / leaving;
+    b[t] = (s * b[t + 1] + l) / leaving;
+  }
+  std::array<double, kMaxTarget> mean{};
+  const double from_zero = b[0] < 1.0 ? a[0] / (1.0 - b[0]) : kInfinity;
+  for (int t = 0; t < steps.target; ++t) mean[t] = a[t] + b[t] * from_zero;
+  return mean;
+}
+
+double MeanLifeCost(const JourneySteps& steps) { return MeanLifeCosts(steps)[0]; }
+
+// A life's spread of cost from 0 taliks: its second moment q_t = 2 c_t e_t -
+// c_t^2 + s q_{t+1} + f q_t + l q_0, solved as the mean, less the mean's
+// square.
+double LifeCostSpread(const JourneySteps& steps) {
+  const std::array<double, kMaxTarget> mean = MeanLifeCosts(steps);
   double a = 0.0;
   double b = 0.0;
   for (int t = steps.target - 1; t >= 0; --t) {
@@ -664,15 +708,14 @@ double MeanLifeCost(const JourneySteps& steps) {
     const double leaving =
         static_cast<double>(odds.success + odds.item_destroyed + odds.taliks_destroyed) /
         static_cast<double>(kOutcomeOddsDenominator);
-    a = (steps.attempt_cost[t] + s * a) / leaving;
+    const double cost = steps.attempt_cost[t];
+    a = (2.0 * cost * mean[t] - cost * cost + s * a) / leaving;
     b = (s * b + l) / leaving;
   }
-  return b < 1.0 ? a / (1.0 - b) : kInfinity;
+  const double second = b < 1.0 ? a / (1.0 - b) : kInfinity;
+  return std::sqrt(std::max(0.0, second - mean[0] * mean[0]));
 }
 
-// The lives can be counted at all: every count can reach the target,
-// every attempt costs something, an item has a price, and a life's cost is
-// short enough on the attempts' lattice.
 // The cells of the lives' own pass, about.
 double FineCells(const JourneySteps& steps, std::int64_t unit) {
   return kLifeTailMeans * MeanLifeCost(steps) / static_cast<double>(unit) * steps.target;
@@ -730,8 +773,8 @@ LevelSpreads SpreadsOf(const JourneySteps& steps, std::int64_t unit, const Budge
 
 }  // namespace
 
-bool LivesLumpy(const JourneySteps& steps, double fewest_items) {
-  return MeanLifeCost(steps) * std::sqrt(fewest_items + 1.0) < kLumpyItems * steps.item_cost;
+bool LivesLumpy(const JourneySteps& steps, double items) {
+  return LifeCostSpread(steps) * std::sqrt(items + 1.0) < kLumpyItems * steps.item_cost;
 }
 
 bool LivesFit(const JourneySteps& steps, std::int64_t unit, const BudgetLevels& asked,
@@ -768,9 +811,10 @@ LivesBrackets LivesBounds(const JourneySteps& steps, std::int64_t unit, const Bu
   fine.item_units = static_cast<std::int64_t>(item) / fine.unit;
   fine.spread = static_cast<double>(fine.unit);
   const LifeCount lives = CountLives(steps, unit, &fine);
+  out.work = lives.cells * kFineCellWork;
   if (!(lives.left <= kLivesLeftUsable)) return out;
   // The levels' renewals share the work the pass leaves.
-  double work_left = most_work - lives.cells * kFineCellWork;
+  double work_left = most_work - out.work;
   for (int p = 0; p < kPercentileCount; ++p) {
     if (!(spread[p] >= 1.0)) continue;
     // A coarser unit where the level's spread leaves room for it.
@@ -782,5 +826,6 @@ LivesBrackets LivesBounds(const JourneySteps& steps, std::int64_t unit, const Bu
     if (rows > static_cast<double>(kRenewalRows)) continue;
     BracketLevel(steps, used, lives, asked, p, static_cast<std::int64_t>(rows), &work_left, &out);
   }
+  out.work = most_work - work_left;
   return out;
 }

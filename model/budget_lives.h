@@ -22,10 +22,12 @@ using BudgetFigures = std::array<std::array<double, kPercentileCount>, kMaxTarge
 
 /// Each asked budget lies in (lower, upper]; upper is +infinity and lower 0
 /// where the lives bound nothing. `within`: a lower bound of the chance to
-/// reach the target spending at most steps.budget, 0 where none.
+/// reach the target spending at most steps.budget, 0 where none; `work`:
+/// what the lives took.
 struct LivesBrackets {
   BudgetFigures upper, lower;
   std::array<double, kMaxTarget> within;
+  double work;  // spent, in the units of `most_work`
 };
 
 /// For priced steps from which every count can reach the target, with
@@ -39,10 +41,10 @@ LivesBrackets LivesBounds(const JourneySteps& steps, std::int64_t unit, const Bu
                           double most_work);
 
 /// Whether the total spent is lumpy at the item price's scale by the budgets
-/// of `fewest_items` destroyed: a life's spread (its mean cost standing in
-/// for it) over so many lives is short of a couple of item prices. A pass's
-/// strip then brackets the budgets only widely; the lives closely.
-bool LivesLumpy(const JourneySteps& steps, double fewest_items);
+/// of `items` destroyed: a life's spread of cost (its standard deviation)
+/// over so many lives is short of a couple of item prices. A pass's strip
+/// then brackets the budgets only widely; the lives closely.
+bool LivesLumpy(const JourneySteps& steps, double items);
 
 /// Whether LivesBounds takes up every asked budget within `most_work`.
 bool LivesFit(const JourneySteps& steps, std::int64_t unit, const BudgetLevels& asked,

@@ -1127,6 +1127,8 @@ bool StripBounds(const JourneySteps& steps, const Decay& decay, const StripRun& 
 // either way.
 constexpr double kLivesFirstWork = 20971520.0;  // 5 2^22
 constexpr double kLivesAfterWork = 4194304.0;   // 2^22
+// The strip's pass in the same units: about 2.3 10^8 instructions.
+constexpr double kStripWork = 12582912.0;  // 3 2^22
 
 // Step 5: where a bracket is still wide, the lives of the items, for
 // journeys whose every count can reach the target on attempts that all cost
@@ -1137,7 +1139,8 @@ bool Close(const Bound& bound) {
 
 // True where every bracket is then close.
 bool LivesStep(const JourneySteps& steps, const Costs& costs, double most_work,
-               std::array<std::array<Bound, kPercentileCount>, kMaxTarget>* bounds, Outcome* out) {
+               std::array<std::array<Bound, kPercentileCount>, kMaxTarget>* bounds, Outcome* out,
+               double* spent) {
   const int n = steps.target;
   if (costs.item == 0 || costs.cheapest == 0 || !LiveCounts(steps)[0]) return false;
   BudgetLevels asked{};
@@ -1155,6 +1158,7 @@ bool LivesStep(const JourneySteps& steps, const Costs& costs, double most_work,
   }
   if (!any) return true;
   const LivesBrackets lives = LivesBounds(steps, costs.unit, asked, lower, upper, most_work);
+  *spent = lives.work;
   bool close = true;
   for (int t = 0; t < n; ++t) {
     for (int p = 0; p < kPercentileCount; ++p) {
@@ -1299,16 +1303,17 @@ double LargestFloor(const Costs& costs, const BudgetCounts& counts, const Outcom
   return largest;
 }
 
-// The fewest items destroyed at any wanted level.
-double FewestItems(const BudgetCounts& counts, const Outcome& out) {
-  double fewest = kInfinity;
+// The most items destroyed at any wanted level: where the budgets lie
+// furthest, the lumps of the item price are the most spread.
+double MostItems(const BudgetCounts& counts, const Outcome& out) {
+  double most = 0.0;
   for (int t = 0; t < kMaxTarget; ++t) {
     for (int p = 0; p < kPercentileCount; ++p) {
       if (out.wanted[t][p] && counts.items_for[t][p] != kNever)
-        fewest = std::min(fewest, static_cast<double>(counts.items_for[t][p]));
+        most = std::max(most, static_cast<double>(counts.items_for[t][p]));
     }
   }
-  return fewest;
+  return most;
 }
 
 // Steps 3 to 5 where no exact count reached every level: the counts' and
@@ -1328,12 +1333,15 @@ void BoundsBeyondTheLattice(const JourneySteps& steps, const Costs& costs,
   bool close = StripBounds(steps, decay, *run, &bounds, out);
   // The lives before the strip's pass where they were chosen first, else
   // after it, with the work the pass leaves.
-  if (!close && lives_first) close = LivesStep(steps, costs, kLivesFirstWork, &bounds, out);
-  if (!close && !run->ran && run->strip.width > 0) {
+  double spent = 0.0;
+  if (!close && lives_first) close = LivesStep(steps, costs, kLivesFirstWork, &bounds, out, &spent);
+  // The strip's pass where the lives left the work for it.
+  if (!close && !run->ran && run->strip.width > 0 && spent <= kLivesFirstWork - kStripWork) {
     StripPass(steps, costs, out->wanted, run);
     close = StripBounds(steps, decay, *run, &bounds, out);
   }
-  if (!close && !lives_first) close = LivesStep(steps, costs, kLivesAfterWork, &bounds, out);
+  if (!close && !lives_first)
+    close = LivesStep(steps, costs, kLivesAfterWork, &bounds, out, &spent);
   if (!asymptotic && !close) CoarseBounds(steps, costs, largest, &bounds, out);
   ShowBounds(costs, counts, n, &bounds, out);
 }
@@ -1359,7 +1367,7 @@ JourneyBudgets FiguresFor(const JourneySteps& steps, const BudgetCounts& counts)
   run.strip = StripFor(decay, costs, run.unit);
   // The lives first where the total is lumpy at the item's scale, or no
   // strip can be had, and they can take up every level.
-  const bool lives_first = (run.strip.width == 0 || LivesLumpy(steps, FewestItems(counts, out))) &&
+  const bool lives_first = (run.strip.width == 0 || LivesLumpy(steps, MostItems(counts, out))) &&
                            LivesFitFirst(steps, costs, counts, decay, out);
   if (!asymptotic || ExactWanted(costs, counts, out.wanted, n)) {
     // One exact pass at most: items apart only where the lattice with the
