@@ -204,6 +204,13 @@ void Transform(const Roots& roots, std::size_t step, const std::vector<std::uint
   }
 }
 
+// log2 of a power of two.
+std::size_t LogOfSize(std::size_t size) {
+  std::size_t log = 0;
+  while ((std::size_t{1} << log) < size) ++log;
+  return log;
+}
+
 Complex Times(Complex a, Complex b) {
   return {a.real() * b.real() - a.imag() * b.imag(), a.real() * b.imag() + a.imag() * b.real()};
 }
@@ -218,11 +225,23 @@ struct RealTransform {
   std::vector<double> re, im;           // the packed row
 
   explicit RealTransform(std::size_t size) : half(size / 2), reversed(half), re(half), im(half) {
-    const double turn = -2.0 * std::acos(-1.0) / static_cast<double>(size);
+    // r_j = exp(-2 pi i / 2^j), the angle halved from r_2 = -i with square
+    // roots and quotients that cancel nothing; root k the product of those of
+    // its bits, its rounding a few ulps times log2 size.
+    const std::size_t log_size = LogOfSize(size);
+    std::vector<Complex> halving{Complex(1.0, 0.0), Complex(-1.0, 0.0), Complex(0.0, -1.0)};
+    while (halving.size() <= log_size) {
+      const Complex last = halving.back();
+      const double c = std::sqrt((1.0 + last.real()) / 2.0);
+      halving.emplace_back(c, last.imag() / (2.0 * c));
+    }
     for (std::size_t k = 0; k < half; ++k) {
-      const double angle = turn * static_cast<double>(k);
-      forward.cos.push_back(std::cos(angle));
-      forward.sin.push_back(std::sin(angle));
+      Complex root(1.0, 0.0);
+      for (std::size_t bit = 0; (std::size_t{1} << bit) <= k; ++bit) {
+        if (((k >> bit) & 1U) != 0) root = Times(root, halving[log_size - bit]);
+      }
+      forward.cos.push_back(root.real());
+      forward.sin.push_back(root.imag());
     }
     inverse.cos = forward.cos;
     for (const double sine : forward.sin) inverse.sin.push_back(-sine);
@@ -297,7 +316,8 @@ std::size_t BlockFor(std::size_t shortest) {
 // A block's work: its two transforms of twice its length, and a product of
 // spectra for each segment.
 double BlockWork(double block, double segments) {
-  return 2.0 * block * std::log2(2.0 * block) + segments * (block + 1.0);
+  const auto log = static_cast<double>(LogOfSize(2 * static_cast<std::size_t>(block)));
+  return 2.0 * block * log + segments * (block + 1.0);
 }
 
 // A row's sum taken directly: a unit of work for the row, and for each of
@@ -445,8 +465,10 @@ RenewalRun TransformRenewal(const Kernels& k, std::int64_t rows, double most_wor
   std::vector<Complex> sum(spectrum);
   std::vector<double> pair(size, 0.0);
   // A transform's convolution errs by at most a few ulps times its log2
-  // size times the norms of its two inputs (the rows at most 1 each).
-  const double per_block = 8.0 * std::log2(static_cast<double>(size)) *
+  // size (and its roots' own rounding) times the norms of its two inputs
+  // (the rows at most 1 each).
+  const auto log_size = static_cast<double>(LogOfSize(size));
+  const double per_block = (8.0 + 2.0 * log_size) * log_size *
                            std::sqrt(static_cast<double>(size)) * segments.norms * kUlp;
   const double block_work = BlockWork(static_cast<double>(b), static_cast<double>(segments.count));
   RenewalRun run;
@@ -560,7 +582,7 @@ Kernels Coarser(const Kernels& fine, std::int64_t unit) {
   Kernels k;
   k.unit = unit;
   k.item_units = fine.item_units * fine.unit / unit;
-  k.spread = std::hypot(fine.spread, static_cast<double>(unit));
+  k.spread = std::sqrt(fine.spread * fine.spread + static_cast<double>(unit * unit));
   for (const auto& [from, to] :
        {std::pair{&fine.destroyed, &k.destroyed}, std::pair{&fine.reached, &k.reached}}) {
     const std::size_t length = from->size() / kMaxTarget;
