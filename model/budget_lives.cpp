@@ -520,7 +520,8 @@ RenewalRun Renewal(const Kernels& k, std::int64_t rows, double most_work, const 
 }
 
 // From start count t: S_t(j) + sum_i D_t[i] V(j - i).
-double FromCount(const Kernels& k, const std::vector<double>& v, int t, std::int64_t j) {
+[[gnu::noinline]] double FromCount(const Kernels& k, const std::vector<double>& v, int t,
+                                   std::int64_t j) {
   const auto at = static_cast<std::size_t>(j);
   const auto count = static_cast<std::size_t>(t);
   const std::size_t reached_end = std::min(k.reached.size() / kMaxTarget, at + 1);

@@ -1,5 +1,5 @@
 // The one offline file: the compacted shell with the module in it, its
-// JavaScript as text and its WebAssembly gzipped in base64, beside the code
+// JavaScript and its WebAssembly gzipped in base64, beside the code
 // of the worker that runs it and the module's facts as the module itself
 // gives them (run here once, gzipped in base64), all in inert script
 // elements that the page's own code starts (web/page/module.js) and reads.
@@ -31,10 +31,22 @@ for (const [name, text] of [[moduleCode, code], [workerCode, worker]]) {
 }
 const wasmBytes = fs.readFileSync(moduleWasm);
 const wasm = zlib.gzipSync(wasmBytes, { level: 9 }).toString("base64");
+const packedCode = zlib.gzipSync(code, { level: 9 }).toString("base64");
 const facts = zlib.gzipSync(JSON.stringify(JSON.parse(await moduleFacts(code, wasmBytes))), { level: 9 }).toString("base64");
-const parts = fs.readFileSync(shell, "utf8").split("{{{ SCRIPT }}}");
+// The page's own code gzipped in base64 too, started by a loader once
+// unpacked: a third of the file's size.
+const pageCode = /<script>\n(\(function \(\) \{\n"use strict";\n[\s\S]*?\n\}\)\(\);)\n<\/script>/;
+const compacted = fs.readFileSync(shell, "utf8");
+const found = compacted.match(pageCode);
+if (found === null) throw new Error(`${shell} holds no page code`);
+const loader = 'fetch("data:application/octet-stream;base64," + document.getElementById("page-code").textContent)' +
+  '.then(function (packed) { return new Response(packed.body.pipeThrough(new DecompressionStream("gzip"))).text(); })' +
+  ".then(function (code) { (0, eval)(code); });";
+const packedPage = zlib.gzipSync(found[1], { level: 9 }).toString("base64");
+const parts = compacted.replace(pageCode, () =>
+  `<script id="page-code" type="text/plain">${packedPage}</script>\n<script>${loader}</script>`).split("{{{ SCRIPT }}}");
 if (parts.length !== 2) throw new Error(`${shell} needs one {{{ SCRIPT }}}`);
 fs.writeFileSync(output, parts[0] + `<script id="worker-code" type="text/plain">${worker}</script>\n` +
-  `<script id="module-code" type="text/plain">${code}</script>\n` +
+  `<script id="module-code" type="text/plain">${packedCode}</script>\n` +
   `<script id="module-wasm" type="text/plain">${wasm}</script>\n` +
   `<script id="module-facts" type="text/plain">${facts}</script>` + parts[1]);

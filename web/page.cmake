@@ -8,6 +8,9 @@
 foreach(for_size results platform_files page_api)
   target_compile_options(${for_size} PRIVATE -Oz)
 endforeach()
+# The lives of dear items too: a rare plan, and the page within its size.
+set_source_files_properties(${CMAKE_CURRENT_SOURCE_DIR}/model/budget_lives.cpp
+  TARGET_DIRECTORY model PROPERTIES COMPILE_OPTIONS -Oz)
 
 add_executable(upgrade-sim-page web/exports.cpp)
 target_link_libraries(upgrade-sim-page PRIVATE page_api)

@@ -34,15 +34,19 @@ function answerLatest(call) {
   staged = call;
   setTimeout(function () { var latest = staged; staged = null; if (latest) answer(latest); }, 0);
 }
+// Bytes gzipped in base64, as a stream of the bytes themselves.
+function unpack(text) {
+  return fetch("data:application/octet-stream;base64," + text).then(function (packed) {
+    return packed.body.pipeThrough(new DecompressionStream("gzip"));
+  });
+}
 self.onmessage = function (event) {
   var data = event.data;
   if (data.code === undefined) {
     if (!ready) calls.push(data); else if (data.fn === "stages") answerLatest(data); else answer(data);
     return;
   }
-  var unpacked = fetch("data:application/octet-stream;base64," + data.packed).then(function (packed) {
-    return packed.body.pipeThrough(new DecompressionStream("gzip"));
-  });
+  var unpacked = unpack(data.packed);
   var compiled = unpacked.then(function (stream) {
     return WebAssembly.compileStreaming(new Response(stream, { headers: { "Content-Type": "application/wasm" } }));
   });
@@ -50,5 +54,5 @@ self.onmessage = function (event) {
     compiled.then(function (module) { return WebAssembly.instantiate(module, imports); }).then(done);
     return {};
   } };
-  (0, eval)(data.code);
+  unpack(data.code).then(function (stream) { return new Response(stream).text(); }).then(function (code) { (0, eval)(code); });
 };
