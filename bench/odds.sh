@@ -40,3 +40,7 @@ report "budget free" 500000000 --plan --prices 0,0,0,0,0,0 --attempt-price 15 \
   --item-price 1000000 2 50 6
 report "budget 10 65" 500000000 --plan --prices 1,2,5,10,20,50 --attempt-price 3 \
   --item-price 1000 10 65 7
+report "dear item" 500000000 --plan --prices 10,20,40,80,200,1000 --attempt-price 5 \
+  --item-price 1000000 5 50 7
+report "many lives" 500000000 --plan --prices 10,20,40,80,200,1000 --attempt-price 5 \
+  --item-price 10000000 10 65 7

@@ -19,6 +19,7 @@
 #include <numeric>
 #include <vector>
 
+#include "model/budget_lives.h"
 #include "model/outcome_odds.h"
 
 namespace {
@@ -37,8 +38,8 @@ constexpr std::int64_t kItemsApartCells = std::int64_t{3} << 25;
 // Budgets in the currency are whole numbers a double holds exactly.
 constexpr double kLargestWhole = 9007199254740992.0;  // 2^53
 
-using Levels = std::array<std::array<bool, kPercentileCount>, kMaxTarget>;
-using Figures = std::array<std::array<double, kPercentileCount>, kMaxTarget>;
+using Levels = BudgetLevels;
+using Figures = BudgetFigures;
 
 std::int64_t Whole(double cost) { return static_cast<std::int64_t>(std::llround(cost)); }
 
@@ -630,17 +631,24 @@ Costs CostsOf(const JourneySteps& steps) {
 
 // A budget that surely suffices for level p from t: the attempts and the
 // items for halfway to reach, each at its dearest (both hold together with
-// at least the level's chance), and one below which none does.
+// at least the level's chance), or one of them at the level and the other
+// at its tail; and one below which none does.
 Bound CountsBound(const Costs& costs, const BudgetCounts& counts, int t, int p) {
   Bound bound;
   const std::int64_t attempts = counts.attempts_halfway[t][p];
   const std::int64_t items = counts.items_halfway[t][p];
-  if (attempts != kNever && items != kNever) {
-    bound.upper = static_cast<double>(costs.dearest) * static_cast<double>(attempts) +
-                  static_cast<double>(costs.item) * static_cast<double>(items);
-  }
+  const auto total = [&](std::int64_t attempt_count, std::int64_t item_count) {
+    return attempt_count == kNever || item_count == kNever
+               ? kInfinity
+               : static_cast<double>(costs.dearest) * static_cast<double>(attempt_count) +
+                     static_cast<double>(costs.item) * static_cast<double>(item_count);
+  };
   const std::int64_t least_attempts = counts.attempts_for[t][p];
   const std::int64_t least_items = counts.items_for[t][p];
+  // Or one count at the level and the other at the tail, where all but
+  // kBudgetTailMass of the chance lies: sharp where one cost dominates.
+  bound.upper = std::min({total(attempts, items), total(least_attempts, counts.items_tail[t]),
+                          total(counts.attempts_tail[t], least_items)});
   const double by_attempts = least_attempts == kNever ? 0.0
                                                       : static_cast<double>(costs.cheapest) *
                                                             static_cast<double>(least_attempts);
@@ -755,8 +763,9 @@ bool SingleCountTotals(const JourneySteps& steps, const Costs& costs, const Budg
 
 // Step 2: the exact lattice, where it fits. Fills the levels it finds and
 // the chance within the budget; false where it does not fit or falls short.
-bool ExactLattice(const JourneySteps& steps, const Costs& costs, double largest, Outcome* out,
-                  bool* ran, StripRun* run) {
+// Where `floor` is not below 0, only if the pass may reach that far.
+bool ExactLattice(const JourneySteps& steps, const Costs& costs, double largest, double floor,
+                  Outcome* out, bool* ran, StripRun* run) {
   const int n = steps.target;
   const double asked = steps.budget;
   const double reach_to = std::max(largest, asked);
@@ -765,8 +774,9 @@ bool ExactLattice(const JourneySteps& steps, const Costs& costs, double largest,
   const std::int64_t history = (costs.dearest + costs.item) / unit_in + 1;
   // As far as the largest budget, or as the pass may go: the counts' bound
   // is far above the budgets where costs are spread.
-  const double rows_in = std::min(std::floor(reach_to / static_cast<double>(unit_in)) + 1.0,
-                                  static_cast<double>(kPassCells) / (n + kRowCells));
+  const double rows_needed = std::floor(reach_to / static_cast<double>(unit_in)) + 1.0;
+  const double rows_in = std::min(rows_needed, static_cast<double>(kPassCells) / (n + kRowCells));
+  if (floor >= 0 && rows_in < std::floor(floor / static_cast<double>(unit_in)) + 1.0) return false;
   const bool fits_in =
       history <= kRingRows && rows_in * static_cast<double>(unit_in) < kLargestWhole;
   // Items apart: the attempts' units up to the tail's count of attempts, the
@@ -1112,6 +1122,56 @@ bool StripBounds(const JourneySteps& steps, const Decay& decay, const StripRun& 
   return StripClose(strip);
 }
 
+// The lives' work (LivesBounds) where they come first, and where the
+// strip's pass came before them: the plan within its bound of instructions
+// either way.
+constexpr double kLivesFirstWork = 20971520.0;  // 5 2^22
+constexpr double kLivesAfterWork = 4194304.0;   // 2^22
+// The strip's pass in the same units: about 2.3 10^8 instructions.
+constexpr double kStripWork = 12582912.0;  // 3 2^22
+
+// Step 5: where a bracket is still wide, the lives of the items, for
+// journeys whose every count can reach the target on attempts that all cost
+// something, with an item price.
+bool Close(const Bound& bound) {
+  return bound.upper <= std::max(bound.lower, 1.0) * (1.0 + kBudgetRelativeError);
+}
+
+// True where every bracket is then close.
+bool LivesStep(const JourneySteps& steps, const Costs& costs, double most_work,
+               std::array<std::array<Bound, kPercentileCount>, kMaxTarget>* bounds, Outcome* out,
+               double* spent) {
+  const int n = steps.target;
+  if (costs.item == 0 || costs.cheapest == 0 || !LiveCounts(steps)[0]) return false;
+  BudgetLevels asked{};
+  BudgetFigures lower{}, upper{};
+  bool any = false;
+  for (int t = 0; t < n; ++t) {
+    for (int p = 0; p < kPercentileCount; ++p) {
+      const Bound& bound = (*bounds)[t][p];
+      const double floor = std::max(bound.lower, 1.0);
+      asked[t][p] = out->wanted[t][p] && !Close(bound);
+      lower[t][p] = floor;
+      upper[t][p] = bound.upper;
+      any = any || asked[t][p];
+    }
+  }
+  if (!any) return true;
+  const LivesBrackets lives = LivesBounds(steps, costs.unit, asked, lower, upper, most_work);
+  *spent = lives.work;
+  bool close = true;
+  for (int t = 0; t < n; ++t) {
+    for (int p = 0; p < kPercentileCount; ++p) {
+      if (!asked[t][p]) continue;
+      Tighten(&(*bounds)[t][p], lives.upper[t][p], lives.lower[t][p]);
+      close = close && Close((*bounds)[t][p]);
+    }
+    if (steps.budget >= 0)
+      out->budgets.within[t] = std::max(out->budgets.within[t], lives.within[t]);
+  }
+  return close;
+}
+
 // Where the budgets must be exact: the attempts for the highest level
 // reached at the dearest attempt's cost are within kExactAttemptUnits units
 // of the attempts' greatest common divisor.
@@ -1209,6 +1269,83 @@ void ShowBounds(const Costs& costs, const BudgetCounts& counts, int n,
   }
 }
 
+// Whether the lives take up every level, their work sized by the counts'
+// bounds.
+// Whether the lives take up every level, their work sized by the counts'
+// and the decay's bounds.
+bool LivesFitFirst(const JourneySteps& steps, const Costs& costs, const BudgetCounts& counts,
+                   const Decay& decay, const Outcome& out) {
+  if (!LiveCounts(steps)[0]) return false;
+  std::array<std::array<Bound, kPercentileCount>, kMaxTarget> bounds{};
+  for (int t = 0; t < steps.target; ++t) {
+    for (int p = 0; p < kPercentileCount; ++p) bounds[t][p] = CountsBound(costs, counts, t, p);
+  }
+  Outcome scratch = out;
+  DecayBounds(steps, costs, decay, &bounds, &scratch);
+  BudgetFigures lower{}, upper{};
+  for (int t = 0; t < steps.target; ++t) {
+    for (int p = 0; p < kPercentileCount; ++p) {
+      lower[t][p] = std::max(bounds[t][p].lower, 1.0);
+      upper[t][p] = bounds[t][p].upper;
+    }
+  }
+  return LivesFit(steps, costs.unit, out.wanted, lower, upper, kLivesFirstWork);
+}
+
+// The largest budget a wanted level surely needs: its lower bound.
+double LargestFloor(const Costs& costs, const BudgetCounts& counts, const Outcome& out) {
+  double largest = 0.0;
+  for (int t = 0; t < kMaxTarget; ++t) {
+    for (int p = 0; p < kPercentileCount; ++p) {
+      if (out.wanted[t][p]) largest = std::max(largest, CountsBound(costs, counts, t, p).lower);
+    }
+  }
+  return largest;
+}
+
+// The most items destroyed at any wanted level: where the budgets lie
+// furthest, the lumps of the item price are the most spread.
+double MostItems(const BudgetCounts& counts, const Outcome& out) {
+  double most = 0.0;
+  for (int t = 0; t < kMaxTarget; ++t) {
+    for (int p = 0; p < kPercentileCount; ++p) {
+      if (out.wanted[t][p] && counts.items_for[t][p] != kNever)
+        most = std::max(most, static_cast<double>(counts.items_for[t][p]));
+    }
+  }
+  return most;
+}
+
+// Steps 3 to 5 where no exact count reached every level: the counts' and
+// the decay's bounds, then the passes each only where the brackets are
+// still wide, and the figures shown from the tightest.
+void BoundsBeyondTheLattice(const JourneySteps& steps, const Costs& costs,
+                            const BudgetCounts& counts, const Decay& decay, bool lives_first,
+                            double largest, bool asymptotic, StripRun* run, Outcome* out) {
+  const int n = steps.target;
+  std::array<std::array<Bound, kPercentileCount>, kMaxTarget> bounds{};
+  for (int t = 0; t < n; ++t) {
+    for (int p = 0; p < kPercentileCount; ++p) bounds[t][p] = CountsBound(costs, counts, t, p);
+    out->budgets.within[t] = 0.0;
+    out->budgets.within_exact[t] = false;
+  }
+  DecayBounds(steps, costs, decay, &bounds, out);
+  bool close = StripBounds(steps, decay, *run, &bounds, out);
+  // The lives before the strip's pass where they were chosen first, else
+  // after it, with the work the pass leaves.
+  double spent = 0.0;
+  if (!close && lives_first) close = LivesStep(steps, costs, kLivesFirstWork, &bounds, out, &spent);
+  // The strip's pass where the lives left the work for it.
+  if (!close && !run->ran && run->strip.width > 0 && spent <= kLivesFirstWork - kStripWork) {
+    StripPass(steps, costs, out->wanted, run);
+    close = StripBounds(steps, decay, *run, &bounds, out);
+  }
+  if (!close && !lives_first)
+    close = LivesStep(steps, costs, kLivesAfterWork, &bounds, out, &spent);
+  if (!asymptotic && !close) CoarseBounds(steps, costs, largest, &bounds, out);
+  ShowBounds(costs, counts, n, &bounds, out);
+}
+
 JourneyBudgets FiguresFor(const JourneySteps& steps, const BudgetCounts& counts) {
   const int n = steps.target;
   Outcome out{};
@@ -1228,6 +1365,10 @@ JourneyBudgets FiguresFor(const JourneySteps& steps, const BudgetCounts& counts)
   StripRun run;
   run.unit = std::gcd(costs.unit, costs.item);
   run.strip = StripFor(decay, costs, run.unit);
+  // The lives first where the total is lumpy at the item's scale, or no
+  // strip can be had, and they can take up every level.
+  const bool lives_first = (run.strip.width == 0 || LivesLumpy(steps, MostItems(counts, out))) &&
+                           LivesFitFirst(steps, costs, counts, decay, out);
   if (!asymptotic || ExactWanted(costs, counts, out.wanted, n)) {
     // One exact pass at most: items apart only where the lattice with the
     // item in it does not fit.
@@ -1239,24 +1380,16 @@ JourneyBudgets FiguresFor(const JourneySteps& steps, const BudgetCounts& counts)
             static_cast<double>(costs.unit) * AttemptUnitsTail(steps, costs, counts);
     bool ran = item_beyond;
     if (item_beyond && ExactItemsApart(steps, costs, counts, largest, &out)) return out.budgets;
-    if (!ran && ExactLattice(steps, costs, largest, &out, &ran, &run)) return out.budgets;
+    // Where the lives bracket the budgets closely, the lattice only where it
+    // may reach them all.
+    if (!ran &&
+        ExactLattice(steps, costs, largest, lives_first ? LargestFloor(costs, counts, out) : -1.0,
+                     &out, &ran, &run))
+      return out.budgets;
     if (!ran && ExactItemsApart(steps, costs, counts, largest, &out)) return out.budgets;
   }
 
-  std::array<std::array<Bound, kPercentileCount>, kMaxTarget> bounds{};
-  for (int t = 0; t < n; ++t) {
-    for (int p = 0; p < kPercentileCount; ++p) {
-      const Bound by_counts = CountsBound(costs, counts, t, p);
-      bounds[t][p] = by_counts;
-    }
-    out.budgets.within[t] = 0.0;
-    out.budgets.within_exact[t] = false;
-  }
-  if (!run.ran && run.strip.width > 0) StripPass(steps, costs, out.wanted, &run);
-  const bool close = StripBounds(steps, decay, run, &bounds, &out);
-  if (!asymptotic && !close) CoarseBounds(steps, costs, largest, &bounds, &out);
-  DecayBounds(steps, costs, decay, &bounds, &out);
-  ShowBounds(costs, counts, n, &bounds, &out);
+  BoundsBeyondTheLattice(steps, costs, counts, decay, lives_first, largest, asymptotic, &run, &out);
   return out.budgets;
 }
 

@@ -11,33 +11,15 @@
 #include <vector>
 
 #include "model/journey.h"
+#include "tests/budget_recursion.h"
 
 namespace {
 
-constexpr std::uint64_t kAll = kOutcomeOddsDenominator;
-
-// Outcome counts out of 2^60 from shares given in 1/1024ths.
-OutcomeOdds Odds(std::uint64_t success, std::uint64_t destroyed, std::uint64_t lost) {
-  const std::uint64_t unit = kAll >> 10;
-  return {success * unit, destroyed * unit, lost * unit,
-          kAll - (success + destroyed + lost) * unit};
-}
-
-JourneySteps Priced(std::vector<OutcomeOdds> odds, std::vector<double> costs, double item,
-                    double budget = -1.0) {
-  JourneySteps steps;
-  steps.target = static_cast<int>(odds.size());
-  steps.item_cost = item;
-  steps.priced = true;
-  steps.budget = budget;
-  for (std::size_t t = 0; t < odds.size(); ++t) {
-    steps.odds[t] = odds[t];
-    steps.attempt_cost[t] = costs[t % costs.size()];
-  }
-  return steps;
-}
-
-double Share(std::uint64_t count) { return std::ldexp(static_cast<double>(count), -60); }
+using budget_recursion::kAll;
+using budget_recursion::LeastByRecursion;
+using budget_recursion::Odds;
+using budget_recursion::Priced;
+using budget_recursion::Share;
 
 // The distribution of the total spent from start, by walking the chances
 // attempt by attempt over (talik count, spent so far): the chance that
@@ -276,7 +258,6 @@ TEST(JourneyBudgetTest, CoarseUnitsNeverFallShort) {
 // the counts' stand, and the bound says how wide they are.
 TEST(JourneyBudgetTest, TheLongestJourneysAreBoundedAtEveryScale) {
   for (const double item : {0.0, 1000.0, 1e11}) {
-    const double widest = item > 1e6 ? 2.0 : kBudgetRelativeError;
     const JourneySteps steps = LongJourney({3, 5, 8, 13, 21, 34}, item, 1e12);
     const Journey journey = PlanJourney(steps);
     for (int t = 0; t < 6; ++t) {
@@ -284,54 +265,14 @@ TEST(JourneyBudgetTest, TheLongestJourneysAreBoundedAtEveryScale) {
       for (int p = 0; p < kPercentileCount; ++p) {
         EXPECT_GE(row.budget_for[p], item * row.items_for[p]) << item << " " << t << " " << p;
         EXPECT_GE(row.budget_for[p], 3.0 * row.attempts_for[p]) << item << " " << t << " " << p;
-        EXPECT_LE(row.budget_relative_error[p], widest) << item << " " << t << " " << p;
+        EXPECT_LE(row.budget_relative_error[p], kBudgetRelativeError)
+            << item << " " << t << " " << p;
         EXPECT_GT(row.budget_relative_error[p], 0.0);
       }
       EXPECT_GE(row.reach_within_budget, 0.0);
       EXPECT_LE(row.reach_within_budget, 1.0);
     }
   }
-}
-
-// The least whole budget from start with a chance of at least each level,
-// by the plain recursion over every unit from 0: P(spent <= b) from each
-// count, each row from the rows a step looks back to.
-std::array<double, kPercentileCount> LeastByRecursion(const JourneySteps& steps, int start) {
-  const int n = steps.target;
-  const auto item = static_cast<std::int64_t>(steps.item_cost);
-  std::array<std::int64_t, kMaxTarget> cost{};
-  std::array<std::array<double, 4>, kMaxTarget> share{};
-  std::int64_t back = 0;
-  for (int t = 0; t < n; ++t) {
-    cost[t] = static_cast<std::int64_t>(steps.attempt_cost[t]);
-    back = std::max(back, cost[t] + item);
-    const OutcomeOdds& odds = steps.odds[t];
-    share[t] = {Share(odds.success), Share(odds.failed), Share(odds.taliks_destroyed),
-                Share(odds.item_destroyed)};
-  }
-  // Rows before 0 are 0: the ring starts full of zeros, written in order.
-  constexpr std::int64_t kWidth = kMaxTarget + 1;
-  const std::int64_t rows = back + 1;
-  std::vector<double> within(static_cast<std::size_t>(rows * kWidth), 0.0);
-  const auto at = [&](std::int64_t b, int t) -> double& {
-    return within[static_cast<std::size_t>(((b % rows + rows) % rows) * kWidth + t)];
-  };
-  std::array<double, kPercentileCount> least{};
-  int next = 0;
-  for (std::int64_t b = 0; next < kPercentileCount; ++b) {
-    std::array<double, kMaxTarget + 1> here{};
-    here[n] = 1.0;
-    for (int t = 0; t < n; ++t) {
-      const std::int64_t paid = b - cost[t];
-      if (paid < 0) continue;
-      here[t] = share[t][0] * at(paid, t + 1) + share[t][1] * at(paid, t) +
-                share[t][2] * at(paid, 0) + (paid >= item ? share[t][3] * at(paid - item, 0) : 0.0);
-    }
-    for (int t = 0; t <= n; ++t) at(b, t) = here[t];
-    while (next < kPercentileCount && here[start] >= kPercentileLevels[next])
-      least[next++] = static_cast<double>(b);
-  }
-  return least;
 }
 
 // Journeys too long for an exact count in the model, against the plain

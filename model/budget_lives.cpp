@@ -1,0 +1,831 @@
+#include "model/budget_lives.h"
+
+#include <algorithm>
+#include <cmath>
+#include <complex>
+#include <cstdint>
+#include <limits>
+#include <utility>
+#include <vector>
+
+#include "model/journey_budget.h"
+#include "model/outcome_odds.h"
+
+namespace {
+
+constexpr double kInfinity = std::numeric_limits<double>::infinity();
+constexpr double kUlp = 0x1p-52;
+// The chance that the lives' rounding strays beyond its bound.
+constexpr double kStrayChance = 1e-13;
+// The bracket's width a level's coarse unit is chosen for, as a share of the
+// budget: nearly the tolerance; the figure then shows the digits it needs.
+constexpr double kBracketShare = kBudgetRelativeError * 0.9;
+// The lives' pass stops once every life's cost is counted but this chance,
+// or at this many cells (rows times counts).
+constexpr double kLifeLeft = 1e-10;
+constexpr std::int64_t kLifeCells = std::int64_t{1} << 23;
+// A life's cost falls below kLifeLeft within about this many times its mean;
+// a cell of its pass is about this much work.
+constexpr double kLifeTailMeans = 30.0;
+constexpr double kFineCellWork = 1.5;
+// The lives' costs spread over less than this many item prices: the total
+// spent is lumpy at the item's scale.
+constexpr double kLumpyItems = 2.0;
+// The most rows of a level's renewal, and the most of a life's chance left
+// uncounted for the lives to bound anything.
+constexpr std::int64_t kRenewalRows = std::int64_t{1} << 23;
+constexpr double kLivesLeftUsable = 1e-6;
+// A level's rows are foretold as far as this many times its lower bound.
+constexpr double kFarAsLower = 1.5;
+
+// ln(2 / kStrayChance) / 2: with n lives, each rounded within one unit's
+// range, the sum strays beyond unit sqrt(n kStrayLog) with at most
+// kStrayChance.
+double StrayLog() { return std::log(2.0 / kStrayChance) / 2.0; }
+
+// The lives of one coarse unit, by cost in units, [units * kMaxTarget + t]:
+// from each start count t, those that end with the item destroyed (its
+// price included) and those that reach the target.
+struct Kernels {
+  std::int64_t unit = 0;
+  std::int64_t item_units = 0;  // the fewest units a destroyed life costs
+  // The root of the sum of the squared ranges of a life's roundings.
+  double spread = 0.0;
+  std::vector<double> destroyed, reached;
+
+  std::size_t Length() const { return destroyed.size() / kMaxTarget; }
+};
+
+// The lives of one row, all of one cost in the currency, rounded to one of
+// the two neighbouring whole units with their mean kept.
+void AddRounded(std::int64_t cost, std::int64_t unit, const double* chances, int n,
+                std::vector<double>* kernel) {
+  const auto whole = static_cast<std::size_t>(cost / unit);
+  const double up = static_cast<double>(cost % unit) / static_cast<double>(unit);
+  if (kernel->size() < (whole + 2) * kMaxTarget) kernel->resize((whole + 2) * kMaxTarget, 0.0);
+  double* low = &(*kernel)[whole * kMaxTarget];
+  double* high = low + kMaxTarget;
+  for (int t = 0; t < n; ++t) {
+    low[t] += chances[t] * (1.0 - up);
+    high[t] += chances[t] * up;
+  }
+}
+
+// The lives' pass on the attempts' own lattice: the chance of each life to
+// end at each cost, by the walk of one item, its lives rounded into each
+// the kernels' unit as they are counted.
+struct LifeCount {
+  double left = 1.0;   // bound on a life's chance not counted, its rounding included
+  double error = 0.0;  // bound on the rounding of the chances counted
+  double cells = 0.0;  // the pass's rows times counts
+};
+
+// One item's walk on the attempts' lattice: each count's shares and the
+// units an attempt there looks back.
+struct LifeWalk {
+  std::array<std::int64_t, kMaxTarget> back{};
+  std::array<double, kMaxTarget> success{}, destroyed{}, lost{}, failed{};
+  std::int64_t history = 1;                                       // rows looked back, and this one
+  std::int64_t least = std::numeric_limits<std::int64_t>::max();  // no life ends before
+};
+
+LifeWalk WalkOf(const JourneySteps& steps, std::int64_t unit) {
+  LifeWalk walk;
+  for (int t = 0; t < steps.target; ++t) {
+    const OutcomeOdds& odds = steps.odds[t];
+    walk.back[t] = std::llround(steps.attempt_cost[t]) / unit;
+    walk.history = std::max(walk.history, walk.back[t] + 1);
+    walk.least = std::min(walk.least, walk.back[t]);
+    walk.success[t] = OutcomeProbability(odds, AttemptOutcome::kSuccess);
+    walk.destroyed[t] = OutcomeProbability(odds, AttemptOutcome::kItemDestroyed);
+    walk.lost[t] = OutcomeProbability(odds, AttemptOutcome::kTaliksDestroyed);
+    walk.failed[t] = OutcomeProbability(odds, AttemptOutcome::kFailed);
+  }
+  return walk;
+}
+
+LifeCount CountLives(const JourneySteps& steps, std::int64_t unit, Kernels* kernels) {
+  const int n = steps.target;
+  // A row: reached [t] with the target's [n] (1 at no cost), destroyed
+  // [kEnded + t] with the target's [kEnded + n] (0), and [kNow] (1 at no
+  // cost) for a destroyed item's own row. Rows before 0 are the ring's
+  // zeros, not yet written.
+  constexpr std::size_t kEnded = kMaxTarget + 1;
+  constexpr std::size_t kNow = 2 * kEnded;
+  constexpr std::size_t kStride = kNow + 1;
+  const LifeWalk walk = WalkOf(steps, unit);
+  const auto& [back, success, destroyed, lost, failed, history, least] = walk;
+  const std::int64_t item = std::llround(steps.item_cost);
+  std::int64_t rows = 1;
+  while (rows < history) rows *= 2;
+  const auto mask = static_cast<std::size_t>(rows - 1);
+  std::vector<double> ring(static_cast<std::size_t>(rows) * kStride, 0.0);
+  // Each life's chance counted so far: rows summed in runs of 1024, the
+  // runs with their rounding kept (Neumaier), as 1 less it is the chance
+  // left.
+  std::array<double, kMaxTarget> run{}, total{}, carry{};
+  LifeCount count;
+  const std::int64_t last = kLifeCells / n;
+  for (std::int64_t b = 0; b < last; ++b) {
+    double* here = &ring[(static_cast<std::size_t>(b) & mask) * kStride];
+    for (int t = 0; t < n; ++t) {
+      const double* from = &ring[(static_cast<std::size_t>(b - back[t]) & mask) * kStride];
+      const double reached = success[t] * from[t + 1] + failed[t] * from[t] + lost[t] * from[0];
+      const double ended = destroyed[t] * from[kNow] + success[t] * from[kEnded + t + 1] +
+                           failed[t] * from[kEnded + t] + lost[t] * from[kEnded];
+      here[t] = reached;
+      here[kEnded + t] = ended;
+      run[t] += reached + ended;
+    }
+    here[n] = b == 0 ? 1.0 : 0.0;
+    here[kNow] = here[n];
+    if (b >= least) {
+      const std::int64_t cost = b * unit;
+      AddRounded(cost + item, kernels->unit, here + kEnded, n, &kernels->destroyed);
+      AddRounded(cost, kernels->unit, here, n, &kernels->reached);
+    }
+    if (b % 1024 != 1023 && b + 1 != last) continue;
+    double left = 0.0;
+    for (int t = 0; t < n; ++t) {
+      const double sum = total[t] + run[t];
+      carry[t] += total[t] >= run[t] ? (total[t] - sum) + run[t] : (run[t] - sum) + total[t];
+      total[t] = sum;
+      run[t] = 0.0;
+      left = std::max(left, 1.0 - (total[t] + carry[t]));
+    }
+    // Each chance is a few shares times chances of earlier rows, its
+    // rounding a few ulps a row; a run's sum adds one a row.
+    count.error = static_cast<double>(5 * (b + 2)) * kUlp;
+    count.left = std::max(left, 0.0) + count.error;
+    count.cells = static_cast<double>((b + 1) * n);
+    if (left <= kLifeLeft) break;
+  }
+  return count;
+}
+
+// ---- The renewal --------------------------------------------------------------
+
+using Complex = std::complex<double>;
+
+// The discrete Fourier transform in place of (re, im), of a power-of-two
+// size, with the roots (cos, sin)[k * step] of exp(-+2 pi i k / size) (the
+// inverse without its 1 / size), each computed directly so that their
+// rounding does not build up, and the size's bit-reversed order.
+struct Roots {
+  std::vector<double> cos, sin;
+};
+
+void Transform(const Roots& roots, std::size_t step, const std::vector<std::uint32_t>& reversed,
+               double* re, double* im, std::size_t size) {
+  for (std::size_t i = 0; i < size; ++i) {
+    const std::size_t j = reversed[i];
+    if (i < j) {
+      std::swap(re[i], re[j]);
+      std::swap(im[i], im[j]);
+    }
+  }
+  for (std::size_t length = 2; length <= size; length <<= 1) {
+    const std::size_t half = length / 2;
+    const std::size_t stride = size / length * step;
+    // Each root once, over every group of the stage.
+    for (std::size_t k = 0; k < half; ++k) {
+      const double wr = roots.cos[k * stride];
+      const double wi = roots.sin[k * stride];
+      for (std::size_t low = k; low < size; low += length) {
+        const std::size_t high = low + half;
+        const double odd_re = re[high] * wr - im[high] * wi;
+        const double odd_im = re[high] * wi + im[high] * wr;
+        re[high] = re[low] - odd_re;
+        im[high] = im[low] - odd_im;
+        re[low] += odd_re;
+        im[low] += odd_im;
+      }
+    }
+  }
+}
+
+Complex Times(Complex a, Complex b) {
+  return {a.real() * b.real() - a.imag() * b.imag(), a.real() * b.imag() + a.imag() * b.real()};
+}
+
+// Transforms of real rows of `size` (a power of two, at least 2), each
+// packed as size / 2 complex values (even + i odd) and transformed at half
+// the size: a spectrum of size / 2 + 1 terms.
+struct RealTransform {
+  std::size_t half = 1;
+  Roots forward, inverse;               // exp(-+2 pi i k / size), k < half
+  std::vector<std::uint32_t> reversed;  // of half
+  std::vector<double> re, im;           // the packed row
+
+  explicit RealTransform(std::size_t size) : half(size / 2), reversed(half), re(half), im(half) {
+    const double turn = -2.0 * std::acos(-1.0) / static_cast<double>(size);
+    for (std::size_t k = 0; k < half; ++k) {
+      const double angle = turn * static_cast<double>(k);
+      forward.cos.push_back(std::cos(angle));
+      forward.sin.push_back(std::sin(angle));
+    }
+    inverse.cos = forward.cos;
+    for (const double sine : forward.sin) inverse.sin.push_back(-sine);
+    for (std::size_t i = 1, j = 0; i < half; ++i) {
+      std::size_t bit = half >> 1;
+      for (; (j & bit) != 0; bit >>= 1) j ^= bit;
+      j ^= bit;
+      reversed[i] = static_cast<std::uint32_t>(j);
+    }
+  }
+
+  // The spectrum of a row of 2 half values.
+  void Forward(const double* row, Complex* spectrum) {
+    for (std::size_t k = 0; k < half; ++k) {
+      re[k] = row[2 * k];
+      im[k] = row[2 * k + 1];
+    }
+    Transform(forward, 2, reversed, re.data(), im.data(), half);
+    // Terms 0 and half from the packed term 0; the others in pairs.
+    spectrum[0] = Complex(re[0] + im[0], 0.0);
+    spectrum[half] = Complex(re[0] - im[0], 0.0);
+    for (std::size_t k = 1; k < half; ++k) {
+      const Complex a(re[k], im[k]);
+      const Complex b(re[half - k], -im[half - k]);
+      const Complex sum = a + b;
+      const Complex odd = Times(a - b, Complex(forward.cos[k], forward.sin[k]));
+      // (a + b) / 2 - i (a - b) w / 2
+      spectrum[k] = Complex(sum.real() + odd.imag(), sum.imag() - odd.real()) * 0.5;
+    }
+  }
+
+  // The row of a spectrum, row i then at Row(i).
+  void Inverse(const Complex* spectrum) {
+    const double scale = 0.5 / static_cast<double>(half);
+    for (std::size_t k = 0; k < half; ++k) {
+      const Complex a = spectrum[k];
+      const Complex b = std::conj(spectrum[half - k]);
+      const Complex odd = Times(a - b, Complex(inverse.cos[k], inverse.sin[k]));
+      const Complex packed = (a + b + Complex(-odd.imag(), odd.real())) * scale;
+      re[k] = packed.real();
+      im[k] = packed.imag();
+    }
+    Transform(inverse, 2, reversed, re.data(), im.data(), half);
+  }
+
+  double Row(std::size_t i) const { return i % 2 == 0 ? re[i / 2] : im[i / 2]; }
+};
+
+// The renewal from a new item at 0 taliks: V(j), the chance to reach the
+// target spending at most j units, V = S + D * V with S the lives that reach
+// it and D those destroyed. D starts at item_units >= 1, so a block of at
+// most that many rows takes only rows before it. The blocks are a power of
+// two b long; D is cut into segments of b, and each block's sum is that of
+// each segment's convolution with the pair of blocks it reaches, all in one
+// spectrum: every block and segment is transformed once (a uniformly
+// partitioned convolution). Rows are added until `done` says every level
+// asked of them is reached, or `rows` are.
+struct RenewalRun {
+  std::vector<double> v;  // empty where the work ran out
+  double work = 0.0;
+  double error = 0.0;  // bound on a block's rounding in the transforms, each row
+};
+
+// The blocks' length for lives that cost at least `shortest` units: the
+// greatest power of two within it.
+std::size_t BlockFor(std::size_t shortest) {
+  std::size_t b = 1;
+  while (2 * b <= shortest) b *= 2;
+  return b;
+}
+
+// A block's work: its two transforms of twice its length, and a product of
+// spectra for each segment.
+double BlockWork(double block, double segments) {
+  return 2.0 * block * std::log2(2.0 * block) + segments * (block + 1.0);
+}
+
+// A row's sum taken directly: a unit of work for the row, and for each of
+// its products a tenth (one sum a row) or a fifth (a block of rows from
+// each of the kernel's taps, in short vectors), the blocks where they hold
+// at least kBlockRows.
+constexpr double kRowShare = 0.1;
+constexpr double kBlockShare = 0.2;
+constexpr std::size_t kBlockRows = 16;
+
+double DirectWork(double rows, double shortest, double longest) {
+  const double share = shortest >= static_cast<double>(kBlockRows) ? kBlockShare : kRowShare;
+  return rows * (1.0 + std::max(1.0, longest - shortest) * share);
+}
+
+double TransformWork(double rows, double shortest, double longest) {
+  const auto block = static_cast<double>(BlockFor(static_cast<std::size_t>(shortest)));
+  return std::ceil(rows / block) * BlockWork(block, std::ceil(longest / block) + 1.0);
+}
+
+// The work of a renewal of `rows` rows for lives of `shortest` to `longest`
+// units, the cheaper way.
+double RenewalWork(double rows, double shortest, double longest) {
+  if (!(shortest >= 1.0) || !(rows < static_cast<double>(kRenewalRows))) return kInfinity;
+  return std::min(DirectWork(rows, shortest, longest), TransformWork(rows, shortest, longest));
+}
+
+// to[i] += share from[i]: rows of a block from rows before it, which never
+// overlap, so that the loop runs on vectors.
+void AddScaled(double* __restrict to, const double* __restrict from, double share,
+               std::size_t count) {
+  for (std::size_t i = 0; i < count; ++i) to[i] += share * from[i];
+}
+
+// The renewal with each row's sum taken directly, for short kernels.
+template <typename Done>
+RenewalRun DirectRenewal(const Kernels& k, std::int64_t rows, double most_work, const Done& done) {
+  const std::size_t reached_length = k.reached.size() / kMaxTarget;
+  const auto shortest = static_cast<std::size_t>(k.item_units);
+  const std::size_t length = k.Length();
+  std::vector<double> kernel;
+  for (std::size_t d = shortest; d < length; ++d) kernel.push_back(k.destroyed[d * kMaxTarget]);
+  RenewalRun run;
+  run.error = static_cast<double>(kernel.size() + 2) * kUlp;
+  std::vector<double>& v = run.v;
+  const auto most = static_cast<std::size_t>(rows);
+  // Each row from the lives that reach the target within it, then from
+  // those destroyed before it.
+  v.assign(most, 0.0);
+  double reached_within = 0.0;
+  for (std::size_t j = 0; j < most; ++j) {
+    if (j < reached_length) reached_within += k.reached[j * kMaxTarget];
+    v[j] = reached_within;
+  }
+  const std::size_t taps_most = kernel.size();
+  const std::vector<double> reversed(kernel.rbegin(), kernel.rend());
+  // Blocks of at least kBlockRows, each as many rows as `done` waits.
+  const std::size_t block = std::max(shortest, kBlockRows);
+  const double block_work = DirectWork(static_cast<double>(block), static_cast<double>(shortest),
+                                       static_cast<double>(shortest + taps_most));
+  double work = 0.0;
+  std::size_t counted = most;
+  for (std::size_t start = 0; start < most; start += block) {
+    const std::size_t end = std::min(most, start + block);
+    if (shortest >= kBlockRows) {
+      // The rows of a block read only rows before it: each tap over the
+      // whole block, row j from row j - shortest - d.
+      for (std::size_t d = 0; d < taps_most; ++d) {
+        const std::size_t from = std::max(start, shortest + d);
+        if (from < end) AddScaled(&v[from], &v[from - shortest - d], kernel[d], end - from);
+      }
+    } else {
+      for (std::size_t j = std::max(start, shortest); j < end; ++j) {
+        // Rows j - shortest - d for d below the taps, from row 0 up.
+        const std::size_t taps = std::min(taps_most, j - shortest + 1);
+        const double* rows_from = &v[j - shortest + 1 - taps];
+        const double* taps_from = &reversed[taps_most - taps];
+        double sum = 0.0;
+        for (std::size_t e = 0; e < taps; ++e) sum += taps_from[e] * rows_from[e];
+        v[j] += sum;
+      }
+    }
+    work += block_work;
+    if (work > most_work) {
+      counted = 0;
+      break;
+    }
+    if (done(v, end, run.error)) {
+      counted = end;
+      break;
+    }
+  }
+  v.resize(counted);
+  run.work = work;
+  return run;
+}
+
+// D cut into segments of b: segment s the distances [(first + s) b,
+// (first + s + 1) b), from the first with any share to the last; each
+// segment's spectrum, and the sum of their norms.
+struct Segments {
+  std::size_t b = 1, first = 0, count = 0;
+  std::vector<Complex> spectra;  // [s * (b + 1) + f]
+  double norms = 0.0;
+};
+
+Segments SegmentsOf(const Kernels& k, RealTransform* transform) {
+  Segments segments;
+  const auto shortest = static_cast<std::size_t>(k.item_units);
+  const std::size_t b = BlockFor(shortest);
+  const std::size_t length = k.Length();
+  segments.b = b;
+  segments.first = shortest / b;
+  segments.count = (length == 0 ? segments.first : (length - 1) / b) - segments.first + 1;
+  segments.spectra.resize(segments.count * (b + 1));
+  std::vector<double> piece(2 * b, 0.0);
+  for (std::size_t s = 0; s < segments.count; ++s) {
+    double norm = 0.0;
+    for (std::size_t e = 0; e < b; ++e) {
+      const std::size_t d = (segments.first + s) * b + e;
+      piece[e] = d < length && d >= shortest ? k.destroyed[d * kMaxTarget] : 0.0;
+      norm += piece[e] * piece[e];
+    }
+    segments.norms += std::sqrt(norm);
+    transform->Forward(piece.data(), &segments.spectra[s * (b + 1)]);
+  }
+  return segments;
+}
+
+// The renewal a block at a time, each block's sum from the spectra.
+template <typename Done>
+RenewalRun TransformRenewal(const Kernels& k, std::int64_t rows, double most_work,
+                            const Done& done) {
+  const std::size_t reached_length = k.reached.size() / kMaxTarget;
+  const std::size_t b = BlockFor(static_cast<std::size_t>(k.item_units));
+  const std::size_t size = 2 * b;
+  const std::size_t spectrum = b + 1;
+  RealTransform transform(size);
+  const Segments segments = SegmentsOf(k, &transform);
+  const std::size_t first = segments.first;
+  // The spectra of the latest blocks' pairs, a ring as deep as the segments
+  // reach.
+  const std::size_t depth = first + segments.count;
+  std::vector<Complex> blocks(depth * spectrum);
+  std::vector<Complex> sum(spectrum);
+  std::vector<double> pair(size, 0.0);
+  // A transform's convolution errs by at most a few ulps times its log2
+  // size times the norms of its two inputs (the rows at most 1 each).
+  const double per_block = 8.0 * std::log2(static_cast<double>(size)) *
+                           std::sqrt(static_cast<double>(size)) * segments.norms * kUlp;
+  const double block_work = BlockWork(static_cast<double>(b), static_cast<double>(segments.count));
+  RenewalRun run;
+  std::vector<double>& v = run.v;
+  double reached_within = 0.0;
+  const auto most = static_cast<std::size_t>(rows);
+  for (std::size_t m = 0; m * b < most; ++m) {
+    run.work += block_work;
+    if (run.work > most_work) {
+      v.clear();
+      break;
+    }
+    const std::size_t start = m * b;
+    v.resize(start + b, 0.0);
+    if (m >= first) {
+      // Segment s meets the pair of blocks m - first - s - 1 and m - first - s.
+      std::fill(sum.begin(), sum.end(), Complex());
+      for (std::size_t s = 0; s < segments.count && s + first <= m; ++s) {
+        const Complex* x = &blocks[((m - first - s) % depth) * spectrum];
+        const Complex* h = &segments.spectra[s * spectrum];
+        for (std::size_t f = 0; f < spectrum; ++f) sum[f] += Times(x[f], h[f]);
+      }
+      transform.Inverse(sum.data());
+      for (std::size_t r = 0; r < b; ++r) v[start + r] = std::max(0.0, transform.Row(b + r));
+      run.error = per_block;
+    }
+    for (std::size_t j = start; j < start + b; ++j) {
+      if (j < reached_length) reached_within += k.reached[j * kMaxTarget];
+      v[j] += reached_within;
+    }
+    // This block and the one before, for the blocks to come.
+    for (std::size_t i = 0; i < size; ++i) pair[i] = start + i >= b ? v[start + i - b] : 0.0;
+    transform.Forward(pair.data(), &blocks[(m % depth) * spectrum]);
+    if (done(v, v.size(), run.error)) break;
+  }
+  if (v.size() > most) v.resize(most);
+  return run;
+}
+
+// The renewal the cheaper way.
+template <typename Done>
+RenewalRun Renewal(const Kernels& k, std::int64_t rows, double most_work, const Done& done) {
+  const auto rows_asked = static_cast<double>(rows);
+  const auto shortest = static_cast<double>(k.item_units);
+  const auto longest = static_cast<double>(k.Length());
+  if (DirectWork(rows_asked, shortest, longest) <= TransformWork(rows_asked, shortest, longest))
+    return DirectRenewal(k, rows, most_work, done);
+  return TransformRenewal(k, rows, most_work, done);
+}
+
+// From start count t: S_t(j) + sum_i D_t[i] V(j - i).
+double FromCount(const Kernels& k, const std::vector<double>& v, int t, std::int64_t j) {
+  const auto at = static_cast<std::size_t>(j);
+  const auto count = static_cast<std::size_t>(t);
+  const std::size_t reached_end = std::min(k.reached.size() / kMaxTarget, at + 1);
+  const std::size_t destroyed_end = std::min(k.Length(), at + 1);
+  double sum = 0.0;
+  for (std::size_t i = 0; i < reached_end; ++i) sum += k.reached[i * kMaxTarget + count];
+  for (std::size_t i = static_cast<std::size_t>(k.item_units); i < destroyed_end; ++i)
+    sum += k.destroyed[i * kMaxTarget + count] * v[at - i];
+  return sum;
+}
+
+// The least row from t with a chance of at least `level`, or -1: from a
+// row near it, by steps that double, then halving. From 0 taliks the chance
+// is V itself.
+std::int64_t LeastRow(const Kernels& k, const std::vector<double>& v, int t, double level,
+                      std::int64_t near) {
+  const auto within = [&](std::int64_t j) {
+    return (t == 0 ? v[static_cast<std::size_t>(j)] : FromCount(k, v, t, j)) >= level;
+  };
+  const auto last = static_cast<std::int64_t>(v.size()) - 1;
+  if (last < 0 || !within(last)) return -1;
+  std::int64_t high = std::clamp<std::int64_t>(near, 0, last);  // within
+  std::int64_t low = -1;                                        // short of it
+  std::int64_t step = 1;
+  if (within(high)) {
+    for (low = high - step; low >= 0 && within(low); low = high - step) {
+      high = low;
+      step *= 2;
+    }
+    low = std::max<std::int64_t>(low, -1);
+  } else {
+    low = high;
+    for (high = low + step; high < last && !within(high); high = low + step) {
+      low = high;
+      step *= 2;
+    }
+    high = std::min(high, last);
+  }
+  while (high - low > 1) {
+    const std::int64_t middle = low + (high - low) / 2;
+    (within(middle) ? high : low) = middle;
+  }
+  return high;
+}
+
+// The bound on the lives' rounding, in the currency, for at most `lives`.
+double Stray(const Kernels& k, double lives) { return k.spread * std::sqrt(StrayLog() * lives); }
+
+// The spread for budgets from `smallest` up: its stray, and one unit,
+// within kBracketShare of the budget.
+double SpreadFor(double smallest, double item) {
+  const double lives = smallest / item + 2.0;
+  return kBracketShare * smallest / (2.0 * std::sqrt(StrayLog() * lives) + 1.0);
+}
+
+// The kernels rounded again to a coarser unit, each share to the two
+// neighbouring multiples with its mean kept.
+Kernels Coarser(const Kernels& fine, std::int64_t unit) {
+  Kernels k;
+  k.unit = unit;
+  k.item_units = fine.item_units * fine.unit / unit;
+  k.spread = std::hypot(fine.spread, static_cast<double>(unit));
+  for (const auto& [from, to] :
+       {std::pair{&fine.destroyed, &k.destroyed}, std::pair{&fine.reached, &k.reached}}) {
+    const std::size_t length = from->size() / kMaxTarget;
+    to->assign(
+        (static_cast<std::size_t>(static_cast<std::int64_t>(length) * fine.unit / unit) + 2) *
+            kMaxTarget,
+        0.0);
+    for (std::size_t i = 0; i < length; ++i) {
+      const std::int64_t cost = static_cast<std::int64_t>(i) * fine.unit;
+      const double up = static_cast<double>(cost % unit) / static_cast<double>(unit);
+      double* low = &(*to)[static_cast<std::size_t>(cost / unit) * kMaxTarget];
+      for (std::size_t t = 0; t < kMaxTarget; ++t) {
+        const double chance = (*from)[i * kMaxTarget + t];
+        low[t] += chance * (1.0 - up);
+        low[kMaxTarget + t] += chance * up;
+      }
+    }
+  }
+  return k;
+}
+
+// What the computed chances may miss or add, as a chance: each life's
+// uncounted and rounded chance, the renewal's own rounding, a first life's
+// sum, and the stray. An error in a life's chances, or in one row, reaches
+// a later row as often as a life starts on the way there: at most the lives
+// in the rows, and on average 1 / (the chance a life reaches the target).
+struct Margin {
+  double left = 0.0, reach = 0.0, item_units = 1.0, length = 0.0;
+
+  double Of(std::size_t rows_counted, double error) const {
+    const double most_lives = static_cast<double>(rows_counted) / item_units + 2.0;
+    const double renewals = reach > 0.0 ? std::min(most_lives, 1.0 / reach + 1.0) : most_lives;
+    return renewals * (left + error) + (length + 4.0) * kUlp + kStrayChance;
+  }
+};
+
+Margin MarginOf(const Kernels& k, const LifeCount& lives) {
+  Margin margin;
+  margin.left = lives.left;
+  margin.reach = -lives.left;
+  for (std::size_t i = 0; i < k.reached.size(); i += kMaxTarget) margin.reach += k.reached[i];
+  margin.item_units = static_cast<double>(k.item_units);
+  margin.length = static_cast<double>(k.Length());
+  return margin;
+}
+
+// Each asked count's bracket at `level` from the renewal's rows, within
+// `margin` of it either way, widened by the stray.
+void BracketsFrom(const JourneySteps& steps, const Kernels& k, const std::vector<double>& v,
+                  const BudgetLevels& asked, int p, double margin, LivesBrackets* out) {
+  const double coarse = static_cast<double>(k.unit);
+  const double item_units = static_cast<double>(k.item_units);
+  const double item = std::round(steps.item_cost);
+  const double level = kPercentileLevels[p];
+  // Each count's rows lie near those of 0 taliks.
+  const std::int64_t near = LeastRow(k, v, 0, level, static_cast<std::int64_t>(v.size()) / 2);
+  for (int t = 0; t < steps.target; ++t) {
+    if (!asked[t][p]) continue;
+    const std::int64_t lower_row = LeastRow(k, v, t, level - margin, near);
+    const std::int64_t upper_row = LeastRow(k, v, t, level + margin, lower_row);
+    if (upper_row < 0 || lower_row < 0) continue;
+    const double up = static_cast<double>(upper_row);
+    out->upper[t][p] = std::ceil(coarse * up + Stray(k, std::floor(up / item_units) + 1.0));
+    const double below = coarse * static_cast<double>(lower_row);
+    out->lower[t][p] = std::max(0.0, below - Stray(k, std::floor(below / item) + 1.0) - 1.0);
+  }
+}
+
+// One level's brackets from the renewal on the kernels' unit, as far as
+// `rows` at most, within the work left.
+void BracketLevel(const JourneySteps& steps, const Kernels& k, const LifeCount& lives,
+                  const BudgetLevels& asked, int p, std::int64_t rows, double* work_left,
+                  LivesBrackets* out) {
+  const int n = steps.target;
+  if (k.item_units < 1) return;
+  const double coarse = static_cast<double>(k.unit);
+  const double level = kPercentileLevels[p];
+  const Margin margin = MarginOf(k, lives);
+  // The player's budget's row: the rounded total and its stray within it.
+  const double budget = steps.budget;
+  double budget_row = -1.0;
+  if (budget >= 0) {
+    const double stray = Stray(k, std::floor(budget / coarse / margin.item_units) + 1.0);
+    budget_row = std::min(std::floor((budget - stray) / coarse), static_cast<double>(rows - 1));
+  }
+  int checks = 0;
+  // Whether the first `counted` rows of v reach every level asked.
+  const auto done = [&](const std::vector<double>& v, std::size_t counted, double error) {
+    if (static_cast<double>(counted) <= budget_row) return false;
+    const double wanted = level + margin.Of(counted, error);
+    // From 0 taliks the chance is V itself, the quickest to look at; the
+    // other counts every few blocks.
+    if (asked[0][p] && v[counted - 1] < wanted) return false;
+    if (++checks % 4 != 0) return false;
+    for (int t = 0; t < n; ++t) {
+      if (asked[t][p] && FromCount(k, v, t, static_cast<std::int64_t>(counted) - 1) < wanted)
+        return false;
+    }
+    return true;
+  };
+  const RenewalRun run = Renewal(k, rows, *work_left, done);
+  *work_left -= run.work;
+  const std::vector<double>& v = run.v;
+  if (v.empty()) return;
+  const double m = margin.Of(v.size(), run.error);
+  BracketsFrom(steps, k, v, asked, p, m, out);
+  if (budget_row < 0) return;
+  const auto j = static_cast<std::int64_t>(std::min(budget_row, static_cast<double>(v.size() - 1)));
+  for (int t = 0; t < n; ++t) out->within[t] = std::max(out->within[t], FromCount(k, v, t, j) - m);
+}
+
+// A life's mean cost from each count, from e_t = c_t + s e_{t+1} + f e_t +
+// l e_0 written as e_t = a_t + b_t e_0 from the target down.
+std::array<double, kMaxTarget> MeanLifeCosts(const JourneySteps& steps) {
+  std::array<double, kMaxTarget + 1> a{}, b{};
+  for (int t = steps.target - 1; t >= 0; --t) {
+    const OutcomeOdds& odds = steps.odds[t];
+    const double s = OutcomeProbability(odds, AttemptOutcome::kSuccess);
+    const double l = OutcomeProbability(odds, AttemptOutcome::kTaliksDestroyed);
+    const double leaving =
+        static_cast<double>(odds.success + odds.item_destroyed + odds.taliks_destroyed) /
+        static_cast<double>(kOutcomeOddsDenominator);
+    a[t] = (steps.attempt_cost[t] + s * a[t + 1]) / leaving;
+    b[t] = (s * b[t + 1] + l) / leaving;
+  }
+  std::array<double, kMaxTarget> mean{};
+  const double from_zero = b[0] < 1.0 ? a[0] / (1.0 - b[0]) : kInfinity;
+  for (int t = 0; t < steps.target; ++t) mean[t] = a[t] + b[t] * from_zero;
+  return mean;
+}
+
+double MeanLifeCost(const JourneySteps& steps) { return MeanLifeCosts(steps)[0]; }
+
+// A life's spread of cost from 0 taliks: its second moment q_t = 2 c_t e_t -
+// c_t^2 + s q_{t+1} + f q_t + l q_0, solved as the mean, less the mean's
+// square.
+double LifeCostSpread(const JourneySteps& steps) {
+  const std::array<double, kMaxTarget> mean = MeanLifeCosts(steps);
+  double a = 0.0;
+  double b = 0.0;
+  for (int t = steps.target - 1; t >= 0; --t) {
+    const OutcomeOdds& odds = steps.odds[t];
+    const double s = OutcomeProbability(odds, AttemptOutcome::kSuccess);
+    const double l = OutcomeProbability(odds, AttemptOutcome::kTaliksDestroyed);
+    const double leaving =
+        static_cast<double>(odds.success + odds.item_destroyed + odds.taliks_destroyed) /
+        static_cast<double>(kOutcomeOddsDenominator);
+    const double cost = steps.attempt_cost[t];
+    a = (2.0 * cost * mean[t] - cost * cost + s * a) / leaving;
+    b = (s * b + l) / leaving;
+  }
+  const double second = b < 1.0 ? a / (1.0 - b) : kInfinity;
+  return std::sqrt(std::max(0.0, second - mean[0] * mean[0]));
+}
+
+// The cells of the lives' own pass, about.
+double FineCells(const JourneySteps& steps, std::int64_t unit) {
+  return kLifeTailMeans * MeanLifeCost(steps) / static_cast<double>(unit) * steps.target;
+}
+
+bool LivesCountable(const JourneySteps& steps, std::int64_t unit) {
+  const int n = steps.target;
+  if (unit <= 0 || !(steps.item_cost >= 1.0)) return false;
+  for (int t = 0; t < n; ++t) {
+    if (steps.odds[t].success == 0 || !(steps.attempt_cost[t] > 0.0)) return false;
+  }
+  return FineCells(steps, unit) <= static_cast<double>(kLifeCells);
+}
+
+// Each level's spread, from its smallest budget, and the largest budget its
+// rows must reach; a spread of 0 where the level's renewal is out of reach
+// or would take the levels' work beyond `most_work`, as the transforms'
+// sizes foretell.
+struct LevelSpreads {
+  std::array<double, kPercentileCount> spread{}, largest{};
+};
+
+LevelSpreads SpreadsOf(const JourneySteps& steps, std::int64_t unit, const BudgetLevels& asked,
+                       const BudgetFigures& known_lower, const BudgetFigures& known_upper,
+                       double most_work) {
+  // The lives' own pass first.
+  double work = FineCells(steps, unit) * kFineCellWork;
+  LevelSpreads levels;
+  const double item = std::round(steps.item_cost);
+  const double life = MeanLifeCost(steps);
+  for (int p = 0; p < kPercentileCount; ++p) {
+    double smallest = kInfinity;
+    double largest_lower = 0.0;
+    double& largest = levels.largest[p];
+    for (int t = 0; t < steps.target; ++t) {
+      if (!asked[t][p]) continue;
+      smallest = std::min(smallest, known_lower[t][p]);
+      largest_lower = std::max(largest_lower, known_lower[t][p]);
+      largest = std::max(largest, known_upper[t][p]);
+    }
+    if (!(smallest > 0.0) || !std::isfinite(largest)) continue;
+    const double spread = std::floor(std::min(SpreadFor(smallest, item), item));
+    if (!(spread >= 1.0) || largest / spread > static_cast<double>(kRenewalRows)) continue;
+    // The renewal stops where every level is reached, about as far as
+    // the lower bounds, however far the upper ones lie.
+    const double rows = std::min(largest, kFarAsLower * largest_lower) / spread;
+    const double level_work =
+        RenewalWork(rows, item / spread, (kLifeTailMeans * life + item) / spread);
+    if (work + level_work > most_work) continue;
+    work += level_work;
+    levels.spread[p] = spread;
+  }
+  return levels;
+}
+
+}  // namespace
+
+bool LivesLumpy(const JourneySteps& steps, double items) {
+  return LifeCostSpread(steps) * std::sqrt(items + 1.0) < kLumpyItems * steps.item_cost;
+}
+
+bool LivesFit(const JourneySteps& steps, std::int64_t unit, const BudgetLevels& asked,
+              const BudgetFigures& known_lower, const BudgetFigures& known_upper,
+              double most_work) {
+  if (!LivesCountable(steps, unit)) return false;
+  const LevelSpreads levels = SpreadsOf(steps, unit, asked, known_lower, known_upper, most_work);
+  for (int p = 0; p < kPercentileCount; ++p) {
+    for (int t = 0; t < steps.target; ++t) {
+      if (asked[t][p] && levels.spread[p] < 1.0) return false;
+    }
+  }
+  return true;
+}
+
+LivesBrackets LivesBounds(const JourneySteps& steps, std::int64_t unit, const BudgetLevels& asked,
+                          const BudgetFigures& known_lower, const BudgetFigures& known_upper,
+                          double most_work) {
+  LivesBrackets out{};
+  for (auto& row : out.upper) row.fill(kInfinity);
+  if (!LivesCountable(steps, unit)) return out;
+  const double item = std::round(steps.item_cost);
+  // The lives counted once on the finest unit.
+  const LevelSpreads levels = SpreadsOf(steps, unit, asked, known_lower, known_upper, most_work);
+  const auto& spread = levels.spread;
+  const auto& largest = levels.largest;
+  double finest = item;
+  for (const double each : spread) {
+    if (each >= 1.0) finest = std::min(finest, each);
+  }
+  if (*std::max_element(spread.begin(), spread.end()) < 1.0) return out;
+  Kernels fine;
+  fine.unit = static_cast<std::int64_t>(finest);
+  fine.item_units = static_cast<std::int64_t>(item) / fine.unit;
+  fine.spread = static_cast<double>(fine.unit);
+  const LifeCount lives = CountLives(steps, unit, &fine);
+  out.work = lives.cells * kFineCellWork;
+  if (!(lives.left <= kLivesLeftUsable)) return out;
+  // The levels' renewals share the work the pass leaves.
+  double work_left = most_work - out.work;
+  for (int p = 0; p < kPercentileCount; ++p) {
+    if (!(spread[p] >= 1.0)) continue;
+    // A coarser unit where the level's spread leaves room for it.
+    const double room = std::sqrt(std::max(0.0, spread[p] * spread[p] - finest * finest));
+    const bool coarser = room >= 1.5 * finest;
+    const Kernels k = coarser ? Coarser(fine, static_cast<std::int64_t>(room)) : Kernels{};
+    const Kernels& used = coarser ? k : fine;
+    const double rows = std::ceil(largest[p] / static_cast<double>(used.unit)) + 2.0;
+    if (rows > static_cast<double>(kRenewalRows)) continue;
+    BracketLevel(steps, used, lives, asked, p, static_cast<std::int64_t>(rows), &work_left, &out);
+  }
+  out.work = most_work - work_left;
+  return out;
+}

@@ -1,0 +1,132 @@
+#include "model/budget_lives.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cmath>
+#include <vector>
+
+#include "model/journey.h"
+#include "model/journey_budget.h"
+#include "tests/budget_recursion.h"
+
+namespace {
+
+using budget_recursion::LeastByRecursion;
+using budget_recursion::Odds;
+using budget_recursion::Priced;
+
+// The journey with every cost and the item price `scale` times as large:
+// its budgets are `scale` times those of the journey itself.
+JourneySteps Scaled(JourneySteps steps, double scale) {
+  for (double& cost : steps.attempt_cost) cost *= scale;
+  steps.item_cost *= scale;
+  if (steps.budget >= 0) steps.budget *= scale;
+  return steps;
+}
+
+// Every level of every count, the truth known to lie within a factor of
+// two: the brackets' sizing, not their proof.
+struct Known {
+  BudgetLevels asked{};
+  BudgetFigures lower{}, upper{};
+};
+
+Known Around(const std::vector<std::array<double, kPercentileCount>>& truth, double scale) {
+  Known known;
+  for (std::size_t t = 0; t < truth.size(); ++t) {
+    for (int p = 0; p < kPercentileCount; ++p) {
+      known.asked[t][p] = true;
+      known.lower[t][p] = truth[t][p] * scale / 2.0;
+      known.upper[t][p] = truth[t][p] * scale * 2.0;
+    }
+  }
+  return known;
+}
+
+// Three counts; an item lives about 340 attempts at 0 taliks and a few
+// dear ones above, destroyed more often than it reaches the target.
+JourneySteps Lumpy(double item, double budget = -1.0) {
+  return Priced({Odds(3, 0, 0), Odds(300, 200, 100), Odds(60, 300, 50)}, {1, 4, 6}, item, budget);
+}
+
+std::vector<std::array<double, kPercentileCount>> Truth(const JourneySteps& steps) {
+  std::vector<std::array<double, kPercentileCount>> truth;
+  truth.reserve(static_cast<std::size_t>(steps.target));
+  for (int t = 0; t < steps.target; ++t) truth.push_back(LeastByRecursion(steps, t));
+  return truth;
+}
+
+constexpr double kScale = 100.0;
+constexpr double kWork = 2e7;
+
+// The journey a hundred times as dear, its lives counted on units of 100:
+// every budget lies in its bracket, about its middle, and the bracket is
+// within the tolerance, with the item a few lives' worth of attempts and
+// with the attempts a small share of the item.
+TEST(BudgetLivesTest, EveryBudgetLiesInABracketWithinTheTolerance) {
+  for (const double item : {2000.0, 30000.0}) {
+    const JourneySteps steps = Lumpy(item);
+    const auto truth = Truth(steps);
+    const Known known = Around(truth, kScale);
+    const LivesBrackets lives =
+        LivesBounds(Scaled(steps, kScale), 100, known.asked, known.lower, known.upper, kWork);
+    for (int t = 0; t < steps.target; ++t) {
+      for (int p = 0; p < kPercentileCount; ++p) {
+        const double budget = truth[t][p] * kScale;
+        EXPECT_LT(lives.lower[t][p], budget) << item << " " << t << " " << p;
+        EXPECT_GE(lives.upper[t][p], budget) << item << " " << t << " " << p;
+        const double width = lives.upper[t][p] - lives.lower[t][p];
+        EXPECT_LE(width, kBudgetRelativeError * lives.lower[t][p]) << item << " " << t << " " << p;
+        // Each life's rounding keeps its mean: the bracket stands about the
+        // truth, its width the stray either way.
+        EXPECT_LE(std::fabs((lives.upper[t][p] + lives.lower[t][p]) / 2.0 - budget), width / 4.0)
+            << item << " " << t << " " << p;
+      }
+    }
+  }
+}
+
+// The chance within the player's budget is a lower bound, and a close one.
+TEST(BudgetLivesTest, TheChanceWithinABudgetIsNeverMoreThanTheTruth) {
+  const auto truth = Truth(Lumpy(30000.0));
+  const double budget = truth[0][1];
+  const JourneySteps steps = Lumpy(30000.0, budget);
+  const Known known = Around(truth, kScale);
+  const LivesBrackets lives =
+      LivesBounds(Scaled(steps, kScale), 100, known.asked, known.lower, known.upper, kWork);
+  for (int t = 0; t < steps.target; ++t) {
+    double within = 0.0;
+    LeastByRecursion(steps, t, budget, &within);
+    EXPECT_LE(lives.within[t], within) << t;
+    EXPECT_GT(lives.within[t], within - 0.01) << t;
+  }
+}
+
+// Free attempts, a count that cannot succeed, no item price or no work:
+// nothing is bracketed, and nothing is said to be.
+TEST(BudgetLivesTest, WhatTheLivesCannotCountIsLeftOpen) {
+  const auto truth = Truth(Lumpy(30000.0));
+  const Known known = Around(truth, kScale);
+  JourneySteps free_attempt = Lumpy(30000.0);
+  free_attempt.attempt_cost[1] = 0.0;
+  JourneySteps stuck = Lumpy(30000.0);
+  stuck.odds[2] = Odds(0, 300, 50);
+  const struct {
+    JourneySteps steps;
+    double work;
+  } cases[] = {{free_attempt, kWork}, {stuck, kWork}, {Lumpy(0.0), kWork}, {Lumpy(30000.0), 0.0}};
+  for (const auto& each : cases) {
+    EXPECT_FALSE(LivesFit(each.steps, 1, known.asked, known.lower, known.upper, each.work));
+    const LivesBrackets lives =
+        LivesBounds(each.steps, 1, known.asked, known.lower, known.upper, each.work);
+    for (int t = 0; t < 3; ++t) {
+      for (int p = 0; p < kPercentileCount; ++p) {
+        EXPECT_EQ(lives.upper[t][p], INFINITY);
+        EXPECT_EQ(lives.lower[t][p], 0.0);
+      }
+    }
+  }
+}
+
+}  // namespace
