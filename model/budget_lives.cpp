@@ -695,9 +695,11 @@ void BracketLevel(const JourneySteps& steps, const Kernels& k, const LifeCount& 
   for (int t = 0; t < n; ++t) out->within[t] = std::max(out->within[t], FromCount(k, v, t, j) - m);
 }
 
-// A life's mean cost from each count, from e_t = c_t + s e_{t+1} + f e_t +
-// l e_0 written as e_t = a_t + b_t e_0 from the target down.
-std::array<double, kMaxTarget> MeanLifeCosts(const JourneySteps& steps) {
+// What a life adds up from each count of its attempts, g_t an attempt at
+// t: x_t = g_t + s x_{t+1} + f x_t + l x_0, written as x_t = a_t + b_t x_0
+// from the target down.
+std::array<double, kMaxTarget> OverALife(const JourneySteps& steps,
+                                         const std::array<double, kMaxTarget>& g) {
   std::array<double, kMaxTarget + 1> a{}, b{};
   for (int t = steps.target - 1; t >= 0; --t) {
     const OutcomeOdds& odds = steps.odds[t];
@@ -706,36 +708,32 @@ std::array<double, kMaxTarget> MeanLifeCosts(const JourneySteps& steps) {
     const double leaving =
         static_cast<double>(odds.success + odds.item_destroyed + odds.taliks_destroyed) /
         static_cast<double>(kOutcomeOddsDenominator);
-    a[t] = (steps.attempt_cost[t] + s * a[t + 1]) / leaving;
+    a[t] = (g[t] + s * a[t + 1]) / leaving;
     b[t] = (s * b[t + 1] + l) / leaving;
   }
-  std::array<double, kMaxTarget> mean{};
+  std::array<double, kMaxTarget> x{};
   const double from_zero = b[0] < 1.0 ? a[0] / (1.0 - b[0]) : kInfinity;
-  for (int t = 0; t < steps.target; ++t) mean[t] = a[t] + b[t] * from_zero;
-  return mean;
+  for (int t = 0; t < steps.target; ++t) x[t] = a[t] + b[t] * from_zero;
+  return x;
+}
+
+// A life's mean cost e_t, from each count.
+std::array<double, kMaxTarget> MeanLifeCosts(const JourneySteps& steps) {
+  return OverALife(steps, steps.attempt_cost);
 }
 
 double MeanLifeCost(const JourneySteps& steps) { return MeanLifeCosts(steps)[0]; }
 
-// A life's spread of cost from 0 taliks: its second moment q_t = 2 c_t e_t -
-// c_t^2 + s q_{t+1} + f q_t + l q_0, solved as the mean, less the mean's
-// square.
+// A life's spread of cost from 0 taliks: its second moment adds up
+// 2 c_t e_t - c_t^2 an attempt, less the mean's square.
 double LifeCostSpread(const JourneySteps& steps) {
   const std::array<double, kMaxTarget> mean = MeanLifeCosts(steps);
-  double a = 0.0;
-  double b = 0.0;
-  for (int t = steps.target - 1; t >= 0; --t) {
-    const OutcomeOdds& odds = steps.odds[t];
-    const double s = OutcomeProbability(odds, AttemptOutcome::kSuccess);
-    const double l = OutcomeProbability(odds, AttemptOutcome::kTaliksDestroyed);
-    const double leaving =
-        static_cast<double>(odds.success + odds.item_destroyed + odds.taliks_destroyed) /
-        static_cast<double>(kOutcomeOddsDenominator);
+  std::array<double, kMaxTarget> g{};
+  for (int t = 0; t < steps.target; ++t) {
     const double cost = steps.attempt_cost[t];
-    a = (2.0 * cost * mean[t] - cost * cost + s * a) / leaving;
-    b = (s * b + l) / leaving;
+    g[t] = 2.0 * cost * mean[t] - cost * cost;
   }
-  const double second = b < 1.0 ? a / (1.0 - b) : kInfinity;
+  const double second = OverALife(steps, g)[0];
   return std::sqrt(std::max(0.0, second - mean[0] * mean[0]));
 }
 
