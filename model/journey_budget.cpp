@@ -5,11 +5,14 @@
 //     reach the target from t spending at most b units, row after row, with
 //     the item price in the lattice where it is a small multiple of the
 //     unit, otherwise with the items destroyed counted apart;
-//  3. where the exact lattice is too large: the same pass with every cost
-//     rounded up to a coarser unit (never too small, and at most the
-//     rounding's share too large), and bounds from the tail's exact decay
-//     (a martingale of the spent amount), and from the counts of attempts and
-//     items alone; the tightest of them, rounded up to the digits it has.
+//  3. where the exact lattice is too large: bounds from the counts of
+//     attempts and items alone and from the tail's exact decay (a martingale
+//     of the spent amount), and the strip of a pass's last rows;
+//  4. where the total is lumpy at the item's scale: the lives of the items
+//     (model/budget_lives), a renewal of lives on a coarse unit;
+//  5. what is still wide: the pass with every cost rounded up to a coarser
+//     unit (never too small, and at most the rounding's share too large);
+//     the tightest of them all, rounded up to the digits it has.
 #include "model/journey_budget.h"
 
 #include <algorithm>
