@@ -1345,7 +1345,9 @@ void BoundsBeyondTheLattice(const JourneySteps& steps, const Costs& costs,
   }
   if (!close && !lives_first)
     close = LivesStep(steps, costs, kLivesAfterWork, &bounds, out, &spent);
-  if (!asymptotic && !close) CoarseBounds(steps, costs, largest, &bounds, out);
+  // The coarse pass, as long as the strip's, where the lives left the work for it.
+  if (!asymptotic && !close && spent <= kLivesFirstWork - kStripWork)
+    CoarseBounds(steps, costs, largest, &bounds, out);
   ShowBounds(costs, counts, n, &bounds, out);
 }
 
