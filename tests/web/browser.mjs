@@ -1,5 +1,7 @@
 // What the page's browser tests share: their arguments, the browsers they
 // run in, and a page of the built file opened in one, its errors collected.
+import { before, after } from "node:test";
+import assert from "node:assert/strict";
 import fs from "node:fs";
 import os from "node:os";
 import path from "node:path";
@@ -30,8 +32,32 @@ export async function launchPage(launch, viewport, problems) {
   return { browser, page };
 }
 
+// Within a describe: the browser and its page launched before its tests
+// (handed to take), closed after them, with no problem the page reported.
+export function pageForTests(launch, viewport, problems, take) {
+  let browser = null;
+  before(async () => {
+    const made = await launchPage(launch, viewport, problems);
+    browser = made.browser;
+    take(made);
+  });
+  after(async () => {
+    await browser?.close();
+    assert.deepEqual(problems, []);
+  });
+}
+
 // The module answers in a worker; the body carries data-busy until it has.
 export const settledIn = (page) => page.waitForFunction(() => !document.body.hasAttribute("data-busy"));
+
+// A field set as a player sets it, and the page's answer to it drawn.
+export async function setFieldIn(page, id, value) {
+  await page.$eval("#" + id, (el, v) => {
+    el.value = v;
+    el.dispatchEvent(new Event(el.tagName === "SELECT" ? "change" : "input", { bubbles: true }));
+  }, value);
+  await settledIn(page);
+}
 
 // The page at an address fragment, from a blank page, once it has answered.
 export async function openIn(page, fragment) {

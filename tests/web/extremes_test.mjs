@@ -5,13 +5,13 @@
 // count with every digit, a rounded figure marked "≈", a budget never
 // below the program's, and what never comes the word for "never". Every
 // test waits for a state of the page, never for a time.
-import { test, before, after, describe } from "node:test";
+import { test, describe } from "node:test";
 import assert from "node:assert/strict";
 import { execFileSync } from "node:child_process";
 import fs from "node:fs";
 import os from "node:os";
 import path from "node:path";
-import { args, source, only, launchPage, settledIn, openIn, plainSign } from "./browser.mjs";
+import { args, source, only, pageForTests, settledIn, openIn, plainSign } from "./browser.mjs";
 
 const nativeOdds = path.resolve(args["upgrade-odds"] ?? path.join(source, "build/test/upgrade-odds"));
 const examples = path.join(source, "examples/CustomSettings");
@@ -79,7 +79,7 @@ const priceWords = (p, attempt, item) => ["--prices", Array(6).fill(p).join(",")
 
 for (const [name, launch] of Object.entries(only)) {
   describe(name, () => {
-    let browser, page;
+    let page;
     const problems = [];
     const settled = () => settledIn(page);
     const open = (fragment) => openIn(page, fragment);
@@ -120,13 +120,7 @@ for (const [name, launch] of Object.entries(only)) {
       });
     }
 
-    before(async () => {
-      ({ browser, page } = await launchPage(launch, { width: 1280, height: 800 }, problems));
-    });
-    after(async () => {
-      await browser?.close();
-      assert.deepEqual(problems, []);
-    });
+    pageForTests(launch, { width: 1280, height: 800 }, problems, (made) => { page = made.page; });
 
     test("prices of 10^12 a stone, an attempt and an item: every figure as the program's, rounded ones marked", async () => {
       const dir = folderWith(tableNames);

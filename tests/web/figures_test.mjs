@@ -9,12 +9,12 @@
 // exponent, a figure rounded beyond a million marked "≈", a percent of a
 // certainty as "100 %" and of anything less below it.
 // In headless Chromium and Firefox; every test waits for a state of the page.
-import { test, before, after, describe } from "node:test";
+import { test, describe } from "node:test";
 import assert from "node:assert/strict";
 import fs from "node:fs";
 import os from "node:os";
 import path from "node:path";
-import { source, only, launchPage, settledIn, openIn, plainSign } from "./browser.mjs";
+import { source, only, pageForTests, settledIn, openIn, plainSign } from "./browser.mjs";
 
 const examples = path.join(source, "examples/CustomSettings");
 
@@ -264,7 +264,7 @@ const prices = "&prices=10,20,40,80,200,1000&attempt_price=5&item_price=5000";
 
 for (const [name, launch] of Object.entries(only)) {
   describe(name, () => {
-    let browser, page;
+    let page;
     const problems = [];
 
     const settled = () => settledIn(page);
@@ -293,13 +293,7 @@ for (const [name, launch] of Object.entries(only)) {
       await page.waitForFunction(() => Array.from(document.querySelectorAll("#files li")).every((li) => /пример/.test(li.textContent)));
     }
 
-    before(async () => {
-      ({ browser, page } = await launchPage(launch, { width: 1280, height: 800 }, problems));
-    });
-    after(async () => {
-      await browser?.close();
-      assert.deepEqual(problems, []);
-    });
+    pageForTests(launch, { width: 1280, height: 800 }, problems, (made) => { page = made.page; });
 
     test("the answer, the journey table and its stones to stock, worked out in fractions", async () => {
       const [grade, level, taliks, stones, target] = [2, 50, 1, [3, 3, 2, 0], 6];

@@ -3,13 +3,13 @@
 // script's and the module's alike, but for each language's own name in the
 // switch; in Russian the same places read Russian. Every test waits for a
 // state of the page, never for a time.
-import { test, before, after, describe } from "node:test";
+import { test, describe } from "node:test";
 import assert from "node:assert/strict";
 import { spawnSync } from "node:child_process";
 import fs from "node:fs";
 import os from "node:os";
 import path from "node:path";
-import { args, source, only, launchPage, settledIn, openIn, moduleFacts, plainSign } from "./browser.mjs";
+import { args, source, only, pageForTests, settledIn, openIn, moduleFacts, plainSign, setFieldIn } from "./browser.mjs";
 
 const nativeOdds = path.resolve(args["upgrade-odds"] ?? path.join(source, "build/test/upgrade-odds"));
 const tableNames = ["SuccessProb.ini", "DestroyProb.ini", "DowngradeProb.ini"];
@@ -32,7 +32,7 @@ const setUp = "attempts=3&grade=2&level=50&taliks=1&stones=3320&target=6&seed=5"
 
 for (const [name, launch] of Object.entries(only)) {
   describe(name, () => {
-    let browser, page;
+    let page;
     const problems = [];
     const settled = () => settledIn(page);
     const open = (fragment) => openIn(page, fragment);
@@ -44,21 +44,9 @@ for (const [name, launch] of Object.entries(only)) {
       const words = document.body.innerText.match(new RegExp(pattern + "+", "g")) ?? [];
       return words.filter((w) => !own.includes(w));
     }, cyrillic.source);
-    async function setField(id, value) {
-      await page.$eval("#" + id, (el, v) => {
-        el.value = v;
-        el.dispatchEvent(new Event(el.tagName === "SELECT" ? "change" : "input", { bubbles: true }));
-      }, value);
-      await settled();
-    }
+    const setField = (id, value) => setFieldIn(page, id, value);
 
-    before(async () => {
-      ({ browser, page } = await launchPage(launch, { width: 360, height: 740 }, problems));
-    });
-    after(async () => {
-      await browser?.close();
-      assert.deepEqual(problems, []);
-    });
+    pageForTests(launch, { width: 360, height: 740 }, problems, (made) => { page = made.page; });
 
     test("in English, nothing the page shows is Russian: answer, journey, simulation, editor, messages", async () => {
       await open(setUp + "&lang=en");

@@ -12,7 +12,7 @@ import path from "node:path";
 import { createRequire } from "node:module";
 import { pathToFileURL } from "node:url";
 import puppeteer from "puppeteer-core";
-import { plainSign } from "./browser.mjs";
+import { plainSign, setFieldIn } from "./browser.mjs";
 
 const require = createRequire(import.meta.url);
 const axeSource = fs.readFileSync(require.resolve("axe-core/axe.min.js"), "utf8");
@@ -143,13 +143,7 @@ for (const [name, launch] of Object.entries(browsers)) {
     // The module answers in a worker: the body carries data-busy while any
     // answer is out, and what an input or a click sets off is drawn after.
     const settled = () => page.waitForFunction(() => !document.body.hasAttribute("data-busy"));
-    async function setField(id, value) {
-      await page.$eval("#" + id, (el, v) => {
-        el.value = v;
-        el.dispatchEvent(new Event(el.tagName === "SELECT" ? "change" : "input", { bubbles: true }));
-      }, value);
-      await settled();
-    }
+    const setField = (id, value) => setFieldIn(page, id, value);
     async function press(selector) {
       await page.click(selector);
       await settled();
