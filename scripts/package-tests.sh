@@ -38,6 +38,12 @@ for page in $manuals; do
   # Guillemets stand right against the quoted words, with nothing stray.
   grep -q '«[^ ]' <<<"$rendered" || fail "no quotation in $page"
   ! grep -qE '[^ (]«|»[^ ,.)]|«q|q»' <<<"$rendered" || fail "stray characters by the guillemets in $page"
+  # The manual names the same languages as the program's help.
+  codes=$("$scratch/root/usr/bin/upgrade-odds" --help --lang en | sed -n 's/.*--lang .*one of \([a-z, ]*[a-z]\) (.*/\1/p')
+  [ -n "$codes" ] || fail "upgrade-odds --help names no language codes"
+  flowing=$(tr -s ' \n' '  ' <<<"$rendered")
+  grep -qF "one of $codes (" <<<"$flowing" || grep -qF "один из $codes (" <<<"$flowing" ||
+    fail "$page does not name the languages $codes"
 done
 if command -v lintian >/dev/null; then
   lintian --tag-display-limit 0 "$deb" >"$scratch/lintian.txt" 2>&1 || true
