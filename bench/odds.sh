@@ -28,6 +28,10 @@ report "--table" 2500000 --table 50 3 3 2 0
 # Every figure: the attempts, items and budgets for 50/90/99 % and the stones.
 report "--plan prices" 20000000 --plan --prices 10,20,40,80,200,1000 --attempt-price 5 \
   --item-price 5000 5 50 7
+# The same journey with the player's own dear stones, as the page shows it
+# first: every budget beyond what an exact pass reaches.
+report "--plan own" 20000000 --plan --prices 10,20,40,80,200,1000 --attempt-price 5 \
+  --item-price 5000 5 50 7 6 6 3 0
 # A journey of 10^18 attempts, in double-double.
 report "--plan 1e18" 20000000 --plan 9 65 7 0 0 0 0
 # Budgets at every scale, each plan within 500 M: an item price far beyond the

@@ -191,11 +191,14 @@ struct TailStrip {
   // `share` of the budgets beyond; -1: at the end only.
   std::int64_t check_at = -1;
   double share = 0.0;
+  // The row every budget beyond surely lies at or past, as the counts and
+  // the decay bound them: the width is a share of that.
+  double floor_rows = 0.0;
 };
 
 bool StripClose(const TailStrip& strip) {
-  return strip.last >= 0 && std::log(strip.high / strip.low) <=
-                                strip.share * strip.theta * static_cast<double>(strip.last + 1);
+  const double beyond = std::max(static_cast<double>(strip.last + 1), strip.floor_rows);
+  return strip.last >= 0 && std::log(strip.high / strip.low) <= strip.share * strip.theta * beyond;
 }
 
 struct PassState {
@@ -1072,7 +1075,8 @@ constexpr double kStripShare = kBudgetRelativeError / 8;
 // The pass for the strip, where the exact lattice did not run: from many
 // widths past the dearest step until the strip brackets every budget beyond
 // it closely, as far as a pass may go.
-void StripPass(const JourneySteps& steps, const Costs& costs, const Levels& wanted, StripRun* run) {
+void StripPass(const JourneySteps& steps, const Costs& costs, const Levels& wanted, double floor,
+               StripRun* run) {
   const int n = steps.target;
   TailStrip& strip = run->strip;
   const std::int64_t most = kPassCells / (n + kRowCells);
@@ -1081,6 +1085,7 @@ void StripPass(const JourneySteps& steps, const Costs& costs, const Levels& want
   const std::int64_t asked_units = AskedUnits(steps.budget, static_cast<double>(run->unit));
   strip.check_at = std::clamp(kStripWidths * strip.width, kStripCells / (n + kRowCells), most);
   strip.share = kStripShare;
+  strip.floor_rows = std::floor(floor / static_cast<double>(run->unit));
   run->pass = PassWithItemsIn(lattice, wanted, asked_units, most - 1, &strip);
   run->ran = true;
 }
@@ -1306,6 +1311,17 @@ double LargestFloor(const Costs& costs, const BudgetCounts& counts, const Outcom
   return largest;
 }
 
+// The smallest budget a wanted level surely needs.
+double SmallestFloor(const Costs& costs, const BudgetCounts& counts, const Outcome& out) {
+  double smallest = kInfinity;
+  for (int t = 0; t < kMaxTarget; ++t) {
+    for (int p = 0; p < kPercentileCount; ++p) {
+      if (out.wanted[t][p]) smallest = std::min(smallest, CountsBound(costs, counts, t, p).lower);
+    }
+  }
+  return smallest;
+}
+
 // The most items destroyed at any wanted level: where the budgets lie
 // furthest, the lumps of the item price are the most spread.
 double MostItems(const BudgetCounts& counts, const Outcome& out) {
@@ -1340,7 +1356,14 @@ void BoundsBeyondTheLattice(const JourneySteps& steps, const Costs& costs,
   if (!close && lives_first) close = LivesStep(steps, costs, kLivesFirstWork, &bounds, out, &spent);
   // The strip's pass where the lives left the work for it.
   if (!close && !run->ran && run->strip.width > 0 && spent <= kLivesFirstWork - kStripWork) {
-    StripPass(steps, costs, out->wanted, run);
+    // The budgets not yet close lie past the least of their lower bounds.
+    double floor = kInfinity;
+    for (int t = 0; t < n; ++t) {
+      for (int p = 0; p < kPercentileCount; ++p) {
+        if (out->wanted[t][p] && !Close(bounds[t][p])) floor = std::min(floor, bounds[t][p].lower);
+      }
+    }
+    StripPass(steps, costs, out->wanted, std::isfinite(floor) ? floor : 0.0, run);
     close = StripBounds(steps, decay, *run, &bounds, out);
   }
   if (!close && !lives_first)
@@ -1386,11 +1409,12 @@ JourneyBudgets FiguresFor(const JourneySteps& steps, const BudgetCounts& counts)
     bool ran = item_beyond;
     if (item_beyond && ExactItemsApart(steps, costs, counts, largest, &out)) return out.budgets;
     // Where the lives bracket the budgets closely, the lattice only where it
-    // may reach them all.
-    if (!ran &&
-        ExactLattice(steps, costs, largest, lives_first ? LargestFloor(costs, counts, out) : -1.0,
-                     &out, &ran, &run))
-      return out.budgets;
+    // may reach them all; where the strip does, only where it may reach one
+    // (the strip's own pass stops once it is close).
+    const double floor = lives_first              ? LargestFloor(costs, counts, out)
+                         : run.strip.width > 0 ? SmallestFloor(costs, counts, out)
+                                                 : -1.0;
+    if (!ran && ExactLattice(steps, costs, largest, floor, &out, &ran, &run)) return out.budgets;
     if (!ran && ExactItemsApart(steps, costs, counts, largest, &out)) return out.budgets;
   }
 

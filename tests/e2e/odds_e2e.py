@@ -649,8 +649,14 @@ class Plan(OddsTestCase):
         # of its own, 10^8 to 10^9 rows (scripts/budget-truth.sh), outside
         # this suite. Grade 5 to 7 taliks with an item of 10^6, where a life's
         # attempts are long beside the item; grade 2 to 6 with one of 10^8,
-        # where they are short.
-        plans = {("1000000", "5", "50", "7"): [
+        # where they are short; the player's own dear stones with a cheap
+        # item, where a strip of the lattice brackets every budget.
+        plans = {("5000", "5", "50", "7", "6", "6", "3", "0"): [
+                     (55151170, 183168300, 366319420), (55146475, 183163625, 366314765),
+                     (55135995, 183153115, 366304235), (55103540, 183120690, 366271830),
+                     (54971985, 182989155, 366140310), (54215490, 182232610, 365383730),
+                     (47742535, 175759715, 358910870)],
+                 ("1000000", "5", "50", "7"): [
                      (79206870, 264153850, 528760110), (79206360, 264153340, 528759595),
                      (79141060, 264084485, 528690740), (78925760, 263867010, 528473265),
                      (78224995, 263177765, 527784030), (75495655, 260453395, 525059645),
@@ -659,11 +665,10 @@ class Plan(OddsTestCase):
                      (400170465, 1300849700, 2701403480), (400170115, 1300849315, 2701403090),
                      (400155390, 1300833410, 2701379220), (300461905, 1300783005, 2701273660),
                      (300252600, 1300618500, 2601720745), (200131200, 1100900540, 2501467570)]}
-        for (item, grade, level, target), truth in plans.items():
-            with self.subTest(item=item, grade=grade):
+        for (item, *journey), truth in plans.items():
+            with self.subTest(item=item, journey=journey):
                 args = ["--csv", "--plan", "--prices", "10,20,40,80,200,1000", "--attempt-price",
-                        "5", "--item-price", item, "--budget", str(truth[0][1]), grade, level,
-                        target]
+                        "5", "--item-price", item, "--budget", str(truth[0][1]), *journey]
                 rows = csv_rows(run_odds(args, settings=example_tables()))
                 self.assertEqual(len(rows) - 1, len(truth))
                 for row, least in zip(rows[1:], truth):
