@@ -36,10 +36,27 @@ std::string Formatted(double value, Notation notation, int precision) {
                        : notation == Notation::kScientific ? "%.*e"
                                                            : "%.*g";
   if (notation == Notation::kShortestDouble) {
-    // The fewest digits that read back as the same double.
-    for (precision = 1; precision < 17; ++precision) {
+    // The fewest digits that read back as the same double. Where 15 do
+    // (a normal double's 15 correctly rounded digits are the shortest ones
+    // with zeros after them), the shortest are those between the first and
+    // the last digit other than 0: three tries at most, not seventeen.
+    const bool normal = std::fpclassify(value) != FP_SUBNORMAL;
+    for (precision = normal ? 15 : 1; precision < 17; ++precision) {
       (void)std::snprintf(buffer, sizeof buffer, format, precision, value);
       if (std::strtod(buffer, nullptr) == value) break;
+    }
+    if (normal && precision == 15) {
+      int digits = 0, zeros = 0;
+      for (const char* c = buffer; *c != '\0' && *c != 'e'; ++c) {
+        if (*c < '0' || *c > '9' || (*c == '0' && digits == 0)) continue;
+        if (*c == '0') {
+          ++zeros;
+        } else {
+          digits += zeros + 1;
+          zeros = 0;
+        }
+      }
+      precision = std::max(digits, 1);
     }
   }
   (void)std::snprintf(buffer, sizeof buffer, format, precision, value);
