@@ -203,8 +203,20 @@ function showJourney(answer) {
     });
   });
 }
+// The chart's width as shown, kept by an observer that redraws it: read
+// while the page is being redrawn, it would make the browser lay out the
+// whole page first, on every answer.
+var chartWidth = 0, chartPlan = null;
+new ResizeObserver(function (entries) {
+  var width = Math.round(entries[0].contentRect.width);
+  if (width === chartWidth) return;
+  chartWidth = width;
+  if (chartPlan) drawChart(chartPlan);
+}).observe($("chart"));
 function drawChart(plan) {
   var svg = $("chart"), ns = "http://www.w3.org/2000/svg";
+  if (!chartWidth) chartWidth = svg.clientWidth;
+  chartPlan = plan;
   svg.textContent = "";
   if (!plan) { text("chart-caption", ""); return; }
   var chart = plan.chart;
@@ -220,7 +232,7 @@ function drawChart(plan) {
     return;
   }
   // Drawn at the size it is shown, so its text keeps its size on a phone.
-  var width = Math.max(svg.clientWidth || 640, 280), height = 280;
+  var width = Math.max(chartWidth || 640, 280), height = 280;
   svg.setAttribute("height", String(height));
   svg.setAttribute("viewBox", "0 0 " + width + " " + height);
   var left = 52, right = width - 16, top = 20, bottom = height - 58;
