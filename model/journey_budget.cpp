@@ -1411,9 +1411,9 @@ JourneyBudgets FiguresFor(const JourneySteps& steps, const BudgetCounts& counts)
     // Where the lives bracket the budgets closely, the lattice only where it
     // may reach them all; where the strip does, only where it may reach one
     // (the strip's own pass stops once it is close).
-    const double floor = lives_first              ? LargestFloor(costs, counts, out)
+    const double floor = lives_first           ? LargestFloor(costs, counts, out)
                          : run.strip.width > 0 ? SmallestFloor(costs, counts, out)
-                                                 : -1.0;
+                                               : -1.0;
     if (!ran && ExactLattice(steps, costs, largest, floor, &out, &ran, &run)) return out.budgets;
     if (!ran && ExactItemsApart(steps, costs, counts, largest, &out)) return out.budgets;
   }
