@@ -1300,26 +1300,23 @@ bool LivesFitFirst(const JourneySteps& steps, const Costs& costs, const BudgetCo
   return LivesFit(steps, costs.unit, out.wanted, lower, upper, kLivesFirstWork);
 }
 
-// The largest budget a wanted level surely needs: its lower bound.
-double LargestFloor(const Costs& costs, const BudgetCounts& counts, const Outcome& out) {
-  double largest = 0.0;
-  for (int t = 0; t < kMaxTarget; ++t) {
-    for (int p = 0; p < kPercentileCount; ++p) {
-      if (out.wanted[t][p]) largest = std::max(largest, CountsBound(costs, counts, t, p).lower);
-    }
-  }
-  return largest;
-}
+// The least budgets the wanted levels surely need, their lower bounds: the
+// smallest of them and the largest.
+struct Floors {
+  double smallest = kInfinity, largest = 0.0;
+};
 
-// The smallest budget a wanted level surely needs.
-double SmallestFloor(const Costs& costs, const BudgetCounts& counts, const Outcome& out) {
-  double smallest = kInfinity;
+Floors FloorsOf(const Costs& costs, const BudgetCounts& counts, const Outcome& out) {
+  Floors floors;
   for (int t = 0; t < kMaxTarget; ++t) {
     for (int p = 0; p < kPercentileCount; ++p) {
-      if (out.wanted[t][p]) smallest = std::min(smallest, CountsBound(costs, counts, t, p).lower);
+      if (!out.wanted[t][p]) continue;
+      const double lower = CountsBound(costs, counts, t, p).lower;
+      floors.smallest = std::min(floors.smallest, lower);
+      floors.largest = std::max(floors.largest, lower);
     }
   }
-  return smallest;
+  return floors;
 }
 
 // The most items destroyed at any wanted level: where the budgets lie
@@ -1411,8 +1408,9 @@ JourneyBudgets FiguresFor(const JourneySteps& steps, const BudgetCounts& counts)
     // Where the lives bracket the budgets closely, the lattice only where it
     // may reach them all; where the strip does, only where it may reach one
     // (the strip's own pass stops once it is close).
-    const double floor = lives_first           ? LargestFloor(costs, counts, out)
-                         : run.strip.width > 0 ? SmallestFloor(costs, counts, out)
+    const Floors floors = FloorsOf(costs, counts, out);
+    const double floor = lives_first           ? floors.largest
+                         : run.strip.width > 0 ? floors.smallest
                                                : -1.0;
     if (!ran && ExactLattice(steps, costs, largest, floor, &out, &ran, &run)) return out.budgets;
     if (!ran && ExactItemsApart(steps, costs, counts, largest, &out)) return out.budgets;
