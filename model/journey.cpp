@@ -333,10 +333,6 @@ Journey PlanJourney(const JourneySteps& steps) {
   const std::array<double, kMaxTarget> cost = ExpectedCostWithNewItems(steps);
   const MatrixPowers powers = PowersOf(steps, kPercentileLevels[kPercentileCount - 1]);
   const bool ends_from_zero = EndsForSure(shares, target, false)[0];
-  JourneyBudgets budgets{};
-  for (auto& row : budgets.budget) row.fill(kInfinity);
-  if (steps.priced)
-    budgets = BudgetsFor(steps, CountsForBudgets(steps, reach, destroy, ends_from_zero));
   Journey journey{};
   journey.target = target;
   for (int t = 0; t < target; ++t) {
@@ -355,12 +351,30 @@ Journey PlanJourney(const JourneySteps& steps) {
       row.attempts_for[p] = ends ? AttemptsFor(powers, target, t, level) : kNever;
       row.items_for[p] = ItemsFor(reach, destroy, ends_from_zero, t, level);
     }
+    row.budget_for.fill(kInfinity);
+    row.budget_relative_error.fill(0.0);
+    row.reach_within_budget = 0.0;
+    row.reach_within_budget_exact = false;
+  }
+  if (steps.priced) AddPricedFigures(steps, &journey);
+  return journey;
+}
+
+void AddPricedFigures(const JourneySteps& steps, Journey* journey) {
+  const std::array<WideFloat, kMaxTarget> reach = EndProbabilities(steps, true);
+  const std::array<WideFloat, kMaxTarget> destroy = EndProbabilities(steps, false);
+  const std::array<double, kMaxTarget> cost = ExpectedCostWithNewItems(steps);
+  const bool ends_from_zero = EndsForSure(SharesOfSteps(steps), steps.target, false)[0];
+  const JourneyBudgets budgets =
+      BudgetsFor(steps, CountsForBudgets(steps, reach, destroy, ends_from_zero));
+  for (int t = 0; t < steps.target; ++t) {
+    JourneyRow& row = journey->rows[t];
+    row.expected_cost = cost[t];
     row.budget_for = budgets.budget[t];
     row.budget_relative_error = budgets.relative_error[t];
     row.reach_within_budget = budgets.within[t];
     row.reach_within_budget_exact = budgets.within_exact[t];
   }
-  return journey;
 }
 
 std::array<double, kMaxTarget> ReachBeforeDestroyed(const JourneySteps& steps) {

@@ -66,6 +66,12 @@ struct Journey {
 
 Journey PlanJourney(const JourneySteps& steps);
 
+/// Puts in `journey`, planned from the same odds without prices, the figures
+/// that the steps' prices add: the expected costs, the budgets and the chance
+/// within the player's budget. The rest of a journey does not depend on what
+/// its attempts cost, so a priced journey need not count it again.
+void AddPricedFigures(const JourneySteps& steps, Journey* journey);
+
 /// The chance from each talik count to reach the target before the item is
 /// destroyed: the first figure of PlanJourney alone, for when only it is
 /// wanted.

@@ -7,16 +7,25 @@
 
 #include "model/outcome_odds.h"
 
+namespace {
+
+JourneySteps PlanSteps(const ProbabilityTables& tables, const PlanRequest& request,
+                       const StonesPerStep& stones) {
+  JourneySteps steps = StepsWithStones(tables, request.item_grade, request.item_level,
+                                       request.target, stones, request.prices.value_or(Prices{}));
+  steps.priced = request.prices.has_value();
+  steps.budget = request.prices && request.budget ? *request.budget : -1.0;
+  return steps;
+}
+
+}  // namespace
+
 Plan MakePlan(const ProbabilityTables& tables, const PlanRequest& request) {
   Plan plan{};
-  const Prices prices = request.prices.value_or(Prices{});
   plan.stones = request.stones ? *request.stones
                                : CheapestStones(tables, request.item_grade, request.item_level,
-                                                request.target, prices);
-  plan.steps = StepsWithStones(tables, request.item_grade, request.item_level, request.target,
-                               plan.stones, prices);
-  plan.steps.priced = request.prices.has_value();
-  plan.steps.budget = request.prices && request.budget ? *request.budget : -1.0;
+                                                request.target, request.prices.value_or(Prices{}));
+  plan.steps = PlanSteps(tables, request, plan.stones);
   plan.journey = PlanJourney(plan.steps);
   const VisitCounts visits = ExpectedVisits(plan.steps);
   for (int t = 0; t < request.target; ++t) {
@@ -35,6 +44,14 @@ Plan MakePlan(const ProbabilityTables& tables, const PlanRequest& request) {
     }
   }
   return plan;
+}
+
+Plan PricedPlan(const ProbabilityTables& tables, const PlanRequest& request, Plan unpriced) {
+  // The cheapest stones depend on the prices; the player's own do not.
+  if (!request.stones || !request.prices) return MakePlan(tables, request);
+  unpriced.steps = PlanSteps(tables, request, unpriced.stones);
+  AddPricedFigures(unpriced.steps, &unpriced.journey);
+  return unpriced;
 }
 
 double AttemptCost(const StoneTiers& stones, const Prices& prices) {

@@ -52,6 +52,11 @@ struct Plan {
 
 Plan MakePlan(const ProbabilityTables& tables, const PlanRequest& request);
 
+/// MakePlan's plan for a request with prices and the player's own stones,
+/// from `unpriced`, the plan of the same request without prices: only what
+/// the prices add is computed.
+Plan PricedPlan(const ProbabilityTables& tables, const PlanRequest& request, Plan unpriced);
+
 /// One journey played out with new items over the simulator's draws.
 struct JourneyRun {
   std::int64_t attempts = 0;

@@ -54,6 +54,13 @@ PlanView MakePlanView(const ProbabilityTables& tables, const PlanRequest& reques
   return view;
 }
 
+PlanView PricedPlanView(const ProbabilityTables& tables, const PlanRequest& request,
+                        PlanView unpriced) {
+  unpriced.plan = PricedPlan(tables, request, unpriced.plan);
+  unpriced.request = request;
+  return unpriced;
+}
+
 // Attempt counts from 1 to twice the 99 % mark, evenly on a logarithmic
 // axis.
 JourneyChart MakeJourneyChart(const PlanView& view, int start) {

@@ -62,6 +62,11 @@ struct PlanView {
 
 PlanView MakePlanView(const ProbabilityTables& tables, const PlanRequest& request);
 
+/// MakePlanView's view of a priced request from the view of the same request
+/// without prices (see PricedPlan).
+PlanView PricedPlanView(const ProbabilityTables& tables, const PlanRequest& request,
+                        PlanView unpriced);
+
 /// The chance of having reached the target with new items from one talik
 /// count, against attempt counts on a logarithmic axis up to beyond the
 /// 99 % mark; no points where the target may never be reached.

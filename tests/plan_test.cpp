@@ -164,4 +164,47 @@ TEST(PlanTest, GivenStonesAreTakenAsTheyAre) {
   EXPECT_EQ(plan.steps.target, 3);
 }
 
+// A priced plan made from the unpriced one is the plan made whole: every
+// figure the prices do not change is taken, and every one they do is new.
+TEST(PlanTest, APricedPlanFromTheUnpricedOneIsThePlanMadeWhole) {
+  PlanRequest request;
+  request.item_grade = 5;
+  request.item_level = 50;
+  request.target = 4;
+  request.stones = StonesPerStep{StoneTiers{6, 6, 3, 0}, StoneTiers{0, 0, 0, 0},
+                                 StoneTiers{5, 5, 5, 5}, StoneTiers{6, 6, 6, 6}};
+  request.prices = Prices{{0, 10, 20, 40, 80, 200, 1000}, 5, 5000};
+  request.budget = 40000;
+  PlanRequest unpriced = request;
+  unpriced.prices.reset();
+  unpriced.budget.reset();
+  const Plan whole = MakePlan(ExampleTables(), request);
+  const Plan made = PricedPlan(ExampleTables(), request, MakePlan(ExampleTables(), unpriced));
+  EXPECT_EQ(made.stones, whole.stones);
+  EXPECT_EQ(made.steps.attempt_cost, whole.steps.attempt_cost);
+  EXPECT_EQ(made.steps.item_cost, whole.steps.item_cost);
+  EXPECT_TRUE(made.steps.priced);
+  EXPECT_EQ(made.steps.budget, whole.steps.budget);
+  EXPECT_EQ(made.expected_stones, whole.expected_stones);
+  for (int t = 0; t < request.target; ++t) {
+    const JourneyRow& a = made.journey.rows[t];
+    const JourneyRow& b = whole.journey.rows[t];
+    EXPECT_EQ(a.reach_probability, b.reach_probability);
+    EXPECT_EQ(a.expected_attempts_with_new_items, b.expected_attempts_with_new_items);
+    EXPECT_EQ(a.expected_cost, b.expected_cost);
+    EXPECT_EQ(a.attempts_for, b.attempts_for);
+    EXPECT_EQ(a.items_for, b.items_for);
+    EXPECT_EQ(a.budget_for, b.budget_for);
+    EXPECT_EQ(a.budget_relative_error, b.budget_relative_error);
+    EXPECT_EQ(a.reach_within_budget, b.reach_within_budget);
+    EXPECT_GT(a.budget_for[0], 0.0);
+    EXPECT_GT(a.expected_cost, 0.0);
+  }
+  // Without the player's own stones the cheapest depend on the prices.
+  request.stones.reset();
+  unpriced.stones.reset();
+  const Plan cheapest = PricedPlan(ExampleTables(), request, MakePlan(ExampleTables(), unpriced));
+  EXPECT_EQ(cheapest.stones, MakePlan(ExampleTables(), request).stones);
+}
+
 }  // namespace

@@ -628,12 +628,15 @@ std::string StagedPageAnswer(const ProbabilityTables& tables, Fields* fields,
   const UpgradeRequest& request = read.set_up;
   const bool priced = read.journey_read && read.plan.prices.has_value();
   std::string table = "null", unpriced = "null", reach = "null";
+  PlanView unpriced_view{};
+  JourneyChart chart{};
   if (read.unpriced_read) {
     PlanRequest without_prices = read.plan;
     without_prices.prices.reset();
     without_prices.budget.reset();
-    const PlanView plan_view = MakePlanView(tables, without_prices);
-    unpriced = PlanData(plan_view, MakeJourneyChart(plan_view, read.start), language);
+    unpriced_view = MakePlanView(tables, without_prices);
+    chart = MakeJourneyChart(unpriced_view, read.start);
+    unpriced = PlanData(unpriced_view, chart, language);
   }
   send(StageAnswer("answer", {{"errors", ErrorsObject(fields->errors)},
                               {"unpriced_plan", unpriced},
@@ -648,9 +651,10 @@ std::string StagedPageAnswer(const ProbabilityTables& tables, Fields* fields,
       "table", {{"table", table}, {"grade_reach", reach}, {"loss_shares", LossSharesData(tables)}});
   if (!priced) return table_stage;
   send(table_stage);
-  const PlanView plan_view = MakePlanView(tables, read.plan);
-  send(StageAnswer("journey", {{"plan", PlanData(plan_view, MakeJourneyChart(plan_view, read.start),
-                                                 language)}}));
+  // The same journey as the unpriced one, and the same chart: only the
+  // prices' figures are new.
+  const PlanView plan_view = PricedPlanView(tables, read.plan, unpriced_view);
+  send(StageAnswer("journey", {{"plan", PlanData(plan_view, chart, language)}}));
   return StageAnswer(
       "cheapest", {{"cheapest", CheapestData(tables, read.plan, plan_view, read.start, language)}});
 }

@@ -133,24 +133,52 @@ function showTablesInUse(answer) {
 }
 function showTable(answer) {
   var grid = $("grid"), table = answer.table;
-  grid.textContent = "";
   text("table-csv-why", table ? "" : say("no_table"));
   $("table-csv").disabled = !table;
-  if (!table) return;
-  var head = grid.createTHead().insertRow();
-  var corner = document.createElement("th"); corner.textContent = say("corner"); head.appendChild(corner);
-  for (var t = 0; t < table.cells[0].length; t++) { var th = document.createElement("th"); th.scope = "col"; th.textContent = t; head.appendChild(th); }
-  var body = grid.createTBody();
+  if (!table) { grid.textContent = ""; return; }
+  var headings = [say("corner")].concat(table.cells[0].map(function (value, taliks) { return taliks; }));
+  var rows = fillTable(grid, headings, table.cells.map(function (cells, grade) {
+    return [grade + ": " + words().grade_names[grade]].concat(cells);
+  }), true);
   table.cells.forEach(function (cells, grade) {
-    var row = body.insertRow();
-    var name = document.createElement("th"); name.scope = "row"; name.textContent = grade + ": " + words().grade_names[grade]; row.appendChild(name);
     cells.forEach(function (value, taliks) {
-      var cell = row.insertCell(); cell.textContent = value;
-      if (String(grade) === state.values.grade && String(taliks) === state.values.taliks) {
-        cell.className = "mark"; cell.setAttribute("aria-label", say("your_set_up", value));
-      }
+      var mine = String(grade) === state.values.grade && String(taliks) === state.values.taliks;
+      var cell = rows[grade].cells[taliks + 1];
+      cell.classList.toggle("mark", mine);
+      attribute(cell, "aria-label", mine ? say("your_set_up", value) : null);
     });
   });
+}
+// A table's head and body rows filled with texts, in place where it already
+// has their shape: a new answer then changes only the cells whose texts
+// differ, and the browser lays out no rows anew. Each row's first cell is a
+// row heading where rowHeadings. Returns the body's rows.
+function fillTable(table, headings, rows, rowHeadings) {
+  var body = table.tBodies[0];
+  var fits = table.tHead && table.tHead.rows[0].cells.length === headings.length && body &&
+    body.rows.length === rows.length;
+  if (!fits) {
+    table.textContent = "";
+    var head = table.createTHead().insertRow();
+    headings.forEach(function () { var th = document.createElement("th"); th.scope = "col"; head.appendChild(th); });
+    body = table.createTBody();
+    rows.forEach(function () {
+      var row = body.insertRow();
+      headings.forEach(function (heading, i) {
+        if (i > 0 || !rowHeadings) { row.insertCell(); return; }
+        var th = document.createElement("th"); th.scope = "row"; row.appendChild(th);
+      });
+    });
+  }
+  headings.forEach(function (heading, i) { setText(table.tHead.rows[0].cells[i], heading); });
+  rows.forEach(function (values, r) { values.forEach(function (value, i) { setText(body.rows[r].cells[i], value); }); });
+  return body.rows;
+}
+function setText(el, value) { if (el.textContent !== String(value)) el.textContent = value; }
+// An attribute set only where it changes; null removes it.
+function attribute(el, name, value) {
+  if (value === null) { if (el.hasAttribute(name)) el.removeAttribute(name); }
+  else if (el.getAttribute(name) !== value) el.setAttribute(name, value);
 }
 // The journey's columns, as the module places them: a heading and the
 // row's figure; a per-level column once for each level it shows (every
@@ -170,16 +198,20 @@ function journeyColumns(plan) {
 }
 function showJourney(answer) {
   var table = $("journey"), plan = answer.plan, computing = !plan && answer.priced;
-  table.textContent = "";
   text("plan-csv-why", computing ? say("computing") : !plan ? say("no_journey") : answer.unpriced ? say("unpriced_until") : "");
   text("strategy", strategyText(answer) + (plan && plan.rows.some(function (r) { return r.budget_rounded.some(Boolean); }) ?
     " " + say("rounded_legend", F.rounded_mark) : ""));
   $("plan-csv").disabled = !plan;
-  drawChart(plan);
-  text("stock", "");
   text("run-journey-why", plan ? "" : computing ? say("computing") : say("no_journey"));
   $("run-journey").disabled = !plan;
-  if (!plan) return;
+  // While the priced journey is computed, the last one stays, marked as old
+  // and out of date, until the new one takes its place.
+  table.classList.toggle("old", computing);
+  $("chart").classList.toggle("old", computing);
+  attribute(table, "aria-busy", computing ? "true" : null);
+  if (computing) return;
+  drawChart(plan);
+  if (!plan) { table.textContent = ""; text("stock", ""); return; }
   var from = plan.rows[plan.chart.start], stock = [];
   from.expected_stones.forEach(function (count, i) { if (count !== "0") stock.push(words().stone_labels[i + 1] + " " + count); });
   text("stock", say("stock", plan.chart.start, stock.length ? stock.join(", ") : say("no_stones")) + ".");
@@ -190,17 +222,13 @@ function showJourney(answer) {
   text("journey-more", unfolded ? say("fold") : say("unfold", plan.rows.length));
   $("journey-more").setAttribute("aria-expanded", String(unfolded));
   var columns = journeyColumns(plan);
-  var head = table.createTHead().insertRow();
-  columns.forEach(function (c) { var th = document.createElement("th"); th.scope = "col"; th.textContent = c[0]; head.appendChild(th); });
-  var body = table.createTBody();
-  plan.rows.forEach(function (r) {
-    var row = body.insertRow();
-    if (r.taliks === plan.chart.start && String(r.taliks) === state.values.taliks) { row.className = "mark"; row.setAttribute("aria-current", "true"); }
-    columns.forEach(function (c) {
-      var cell = row.insertCell();
-      cell.setAttribute("data-label", c[0]);
-      cell.textContent = c[1](r);
-    });
+  var headings = columns.map(function (c) { return c[0]; });
+  var rows = fillTable(table, headings, plan.rows.map(function (r) { return columns.map(function (c) { return c[1](r); }); }), false);
+  plan.rows.forEach(function (r, i) {
+    var mine = r.taliks === plan.chart.start && String(r.taliks) === state.values.taliks;
+    rows[i].classList.toggle("mark", mine);
+    attribute(rows[i], "aria-current", mine ? "true" : null);
+    headings.forEach(function (heading, c) { attribute(rows[i].cells[c], "data-label", heading); });
   });
 }
 // The chart's width as shown, kept by an observer that redraws it: read
@@ -213,10 +241,16 @@ new ResizeObserver(function (entries) {
   chartWidth = width;
   if (chartPlan) drawChart(chartPlan);
 }).observe($("chart"));
+// The chart drawn anew only when what it shows changes: the priced journey
+// has the chart of the same journey unpriced.
+var chartDrawn = "";
 function drawChart(plan) {
   var svg = $("chart"), ns = "http://www.w3.org/2000/svg";
   if (!chartWidth) chartWidth = svg.clientWidth;
   chartPlan = plan;
+  var drawn = plan ? JSON.stringify(plan.chart) + chartWidth + language() : "";
+  if (drawn === chartDrawn) return;
+  chartDrawn = drawn;
   svg.textContent = "";
   if (!plan) { text("chart-caption", ""); return; }
   var chart = plan.chart;
@@ -335,8 +369,10 @@ function render(later) {
 // journey; the cheapest stones beside it.
 function draw(answer, stage) {
   if (stage === "set_up") {
-    showInputs(); showFields(Object.assign(pageErrors(), answer.errors)); showAnswer(answer);
+    // Before anything is drawn: the address asks the browser for the page's
+    // styles, which are then still those of the last frame.
     writeAddress();
+    showInputs(); showFields(Object.assign(pageErrors(), answer.errors)); showAnswer(answer);
     dropStaleResults();
     if (!performance.getEntriesByName("first-result").length) performance.mark("first-result");
     return;
