@@ -1,5 +1,6 @@
 #include "results/page_data.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <vector>
@@ -131,12 +132,18 @@ std::string TableData(const TableView& view) {
     return JsonArrayOf(
         cells, [](const TableCell& cell) { return JsonString(TableCellText(cell.success_share)); });
   };
-  const auto shares = [](const auto& cells) {
-    return JsonArrayOf(cells, [](const TableCell& cell) { return JsonNumber(cell.success_share); });
+  const auto heat = [](const auto& cells) {
+    return JsonArrayOf(cells,
+                       [](const TableCell& cell) { return JsonInteger(HeatHue(cell.success_share)); });
   };
   return JsonObject({{"cells", JsonArrayOf(view.cells, row)},
-                     {"shares", JsonArrayOf(view.cells, shares)},
+                     {"heat", JsonArrayOf(view.cells, heat)},
                      {"csv", JsonString(TableCsv(view))}});
+}
+
+int HeatHue(double share) {
+  constexpr double kGreen = 120.0;
+  return static_cast<int>(std::lround(kGreen * std::clamp(share, 0.0, 1.0)));
 }
 
 namespace {

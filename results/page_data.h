@@ -15,8 +15,12 @@
 /// outcomes and the CSV of the set-up.
 std::string SetUpData(const SetUpView& view, Language language);
 
-/// The cells as the table shows them, and its CSV.
+/// The cells as the table shows them, each one's heat and the table's CSV.
 std::string TableData(const TableView& view);
+
+/// The hue, from 0 (red) to 120 (green), of a cell whose draw gives the
+/// chance `share`: the editor's colour of each cell, as a whole number.
+int HeatHue(double share);
 
 /// The rows as the plan shows them (a member for each column of the plan
 /// with a page key), its CSV, and the chart.

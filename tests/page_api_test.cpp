@@ -128,7 +128,7 @@ TEST(PageApiTest, InStagesTheSameAnswerAsAtOnce) {
                          AnswerPageRequest("view=set_up&" + kSetUp + prices + Tables()).substr(1));
   EXPECT_TRUE(Has(sent[1], "{\"stage\":\"answer\",\"errors\":{},\"unpriced_plan\":{")) << sent[1];
   EXPECT_TRUE(Has(sent[1], ",\"priced\":true}")) << sent[1];
-  // The table's stage: its table, and the grades' reach with the loss shares.
+  // The table's stage: its table, and the grades' reach with the loss cells' heat.
   const std::string& table = sent[2];
   const std::size_t reach = table.find(",\"grade_reach\":");
   ASSERT_EQ(table.rfind("{\"stage\":\"table\",\"table\":", 0), 0u) << table;

@@ -302,13 +302,14 @@ std::string RangeData(ValueRange range) {
   return JsonArray({JsonInteger(range.low), JsonInteger(range.high)});
 }
 
-// The chance of each destroy and talik cell's loss, grade by grade.
-std::string LossSharesData(const ProbabilityTables& tables) {
+// The heat of each destroy and talik cell, grade by grade: the chance that
+// its loss does not come when the success draw fails.
+std::string LossHeatData(const ProbabilityTables& tables) {
   const int losses[] = {1, 2};
   return JsonArrayOf(losses, [&tables](int which) {
     const std::int32_t* first = &TableAt(tables, which).entry[0][0];
     return JsonArrayOf(std::vector<std::int32_t>(first, first + kCellCount),
-                       [](std::int32_t value) { return JsonNumber(LossDrawShare(value)); });
+                       [](std::int32_t value) { return JsonInteger(HeatHue(1.0 - LossDrawShare(value))); });
   });
 }
 
@@ -601,7 +602,7 @@ std::string PageViewAnswer(const ProbabilityTables& tables, const PageRequest& r
                      {"plan", plan},
                      {"cheapest", cheapest},
                      {"grade_reach", reach},
-                     {"loss_shares", LossSharesData(tables)}});
+                     {"loss_heat", LossHeatData(tables)}});
 }
 
 std::string StageAnswer(const char* stage, std::vector<JsonMember> members) {
@@ -612,7 +613,7 @@ std::string StageAnswer(const char* stage, std::vector<JsonMember> members) {
 // The page's answer in the order the page draws it, each stage sent as it
 // is ready and the last returned: the set-up's own answer; the journey's
 // figures without prices; the table, the grades' reach and the loss
-// shares; with prices the player's journey priced, and last the cheapest
+// cells' heat; with prices the player's journey priced, and last the cheapest
 // stones' beside it.
 std::string StagedPageAnswer(const ProbabilityTables& tables, Fields* fields,
                              const StageSink& send) {
@@ -648,7 +649,7 @@ std::string StagedPageAnswer(const ProbabilityTables& tables, Fields* fields,
         MakeGradeReach(tables, request.item_level, request.stone_tiers, read.plan.target));
   }
   std::string table_stage = StageAnswer(
-      "table", {{"table", table}, {"grade_reach", reach}, {"loss_shares", LossSharesData(tables)}});
+      "table", {{"table", table}, {"grade_reach", reach}, {"loss_heat", LossHeatData(tables)}});
   if (!priced) return table_stage;
   send(table_stage);
   // The same journey as the unpriced one, and the same chart: only the

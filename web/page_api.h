@@ -52,7 +52,7 @@ using StageSink = std::function<void(const std::string& stage)>;
 /// {"errors" of the set-up, "set_up"}; "answer" {"errors", "unpriced_plan"
 /// (the journey's without its prices, null where a field it needs is
 /// wrong), "priced" (whether the priced journey follows)}; "table"
-/// {"table", "grade_reach", "loss_shares"}; with prices "journey" {"plan"}
+/// {"table", "grade_reach", "loss_heat"}; with prices "journey" {"plan"}
 /// and "cheapest" {"cheapest"}. Each stage but the last goes to send, the last
 /// is returned; any other request's answer is returned alone.
 std::string AnswerPageRequest(std::string_view request, const StageSink* send);

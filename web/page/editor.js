@@ -1,10 +1,7 @@
 // ---- The tables: findings and the editor ----------------------------------
 var editorInputs = [];
 function tableName(which) { return fileName(which).replace(/\.[^.]*$/, ""); }
-function heat(share) {
-  var hue = Math.round(120 * Math.max(0, Math.min(1, share)));
-  return "hsl(" + hue + " 60% 88%)";
-}
+function heat(hue) { return "hsl(" + hue + " 60% 88%)"; }
 function gradeCount() { return F.grade_names.length; }
 function columnCount() { return F.taliks[1] + 1; }
 function buildEditor() {
@@ -53,15 +50,14 @@ function buildEditor() {
 // coloured by the chance the module computes for it: of success at the
 // set-up's level and stones, or of its loss when the success draw fails.
 function showEditor(answer) {
-  if (!$("editor").open || !answer.loss_shares) return;
-  var shares = answer.table ? answer.table.shares : null;
+  if (!$("editor").open || !answer.loss_heat) return;
+  var hues = answer.table ? answer.table.heat : null;
   var columns = columnCount();
   tableIndexes().forEach(function (w) {
     editorInputs[w].forEach(function (input, i) {
       var value = String(state.tables[w].cells[i]);
       if (document.activeElement !== input && input.value !== value) { input.value = value; input.removeAttribute("aria-invalid"); }
-      var share = w === 0 ? (shares ? shares[Math.floor(i / columns)][i % columns] : 0) : 1 - answer.loss_shares[w - 1][i];
-      input.style.background = heat(share);
+      input.style.background = heat(w === 0 ? (hues ? hues[Math.floor(i / columns)][i % columns] : 0) : answer.loss_heat[w - 1][i]);
       // A cell read otherwise than written (as 0, or only in part) carries
       // its finding.
       var finding = state.tables[w].cellErrors ? state.tables[w].cellErrors[i] : "";

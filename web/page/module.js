@@ -90,7 +90,7 @@
  * @property {?Plan} plan
  * @property {?Cheapest} cheapest
  * @property {?string[]} grade_reach
- * @property {number[][]} loss_shares
+ * @property {number[][]} loss_heat
  */
 /**
  * @typedef {Object} SetUpStage
@@ -110,7 +110,7 @@
  * @property {string} stage
  * @property {?Table} table
  * @property {?string[]} grade_reach
- * @property {number[][]} loss_shares
+ * @property {number[][]} loss_heat
  */
 /**
  * @typedef {Object} JourneyStage
@@ -155,7 +155,7 @@
 /**
  * @typedef {Object} Table
  * @property {string[][]} cells
- * @property {number[][]} shares
+ * @property {number[][]} heat
  * @property {string} csv
  */
 /**
