@@ -133,8 +133,8 @@ std::string TableData(const TableView& view) {
         cells, [](const TableCell& cell) { return JsonString(TableCellText(cell.success_share)); });
   };
   const auto heat = [](const auto& cells) {
-    return JsonArrayOf(cells,
-                       [](const TableCell& cell) { return JsonInteger(HeatHue(cell.success_share)); });
+    return JsonArrayOf(
+        cells, [](const TableCell& cell) { return JsonInteger(HeatHue(cell.success_share)); });
   };
   return JsonObject({{"cells", JsonArrayOf(view.cells, row)},
                      {"heat", JsonArrayOf(view.cells, heat)},

@@ -308,8 +308,9 @@ std::string LossHeatData(const ProbabilityTables& tables) {
   const int losses[] = {1, 2};
   return JsonArrayOf(losses, [&tables](int which) {
     const std::int32_t* first = &TableAt(tables, which).entry[0][0];
-    return JsonArrayOf(std::vector<std::int32_t>(first, first + kCellCount),
-                       [](std::int32_t value) { return JsonInteger(HeatHue(1.0 - LossDrawShare(value))); });
+    return JsonArrayOf(
+        std::vector<std::int32_t>(first, first + kCellCount),
+        [](std::int32_t value) { return JsonInteger(HeatHue(1.0 - LossDrawShare(value))); });
   });
 }
 
