@@ -7,7 +7,11 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash scripts/install-test-deps.sh hyperfine libinih-dev
-cmake --workflow --preset release >/dev/null
+# The build's own lines only where it fails.
+if ! built=$(cmake --workflow --preset release 2>&1); then
+  printf '%s\n' "$built" >&2
+  exit 1
+fi
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cc -O3 -o "$work/inih_peer" bench/inih_peer.c $(pkg-config --cflags --libs inih)

@@ -6,7 +6,11 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-cmake --workflow --preset release >/dev/null
+# The build's own lines only where it fails.
+if ! built=$(cmake --workflow --preset release 2>&1); then
+  printf '%s\n' "$built" >&2
+  exit 1
+fi
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cp -r examples/CustomSettings "$work/"

@@ -7,7 +7,11 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash scripts/install-test-deps.sh hyperfine
-cmake --workflow --preset release >/dev/null
+# The build's own lines only where it fails.
+if ! built=$(cmake --workflow --preset release 2>&1); then
+  printf '%s\n' "$built" >&2
+  exit 1
+fi
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 c++ -std=c++17 -O3 -DNDEBUG -static-libstdc++ -static-libgcc -o "$work/minimal" bench/minimal.cpp
