@@ -39,7 +39,16 @@ const pageCode = /<script>\n(\(function \(\) \{\n"use strict";\n[\s\S]*?\n\}\)\(
 const compacted = fs.readFileSync(shell, "utf8");
 const found = compacted.match(pageCode);
 if (found === null) throw new Error(`${shell} holds no page code`);
-const loader = 'fetch("data:application/octet-stream;base64," + document.getElementById("page-code").textContent)' +
+// The module's worker is started first, from the elements above the loader,
+// and the page's own code unpacked while the worker makes the module ready:
+// its messages until the page takes them are kept for it (pageWorker.early).
+const workerStart = "var pageWorker = new Worker(URL.createObjectURL(new Blob(" +
+  '[document.getElementById("worker-code").textContent], { type: "text/javascript" })));' +
+  "pageWorker.early = []; pageWorker.onmessage = function (event) { pageWorker.early.push(event); };" +
+  'pageWorker.postMessage({ code: document.getElementById("module-code").textContent,' +
+  ' packed: document.getElementById("module-wasm").textContent });';
+const loader = workerStart +
+  'fetch("data:application/octet-stream;base64," + document.getElementById("page-code").textContent)' +
   '.then(function (packed) { return new Response(packed.body.pipeThrough(new DecompressionStream("gzip"))).text(); })' +
   ".then(function (code) { (0, eval)(code); });";
 const packedPage = zlib.gzipSync(found[1], { level: 9 }).toString("base64");

@@ -236,24 +236,21 @@
 // gzipped in base64. It runs in a worker (web/page/worker.js); every call
 // is a promise of the module's answer. While any is out, the body carries
 // data-busy.
-// The worker starts first of all, and unpacks and compiles the WebAssembly
-// itself: the page's own set-up meanwhile takes nothing from it.
-var worker = null, calls = {}, lastCall = 0;
-function startModule() {
-  var code = document.getElementById("worker-code").textContent;
-  worker = new Worker(URL.createObjectURL(new Blob([code], { type: "text/javascript" })));
-  worker.onmessage = function (event) {
-    if (event.data.ready) { performance.mark("module-ready"); return; }
-    var take = calls[event.data.id];
-    if (!event.data.more) delete calls[event.data.id];
-    take(JSON.parse(event.data.text), !event.data.more);
-    // After what the answer sets off, which may call again.
-    setTimeout(function () { if (!Object.keys(calls).length) document.body.removeAttribute("data-busy"); }, 0);
-  };
-  worker.postMessage({ code: document.getElementById("module-code").textContent,
-    packed: document.getElementById("module-wasm").textContent });
+// The worker was started first of all, by the page's loader, and unpacks
+// and compiles the WebAssembly itself: the page's own set-up meanwhile takes
+// nothing from it. What it said before the page was ready to hear is taken
+// now.
+var worker = pageWorker, calls = {}, lastCall = 0;
+function heard(event) {
+  if (event.data.ready) { performance.mark("module-ready"); return; }
+  var take = calls[event.data.id];
+  if (!event.data.more) delete calls[event.data.id];
+  take(JSON.parse(event.data.text), !event.data.more);
+  // After what the answer sets off, which may call again.
+  setTimeout(function () { if (!Object.keys(calls).length) document.body.removeAttribute("data-busy"); }, 0);
 }
-startModule();
+worker.onmessage = heard;
+worker.early.splice(0).forEach(heard);
 function call(fn, args) {
   return new Promise(function (resolve) { send(fn, args, resolve); });
 }
