@@ -24,14 +24,18 @@
 namespace {
 
 // The simulator must stay silent about missing tables; we say which file
-// was not there, so that a report of zeros is not taken for the truth.
-void ReportMissingFiles(const TableFilesFound& found, Language language) {
-  for (std::size_t i = 0; i < found.size(); ++i) {
-    if (found[i]) continue;
+// was not read, and why, so that a report of zeros is not taken for the
+// truth.
+void ReportUnreadFiles(const TableFilesRead& read, Language language) {
+  for (std::size_t i = 0; i < read.size(); ++i) {
+    const FileOpening& opening = read[i];
+    if (opening.state == FileState::kRead) continue;
+    const OddsText why = opening.state == FileState::kNotAFile     ? OddsText::kNotAFile
+                         : opening.state == FileState::kUnreadable ? OddsText::kUnreadableFile
+                                                                   : OddsText::kMissingFile;
     WriteErrorText(
         "upgrade-odds: " +
-        Say(language, OddsText::kMissingFile, {kProbabilityFilePaths[i], WorkingDirectory()}) +
-        "\n");
+        Say(language, why, {kProbabilityFilePaths[i], WorkingDirectory(), opening.reason}) + "\n");
   }
 }
 
@@ -79,9 +83,9 @@ int Report(const CommandLine& command_line) {
   }
   if (command_line.csv) UseLfLineBreaks();
   if (command == Command::kCheck) return Check(command_line.csv, language);
-  TableFilesFound found{};
-  const ProbabilityTables tables = LoadProbabilityTables(&found);
-  ReportMissingFiles(found, language);
+  TableFilesRead read{};
+  const ProbabilityTables tables = LoadProbabilityTables(&read);
+  ReportUnreadFiles(read, language);
   const bool csv = command_line.csv;
   if (command == Command::kPlan) {
     const PlanView view = MakePlanView(tables, command_line.plan);

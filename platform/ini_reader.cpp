@@ -690,11 +690,11 @@ IniGrid ReadIniGridFromText(std::string_view text, const IniGridLayout& layout) 
   return scan.grid;
 }
 
-IniGrid ReadIniGridFromFile(const std::string& path, const IniGridLayout& layout, bool* found) {
+IniGrid ReadIniGridFromFile(const std::string& path, const IniGridLayout& layout,
+                            FileOpening* opening) {
   IniGrid grid{};
-  const bool read = ReadRegularFile(
-      path, [&](const ByteChunkSource& source) { grid = ReadIniGrid(source, layout); });
-  if (found != nullptr) *found = read;
+  ReadRegularFile(
+      path, [&](const ByteChunkSource& source) { grid = ReadIniGrid(source, layout); }, opening);
   return grid;
 }
 

@@ -109,9 +109,9 @@ IniGrid ReadIniGrid(const ByteChunkSource& source, const IniGridLayout& layout);
 IniGrid ReadIniGridFromText(std::string_view text, const IniGridLayout& layout);
 
 /// The same, from a file. Anything but a readable regular file (missing, a
-/// directory, a FIFO, a device) reads as empty; found, if given, tells
+/// directory, a FIFO, a device) reads as empty; opening, if given, tells
 /// which it was.
 IniGrid ReadIniGridFromFile(const std::string& path, const IniGridLayout& layout,
-                            bool* found = nullptr);
+                            FileOpening* opening = nullptr);
 
 #endif  // UPGRADE_SIM_PLATFORM_INI_READER_H_

@@ -15,20 +15,20 @@ ProbabilityTable TableOfGrid(const IniGrid& grid) {
 
 }  // namespace
 
-ProbabilityTable LoadProbabilityTable(const std::string& path, bool* found) {
-  return TableOfGrid(ReadIniGridFromFile(path, kProbabilityTableLayout, found));
+ProbabilityTable LoadProbabilityTable(const std::string& path, FileOpening* opening) {
+  return TableOfGrid(ReadIniGridFromFile(path, kProbabilityTableLayout, opening));
 }
 
 ProbabilityTable ProbabilityTableFromText(std::string_view text) {
   return TableOfGrid(ReadIniGridFromText(text, kProbabilityTableLayout));
 }
 
-ProbabilityTables LoadProbabilityTables(TableFilesFound* found) {
-  TableFilesFound read{};
+ProbabilityTables LoadProbabilityTables(TableFilesRead* read) {
+  TableFilesRead openings{};
   ProbabilityTables tables{};
   for (int which = 0; which < kProbabilityTableCount; ++which)
-    TableAt(tables, which) = LoadProbabilityTable(kProbabilityFilePaths[which], &read[which]);
-  if (found != nullptr) *found = read;
+    TableAt(tables, which) = LoadProbabilityTable(kProbabilityFilePaths[which], &openings[which]);
+  if (read != nullptr) *read = openings;
   return tables;
 }
 

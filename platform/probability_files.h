@@ -24,10 +24,11 @@ constexpr IniGridLayout kProbabilityTableLayout = {kItemGradeSectionStem, kItemG
 constexpr const char* kProbabilityFilePaths[3] = {"CustomSettings/SuccessProb.ini",
                                                   "CustomSettings/DestroyProb.ini",
                                                   "CustomSettings/DowngradeProb.ini"};
-using TableFilesFound = std::array<bool, 3>;
+using TableFilesRead = std::array<FileOpening, 3>;
 
 /// A table from its INI file, values unchanged; anything missing reads as 0.
-ProbabilityTable LoadProbabilityTable(const std::string& path, bool* found = nullptr);
+/// opening, if given, tells whether the file was read, or why not.
+ProbabilityTable LoadProbabilityTable(const std::string& path, FileOpening* opening = nullptr);
 
 /// A table from the text of its INI file, by the same rules.
 ProbabilityTable ProbabilityTableFromText(std::string_view text);
@@ -36,8 +37,8 @@ ProbabilityTable ProbabilityTableFromText(std::string_view text);
 std::string ProbabilityTableText(const ProbabilityTable& table);
 
 /// The three tables from CustomSettings/ in the working directory, read in
-/// the order SuccessProb, DestroyProb, DowngradeProb; found, if given, tells
-/// which files were there.
-ProbabilityTables LoadProbabilityTables(TableFilesFound* found = nullptr);
+/// the order SuccessProb, DestroyProb, DowngradeProb; read, if given, tells
+/// which files were read, and why the others were not.
+ProbabilityTables LoadProbabilityTables(TableFilesRead* read = nullptr);
 
 #endif  // UPGRADE_SIM_PLATFORM_PROBABILITY_FILES_H_

@@ -145,8 +145,10 @@ enum class OddsText {
   kBudgetNeedsPrices,
   kStonesNeedPlan,
   kStonesTwice,
-  kNumberCount,  // {1} wanted, {2} given
-  kMissingFile,  // {1} the file, {2} the folder
+  kNumberCount,     // {1} wanted, {2} given
+  kMissingFile,     // {1} the file, {2} the folder
+  kNotAFile,        // {1} the file, {2} the folder
+  kUnreadableFile,  // {1} the file, {2} the folder, {3} the system's reason
   kPressAnyKey,
   kCount
 };

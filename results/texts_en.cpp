@@ -153,6 +153,8 @@ constexpr TextEntry<OddsText> kOdds[] = {
     {O::kStonesTwice, "the stones are given either as the numbers S1..S4 or by --stones, not both"},
     {O::kNumberCount, "{1} numbers are needed, not {2}"},
     {O::kMissingFile, "{1} not found in {2}: every value 0"},
+    {O::kNotAFile, "{1} in {2} is not a file but a folder or a device: every value 0"},
+    {O::kUnreadableFile, "{1} in {2} cannot be read ({3}): every value 0"},
     {O::kPressAnyKey, "Press any key…"},
 };
 static_assert(InIdOrder(kOdds), "one text per id, in the order of the ids");

@@ -149,6 +149,8 @@ constexpr TextEntry<OddsText> kOdds[] = {
     {O::kStonesTwice, "камни задаются или числами К1..К4, или --stones, но не вместе"},
     {O::kNumberCount, "нужно {1} чисел, а задано {2}"},
     {O::kMissingFile, "не найден {1} в {2}: все значения 0"},
+    {O::kNotAFile, "{1} в {2} - не файл, а папка или устройство: все значения 0"},
+    {O::kUnreadableFile, "{1} в {2} не читается ({3}): все значения 0"},
     {O::kPressAnyKey, "Нажмите любую клавишу…"},
 };
 static_assert(InIdOrder(kOdds), "one text per id, in the order of the ids");

@@ -372,9 +372,9 @@ TEST(TableCheckTest, TheCorpusReadsAsExpected) {
     if (name.empty() || name[0] == '#') continue;
     ASSERT_TRUE(std::getline(expected, cells) && std::getline(expected, check)) << name;
     const std::string path = UPGRADE_SIM_TEST_DATA "/ini/" + name;
-    bool found = false;
-    const IniGrid grid = ReadIniGridFromFile(path, kProbabilityTableLayout, &found);
-    ASSERT_TRUE(found) << name;
+    FileOpening opening;
+    const IniGrid grid = ReadIniGridFromFile(path, kProbabilityTableLayout, &opening);
+    ASSERT_EQ(opening.state, FileState::kRead) << name;
     std::string read = "cells";
     for (const auto& row : grid.cell) {
       for (int column = 0; column < kUpgradeLevelCount; ++column)

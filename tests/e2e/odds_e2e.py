@@ -71,8 +71,8 @@ def cell(name, grade, taliks):
     return values[name](grade, taliks)
 
 
-def run_odds(args, settings=SETTINGS, env=None):
-    with work_folder(settings, prefix="upgrade-odds-e2e-") as workdir:
+def run_odds(args, settings=SETTINGS, env=None, extra_files=None):
+    with work_folder(settings, extra_files, prefix="upgrade-odds-e2e-") as workdir:
         return subprocess.run([*harness.EMULATOR, harness.ODDS_EXE, *args], cwd=workdir,
                               stdin=subprocess.DEVNULL, capture_output=True,
                               env=base_env(**(env or {})), timeout=60)
@@ -234,6 +234,17 @@ class HumanOutput(OddsTestCase):
                                     line)
                     self.assertTrue(line.endswith(": все значения 0"), line)
                 self.assertEqual(len(csv_rows(proc)), 2)  # the CSV itself as always
+
+    def test_a_table_that_is_not_a_file_is_named_for_what_it_is(self):
+        only_success = {"SuccessProb.ini": SETTINGS["SuccessProb.ini"]}
+        folder = lambda workdir: os.mkdir(os.path.join(workdir, "CustomSettings", "DestroyProb.ini"))
+        proc = run_odds(["--table", "50", "3", "3", "2", "0"], settings=only_success, extra_files=folder)
+        self.assertEqual(proc.returncode, 0)
+        lines = proc.stderr.decode("cp1251" if harness.WINDOWS else "utf-8").splitlines()
+        self.assertEqual(len(lines), 2, lines)
+        self.assertRegex(lines[0], r"^upgrade-odds: CustomSettings/DestroyProb\.ini в .+ - не файл, "
+                                   r"а папка или устройство: все значения 0$")
+        self.assertRegex(lines[1], r"^upgrade-odds: не найден CustomSettings/DowngradeProb\.ini в ")
 
     def test_short_options_and_the_end_of_options(self):
         self.assertEqual(run_odds(["-h"]).stdout, run_odds(["--help"]).stdout)
