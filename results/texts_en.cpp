@@ -85,7 +85,7 @@ constexpr TextEntry<JourneyText> kJourney[] = {
      "{1} the budget is rounded up to the digits known: it suffices, only a little\n  more than "
      "the exact one\n"},
     {J::kWithinBudgetLegend,
-     "Within budget: the chance to reach the target spending no more than {1}, with\n  new "
+     "Within budget: the chance to reach the target spending no more than\n  {1}, with new "
      "items\n"},
     {J::kAtLeastLegend, "{1} at least this\n"},
 };

@@ -2,6 +2,7 @@
 // figure they share must read the same in all three.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <string>
@@ -27,6 +28,13 @@ std::vector<std::string> Split(const std::string& text, char separator) {
     }
   }
   return parts;
+}
+
+// The characters of UTF-8 text: its bytes but those that continue one.
+std::size_t Utf8Length(const std::string& text) {
+  return static_cast<std::size_t>(std::count_if(text.begin(), text.end(), [](char c) {
+    return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+  }));
 }
 
 // A plan of two steps whose figures all differ, so that a figure written in
@@ -132,8 +140,14 @@ TEST(WritersTest, RoundedBudgetsAndTheChanceWithinABudget) {
   EXPECT_EQ(text[10], " 1                   5               500               75");
   const std::string all = PlanText(view, Language::kRussian);
   EXPECT_NE(all.find("\n≈ - бюджет округлён вверх"), std::string::npos);
-  EXPECT_NE(all.find("потратив не больше 40000, с новыми предметами\n≥ - не меньше этого\n"),
+  EXPECT_NE(all.find("потратив не больше 40000,\n  с новыми предметами\n≥ - не меньше этого\n"),
             std::string::npos);
+  // Its legend, a rounded budget's and the budget's lines too, within 80
+  // columns in either language.
+  for (const Language language : {Language::kRussian, Language::kEnglish}) {
+    for (const std::string& line : Split(PlanText(view, language), '\n'))
+      EXPECT_LE(Utf8Length(line), 80u) << line;
+  }
   const std::string data = PlanData(view, JourneyChart{0, {}}, Language::kRussian);
   for (const char* field :
        {"\"budget_for\":[\"1000\",\"≈12\xC2\xA0"

@@ -608,7 +608,16 @@ class Plan(OddsTestCase):
         self.assertLess(float(below[1][29]), 0.9)
         text = run_odds(["--budget", "40000", *args]).stdout.decode("cp1251" if harness.WINDOWS else "utf-8")
         self.assertIn("Шанс в бюджете*", text)
-        self.assertIn("потратив не больше 40000, с новыми предметами", text)
+        self.assertIn("потратив не больше 40000,\n  с новыми предметами", text)
+        # Every line of the report, its legend too, within 80 columns, in
+        # both languages, with the largest budget.
+        for lang in ("ru", "en"):
+            report = run_odds(["--lang", lang, "--plan", "--prices", "10,20,40,80,200,1000",
+                               "--attempt-price", "5", "--item-price", "5000", "--budget",
+                               "1000000000000", "5", "50", "7"]).stdout.decode(
+                                   "cp1251" if harness.WINDOWS else "utf-8", "replace")
+            for line in report.splitlines():
+                self.assertLessEqual(len(line), 80, line)
         for wrong in ("-1", "1000000000001", "1.5", "x"):
             proc = run_odds(["--budget", wrong, *args])
             self.assertEqual(proc.returncode, 2, wrong)
