@@ -274,6 +274,9 @@ for (const [name, launch] of Object.entries(browsers)) {
       const truth = 100 * Number(csvBudget), unit = 10 ** (Math.floor(Math.log10(truth)) - 1);
       assert.ok(Math.abs(parseFloat(chance.replace("не меньше ", "")) - truth) <= unit / 2 + 1e-9, `${chance} / ${csvBudget}`);
       assert.match(page.url(), /budget=40000/);
+      // The journey kept on show while the priced one was computed is no
+      // longer marked as old once it has come.
+      assert.deepEqual(await page.$$eval(".old, [aria-busy]", (old) => old.map((el) => el.id)), []);
       await setField("stone_sets", "1,2");
       assert.match(await text("#stone_sets-error"), /^«1»: четыре цифры/);
     });

@@ -1,7 +1,8 @@
 // ---- Rendering: the answer, the table, the journey, the chart -------------
 // A text is set only where it changes: the stages of one answer redraw the
 // answer box, and what stays the same is left alone.
-function text(id, value) { var el = $(id); if (el.textContent !== String(value)) el.textContent = value; }
+function text(id, value) { setText($(id), value); }
+function setText(el, value) { if (el.textContent !== String(value)) el.textContent = value; }
 // A message shown once (a file refused, a link broken, a save failed) is
 // kept as how to word it, and worded again in the language switched to:
 // tell(id, key, args...), or tell(id, function () { return words; }) where
@@ -174,7 +175,6 @@ function fillTable(table, headings, rows, rowHeadings) {
   rows.forEach(function (values, r) { values.forEach(function (value, i) { setText(body.rows[r].cells[i], value); }); });
   return body.rows;
 }
-function setText(el, value) { if (el.textContent !== String(value)) el.textContent = value; }
 // An attribute set only where it changes; null removes it.
 function attribute(el, name, value) {
   if (value === null) { if (el.hasAttribute(name)) el.removeAttribute(name); }
@@ -206,8 +206,7 @@ function showJourney(answer) {
   $("run-journey").disabled = !plan;
   // While the priced journey is computed, the last one stays, marked as old
   // and out of date, until the new one takes its place.
-  table.classList.toggle("old", computing);
-  $("chart").classList.toggle("old", computing);
+  [table, $("chart"), $("stock")].forEach(function (el) { el.classList.toggle("old", computing); });
   attribute(table, "aria-busy", computing ? "true" : null);
   if (computing) return;
   drawChart(plan);
