@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <map>
@@ -316,6 +317,24 @@ TEST(JourneyBudgetTest, ALevelBeyondThePassIsBracketedByItsLastRows) {
     odds.push_back({success, destroyed, lost, kAll - success - destroyed - lost});
   }
   ExpectBracketedByTheRecursion(Priced(odds, {2, 4, 6}, 200000), 2, "a dear item");
+}
+
+// Outcome counts out of 2^60 from shares given as fractions.
+OutcomeOdds Fractions(double success, double destroyed, double lost) {
+  const auto count = [](double share) { return static_cast<std::uint64_t>(std::ldexp(share, 60)); };
+  return {count(success), count(destroyed), count(lost),
+          kAll - count(success) - count(destroyed) - count(lost)};
+}
+
+// Attempts of 37 at 0 taliks and of 2813 at 1, an item of 679 destroyed
+// mostly at 0: the strip of the pass's first rows spans a third of the
+// budgets, that of its rows four and sixteen times as far a hundredth and
+// far less. The pass goes on until its strip is close, and the budgets it
+// does not reach are within the tolerance.
+TEST(JourneyBudgetTest, TheStripsPassGoesOnUntilItIsClose) {
+  ExpectBracketedByTheRecursion(
+      Priced({Fractions(0.0002, 0.034, 0), Fractions(0.0285, 0.021, 0)}, {37, 2813}, 679), 1,
+      "a dear attempt at 1 talik");
 }
 
 // A journey of far more attempts than are counted still ends for sure: its
