@@ -337,6 +337,29 @@ TEST(JourneyBudgetTest, TheStripsPassGoesOnUntilItIsClose) {
       "a dear attempt at 1 talik");
 }
 
+// From the count below the target the journey is a climb in one go, almost
+// never lost: its 50 % budget is about its attempts at 38 each, some 700
+// past the 2^21 rows of the exact lattice's pass for two counts. The strip
+// of the pass's last rows is wide there, and nothing tightens it after (no
+// item for the lives, and a coarser unit would be near the attempts' own
+// costs); the budget lies past the pass's end, which keeps its bracket
+// within the tolerance. The other levels are bracketed widely, and say so.
+TEST(JourneyBudgetTest, ALevelJustPastThePassIsBracketedFromItsEnd) {
+  const JourneySteps steps =
+      Priced({Fractions(0.00001, 0, 0), Fractions(0.00001259, 0, 0.0000001)}, {29, 38}, 0);
+  const Journey journey = PlanJourney(steps);
+  const std::array<double, kPercentileCount> truth = LeastByRecursion(steps, 1);
+  ASSERT_GT(truth[0], 0x1p21);
+  ASSERT_LT(truth[0], 0x1p21 * (1 + kBudgetRelativeError / 2));
+  const JourneyRow& row = journey.rows[1];
+  for (int p = 0; p < kPercentileCount; ++p) {
+    EXPECT_GE(row.budget_for[p], truth[p]) << p;
+    EXPECT_LE((row.budget_for[p] - truth[p]) / truth[p], row.budget_relative_error[p]) << p;
+  }
+  EXPECT_GT(row.budget_relative_error[0], 0.0);
+  EXPECT_LE(row.budget_relative_error[0], kBudgetRelativeError);
+}
+
 // A journey of far more attempts than are counted still ends for sure: its
 // budgets are large, never "never", whatever the item's price.
 TEST(JourneyBudgetTest, AJourneyBeyondTheCountedAttemptsHasABudget) {
