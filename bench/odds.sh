@@ -52,3 +52,7 @@ report "dear item" 500000000 --plan --prices 10,20,40,80,200,1000 --attempt-pric
   --item-price 1000000 5 50 7
 report "many lives" 500000000 --plan --prices 10,20,40,80,200,1000 --attempt-price 5 \
   --item-price 10000000 10 65 7
+# An item too dear for any pass's strip, with the player's own stones: the
+# lives with the whole of their work.
+report "lives alone" 500000000 --plan --prices 10,20,40,80,200,1000 --attempt-price 5 \
+  --item-price 3000000 8 60 7 6 6 5 4

@@ -941,7 +941,7 @@ bool FillFromKept(const ItemsApartPass& pass, double unit, double item, double a
 // Items apart, exactly: the watched rows where the item price is beyond
 // every attempts' total, else every row kept.
 bool ExactItemsApart(const JourneySteps& steps, const Costs& costs, const BudgetCounts& counts,
-                     double largest, Outcome* out) {
+                     double largest, Outcome* out, bool* ran) {
   const int n = steps.target;
   if (costs.item == 0 || costs.unit == 0) return false;
   const double unit = static_cast<double>(costs.unit);
@@ -959,6 +959,7 @@ bool ExactItemsApart(const JourneySteps& steps, const Costs& costs, const Budget
   std::array<std::int64_t, kMaxTarget> units{};
   for (int t = 0; t < n; ++t) units[t] = costs.attempt[t] / costs.unit;
   const Lattice lattice = MakeLattice(steps, units, 0, true);
+  *ran = true;
   const ItemsApartPass pass =
       PassWithItemsApart(lattice, static_cast<std::int64_t>(rows), items, keep, &watches);
   if (!item_beyond) return FillFromKept(pass, unit, item, steps.budget, out, n);
@@ -1337,7 +1338,8 @@ double MostItems(const BudgetCounts& counts, const Outcome& out) {
 // still wide, and the figures shown from the tightest.
 void BoundsBeyondTheLattice(const JourneySteps& steps, const Costs& costs,
                             const BudgetCounts& counts, const Decay& decay, bool lives_first,
-                            double largest, bool asymptotic, StripRun* run, Outcome* out) {
+                            double largest, bool asymptotic, bool passed, StripRun* run,
+                            Outcome* out) {
   const int n = steps.target;
   std::array<std::array<Bound, kPercentileCount>, kMaxTarget> bounds{};
   for (int t = 0; t < n; ++t) {
@@ -1363,8 +1365,12 @@ void BoundsBeyondTheLattice(const JourneySteps& steps, const Costs& costs,
     StripPass(steps, costs, out->wanted, std::isfinite(floor) ? floor : 0.0, run);
     close = StripBounds(steps, decay, *run, &bounds, out);
   }
-  if (!close && !lives_first)
-    close = LivesStep(steps, costs, kLivesAfterWork, &bounds, out, &spent);
+  // After a pass, the lives have the work it leaves; where none ran, the
+  // work they have where they come first, for the levels that fit in it.
+  if (!close && !lives_first) {
+    const double work = passed || run->ran ? kLivesAfterWork : kLivesFirstWork;
+    close = LivesStep(steps, costs, work, &bounds, out, &spent);
+  }
   // The coarse pass, as long as the strip's, where the lives left the work for it.
   if (!asymptotic && !close && spent <= kLivesFirstWork - kStripWork)
     CoarseBounds(steps, costs, largest, &bounds, out);
@@ -1394,6 +1400,7 @@ JourneyBudgets FiguresFor(const JourneySteps& steps, const BudgetCounts& counts)
   // strip can be had, and they can take up every level.
   const bool lives_first = (run.strip.width == 0 || LivesLumpy(steps, MostItems(counts, out))) &&
                            LivesFitFirst(steps, costs, counts, decay, out);
+  bool passed = false;  // an exact pass ran, whatever it found
   if (!asymptotic || ExactWanted(costs, counts, out.wanted, n)) {
     // One exact pass at most: items apart only where the lattice with the
     // item in it does not fit.
@@ -1404,7 +1411,8 @@ JourneyBudgets FiguresFor(const JourneySteps& steps, const BudgetCounts& counts)
         static_cast<double>(costs.item) >=
             static_cast<double>(costs.unit) * AttemptUnitsTail(steps, costs, counts);
     bool ran = item_beyond;
-    if (item_beyond && ExactItemsApart(steps, costs, counts, largest, &out)) return out.budgets;
+    if (item_beyond && ExactItemsApart(steps, costs, counts, largest, &out, &passed))
+      return out.budgets;
     // Where the lives bracket the budgets closely, the lattice only where it
     // may reach them all; where the strip does, only where it may reach one
     // (the strip's own pass stops once it is close).
@@ -1413,10 +1421,12 @@ JourneyBudgets FiguresFor(const JourneySteps& steps, const BudgetCounts& counts)
                          : run.strip.width > 0 ? floors.smallest
                                                : -1.0;
     if (!ran && ExactLattice(steps, costs, largest, floor, &out, &ran, &run)) return out.budgets;
-    if (!ran && ExactItemsApart(steps, costs, counts, largest, &out)) return out.budgets;
+    if (!ran && ExactItemsApart(steps, costs, counts, largest, &out, &passed)) return out.budgets;
+    passed = passed || run.ran;
   }
 
-  BoundsBeyondTheLattice(steps, costs, counts, decay, lives_first, largest, asymptotic, &run, &out);
+  BoundsBeyondTheLattice(steps, costs, counts, decay, lives_first, largest, asymptotic, passed,
+                         &run, &out);
   return out.budgets;
 }
 

@@ -360,6 +360,34 @@ TEST(JourneyBudgetTest, ALevelJustPastThePassIsBracketedFromItsEnd) {
   EXPECT_LE(row.budget_relative_error[0], kBudgetRelativeError);
 }
 
+// Grade 8 at level 60 to 7 taliks on the example tables, no stones at 0
+// taliks and 6666 above (attempts of 5 and 4005), an item of 3 10^6: about
+// 2 000 items lost on the way, each life's cost fine on the lattice of 5.
+// No exact pass is tried and no strip fits the item, so the lives have the
+// whole of their work: the 50 % and 90 % budgets they take up are within
+// the tolerance (from 13 % and 4 % with the work left after a pass), and
+// the 99 % one, beyond their work, keeps the decay's honest bracket.
+TEST(JourneyBudgetTest, WhereNoPassRanTheLivesHaveTheirWholeWork) {
+  const std::vector<OutcomeOdds> odds = {
+      {6340786920620032, 0, 0, 1146580717686226944},
+      {363180192576831488, 74231055940321280, 204381591705308160, 511128664384386048},
+      {265177852155002880, 110534487976181760, 274850457700926976, 502358706774735360},
+      {190233765216256000, 149244803347906560, 332347840202009856, 481095095840674560},
+      {138352029159391232, 188250195639664640, 382999793143332864, 443319486664458240},
+      {97999432728969216, 227931160549785600, 428739062550098560, 398251848777993600},
+      {69176272277733376, 267232100745216000, 468159445684761600, 348353685899136000}};
+  const Journey journey =
+      PlanJourney(Priced(odds, {5, 4005, 4005, 4005, 4005, 4005, 4005}, 3000000));
+  for (int t = 0; t < 7; ++t) {
+    const JourneyRow& row = journey.rows[t];
+    for (int p = 0; p < kPercentileCount; ++p) {
+      // Never below what the items lost alone cost.
+      EXPECT_GE(row.budget_for[p], 3000000.0 * static_cast<double>(row.items_for[p])) << t << p;
+      EXPECT_LE(row.budget_relative_error[p], p < 2 ? kBudgetRelativeError : 0.03) << t << p;
+    }
+  }
+}
+
 // A journey of far more attempts than are counted still ends for sure: its
 // budgets are large, never "never", whatever the item's price.
 TEST(JourneyBudgetTest, AJourneyBeyondTheCountedAttemptsHasABudget) {
