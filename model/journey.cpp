@@ -318,6 +318,22 @@ BudgetCounts CountsForBudgets(const JourneySteps& steps,
   return counts;
 }
 
+// The budgets of priced steps and the chance within the player's budget,
+// from the chances to reach the target and to lose the item.
+void SetBudgets(const JourneySteps& steps, const std::array<WideFloat, kMaxTarget>& reach,
+                const std::array<WideFloat, kMaxTarget>& destroy, bool ends_from_zero,
+                Journey* journey) {
+  const JourneyBudgets budgets =
+      BudgetsFor(steps, CountsForBudgets(steps, reach, destroy, ends_from_zero));
+  for (int t = 0; t < steps.target; ++t) {
+    JourneyRow& row = journey->rows[t];
+    row.budget_for = budgets.budget[t];
+    row.budget_relative_error = budgets.relative_error[t];
+    row.reach_within_budget = budgets.within[t];
+    row.reach_within_budget_exact = budgets.within_exact[t];
+  }
+}
+
 }  // namespace
 
 Journey PlanJourney(const JourneySteps& steps) {
@@ -356,25 +372,15 @@ Journey PlanJourney(const JourneySteps& steps) {
     row.reach_within_budget = 0.0;
     row.reach_within_budget_exact = false;
   }
-  if (steps.priced) AddPricedFigures(steps, &journey);
+  if (steps.priced) SetBudgets(steps, reach, destroy, ends_from_zero, &journey);
   return journey;
 }
 
 void AddPricedFigures(const JourneySteps& steps, Journey* journey) {
-  const std::array<WideFloat, kMaxTarget> reach = EndProbabilities(steps, true);
-  const std::array<WideFloat, kMaxTarget> destroy = EndProbabilities(steps, false);
   const std::array<double, kMaxTarget> cost = ExpectedCostWithNewItems(steps);
-  const bool ends_from_zero = EndsForSure(SharesOfSteps(steps), steps.target, false)[0];
-  const JourneyBudgets budgets =
-      BudgetsFor(steps, CountsForBudgets(steps, reach, destroy, ends_from_zero));
-  for (int t = 0; t < steps.target; ++t) {
-    JourneyRow& row = journey->rows[t];
-    row.expected_cost = cost[t];
-    row.budget_for = budgets.budget[t];
-    row.budget_relative_error = budgets.relative_error[t];
-    row.reach_within_budget = budgets.within[t];
-    row.reach_within_budget_exact = budgets.within_exact[t];
-  }
+  for (int t = 0; t < steps.target; ++t) journey->rows[t].expected_cost = cost[t];
+  SetBudgets(steps, EndProbabilities(steps, true), EndProbabilities(steps, false),
+             EndsForSure(SharesOfSteps(steps), steps.target, false)[0], journey);
 }
 
 std::array<double, kMaxTarget> ReachBeforeDestroyed(const JourneySteps& steps) {

@@ -1400,7 +1400,7 @@ JourneyBudgets FiguresFor(const JourneySteps& steps, const BudgetCounts& counts)
   // strip can be had, and they can take up every level.
   const bool lives_first = (run.strip.width == 0 || LivesLumpy(steps, MostItems(counts, out))) &&
                            LivesFitFirst(steps, costs, counts, decay, out);
-  bool passed = false;  // an exact pass ran, whatever it found
+  bool passed = false;  // the items apart ran, whatever they found (the lattice: run.ran)
   if (!asymptotic || ExactWanted(costs, counts, out.wanted, n)) {
     // One exact pass at most: items apart only where the lattice with the
     // item in it does not fit.
@@ -1422,7 +1422,6 @@ JourneyBudgets FiguresFor(const JourneySteps& steps, const BudgetCounts& counts)
                                                : -1.0;
     if (!ran && ExactLattice(steps, costs, largest, floor, &out, &ran, &run)) return out.budgets;
     if (!ran && ExactItemsApart(steps, costs, counts, largest, &out, &passed)) return out.budgets;
-    passed = passed || run.ran;
   }
 
   BoundsBeyondTheLattice(steps, costs, counts, decay, lives_first, largest, asymptotic, passed,
