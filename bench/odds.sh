@@ -56,3 +56,11 @@ report "many lives" 500000000 --plan --prices 10,20,40,80,200,1000 --attempt-pri
 # lives with the whole of their work.
 report "lives alone" 500000000 --plan --prices 10,20,40,80,200,1000 --attempt-price 5 \
   --item-price 3000000 8 60 7 6 6 5 4
+# An attempt of 7 among attempts of 10^5, the item too dear for a strip:
+# the coarse passes rounding every cost up and down.
+report "coarse both" 500000000 --plan --prices 3000,2000,4000,24000,48000,64000 \
+  --attempt-price 7 --item-price 1000000 1 60 4
+# An item of 10^9 beyond every attempts' total: the items apart's pass over
+# 1.3 10^6 rows, its watches looked at every 64 rows.
+report "apart long" 500000000 --plan --prices 3000,2000,4000,24000,48000,64000 \
+  --attempt-price 7 --item-price 1000000000 1 40 3

@@ -393,6 +393,7 @@ struct Watch {
 };
 struct Watches {
   std::vector<Watch> each;
+  std::vector<std::size_t> open;  // the ones not yet found, looked at each row
   std::int64_t asked_row = -1, asked_items = 0;
   std::array<double, kMaxTarget> asked{};
   bool stop_when_found = false;
@@ -448,18 +449,35 @@ void ItemCountCells(const Lattice& lattice, const std::array<const double*, kMax
   }
 }
 
-// Marks the watches this row reaches; true once all are.
-bool WatchRow(const double* here, std::int64_t a, int n, Watches* watches) {
-  bool all = true;
-  for (Watch& w : watches->each) {
-    if (w.found < 0 && here[static_cast<std::size_t>(w.items * n + w.t)] >= w.need) w.found = a;
-    all = all && w.found >= 0;
+// The watches are looked at every kWatchStride rows (W only grows row by
+// row), not at each: where one has come within rounding of its need at
+// the last row, the rows since, all still in the ring, are looked at in
+// order for the first that reaches it. True once all are found.
+constexpr std::int64_t kWatchStride = 64;
+constexpr double kWatchSlack = 1e-12;  // far beyond a row's rounding
+
+bool WatchRows(const std::vector<double>& ring, std::int64_t history, std::int64_t width,
+               std::int64_t from, std::int64_t to, int n, Watches* watches) {
+  const auto row = [&](std::int64_t r) {
+    return &ring[static_cast<std::size_t>((r % history) * width)];
+  };
+  std::vector<std::size_t>& open = watches->open;
+  for (std::size_t i = 0; i < open.size();) {
+    Watch& w = watches->each[open[i]];
+    const auto at = static_cast<std::size_t>(w.items * n + w.t);
+    if (row(to)[at] >= w.need - kWatchSlack) {
+      for (std::int64_t r = from; r <= to && w.found < 0; ++r) {
+        if (row(r)[at] >= w.need) w.found = r;
+      }
+    }
+    if (w.found >= 0) {
+      open[i] = open.back();
+      open.pop_back();
+    } else {
+      ++i;
+    }
   }
-  if (a == watches->asked_row) {
-    for (int t = 0; t < n; ++t)
-      watches->asked[t] = here[static_cast<std::size_t>(watches->asked_items * n + t)];
-  }
-  return all;
+  return open.empty();
 }
 
 // keep: per item count and talik count, [k * target + t].
@@ -472,6 +490,10 @@ ItemsApartPass PassWithItemsApart(const Lattice& lattice, std::int64_t rows, std
   for (int t = 0; t < n; ++t) history = std::max(history, lattice.units[t] + 1);
   const std::int64_t width = items * n;  // one row of the ring
   std::vector<double> ring(static_cast<std::size_t>(history * width), 0.0);
+  watches->open.resize(watches->each.size());
+  std::iota(watches->open.begin(), watches->open.end(), std::size_t{0});
+  const std::int64_t stride = std::min(history, kWatchStride);
+  std::int64_t watched = -1;  // the last row the watches were looked at
   std::int64_t a = 0;
   for (; a < rows; ++a) {
     double* here = &ring[static_cast<std::size_t>((a % history) * width)];
@@ -491,7 +513,13 @@ ItemsApartPass PassWithItemsApart(const Lattice& lattice, std::int64_t rows, std
         if (slot >= 0) pass.kept[static_cast<std::size_t>(slot * rows + a)] = here[at + t];
       }
     }
-    const bool all = WatchRow(here, a, n, watches);
+    if (a == watches->asked_row) {
+      for (int t = 0; t < n; ++t)
+        watches->asked[t] = here[static_cast<std::size_t>(watches->asked_items * n + t)];
+    }
+    if (a - watched < stride && a + 1 < rows) continue;
+    const bool all = WatchRows(ring, history, width, watched + 1, a, n, watches);
+    watched = a;
     if (watches->stop_when_found && all && a >= watches->asked_row) {
       ++a;
       break;
@@ -971,43 +999,106 @@ bool ExactItemsApart(const JourneySteps& steps, const Costs& costs, const Budget
 }
 
 // Step 3: bounds where no exact lattice fits. The coarse pass rounds every
-// cost up to a whole number of a coarser unit: each total grows by at most
-// the largest share `grown` of a cost, so its budget suffices and is at
-// most that share (and a unit) above the true one.
-void CoarseBounds(const JourneySteps& steps, const Costs& costs, double largest,
+// cost up to a whole number of a coarser unit: its totals are at least the
+// true ones, so its budgets suffice. Each total grows by at most the
+// largest share `grown` of a cost, so its budget is at most that share (and
+// a unit) above the true one. Where one cost is too small for that share
+// to be close (an attempt of 7 among attempts of 10^5), a second pass
+// rounds every cost down instead: its totals are at most the true ones, so
+// its budgets are at most the true ones too.
+struct CoarseUnits {
+  std::array<std::int64_t, kMaxTarget> attempt{};
+  std::int64_t item = 0;
+  double grown = 0.0;  // the largest share a cost grows by, rounded up
+};
+
+CoarseUnits RoundedCosts(const Costs& costs, int n, double unit, bool up) {
+  CoarseUnits units;
+  const auto rounded = [&](std::int64_t cost) {
+    const double exact = static_cast<double>(cost) / unit;
+    const double whole_units = up ? std::ceil(exact) : std::floor(exact);
+    if (cost > 0) {
+      units.grown = std::max(units.grown, (whole_units * unit - static_cast<double>(cost)) /
+                                              static_cast<double>(cost));
+    }
+    return static_cast<std::int64_t>(whole_units);
+  };
+  for (int t = 0; t < n; ++t) units.attempt[t] = rounded(costs.attempt[t]);
+  units.item = rounded(costs.item);
+  return units;
+}
+
+PassResult CoarsePass(const JourneySteps& steps, const CoarseUnits& units, const Levels& wanted,
+                      double unit, double reach_to) {
+  const Lattice lattice = MakeLattice(steps, units.attempt, units.item, false);
+  return PassWithItemsIn(lattice, wanted, AskedUnits(steps.budget, unit),
+                         static_cast<std::int64_t>(std::floor(reach_to / unit)) + 1);
+}
+
+// Each attempt moves the totals of the pass rounding up and the one rounding
+// down apart by at most a unit: the two are worth their work where that,
+// over the attempts a level takes, is well within some level's bracket.
+bool CoarseNarrows(const BudgetCounts& counts, double unit, const Levels& wanted,
+                   const std::array<std::array<Bound, kPercentileCount>, kMaxTarget>& bounds,
+                   int n) {
+  for (int t = 0; t < n; ++t) {
+    for (int p = 0; p < kPercentileCount; ++p) {
+      const std::int64_t attempts = counts.attempts_for[t][p];
+      if (!wanted[t][p] || attempts == kNever) continue;
+      if (4.0 * unit * static_cast<double>(attempts) < bounds[t][p].upper - bounds[t][p].lower)
+        return true;
+    }
+  }
+  return false;
+}
+
+// After a pass, the two passes share the rows one would have.
+void CoarseBounds(const JourneySteps& steps, const Costs& costs, const BudgetCounts& counts,
+                  double largest, bool after_a_pass,
                   std::array<std::array<Bound, kPercentileCount>, kMaxTarget>* bounds,
                   Outcome* out) {
   const int n = steps.target;
   const double asked = steps.budget;
-  const double reach_to = std::max(largest, asked);
-  if (!std::isfinite(reach_to) || !(reach_to < kLargestWhole)) return;
-  const double rows_allowed = static_cast<double>(kPassCells) / 2.0 / (n + kRowCells);
-  double unit = std::max(1.0, std::ceil(reach_to / rows_allowed));
-  unit = std::max(unit, std::ceil(static_cast<double>(costs.dearest + costs.item) /
-                                  static_cast<double>(kRingRows - 2)));
-  std::array<std::int64_t, kMaxTarget> units{};
-  double grown = 0.0;
-  const auto rounded = [&](std::int64_t cost) {
-    const double whole_units = std::ceil(static_cast<double>(cost) / unit);
-    if (cost > 0) {
-      grown = std::max(
-          grown, (whole_units * unit - static_cast<double>(cost)) / static_cast<double>(cost));
-    }
-    return static_cast<std::int64_t>(whole_units);
-  };
-  for (int t = 0; t < n; ++t) units[t] = rounded(costs.attempt[t]);
-  const std::int64_t item_units = rounded(costs.item);
-  if (grown > kBudgetRelativeError / 2) return;  // too coarse to be worth a pass
-  const Lattice lattice = MakeLattice(steps, units, item_units, false);
-  const std::int64_t asked_units = AskedUnits(asked, unit);
-  const PassResult pass =
-      PassWithItemsIn(lattice, out->wanted, asked_units,
-                      static_cast<std::int64_t>(std::floor(reach_to / unit)) + 1);
+  // As far as every level's least upper bound yet, where all have one.
+  double highest = 0.0;
   for (int t = 0; t < n; ++t) {
     for (int p = 0; p < kPercentileCount; ++p) {
-      if (!out->wanted[t][p] || pass.units[t][p] < 0) continue;
+      if (out->wanted[t][p]) highest = std::max(highest, (*bounds)[t][p].upper);
+    }
+  }
+  const double reach_to = std::max(std::min(largest, highest), asked);
+  if (!std::isfinite(reach_to) || !(reach_to < kLargestWhole)) return;
+  const auto unit_for = [&](double rows) {
+    return std::max({1.0, std::ceil(reach_to / rows),
+                     std::ceil(static_cast<double>(costs.dearest + costs.item) /
+                               static_cast<double>(kRingRows - 2))});
+  };
+  const double rows_allowed = static_cast<double>(kPassCells) / 2.0 / (n + kRowCells);
+  double unit = unit_for(rows_allowed);
+  CoarseUnits up = RoundedCosts(costs, n, unit, true);
+  const bool both = up.grown > kBudgetRelativeError / 2;
+  if (both && after_a_pass) {
+    unit = unit_for(rows_allowed / 2.0);
+    up = RoundedCosts(costs, n, unit, true);
+  }
+  if (both && !CoarseNarrows(counts, unit, out->wanted, *bounds, n)) return;
+  const PassResult pass = CoarsePass(steps, up, out->wanted, unit, reach_to);
+  PassResult down;
+  if (both)
+    down = CoarsePass(steps, RoundedCosts(costs, n, unit, false), out->wanted, unit, reach_to);
+  for (int t = 0; t < n; ++t) {
+    for (int p = 0; p < kPercentileCount; ++p) {
+      if (!out->wanted[t][p]) continue;
+      Bound& bound = (*bounds)[t][p];
+      const double lower_down = both && down.units[t][p] >= 0
+                                    ? static_cast<double>(down.units[t][p]) * unit
+                                    : bound.lower;
+      if (pass.units[t][p] < 0) {
+        Tighten(&bound, kInfinity, lower_down);
+        continue;
+      }
       const double upper = static_cast<double>(pass.units[t][p]) * unit;
-      Tighten(&(*bounds)[t][p], upper, (upper - unit) / (1.0 + grown));
+      Tighten(&bound, upper, both ? lower_down : (upper - unit) / (1.0 + up.grown));
     }
     if (asked >= 0) out->budgets.within[t] = std::max(out->budgets.within[t], pass.within[t]);
   }
@@ -1373,7 +1464,7 @@ void BoundsBeyondTheLattice(const JourneySteps& steps, const Costs& costs,
   }
   // The coarse pass, as long as the strip's, where the lives left the work for it.
   if (!asymptotic && !close && spent <= kLivesFirstWork - kStripWork)
-    CoarseBounds(steps, costs, largest, &bounds, out);
+    CoarseBounds(steps, costs, counts, largest, passed || run->ran, &bounds, out);
   ShowBounds(costs, counts, n, &bounds, out);
 }
 

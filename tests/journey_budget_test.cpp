@@ -388,6 +388,31 @@ TEST(JourneyBudgetTest, WhereNoPassRanTheLivesHaveTheirWholeWork) {
   }
 }
 
+// An attempt of 7 among attempts of 10^5, with an item too dear for a
+// strip: rounding every cost up to a coarser unit grows the cheap one by
+// half again, so a pass rounding every cost down brackets the budgets from
+// below. Within half a percent, not a hundred thousand times.
+TEST(JourneyBudgetTest, ACheapAttemptAmongDearOnesIsBracketedFromBothSides) {
+  const std::vector<OutcomeOdds> odds = {
+      {13397066000629760, 0, 0, 1139524438606217216},
+      {193115950264877056, 57410244339302400, 234631593054892800, 667763716947774720},
+      {553415366542360576, 54154607198208000, 181739462800896000, 363612068065382400},
+      {397769673040461824, 91259803863613440, 258481887494871872, 405410140207899840}};
+  const JourneySteps steps = Priced(odds, {7, 16007, 256007, 256007}, 1000000);
+  const Journey journey = PlanJourney(steps);
+  for (const int t : {0, 3}) {
+    const std::array<double, kPercentileCount> truth = LeastByRecursion(steps, t);
+    const JourneyRow& row = journey.rows[t];
+    for (int p = 0; p < kPercentileCount; ++p) {
+      EXPECT_GE(row.budget_for[p], truth[p]) << t << " " << p;
+      EXPECT_LE(row.budget_relative_error[p], 0.005) << t << " " << p;
+      EXPECT_LE((row.budget_for[p] - truth[p]) / truth[p],
+                row.budget_relative_error[p] * (1 + 1e-9))
+          << t << " " << p;
+    }
+  }
+}
+
 // A journey of far more attempts than are counted still ends for sure: its
 // budgets are large, never "never", whatever the item's price.
 TEST(JourneyBudgetTest, AJourneyBeyondTheCountedAttemptsHasABudget) {
