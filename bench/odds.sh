@@ -64,3 +64,7 @@ report "coarse both" 500000000 --plan --prices 3000,2000,4000,24000,48000,64000 
 # 1.3 10^6 rows, its watches looked at every 64 rows.
 report "apart long" 500000000 --plan --prices 3000,2000,4000,24000,48000,64000 \
   --attempt-price 7 --item-price 1000000000 1 40 3
+# A free attempt at one count, the strip's pass over 10^6 rows: only the
+# free count's row solved in each.
+report "free count" 500000000 --plan --prices 1,10,64000,64000,7,64000 --attempt-price 0 \
+  --item-price 100000 10 60 6

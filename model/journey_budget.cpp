@@ -74,6 +74,10 @@ struct Lattice {
   // (I - F)^-1 for the shares F that stay within a row (steps that cost
   // nothing); the identity where there are none.
   std::array<std::array<double, kMaxTarget>, kMaxTarget> free_inverse{};
+  // The counts whose row of it is not the identity's, the only ones a
+  // solve changes.
+  std::array<int, kMaxTarget> solved{};
+  int solved_count = 0;
 };
 
 // (I - F)^-1 by elimination with partial pivoting. The diagonal of I - F is
@@ -142,17 +146,25 @@ Lattice MakeLattice(const JourneySteps& steps, const std::array<std::int64_t, kM
     away[t] = t == 0 ? s + (destroy_free ? 0.0 : d) : s + l + d;
   }
   if (lattice.any_free) InvertFree(&lattice, f, away);
+  for (int t = 0; lattice.any_free && t < n; ++t) {
+    bool identity = true;
+    for (int j = 0; j < n; ++j)
+      identity = identity && lattice.free_inverse[t][j] == (t == j ? 1.0 : 0.0);
+    if (!identity) lattice.solved[lattice.solved_count++] = t;
+  }
   return lattice;
 }
 
-// x = (I - F)^-1 x over the counts below the target.
+// x = (I - F)^-1 x over the counts below the target: a pass solves each
+// row, so only the rows that differ from the identity's are worked out.
 void SolveFree(const Lattice& lattice, std::array<double, kMaxTarget + 1>* x) {
   const int n = lattice.target;
   std::array<double, kMaxTarget> y{};
-  for (int i = 0; i < n; ++i) {
+  for (int k = 0; k < lattice.solved_count; ++k) {
+    const int i = lattice.solved[k];
     for (int j = 0; j < n; ++j) y[i] += lattice.free_inverse[i][j] * (*x)[j];
   }
-  for (int i = 0; i < n; ++i) (*x)[i] = y[i];
+  for (int k = 0; k < lattice.solved_count; ++k) (*x)[lattice.solved[k]] = y[lattice.solved[k]];
 }
 
 // The least number of units from each count with W >= each wanted level
