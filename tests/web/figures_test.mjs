@@ -486,6 +486,35 @@ for (const [name, launch] of Object.entries(only)) {
       await examplesBack();
     });
 
+    test("the editor's grids coloured by each cell's own chance: of success with the set-up's stones, of being spared each loss", async () => {
+      const [level, stones] = [50, [3, 3, 2, 0]];
+      await open(`attempts=3&grade=2&level=${level}&taliks=1&stones=3320&target=6`);
+      await click("#editor summary");
+      // A hue from red (0) to green (120) by the cell's chance: of a success
+      // over the 2^30 pairs of draws; of the 32 768 draws that spare the item
+      // (or the taliks) when the success draw fails.
+      const hue = (count, of) => Math.round(120 * Number(count) / of);
+      const cells = [[0, 0], [2, 1], [5, 3], [7, 2], [10, 6]].map(([g, t]) =>
+        [`SuccessProb ItemGrade${g} UpgradeLevel${t}`, hue(successPairs(chanceOf(exampleCells[0][g][t], stones, level)), 2 ** 30)]);
+      for (const [w, file] of [[1, "DestroyProb"], [2, "DowngradeProb"]]) {
+        for (const [g, t] of [[0, 1], [3, 4], [9, 6]]) cells.push([`${file} ItemGrade${g} UpgradeLevel${t}`, hue(32768n - drawsBelow(exampleCells[w][g][t]), 32768)]);
+      }
+      assert.ok(new Set(cells.slice(0, 5).map(([, h]) => h)).size >= 4, "success cells of distinct hues");
+      cells.slice(5, 8).forEach(([, h], i) => assert.notEqual(h, cells[8 + i][1], "a destroy cell and its talik cell of distinct hues"));
+      const labels = cells.map(([label]) => label);
+      await page.waitForFunction((all) => all.every((l) => document.querySelector(`input[aria-label='${l}']`).style.background !== ""), {}, labels);
+      const colours = await page.evaluate((pairs) => pairs.map(([label, h]) => {
+        const probe = document.createElement("span");
+        probe.style.background = `hsl(${h} 60% 88%)`;
+        document.body.appendChild(probe);
+        const pair = [getComputedStyle(document.querySelector(`input[aria-label='${label}']`)).backgroundColor, getComputedStyle(probe).backgroundColor];
+        probe.remove();
+        return pair;
+      }), cells);
+      colours.forEach(([shown, expected], i) => assert.equal(shown, expected, `${cells[i][0]}: hue ${cells[i][1]}`));
+      await click("#editor summary");
+    });
+
     test("a loaded file's findings: a section name with a backslash, values beyond the loss scale", async () => {
       const success = exampleTexts[0].replace("[ItemGrade2]", "[Item\\Grade2]");
       const sectionLine = success.split(/\r?\n/).indexOf("[Item\\Grade2]") + 1;
