@@ -14,7 +14,7 @@ import assert from "node:assert/strict";
 import fs from "node:fs";
 import os from "node:os";
 import path from "node:path";
-import { source, only, pageForTests, settledIn, openIn, plainSign } from "./browser.mjs";
+import { source, only, pageForTests, settledIn, openIn, plainSign, setFieldIn } from "./browser.mjs";
 
 const examples = path.join(source, "examples/CustomSettings");
 
@@ -256,8 +256,8 @@ function assertPercent(text, exact, what) {
   assert.ok(shownNumber(number) < 100, `${what}: ${text} for less than a certainty`);
   assert.ok(number.replace(/^[0.]+/, "").replace(".", "").length >= 2, `${what}: ${text} has one digit`);
 }
-const exactInteger = (text, n, what) => assert.equal(text, String(n).replace(/\B(?=(\d{3})+(?!\d))/g, NBSP)
-  .replace(/^(\d)\u00a0(\d{3})$/, "$1$2"), what);
+const groupedInteger = (n) => String(n).replace(/\B(?=(\d{3})+(?!\d))/g, NBSP).replace(/^(\d)\u00a0(\d{3})$/, "$1$2");
+const exactInteger = (text, n, what) => assert.equal(text, groupedInteger(n), what);
 
 const priceWords = { prices: [10, 20, 40, 80, 200, 1000], attempt: 5, item: 5000 };
 const prices = "&prices=10,20,40,80,200,1000&attempt_price=5&item_price=5000";
@@ -269,6 +269,7 @@ for (const [name, launch] of Object.entries(only)) {
 
     const settled = () => settledIn(page);
     const open = (fragment) => openIn(page, fragment);
+    const setField = (id, value) => setFieldIn(page, id, value);
     async function click(selector) {
       await page.click(selector);
       await settled();
@@ -513,6 +514,36 @@ for (const [name, launch] of Object.entries(only)) {
       }), cells);
       colours.forEach(([shown, expected], i) => assert.equal(shown, expected, `${cells[i][0]}: hue ${cells[i][1]}`));
       await click("#editor summary");
+    });
+
+    test("a set-up changed in place: the journey's rows and marked row, the table's marked cell and the chart are the new one's", async () => {
+      const [grade, level, stones] = [2, 50, [3, 3, 2, 0]];
+      await open(`attempts=3&grade=${grade}&level=${level}&taliks=1&stones=3320&target=6`);
+      // A shorter journey, then the set-up's count moved within it.
+      await setField("target", "4");
+      await setField("taliks", "2");
+      const [taliks, target] = [2, 4];
+      const steps = journeySteps(exampleCells, grade, level, () => stones, target);
+      const reach = solveJourney(steps, steps.map(() => 0), 0, false, 1);
+      const renewed = solveJourney(steps, steps.map(() => 1), 0, true, 0);
+      const rows = await journeyRows();
+      assert.equal(rows.length, target);
+      rows.forEach((row, t) => {
+        assert.equal(row["Т"], String(t));
+        assertFigure(row["Дойти %"], 100 * toNumber(reach[t]), `row ${t} reach`);
+        assertFigure(row["Попыток с новыми"], toNumber(renewed[t]), `row ${t} attempts with new items`);
+      });
+      const indexes = (selector) => page.$$eval(selector, (found) => found.map((r) => r.sectionRowIndex));
+      assert.deepEqual(await indexes("#journey tbody tr.mark"), [taliks]);
+      assert.deepEqual(await indexes("#journey tbody tr[aria-current]"), [taliks]);
+      const marked = (selector) => page.$$eval(selector, (found) => found.map((c) => [c.parentElement.sectionRowIndex, c.cellIndex - 1]));
+      assert.deepEqual(await marked("#grid td.mark"), [[grade, taliks]]);
+      assert.deepEqual(await marked("#grid td[aria-label]"), [[grade, taliks]]);
+      // The chart and the stones to stock from the new count.
+      const counts = attemptsFor(steps, taliks, [0.5, 0.9, 0.99]).map(groupedInteger);
+      assert.equal(await text("#chart-caption"), `Вероятность дойти до цели с новыми предметами от ${taliks} талик за столько ` +
+        `попыток. Попыток хватит с вероятностью 50 % — ${counts[0]}, 90 % — ${counts[1]}, 99 % — ${counts[2]}.`);
+      assert.match(await text("#stock"), new RegExp(`^Камни в запас на путь от ${taliks} талик, в среднем: `));
     });
 
     test("a loaded file's findings: a section name with a backslash, values beyond the loss scale", async () => {
