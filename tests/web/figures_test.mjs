@@ -456,6 +456,15 @@ for (const [name, launch] of Object.entries(only)) {
       assert.ok(chart.marks[2][0] <= xs[xs.length - 1] + 0.5, "the 99 % mark within the curve");
       assert.equal(await text("#chart-caption"), `Вероятность дойти до цели с новыми предметами от ${taliks} талик за столько ` +
         `попыток. Попыток хватит с вероятностью 50 % — ${counts[0]}, 90 % — ${counts[1]}, 99 % — ${counts[2]}.`);
+      // Drawn anew at the width it is shown at when the page narrows to a
+      // phone's, and widens again.
+      for (const width of [360, 1280]) {
+        await page.setViewport({ width, height: 800 });
+        await page.waitForFunction((narrow) => {
+          const svg = document.getElementById("chart"), drawn = svg.viewBox.baseVal.width;
+          return Math.abs(drawn - Math.max(svg.getBoundingClientRect().width, 280)) <= 1 && (drawn < 360) === narrow;
+        }, {}, width === 360);
+      }
     });
 
     test("the table's marked cell and the editor's reach column are the set-up's", async () => {

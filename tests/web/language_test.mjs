@@ -168,6 +168,11 @@ for (const [name, launch] of Object.entries(only)) {
       assert.match(await text("#strategy"), /«≈» — бюджет округлён вверх/);
       assert.equal(await page.$eval("#journey th", (th) => th.textContent), "Т");
       assert.match(await text(".lead"), /^Шанс и симуляция/);
+      // The chart drawn anew in Russian too: its titles and caption.
+      const russian = (await moduleFacts(page)).texts.ru.labels;
+      assert.deepEqual(await page.$$eval("#chart text.title", (nodes) => nodes.map((n) => n.textContent)),
+        [russian.chart_attempts, russian.chart_reach]);
+      assert.match(await text("#chart-caption"), /^Вероятность дойти до цели с новыми предметами от \d+ талик/);
       // The switch is a new state: its simulation runs again, in Russian.
       await open(setUp);
       await page.waitForFunction(() => document.getElementById("sim-summary").textContent !== "");
