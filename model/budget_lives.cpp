@@ -352,6 +352,21 @@ void AddScaled(double* __restrict to, const double* __restrict from, double shar
   for (std::size_t i = 0; i < count; ++i) to[i] += share * from[i];
 }
 
+// to[i] += sum of share[e] from[i - e], e below kTaps, in that order: a run
+// of taps over rows of a block, as many loads and stores of its rows for
+// all of them as for one.
+template <std::size_t kTaps>
+void AddTaps(double* __restrict to, const double* __restrict from, const double* share,
+             std::size_t count) {
+  std::array<double, kTaps> taps;
+  for (std::size_t e = 0; e < kTaps; ++e) taps[e] = share[e];
+  for (std::size_t i = 0; i < count; ++i) {
+    double sum = to[i];
+    for (std::size_t e = 0; e < kTaps; ++e) sum += taps[e] * from[i - e];
+    to[i] = sum;
+  }
+}
+
 // The renewal with each row's sum taken directly, for short kernels.
 template <typename Done>
 RenewalRun DirectRenewal(const Kernels& k, std::int64_t rows, double most_work, const Done& done) {
@@ -384,8 +399,24 @@ RenewalRun DirectRenewal(const Kernels& k, std::int64_t rows, double most_work, 
     const std::size_t end = std::min(most, start + block);
     if (shortest >= kBlockRows) {
       // The rows of a block read only rows before it: each tap over the
-      // whole block, row j from row j - shortest - d.
-      for (std::size_t d = 0; d < taps_most; ++d) {
+      // whole block, row j from row j - shortest - d; in runs of taps where
+      // every row is reached by them all.
+      std::size_t d = 0;
+      if (start + 1 >= shortest + taps_most) {
+        double* to = &v[start];
+        const std::size_t count = end - start;
+        for (; d + 8 <= taps_most; d += 8)
+          AddTaps<8>(to, to - shortest - d, &kernel[d], count);
+        if (d + 4 <= taps_most) {
+          AddTaps<4>(to, to - shortest - d, &kernel[d], count);
+          d += 4;
+        }
+        if (d + 2 <= taps_most) {
+          AddTaps<2>(to, to - shortest - d, &kernel[d], count);
+          d += 2;
+        }
+      }
+      for (; d < taps_most; ++d) {
         const std::size_t from = std::max(start, shortest + d);
         if (from < end) AddScaled(&v[from], &v[from - shortest - d], kernel[d], end - from);
       }
