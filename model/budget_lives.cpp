@@ -170,10 +170,43 @@ using Complex = std::complex<double>;
 // The discrete Fourier transform in place of (re, im), of a power-of-two
 // size, with the roots (cos, sin)[k * step] of exp(-+2 pi i k / size) (the
 // inverse without its 1 / size), each computed directly so that their
-// rounding does not build up, and the size's bit-reversed order.
+// rounding does not build up, and the size's bit-reversed order. The roots
+// of each stage of groups of 2 h, h from kGroupedHalf up, are also kept in
+// a row of their own, [h + k] for k below h, so that a group's butterflies
+// run on vectors.
+constexpr std::size_t kGroupedHalf = 4;
+
 struct Roots {
   std::vector<double> cos, sin;
+  std::vector<double> stage_cos, stage_sin;
 };
+
+// The stages' rows of roots for a transform of `size` with `step`.
+void StagesOf(std::size_t step, std::size_t size, Roots* roots) {
+  roots->stage_cos.assign(std::max(size, kGroupedHalf), 0.0);
+  roots->stage_sin.assign(std::max(size, kGroupedHalf), 0.0);
+  for (std::size_t half = kGroupedHalf; half < size; half <<= 1) {
+    const std::size_t stride = size / (2 * half) * step;
+    for (std::size_t k = 0; k < half; ++k) {
+      roots->stage_cos[half + k] = roots->cos[k * stride];
+      roots->stage_sin[half + k] = roots->sin[k * stride];
+    }
+  }
+}
+
+// The butterflies of one group of 2 half, its low half against its high.
+void Butterflies(double* __restrict low_re, double* __restrict low_im, double* __restrict high_re,
+                 double* __restrict high_im, const double* __restrict wr,
+                 const double* __restrict wi, std::size_t half) {
+  for (std::size_t k = 0; k < half; ++k) {
+    const double odd_re = high_re[k] * wr[k] - high_im[k] * wi[k];
+    const double odd_im = high_re[k] * wi[k] + high_im[k] * wr[k];
+    high_re[k] = low_re[k] - odd_re;
+    high_im[k] = low_im[k] - odd_im;
+    low_re[k] += odd_re;
+    low_im[k] += odd_im;
+  }
+}
 
 void Transform(const Roots& roots, std::size_t step, const std::vector<std::uint32_t>& reversed,
                double* re, double* im, std::size_t size) {
@@ -186,6 +219,14 @@ void Transform(const Roots& roots, std::size_t step, const std::vector<std::uint
   }
   for (std::size_t length = 2; length <= size; length <<= 1) {
     const std::size_t half = length / 2;
+    if (half >= kGroupedHalf) {
+      // A group at a time, its roots in a row.
+      const double* wr = &roots.stage_cos[half];
+      const double* wi = &roots.stage_sin[half];
+      for (std::size_t low = 0; low < size; low += length)
+        Butterflies(re + low, im + low, re + low + half, im + low + half, wr, wi, half);
+      continue;
+    }
     const std::size_t stride = size / length * step;
     // Each root once, over every group of the stage.
     for (std::size_t k = 0; k < half; ++k) {
@@ -245,6 +286,8 @@ struct RealTransform {
     }
     inverse.cos = forward.cos;
     for (const double sine : forward.sin) inverse.sin.push_back(-sine);
+    StagesOf(2, half, &forward);
+    StagesOf(2, half, &inverse);
     for (std::size_t i = 1, j = 0; i < half; ++i) {
       std::size_t bit = half >> 1;
       for (; (j & bit) != 0; bit >>= 1) j ^= bit;
