@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <complex>
+#include <cstddef>
 #include <cstdint>
 #include <limits>
 #include <utility>
@@ -549,6 +550,7 @@ RenewalRun TransformRenewal(const Kernels& k, std::int64_t rows, double most_wor
   std::vector<double>& v = run.v;
   double reached_within = 0.0;
   const auto most = static_cast<std::size_t>(rows);
+  v.reserve(most + b);
   for (std::size_t m = 0; m * b < most; ++m) {
     run.work += block_work;
     if (run.work > most_work) {
@@ -559,11 +561,17 @@ RenewalRun TransformRenewal(const Kernels& k, std::int64_t rows, double most_wor
     v.resize(start + b, 0.0);
     if (m >= first) {
       // Segment s meets the pair of blocks m - first - s - 1 and m - first - s.
-      std::fill(sum.begin(), sum.end(), Complex());
-      for (std::size_t s = 0; s < segments.count && s + first <= m; ++s) {
+      // The sum from 0, its first term added to 0 as it is written.
+      const std::size_t meeting = std::min(segments.count, m - first + 1);
+      if (meeting == 0) std::fill(sum.begin(), sum.end(), Complex());
+      for (std::size_t s = 0; s < meeting; ++s) {
         const Complex* x = &blocks[((m - first - s) % depth) * spectrum];
         const Complex* h = &segments.spectra[s * spectrum];
-        for (std::size_t f = 0; f < spectrum; ++f) sum[f] += Times(x[f], h[f]);
+        if (s == 0) {
+          for (std::size_t f = 0; f < spectrum; ++f) sum[f] = Complex() + Times(x[f], h[f]);
+        } else {
+          for (std::size_t f = 0; f < spectrum; ++f) sum[f] += Times(x[f], h[f]);
+        }
       }
       transform.Inverse(sum.data());
       for (std::size_t r = 0; r < b; ++r) v[start + r] = std::max(0.0, transform.Row(b + r));
@@ -574,7 +582,12 @@ RenewalRun TransformRenewal(const Kernels& k, std::int64_t rows, double most_wor
       v[j] += reached_within;
     }
     // This block and the one before, for the blocks to come.
-    for (std::size_t i = 0; i < size; ++i) pair[i] = start + i >= b ? v[start + i - b] : 0.0;
+    if (start >= b) {
+      std::copy(&v[start - b], &v[start - b] + size, pair.begin());
+    } else {
+      std::fill(pair.begin(), pair.begin() + static_cast<std::ptrdiff_t>(b), 0.0);
+      std::copy(&v[0], &v[0] + b, pair.begin() + static_cast<std::ptrdiff_t>(b));
+    }
     transform.Forward(pair.data(), &blocks[(m % depth) * spectrum]);
     if (done(v, v.size(), run.error)) break;
   }
