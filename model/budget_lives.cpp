@@ -451,14 +451,20 @@ RenewalRun DirectRenewal(const Kernels& k, std::int64_t rows, double most_work, 
         const std::size_t count = end - start;
         for (; d + 8 <= taps_most; d += 8)
           AddTaps<8>(to, to - shortest - d, &kernel[d], count);
-        if (d + 4 <= taps_most) {
-          AddTaps<4>(to, to - shortest - d, &kernel[d], count);
-          d += 4;
+        // The last taps in one run.
+        const double* last = &kernel[0] + d;
+        const double* row = to - shortest - d;
+        switch (taps_most - d) {
+          case 7: AddTaps<7>(to, row, last, count); break;
+          case 6: AddTaps<6>(to, row, last, count); break;
+          case 5: AddTaps<5>(to, row, last, count); break;
+          case 4: AddTaps<4>(to, row, last, count); break;
+          case 3: AddTaps<3>(to, row, last, count); break;
+          case 2: AddTaps<2>(to, row, last, count); break;
+          case 1: AddTaps<1>(to, row, last, count); break;
+          default: break;
         }
-        if (d + 2 <= taps_most) {
-          AddTaps<2>(to, to - shortest - d, &kernel[d], count);
-          d += 2;
-        }
+        d = taps_most;
       }
       for (; d < taps_most; ++d) {
         const std::size_t from = std::max(start, shortest + d);
