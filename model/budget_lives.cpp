@@ -400,7 +400,7 @@ void AddScaled(double* __restrict to, const double* __restrict from, double shar
 // of taps over rows of a block, as many loads and stores of its rows for
 // all of them as for one.
 template <std::size_t kTaps>
-void AddTaps(double* __restrict to, const double* __restrict from, const double* share,
+[[gnu::noinline]] void AddTaps(double* __restrict to, const double* __restrict from, const double* share,
              std::size_t count) {
   std::array<double, kTaps> taps;
   for (std::size_t e = 0; e < kTaps; ++e) taps[e] = share[e];
@@ -409,6 +409,34 @@ void AddTaps(double* __restrict to, const double* __restrict from, const double*
     for (std::size_t e = 0; e < kTaps; ++e) sum += taps[e] * from[i - e];
     to[i] = sum;
   }
+}
+
+// The taps that may add anything to rows [first + shortest, first +
+// shortest + count) of a block, each row j from the taps' rows j - shortest
+// - d, none of them beyond `largest`: those before the first tap d from
+// which every tap's share of its row, at most greatest_on[d] times the
+// largest, is below 2^-56 times the greatest tap's share of its own row.
+// That one is added first, and a row's sum is at least each of its terms
+// (all at least 0); a share below half a unit in the last place of a sum
+// leaves it as it is, and the taps from d on are the last.
+std::size_t TapsThatAdd(const std::vector<double>& v, const std::vector<double>& greatest_on,
+                        std::size_t greatest, double largest, std::size_t first,
+                        std::size_t count) {
+  const std::size_t taps = greatest_on.size() - 1;
+  double least = kInfinity;
+  for (std::size_t i = first - greatest; i < first + count - greatest; ++i)
+    least = std::min(least, v[i]);
+  // Where it is normal, the scaling is exact.
+  const double below = greatest_on[greatest] * least * 0x1p-56;
+  if (!(below >= std::numeric_limits<double>::min())) return taps;
+  // The fewest taps, past the greatest, after which no share reaches it.
+  std::size_t low = greatest + 1, high = taps;
+  if (greatest_on[low] * largest <= below) return low;
+  while (high - low > 1) {
+    const std::size_t middle = low + (high - low) / 2;
+    (greatest_on[middle] * largest <= below ? high : low) = middle;
+  }
+  return high;
 }
 
 // The renewal with each row's sum taken directly, for short kernels.
@@ -433,6 +461,19 @@ RenewalRun DirectRenewal(const Kernels& k, std::int64_t rows, double most_work, 
   }
   const std::size_t taps_most = kernel.size();
   const std::vector<double> reversed(kernel.rbegin(), kernel.rend());
+  // The greatest tap, and the greatest from each tap on: a tap's share of
+  // a row below half its unit in the last place, where the greatest tap's
+  // alone is more, adds nothing to it.
+  const std::size_t greatest =
+      static_cast<std::size_t>(std::max_element(kernel.begin(), kernel.end()) - kernel.begin());
+  std::vector<double> greatest_on(taps_most + 1, 0.0);
+  for (std::size_t d = taps_most; d-- > 0;)
+    greatest_on[d] = std::max(greatest_on[d + 1], kernel[d]);
+  // Only where the last taps are far below the greatest (the rows' least
+  // at most their largest), for long kernels; the largest row so far.
+  const bool cut = taps_most >= 2 * kBlockRows &&
+                   greatest_on[taps_most - 1] <= greatest_on[greatest] * 0x1p-55;
+  double largest = 0.0;
   // Blocks of at least kBlockRows, each as many rows as `done` waits.
   const std::size_t block = std::max(shortest, kBlockRows);
   const double block_work = DirectWork(static_cast<double>(block), static_cast<double>(shortest),
@@ -449,12 +490,15 @@ RenewalRun DirectRenewal(const Kernels& k, std::int64_t rows, double most_work, 
       if (start + 1 >= shortest + taps_most) {
         double* to = &v[start];
         const std::size_t count = end - start;
-        for (; d + 8 <= taps_most; d += 8)
+        const std::size_t taps =
+            cut ? TapsThatAdd(v, greatest_on, greatest, largest, start - shortest, count)
+                : taps_most;
+        for (; d + 8 <= taps; d += 8)
           AddTaps<8>(to, to - shortest - d, &kernel[d], count);
         // The last taps in one run.
         const double* last = &kernel[0] + d;
         const double* row = to - shortest - d;
-        switch (taps_most - d) {
+        switch (taps - d) {
           case 7: AddTaps<7>(to, row, last, count); break;
           case 6: AddTaps<6>(to, row, last, count); break;
           case 5: AddTaps<5>(to, row, last, count); break;
@@ -480,6 +524,9 @@ RenewalRun DirectRenewal(const Kernels& k, std::int64_t rows, double most_work, 
         for (std::size_t e = 0; e < taps; ++e) sum += taps_from[e] * rows_from[e];
         v[j] += sum;
       }
+    }
+    if (cut) {
+      for (std::size_t j = start; j < end; ++j) largest = std::max(largest, v[j]);
     }
     work += block_work;
     if (work > most_work) {
