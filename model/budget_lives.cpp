@@ -58,18 +58,23 @@ struct Kernels {
 };
 
 // The lives of one row, all of one cost in the currency, rounded to one of
-// the two neighbouring whole units with their mean kept.
-void AddRounded(std::int64_t cost, std::int64_t unit, const double* chances, int n,
+// the two neighbouring whole units with their mean kept. The row holds a
+// chance for every count, 0 from the target on, and so does the kernel.
+void RoundInto(double* __restrict low, double* __restrict high, const double* __restrict chances,
+               double up) {
+  for (std::size_t t = 0; t < kMaxTarget; ++t) {
+    low[t] += chances[t] * (1.0 - up);
+    high[t] += chances[t] * up;
+  }
+}
+
+void AddRounded(std::int64_t cost, std::int64_t unit, const double* chances,
                 std::vector<double>* kernel) {
   const auto whole = static_cast<std::size_t>(cost / unit);
   const double up = static_cast<double>(cost % unit) / static_cast<double>(unit);
   if (kernel->size() < (whole + 2) * kMaxTarget) kernel->resize((whole + 2) * kMaxTarget, 0.0);
   double* low = &(*kernel)[whole * kMaxTarget];
-  double* high = low + kMaxTarget;
-  for (int t = 0; t < n; ++t) {
-    low[t] += chances[t] * (1.0 - up);
-    high[t] += chances[t] * up;
-  }
+  RoundInto(low, low + kMaxTarget, chances, up);
 }
 
 // The lives' pass on the attempts' own lattice: the chance of each life to
@@ -142,8 +147,8 @@ LifeCount CountLives(const JourneySteps& steps, std::int64_t unit, Kernels* kern
     here[kNow] = here[n];
     if (b >= least) {
       const std::int64_t cost = b * unit;
-      AddRounded(cost + item, kernels->unit, here + kEnded, n, &kernels->destroyed);
-      AddRounded(cost, kernels->unit, here, n, &kernels->reached);
+      AddRounded(cost + item, kernels->unit, here + kEnded, &kernels->destroyed);
+      AddRounded(cost, kernels->unit, here, &kernels->reached);
     }
     if (b % 1024 != 1023 && b + 1 != last) continue;
     double left = 0.0;
