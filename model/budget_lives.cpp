@@ -416,21 +416,17 @@ template <std::size_t kTaps>
   }
 }
 
-// The taps that may add anything to rows [first + shortest, first +
-// shortest + count) of a block, each row j from the taps' rows j - shortest
-// - d, none of them beyond `largest`: those before the first tap d from
+// The taps that may add anything to the rows of a block, each row j from
+// the taps' rows j - shortest - d, none of them beyond `largest` and the
+// greatest tap's none below `least`: those before the first tap d from
 // which every tap's share of its row, at most greatest_on[d] times the
 // largest, is below 2^-56 times the greatest tap's share of its own row.
 // That one is added first, and a row's sum is at least each of its terms
 // (all at least 0); a share below half a unit in the last place of a sum
 // leaves it as it is, and the taps from d on are the last.
-std::size_t TapsThatAdd(const std::vector<double>& v, const std::vector<double>& greatest_on,
-                        std::size_t greatest, double largest, std::size_t first,
-                        std::size_t count) {
+std::size_t TapsThatAdd(const std::vector<double>& greatest_on, std::size_t greatest, double least,
+                        double largest) {
   const std::size_t taps = greatest_on.size() - 1;
-  double least = kInfinity;
-  for (std::size_t i = first - greatest; i < first + count - greatest; ++i)
-    least = std::min(least, v[i]);
   // Where it is normal, the scaling is exact.
   const double below = greatest_on[greatest] * least * 0x1p-56;
   if (!(below >= std::numeric_limits<double>::min())) return taps;
@@ -478,7 +474,9 @@ RenewalRun DirectRenewal(const Kernels& k, std::int64_t rows, double most_work, 
   // at most their largest), for long kernels; the largest row so far.
   const bool cut = taps_most >= 2 * kBlockRows &&
                    greatest_on[taps_most - 1] <= greatest_on[greatest] * 0x1p-55;
+  // The largest row so far, and each block's least.
   double largest = 0.0;
+  std::vector<double> least_of;
   // Blocks of at least kBlockRows, each as many rows as `done` waits.
   const std::size_t block = std::max(shortest, kBlockRows);
   const double block_work = DirectWork(static_cast<double>(block), static_cast<double>(shortest),
@@ -495,9 +493,14 @@ RenewalRun DirectRenewal(const Kernels& k, std::int64_t rows, double most_work, 
       if (start + 1 >= shortest + taps_most) {
         double* to = &v[start];
         const std::size_t count = end - start;
-        const std::size_t taps =
-            cut ? TapsThatAdd(v, greatest_on, greatest, largest, start - shortest, count)
-                : taps_most;
+        std::size_t taps = taps_most;
+        if (cut) {
+          // The greatest tap's rows lie in at most two blocks, both done.
+          const std::size_t first = start - shortest - greatest;
+          const double least = std::min(least_of[first / block],
+                                        least_of[(first + count - 1) / block]);
+          taps = TapsThatAdd(greatest_on, greatest, least, largest);
+        }
         for (; d + 8 <= taps; d += 8)
           AddTaps<8>(to, to - shortest - d, &kernel[d], count);
         // The last taps in one run.
@@ -531,7 +534,12 @@ RenewalRun DirectRenewal(const Kernels& k, std::int64_t rows, double most_work, 
       }
     }
     if (cut) {
-      for (std::size_t j = start; j < end; ++j) largest = std::max(largest, v[j]);
+      double least = kInfinity;
+      for (std::size_t j = start; j < end; ++j) {
+        least = std::min(least, v[j]);
+        largest = std::max(largest, v[j]);
+      }
+      least_of.push_back(least);
     }
     work += block_work;
     if (work > most_work) {
