@@ -1239,6 +1239,9 @@ bool StripBounds(const JourneySteps& steps, const Decay& decay, const StripRun& 
 // either way.
 constexpr double kLivesFirstWork = 20971520.0;  // 5 2^22
 constexpr double kLivesAfterWork = 4194304.0;   // 2^22
+// Where no pass ran at all, the lives alone: the work of every level of a
+// dear item with the player's own stones, its 99 % too.
+constexpr double kLivesAloneWork = 52428800.0;  // 25 2^21
 // The strip's pass in the same units: about 2.3 10^8 instructions.
 constexpr double kStripWork = 12582912.0;  // 3 2^22
 
@@ -1469,9 +1472,9 @@ void BoundsBeyondTheLattice(const JourneySteps& steps, const Costs& costs,
     close = StripBounds(steps, decay, *run, &bounds, out);
   }
   // After a pass, the lives have the work it leaves; where none ran, the
-  // work they have where they come first, for the levels that fit in it.
+  // work of the lives alone, for the levels that fit in it.
   if (!close && !lives_first) {
-    const double work = passed || run->ran ? kLivesAfterWork : kLivesFirstWork;
+    const double work = passed || run->ran ? kLivesAfterWork : kLivesAloneWork;
     close = LivesStep(steps, costs, work, &bounds, out, &spent);
   }
   // The coarse pass, as long as the strip's, where the lives left the work for it.
