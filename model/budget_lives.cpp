@@ -440,18 +440,44 @@ std::size_t TapsThatAdd(const std::vector<double>& greatest_on, std::size_t grea
   return high;
 }
 
+// The work a renewal of blocks of `block` rows, each `block_work`, spends
+// where it runs out of `most_work` before a block ends past row
+// `unreached` (before which no level is reached): what it spends had it
+// run; -1 where it may not run out first. `clipped`: the last block ends
+// at `most`.
+double RunOutWork(double block_work, std::size_t block, std::size_t most, bool clipped,
+                  std::size_t unreached, double most_work) {
+  double work = 0.0;
+  for (std::size_t start = 0; start < most; start += block) {
+    const std::size_t end = clipped ? std::min(most, start + block) : start + block;
+    work += block_work;
+    if (work > most_work) return work;
+    if (end > unreached) return -1.0;
+  }
+  return -1.0;
+}
+
 // The renewal with each row's sum taken directly, for short kernels.
 template <typename Done>
-RenewalRun DirectRenewal(const Kernels& k, std::int64_t rows, double most_work, const Done& done) {
+RenewalRun DirectRenewal(const Kernels& k, std::int64_t rows, double most_work,
+                         std::size_t unreached, const Done& done) {
   const std::size_t reached_length = k.reached.size() / kMaxTarget;
   const auto shortest = static_cast<std::size_t>(k.item_units);
   const std::size_t length = k.Length();
+  // The taps and the blocks as below, the work first: none spent in vain.
+  const std::size_t taps_count = length > shortest ? length - shortest : 0;
+  const auto most = static_cast<std::size_t>(rows);
+  const std::size_t block = std::max(shortest, kBlockRows);
+  const double block_work = DirectWork(static_cast<double>(block), static_cast<double>(shortest),
+                                       static_cast<double>(shortest + taps_count));
+  RenewalRun run;
+  run.work = RunOutWork(block_work, block, most, true, unreached, most_work);
+  if (run.work >= 0.0) return run;
+  run.work = 0.0;
   std::vector<double> kernel;
   for (std::size_t d = shortest; d < length; ++d) kernel.push_back(k.destroyed[d * kMaxTarget]);
-  RenewalRun run;
   run.error = static_cast<double>(kernel.size() + 2) * kUlp;
   std::vector<double>& v = run.v;
-  const auto most = static_cast<std::size_t>(rows);
   // Each row from the lives that reach the target within it, then from
   // those destroyed before it.
   v.assign(most, 0.0);
@@ -478,9 +504,6 @@ RenewalRun DirectRenewal(const Kernels& k, std::int64_t rows, double most_work, 
   double largest = 0.0;
   std::vector<double> least_of;
   // Blocks of at least kBlockRows, each as many rows as `done` waits.
-  const std::size_t block = std::max(shortest, kBlockRows);
-  const double block_work = DirectWork(static_cast<double>(block), static_cast<double>(shortest),
-                                       static_cast<double>(shortest + taps_most));
   double work = 0.0;
   std::size_t counted = most;
   for (std::size_t start = 0; start < most; start += block) {
@@ -591,9 +614,20 @@ Segments SegmentsOf(const Kernels& k, RealTransform* transform) {
 // The renewal a block at a time, each block's sum from the spectra.
 template <typename Done>
 RenewalRun TransformRenewal(const Kernels& k, std::int64_t rows, double most_work,
-                            const Done& done) {
+                            std::size_t unreached, const Done& done) {
   const std::size_t reached_length = k.reached.size() / kMaxTarget;
   const std::size_t b = BlockFor(static_cast<std::size_t>(k.item_units));
+  {
+    // The segments' count as SegmentsOf has it, the work first.
+    const std::size_t first = static_cast<std::size_t>(k.item_units) / b;
+    const std::size_t length = k.Length();
+    const std::size_t count = (length == 0 ? first : (length - 1) / b) - first + 1;
+    const double block_work = BlockWork(static_cast<double>(b), static_cast<double>(count));
+    RenewalRun run;
+    run.work = RunOutWork(block_work, b, static_cast<std::size_t>(rows), false, unreached,
+                          most_work);
+    if (run.work >= 0.0) return run;
+  }
   const std::size_t size = 2 * b;
   const std::size_t spectrum = b + 1;
   RealTransform transform(size);
@@ -663,13 +697,14 @@ RenewalRun TransformRenewal(const Kernels& k, std::int64_t rows, double most_wor
 
 // The renewal the cheaper way.
 template <typename Done>
-RenewalRun Renewal(const Kernels& k, std::int64_t rows, double most_work, const Done& done) {
+RenewalRun Renewal(const Kernels& k, std::int64_t rows, double most_work, std::size_t unreached,
+                   const Done& done) {
   const auto rows_asked = static_cast<double>(rows);
   const auto shortest = static_cast<double>(k.item_units);
   const auto longest = static_cast<double>(k.Length());
   if (DirectWork(rows_asked, shortest, longest) <= TransformWork(rows_asked, shortest, longest))
-    return DirectRenewal(k, rows, most_work, done);
-  return TransformRenewal(k, rows, most_work, done);
+    return DirectRenewal(k, rows, most_work, unreached, done);
+  return TransformRenewal(k, rows, most_work, unreached, done);
 }
 
 // From start count t: S_t(j) + sum_i D_t[i] V(j - i).
@@ -808,8 +843,8 @@ void BracketsFrom(const JourneySteps& steps, const Kernels& k, const std::vector
 // One level's brackets from the renewal on the kernels' unit, as far as
 // `rows` at most, within the work left.
 void BracketLevel(const JourneySteps& steps, const Kernels& k, const LifeCount& lives,
-                  const BudgetLevels& asked, int p, std::int64_t rows, double* work_left,
-                  LivesBrackets* out) {
+                  const BudgetLevels& asked, int p, std::int64_t rows, double lower,
+                  double* work_left, LivesBrackets* out) {
   const int n = steps.target;
   if (k.item_units < 1) return;
   const double coarse = static_cast<double>(k.unit);
@@ -837,7 +872,13 @@ void BracketLevel(const JourneySteps& steps, const Kernels& k, const LifeCount& 
     }
     return true;
   };
-  const RenewalRun run = Renewal(k, rows, *work_left, done);
+  // No row short of the largest lower bound, less its stray twice and a
+  // tolerance, reaches the level: an upper bracket from it would lie below.
+  const double short_of =
+      lower * (1.0 - kBudgetRelativeError) - 2.0 * Stray(k, lower / std::round(steps.item_cost) + 2.0);
+  const auto unreached =
+      static_cast<std::size_t>(std::max(0.0, std::floor(short_of / coarse) - 2.0));
+  const RenewalRun run = Renewal(k, rows, *work_left, unreached, done);
   *work_left -= run.work;
   const std::vector<double>& v = run.v;
   if (v.empty()) return;
@@ -998,7 +1039,12 @@ LivesBrackets LivesBounds(const JourneySteps& steps, std::int64_t unit, const Bu
     const Kernels& used = coarser ? k : fine;
     const double rows = std::ceil(largest[p] / static_cast<double>(used.unit)) + 2.0;
     if (rows > static_cast<double>(kRenewalRows)) continue;
-    BracketLevel(steps, used, lives, asked, p, static_cast<std::int64_t>(rows), &work_left, &out);
+    double lower = 0.0;
+    for (int t = 0; t < steps.target; ++t) {
+      if (asked[t][p]) lower = std::max(lower, known_lower[t][p]);
+    }
+    BracketLevel(steps, used, lives, asked, p, static_cast<std::int64_t>(rows), lower, &work_left,
+                 &out);
   }
   out.work = most_work - work_left;
   return out;
