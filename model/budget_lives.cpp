@@ -440,6 +440,40 @@ std::size_t TapsThatAdd(const std::vector<double>& greatest_on, std::size_t grea
   return high;
 }
 
+// sum[i] += share[e] from[i + e], e below kTaps, in that order: a run of
+// taps for rows side by side.
+template <std::size_t kTaps>
+[[gnu::noinline]] void AddTapsAhead(double* __restrict sum, const double* __restrict from,
+                                    const double* share, std::size_t count) {
+  std::array<double, kTaps> taps;
+  for (std::size_t e = 0; e < kTaps; ++e) taps[e] = share[e];
+  for (std::size_t i = 0; i < count; ++i) {
+    double each = sum[i];
+    for (std::size_t e = 0; e < kTaps; ++e) each += taps[e] * from[i + e];
+    sum[i] = each;
+  }
+}
+
+// sum[i] += each tap of `taps` times from[i + e] in turn, e from 0 up, for
+// `count` rows: in runs of eight, then the last in one.
+void SumTaps(const std::vector<double>& taps, const double* from, std::size_t count,
+             double* sum) {
+  const std::size_t most = taps.size();
+  std::size_t e = 0;
+  for (; e + 8 <= most; e += 8) AddTapsAhead<8>(sum, from + e, &taps[e], count);
+  const double* last = taps.data() + e;
+  switch (most - e) {
+    case 7: AddTapsAhead<7>(sum, from + e, last, count); break;
+    case 6: AddTapsAhead<6>(sum, from + e, last, count); break;
+    case 5: AddTapsAhead<5>(sum, from + e, last, count); break;
+    case 4: AddTapsAhead<4>(sum, from + e, last, count); break;
+    case 3: AddTapsAhead<3>(sum, from + e, last, count); break;
+    case 2: AddTapsAhead<2>(sum, from + e, last, count); break;
+    case 1: AddTapsAhead<1>(sum, from + e, last, count); break;
+    default: break;
+  }
+}
+
 // The work a renewal of blocks of `block` rows, each `block_work`, spends
 // where it runs out of `most_work` before a block ends past row
 // `unreached` (before which no level is reached): what it spends had it
@@ -546,7 +580,17 @@ RenewalRun DirectRenewal(const Kernels& k, std::int64_t rows, double most_work,
         if (from < end) AddScaled(&v[from], &v[from - shortest - d], kernel[d], end - from);
       }
     } else {
-      for (std::size_t j = std::max(start, shortest); j < end; ++j) {
+      for (std::size_t j = std::max(start, shortest); j < end;) {
+        if (j + 1 >= shortest + taps_most) {
+          // Every tap reaches row 0 or after from here on: the rows up to
+          // `shortest` on read only rows before them, their sums together.
+          const std::size_t count = std::min(end, j + shortest) - j;
+          std::array<double, kBlockRows> sums{};
+          SumTaps(reversed, &v[j + 1 - shortest - taps_most], count, sums.data());
+          for (std::size_t i = 0; i < count; ++i) v[j + i] += sums[i];
+          j += count;
+          continue;
+        }
         // Rows j - shortest - d for d below the taps, from row 0 up.
         const std::size_t taps = std::min(taps_most, j - shortest + 1);
         const double* rows_from = &v[j - shortest + 1 - taps];
@@ -554,6 +598,7 @@ RenewalRun DirectRenewal(const Kernels& k, std::int64_t rows, double most_work,
         double sum = 0.0;
         for (std::size_t e = 0; e < taps; ++e) sum += taps_from[e] * rows_from[e];
         v[j] += sum;
+        ++j;
       }
     }
     if (cut) {
