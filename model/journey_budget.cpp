@@ -1239,9 +1239,10 @@ bool StripBounds(const JourneySteps& steps, const Decay& decay, const StripRun& 
 // either way.
 constexpr double kLivesFirstWork = 20971520.0;  // 5 2^22
 constexpr double kLivesAfterWork = 4194304.0;   // 2^22
-// Where no pass ran at all, the lives alone: the work of every level of a
-// dear item with the player's own stones, its 99 % too.
-constexpr double kLivesAloneWork = 52428800.0;  // 25 2^21
+// Where no pass ran at all, the lives alone: 1.6 times that work, as much
+// less as their renewals now cost a unit of it, for a dear item's 99 %
+// level too where its renewal is about as long as the others'.
+constexpr double kLivesAloneWork = 33554432.0;  // 2^25
 // The strip's pass in the same units: about 2.3 10^8 instructions.
 constexpr double kStripWork = 12582912.0;  // 3 2^22
 
