@@ -405,8 +405,8 @@ void AddScaled(double* __restrict to, const double* __restrict from, double shar
 // of taps over rows of a block, as many loads and stores of its rows for
 // all of them as for one.
 template <std::size_t kTaps>
-[[gnu::noinline]] void AddTaps(double* __restrict to, const double* __restrict from, const double* share,
-             std::size_t count) {
+[[gnu::noinline]] void AddTaps(double* __restrict to, const double* __restrict from,
+                               const double* share, std::size_t count) {
   std::array<double, kTaps> taps;
   for (std::size_t e = 0; e < kTaps; ++e) taps[e] = share[e];
   for (std::size_t i = 0; i < count; ++i) {
@@ -456,21 +456,35 @@ template <std::size_t kTaps>
 
 // sum[i] += each tap of `taps` times from[i + e] in turn, e from 0 up, for
 // `count` rows: in runs of eight, then the last in one.
-void SumTaps(const std::vector<double>& taps, const double* from, std::size_t count,
-             double* sum) {
+void SumTaps(const std::vector<double>& taps, const double* from, std::size_t count, double* sum) {
   const std::size_t most = taps.size();
   std::size_t e = 0;
   for (; e + 8 <= most; e += 8) AddTapsAhead<8>(sum, from + e, &taps[e], count);
   const double* last = taps.data() + e;
   switch (most - e) {
-    case 7: AddTapsAhead<7>(sum, from + e, last, count); break;
-    case 6: AddTapsAhead<6>(sum, from + e, last, count); break;
-    case 5: AddTapsAhead<5>(sum, from + e, last, count); break;
-    case 4: AddTapsAhead<4>(sum, from + e, last, count); break;
-    case 3: AddTapsAhead<3>(sum, from + e, last, count); break;
-    case 2: AddTapsAhead<2>(sum, from + e, last, count); break;
-    case 1: AddTapsAhead<1>(sum, from + e, last, count); break;
-    default: break;
+    case 7:
+      AddTapsAhead<7>(sum, from + e, last, count);
+      break;
+    case 6:
+      AddTapsAhead<6>(sum, from + e, last, count);
+      break;
+    case 5:
+      AddTapsAhead<5>(sum, from + e, last, count);
+      break;
+    case 4:
+      AddTapsAhead<4>(sum, from + e, last, count);
+      break;
+    case 3:
+      AddTapsAhead<3>(sum, from + e, last, count);
+      break;
+    case 2:
+      AddTapsAhead<2>(sum, from + e, last, count);
+      break;
+    case 1:
+      AddTapsAhead<1>(sum, from + e, last, count);
+      break;
+    default:
+      break;
   }
 }
 
@@ -491,6 +505,126 @@ double RunOutWork(double block_work, std::size_t block, std::size_t most, bool c
   return -1.0;
 }
 
+// The taps of a direct renewal: the kernel from the shortest life on, in
+// order and reversed; the greatest tap, and the greatest from each tap on
+// (a tap's share of a row below half its unit in the last place, where
+// the greatest tap's alone is more, adds nothing to it); and whether the
+// last taps are far enough below the greatest for that to leave any out,
+// for long kernels.
+struct DirectTaps {
+  std::vector<double> kernel, reversed, greatest_on;
+  std::size_t greatest = 0;
+  bool cut = false;
+};
+
+DirectTaps DirectTapsOf(const Kernels& k, std::size_t shortest) {
+  DirectTaps taps;
+  const std::size_t length = k.Length();
+  for (std::size_t d = shortest; d < length; ++d)
+    taps.kernel.push_back(k.destroyed[d * kMaxTarget]);
+  const std::vector<double>& kernel = taps.kernel;
+  const std::size_t most = kernel.size();
+  taps.reversed.assign(kernel.rbegin(), kernel.rend());
+  taps.greatest =
+      static_cast<std::size_t>(std::max_element(kernel.begin(), kernel.end()) - kernel.begin());
+  taps.greatest_on.assign(most + 1, 0.0);
+  for (std::size_t d = most; d-- > 0;)
+    taps.greatest_on[d] = std::max(taps.greatest_on[d + 1], kernel[d]);
+  taps.cut = most >= 2 * kBlockRows &&
+             taps.greatest_on[most - 1] <= taps.greatest_on[taps.greatest] * 0x1p-55;
+  return taps;
+}
+
+// to[i] += the first `taps` taps of `share` over rows from `row` back: in
+// runs of eight, then the last in one.
+void AddTapRuns(double* to, const double* row, const double* share, std::size_t taps,
+                std::size_t count) {
+  std::size_t d = 0;
+  for (; d + 8 <= taps; d += 8) AddTaps<8>(to, row - d, share + d, count);
+  const double* last = share + d;
+  row -= d;
+  switch (taps - d) {
+    case 7:
+      AddTaps<7>(to, row, last, count);
+      break;
+    case 6:
+      AddTaps<6>(to, row, last, count);
+      break;
+    case 5:
+      AddTaps<5>(to, row, last, count);
+      break;
+    case 4:
+      AddTaps<4>(to, row, last, count);
+      break;
+    case 3:
+      AddTaps<3>(to, row, last, count);
+      break;
+    case 2:
+      AddTaps<2>(to, row, last, count);
+      break;
+    case 1:
+      AddTaps<1>(to, row, last, count);
+      break;
+    default:
+      break;
+  }
+}
+
+// A block of lives of at least kBlockRows units: its rows read only rows
+// before it, each tap over the whole block, row j from row j - shortest -
+// d; in runs of taps where every row is reached by them all. `least_of`
+// holds each block's least row before it, `largest` the largest row.
+void RenewLongBlock(const DirectTaps& taps, std::size_t shortest, std::size_t block,
+                    std::size_t start, std::size_t end, const std::vector<double>& least_of,
+                    double largest, std::vector<double>* v) {
+  const std::vector<double>& kernel = taps.kernel;
+  const std::size_t taps_most = kernel.size();
+  std::size_t d = 0;
+  if (start + 1 >= shortest + taps_most) {
+    double* to = &(*v)[start];
+    const std::size_t count = end - start;
+    std::size_t adding = taps_most;
+    if (taps.cut) {
+      // The greatest tap's rows lie in at most two blocks, both done.
+      const std::size_t first = start - shortest - taps.greatest;
+      const double least = std::min(least_of[first / block], least_of[(first + count - 1) / block]);
+      adding = TapsThatAdd(taps.greatest_on, taps.greatest, least, largest);
+    }
+    AddTapRuns(to, to - shortest, kernel.data(), adding, count);
+    d = taps_most;
+  }
+  for (; d < taps_most; ++d) {
+    const std::size_t from = std::max(start, shortest + d);
+    if (from < end) AddScaled(&(*v)[from], &(*v)[from - shortest - d], kernel[d], end - from);
+  }
+}
+
+// A block of shorter lives, row by row: each row's sum of the rows
+// j - shortest - d for d below the taps, from row 0 up.
+void RenewShortBlock(const DirectTaps& taps, std::size_t shortest, std::size_t start,
+                     std::size_t end, std::vector<double>* v) {
+  const std::size_t taps_most = taps.kernel.size();
+  for (std::size_t j = std::max(start, shortest); j < end;) {
+    if (j + 1 >= shortest + taps_most) {
+      // Every tap reaches row 0 or after from here on: the rows up to
+      // `shortest` on read only rows before them, their sums together.
+      const std::size_t count = std::min(end, j + shortest) - j;
+      std::array<double, kBlockRows> sums{};
+      SumTaps(taps.reversed, &(*v)[j + 1 - shortest - taps_most], count, sums.data());
+      for (std::size_t i = 0; i < count; ++i) (*v)[j + i] += sums[i];
+      j += count;
+      continue;
+    }
+    const std::size_t reaching = std::min(taps_most, j - shortest + 1);
+    const double* rows_from = &(*v)[j - shortest + 1 - reaching];
+    const double* taps_from = &taps.reversed[taps_most - reaching];
+    double sum = 0.0;
+    for (std::size_t e = 0; e < reaching; ++e) sum += taps_from[e] * rows_from[e];
+    (*v)[j] += sum;
+    ++j;
+  }
+}
+
 // The renewal with each row's sum taken directly, for short kernels.
 template <typename Done>
 RenewalRun DirectRenewal(const Kernels& k, std::int64_t rows, double most_work,
@@ -508,9 +642,8 @@ RenewalRun DirectRenewal(const Kernels& k, std::int64_t rows, double most_work,
   run.work = RunOutWork(block_work, block, most, true, unreached, most_work);
   if (run.work >= 0.0) return run;
   run.work = 0.0;
-  std::vector<double> kernel;
-  for (std::size_t d = shortest; d < length; ++d) kernel.push_back(k.destroyed[d * kMaxTarget]);
-  run.error = static_cast<double>(kernel.size() + 2) * kUlp;
+  const DirectTaps taps = DirectTapsOf(k, shortest);
+  run.error = static_cast<double>(taps.kernel.size() + 2) * kUlp;
   std::vector<double>& v = run.v;
   // Each row from the lives that reach the target within it, then from
   // those destroyed before it.
@@ -520,88 +653,19 @@ RenewalRun DirectRenewal(const Kernels& k, std::int64_t rows, double most_work,
     if (j < reached_length) reached_within += k.reached[j * kMaxTarget];
     v[j] = reached_within;
   }
-  const std::size_t taps_most = kernel.size();
-  const std::vector<double> reversed(kernel.rbegin(), kernel.rend());
-  // The greatest tap, and the greatest from each tap on: a tap's share of
-  // a row below half its unit in the last place, where the greatest tap's
-  // alone is more, adds nothing to it.
-  const std::size_t greatest =
-      static_cast<std::size_t>(std::max_element(kernel.begin(), kernel.end()) - kernel.begin());
-  std::vector<double> greatest_on(taps_most + 1, 0.0);
-  for (std::size_t d = taps_most; d-- > 0;)
-    greatest_on[d] = std::max(greatest_on[d + 1], kernel[d]);
-  // Only where the last taps are far below the greatest (the rows' least
-  // at most their largest), for long kernels; the largest row so far.
-  const bool cut = taps_most >= 2 * kBlockRows &&
-                   greatest_on[taps_most - 1] <= greatest_on[greatest] * 0x1p-55;
-  // The largest row so far, and each block's least.
+  // The largest row so far, and each block's least, where taps may be cut.
   double largest = 0.0;
   std::vector<double> least_of;
   // Blocks of at least kBlockRows, each as many rows as `done` waits.
-  double work = 0.0;
   std::size_t counted = most;
   for (std::size_t start = 0; start < most; start += block) {
     const std::size_t end = std::min(most, start + block);
     if (shortest >= kBlockRows) {
-      // The rows of a block read only rows before it: each tap over the
-      // whole block, row j from row j - shortest - d; in runs of taps where
-      // every row is reached by them all.
-      std::size_t d = 0;
-      if (start + 1 >= shortest + taps_most) {
-        double* to = &v[start];
-        const std::size_t count = end - start;
-        std::size_t taps = taps_most;
-        if (cut) {
-          // The greatest tap's rows lie in at most two blocks, both done.
-          const std::size_t first = start - shortest - greatest;
-          const double least = std::min(least_of[first / block],
-                                        least_of[(first + count - 1) / block]);
-          taps = TapsThatAdd(greatest_on, greatest, least, largest);
-        }
-        for (; d + 8 <= taps; d += 8)
-          AddTaps<8>(to, to - shortest - d, &kernel[d], count);
-        // The last taps in one run.
-        const double* last = &kernel[0] + d;
-        const double* row = to - shortest - d;
-        switch (taps - d) {
-          case 7: AddTaps<7>(to, row, last, count); break;
-          case 6: AddTaps<6>(to, row, last, count); break;
-          case 5: AddTaps<5>(to, row, last, count); break;
-          case 4: AddTaps<4>(to, row, last, count); break;
-          case 3: AddTaps<3>(to, row, last, count); break;
-          case 2: AddTaps<2>(to, row, last, count); break;
-          case 1: AddTaps<1>(to, row, last, count); break;
-          default: break;
-        }
-        d = taps_most;
-      }
-      for (; d < taps_most; ++d) {
-        const std::size_t from = std::max(start, shortest + d);
-        if (from < end) AddScaled(&v[from], &v[from - shortest - d], kernel[d], end - from);
-      }
+      RenewLongBlock(taps, shortest, block, start, end, least_of, largest, &v);
     } else {
-      for (std::size_t j = std::max(start, shortest); j < end;) {
-        if (j + 1 >= shortest + taps_most) {
-          // Every tap reaches row 0 or after from here on: the rows up to
-          // `shortest` on read only rows before them, their sums together.
-          const std::size_t count = std::min(end, j + shortest) - j;
-          std::array<double, kBlockRows> sums{};
-          SumTaps(reversed, &v[j + 1 - shortest - taps_most], count, sums.data());
-          for (std::size_t i = 0; i < count; ++i) v[j + i] += sums[i];
-          j += count;
-          continue;
-        }
-        // Rows j - shortest - d for d below the taps, from row 0 up.
-        const std::size_t taps = std::min(taps_most, j - shortest + 1);
-        const double* rows_from = &v[j - shortest + 1 - taps];
-        const double* taps_from = &reversed[taps_most - taps];
-        double sum = 0.0;
-        for (std::size_t e = 0; e < taps; ++e) sum += taps_from[e] * rows_from[e];
-        v[j] += sum;
-        ++j;
-      }
+      RenewShortBlock(taps, shortest, start, end, &v);
     }
-    if (cut) {
+    if (taps.cut) {
       double least = kInfinity;
       for (std::size_t j = start; j < end; ++j) {
         least = std::min(least, v[j]);
@@ -609,8 +673,8 @@ RenewalRun DirectRenewal(const Kernels& k, std::int64_t rows, double most_work,
       }
       least_of.push_back(least);
     }
-    work += block_work;
-    if (work > most_work) {
+    run.work += block_work;
+    if (run.work > most_work) {
       counted = 0;
       break;
     }
@@ -620,7 +684,6 @@ RenewalRun DirectRenewal(const Kernels& k, std::int64_t rows, double most_work,
     }
   }
   v.resize(counted);
-  run.work = work;
   return run;
 }
 
@@ -656,6 +719,48 @@ Segments SegmentsOf(const Kernels& k, RealTransform* transform) {
   return segments;
 }
 
+// The work a renewal of blocks of b rows spends where it runs out of
+// `most_work` first (RunOutWork), the segments' count as SegmentsOf has it.
+double TransformRunOutWork(const Kernels& k, std::size_t b, std::int64_t rows,
+                           std::size_t unreached, double most_work) {
+  const std::size_t first = static_cast<std::size_t>(k.item_units) / b;
+  const std::size_t length = k.Length();
+  const std::size_t count = (length == 0 ? first : (length - 1) / b) - first + 1;
+  const double block_work = BlockWork(static_cast<double>(b), static_cast<double>(count));
+  return RunOutWork(block_work, b, static_cast<std::size_t>(rows), false, unreached, most_work);
+}
+
+// Block m's sum of the segments' spectra times the spectra of the pairs of
+// blocks they meet: segment s meets the pair of blocks m - first - s - 1 and
+// m - first - s. The sum from 0, its first term added to 0 as it is written.
+void SumOfSegments(const Segments& segments, const std::vector<Complex>& blocks, std::size_t m,
+                   std::size_t depth, std::vector<Complex>* sum) {
+  const std::size_t spectrum = segments.b + 1;
+  const std::size_t first = segments.first;
+  const std::size_t meeting = std::min(segments.count, m - first + 1);
+  if (meeting == 0) std::fill(sum->begin(), sum->end(), Complex());
+  for (std::size_t s = 0; s < meeting; ++s) {
+    const Complex* x = blocks.data() + ((m - first - s) % depth) * spectrum;
+    const Complex* h = segments.spectra.data() + s * spectrum;
+    if (s == 0) {
+      for (std::size_t f = 0; f < spectrum; ++f) (*sum)[f] = Complex() + Times(x[f], h[f]);
+    } else {
+      for (std::size_t f = 0; f < spectrum; ++f) (*sum)[f] += Times(x[f], h[f]);
+    }
+  }
+}
+
+// The block from `start` and the one before it (zeros before row 0).
+void PairOfBlocks(const std::vector<double>& v, std::size_t start, std::size_t b,
+                  std::vector<double>* pair) {
+  if (start >= b) {
+    std::copy(&v[start - b], &v[start - b] + 2 * b, pair->begin());
+  } else {
+    std::fill(pair->begin(), pair->begin() + static_cast<std::ptrdiff_t>(b), 0.0);
+    std::copy(&v[0], &v[0] + b, pair->begin() + static_cast<std::ptrdiff_t>(b));
+  }
+}
+
 // The renewal a block at a time, each block's sum from the spectra.
 template <typename Done>
 RenewalRun TransformRenewal(const Kernels& k, std::int64_t rows, double most_work,
@@ -663,14 +768,8 @@ RenewalRun TransformRenewal(const Kernels& k, std::int64_t rows, double most_wor
   const std::size_t reached_length = k.reached.size() / kMaxTarget;
   const std::size_t b = BlockFor(static_cast<std::size_t>(k.item_units));
   {
-    // The segments' count as SegmentsOf has it, the work first.
-    const std::size_t first = static_cast<std::size_t>(k.item_units) / b;
-    const std::size_t length = k.Length();
-    const std::size_t count = (length == 0 ? first : (length - 1) / b) - first + 1;
-    const double block_work = BlockWork(static_cast<double>(b), static_cast<double>(count));
     RenewalRun run;
-    run.work = RunOutWork(block_work, b, static_cast<std::size_t>(rows), false, unreached,
-                          most_work);
+    run.work = TransformRunOutWork(k, b, rows, unreached, most_work);
     if (run.work >= 0.0) return run;
   }
   const std::size_t size = 2 * b;
@@ -705,19 +804,7 @@ RenewalRun TransformRenewal(const Kernels& k, std::int64_t rows, double most_wor
     const std::size_t start = m * b;
     v.resize(start + b, 0.0);
     if (m >= first) {
-      // Segment s meets the pair of blocks m - first - s - 1 and m - first - s.
-      // The sum from 0, its first term added to 0 as it is written.
-      const std::size_t meeting = std::min(segments.count, m - first + 1);
-      if (meeting == 0) std::fill(sum.begin(), sum.end(), Complex());
-      for (std::size_t s = 0; s < meeting; ++s) {
-        const Complex* x = &blocks[((m - first - s) % depth) * spectrum];
-        const Complex* h = &segments.spectra[s * spectrum];
-        if (s == 0) {
-          for (std::size_t f = 0; f < spectrum; ++f) sum[f] = Complex() + Times(x[f], h[f]);
-        } else {
-          for (std::size_t f = 0; f < spectrum; ++f) sum[f] += Times(x[f], h[f]);
-        }
-      }
+      SumOfSegments(segments, blocks, m, depth, &sum);
       transform.Inverse(sum.data());
       for (std::size_t r = 0; r < b; ++r) v[start + r] = std::max(0.0, transform.Row(b + r));
       run.error = per_block;
@@ -727,12 +814,7 @@ RenewalRun TransformRenewal(const Kernels& k, std::int64_t rows, double most_wor
       v[j] += reached_within;
     }
     // This block and the one before, for the blocks to come.
-    if (start >= b) {
-      std::copy(&v[start - b], &v[start - b] + size, pair.begin());
-    } else {
-      std::fill(pair.begin(), pair.begin() + static_cast<std::ptrdiff_t>(b), 0.0);
-      std::copy(&v[0], &v[0] + b, pair.begin() + static_cast<std::ptrdiff_t>(b));
-    }
+    PairOfBlocks(v, start, b, &pair);
     transform.Forward(pair.data(), &blocks[(m % depth) * spectrum]);
     if (done(v, v.size(), run.error)) break;
   }
@@ -919,8 +1001,8 @@ void BracketLevel(const JourneySteps& steps, const Kernels& k, const LifeCount& 
   };
   // No row short of the largest lower bound, less its stray twice and a
   // tolerance, reaches the level: an upper bracket from it would lie below.
-  const double short_of =
-      lower * (1.0 - kBudgetRelativeError) - 2.0 * Stray(k, lower / std::round(steps.item_cost) + 2.0);
+  const double short_of = lower * (1.0 - kBudgetRelativeError) -
+                          2.0 * Stray(k, lower / std::round(steps.item_cost) + 2.0);
   const auto unreached =
       static_cast<std::size_t>(std::max(0.0, std::floor(short_of / coarse) - 2.0));
   const RenewalRun run = Renewal(k, rows, *work_left, unreached, done);
