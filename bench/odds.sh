@@ -68,3 +68,9 @@ report "apart long" 500000000 --plan --prices 3000,2000,4000,24000,48000,64000 \
 # free count's row solved in each.
 report "free count" 500000000 --plan --prices 1,10,64000,64000,7,64000 --attempt-price 0 \
   --item-price 100000 10 60 6
+# Items apart with an item of 10^12 over 1.2 10^6 rows: each count's cells
+# over every item count in one loop; and with a free count, solved in place.
+report "apart 1e12" 500000000 --plan --prices 64000,64000,1,1,10,24000 --attempt-price 1 \
+  --item-price 1000000000000 1 60 3
+report "apart free" 500000000 --plan --prices 2,1,100,7,2,1 --attempt-price 0 \
+  --item-price 1000000000 6 65 6

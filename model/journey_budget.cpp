@@ -157,14 +157,14 @@ Lattice MakeLattice(const JourneySteps& steps, const std::array<std::int64_t, kM
 
 // x = (I - F)^-1 x over the counts below the target: a pass solves each
 // row, so only the rows that differ from the identity's are worked out.
-void SolveFree(const Lattice& lattice, std::array<double, kMaxTarget + 1>* x) {
+void SolveFree(const Lattice& lattice, double* x) {
   const int n = lattice.target;
   std::array<double, kMaxTarget> y{};
   for (int k = 0; k < lattice.solved_count; ++k) {
     const int i = lattice.solved[k];
-    for (int j = 0; j < n; ++j) y[i] += lattice.free_inverse[i][j] * (*x)[j];
+    for (int j = 0; j < n; ++j) y[i] += lattice.free_inverse[i][j] * x[j];
   }
-  for (int k = 0; k < lattice.solved_count; ++k) (*x)[lattice.solved[k]] = y[lattice.solved[k]];
+  for (int k = 0; k < lattice.solved_count; ++k) x[lattice.solved[k]] = y[lattice.solved[k]];
 }
 
 // The least number of units from each count with W >= each wanted level
@@ -281,7 +281,7 @@ std::int64_t PassRows(const Lattice& lattice, const Levels& wanted, std::int64_t
     }
     x[N - 1] += s.free_into_target;
     x[N] = 1.0;
-    if (lattice.any_free) SolveFree(lattice, &x);
+    if (lattice.any_free) SolveFree(lattice, x.data());
     std::copy(x.begin(), x.begin() + N + 1,
               ring.begin() + static_cast<std::ptrdiff_t>((here & mask) * kStride));
     bool found = false;
@@ -453,11 +453,31 @@ void ItemCountCells(const Lattice& lattice, const std::array<const double*, kMax
     if (at > 0) sum += lattice.destroyed[t] * (b - n)[0];
     x[t] = sum;
   }
-  if (lattice.any_free) {
-    std::array<double, kMaxTarget + 1> solved{};
-    std::copy(x, x + n, solved.begin());
-    SolveFree(lattice, &solved);
-    std::copy(solved.begin(), solved.begin() + n, x);
+  if (lattice.any_free) SolveFree(lattice, x);
+}
+
+// The same cells where no step is free: a row's cells then read only rows
+// before it, so each count's are taken over every item count in one loop,
+// each sum in the same order.
+void RowCellsWithoutFree(const Lattice& lattice, const std::array<const double*, kMaxTarget>& back,
+                         std::size_t items, double* here) {
+  const int n = lattice.target;
+  const auto stride = static_cast<std::size_t>(n);
+  for (int t = 0; t < n; ++t) {
+    double* x = here + t;
+    if (!lattice.live[t] || back[t] == nullptr) {
+      for (std::size_t k = 0; k < items; ++k) x[k * stride] = 0.0;
+      continue;
+    }
+    const double success = lattice.success[t], failed = lattice.failed[t];
+    const double lost = lattice.lost[t], destroyed = lattice.destroyed[t];
+    for (std::size_t k = 0; k < items; ++k) {
+      const double* b = back[t] + k * stride;
+      const double up = t + 1 == n ? (k == 0 ? 1.0 : 0.0) : b[t + 1];
+      double sum = success * up + failed * b[t] + lost * b[0];
+      if (k > 0) sum += destroyed * (b - n)[0];
+      x[k * stride] = sum;
+    }
   }
 }
 
@@ -515,11 +535,18 @@ ItemsApartPass PassWithItemsApart(const Lattice& lattice, std::int64_t rows, std
       const std::int64_t from = a - lattice.units[t];
       back[t] = from < 0 ? nullptr : &ring[static_cast<std::size_t>((from % history) * width)];
     }
+    if (lattice.any_free) {
+      for (std::int64_t k = 0; k < items; ++k) {
+        // The target's W: 1 with no item destroyed.
+        ItemCountCells(lattice, back, static_cast<std::size_t>(k * n), k == 0 ? 1.0 : 0.0,
+                       here + k * n);
+      }
+    } else {
+      RowCellsWithoutFree(lattice, back, static_cast<std::size_t>(items), here);
+    }
     for (std::int64_t k = 0; k < items; ++k) {
-      const auto at = static_cast<std::size_t>(k * n);
-      // The target's W: 1 with no item destroyed.
-      ItemCountCells(lattice, back, at, k == 0 ? 1.0 : 0.0, here + at);
       if (!kept_at[static_cast<std::size_t>(k)]) continue;
+      const auto at = static_cast<std::size_t>(k * n);
       for (int t = 0; t < n; ++t) {
         const std::int64_t slot = pass.slot[at + static_cast<std::size_t>(t)];
         if (slot >= 0) pass.kept[static_cast<std::size_t>(slot * rows + a)] = here[at + t];
