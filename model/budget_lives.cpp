@@ -454,38 +454,21 @@ template <std::size_t kTaps>
   }
 }
 
+// Runs of 1 to 8 taps, by their count.
+using TapRun = void (*)(double*, const double*, const double*, std::size_t);
+constexpr std::array<TapRun, 9> kTaps = {nullptr,    AddTaps<1>, AddTaps<2>, AddTaps<3>, AddTaps<4>,
+                                         AddTaps<5>, AddTaps<6>, AddTaps<7>, AddTaps<8>};
+constexpr std::array<TapRun, 9> kTapsAhead = {nullptr,         AddTapsAhead<1>, AddTapsAhead<2>,
+                                              AddTapsAhead<3>, AddTapsAhead<4>, AddTapsAhead<5>,
+                                              AddTapsAhead<6>, AddTapsAhead<7>, AddTapsAhead<8>};
+
 // sum[i] += each tap of `taps` times from[i + e] in turn, e from 0 up, for
 // `count` rows: in runs of eight, then the last in one.
 void SumTaps(const std::vector<double>& taps, const double* from, std::size_t count, double* sum) {
   const std::size_t most = taps.size();
   std::size_t e = 0;
   for (; e + 8 <= most; e += 8) AddTapsAhead<8>(sum, from + e, &taps[e], count);
-  const double* last = taps.data() + e;
-  switch (most - e) {
-    case 7:
-      AddTapsAhead<7>(sum, from + e, last, count);
-      break;
-    case 6:
-      AddTapsAhead<6>(sum, from + e, last, count);
-      break;
-    case 5:
-      AddTapsAhead<5>(sum, from + e, last, count);
-      break;
-    case 4:
-      AddTapsAhead<4>(sum, from + e, last, count);
-      break;
-    case 3:
-      AddTapsAhead<3>(sum, from + e, last, count);
-      break;
-    case 2:
-      AddTapsAhead<2>(sum, from + e, last, count);
-      break;
-    case 1:
-      AddTapsAhead<1>(sum, from + e, last, count);
-      break;
-    default:
-      break;
-  }
+  if (most > e) kTapsAhead[most - e](sum, from + e, taps.data() + e, count);
 }
 
 // The work a renewal of blocks of `block` rows, each `block_work`, spends
@@ -541,33 +524,7 @@ void AddTapRuns(double* to, const double* row, const double* share, std::size_t 
                 std::size_t count) {
   std::size_t d = 0;
   for (; d + 8 <= taps; d += 8) AddTaps<8>(to, row - d, share + d, count);
-  const double* last = share + d;
-  row -= d;
-  switch (taps - d) {
-    case 7:
-      AddTaps<7>(to, row, last, count);
-      break;
-    case 6:
-      AddTaps<6>(to, row, last, count);
-      break;
-    case 5:
-      AddTaps<5>(to, row, last, count);
-      break;
-    case 4:
-      AddTaps<4>(to, row, last, count);
-      break;
-    case 3:
-      AddTaps<3>(to, row, last, count);
-      break;
-    case 2:
-      AddTaps<2>(to, row, last, count);
-      break;
-    case 1:
-      AddTaps<1>(to, row, last, count);
-      break;
-    default:
-      break;
-  }
+  if (taps > d) kTaps[taps - d](to, row - d, share + d, count);
 }
 
 // A block of lives of at least kBlockRows units: its rows read only rows
