@@ -401,17 +401,21 @@ void AddScaled(double* __restrict to, const double* __restrict from, double shar
   for (std::size_t i = 0; i < count; ++i) to[i] += share * from[i];
 }
 
-// to[i] += sum of share[e] from[i - e], e below kTaps, in that order: a run
-// of taps over rows of a block, as many loads and stores of its rows for
-// all of them as for one.
-template <std::size_t kTaps>
+// to[i] += sum of share[e] from[i + step e], e below kTaps, in that order:
+// a run of taps over rows, as many loads and stores of its rows for all of
+// them as for one. Step -1: a block's rows from rows before it; 1: rows
+// side by side from the rows after each.
+template <std::size_t kTaps, std::ptrdiff_t kStep>
 [[gnu::noinline]] void AddTaps(double* __restrict to, const double* __restrict from,
                                const double* share, std::size_t count) {
   std::array<double, kTaps> taps;
   for (std::size_t e = 0; e < kTaps; ++e) taps[e] = share[e];
   for (std::size_t i = 0; i < count; ++i) {
     double sum = to[i];
-    for (std::size_t e = 0; e < kTaps; ++e) sum += taps[e] * from[i - e];
+    for (std::size_t e = 0; e < kTaps; ++e) {
+      sum +=
+          taps[e] * from[static_cast<std::ptrdiff_t>(i) + kStep * static_cast<std::ptrdiff_t>(e)];
+    }
     to[i] = sum;
   }
 }
@@ -440,35 +444,23 @@ std::size_t TapsThatAdd(const std::vector<double>& greatest_on, std::size_t grea
   return high;
 }
 
-// sum[i] += share[e] from[i + e], e below kTaps, in that order: a run of
-// taps for rows side by side.
-template <std::size_t kTaps>
-[[gnu::noinline]] void AddTapsAhead(double* __restrict sum, const double* __restrict from,
-                                    const double* share, std::size_t count) {
-  std::array<double, kTaps> taps;
-  for (std::size_t e = 0; e < kTaps; ++e) taps[e] = share[e];
-  for (std::size_t i = 0; i < count; ++i) {
-    double each = sum[i];
-    for (std::size_t e = 0; e < kTaps; ++e) each += taps[e] * from[i + e];
-    sum[i] = each;
-  }
-}
-
-// Runs of 1 to 8 taps, by their count.
+// A run of 1 to 8 taps, by their count, each way.
 using TapRun = void (*)(double*, const double*, const double*, std::size_t);
-constexpr std::array<TapRun, 9> kTaps = {nullptr,    AddTaps<1>, AddTaps<2>, AddTaps<3>, AddTaps<4>,
-                                         AddTaps<5>, AddTaps<6>, AddTaps<7>, AddTaps<8>};
-constexpr std::array<TapRun, 9> kTapsAhead = {nullptr,         AddTapsAhead<1>, AddTapsAhead<2>,
-                                              AddTapsAhead<3>, AddTapsAhead<4>, AddTapsAhead<5>,
-                                              AddTapsAhead<6>, AddTapsAhead<7>, AddTapsAhead<8>};
+template <std::ptrdiff_t kStep>
+TapRun TapRunFor(std::size_t taps) {
+  constexpr std::array<TapRun, 9> kRuns = {nullptr,           AddTaps<1, kStep>, AddTaps<2, kStep>,
+                                           AddTaps<3, kStep>, AddTaps<4, kStep>, AddTaps<5, kStep>,
+                                           AddTaps<6, kStep>, AddTaps<7, kStep>, AddTaps<8, kStep>};
+  return kRuns[taps];
+}
 
 // sum[i] += each tap of `taps` times from[i + e] in turn, e from 0 up, for
 // `count` rows: in runs of eight, then the last in one.
 void SumTaps(const std::vector<double>& taps, const double* from, std::size_t count, double* sum) {
   const std::size_t most = taps.size();
   std::size_t e = 0;
-  for (; e + 8 <= most; e += 8) AddTapsAhead<8>(sum, from + e, &taps[e], count);
-  if (most > e) kTapsAhead[most - e](sum, from + e, taps.data() + e, count);
+  for (; e + 8 <= most; e += 8) AddTaps<8, 1>(sum, from + e, &taps[e], count);
+  if (most > e) TapRunFor<1>(most - e)(sum, from + e, taps.data() + e, count);
 }
 
 // The work a renewal of blocks of `block` rows, each `block_work`, spends
@@ -523,8 +515,8 @@ DirectTaps DirectTapsOf(const Kernels& k, std::size_t shortest) {
 void AddTapRuns(double* to, const double* row, const double* share, std::size_t taps,
                 std::size_t count) {
   std::size_t d = 0;
-  for (; d + 8 <= taps; d += 8) AddTaps<8>(to, row - d, share + d, count);
-  if (taps > d) kTaps[taps - d](to, row - d, share + d, count);
+  for (; d + 8 <= taps; d += 8) AddTaps<8, -1>(to, row - d, share + d, count);
+  if (taps > d) TapRunFor<-1>(taps - d)(to, row - d, share + d, count);
 }
 
 // A block of lives of at least kBlockRows units: its rows read only rows
