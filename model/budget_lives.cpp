@@ -454,15 +454,6 @@ TapRun TapRunFor(std::size_t taps) {
   return kRuns[taps];
 }
 
-// sum[i] += each tap of `taps` times from[i + e] in turn, e from 0 up, for
-// `count` rows: in runs of eight, then the last in one.
-void SumTaps(const std::vector<double>& taps, const double* from, std::size_t count, double* sum) {
-  const std::size_t most = taps.size();
-  std::size_t e = 0;
-  for (; e + 8 <= most; e += 8) AddTaps<8, 1>(sum, from + e, &taps[e], count);
-  if (most > e) TapRunFor<1>(most - e)(sum, from + e, taps.data() + e, count);
-}
-
 // The work a renewal of blocks of `block` rows, each `block_work`, spends
 // where it runs out of `most_work` before a block ends past row
 // `unreached` (before which no level is reached): what it spends had it
@@ -510,13 +501,15 @@ DirectTaps DirectTapsOf(const Kernels& k, std::size_t shortest) {
   return taps;
 }
 
-// to[i] += the first `taps` taps of `share` over rows from `row` back: in
-// runs of eight, then the last in one.
+// to[i] += the first `taps` taps of `share`, tap d over the rows from
+// `row` + kStep d: in runs of eight, then the last in one.
+template <std::ptrdiff_t kStep>
 void AddTapRuns(double* to, const double* row, const double* share, std::size_t taps,
                 std::size_t count) {
   std::size_t d = 0;
-  for (; d + 8 <= taps; d += 8) AddTaps<8, -1>(to, row - d, share + d, count);
-  if (taps > d) TapRunFor<-1>(taps - d)(to, row - d, share + d, count);
+  const auto at = [&](std::size_t tap) { return row + kStep * static_cast<std::ptrdiff_t>(tap); };
+  for (; d + 8 <= taps; d += 8) AddTaps<8, kStep>(to, at(d), share + d, count);
+  if (taps > d) TapRunFor<kStep>(taps - d)(to, at(d), share + d, count);
 }
 
 // A block of lives of at least kBlockRows units: its rows read only rows
@@ -539,7 +532,7 @@ void RenewLongBlock(const DirectTaps& taps, std::size_t shortest, std::size_t bl
       const double least = std::min(least_of[first / block], least_of[(first + count - 1) / block]);
       adding = TapsThatAdd(taps.greatest_on, taps.greatest, least, largest);
     }
-    AddTapRuns(to, to - shortest, kernel.data(), adding, count);
+    AddTapRuns<-1>(to, to - shortest, kernel.data(), adding, count);
     d = taps_most;
   }
   for (; d < taps_most; ++d) {
@@ -559,7 +552,8 @@ void RenewShortBlock(const DirectTaps& taps, std::size_t shortest, std::size_t s
       // `shortest` on read only rows before them, their sums together.
       const std::size_t count = std::min(end, j + shortest) - j;
       std::array<double, kBlockRows> sums{};
-      SumTaps(taps.reversed, &(*v)[j + 1 - shortest - taps_most], count, sums.data());
+      AddTapRuns<1>(sums.data(), &(*v)[j + 1 - shortest - taps_most], taps.reversed.data(),
+                    taps_most, count);
       for (std::size_t i = 0; i < count; ++i) (*v)[j + i] += sums[i];
       j += count;
       continue;
@@ -645,6 +639,13 @@ struct Segments {
   double norms = 0.0;
 };
 
+// The segments of b from the first with any share to the last.
+std::size_t SegmentCount(const Kernels& k, std::size_t b) {
+  const std::size_t first = static_cast<std::size_t>(k.item_units) / b;
+  const std::size_t length = k.Length();
+  return (length == 0 ? first : (length - 1) / b) - first + 1;
+}
+
 Segments SegmentsOf(const Kernels& k, RealTransform* transform) {
   Segments segments;
   const auto shortest = static_cast<std::size_t>(k.item_units);
@@ -652,7 +653,7 @@ Segments SegmentsOf(const Kernels& k, RealTransform* transform) {
   const std::size_t length = k.Length();
   segments.b = b;
   segments.first = shortest / b;
-  segments.count = (length == 0 ? segments.first : (length - 1) / b) - segments.first + 1;
+  segments.count = SegmentCount(k, b);
   segments.spectra.resize(segments.count * (b + 1));
   std::vector<double> piece(2 * b, 0.0);
   for (std::size_t s = 0; s < segments.count; ++s) {
@@ -669,13 +670,11 @@ Segments SegmentsOf(const Kernels& k, RealTransform* transform) {
 }
 
 // The work a renewal of blocks of b rows spends where it runs out of
-// `most_work` first (RunOutWork), the segments' count as SegmentsOf has it.
+// `most_work` first (RunOutWork).
 double TransformRunOutWork(const Kernels& k, std::size_t b, std::int64_t rows,
                            std::size_t unreached, double most_work) {
-  const std::size_t first = static_cast<std::size_t>(k.item_units) / b;
-  const std::size_t length = k.Length();
-  const std::size_t count = (length == 0 ? first : (length - 1) / b) - first + 1;
-  const double block_work = BlockWork(static_cast<double>(b), static_cast<double>(count));
+  const double block_work =
+      BlockWork(static_cast<double>(b), static_cast<double>(SegmentCount(k, b)));
   return RunOutWork(block_work, b, static_cast<std::size_t>(rows), false, unreached, most_work);
 }
 

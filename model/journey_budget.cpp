@@ -405,7 +405,7 @@ struct Watch {
 };
 struct Watches {
   std::vector<Watch> each;
-  std::vector<std::size_t> open;  // the ones not yet found, looked at each row
+  std::vector<std::size_t> open;  // the ones not yet found
   std::int64_t asked_row = -1, asked_items = 0;
   std::array<double, kMaxTarget> asked{};
   bool stop_when_found = false;
@@ -1501,13 +1501,14 @@ void BoundsBeyondTheLattice(const JourneySteps& steps, const Costs& costs,
   }
   // After a pass, the lives have the work it leaves; where none ran, the
   // work of the lives alone, for the levels that fit in it.
+  const bool after_a_pass = passed || run->ran;
   if (!close && !lives_first) {
-    const double work = passed || run->ran ? kLivesAfterWork : kLivesAloneWork;
+    const double work = after_a_pass ? kLivesAfterWork : kLivesAloneWork;
     close = LivesStep(steps, costs, work, &bounds, out, &spent);
   }
   // The coarse pass, as long as the strip's, where the lives left the work for it.
   if (!asymptotic && !close && spent <= kLivesFirstWork - kStripWork)
-    CoarseBounds(steps, costs, counts, largest, passed || run->ran, &bounds, out);
+    CoarseBounds(steps, costs, counts, largest, after_a_pass, &bounds, out);
   ShowBounds(costs, counts, n, &bounds, out);
 }
 
