@@ -60,6 +60,13 @@ report "lives alone" 500000000 --plan --prices 10,20,40,80,200,1000 --attempt-pr
 # the coarse passes rounding every cost up and down.
 report "coarse both" 500000000 --plan --prices 3000,2000,4000,24000,48000,64000 \
   --attempt-price 7 --item-price 1000000 1 60 4
+# Lives too dear for the attempts' own lattice of 1 (an attempt of 7 among
+# attempts of 256 007): their walk on a unit of 256 007, each cost rounded
+# with its mean kept; and a longer journey, 8 10^6 attempts to 99 %.
+report "walked lives" 500000000 --plan --prices 3000,2000,4000,24000,48000,64000 \
+  --attempt-price 7 --item-price 1000000000 5 50 7
+report "walked long" 500000000 --plan --prices 3000,2000,4000,24000,48000,64000 \
+  --attempt-price 7 --item-price 100000000 8 60 7
 # An item of 10^9 beyond every attempts' total: the items apart's pass over
 # 1.3 10^6 rows, its watches looked at every 64 rows.
 report "apart long" 500000000 --plan --prices 3000,2000,4000,24000,48000,64000 \

@@ -29,6 +29,11 @@ constexpr std::int64_t kLifeCells = std::int64_t{1} << 23;
 // a cell of its pass is about this much work.
 constexpr double kLifeTailMeans = 30.0;
 constexpr double kFineCellWork = 1.5;
+constexpr double kRoundedCellWork = 3.0;
+// The attempts' roundings on a coarser walk may take this share of a
+// level's bracket; the divisors of the costs' differences tried as its unit.
+constexpr double kWalkShare = 0.25;
+constexpr std::int64_t kWalkDivisors = 4096;
 // The lives' costs spread over less than this many item prices: the total
 // spent is lumpy at the item's scale.
 constexpr double kLumpyItems = 2.0;
@@ -52,6 +57,10 @@ struct Kernels {
   std::int64_t item_units = 0;  // the fewest units a destroyed life costs
   // The root of the sum of the squared ranges of a life's roundings.
   double spread = 0.0;
+  // The attempts' own roundings on a walk coarser than their lattice
+  // (WalkUnit): the most their sum takes off and adds, in the currency,
+  // and the chance that it strays further.
+  double walk_below = 0.0, walk_above = 0.0, walk_chance = 0.0;
   std::vector<double> destroyed, reached;
 
   std::size_t Length() const { return destroyed.size() / kMaxTarget; }
@@ -77,19 +86,104 @@ void AddRounded(std::int64_t cost, std::int64_t unit, const double* chances,
   RoundInto(low, low + kMaxTarget, chances, up);
 }
 
-// The lives' pass on the attempts' own lattice: the chance of each life to
-// end at each cost, by the walk of one item, its lives rounded into each
-// the kernels' unit as they are counted.
+// The lives' pass on the walk's lattice: the chance of each life to end at
+// each cost, by the walk of one item, its lives rounded into each the
+// kernels' unit as they are counted.
 struct LifeCount {
   double left = 1.0;   // bound on a life's chance not counted, its rounding included
   double error = 0.0;  // bound on the rounding of the chances counted
   double cells = 0.0;  // the pass's rows times counts
 };
 
-// One item's walk on the attempts' lattice: each count's shares and the
-// units an attempt there looks back.
+// The unit of one item's walk: the attempts' own, every cost a whole number
+// of it, or a coarser one where their lattice is too fine for the lives'
+// pass. On a coarser unit each attempt's cost is rounded to one of its two
+// neighbouring multiples at random, its mean kept: over a journey of at
+// most `attempts` attempts the roundings' sum then takes off at most
+// `below` and adds at most `above` but for a chance of kStrayChance each
+// (Bernstein's inequality: a rounding of a cost r above a multiple of w
+// varies by r (w - r), and lies within r below and w - r above the cost).
+// Only at 0 taliks may a cost round to nothing.
+struct WalkUnit {
+  std::int64_t unit = 1;
+  double below = 0.0, above = 0.0;
+  bool rounded = false;
+};
+
+// The least stray of a sum of roundings, each within `reach` of its cost
+// on the side looked at, their variances summed to at most `variance`,
+// beyond which it lies with at most kStrayChance.
+double BernsteinStray(double reach, double variance) {
+  const double log = std::log(1.0 / kStrayChance);
+  const double linear = reach * log / 3.0;
+  return linear + std::sqrt(linear * linear + 2.0 * variance * log);
+}
+
+WalkUnit WalkOn(const JourneySteps& steps, std::int64_t w, double attempts) {
+  WalkUnit walk;
+  walk.unit = w;
+  double variance = 0.0, below = 0.0, above = 0.0;
+  for (int t = 0; t < steps.target; ++t) {
+    const std::int64_t cost = std::llround(steps.attempt_cost[t]);
+    const auto r = static_cast<double>(cost % w);
+    if (r == 0.0) continue;
+    walk.rounded = true;
+    variance = std::max(variance, r * (static_cast<double>(w) - r));
+    below = std::max(below, r);
+    above = std::max(above, static_cast<double>(w) - r);
+  }
+  if (walk.rounded) {
+    walk.below = std::ceil(BernsteinStray(below, attempts * variance));
+    walk.above = std::ceil(BernsteinStray(above, attempts * variance));
+  }
+  return walk;
+}
+
+// Whether a walk on w keeps the counts above 0 taliks at least a unit an
+// attempt: only a count's own row, at 0 taliks, is solved for.
+bool WalkKeepsSteps(const JourneySteps& steps, std::int64_t w) {
+  for (int t = 1; t < steps.target; ++t) {
+    if (std::llround(steps.attempt_cost[t]) < w) return false;
+  }
+  return true;
+}
+
+// The coarsest walk whose roundings take off and add together at most
+// `room`: from the attempts' own unit, the coarsest unit whose roundings
+// are surely within it however the costs lie, and the divisors of the
+// costs' differences above it, which leave the costs the same remainder.
+WalkUnit WalkFor(const JourneySteps& steps, std::int64_t unit, double attempts, double room) {
+  WalkUnit best = WalkOn(steps, unit, attempts);
+  if (!(attempts < kInfinity) || !(room > 0.0)) return best;
+  const double log = std::log(1.0 / kStrayChance);
+  // Each rounding within w, varying by at most w^2 / 4.
+  const double per_unit = 2.0 * (log / 3.0 + std::sqrt(log * log / 9.0 + attempts * log / 2.0));
+  const auto surely = static_cast<std::int64_t>(std::floor(room / per_unit));
+  std::vector<std::int64_t> candidates = {surely};
+  std::array<std::int64_t, kMaxTarget + 1> costs{};
+  for (int t = 0; t < steps.target; ++t) costs[t] = std::llround(steps.attempt_cost[t]);
+  for (int i = 0; i < steps.target; ++i) {
+    for (int j = 0; j <= steps.target; ++j) {  // j at the target: the cost itself
+      const std::int64_t difference = costs[i] - (j < steps.target ? costs[j] : 0);
+      if (difference <= surely) continue;
+      for (std::int64_t k = 1; k <= kWalkDivisors && difference / k > surely; ++k) {
+        if (difference % k == 0) candidates.push_back(difference / k);
+      }
+    }
+  }
+  for (const std::int64_t w : candidates) {
+    if (w <= best.unit || !WalkKeepsSteps(steps, w)) continue;
+    const WalkUnit walk = WalkOn(steps, w, attempts);
+    if (walk.below + walk.above <= room) best = walk;
+  }
+  return best;
+}
+
+// One item's walk on its unit: each count's shares, the units an attempt
+// there looks back and the chance it looks one unit further.
 struct LifeWalk {
   std::array<std::int64_t, kMaxTarget> back{};
+  std::array<double, kMaxTarget> up{};
   std::array<double, kMaxTarget> success{}, destroyed{}, lost{}, failed{};
   std::int64_t history = 1;                                       // rows looked back, and this one
   std::int64_t least = std::numeric_limits<std::int64_t>::max();  // no life ends before
@@ -99,8 +193,10 @@ LifeWalk WalkOf(const JourneySteps& steps, std::int64_t unit) {
   LifeWalk walk;
   for (int t = 0; t < steps.target; ++t) {
     const OutcomeOdds& odds = steps.odds[t];
-    walk.back[t] = std::llround(steps.attempt_cost[t]) / unit;
-    walk.history = std::max(walk.history, walk.back[t] + 1);
+    const std::int64_t cost = std::llround(steps.attempt_cost[t]);
+    walk.back[t] = cost / unit;
+    walk.up[t] = static_cast<double>(cost % unit) / static_cast<double>(unit);
+    walk.history = std::max(walk.history, walk.back[t] + 2);
     walk.least = std::min(walk.least, walk.back[t]);
     walk.success[t] = OutcomeProbability(odds, AttemptOutcome::kSuccess);
     walk.destroyed[t] = OutcomeProbability(odds, AttemptOutcome::kItemDestroyed);
@@ -110,22 +206,81 @@ LifeWalk WalkOf(const JourneySteps& steps, std::int64_t unit) {
   return walk;
 }
 
-LifeCount CountLives(const JourneySteps& steps, std::int64_t unit, Kernels* kernels) {
+// A row: reached [t] with the target's [n] (1 at no cost), destroyed
+// [kEnded + t] with the target's [kEnded + n] (0), and [kNow] (1 at no
+// cost) for a destroyed item's own row. Rows before 0 are the ring's
+// zeros, not yet written.
+constexpr std::size_t kEnded = kMaxTarget + 1;
+constexpr std::size_t kNow = 2 * kEnded;
+constexpr std::size_t kLifeStride = kNow + 1;
+
+// Row b of the walk on the attempts' own lattice, each count's chances
+// added to its run.
+void ExactRow(const LifeWalk& walk, int n, std::int64_t b, std::size_t mask,
+              std::vector<double>* ring, std::array<double, kMaxTarget>* run) {
+  const auto& [back, up, success, destroyed, lost, failed, history, least] = walk;
+  double* here = &(*ring)[(static_cast<std::size_t>(b) & mask) * kLifeStride];
+  for (int t = 0; t < n; ++t) {
+    const double* from = &(*ring)[(static_cast<std::size_t>(b - back[t]) & mask) * kLifeStride];
+    const double reached = success[t] * from[t + 1] + failed[t] * from[t] + lost[t] * from[0];
+    const double ended = destroyed[t] * from[kNow] + success[t] * from[kEnded + t + 1] +
+                         failed[t] * from[kEnded + t] + lost[t] * from[kEnded];
+    here[t] = reached;
+    here[kEnded + t] = ended;
+    (*run)[t] += reached + ended;
+  }
+  here[n] = b == 0 ? 1.0 : 0.0;
+  here[kNow] = here[n];
+}
+
+// Row b of the walk with its costs rounded: each count's terms from `back`
+// rows back, or one further with the chance `up`. From the target down, so
+// that a cost rounded to nothing at 0 taliks reads its row's counts above
+// it, and its own chance is solved for.
+void RoundedRow(const LifeWalk& walk, int n, std::int64_t b, std::size_t mask,
+                std::vector<double>* ring, std::array<double, kMaxTarget>* run) {
+  const auto at = [&](std::int64_t row) {
+    return &(*ring)[(static_cast<std::size_t>(row) & mask) * kLifeStride];
+  };
+  double* here = at(b);
+  here[n] = b == 0 ? 1.0 : 0.0;
+  here[kNow] = here[n];
+  here[kEnded + n] = 0.0;
+  for (int t = n - 1; t >= 0; --t) {
+    const double s = walk.success[t], d = walk.destroyed[t], l = walk.lost[t], f = walk.failed[t];
+    const std::int64_t back = walk.back[t];
+    const double near = 1.0 - walk.up[t];
+    // A count's own terms where its row is the one being written.
+    const double own = back == 0 ? 0.0 : 1.0;
+    const double stay = back == 0 ? near * (f + l) : 0.0;
+    const double* from = at(b - back);
+    const double* further = at(b - back - 1);
+    const auto reached_from = [&](const double* row, double keep) {
+      return s * row[t + 1] + keep * (f * row[t] + l * row[0]);
+    };
+    const auto ended_from = [&](const double* row, double keep) {
+      return d * row[kNow] + s * row[kEnded + t + 1] +
+             keep * (f * row[kEnded + t] + l * row[kEnded]);
+    };
+    const double reached =
+        (near * reached_from(from, own) + walk.up[t] * reached_from(further, 1.0)) / (1.0 - stay);
+    const double ended =
+        (near * ended_from(from, own) + walk.up[t] * ended_from(further, 1.0)) / (1.0 - stay);
+    here[t] = reached;
+    here[kEnded + t] = ended;
+    (*run)[t] += reached + ended;
+  }
+}
+
+LifeCount CountLives(const JourneySteps& steps, const WalkUnit& on, Kernels* kernels) {
   const int n = steps.target;
-  // A row: reached [t] with the target's [n] (1 at no cost), destroyed
-  // [kEnded + t] with the target's [kEnded + n] (0), and [kNow] (1 at no
-  // cost) for a destroyed item's own row. Rows before 0 are the ring's
-  // zeros, not yet written.
-  constexpr std::size_t kEnded = kMaxTarget + 1;
-  constexpr std::size_t kNow = 2 * kEnded;
-  constexpr std::size_t kStride = kNow + 1;
+  const std::int64_t unit = on.unit;
   const LifeWalk walk = WalkOf(steps, unit);
-  const auto& [back, success, destroyed, lost, failed, history, least] = walk;
   const std::int64_t item = std::llround(steps.item_cost);
   std::int64_t rows = 1;
-  while (rows < history) rows *= 2;
+  while (rows < walk.history) rows *= 2;
   const auto mask = static_cast<std::size_t>(rows - 1);
-  std::vector<double> ring(static_cast<std::size_t>(rows) * kStride, 0.0);
+  std::vector<double> ring(static_cast<std::size_t>(rows) * kLifeStride, 0.0);
   // Each life's chance counted so far: rows summed in runs of 1024, the
   // runs with their rounding kept (Neumaier), as 1 less it is the chance
   // left.
@@ -133,19 +288,13 @@ LifeCount CountLives(const JourneySteps& steps, std::int64_t unit, Kernels* kern
   LifeCount count;
   const std::int64_t last = kLifeCells / n;
   for (std::int64_t b = 0; b < last; ++b) {
-    double* here = &ring[(static_cast<std::size_t>(b) & mask) * kStride];
-    for (int t = 0; t < n; ++t) {
-      const double* from = &ring[(static_cast<std::size_t>(b - back[t]) & mask) * kStride];
-      const double reached = success[t] * from[t + 1] + failed[t] * from[t] + lost[t] * from[0];
-      const double ended = destroyed[t] * from[kNow] + success[t] * from[kEnded + t + 1] +
-                           failed[t] * from[kEnded + t] + lost[t] * from[kEnded];
-      here[t] = reached;
-      here[kEnded + t] = ended;
-      run[t] += reached + ended;
+    if (on.rounded) {
+      RoundedRow(walk, n, b, mask, &ring, &run);
+    } else {
+      ExactRow(walk, n, b, mask, &ring, &run);
     }
-    here[n] = b == 0 ? 1.0 : 0.0;
-    here[kNow] = here[n];
-    if (b >= least) {
+    const double* here = &ring[(static_cast<std::size_t>(b) & mask) * kLifeStride];
+    if (b >= walk.least) {
       const std::int64_t cost = b * unit;
       AddRounded(cost + item, kernels->unit, here + kEnded, &kernels->destroyed);
       AddRounded(cost, kernels->unit, here, &kernels->reached);
@@ -160,8 +309,9 @@ LifeCount CountLives(const JourneySteps& steps, std::int64_t unit, Kernels* kern
       left = std::max(left, 1.0 - (total[t] + carry[t]));
     }
     // Each chance is a few shares times chances of earlier rows, its
-    // rounding a few ulps a row; a run's sum adds one a row.
-    count.error = static_cast<double>(5 * (b + 2)) * kUlp;
+    // rounding a few ulps a row (twice as many where rounded, and a
+    // division); a run's sum adds one a row.
+    count.error = static_cast<double>((on.rounded ? 12 : 5) * (b + 2)) * kUlp;
     count.left = std::max(left, 0.0) + count.error;
     count.cells = static_cast<double>((b + 1) * n);
     if (left <= kLifeLeft) break;
@@ -834,10 +984,10 @@ std::int64_t LeastRow(const Kernels& k, const std::vector<double>& v, int t, dou
 double Stray(const Kernels& k, double lives) { return k.spread * std::sqrt(StrayLog() * lives); }
 
 // The spread for budgets from `smallest` up: its stray, and one unit,
-// within kBracketShare of the budget.
-double SpreadFor(double smallest, double item) {
+// within kBracketShare of the budget, less what the walk's roundings take.
+double SpreadFor(double smallest, double item, double walk) {
   const double lives = smallest / item + 2.0;
-  return kBracketShare * smallest / (2.0 * std::sqrt(StrayLog() * lives) + 1.0);
+  return (kBracketShare * smallest - walk) / (2.0 * std::sqrt(StrayLog() * lives) + 1.0);
 }
 
 // The kernels rounded again to a coarser unit, each share to the two
@@ -847,6 +997,9 @@ Kernels Coarser(const Kernels& fine, std::int64_t unit) {
   k.unit = unit;
   k.item_units = fine.item_units * fine.unit / unit;
   k.spread = std::sqrt(fine.spread * fine.spread + static_cast<double>(unit * unit));
+  k.walk_below = fine.walk_below;
+  k.walk_above = fine.walk_above;
+  k.walk_chance = fine.walk_chance;
   for (const auto& [from, to] :
        {std::pair{&fine.destroyed, &k.destroyed}, std::pair{&fine.reached, &k.reached}}) {
     const std::size_t length = from->size() / kMaxTarget;
@@ -874,12 +1027,12 @@ Kernels Coarser(const Kernels& fine, std::int64_t unit) {
 // a later row as often as a life starts on the way there: at most the lives
 // in the rows, and on average 1 / (the chance a life reaches the target).
 struct Margin {
-  double left = 0.0, reach = 0.0, item_units = 1.0, length = 0.0;
+  double left = 0.0, reach = 0.0, item_units = 1.0, length = 0.0, walk = 0.0;
 
   double Of(std::size_t rows_counted, double error) const {
     const double most_lives = static_cast<double>(rows_counted) / item_units + 2.0;
     const double renewals = reach > 0.0 ? std::min(most_lives, 1.0 / reach + 1.0) : most_lives;
-    return renewals * (left + error) + (length + 4.0) * kUlp + kStrayChance;
+    return renewals * (left + error) + (length + 4.0) * kUlp + kStrayChance + walk;
   }
 };
 
@@ -890,6 +1043,7 @@ Margin MarginOf(const Kernels& k, const LifeCount& lives) {
   for (std::size_t i = 0; i < k.reached.size(); i += kMaxTarget) margin.reach += k.reached[i];
   margin.item_units = static_cast<double>(k.item_units);
   margin.length = static_cast<double>(k.Length());
+  margin.walk = k.walk_chance;
   return margin;
 }
 
@@ -909,9 +1063,11 @@ void BracketsFrom(const JourneySteps& steps, const Kernels& k, const std::vector
     const std::int64_t upper_row = LeastRow(k, v, t, level + margin, lower_row);
     if (upper_row < 0 || lower_row < 0) continue;
     const double up = static_cast<double>(upper_row);
-    out->upper[t][p] = std::ceil(coarse * up + Stray(k, std::floor(up / item_units) + 1.0));
+    out->upper[t][p] =
+        std::ceil(coarse * up + Stray(k, std::floor(up / item_units) + 1.0) + k.walk_below);
     const double below = coarse * static_cast<double>(lower_row);
-    out->lower[t][p] = std::max(0.0, below - Stray(k, std::floor(below / item) + 1.0) - 1.0);
+    out->lower[t][p] =
+        std::max(0.0, below - Stray(k, std::floor(below / item) + 1.0) - k.walk_above - 1.0);
   }
 }
 
@@ -929,7 +1085,8 @@ void BracketLevel(const JourneySteps& steps, const Kernels& k, const LifeCount& 
   const double budget = steps.budget;
   double budget_row = -1.0;
   if (budget >= 0) {
-    const double stray = Stray(k, std::floor(budget / coarse / margin.item_units) + 1.0);
+    const double stray =
+        Stray(k, std::floor(budget / coarse / margin.item_units) + 1.0) + k.walk_below;
     budget_row = std::min(std::floor((budget - stray) / coarse), static_cast<double>(rows - 1));
   }
   int checks = 0;
@@ -950,7 +1107,8 @@ void BracketLevel(const JourneySteps& steps, const Kernels& k, const LifeCount& 
   // No row short of the largest lower bound, less its stray twice and a
   // tolerance, reaches the level: an upper bracket from it would lie below.
   const double short_of = lower * (1.0 - kBudgetRelativeError) -
-                          2.0 * Stray(k, lower / std::round(steps.item_cost) + 2.0);
+                          2.0 * Stray(k, lower / std::round(steps.item_cost) + 2.0) - k.walk_below -
+                          k.walk_above;
   const auto unreached =
       static_cast<std::size_t>(std::max(0.0, std::floor(short_of / coarse) - 2.0));
   const RenewalRun run = Renewal(k, rows, *work_left, unreached, done);
@@ -1017,7 +1175,30 @@ bool LivesCountable(const JourneySteps& steps, std::int64_t unit) {
   for (int t = 0; t < n; ++t) {
     if (steps.odds[t].success == 0 || !(steps.attempt_cost[t] > 0.0)) return false;
   }
-  return FineCells(steps, unit) <= static_cast<double>(kLifeCells);
+  return true;
+}
+
+// The walk the lives are counted on: the attempts' own lattice where its
+// pass fits, else a coarser one whose roundings take at most kWalkShare of
+// the smallest asked budget's bracket; its unit 0 where none fits.
+WalkUnit LivesWalk(const JourneySteps& steps, std::int64_t unit, const BudgetLevels& asked,
+                   const BudgetFigures& known_lower, double attempts) {
+  WalkUnit walk;
+  walk.unit = 0;
+  if (!LivesCountable(steps, unit)) return walk;
+  const auto fits = [&](const WalkUnit& on) {
+    return FineCells(steps, on.unit) <= static_cast<double>(kLifeCells);
+  };
+  const WalkUnit exact = WalkOn(steps, unit, attempts);
+  if (fits(exact)) return exact;
+  double smallest = kInfinity;
+  for (int t = 0; t < steps.target; ++t) {
+    for (int p = 0; p < kPercentileCount; ++p) {
+      if (asked[t][p]) smallest = std::min(smallest, known_lower[t][p]);
+    }
+  }
+  const WalkUnit coarser = WalkFor(steps, unit, attempts, kWalkShare * kBracketShare * smallest);
+  return fits(coarser) ? coarser : walk;
 }
 
 // Each level's spread, from its smallest budget, and the largest budget its
@@ -1025,15 +1206,19 @@ bool LivesCountable(const JourneySteps& steps, std::int64_t unit) {
 // or would take the levels' work beyond `most_work`, as the transforms'
 // sizes foretell.
 struct LevelSpreads {
+  WalkUnit walk;  // unit 0: the lives bound nothing
   std::array<double, kPercentileCount> spread{}, largest{};
 };
 
 LevelSpreads SpreadsOf(const JourneySteps& steps, std::int64_t unit, const BudgetLevels& asked,
                        const BudgetFigures& known_lower, const BudgetFigures& known_upper,
-                       double most_work) {
-  // The lives' own pass first.
-  double work = FineCells(steps, unit) * kFineCellWork;
+                       double most_work, double attempts) {
   LevelSpreads levels;
+  levels.walk = LivesWalk(steps, unit, asked, known_lower, attempts);
+  const WalkUnit& walk = levels.walk;
+  if (walk.unit == 0) return levels;
+  // The lives' own pass first.
+  double work = FineCells(steps, walk.unit) * (walk.rounded ? kRoundedCellWork : kFineCellWork);
   const double item = std::round(steps.item_cost);
   const double life = MeanLifeCost(steps);
   for (int p = 0; p < kPercentileCount; ++p) {
@@ -1047,7 +1232,8 @@ LevelSpreads SpreadsOf(const JourneySteps& steps, std::int64_t unit, const Budge
       largest = std::max(largest, known_upper[t][p]);
     }
     if (!(smallest > 0.0) || !std::isfinite(largest)) continue;
-    const double spread = std::floor(std::min(SpreadFor(smallest, item), item));
+    const double spread =
+        std::floor(std::min(SpreadFor(smallest, item, walk.below + walk.above), item));
     if (!(spread >= 1.0) || largest / spread > static_cast<double>(kRenewalRows)) continue;
     // The renewal stops where every level is reached, about as far as
     // the lower bounds, however far the upper ones lie.
@@ -1068,10 +1254,11 @@ bool LivesLumpy(const JourneySteps& steps, double items) {
 }
 
 bool LivesFit(const JourneySteps& steps, std::int64_t unit, const BudgetLevels& asked,
-              const BudgetFigures& known_lower, const BudgetFigures& known_upper,
-              double most_work) {
-  if (!LivesCountable(steps, unit)) return false;
-  const LevelSpreads levels = SpreadsOf(steps, unit, asked, known_lower, known_upper, most_work);
+              const BudgetFigures& known_lower, const BudgetFigures& known_upper, double most_work,
+              double attempts) {
+  const LevelSpreads levels =
+      SpreadsOf(steps, unit, asked, known_lower, known_upper, most_work, attempts);
+  if (levels.walk.unit == 0) return false;
   for (int p = 0; p < kPercentileCount; ++p) {
     for (int t = 0; t < steps.target; ++t) {
       if (asked[t][p] && levels.spread[p] < 1.0) return false;
@@ -1082,13 +1269,15 @@ bool LivesFit(const JourneySteps& steps, std::int64_t unit, const BudgetLevels& 
 
 LivesBrackets LivesBounds(const JourneySteps& steps, std::int64_t unit, const BudgetLevels& asked,
                           const BudgetFigures& known_lower, const BudgetFigures& known_upper,
-                          double most_work) {
+                          double most_work, double attempts) {
   LivesBrackets out{};
   for (auto& row : out.upper) row.fill(kInfinity);
-  if (!LivesCountable(steps, unit)) return out;
   const double item = std::round(steps.item_cost);
   // The lives counted once on the finest unit.
-  const LevelSpreads levels = SpreadsOf(steps, unit, asked, known_lower, known_upper, most_work);
+  const LevelSpreads levels =
+      SpreadsOf(steps, unit, asked, known_lower, known_upper, most_work, attempts);
+  const WalkUnit& walk = levels.walk;
+  if (walk.unit == 0) return out;
   const auto& spread = levels.spread;
   const auto& largest = levels.largest;
   double finest = item;
@@ -1100,8 +1289,15 @@ LivesBrackets LivesBounds(const JourneySteps& steps, std::int64_t unit, const Bu
   fine.unit = static_cast<std::int64_t>(finest);
   fine.item_units = static_cast<std::int64_t>(item) / fine.unit;
   fine.spread = static_cast<double>(fine.unit);
-  const LifeCount lives = CountLives(steps, unit, &fine);
-  out.work = lives.cells * kFineCellWork;
+  if (walk.rounded) {
+    fine.walk_below = walk.below;
+    fine.walk_above = walk.above;
+    // Each side's stray, and more attempts than the walk's roundings were
+    // bounded for.
+    fine.walk_chance = 2.0 * kStrayChance + kBudgetTailMass;
+  }
+  const LifeCount lives = CountLives(steps, walk, &fine);
+  out.work = lives.cells * (walk.rounded ? kRoundedCellWork : kFineCellWork);
   if (!(lives.left <= kLivesLeftUsable)) return out;
   // The levels' renewals share the work the pass leaves.
   double work_left = most_work - out.work;

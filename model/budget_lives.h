@@ -32,13 +32,16 @@ struct LivesBrackets {
 
 /// For priced steps from which every count can reach the target, with
 /// attempts that all cost something and an item price; `unit` divides every
-/// attempt's cost. `asked[t][p]`: the budgets to bracket, each known to lie
+/// attempt's cost, and the journey takes more than `attempts` attempts with
+/// a chance of at most kBudgetTailMass (+infinity where unknown): where the
+/// attempts' lattice is too fine for a life's pass, a coarser one is bounded
+/// by it. `asked[t][p]`: the budgets to bracket, each known to lie
 /// in (known_lower, known_upper], which sizes the coarse unit and the pass;
 /// the levels' renewals together within `most_work` (about twenty
 /// instructions each), the levels beyond it left out.
 LivesBrackets LivesBounds(const JourneySteps& steps, std::int64_t unit, const BudgetLevels& asked,
                           const BudgetFigures& known_lower, const BudgetFigures& known_upper,
-                          double most_work);
+                          double most_work, double attempts);
 
 /// Whether the total spent is lumpy at the item price's scale by the budgets
 /// of `items` destroyed: a life's spread of cost (its standard deviation)
@@ -48,6 +51,7 @@ bool LivesLumpy(const JourneySteps& steps, double items);
 
 /// Whether LivesBounds takes up every asked budget within `most_work`.
 bool LivesFit(const JourneySteps& steps, std::int64_t unit, const BudgetLevels& asked,
-              const BudgetFigures& known_lower, const BudgetFigures& known_upper, double most_work);
+              const BudgetFigures& known_lower, const BudgetFigures& known_upper, double most_work,
+              double attempts);
 
 #endif  // UPGRADE_SIM_MODEL_BUDGET_LIVES_H_

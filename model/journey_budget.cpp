@@ -1280,8 +1280,19 @@ bool Close(const Bound& bound) {
   return bound.upper <= std::max(bound.lower, 1.0) * (1.0 + kBudgetRelativeError);
 }
 
+// The most attempts of a journey from any count but for kBudgetTailMass.
+double MostAttempts(const BudgetCounts& counts, int n) {
+  double most = 0.0;
+  for (int t = 0; t < n; ++t) {
+    if (counts.attempts_tail[t] == kNever) return kInfinity;
+    most = std::max(most, static_cast<double>(counts.attempts_tail[t]));
+  }
+  return most;
+}
+
 // True where every bracket is then close.
-bool LivesStep(const JourneySteps& steps, const Costs& costs, double most_work,
+bool LivesStep(const JourneySteps& steps, const Costs& costs, const BudgetCounts& counts,
+               double most_work,
                std::array<std::array<Bound, kPercentileCount>, kMaxTarget>* bounds, Outcome* out,
                double* spent) {
   const int n = steps.target;
@@ -1300,7 +1311,8 @@ bool LivesStep(const JourneySteps& steps, const Costs& costs, double most_work,
     }
   }
   if (!any) return true;
-  const LivesBrackets lives = LivesBounds(steps, costs.unit, asked, lower, upper, most_work);
+  const LivesBrackets lives =
+      LivesBounds(steps, costs.unit, asked, lower, upper, most_work, MostAttempts(counts, n));
   *spent = lives.work;
   bool close = true;
   for (int t = 0; t < n; ++t) {
@@ -1432,7 +1444,8 @@ bool LivesFitFirst(const JourneySteps& steps, const Costs& costs, const BudgetCo
       upper[t][p] = bounds[t][p].upper;
     }
   }
-  return LivesFit(steps, costs.unit, out.wanted, lower, upper, kLivesFirstWork);
+  return LivesFit(steps, costs.unit, out.wanted, lower, upper, kLivesFirstWork,
+                  MostAttempts(counts, steps.target));
 }
 
 // The least budgets the wanted levels surely need, their lower bounds: the
@@ -1486,7 +1499,8 @@ void BoundsBeyondTheLattice(const JourneySteps& steps, const Costs& costs,
   // The lives before the strip's pass where they were chosen first, else
   // after it, with the work the pass leaves.
   double spent = 0.0;
-  if (!close && lives_first) close = LivesStep(steps, costs, kLivesFirstWork, &bounds, out, &spent);
+  if (!close && lives_first)
+    close = LivesStep(steps, costs, counts, kLivesFirstWork, &bounds, out, &spent);
   // The strip's pass where the lives left the work for it.
   if (!close && !run->ran && run->strip.width > 0 && spent <= kLivesFirstWork - kStripWork) {
     // The budgets not yet close lie past the least of their lower bounds.
@@ -1504,7 +1518,7 @@ void BoundsBeyondTheLattice(const JourneySteps& steps, const Costs& costs,
   const bool after_a_pass = passed || run->ran;
   if (!close && !lives_first) {
     const double work = after_a_pass ? kLivesAfterWork : kLivesAloneWork;
-    close = LivesStep(steps, costs, work, &bounds, out, &spent);
+    close = LivesStep(steps, costs, counts, work, &bounds, out, &spent);
   }
   // The coarse pass, as long as the strip's, where the lives left the work for it.
   if (!asymptotic && !close && spent <= kLivesFirstWork - kStripWork)

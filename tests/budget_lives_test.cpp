@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
+#include <limits>
 #include <vector>
 
 #include "model/journey.h"
@@ -57,6 +59,7 @@ std::vector<std::array<double, kPercentileCount>> Truth(const JourneySteps& step
   return truth;
 }
 
+constexpr double kInfinity = std::numeric_limits<double>::infinity();
 constexpr double kScale = 100.0;
 constexpr double kWork = 2e7;
 
@@ -69,8 +72,8 @@ TEST(BudgetLivesTest, EveryBudgetLiesInABracketWithinTheTolerance) {
     const JourneySteps steps = Lumpy(item);
     const auto truth = Truth(steps);
     const Known known = Around(truth, kScale);
-    const LivesBrackets lives =
-        LivesBounds(Scaled(steps, kScale), 100, known.asked, known.lower, known.upper, kWork);
+    const LivesBrackets lives = LivesBounds(Scaled(steps, kScale), 100, known.asked, known.lower,
+                                            known.upper, kWork, kInfinity);
     for (int t = 0; t < steps.target; ++t) {
       for (int p = 0; p < kPercentileCount; ++p) {
         const double budget = truth[t][p] * kScale;
@@ -93,13 +96,79 @@ TEST(BudgetLivesTest, TheChanceWithinABudgetIsNeverMoreThanTheTruth) {
   const double budget = truth[0][1];
   const JourneySteps steps = Lumpy(30000.0, budget);
   const Known known = Around(truth, kScale);
-  const LivesBrackets lives =
-      LivesBounds(Scaled(steps, kScale), 100, known.asked, known.lower, known.upper, kWork);
+  const LivesBrackets lives = LivesBounds(Scaled(steps, kScale), 100, known.asked, known.lower,
+                                          known.upper, kWork, kInfinity);
   for (int t = 0; t < steps.target; ++t) {
     double within = 0.0;
     LeastByRecursion(steps, t, budget, &within);
     EXPECT_LE(lives.within[t], within) << t;
     EXPECT_GT(lives.within[t], within - 0.01) << t;
+  }
+}
+
+// The attempts after which a journey from any count has not yet ended with
+// at most `left`, by the walk's chances attempt after attempt, new items
+// from 0 taliks.
+double AttemptsAllBut(const JourneySteps& steps, double left) {
+  double most = 0.0;
+  for (int start = 0; start < steps.target; ++start) {
+    std::vector<double> at(static_cast<std::size_t>(steps.target), 0.0);
+    at[static_cast<std::size_t>(start)] = 1.0;
+    double on_the_way = 1.0;
+    double attempts = 0.0;
+    while (on_the_way > left) {
+      std::vector<double> next(at.size(), 0.0);
+      for (int t = 0; t < steps.target; ++t) {
+        const OutcomeOdds& odds = steps.odds[t];
+        const double here = at[static_cast<std::size_t>(t)];
+        if (t + 1 < steps.target)
+          next[static_cast<std::size_t>(t) + 1] += here * budget_recursion::Share(odds.success);
+        next[static_cast<std::size_t>(t)] += here * budget_recursion::Share(odds.failed);
+        next[0] += here * budget_recursion::Share(odds.taliks_destroyed + odds.item_destroyed);
+      }
+      at = next;
+      on_the_way = 0.0;
+      for (const double each : at) on_the_way += each;
+      attempts += 1.0;
+    }
+    most = std::max(most, attempts);
+  }
+  return most;
+}
+
+// A journey whose attempts cost a million times those of one counted unit
+// by unit, but for a few of them costing 7 more or costing 7 where the
+// other cost nothing: its lattice of 1 is far too fine for a life's pass,
+// which counts the walk on a coarser unit, each attempt's cost rounded at
+// random with its mean kept, the roundings' stray bounded by the journey's
+// attempts. Every budget lies between the scaled journey's and that plus 7
+// an attempt, within its bracket, and the bracket within the tolerance.
+TEST(BudgetLivesTest, ALifeTooDearForItsLatticeIsWalkedOnACoarserUnit) {
+  constexpr double kMillion = 1e6;
+  for (const double cheapest : {1.0, 0.0}) {
+    const JourneySteps counted =
+        Priced({Odds(3, 0, 0), Odds(300, 200, 100), Odds(60, 300, 50)}, {cheapest, 4, 6}, 30000);
+    const auto truth = Truth(counted);
+    JourneySteps steps = Scaled(counted, kMillion);
+    steps.attempt_cost[0] += 7.0;
+    const double attempts = AttemptsAllBut(steps, kBudgetTailMass);
+    const Known known = Around(truth, kMillion);
+    const LivesBrackets lives =
+        LivesBounds(steps, 1, known.asked, known.lower, known.upper, kWork, attempts);
+    for (int t = 0; t < steps.target; ++t) {
+      for (int p = 0; p < kPercentileCount; ++p) {
+        const double least = truth[t][p] * kMillion;
+        EXPECT_LT(lives.lower[t][p], least + 7.0 * attempts) << cheapest << " " << t << " " << p;
+        EXPECT_GE(lives.upper[t][p], least) << cheapest << " " << t << " " << p;
+        EXPECT_LE(lives.upper[t][p] - lives.lower[t][p], kBudgetRelativeError * lives.lower[t][p])
+            << cheapest << " " << t << " " << p;
+      }
+    }
+    // Without a bound on the attempts the walk stays on its own lattice,
+    // too fine for the pass: nothing is bracketed.
+    const LivesBrackets unbounded =
+        LivesBounds(steps, 1, known.asked, known.lower, known.upper, kWork, kInfinity);
+    EXPECT_EQ(unbounded.upper[0][0], kInfinity);
   }
 }
 
@@ -117,9 +186,10 @@ TEST(BudgetLivesTest, WhatTheLivesCannotCountIsLeftOpen) {
     double work;
   } cases[] = {{free_attempt, kWork}, {stuck, kWork}, {Lumpy(0.0), kWork}, {Lumpy(30000.0), 0.0}};
   for (const auto& each : cases) {
-    EXPECT_FALSE(LivesFit(each.steps, 1, known.asked, known.lower, known.upper, each.work));
+    EXPECT_FALSE(
+        LivesFit(each.steps, 1, known.asked, known.lower, known.upper, each.work, kInfinity));
     const LivesBrackets lives =
-        LivesBounds(each.steps, 1, known.asked, known.lower, known.upper, each.work);
+        LivesBounds(each.steps, 1, known.asked, known.lower, known.upper, each.work, kInfinity);
     for (int t = 0; t < 3; ++t) {
       for (int p = 0; p < kPercentileCount; ++p) {
         EXPECT_EQ(lives.upper[t][p], INFINITY);

@@ -40,7 +40,8 @@ inline JourneySteps Priced(std::vector<OutcomeOdds> odds, std::vector<double> co
 inline double Share(std::uint64_t count) { return std::ldexp(static_cast<double>(count), -60); }
 
 // The least whole budget from start with a chance of at least each level,
-// by the plain recursion over every unit from 0: P(spent <= b) from each
+// by the plain recursion over every unit from 0 (an attempt may cost
+// nothing only at 0 taliks, and a destroyed item must cost something): P(spent <= b) from each
 // count, each row from the rows a step looks back to; and, where
 // `within_budget` is given, P(spent <= budget).
 inline std::array<double, kPercentileCount> LeastByRecursion(const JourneySteps& steps, int start,
@@ -70,11 +71,18 @@ inline std::array<double, kPercentileCount> LeastByRecursion(const JourneySteps&
   for (std::int64_t b = 0; next < kPercentileCount || static_cast<double>(b) <= budget; ++b) {
     std::array<double, kMaxTarget + 1> here{};
     here[n] = 1.0;
-    for (int t = 0; t < n; ++t) {
+    // From the target down: an attempt at 0 taliks that costs nothing reads
+    // its own row's count above, and its own chance is solved for.
+    for (int t = n - 1; t >= 0; --t) {
       const std::int64_t paid = b - cost[t];
       if (paid < 0) continue;
+      const double destroyed = paid >= item ? share[t][3] * at(paid - item, 0) : 0.0;
+      if (t == 0 && cost[t] == 0) {
+        here[0] = (share[0][0] * here[1] + destroyed) / (1.0 - share[0][1] - share[0][2]);
+        continue;
+      }
       here[t] = share[t][0] * at(paid, t + 1) + share[t][1] * at(paid, t) +
-                share[t][2] * at(paid, 0) + (paid >= item ? share[t][3] * at(paid - item, 0) : 0.0);
+                share[t][2] * at(paid, 0) + destroyed;
     }
     for (int t = 0; t <= n; ++t) at(b, t) = here[t];
     if (within_budget != nullptr && static_cast<double>(b) == budget) *within_budget = here[start];
