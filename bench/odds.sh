@@ -60,6 +60,11 @@ report "lives alone" 500000000 --plan --prices 10,20,40,80,200,1000 --attempt-pr
 # the coarse passes rounding every cost up and down.
 report "coarse both" 500000000 --plan --prices 3000,2000,4000,24000,48000,64000 \
   --attempt-price 7 --item-price 1000000 1 60 4
+# The same with an item of 10^9: half the journeys end before an item is
+# destroyed, their budgets 10^6 against 99 % ones of 4 10^9; a pair of
+# coarse passes of their own for them.
+report "small levels" 500000000 --plan --prices 3000,2000,4000,24000,48000,64000 \
+  --attempt-price 7 --item-price 1000000000 1 60 4
 # Lives too dear for the attempts' own lattice of 1 (an attempt of 7 among
 # attempts of 256 007): their walk on a unit of 256 007, each cost rounded
 # with its mean kept; and a longer journey, 8 10^6 attempts to 99 %.

@@ -331,8 +331,10 @@ PassResult PassWithItemsIn(const Lattice& lattice, const Levels& wanted, std::in
     state.lost[t] = attempt_back ? lattice.lost[t] : 0.0;
     state.destroyed[t] =
         counted && lattice.units[t] + lattice.item_units > 0 ? lattice.destroyed[t] : 0.0;
-    state.attempt_back[t] = lattice.units[t];
-    state.destroyed_back[t] = lattice.units[t] + lattice.item_units;
+    // A look-back beyond the last row only ever reads rows before 0: a ring
+    // of more rows than the pass keeps them zeros, however dear the item.
+    state.attempt_back[t] = std::min(lattice.units[t], last + 1);
+    state.destroyed_back[t] = std::min(lattice.units[t] + lattice.item_units, last + 1);
     while (state.next[t] < kPercentileCount && !wanted[t][state.next[t]]) ++state.next[t];
     state.looked_for[t] = state.next[t] < kPercentileCount ? kPercentileLevels[state.next[t]] : 2.0;
     for (const bool w : wanted[t]) state.left += w ? 1 : 0;
@@ -1091,28 +1093,22 @@ bool CoarseNarrows(const BudgetCounts& counts, double unit, const Levels& wanted
   return false;
 }
 
-// After a pass, the two passes share the rows one would have.
-void CoarseBounds(const JourneySteps& steps, const Costs& costs, const BudgetCounts& counts,
-                  double largest, bool after_a_pass,
-                  std::array<std::array<Bound, kPercentileCount>, kMaxTarget>* bounds,
-                  Outcome* out) {
+bool Close(const Bound& bound) {
+  return bound.upper <= std::max(bound.lower, 1.0) * (1.0 + kBudgetRelativeError);
+}
+
+// The coarse passes as far as `reach_to`, on `rows_allowed` rows; after a
+// pass, the two passes share the rows one would have.
+void CoarsePair(const JourneySteps& steps, const Costs& costs, const BudgetCounts& counts,
+                double reach_to, double rows_allowed, bool after_a_pass,
+                std::array<std::array<Bound, kPercentileCount>, kMaxTarget>* bounds, Outcome* out) {
   const int n = steps.target;
   const double asked = steps.budget;
-  // As far as every level's least upper bound yet, where all have one.
-  double highest = 0.0;
-  for (int t = 0; t < n; ++t) {
-    for (int p = 0; p < kPercentileCount; ++p) {
-      if (out->wanted[t][p]) highest = std::max(highest, (*bounds)[t][p].upper);
-    }
-  }
-  const double reach_to = std::max(std::min(largest, highest), asked);
-  if (!std::isfinite(reach_to) || !(reach_to < kLargestWhole)) return;
   const auto unit_for = [&](double rows) {
-    return std::max({1.0, std::ceil(reach_to / rows),
-                     std::ceil(static_cast<double>(costs.dearest + costs.item) /
-                               static_cast<double>(kRingRows - 2))});
+    return std::max(
+        {1.0, std::ceil(reach_to / rows),
+         std::ceil(static_cast<double>(costs.dearest) / static_cast<double>(kRingRows - 2))});
   };
-  const double rows_allowed = static_cast<double>(kPassCells) / 2.0 / (n + kRowCells);
   double unit = unit_for(rows_allowed);
   CoarseUnits up = RoundedCosts(costs, n, unit, true);
   const bool both = up.grown > kBudgetRelativeError / 2;
@@ -1141,6 +1137,37 @@ void CoarseBounds(const JourneySteps& steps, const Costs& costs, const BudgetCou
     }
     if (asked >= 0) out->budgets.within[t] = std::max(out->budgets.within[t], pass.within[t]);
   }
+}
+
+// Levels far below the others' bounds (short of a destroyed item where it
+// is dear) get a unit of their own where the first passes left them wide.
+constexpr double kSmallLevels = 16.0;
+
+void CoarseBounds(const JourneySteps& steps, const Costs& costs, const BudgetCounts& counts,
+                  double largest, bool after_a_pass,
+                  std::array<std::array<Bound, kPercentileCount>, kMaxTarget>* bounds,
+                  Outcome* out) {
+  const int n = steps.target;
+  // As far as every level's least upper bound yet, where all have one.
+  double highest = 0.0;
+  for (int t = 0; t < n; ++t) {
+    for (int p = 0; p < kPercentileCount; ++p) {
+      if (out->wanted[t][p]) highest = std::max(highest, (*bounds)[t][p].upper);
+    }
+  }
+  const double reach_to = std::max(std::min(largest, highest), steps.budget);
+  if (!std::isfinite(reach_to) || !(reach_to < kLargestWhole)) return;
+  const double rows_allowed = static_cast<double>(kPassCells) / 2.0 / (n + kRowCells);
+  CoarsePair(steps, costs, counts, reach_to, rows_allowed, after_a_pass, bounds, out);
+  double small = 0.0;
+  for (int t = 0; t < n; ++t) {
+    for (int p = 0; p < kPercentileCount; ++p) {
+      const Bound& bound = (*bounds)[t][p];
+      if (out->wanted[t][p] && !Close(bound) && bound.upper * kSmallLevels <= reach_to)
+        small = std::max(small, bound.upper);
+    }
+  }
+  if (small > 0.0) CoarsePair(steps, costs, counts, small, rows_allowed / 4.0, true, bounds, out);
 }
 
 // From the martingale: while the walk is on its way, exp(theta spent) v is
@@ -1276,9 +1303,6 @@ constexpr double kStripWork = 12582912.0;  // 3 2^22
 // Step 5: where a bracket is still wide, the lives of the items, for
 // journeys whose every count can reach the target on attempts that all cost
 // something, with an item price.
-bool Close(const Bound& bound) {
-  return bound.upper <= std::max(bound.lower, 1.0) * (1.0 + kBudgetRelativeError);
-}
 
 // The most attempts of a journey from any count but for kBudgetTailMass.
 double MostAttempts(const BudgetCounts& counts, int n) {

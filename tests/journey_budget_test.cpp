@@ -413,6 +413,29 @@ TEST(JourneyBudgetTest, ACheapAttemptAmongDearOnesIsBracketedFromBothSides) {
   }
 }
 
+// Attempts of 7 at 0 taliks among ones of 25 607, an item of 10^8 seldom
+// destroyed: half the journeys end before an item is, their budgets some
+// 10^5 against 99 % ones of 10^8. Those small levels get coarse passes of
+// their own and are bracketed closely; below an item's price the truth is
+// the same whatever it is.
+TEST(JourneyBudgetTest, LevelsFarBelowTheOthersGetAUnitOfTheirOwn) {
+  const std::vector<OutcomeOdds> odds = {Fractions(0.0116, 0, 0), Fractions(0.3, 0.02, 0.1),
+                                         Fractions(0.25, 0.03, 0.1), Fractions(0.2, 0.05, 0.1)};
+  const std::vector<double> costs = {7, 1607, 25607, 25607};
+  constexpr double kBelow = 1000000;
+  const JourneySteps steps = Priced(odds, costs, 1e8);
+  const Journey journey = PlanJourney(steps);
+  for (const int t : {0, 3}) {
+    const double truth = LeastByRecursion(Priced(odds, costs, kBelow), t)[0];
+    ASSERT_LT(truth, kBelow);
+    const JourneyRow& row = journey.rows[t];
+    EXPECT_GT(row.budget_for[2], 1e8) << t;
+    EXPECT_GE(row.budget_for[0], truth) << t;
+    EXPECT_LE(row.budget_relative_error[0], 0.005) << t;
+    EXPECT_LE((row.budget_for[0] - truth) / truth, row.budget_relative_error[0] * (1 + 1e-9)) << t;
+  }
+}
+
 // A journey of far more attempts than are counted still ends for sure: its
 // budgets are large, never "never", whatever the item's price.
 TEST(JourneyBudgetTest, AJourneyBeyondTheCountedAttemptsHasABudget) {
