@@ -72,6 +72,13 @@ report "walked lives" 500000000 --plan --prices 3000,2000,4000,24000,48000,64000
   --attempt-price 7 --item-price 1000000000 5 50 7
 report "walked long" 500000000 --plan --prices 3000,2000,4000,24000,48000,64000 \
   --attempt-price 7 --item-price 100000000 8 60 7
+# A life that seldom reaches its attempts of 4 10^6, rounded onto a walk of
+# 7 units: its pass stops at a third of the cells; and a renewal of lives
+# a few units apart, each row's sum taken directly. Both once took 10^9.
+report "heavy life" 500000000 --plan --prices 3000,1000,0,50,0,1000000 --attempt-price 15 \
+  --item-price 1000000 6 30 7
+report "short lives" 500000000 --plan --prices 10,5,64000,0,2,64000 --attempt-price 10000 \
+  --item-price 100000000 2 65 7 3 3 1 1
 # An item of 10^9 beyond every attempts' total: the items apart's pass over
 # 1.3 10^6 rows, its watches looked at every 64 rows.
 report "apart long" 500000000 --plan --prices 3000,2000,4000,24000,48000,64000 \

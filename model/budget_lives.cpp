@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <limits>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -29,7 +30,11 @@ constexpr std::int64_t kLifeCells = std::int64_t{1} << 23;
 // a cell of its pass is about this much work.
 constexpr double kLifeTailMeans = 30.0;
 constexpr double kFineCellWork = 1.5;
-constexpr double kRoundedCellWork = 3.0;
+// A rounded walk's cell reads two rows for each term: some 110
+// instructions, its kernels' rounding included; its pass is kept to a
+// third of the cells.
+constexpr double kRoundedCellWork = 6.0;
+constexpr std::int64_t kRoundedLifeCells = kLifeCells / 3;
 // The attempts' roundings on a coarser walk may take this share of a
 // level's bracket; the divisors of the costs' differences tried as its unit.
 constexpr double kWalkShare = 0.25;
@@ -185,6 +190,10 @@ struct LifeWalk {
   std::array<std::int64_t, kMaxTarget> back{};
   std::array<double, kMaxTarget> up{};
   std::array<double, kMaxTarget> success{}, destroyed{}, lost{}, failed{};
+  // Where rounded: each share times the chance of looking `back` rows back
+  // (near) or one further (far), over what leaves a count whose own row
+  // it may stay in.
+  std::array<std::array<double, 4>, kMaxTarget> near{}, far{};
   std::int64_t history = 1;                                       // rows looked back, and this one
   std::int64_t least = std::numeric_limits<std::int64_t>::max();  // no life ends before
 };
@@ -202,6 +211,17 @@ LifeWalk WalkOf(const JourneySteps& steps, std::int64_t unit) {
     walk.destroyed[t] = OutcomeProbability(odds, AttemptOutcome::kItemDestroyed);
     walk.lost[t] = OutcomeProbability(odds, AttemptOutcome::kTaliksDestroyed);
     walk.failed[t] = OutcomeProbability(odds, AttemptOutcome::kFailed);
+    const double near = 1.0 - walk.up[t];
+    const bool own = walk.back[t] == 0;
+    const double leaving = 1.0 - (own ? near * (walk.failed[t] + walk.lost[t]) : 0.0);
+    const std::array<double, 4> shares = {walk.success[t], walk.failed[t], walk.lost[t],
+                                          walk.destroyed[t]};
+    for (std::size_t i = 0; i < shares.size(); ++i) {
+      // A stay in the count's own row is solved for: not a term of it.
+      const bool stays = own && (i == 1 || i == 2);
+      walk.near[t][i] = stays ? 0.0 : shares[i] * near / leaving;
+      walk.far[t][i] = shares[i] * walk.up[t] / leaving;
+    }
   }
   return walk;
 }
@@ -218,7 +238,9 @@ constexpr std::size_t kLifeStride = kNow + 1;
 // added to its run.
 void ExactRow(const LifeWalk& walk, int n, std::int64_t b, std::size_t mask,
               std::vector<double>* ring, std::array<double, kMaxTarget>* run) {
-  const auto& [back, up, success, destroyed, lost, failed, history, least] = walk;
+  const auto& back = walk.back;
+  const auto& [success, destroyed, lost, failed] =
+      std::tie(walk.success, walk.destroyed, walk.lost, walk.failed);
   double* here = &(*ring)[(static_cast<std::size_t>(b) & mask) * kLifeStride];
   for (int t = 0; t < n; ++t) {
     const double* from = &(*ring)[(static_cast<std::size_t>(b - back[t]) & mask) * kLifeStride];
@@ -247,25 +269,15 @@ void RoundedRow(const LifeWalk& walk, int n, std::int64_t b, std::size_t mask,
   here[kNow] = here[n];
   here[kEnded + n] = 0.0;
   for (int t = n - 1; t >= 0; --t) {
-    const double s = walk.success[t], d = walk.destroyed[t], l = walk.lost[t], f = walk.failed[t];
-    const std::int64_t back = walk.back[t];
-    const double near = 1.0 - walk.up[t];
-    // A count's own terms where its row is the one being written.
-    const double own = back == 0 ? 0.0 : 1.0;
-    const double stay = back == 0 ? near * (f + l) : 0.0;
-    const double* from = at(b - back);
-    const double* further = at(b - back - 1);
-    const auto reached_from = [&](const double* row, double keep) {
-      return s * row[t + 1] + keep * (f * row[t] + l * row[0]);
-    };
-    const auto ended_from = [&](const double* row, double keep) {
-      return d * row[kNow] + s * row[kEnded + t + 1] +
-             keep * (f * row[kEnded + t] + l * row[kEnded]);
-    };
-    const double reached =
-        (near * reached_from(from, own) + walk.up[t] * reached_from(further, 1.0)) / (1.0 - stay);
-    const double ended =
-        (near * ended_from(from, own) + walk.up[t] * ended_from(further, 1.0)) / (1.0 - stay);
+    const double* from = at(b - walk.back[t]);
+    const double* further = at(b - walk.back[t] - 1);
+    const auto& [s, f, l, d] = walk.near[t];
+    const auto& [fs, ff, fl, fd] = walk.far[t];
+    const double reached = s * from[t + 1] + f * from[t] + l * from[0] + fs * further[t + 1] +
+                           ff * further[t] + fl * further[0];
+    const double ended = d * from[kNow] + s * from[kEnded + t + 1] + f * from[kEnded + t] +
+                         l * from[kEnded] + fd * further[kNow] + fs * further[kEnded + t + 1] +
+                         ff * further[kEnded + t] + fl * further[kEnded];
     here[t] = reached;
     here[kEnded + t] = ended;
     (*run)[t] += reached + ended;
@@ -286,7 +298,7 @@ LifeCount CountLives(const JourneySteps& steps, const WalkUnit& on, Kernels* ker
   // left.
   std::array<double, kMaxTarget> run{}, total{}, carry{};
   LifeCount count;
-  const std::int64_t last = kLifeCells / n;
+  const std::int64_t last = (on.rounded ? kRoundedLifeCells : kLifeCells) / n;
   for (std::int64_t b = 0; b < last; ++b) {
     if (on.rounded) {
       RoundedRow(walk, n, b, mask, &ring, &run);
@@ -520,16 +532,14 @@ double BlockWork(double block, double segments) {
 }
 
 // A row's sum taken directly: a unit of work for the row, and for each of
-// its products a tenth (one sum a row) or a fifth (a block of rows from
-// each of the kernel's taps, in short vectors), the blocks where they hold
-// at least kBlockRows.
-constexpr double kRowShare = 0.1;
-constexpr double kBlockShare = 0.2;
+// its products a fifth, one sum a row or a block of rows from each of the
+// kernel's taps in short vectors (the blocks where they hold at least
+// kBlockRows).
+constexpr double kTapShare = 0.2;
 constexpr std::size_t kBlockRows = 16;
 
 double DirectWork(double rows, double shortest, double longest) {
-  const double share = shortest >= static_cast<double>(kBlockRows) ? kBlockShare : kRowShare;
-  return rows * (1.0 + std::max(1.0, longest - shortest) * share);
+  return rows * (1.0 + std::max(1.0, longest - shortest) * kTapShare);
 }
 
 double TransformWork(double rows, double shortest, double longest) {
@@ -1187,7 +1197,8 @@ WalkUnit LivesWalk(const JourneySteps& steps, std::int64_t unit, const BudgetLev
   walk.unit = 0;
   if (!LivesCountable(steps, unit)) return walk;
   const auto fits = [&](const WalkUnit& on) {
-    return FineCells(steps, on.unit) <= static_cast<double>(kLifeCells);
+    return FineCells(steps, on.unit) <=
+           static_cast<double>(on.rounded ? kRoundedLifeCells : kLifeCells);
   };
   const WalkUnit exact = WalkOn(steps, unit, attempts);
   if (fits(exact)) return exact;
@@ -1286,7 +1297,8 @@ LivesBrackets LivesBounds(const JourneySteps& steps, std::int64_t unit, const Bu
   }
   if (*std::max_element(spread.begin(), spread.end()) < 1.0) return out;
   Kernels fine;
-  fine.unit = static_cast<std::int64_t>(finest);
+  // A walk's rows are its unit apart: no kernel finer than that.
+  fine.unit = std::max(static_cast<std::int64_t>(finest), walk.rounded ? walk.unit : 1);
   fine.item_units = static_cast<std::int64_t>(item) / fine.unit;
   fine.spread = static_cast<double>(fine.unit);
   if (walk.rounded) {

@@ -1293,10 +1293,10 @@ bool StripBounds(const JourneySteps& steps, const Decay& decay, const StripRun& 
 // either way.
 constexpr double kLivesFirstWork = 20971520.0;  // 5 2^22
 constexpr double kLivesAfterWork = 4194304.0;   // 2^22
-// Where no pass ran at all, the lives alone: 1.6 times that work, as much
-// less as their renewals now cost a unit of it, for a dear item's 99 %
-// level too where its renewal is about as long as the others'.
-constexpr double kLivesAloneWork = 33554432.0;  // 2^25
+// Where no pass ran at all, the lives alone: about 1.5 times that work,
+// their renewals' taps some 14 instructions a unit of it, beside what the
+// counts took before them.
+constexpr double kLivesAloneWork = 32505856.0;  // 31 2^20
 // The strip's pass in the same units: about 2.3 10^8 instructions.
 constexpr double kStripWork = 12582912.0;  // 3 2^22
 
