@@ -54,6 +54,21 @@ constexpr double kFarAsLower = 1.5;
 // kStrayChance.
 double StrayLog() { return std::log(2.0 / kStrayChance) / 2.0; }
 
+// The unit of one item's walk: the attempts' own, every cost a whole number
+// of it, or a coarser one where their lattice is too fine for the lives'
+// pass. On a coarser unit each attempt's cost is rounded to one of its two
+// neighbouring multiples at random, its mean kept: over a journey of at
+// most `attempts` attempts the roundings' sum then takes off at most
+// `below` and adds at most `above` but for a chance of kStrayChance each
+// (Bernstein's inequality: a rounding of a cost r above a multiple of w
+// varies by r (w - r), and lies within r below and w - r above the cost).
+// Only at 0 taliks may a cost round to nothing.
+struct WalkUnit {
+  std::int64_t unit = 1;
+  double below = 0.0, above = 0.0;
+  bool rounded = false;
+};
+
 // The lives of one coarse unit, by cost in units, [units * kMaxTarget + t]:
 // from each start count t, those that end with the item destroyed (its
 // price included) and those that reach the target.
@@ -62,10 +77,7 @@ struct Kernels {
   std::int64_t item_units = 0;  // the fewest units a destroyed life costs
   // The root of the sum of the squared ranges of a life's roundings.
   double spread = 0.0;
-  // The attempts' own roundings on a walk coarser than their lattice
-  // (WalkUnit): the most their sum takes off and adds, in the currency,
-  // and the chance that it strays further.
-  double walk_below = 0.0, walk_above = 0.0, walk_chance = 0.0;
+  WalkUnit walk;  // the attempts' own roundings, where the walk is rounded
   std::vector<double> destroyed, reached;
 
   std::size_t Length() const { return destroyed.size() / kMaxTarget; }
@@ -100,21 +112,6 @@ struct LifeCount {
   double cells = 0.0;  // the pass's rows times counts
 };
 
-// The unit of one item's walk: the attempts' own, every cost a whole number
-// of it, or a coarser one where their lattice is too fine for the lives'
-// pass. On a coarser unit each attempt's cost is rounded to one of its two
-// neighbouring multiples at random, its mean kept: over a journey of at
-// most `attempts` attempts the roundings' sum then takes off at most
-// `below` and adds at most `above` but for a chance of kStrayChance each
-// (Bernstein's inequality: a rounding of a cost r above a multiple of w
-// varies by r (w - r), and lies within r below and w - r above the cost).
-// Only at 0 taliks may a cost round to nothing.
-struct WalkUnit {
-  std::int64_t unit = 1;
-  double below = 0.0, above = 0.0;
-  bool rounded = false;
-};
-
 // The least stray of a sum of roundings, each within `reach` of its cost
 // on the side looked at, their variances summed to at most `variance`,
 // beyond which it lies with at most kStrayChance.
@@ -124,6 +121,8 @@ double BernsteinStray(double reach, double variance) {
   return linear + std::sqrt(linear * linear + 2.0 * variance * log);
 }
 
+// The walk on w: its roundings' strays from the greatest variance and reach
+// of any count's.
 WalkUnit WalkOn(const JourneySteps& steps, std::int64_t w, double attempts) {
   WalkUnit walk;
   walk.unit = w;
@@ -267,7 +266,6 @@ void RoundedRow(const LifeWalk& walk, int n, std::int64_t b, std::size_t mask,
   double* here = at(b);
   here[n] = b == 0 ? 1.0 : 0.0;
   here[kNow] = here[n];
-  here[kEnded + n] = 0.0;
   for (int t = n - 1; t >= 0; --t) {
     const double* from = at(b - walk.back[t]);
     const double* further = at(b - walk.back[t] - 1);
@@ -1007,9 +1005,7 @@ Kernels Coarser(const Kernels& fine, std::int64_t unit) {
   k.unit = unit;
   k.item_units = fine.item_units * fine.unit / unit;
   k.spread = std::sqrt(fine.spread * fine.spread + static_cast<double>(unit * unit));
-  k.walk_below = fine.walk_below;
-  k.walk_above = fine.walk_above;
-  k.walk_chance = fine.walk_chance;
+  k.walk = fine.walk;
   for (const auto& [from, to] :
        {std::pair{&fine.destroyed, &k.destroyed}, std::pair{&fine.reached, &k.reached}}) {
     const std::size_t length = from->size() / kMaxTarget;
@@ -1053,7 +1049,9 @@ Margin MarginOf(const Kernels& k, const LifeCount& lives) {
   for (std::size_t i = 0; i < k.reached.size(); i += kMaxTarget) margin.reach += k.reached[i];
   margin.item_units = static_cast<double>(k.item_units);
   margin.length = static_cast<double>(k.Length());
-  margin.walk = k.walk_chance;
+  // Each side's stray, and more attempts than the walk's roundings were
+  // bounded for.
+  margin.walk = k.walk.rounded ? 2.0 * kStrayChance + kBudgetTailMass : 0.0;
   return margin;
 }
 
@@ -1074,10 +1072,10 @@ void BracketsFrom(const JourneySteps& steps, const Kernels& k, const std::vector
     if (upper_row < 0 || lower_row < 0) continue;
     const double up = static_cast<double>(upper_row);
     out->upper[t][p] =
-        std::ceil(coarse * up + Stray(k, std::floor(up / item_units) + 1.0) + k.walk_below);
+        std::ceil(coarse * up + Stray(k, std::floor(up / item_units) + 1.0) + k.walk.below);
     const double below = coarse * static_cast<double>(lower_row);
     out->lower[t][p] =
-        std::max(0.0, below - Stray(k, std::floor(below / item) + 1.0) - k.walk_above - 1.0);
+        std::max(0.0, below - Stray(k, std::floor(below / item) + 1.0) - k.walk.above - 1.0);
   }
 }
 
@@ -1096,7 +1094,7 @@ void BracketLevel(const JourneySteps& steps, const Kernels& k, const LifeCount& 
   double budget_row = -1.0;
   if (budget >= 0) {
     const double stray =
-        Stray(k, std::floor(budget / coarse / margin.item_units) + 1.0) + k.walk_below;
+        Stray(k, std::floor(budget / coarse / margin.item_units) + 1.0) + k.walk.below;
     budget_row = std::min(std::floor((budget - stray) / coarse), static_cast<double>(rows - 1));
   }
   int checks = 0;
@@ -1117,8 +1115,8 @@ void BracketLevel(const JourneySteps& steps, const Kernels& k, const LifeCount& 
   // No row short of the largest lower bound, less its stray twice and a
   // tolerance, reaches the level: an upper bracket from it would lie below.
   const double short_of = lower * (1.0 - kBudgetRelativeError) -
-                          2.0 * Stray(k, lower / std::round(steps.item_cost) + 2.0) - k.walk_below -
-                          k.walk_above;
+                          2.0 * Stray(k, lower / std::round(steps.item_cost) + 2.0) - k.walk.below -
+                          k.walk.above;
   const auto unreached =
       static_cast<std::size_t>(std::max(0.0, std::floor(short_of / coarse) - 2.0));
   const RenewalRun run = Renewal(k, rows, *work_left, unreached, done);
@@ -1301,13 +1299,7 @@ LivesBrackets LivesBounds(const JourneySteps& steps, std::int64_t unit, const Bu
   fine.unit = std::max(static_cast<std::int64_t>(finest), walk.rounded ? walk.unit : 1);
   fine.item_units = static_cast<std::int64_t>(item) / fine.unit;
   fine.spread = static_cast<double>(fine.unit);
-  if (walk.rounded) {
-    fine.walk_below = walk.below;
-    fine.walk_above = walk.above;
-    // Each side's stray, and more attempts than the walk's roundings were
-    // bounded for.
-    fine.walk_chance = 2.0 * kStrayChance + kBudgetTailMass;
-  }
+  fine.walk = walk;
   const LifeCount lives = CountLives(steps, walk, &fine);
   out.work = lives.cells * (walk.rounded ? kRoundedCellWork : kFineCellWork);
   if (!(lives.left <= kLivesLeftUsable)) return out;
