@@ -79,6 +79,11 @@ report "heavy life" 500000000 --plan --prices 3000,1000,0,50,0,1000000 --attempt
   --item-price 1000000 6 30 7
 report "short lives" 500000000 --plan --prices 10,5,64000,0,2,64000 --attempt-price 10000 \
   --item-price 100000000 2 65 7 3 3 1 1
+# Lives that may cost far more than the rows a level's renewal counts
+# (a kernel of 1.5 10^6 units, 3 10^4 rows): only the segments that reach
+# a counted row transformed. It once took 6 10^8.
+report "long kernel" 500000000 --plan --prices 100,7,50,1000000,50,5 --attempt-price 10000 \
+  --item-price 3000000 6 20 3 1 6 4 6
 # An item of 10^9 beyond every attempts' total: the items apart's pass over
 # 1.3 10^6 rows, its watches looked at every 64 rows.
 report "apart long" 500000000 --plan --prices 3000,2000,4000,24000,48000,64000 \

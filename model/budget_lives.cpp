@@ -629,21 +629,20 @@ double RunOutWork(double block_work, std::size_t block, std::size_t most, bool c
   return -1.0;
 }
 
-// The taps of a direct renewal: the kernel from the shortest life on, in
-// order and reversed; the greatest tap, and the greatest from each tap on
-// (a tap's share of a row below half its unit in the last place, where
-// the greatest tap's alone is more, adds nothing to it); and whether the
-// last taps are far enough below the greatest for that to leave any out,
-// for long kernels.
+// The taps of a direct renewal: the kernel from the shortest life on, as far
+// as the rows counted, in order and reversed; the greatest tap, and the
+// greatest from each tap on (a tap's share of a row below half its unit in
+// the last place, where the greatest tap's alone is more, adds nothing to
+// it); and whether the last taps are far enough below the greatest for
+// that to leave any out, for long kernels.
 struct DirectTaps {
   std::vector<double> kernel, reversed, greatest_on;
   std::size_t greatest = 0;
   bool cut = false;
 };
 
-DirectTaps DirectTapsOf(const Kernels& k, std::size_t shortest) {
+DirectTaps DirectTapsOf(const Kernels& k, std::size_t shortest, std::size_t length) {
   DirectTaps taps;
-  const std::size_t length = k.Length();
   for (std::size_t d = shortest; d < length; ++d)
     taps.kernel.push_back(k.destroyed[d * kMaxTarget]);
   const std::vector<double>& kernel = taps.kernel;
@@ -732,7 +731,8 @@ RenewalRun DirectRenewal(const Kernels& k, std::int64_t rows, double most_work,
                          std::size_t unreached, const Done& done) {
   const std::size_t reached_length = k.reached.size() / kMaxTarget;
   const auto shortest = static_cast<std::size_t>(k.item_units);
-  const std::size_t length = k.Length();
+  // No tap past the rows counted reaches one of them.
+  const std::size_t length = std::min(k.Length(), static_cast<std::size_t>(rows));
   // The taps and the blocks as below, the work first: none spent in vain.
   const std::size_t taps_count = length > shortest ? length - shortest : 0;
   const auto most = static_cast<std::size_t>(rows);
@@ -743,7 +743,7 @@ RenewalRun DirectRenewal(const Kernels& k, std::int64_t rows, double most_work,
   run.work = RunOutWork(block_work, block, most, true, unreached, most_work);
   if (run.work >= 0.0) return run;
   run.work = 0.0;
-  const DirectTaps taps = DirectTapsOf(k, shortest);
+  const DirectTaps taps = DirectTapsOf(k, shortest, length);
   run.error = static_cast<double>(taps.kernel.size() + 2) * kUlp;
   std::vector<double>& v = run.v;
   // Each row from the lives that reach the target within it, then from
@@ -797,21 +797,22 @@ struct Segments {
   double norms = 0.0;
 };
 
-// The segments of b from the first with any share to the last.
-std::size_t SegmentCount(const Kernels& k, std::size_t b) {
+// The segments of b from the first with any share to the last that reaches
+// a row below `rows`: a life dearer than every row counted ends beyond them.
+std::size_t SegmentCount(const Kernels& k, std::size_t b, std::int64_t rows) {
   const std::size_t first = static_cast<std::size_t>(k.item_units) / b;
-  const std::size_t length = k.Length();
-  return (length == 0 ? first : (length - 1) / b) - first + 1;
+  const std::size_t length = std::min(k.Length(), static_cast<std::size_t>(rows));
+  return (length <= first * b ? first : (length - 1) / b) - first + 1;
 }
 
-Segments SegmentsOf(const Kernels& k, RealTransform* transform) {
+Segments SegmentsOf(const Kernels& k, std::int64_t rows, RealTransform* transform) {
   Segments segments;
   const auto shortest = static_cast<std::size_t>(k.item_units);
   const std::size_t b = BlockFor(shortest);
   const std::size_t length = k.Length();
   segments.b = b;
   segments.first = shortest / b;
-  segments.count = SegmentCount(k, b);
+  segments.count = SegmentCount(k, b, rows);
   segments.spectra.resize(segments.count * (b + 1));
   std::vector<double> piece(2 * b, 0.0);
   for (std::size_t s = 0; s < segments.count; ++s) {
@@ -832,7 +833,7 @@ Segments SegmentsOf(const Kernels& k, RealTransform* transform) {
 double TransformRunOutWork(const Kernels& k, std::size_t b, std::int64_t rows,
                            std::size_t unreached, double most_work) {
   const double block_work =
-      BlockWork(static_cast<double>(b), static_cast<double>(SegmentCount(k, b)));
+      BlockWork(static_cast<double>(b), static_cast<double>(SegmentCount(k, b, rows)));
   return RunOutWork(block_work, b, static_cast<std::size_t>(rows), false, unreached, most_work);
 }
 
@@ -881,7 +882,7 @@ RenewalRun TransformRenewal(const Kernels& k, std::int64_t rows, double most_wor
   const std::size_t size = 2 * b;
   const std::size_t spectrum = b + 1;
   RealTransform transform(size);
-  const Segments segments = SegmentsOf(k, &transform);
+  const Segments segments = SegmentsOf(k, rows, &transform);
   const std::size_t first = segments.first;
   // The spectra of the latest blocks' pairs, a ring as deep as the segments
   // reach.
@@ -934,7 +935,7 @@ RenewalRun Renewal(const Kernels& k, std::int64_t rows, double most_work, std::s
                    const Done& done) {
   const auto rows_asked = static_cast<double>(rows);
   const auto shortest = static_cast<double>(k.item_units);
-  const auto longest = static_cast<double>(k.Length());
+  const auto longest = static_cast<double>(std::min(k.Length(), static_cast<std::size_t>(rows)));
   if (DirectWork(rows_asked, shortest, longest) <= TransformWork(rows_asked, shortest, longest))
     return DirectRenewal(k, rows, most_work, unreached, done);
   return TransformRenewal(k, rows, most_work, unreached, done);
