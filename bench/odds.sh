@@ -84,6 +84,10 @@ report "short lives" 500000000 --plan --prices 10,5,64000,0,2,64000 --attempt-pr
 # a counted row transformed. It once took 6 10^8.
 report "long kernel" 500000000 --plan --prices 100,7,50,1000000,50,5 --attempt-price 10000 \
   --item-price 3000000 6 20 3 1 6 4 6
+# A life whose cost runs 15 times past the pass its mean foretells: the
+# pass gives up at three times. It once took 9.2 10^8.
+report "heavy tail" 500000000 --plan --prices 64000,1000000,50,50,10,1000000 --attempt-price 5 \
+  --item-price 1000000 5 40 7
 # An item of 10^9 beyond every attempts' total: the items apart's pass over
 # 1.3 10^6 rows, its watches looked at every 64 rows.
 report "apart long" 500000000 --plan --prices 3000,2000,4000,24000,48000,64000 \

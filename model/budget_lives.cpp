@@ -26,9 +26,11 @@ constexpr double kBracketShare = kBudgetRelativeError * 0.9;
 // or at this many cells (rows times counts).
 constexpr double kLifeLeft = 1e-10;
 constexpr std::int64_t kLifeCells = std::int64_t{1} << 23;
-// A life's cost falls below kLifeLeft within about this many times its mean;
-// a cell of its pass is about this much work.
+// A life's cost falls below kLifeLeft within about this many times its mean
+// (a heavy tail takes longer: the pass goes on to kLifeOverrun times as
+// far, then gives up); a cell of its pass is about this much work.
 constexpr double kLifeTailMeans = 30.0;
+constexpr double kLifeOverrun = 3.0;
 constexpr double kFineCellWork = 1.5;
 // A rounded walk's cell reads two rows for each term: some 110
 // instructions, its kernels' rounding included; its pass is kept to a
@@ -282,6 +284,9 @@ void RoundedRow(const LifeWalk& walk, int n, std::int64_t b, std::size_t mask,
   }
 }
 
+// The cells of the lives' own pass, about (below, from a life's mean cost).
+double FineCells(const JourneySteps& steps, std::int64_t unit);
+
 LifeCount CountLives(const JourneySteps& steps, const WalkUnit& on, Kernels* kernels) {
   const int n = steps.target;
   const std::int64_t unit = on.unit;
@@ -296,7 +301,8 @@ LifeCount CountLives(const JourneySteps& steps, const WalkUnit& on, Kernels* ker
   // left.
   std::array<double, kMaxTarget> run{}, total{}, carry{};
   LifeCount count;
-  const std::int64_t last = (on.rounded ? kRoundedLifeCells : kLifeCells) / n;
+  const auto foretold = static_cast<std::int64_t>(kLifeOverrun * FineCells(steps, unit));
+  const std::int64_t last = std::min(on.rounded ? kRoundedLifeCells : kLifeCells, foretold) / n + 1;
   for (std::int64_t b = 0; b < last; ++b) {
     if (on.rounded) {
       RoundedRow(walk, n, b, mask, &ring, &run);
