@@ -25,7 +25,7 @@ constexpr double kBracketShare = kBudgetRelativeError * 0.9;
 // The lives' pass stops once every life's cost is counted but this chance,
 // or at this many cells (rows times counts).
 constexpr double kLifeLeft = 1e-10;
-constexpr std::int64_t kLifeCells = std::int64_t{1} << 23;
+constexpr std::int64_t kLifeCells = std::int64_t{1} << 22;
 // A life's cost falls below kLifeLeft within about this many times its mean
 // (a heavy tail takes longer: the pass goes on to kLifeOverrun times as
 // far, then gives up); a cell of its pass is about this much work.
