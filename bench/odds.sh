@@ -88,6 +88,13 @@ report "long kernel" 500000000 --plan --prices 100,7,50,1000000,50,5 --attempt-p
 # pass gives up at three times. It once took 9.2 10^8.
 report "heavy tail" 500000000 --plan --prices 64000,1000000,50,50,10,1000000 --attempt-price 5 \
   --item-price 1000000 5 40 7
+# A dear life of 4 counts whose pass ran 1.35 times its foretold cells; and
+# the lives alone with renewals of 2.8 10^7 units of work, their reached
+# chances summed once (5.6 10^8: over the bound, see the issue's note).
+report "life pass" 500000000 --plan --prices 24000,1,10,1,1000000,1000000 --attempt-price 100 \
+  --item-price 3000000 7 30 4
+report "alone long" 500000000 --plan --prices 64000,0,64000,1000,0,2 --attempt-price 7 \
+  --item-price 3000000 6 10 7 1 1 5 3
 # An item of 10^9 beyond every attempts' total: the items apart's pass over
 # 1.3 10^6 rows, its watches looked at every 64 rows.
 report "apart long" 500000000 --plan --prices 3000,2000,4000,24000,48000,64000 \

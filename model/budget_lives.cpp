@@ -81,6 +81,9 @@ struct Kernels {
   double spread = 0.0;
   WalkUnit walk;  // the attempts' own roundings, where the walk is rounded
   std::vector<double> destroyed, reached;
+  // The reached lives' chances summed from cost 0 up, in order: a count's
+  // chance at a row starts from it.
+  std::vector<double> reached_within;
 
   std::size_t Length() const { return destroyed.size() / kMaxTarget; }
 };
@@ -954,8 +957,7 @@ RenewalRun Renewal(const Kernels& k, std::int64_t rows, double most_work, std::s
   const auto count = static_cast<std::size_t>(t);
   const std::size_t reached_end = std::min(k.reached.size() / kMaxTarget, at + 1);
   const std::size_t destroyed_end = std::min(k.Length(), at + 1);
-  double sum = 0.0;
-  for (std::size_t i = 0; i < reached_end; ++i) sum += k.reached[i * kMaxTarget + count];
+  double sum = reached_end == 0 ? 0.0 : k.reached_within[(reached_end - 1) * kMaxTarget + count];
   for (std::size_t i = static_cast<std::size_t>(k.item_units); i < destroyed_end; ++i)
     sum += k.destroyed[i * kMaxTarget + count] * v[at - i];
   return sum;
@@ -995,6 +997,16 @@ std::int64_t LeastRow(const Kernels& k, const std::vector<double>& v, int t, dou
   return high;
 }
 
+// The reached lives' running sums of a kernel's rows.
+void SumReached(Kernels* k) {
+  k->reached_within.assign(k->reached.size(), 0.0);
+  std::array<double, kMaxTarget> sum{};
+  for (std::size_t i = 0; i < k->reached.size(); ++i) {
+    sum[i % kMaxTarget] += k->reached[i];
+    k->reached_within[i] = sum[i % kMaxTarget];
+  }
+}
+
 // The bound on the lives' rounding, in the currency, for at most `lives`.
 double Stray(const Kernels& k, double lives) { return k.spread * std::sqrt(StrayLog() * lives); }
 
@@ -1031,6 +1043,7 @@ Kernels Coarser(const Kernels& fine, std::int64_t unit) {
       }
     }
   }
+  SumReached(&k);
   return k;
 }
 
@@ -1308,6 +1321,7 @@ LivesBrackets LivesBounds(const JourneySteps& steps, std::int64_t unit, const Bu
   fine.spread = static_cast<double>(fine.unit);
   fine.walk = walk;
   const LifeCount lives = CountLives(steps, walk, &fine);
+  SumReached(&fine);
   out.work = lives.cells * (walk.rounded ? kRoundedCellWork : kFineCellWork);
   if (!(lives.left <= kLivesLeftUsable)) return out;
   // The levels' renewals share the work the pass leaves.
