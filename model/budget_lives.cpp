@@ -164,9 +164,9 @@ bool WalkKeepsSteps(const JourneySteps& steps, std::int64_t w) {
 WalkUnit WalkFor(const JourneySteps& steps, std::int64_t unit, double attempts, double room) {
   WalkUnit best = WalkOn(steps, unit, attempts);
   if (!(attempts < kInfinity) || !(room > 0.0)) return best;
-  const double log = std::log(1.0 / kStrayChance);
-  // Each rounding within w, varying by at most w^2 / 4.
-  const double per_unit = 2.0 * (log / 3.0 + std::sqrt(log * log / 9.0 + attempts * log / 2.0));
+  // Each rounding within w, varying by at most w^2 / 4: strays of w times
+  // those of a unit's.
+  const double per_unit = 2.0 * BernsteinStray(1.0, attempts / 4.0);
   const auto surely = static_cast<std::int64_t>(std::floor(room / per_unit));
   std::vector<std::int64_t> candidates = {surely};
   std::array<std::int64_t, kMaxTarget + 1> costs{};

@@ -1302,9 +1302,8 @@ constexpr double kStripWork = 12582912.0;  // 3 2^22
 
 // Step 5: where a bracket is still wide, the lives of the items, for
 // journeys whose every count can reach the target on attempts that all cost
-// something, with an item price.
-
-// The most attempts of a journey from any count but for kBudgetTailMass.
+// something, with an item price; the most attempts of a journey from any
+// count but for kBudgetTailMass bound their walk's roundings.
 double MostAttempts(const BudgetCounts& counts, int n) {
   double most = 0.0;
   for (int t = 0; t < n; ++t) {
