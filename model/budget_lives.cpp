@@ -84,6 +84,10 @@ struct Kernels {
   // The reached lives' chances summed from cost 0 up, in order: a count's
   // chance at a row starts from it.
   std::vector<double> reached_within;
+  // Each count's destroyed lives from the dearest down, [t * Length() + m]
+  // for the cost Length() - 1 - m: its sum with the renewal's rows then
+  // runs forward through both, on vectors.
+  std::vector<double> destroyed_back;
 
   std::size_t Length() const { return destroyed.size() / kMaxTarget; }
 };
@@ -342,6 +346,20 @@ LifeCount CountLives(const JourneySteps& steps, const WalkUnit& on, Kernels* ker
 
 using Complex = std::complex<double>;
 
+// Spectra of one length side by side, their real and imaginary parts apart
+// so that products of spectra run on vectors: term f of spectrum s at
+// [s * length + f].
+struct Spectra {
+  std::size_t length = 0;
+  std::vector<double> re, im;
+
+  Spectra(std::size_t count, std::size_t of) : length(of), re(count * of), im(count * of) {}
+  double* Re(std::size_t s) { return re.data() + s * length; }
+  double* Im(std::size_t s) { return im.data() + s * length; }
+  const double* Re(std::size_t s) const { return re.data() + s * length; }
+  const double* Im(std::size_t s) const { return im.data() + s * length; }
+};
+
 // The discrete Fourier transform in place of (re, im), of a power-of-two
 // size, with the roots (cos, sin)[k * step] of exp(-+2 pi i k / size) (the
 // inverse without its 1 / size), each computed directly so that their
@@ -471,32 +489,35 @@ struct RealTransform {
     }
   }
 
-  // The spectrum of a row of 2 half values.
-  void Forward(const double* row, Complex* spectrum) {
+  // The spectrum of a row of 2 half values, its parts apart.
+  void Forward(const double* row, double* spectrum_re, double* spectrum_im) {
     for (std::size_t k = 0; k < half; ++k) {
       re[k] = row[2 * k];
       im[k] = row[2 * k + 1];
     }
     Transform(forward, 2, reversed, re.data(), im.data(), half);
     // Terms 0 and half from the packed term 0; the others in pairs.
-    spectrum[0] = Complex(re[0] + im[0], 0.0);
-    spectrum[half] = Complex(re[0] - im[0], 0.0);
+    spectrum_re[0] = re[0] + im[0];
+    spectrum_im[0] = 0.0;
+    spectrum_re[half] = re[0] - im[0];
+    spectrum_im[half] = 0.0;
     for (std::size_t k = 1; k < half; ++k) {
       const Complex a(re[k], im[k]);
       const Complex b(re[half - k], -im[half - k]);
       const Complex sum = a + b;
       const Complex odd = Times(a - b, Complex(forward.cos[k], forward.sin[k]));
       // (a + b) / 2 - i (a - b) w / 2
-      spectrum[k] = Complex(sum.real() + odd.imag(), sum.imag() - odd.real()) * 0.5;
+      spectrum_re[k] = (sum.real() + odd.imag()) * 0.5;
+      spectrum_im[k] = (sum.imag() - odd.real()) * 0.5;
     }
   }
 
   // The row of a spectrum, row i then at Row(i).
-  void Inverse(const Complex* spectrum) {
+  void Inverse(const double* spectrum_re, const double* spectrum_im) {
     const double scale = 0.5 / static_cast<double>(half);
     for (std::size_t k = 0; k < half; ++k) {
-      const Complex a = spectrum[k];
-      const Complex b = std::conj(spectrum[half - k]);
+      const Complex a(spectrum_re[k], spectrum_im[k]);
+      const Complex b(spectrum_re[half - k], -spectrum_im[half - k]);
       const Complex odd = Times(a - b, Complex(inverse.cos[k], inverse.sin[k]));
       const Complex packed = (a + b + Complex(-odd.imag(), odd.real())) * scale;
       re[k] = packed.real();
@@ -802,7 +823,7 @@ RenewalRun DirectRenewal(const Kernels& k, std::int64_t rows, double most_work,
 // segment's spectrum, and the sum of their norms.
 struct Segments {
   std::size_t b = 1, first = 0, count = 0;
-  std::vector<Complex> spectra;  // [s * (b + 1) + f]
+  Spectra spectra{0, 0};
   double norms = 0.0;
 };
 
@@ -822,7 +843,7 @@ Segments SegmentsOf(const Kernels& k, std::int64_t rows, RealTransform* transfor
   segments.b = b;
   segments.first = shortest / b;
   segments.count = SegmentCount(k, b, rows);
-  segments.spectra.resize(segments.count * (b + 1));
+  segments.spectra = Spectra(segments.count, b + 1);
   std::vector<double> piece(2 * b, 0.0);
   for (std::size_t s = 0; s < segments.count; ++s) {
     double norm = 0.0;
@@ -832,7 +853,7 @@ Segments SegmentsOf(const Kernels& k, std::int64_t rows, RealTransform* transfor
       norm += piece[e] * piece[e];
     }
     segments.norms += std::sqrt(norm);
-    transform->Forward(piece.data(), &segments.spectra[s * (b + 1)]);
+    transform->Forward(piece.data(), segments.spectra.Re(s), segments.spectra.Im(s));
   }
   return segments;
 }
@@ -846,22 +867,41 @@ double TransformRunOutWork(const Kernels& k, std::size_t b, std::int64_t rows,
   return RunOutWork(block_work, b, static_cast<std::size_t>(rows), false, unreached, most_work);
 }
 
+// sum[f] += x[f] h[f] for each term of a spectrum, on vectors; the first
+// sum from 0, its term added to 0 as it is written.
+template <bool kFirst>
+void AddProducts(double* __restrict sum_re, double* __restrict sum_im,
+                 const double* __restrict x_re, const double* __restrict x_im,
+                 const double* __restrict h_re, const double* __restrict h_im, std::size_t terms) {
+  for (std::size_t f = 0; f < terms; ++f) {
+    const double re = x_re[f] * h_re[f] - x_im[f] * h_im[f];
+    const double im = x_re[f] * h_im[f] + x_im[f] * h_re[f];
+    sum_re[f] = (kFirst ? 0.0 : sum_re[f]) + re;
+    sum_im[f] = (kFirst ? 0.0 : sum_im[f]) + im;
+  }
+}
+
 // Block m's sum of the segments' spectra times the spectra of the pairs of
 // blocks they meet: segment s meets the pair of blocks m - first - s - 1 and
-// m - first - s. The sum from 0, its first term added to 0 as it is written.
-void SumOfSegments(const Segments& segments, const std::vector<Complex>& blocks, std::size_t m,
-                   std::size_t depth, std::vector<Complex>* sum) {
+// m - first - s.
+void SumOfSegments(const Segments& segments, const Spectra& blocks, std::size_t m,
+                   std::size_t depth, Spectra* sum) {
   const std::size_t spectrum = segments.b + 1;
   const std::size_t first = segments.first;
   const std::size_t meeting = std::min(segments.count, m - first + 1);
-  if (meeting == 0) std::fill(sum->begin(), sum->end(), Complex());
+  if (meeting == 0) {
+    std::fill(sum->re.begin(), sum->re.end(), 0.0);
+    std::fill(sum->im.begin(), sum->im.end(), 0.0);
+  }
   for (std::size_t s = 0; s < meeting; ++s) {
-    const Complex* x = blocks.data() + ((m - first - s) % depth) * spectrum;
-    const Complex* h = segments.spectra.data() + s * spectrum;
+    const std::size_t x = (m - first - s) % depth;
+    const Spectra& h = segments.spectra;
     if (s == 0) {
-      for (std::size_t f = 0; f < spectrum; ++f) (*sum)[f] = Complex() + Times(x[f], h[f]);
+      AddProducts<true>(sum->Re(0), sum->Im(0), blocks.Re(x), blocks.Im(x), h.Re(s), h.Im(s),
+                        spectrum);
     } else {
-      for (std::size_t f = 0; f < spectrum; ++f) (*sum)[f] += Times(x[f], h[f]);
+      AddProducts<false>(sum->Re(0), sum->Im(0), blocks.Re(x), blocks.Im(x), h.Re(s), h.Im(s),
+                         spectrum);
     }
   }
 }
@@ -896,8 +936,8 @@ RenewalRun TransformRenewal(const Kernels& k, std::int64_t rows, double most_wor
   // The spectra of the latest blocks' pairs, a ring as deep as the segments
   // reach.
   const std::size_t depth = first + segments.count;
-  std::vector<Complex> blocks(depth * spectrum);
-  std::vector<Complex> sum(spectrum);
+  Spectra blocks(depth, spectrum);
+  Spectra sum(1, spectrum);
   std::vector<double> pair(size, 0.0);
   // A transform's convolution errs by at most a few ulps times its log2
   // size (and its roots' own rounding) times the norms of its two inputs
@@ -921,7 +961,7 @@ RenewalRun TransformRenewal(const Kernels& k, std::int64_t rows, double most_wor
     v.resize(start + b, 0.0);
     if (m >= first) {
       SumOfSegments(segments, blocks, m, depth, &sum);
-      transform.Inverse(sum.data());
+      transform.Inverse(sum.Re(0), sum.Im(0));
       for (std::size_t r = 0; r < b; ++r) v[start + r] = std::max(0.0, transform.Row(b + r));
       run.error = per_block;
     }
@@ -931,7 +971,7 @@ RenewalRun TransformRenewal(const Kernels& k, std::int64_t rows, double most_wor
     }
     // This block and the one before, for the blocks to come.
     PairOfBlocks(v, start, b, &pair);
-    transform.Forward(pair.data(), &blocks[(m % depth) * spectrum]);
+    transform.Forward(pair.data(), blocks.Re(m % depth), blocks.Im(m % depth));
     if (done(v, v.size(), run.error)) break;
   }
   if (v.size() > most) v.resize(most);
@@ -950,17 +990,35 @@ RenewalRun Renewal(const Kernels& k, std::int64_t rows, double most_work, std::s
   return TransformRenewal(k, rows, most_work, unreached, done);
 }
 
-// From start count t: S_t(j) + sum_i D_t[i] V(j - i).
-[[gnu::noinline]] double FromCount(const Kernels& k, const std::vector<double>& v, int t,
-                                   std::int64_t j) {
-  const auto at = static_cast<std::size_t>(j);
-  const auto count = static_cast<std::size_t>(t);
-  const std::size_t reached_end = std::min(k.reached.size() / kMaxTarget, at + 1);
-  const std::size_t destroyed_end = std::min(k.Length(), at + 1);
-  double sum = reached_end == 0 ? 0.0 : k.reached_within[(reached_end - 1) * kMaxTarget + count];
-  for (std::size_t i = static_cast<std::size_t>(k.item_units); i < destroyed_end; ++i)
-    sum += k.destroyed[i * kMaxTarget + count] * v[at - i];
+// The sum of a[i] b[i], in eight sums side by side (vectors), then the
+// rest.
+double Dot(const double* __restrict a, const double* __restrict b, std::size_t size) {
+  constexpr std::size_t kLanes = 8;
+  std::array<double, kLanes> sums{};
+  std::size_t i = 0;
+  for (; i + kLanes <= size; i += kLanes) {
+    for (std::size_t e = 0; e < kLanes; ++e) sums[e] += a[i + e] * b[i + e];
+  }
+  double sum = 0.0;
+  for (; i < size; ++i) sum += a[i] * b[i];
+  for (const double each : sums) sum += each;
   return sum;
+}
+
+// From start count t: S_t(j) + sum_i D_t[i] V(j - i), the sum over i from
+// item_units up to j taken on the count's column from the dearest down.
+double FromCount(const Kernels& k, const std::vector<double>& v, int t, std::int64_t j) {
+  const auto at = static_cast<std::size_t>(j);
+  const std::size_t reached_end = std::min(k.reached.size() / kMaxTarget, at + 1);
+  double sum = reached_end == 0
+                   ? 0.0
+                   : k.reached_within[(reached_end - 1) * kMaxTarget + static_cast<std::size_t>(t)];
+  const std::size_t length = k.Length();
+  const auto shortest = static_cast<std::size_t>(k.item_units);
+  const std::size_t end = std::min(length, at + 1);
+  if (end <= shortest) return sum;
+  const double* column = &k.destroyed_back[static_cast<std::size_t>(t) * length + (length - end)];
+  return sum + Dot(column, &v[at + 1 - end], end - shortest);
 }
 
 // The least row from t with a chance of at least `level`, or -1: from a
@@ -997,13 +1055,20 @@ std::int64_t LeastRow(const Kernels& k, const std::vector<double>& v, int t, dou
   return high;
 }
 
-// The reached lives' running sums of a kernel's rows.
+// The reached lives' running sums of a kernel's rows, and the destroyed
+// lives' columns from the dearest down.
 void SumReached(Kernels* k) {
   k->reached_within.assign(k->reached.size(), 0.0);
   std::array<double, kMaxTarget> sum{};
   for (std::size_t i = 0; i < k->reached.size(); ++i) {
     sum[i % kMaxTarget] += k->reached[i];
     k->reached_within[i] = sum[i % kMaxTarget];
+  }
+  const std::size_t length = k->Length();
+  k->destroyed_back.resize(kMaxTarget * length);
+  for (std::size_t t = 0; t < kMaxTarget; ++t) {
+    for (std::size_t m = 0; m < length; ++m)
+      k->destroyed_back[t * length + m] = k->destroyed[(length - 1 - m) * kMaxTarget + t];
   }
 }
 
