@@ -85,9 +85,10 @@ struct Kernels {
   // chance at a row starts from it.
   std::vector<double> reached_within;
   // Each count's destroyed lives from the dearest down, [t * Length() + m]
-  // for the cost Length() - 1 - m: its sum with the renewal's rows then
-  // runs forward through both, on vectors.
+  // for the cost Length() - 1 - m, t below the target: its sum with the
+  // renewal's rows then runs forward through both, on vectors.
   std::vector<double> destroyed_back;
+  int target = 0;
 
   std::size_t Length() const { return destroyed.size() / kMaxTarget; }
 };
@@ -1065,8 +1066,9 @@ void SumReached(Kernels* k) {
     k->reached_within[i] = sum[i % kMaxTarget];
   }
   const std::size_t length = k->Length();
-  k->destroyed_back.resize(kMaxTarget * length);
-  for (std::size_t t = 0; t < kMaxTarget; ++t) {
+  const auto counts = static_cast<std::size_t>(k->target);
+  k->destroyed_back.resize(counts * length);
+  for (std::size_t t = 0; t < counts; ++t) {
     for (std::size_t m = 0; m < length; ++m)
       k->destroyed_back[t * length + m] = k->destroyed[(length - 1 - m) * kMaxTarget + t];
   }
@@ -1090,6 +1092,7 @@ Kernels Coarser(const Kernels& fine, std::int64_t unit) {
   k.item_units = fine.item_units * fine.unit / unit;
   k.spread = std::sqrt(fine.spread * fine.spread + static_cast<double>(unit * unit));
   k.walk = fine.walk;
+  k.target = fine.target;
   for (const auto& [from, to] :
        {std::pair{&fine.destroyed, &k.destroyed}, std::pair{&fine.reached, &k.reached}}) {
     const std::size_t length = from->size() / kMaxTarget;
@@ -1385,6 +1388,7 @@ LivesBrackets LivesBounds(const JourneySteps& steps, std::int64_t unit, const Bu
   fine.item_units = static_cast<std::int64_t>(item) / fine.unit;
   fine.spread = static_cast<double>(fine.unit);
   fine.walk = walk;
+  fine.target = steps.target;
   const LifeCount lives = CountLives(steps, walk, &fine);
   SumReached(&fine);
   out.work = lives.cells * (walk.rounded ? kRoundedCellWork : kFineCellWork);
