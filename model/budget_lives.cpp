@@ -28,14 +28,16 @@ constexpr double kLifeLeft = 1e-10;
 constexpr std::int64_t kLifeCells = std::int64_t{1} << 22;
 // A life's cost falls below kLifeLeft within about this many times its mean
 // (a heavy tail takes longer: the pass goes on to kLifeOverrun times as
-// far, then gives up); a cell of its pass is about this much work.
+// far, then gives up); a cell of its pass, with its rounding into the
+// kernels, is some 67 instructions: this much work, at about ten
+// instructions a unit, as a renewal's.
 constexpr double kLifeTailMeans = 30.0;
 constexpr double kLifeOverrun = 3.0;
-constexpr double kFineCellWork = 1.5;
+constexpr double kFineCellWork = 6.5;
 // A rounded walk's cell reads two rows for each term: some 110
 // instructions, its kernels' rounding included; its pass is kept to a
 // third of the cells.
-constexpr double kRoundedCellWork = 6.0;
+constexpr double kRoundedCellWork = 11.0;
 constexpr std::int64_t kRoundedLifeCells = kLifeCells / 3;
 // The attempts' roundings on a coarser walk may take this share of a
 // level's bracket; the divisors of the costs' differences tried as its unit.
@@ -1022,16 +1024,39 @@ double FromCount(const Kernels& k, const std::vector<double>& v, int t, std::int
   return sum + Dot(column, &v[at + 1 - end], end - shortest);
 }
 
-// The least row from t with a chance of at least `level`, or -1: from a
-// row near it, by steps that double, then halving. From 0 taliks the chance
-// is V itself.
+// A count's chance at a row above 0 taliks (FromCount) reads its kernel's
+// whole length, some 2.6 instructions a term: the checks and searches that
+// take it draw on a share of the work set aside for them, and give up
+// where it is spent.
+constexpr double kProbeTermWork = 0.25;
+// The share set aside: as many as this many probes for each search.
+constexpr double kProbesPerSearch = 12.0;
+
+struct Probes {
+  double each = 0.0, left = 0.0;
+  bool spent = false;  // a probe was refused
+};
+
+bool TakeProbe(Probes* probes) {
+  if (probes->left < probes->each) {
+    probes->spent = true;
+    return false;
+  }
+  probes->left -= probes->each;
+  return true;
+}
+
+// The least row from t with a chance of at least `level`, or -1 (also where
+// the probes ran out): from a row near it, by steps that double, then
+// halving. From 0 taliks the chance is V itself.
 std::int64_t LeastRow(const Kernels& k, const std::vector<double>& v, int t, double level,
-                      std::int64_t near) {
+                      std::int64_t near, Probes* probes) {
   const auto within = [&](std::int64_t j) {
-    return (t == 0 ? v[static_cast<std::size_t>(j)] : FromCount(k, v, t, j)) >= level;
+    if (t == 0) return v[static_cast<std::size_t>(j)] >= level;
+    return TakeProbe(probes) && FromCount(k, v, t, j) >= level;
   };
   const auto last = static_cast<std::int64_t>(v.size()) - 1;
-  if (last < 0 || !within(last)) return -1;
+  if (last < 0 || !within(last) || probes->spent) return -1;
   std::int64_t high = std::clamp<std::int64_t>(near, 0, last);  // within
   std::int64_t low = -1;                                        // short of it
   std::int64_t step = 1;
@@ -1053,7 +1078,7 @@ std::int64_t LeastRow(const Kernels& k, const std::vector<double>& v, int t, dou
     const std::int64_t middle = low + (high - low) / 2;
     (within(middle) ? high : low) = middle;
   }
-  return high;
+  return probes->spent ? -1 : high;
 }
 
 // The reached lives' running sums of a kernel's rows, and the destroyed
@@ -1146,17 +1171,19 @@ Margin MarginOf(const Kernels& k, const LifeCount& lives) {
 // Each asked count's bracket at `level` from the renewal's rows, within
 // `margin` of it either way, widened by the stray.
 void BracketsFrom(const JourneySteps& steps, const Kernels& k, const std::vector<double>& v,
-                  const BudgetLevels& asked, int p, double margin, LivesBrackets* out) {
+                  const BudgetLevels& asked, int p, double margin, Probes* probes,
+                  LivesBrackets* out) {
   const double coarse = static_cast<double>(k.unit);
   const double item_units = static_cast<double>(k.item_units);
   const double item = std::round(steps.item_cost);
   const double level = kPercentileLevels[p];
   // Each count's rows lie near those of 0 taliks.
-  const std::int64_t near = LeastRow(k, v, 0, level, static_cast<std::int64_t>(v.size()) / 2);
+  const std::int64_t near =
+      LeastRow(k, v, 0, level, static_cast<std::int64_t>(v.size()) / 2, probes);
   for (int t = 0; t < steps.target; ++t) {
     if (!asked[t][p]) continue;
-    const std::int64_t lower_row = LeastRow(k, v, t, level - margin, near);
-    const std::int64_t upper_row = LeastRow(k, v, t, level + margin, lower_row);
+    const std::int64_t lower_row = LeastRow(k, v, t, level - margin, near, probes);
+    const std::int64_t upper_row = LeastRow(k, v, t, level + margin, lower_row, probes);
     if (upper_row < 0 || lower_row < 0) continue;
     const double up = static_cast<double>(upper_row);
     out->upper[t][p] =
@@ -1185,7 +1212,16 @@ void BracketLevel(const JourneySteps& steps, const Kernels& k, const LifeCount& 
         Stray(k, std::floor(budget / coarse / margin.item_units) + 1.0) + k.walk.below;
     budget_row = std::min(std::floor((budget - stray) / coarse), static_cast<double>(rows - 1));
   }
-  int checks = 0;
+  // The probes set aside from the work, as much for the renewal's checks
+  // as for the searches after it, which may draw on what the renewal left
+  // too; given back as far as they are left.
+  const double each = static_cast<double>(k.Length()) * kProbeTermWork;
+  double asked_counts = 0.0;
+  for (int t = 0; t < n; ++t) asked_counts += asked[t][p] ? 1.0 : 0.0;
+  const double share = std::min(*work_left / 4.0, asked_counts * 2.0 * kProbesPerSearch * each);
+  Probes checks{each, share}, searches{each, share};
+  *work_left -= 2.0 * share;
+  int count = 0;
   // Whether the first `counted` rows of v reach every level asked.
   const auto done = [&](const std::vector<double>& v, std::size_t counted, double error) {
     if (static_cast<double>(counted) <= budget_row) return false;
@@ -1193,9 +1229,10 @@ void BracketLevel(const JourneySteps& steps, const Kernels& k, const LifeCount& 
     // From 0 taliks the chance is V itself, the quickest to look at; the
     // other counts every few blocks.
     if (asked[0][p] && v[counted - 1] < wanted) return false;
-    if (++checks % 4 != 0) return false;
+    if (++count % 4 != 0) return false;
     for (int t = 0; t < n; ++t) {
-      if (asked[t][p] && FromCount(k, v, t, static_cast<std::int64_t>(counted) - 1) < wanted)
+      if (!asked[t][p]) continue;
+      if (!TakeProbe(&checks) || FromCount(k, v, t, static_cast<std::int64_t>(counted) - 1) < wanted)
         return false;
     }
     return true;
@@ -1209,13 +1246,20 @@ void BracketLevel(const JourneySteps& steps, const Kernels& k, const LifeCount& 
       static_cast<std::size_t>(std::max(0.0, std::floor(short_of / coarse) - 2.0));
   const RenewalRun run = Renewal(k, rows, *work_left, unreached, done);
   *work_left -= run.work;
+  searches.left += std::max(0.0, *work_left);
+  *work_left = std::min(0.0, *work_left);
   const std::vector<double>& v = run.v;
-  if (v.empty()) return;
-  const double m = margin.Of(v.size(), run.error);
-  BracketsFrom(steps, k, v, asked, p, m, out);
-  if (budget_row < 0) return;
-  const auto j = static_cast<std::int64_t>(std::min(budget_row, static_cast<double>(v.size() - 1)));
-  for (int t = 0; t < n; ++t) out->within[t] = std::max(out->within[t], FromCount(k, v, t, j) - m);
+  if (!v.empty()) {
+    const double m = margin.Of(v.size(), run.error);
+    BracketsFrom(steps, k, v, asked, p, m, &searches, out);
+    const auto j =
+        static_cast<std::int64_t>(std::min(budget_row, static_cast<double>(v.size() - 1)));
+    for (int t = 0; budget_row >= 0 && t < n; ++t) {
+      if (TakeProbe(&searches))
+        out->within[t] = std::max(out->within[t], FromCount(k, v, t, j) - m);
+    }
+  }
+  *work_left += checks.left + searches.left;
 }
 
 // What a life adds up from each count of its attempts, g_t an attempt at
@@ -1305,7 +1349,23 @@ WalkUnit LivesWalk(const JourneySteps& steps, std::int64_t unit, const BudgetLev
 struct LevelSpreads {
   WalkUnit walk;  // unit 0: the lives bound nothing
   std::array<double, kPercentileCount> spread{}, largest{};
+  // Each level's spread and its renewal's work as foretold, where in reach.
+  std::array<double, kPercentileCount> wanted{}, work{};
 };
+
+// The levels whose renewals fit in `most_work` after `spent`, in order,
+// each taken up as far as its spread is at least `finest`.
+void ChooseLevels(double spent, double most_work, double finest, LevelSpreads* levels) {
+  for (int p = 0; p < kPercentileCount; ++p) {
+    if (levels->spread[p] >= 1.0) spent += levels->work[p];
+  }
+  for (int p = 0; p < kPercentileCount; ++p) {
+    if (levels->spread[p] >= 1.0 || !(levels->wanted[p] >= finest)) continue;
+    if (spent + levels->work[p] > most_work) continue;
+    spent += levels->work[p];
+    levels->spread[p] = levels->wanted[p];
+  }
+}
 
 LevelSpreads SpreadsOf(const JourneySteps& steps, std::int64_t unit, const BudgetLevels& asked,
                        const BudgetFigures& known_lower, const BudgetFigures& known_upper,
@@ -1315,7 +1375,7 @@ LevelSpreads SpreadsOf(const JourneySteps& steps, std::int64_t unit, const Budge
   const WalkUnit& walk = levels.walk;
   if (walk.unit == 0) return levels;
   // The lives' own pass first.
-  double work = FineCells(steps, walk.unit) * (walk.rounded ? kRoundedCellWork : kFineCellWork);
+  const double work = FineCells(steps, walk.unit) * (walk.rounded ? kRoundedCellWork : kFineCellWork);
   const double item = std::round(steps.item_cost);
   const double life = MeanLifeCost(steps);
   for (int p = 0; p < kPercentileCount; ++p) {
@@ -1335,12 +1395,10 @@ LevelSpreads SpreadsOf(const JourneySteps& steps, std::int64_t unit, const Budge
     // The renewal stops where every level is reached, about as far as
     // the lower bounds, however far the upper ones lie.
     const double rows = std::min(largest, kFarAsLower * largest_lower) / spread;
-    const double level_work =
-        RenewalWork(rows, item / spread, (kLifeTailMeans * life + item) / spread);
-    if (work + level_work > most_work) continue;
-    work += level_work;
-    levels.spread[p] = spread;
+    levels.work[p] = RenewalWork(rows, item / spread, (kLifeTailMeans * life + item) / spread);
+    levels.wanted[p] = spread;
   }
+  ChooseLevels(work, most_work, 1.0, &levels);
   return levels;
 }
 
@@ -1371,7 +1429,7 @@ LivesBrackets LivesBounds(const JourneySteps& steps, std::int64_t unit, const Bu
   for (auto& row : out.upper) row.fill(kInfinity);
   const double item = std::round(steps.item_cost);
   // The lives counted once on the finest unit.
-  const LevelSpreads levels =
+  LevelSpreads levels =
       SpreadsOf(steps, unit, asked, known_lower, known_upper, most_work, attempts);
   const WalkUnit& walk = levels.walk;
   if (walk.unit == 0) return out;
@@ -1393,6 +1451,9 @@ LivesBrackets LivesBounds(const JourneySteps& steps, std::int64_t unit, const Bu
   SumReached(&fine);
   out.work = lives.cells * (walk.rounded ? kRoundedCellWork : kFineCellWork);
   if (!(lives.left <= kLivesLeftUsable)) return out;
+  // A pass shorter than foretold leaves room for levels left out, as fine
+  // as the kernels.
+  ChooseLevels(out.work, most_work, static_cast<double>(fine.unit), &levels);
   // The levels' renewals share the work the pass leaves.
   double work_left = most_work - out.work;
   for (int p = 0; p < kPercentileCount; ++p) {

@@ -37,8 +37,9 @@ struct LivesBrackets {
 /// attempts' lattice is too fine for a life's pass, a coarser one is bounded
 /// by it. `asked[t][p]`: the budgets to bracket, each known to lie
 /// in (known_lower, known_upper], which sizes the coarse unit and the pass;
-/// the levels' renewals together within `most_work` (about twenty
-/// instructions each), the levels beyond it left out.
+/// the life's pass, the levels' renewals and their searches together within
+/// `most_work` (about ten instructions each, on every path), the levels
+/// beyond it left out.
 LivesBrackets LivesBounds(const JourneySteps& steps, std::int64_t unit, const BudgetLevels& asked,
                           const BudgetFigures& known_lower, const BudgetFigures& known_upper,
                           double most_work, double attempts);

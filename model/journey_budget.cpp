@@ -1288,17 +1288,17 @@ bool StripBounds(const JourneySteps& steps, const Decay& decay, const StripRun& 
   return StripClose(strip);
 }
 
-// The lives' work (LivesBounds) where they come first, and where the
-// strip's pass came before them: the plan within its bound of instructions
-// either way.
-constexpr double kLivesFirstWork = 20971520.0;  // 5 2^22
+// The lives' work (LivesBounds, some ten instructions a unit) where they
+// come first, and where the strip's pass came before them: the plan within
+// its bound of instructions either way.
+constexpr double kLivesFirstWork = 37748736.0;  // 9 2^22
 constexpr double kLivesAfterWork = 4194304.0;   // 2^22
-// Where no pass ran at all, the lives alone: about 1.5 times that work,
-// their renewals' taps some 14 instructions a unit of it, beside what the
-// counts took before them.
-constexpr double kLivesAloneWork = 32505856.0;  // 31 2^20
-// The strip's pass in the same units: about 2.3 10^8 instructions.
-constexpr double kStripWork = 12582912.0;  // 3 2^22
+// Where no pass ran at all, the lives alone, beside what the counts took
+// before them.
+constexpr double kLivesAloneWork = 41943040.0;  // 40 2^20
+// After the lives came first, the strip's pass (about 2.3 10^8
+// instructions) only where they spent at most kLivesFirstWork less this.
+constexpr double kStripWork = 29360128.0;  // 7 2^22
 
 // Step 5: where a bracket is still wide, the lives of the items, for
 // journeys whose every count can reach the target on attempts that all cost
