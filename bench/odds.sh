@@ -93,6 +93,12 @@ report "heavy tail" 500000000 --plan --prices 64000,1000000,50,50,10,1000000 --a
 # chances summed once (5.6 10^8: over the bound, see the issue's note).
 report "life pass" 500000000 --plan --prices 24000,1,10,1,1000000,1000000 --attempt-price 100 \
   --item-price 3000000 7 30 4
+# Many attempts of 7 among dear ones, on a coarse unit with each cost
+# rounded at random, its mean kept (after the strip's pass).
+report "rounded walk" 500000000 --plan --prices 3000,2000,4000,24000,48000,64000 \
+  --attempt-price 7 --item-price 1000000 5 50 7
+report "rounded 1e5" 500000000 --plan --prices 3000,2000,4000,24000,48000,64000 \
+  --attempt-price 7 --item-price 100000 2 50 6
 report "alone long" 500000000 --plan --prices 64000,0,64000,1000,0,2 --attempt-price 7 \
   --item-price 3000000 6 10 7 1 1 5 3
 # An item of 10^9 beyond every attempts' total: the items apart's pass over

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <limits>
+#include <numeric>
 #include <tuple>
 #include <utility>
 #include <vector>
@@ -18,7 +19,7 @@ namespace {
 constexpr double kInfinity = std::numeric_limits<double>::infinity();
 constexpr double kUlp = 0x1p-52;
 // The chance that the lives' rounding strays beyond its bound.
-constexpr double kStrayChance = 1e-13;
+constexpr double kStrayChance = kRoundingStrayChance;
 // The bracket's width a level's coarse unit is chosen for, as a share of the
 // budget: nearly the tolerance; the figure then shows the digits it needs.
 constexpr double kBracketShare = kBudgetRelativeError * 0.9;
@@ -124,15 +125,6 @@ struct LifeCount {
   double cells = 0.0;  // the pass's rows times counts
 };
 
-// The least stray of a sum of roundings, each within `reach` of its cost
-// on the side looked at, their variances summed to at most `variance`,
-// beyond which it lies with at most kStrayChance.
-double BernsteinStray(double reach, double variance) {
-  const double log = std::log(1.0 / kStrayChance);
-  const double linear = reach * log / 3.0;
-  return linear + std::sqrt(linear * linear + 2.0 * variance * log);
-}
-
 // The walk on w: its roundings' strays from the greatest variance and reach
 // of any count's.
 WalkUnit WalkOn(const JourneySteps& steps, std::int64_t w, double attempts) {
@@ -149,8 +141,8 @@ WalkUnit WalkOn(const JourneySteps& steps, std::int64_t w, double attempts) {
     above = std::max(above, static_cast<double>(w) - r);
   }
   if (walk.rounded) {
-    walk.below = std::ceil(BernsteinStray(below, attempts * variance));
-    walk.above = std::ceil(BernsteinStray(above, attempts * variance));
+    walk.below = std::ceil(RoundingStray(below, attempts * variance));
+    walk.above = std::ceil(RoundingStray(above, attempts * variance));
   }
   return walk;
 }
@@ -173,7 +165,7 @@ WalkUnit WalkFor(const JourneySteps& steps, std::int64_t unit, double attempts, 
   if (!(attempts < kInfinity) || !(room > 0.0)) return best;
   // Each rounding within w, varying by at most w^2 / 4: strays of w times
   // those of a unit's.
-  const double per_unit = 2.0 * BernsteinStray(1.0, attempts / 4.0);
+  const double per_unit = 2.0 * RoundingStray(1.0, attempts / 4.0);
   const auto surely = static_cast<std::int64_t>(std::floor(room / per_unit));
   std::vector<std::int64_t> candidates = {surely};
   std::array<std::int64_t, kMaxTarget + 1> costs{};
@@ -1004,8 +996,7 @@ double Dot(const double* __restrict a, const double* __restrict b, std::size_t s
   }
   double sum = 0.0;
   for (; i < size; ++i) sum += a[i] * b[i];
-  for (const double each : sums) sum += each;
-  return sum;
+  return std::accumulate(sums.begin(), sums.end(), sum);
 }
 
 // From start count t: S_t(j) + sum_i D_t[i] V(j - i), the sum over i from
@@ -1194,6 +1185,16 @@ void BracketsFrom(const JourneySteps& steps, const Kernels& k, const std::vector
   }
 }
 
+// The player's budget's row, -1 where none is asked: the rounded total and
+// its stray within the budget.
+double BudgetRow(const Kernels& k, double budget, const Margin& margin, std::int64_t rows) {
+  if (budget < 0) return -1.0;
+  const auto coarse = static_cast<double>(k.unit);
+  const double stray =
+      Stray(k, std::floor(budget / coarse / margin.item_units) + 1.0) + k.walk.below;
+  return std::min(std::floor((budget - stray) / coarse), static_cast<double>(rows - 1));
+}
+
 // One level's brackets from the renewal on the kernels' unit, as far as
 // `rows` at most, within the work left.
 void BracketLevel(const JourneySteps& steps, const Kernels& k, const LifeCount& lives,
@@ -1204,14 +1205,7 @@ void BracketLevel(const JourneySteps& steps, const Kernels& k, const LifeCount& 
   const double coarse = static_cast<double>(k.unit);
   const double level = kPercentileLevels[p];
   const Margin margin = MarginOf(k, lives);
-  // The player's budget's row: the rounded total and its stray within it.
-  const double budget = steps.budget;
-  double budget_row = -1.0;
-  if (budget >= 0) {
-    const double stray =
-        Stray(k, std::floor(budget / coarse / margin.item_units) + 1.0) + k.walk.below;
-    budget_row = std::min(std::floor((budget - stray) / coarse), static_cast<double>(rows - 1));
-  }
+  const double budget_row = BudgetRow(k, steps.budget, margin, rows);
   // The probes set aside from the work, as much for the renewal's checks
   // as for the searches after it, which may draw on what the renewal left
   // too; given back as far as they are left.
@@ -1232,7 +1226,8 @@ void BracketLevel(const JourneySteps& steps, const Kernels& k, const LifeCount& 
     if (++count % 4 != 0) return false;
     for (int t = 0; t < n; ++t) {
       if (!asked[t][p]) continue;
-      if (!TakeProbe(&checks) || FromCount(k, v, t, static_cast<std::int64_t>(counted) - 1) < wanted)
+      if (!TakeProbe(&checks) ||
+          FromCount(k, v, t, static_cast<std::int64_t>(counted) - 1) < wanted)
         return false;
     }
     return true;
@@ -1375,7 +1370,8 @@ LevelSpreads SpreadsOf(const JourneySteps& steps, std::int64_t unit, const Budge
   const WalkUnit& walk = levels.walk;
   if (walk.unit == 0) return levels;
   // The lives' own pass first.
-  const double work = FineCells(steps, walk.unit) * (walk.rounded ? kRoundedCellWork : kFineCellWork);
+  const double work =
+      FineCells(steps, walk.unit) * (walk.rounded ? kRoundedCellWork : kFineCellWork);
   const double item = std::round(steps.item_cost);
   const double life = MeanLifeCost(steps);
   for (int p = 0; p < kPercentileCount; ++p) {
@@ -1433,8 +1429,8 @@ LivesBrackets LivesBounds(const JourneySteps& steps, std::int64_t unit, const Bu
       SpreadsOf(steps, unit, asked, known_lower, known_upper, most_work, attempts);
   const WalkUnit& walk = levels.walk;
   if (walk.unit == 0) return out;
-  const auto& spread = levels.spread;
-  const auto& largest = levels.largest;
+  const std::array<double, kPercentileCount>& spread = levels.spread;
+  const std::array<double, kPercentileCount>& largest = levels.largest;
   double finest = item;
   for (const double each : spread) {
     if (each >= 1.0) finest = std::min(finest, each);
@@ -1474,4 +1470,11 @@ LivesBrackets LivesBounds(const JourneySteps& steps, std::int64_t unit, const Bu
   }
   out.work = most_work - work_left;
   return out;
+}
+
+double RoundingStray(double reach, double variance) {
+  // Bernstein's inequality, solved for the stray.
+  const double log = std::log(1.0 / kStrayChance);
+  const double linear = reach * log / 3.0;
+  return linear + std::sqrt(linear * linear + 2.0 * variance * log);
 }

@@ -44,6 +44,15 @@ LivesBrackets LivesBounds(const JourneySteps& steps, std::int64_t unit, const Bu
                           const BudgetFigures& known_lower, const BudgetFigures& known_upper,
                           double most_work, double attempts);
 
+/// The chance that a sum of roundings strays beyond its bound on one side.
+constexpr double kRoundingStrayChance = 1e-13;
+
+/// The least stray of a sum of roundings, each of mean 0 and within `reach`
+/// of its cost on the side looked at, their variances summed to at most
+/// `variance` (a martingale's, however many there are), beyond which it
+/// lies with a chance of at most kRoundingStrayChance.
+double RoundingStray(double reach, double variance);
+
 /// Whether the total spent is lumpy at the item price's scale by the budgets
 /// of `items` destroyed: a life's spread of cost (its standard deviation)
 /// over so many lives is short of a couple of item prices. A pass's strip

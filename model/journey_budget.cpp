@@ -69,6 +69,12 @@ struct Lattice {
   std::array<double, kMaxTarget> success{}, lost{}, destroyed{}, failed{};
   std::array<std::int64_t, kMaxTarget> units{};
   std::int64_t item_units = 0;
+  // An attempt that destroys the item with it, where the item is in it.
+  std::array<std::int64_t, kMaxTarget> destroyed_units{};
+  // On a rounded walk (Roundings), the chance that an attempt, and one that
+  // destroys the item, costs a unit more; 0 on whole costs.
+  std::array<double, kMaxTarget> up{}, destroyed_up{};
+  bool rounded = false;
   bool items_apart = false;
   bool any_free = false;
   // (I - F)^-1 for the shares F that stay within a row (steps that cost
@@ -111,8 +117,18 @@ void InvertFree(Lattice* lattice, const std::array<std::array<double, kMaxTarget
   }
 }
 
+// A walk on a coarse unit with each cost rounded to one of its two
+// neighbouring whole units at random, its mean kept: the lower one and the
+// chance of the one above, for an attempt and for one that destroys the
+// item.
+struct Roundings {
+  std::array<std::int64_t, kMaxTarget> units{}, destroyed_units{};
+  std::array<double, kMaxTarget> up{}, destroyed_up{};
+};
+
 Lattice MakeLattice(const JourneySteps& steps, const std::array<std::int64_t, kMaxTarget>& units,
-                    std::int64_t item_units, bool items_apart) {
+                    std::int64_t item_units, bool items_apart,
+                    const Roundings* rounding = nullptr) {
   Lattice lattice;
   const int n = steps.target;
   lattice.target = n;
@@ -120,6 +136,13 @@ Lattice MakeLattice(const JourneySteps& steps, const std::array<std::int64_t, kM
   lattice.units = units;
   lattice.item_units = item_units;
   lattice.items_apart = items_apart;
+  for (int t = 0; t < n; ++t) lattice.destroyed_units[t] = units[t] + item_units;
+  if (rounding != nullptr) {
+    lattice.rounded = true;
+    lattice.destroyed_units = rounding->destroyed_units;
+    lattice.up = rounding->up;
+    lattice.destroyed_up = rounding->destroyed_up;
+  }
   std::array<std::array<double, kMaxTarget>, kMaxTarget> f{};
   std::array<double, kMaxTarget> away{};
   for (int t = 0; t < n; ++t) {
@@ -136,14 +159,20 @@ Lattice MakeLattice(const JourneySteps& steps, const std::array<std::int64_t, kM
     lattice.destroyed[t] = back ? d : 0.0;
     lattice.failed[t] = fail;
     const bool free = units[t] == 0;
-    const bool destroy_free = free && item_units == 0 && !items_apart;
+    const bool destroy_free = free && lattice.destroyed_units[t] == 0 && !items_apart;
     if (!free) continue;
     lattice.any_free = true;
-    if (t + 1 < n) f[t][t + 1] += s;
-    f[t][0] += lattice.lost[t] + (destroy_free ? lattice.destroyed[t] : 0.0);
-    f[t][t] += fail;
+    // On a rounded walk, only the share that stays on the lower unit.
+    const double stay = 1.0 - lattice.up[t];
+    const double destroyed_stay = 1.0 - lattice.destroyed_up[t];
+    if (t + 1 < n) f[t][t + 1] += s * stay;
+    f[t][0] +=
+        lattice.lost[t] * stay + (destroy_free ? lattice.destroyed[t] * destroyed_stay : 0.0);
+    f[t][t] += fail * stay;
     // 1 - f[t][t] without cancelling where failures are nearly certain.
-    away[t] = t == 0 ? s + (destroy_free ? 0.0 : d) : s + l + d;
+    away[t] = t == 0 ? s + (destroy_free ? d * lattice.destroyed_up[t] : d) +
+                           (lattice.lost[t] + fail) * lattice.up[t]
+                     : s + l + d + fail * lattice.up[t];
   }
   if (lattice.any_free) InvertFree(&lattice, f, away);
   for (int t = 0; lattice.any_free && t < n; ++t) {
@@ -172,6 +201,9 @@ void SolveFree(const Lattice& lattice, double* x) {
 // pass stopped short of them, at its last row, with reached false).
 struct PassResult {
   std::array<std::array<std::int64_t, kPercentileCount>, kMaxTarget> units{};
+  // On a rounded walk, where the levels less its margin are reached (units:
+  // the levels and the margin).
+  std::array<std::array<std::int64_t, kPercentileCount>, kMaxTarget> low_units{};
   std::array<double, kMaxTarget> within{};
   bool within_reached = false;
   bool complete = false;  // every wanted level found
@@ -216,9 +248,17 @@ bool StripClose(const TailStrip& strip) {
 struct PassState {
   std::array<double, kMaxTarget> success{}, failed{}, lost{}, destroyed{};
   std::array<std::int64_t, kMaxTarget> attempt_back{}, destroyed_back{};
+  // A rounded walk's shares a unit further back.
+  std::array<double, kMaxTarget> up_success{}, up_failed{}, up_lost{}, up_destroyed{};
+  std::array<std::int64_t, kMaxTarget> up_attempt_back{}, up_destroyed_back{};
   double free_into_target = 0.0;
   std::array<int, kMaxTarget> next{};
   std::array<double, kMaxTarget> looked_for{};
+  // On a rounded walk: the levels looked for are `margin` above the wanted
+  // ones, and each also `margin` below them.
+  double margin = 0.0;
+  std::array<int, kMaxTarget> next_low{};
+  std::array<double, kMaxTarget> looked_low{};
   int left = 0;
   TailStrip* strip = nullptr;
 };
@@ -253,13 +293,42 @@ void MeasureStrip(const std::vector<double>& ring, std::size_t mask, std::int64_
   strip->last = top;
 }
 
-template <int N>
+// The next wanted level from `next` on, and its chance moved by `by`.
+void NextLevel(const Levels& wanted, int t, double by, int* next, double* looked_for) {
+  while (*next < kPercentileCount && !wanted[t][*next]) ++*next;
+  *looked_for = *next < kPercentileCount ? kPercentileLevels[*next] + by : 2.0;
+}
+
+// Row b's levels reached, each the least row that reaches it.
+template <int N, bool kRounded>
+void LevelsFound(const Levels& wanted, const std::array<double, kMaxTarget + 1>& x, std::int64_t b,
+                 PassState* state, PassResult* result) {
+  PassState& s = *state;
+  for (int t = 0; t < N; ++t) {
+    while (kRounded && x[t] >= s.looked_low[t]) {
+      result->low_units[t][s.next_low[t]] = b;
+      ++s.next_low[t];
+      NextLevel(wanted, t, -s.margin, &s.next_low[t], &s.looked_low[t]);
+    }
+    while (x[t] >= s.looked_for[t]) {
+      result->units[t][s.next[t]] = b;
+      --s.left;
+      ++s.next[t];
+      NextLevel(wanted, t, s.margin, &s.next[t], &s.looked_for[t]);
+    }
+  }
+}
+
+template <int N, bool kRounded>
 std::int64_t PassRows(const Lattice& lattice, const Levels& wanted, std::int64_t asked,
                       std::int64_t last, PassState* state, PassResult* result,
                       std::array<double, kMaxTarget + 1>* last_row) {
   constexpr std::size_t kStride = kMaxTarget + 1;
   std::int64_t history = 1;
-  for (int t = 0; t < N; ++t) history = std::max(history, state->destroyed_back[t] + 1);
+  for (int t = 0; t < N; ++t) {
+    history = std::max(history, state->destroyed_back[t] + 1);
+    if (kRounded) history = std::max(history, state->up_destroyed_back[t] + 1);
+  }
   std::int64_t rows = 1;
   while (rows < history) rows *= 2;
   const auto mask = static_cast<std::size_t>(rows - 1);
@@ -278,6 +347,14 @@ std::int64_t PassRows(const Lattice& lattice, const Levels& wanted, std::int64_t
           &ring[((here - static_cast<std::size_t>(s.destroyed_back[t])) & mask) * kStride];
       x[t] =
           s.success[t] * a[t + 1] + s.failed[t] * a[t] + s.lost[t] * a[0] + s.destroyed[t] * d[0];
+      if (kRounded) {
+        const double* up_a =
+            &ring[((here - static_cast<std::size_t>(s.up_attempt_back[t])) & mask) * kStride];
+        const double* up_d =
+            &ring[((here - static_cast<std::size_t>(s.up_destroyed_back[t])) & mask) * kStride];
+        x[t] += s.up_success[t] * up_a[t + 1] + s.up_failed[t] * up_a[t] + s.up_lost[t] * up_a[0] +
+                s.up_destroyed[t] * up_d[0];
+      }
     }
     x[N - 1] += s.free_into_target;
     x[N] = 1.0;
@@ -285,18 +362,9 @@ std::int64_t PassRows(const Lattice& lattice, const Levels& wanted, std::int64_t
     std::copy(x.begin(), x.begin() + N + 1,
               ring.begin() + static_cast<std::ptrdiff_t>((here & mask) * kStride));
     bool found = false;
-    for (int t = 0; t < N; ++t) found = found || x[t] >= s.looked_for[t];
-    if (found) {
-      for (int t = 0; t < N; ++t) {
-        while (x[t] >= s.looked_for[t]) {
-          result->units[t][s.next[t]] = b;
-          --s.left;
-          ++s.next[t];
-          while (s.next[t] < kPercentileCount && !wanted[t][s.next[t]]) ++s.next[t];
-          s.looked_for[t] = s.next[t] < kPercentileCount ? kPercentileLevels[s.next[t]] : 2.0;
-        }
-      }
-    }
+    for (int t = 0; t < N; ++t)
+      found = found || x[t] >= (kRounded ? s.looked_low : s.looked_for)[t];
+    if (found) LevelsFound<N, kRounded>(wanted, x, b, &s, result);
     if (b == asked) {
       for (int t = 0; t < N; ++t) result->within[t] = x[t];
       result->within_reached = true;
@@ -313,61 +381,65 @@ std::int64_t PassRows(const Lattice& lattice, const Levels& wanted, std::int64_t
   return b;
 }
 
+// The rows of the pass for n counts.
+using PassRowsRun = std::int64_t (*)(const Lattice&, const Levels&, std::int64_t, std::int64_t,
+                                     PassState*, PassResult*, std::array<double, kMaxTarget + 1>*);
+template <bool kRounded>
+PassRowsRun PassRowsFor(int n) {
+  constexpr std::array<PassRowsRun, kMaxTarget> kRuns = {
+      PassRows<1, kRounded>, PassRows<2, kRounded>, PassRows<3, kRounded>, PassRows<4, kRounded>,
+      PassRows<5, kRounded>, PassRows<6, kRounded>, PassRows<7, kRounded>};
+  return kRuns[static_cast<std::size_t>(std::clamp(n, 1, kMaxTarget) - 1)];
+}
+
+// On a rounded walk, the levels are looked for `margin` above and below.
 PassResult PassWithItemsIn(const Lattice& lattice, const Levels& wanted, std::int64_t asked,
-                           std::int64_t last, TailStrip* strip = nullptr) {
+                           std::int64_t last, TailStrip* strip = nullptr, double margin = 0.0) {
   const int n = lattice.target;
   PassResult result;
   for (auto& row : result.units) row.fill(-1);
+  for (auto& row : result.low_units) row.fill(-1);
   PassState state;
   state.strip = strip;
+  state.margin = margin;
   // The shares as locals, each count's terms that look back: the rows'
   // loop is the whole cost of the pass. Rows before 0 units are zero, the
   // ring's first rows.
   for (int t = 0; t < n; ++t) {
     const bool counted = lattice.live[t];
     const bool attempt_back = counted && lattice.units[t] > 0;
-    state.success[t] = attempt_back ? lattice.success[t] : 0.0;
-    state.failed[t] = attempt_back ? lattice.failed[t] : 0.0;
-    state.lost[t] = attempt_back ? lattice.lost[t] : 0.0;
-    state.destroyed[t] =
-        counted && lattice.units[t] + lattice.item_units > 0 ? lattice.destroyed[t] : 0.0;
+    const double stay = 1.0 - lattice.up[t];
+    state.success[t] = attempt_back ? lattice.success[t] * stay : 0.0;
+    state.failed[t] = attempt_back ? lattice.failed[t] * stay : 0.0;
+    state.lost[t] = attempt_back ? lattice.lost[t] * stay : 0.0;
+    state.destroyed[t] = counted && lattice.destroyed_units[t] > 0
+                             ? lattice.destroyed[t] * (1.0 - lattice.destroyed_up[t])
+                             : 0.0;
     // A look-back beyond the last row only ever reads rows before 0: a ring
     // of more rows than the pass keeps them zeros, however dear the item.
     state.attempt_back[t] = std::min(lattice.units[t], last + 1);
-    state.destroyed_back[t] = std::min(lattice.units[t] + lattice.item_units, last + 1);
-    while (state.next[t] < kPercentileCount && !wanted[t][state.next[t]]) ++state.next[t];
-    state.looked_for[t] = state.next[t] < kPercentileCount ? kPercentileLevels[state.next[t]] : 2.0;
+    state.destroyed_back[t] = std::min(lattice.destroyed_units[t], last + 1);
+    if (lattice.rounded && counted) {
+      state.up_success[t] = lattice.success[t] * lattice.up[t];
+      state.up_failed[t] = lattice.failed[t] * lattice.up[t];
+      state.up_lost[t] = lattice.lost[t] * lattice.up[t];
+      state.up_destroyed[t] = lattice.destroyed[t] * lattice.destroyed_up[t];
+      state.up_attempt_back[t] = std::min(lattice.units[t] + 1, last + 1);
+      state.up_destroyed_back[t] = std::min(lattice.destroyed_units[t] + 1, last + 1);
+    }
+    NextLevel(wanted, t, margin, &state.next[t], &state.looked_for[t]);
+    NextLevel(wanted, t, -margin, &state.next_low[t], &state.looked_low[t]);
     for (const bool w : wanted[t]) state.left += w ? 1 : 0;
   }
   // A free step into the target arrives in its own row.
-  state.free_into_target =
-      lattice.live[n - 1] && lattice.units[n - 1] == 0 ? lattice.success[n - 1] : 0.0;
+  state.free_into_target = lattice.live[n - 1] && lattice.units[n - 1] == 0
+                               ? lattice.success[n - 1] * (1.0 - lattice.up[n - 1])
+                               : 0.0;
   std::array<double, kMaxTarget + 1> x{};
-  std::int64_t b = 0;
-  switch (n) {
-    case 1:
-      b = PassRows<1>(lattice, wanted, asked, last, &state, &result, &x);
-      break;
-    case 2:
-      b = PassRows<2>(lattice, wanted, asked, last, &state, &result, &x);
-      break;
-    case 3:
-      b = PassRows<3>(lattice, wanted, asked, last, &state, &result, &x);
-      break;
-    case 4:
-      b = PassRows<4>(lattice, wanted, asked, last, &state, &result, &x);
-      break;
-    case 5:
-      b = PassRows<5>(lattice, wanted, asked, last, &state, &result, &x);
-      break;
-    case 6:
-      b = PassRows<6>(lattice, wanted, asked, last, &state, &result, &x);
-      break;
-    default:
-      b = PassRows<7>(lattice, wanted, asked, last, &state, &result, &x);
-      break;
-  }
+  const auto rows = lattice.rounded ? PassRowsFor<true>(n) : PassRowsFor<false>(n);
+  const std::int64_t b = rows(lattice, wanted, asked, last, &state, &result, &x);
   result.complete = state.left == 0;
+  if (!lattice.rounded) result.low_units = result.units;
   if (!result.within_reached) {
     for (int t = 0; t < n; ++t) result.within[t] = b > 0 ? x[t] : 0.0;
   }
@@ -1047,6 +1119,17 @@ bool ExactItemsApart(const JourneySteps& steps, const Costs& costs, const Budget
 // to be close (an attempt of 7 among attempts of 10^5), a second pass
 // rounds every cost down instead: its totals are at most the true ones, so
 // its budgets are at most the true ones too.
+// The most attempts of a journey from any count but for kBudgetTailMass:
+// they bound a rounded walk's roundings.
+double MostAttempts(const BudgetCounts& counts, int n) {
+  double most = 0.0;
+  for (int t = 0; t < n; ++t) {
+    if (counts.attempts_tail[t] == kNever) return kInfinity;
+    most = std::max(most, static_cast<double>(counts.attempts_tail[t]));
+  }
+  return most;
+}
+
 struct CoarseUnits {
   std::array<std::int64_t, kMaxTarget> attempt{};
   std::int64_t item = 0;
@@ -1097,10 +1180,134 @@ bool Close(const Bound& bound) {
   return bound.upper <= std::max(bound.lower, 1.0) * (1.0 + kBudgetRelativeError);
 }
 
+// Where rounding every cost up and down moves the totals far apart (many
+// cheap attempts on a coarse unit), each cost rounded at random to one of
+// its neighbouring multiples of the unit, its mean kept: the rounded total
+// then strays from the true one by a sum of roundings of mean 0, which over
+// at most `attempts` attempts (all but kBudgetTailMass of journeys) takes
+// off at most `below` and adds at most `above` but for a chance of
+// kRoundingStrayChance each. A level's chance is looked for `margin` above
+// and below, which holds both.
+struct RoundedWalk {
+  std::int64_t unit = 0;  // 0: none
+  Roundings rounding;
+  double below = 0.0, above = 0.0;
+};
+
+constexpr double kRoundedMargin = 2.0 * kRoundingStrayChance + kBudgetTailMass;
+// The divisors of the costs' differences tried as the unit, as far as this
+// many times the least.
+constexpr std::int64_t kRoundedDivisors = 4096;
+constexpr std::int64_t kRoundedSpan = 64;
+
+RoundedWalk RoundedWalkOn(const Costs& costs, int n, std::int64_t w, double attempts) {
+  RoundedWalk walk;
+  walk.unit = w;
+  double variance = 0.0, below = 0.0, above = 0.0;
+  const auto round = [&](std::int64_t cost, std::int64_t* units, double* up) {
+    const std::int64_t r = cost % w;
+    *units = cost / w;
+    *up = static_cast<double>(r) / static_cast<double>(w);
+    const auto rest = static_cast<double>(r);
+    variance = std::max(variance, rest * static_cast<double>(w - r));
+    below = std::max(below, rest);
+    if (r > 0) above = std::max(above, static_cast<double>(w - r));
+  };
+  Roundings& rounding = walk.rounding;
+  for (int t = 0; t < n; ++t) {
+    round(costs.attempt[t], &rounding.units[t], &rounding.up[t]);
+    round(costs.attempt[t] + costs.item, &rounding.destroyed_units[t], &rounding.destroyed_up[t]);
+  }
+  // A unit more for the chances of the unit above, each rounded.
+  walk.below = std::ceil(RoundingStray(below, attempts * variance)) + 1.0;
+  walk.above = std::ceil(RoundingStray(above, attempts * variance)) + 1.0;
+  return walk;
+}
+
+// The rounded walk of the narrowest bracket (its strays and a unit) on a
+// unit of at least `least`: that one, or a divisor of the costs'
+// differences, which leaves the costs the same remainder.
+RoundedWalk RoundedWalkFor(const Costs& costs, int n, std::int64_t least, double attempts) {
+  if (!(attempts < kInfinity)) return {};
+  std::vector<std::int64_t> costs_of{0};
+  for (int t = 0; t < n; ++t) {
+    costs_of.push_back(costs.attempt[t]);
+    costs_of.push_back(costs.attempt[t] + costs.item);
+  }
+  std::vector<std::int64_t> candidates = {least};
+  for (const std::int64_t a : costs_of) {
+    for (const std::int64_t b : costs_of) {
+      const std::int64_t difference = a - b;
+      if (difference < least) continue;
+      for (std::int64_t k = 1; k <= kRoundedDivisors && difference / k >= least; ++k) {
+        if (difference % k == 0 && difference / k <= kRoundedSpan * least)
+          candidates.push_back(difference / k);
+      }
+    }
+  }
+  RoundedWalk best;
+  double narrowest = kInfinity;
+  for (const std::int64_t w : candidates) {
+    const RoundedWalk walk = RoundedWalkOn(costs, n, w, attempts);
+    const double width = walk.below + walk.above + static_cast<double>(w);
+    if (width < narrowest) {
+      narrowest = width;
+      best = walk;
+    }
+  }
+  return best;
+}
+
+// The rounded walk's pass as far as `reach_to`, and every wanted level's
+// bracket from it.
+void RoundedBounds(const JourneySteps& steps, const RoundedWalk& walk, double reach_to,
+                   std::array<std::array<Bound, kPercentileCount>, kMaxTarget>* bounds,
+                   Outcome* out) {
+  const int n = steps.target;
+  const auto w = static_cast<double>(walk.unit);
+  const Lattice lattice = MakeLattice(steps, walk.rounding.units, 0, false, &walk.rounding);
+  const double asked = steps.budget;
+  const std::int64_t asked_units =
+      asked - walk.below < 0.0 ? -1 : AskedUnits(asked - walk.below, w);
+  const PassResult pass = PassWithItemsIn(lattice, out->wanted, asked_units,
+                                          static_cast<std::int64_t>(std::floor(reach_to / w)) + 1,
+                                          nullptr, kRoundedMargin);
+  for (int t = 0; t < n; ++t) {
+    for (int p = 0; p < kPercentileCount; ++p) {
+      if (!out->wanted[t][p]) continue;
+      const std::int64_t low = pass.low_units[t][p];
+      const std::int64_t high = pass.units[t][p];
+      Tighten(&(*bounds)[t][p],
+              high < 0 ? kInfinity : std::ceil(static_cast<double>(high) * w + walk.below),
+              low < 0 ? 0.0 : static_cast<double>(low) * w - walk.above - 1.0);
+    }
+    if (asked_units >= 0 && pass.within_reached)
+      out->budgets.within[t] = std::max(out->budgets.within[t], pass.within[t] - kRoundedMargin);
+  }
+}
+
+// Whether the rounded walk brackets the levels still wide closer than the
+// pair rounding up and down on `unit`, each about a unit an attempt apart.
+bool RoundedCloser(const BudgetCounts& counts, const RoundedWalk& walk, double unit,
+                   const Levels& wanted,
+                   const std::array<std::array<Bound, kPercentileCount>, kMaxTarget>& bounds,
+                   int n) {
+  if (walk.unit == 0) return false;
+  const double rounded = walk.below + walk.above + 2.0 * static_cast<double>(walk.unit);
+  double fewest = kInfinity;
+  for (int t = 0; t < n; ++t) {
+    for (int p = 0; p < kPercentileCount; ++p) {
+      if (wanted[t][p] && !Close(bounds[t][p]) && counts.attempts_for[t][p] != kNever)
+        fewest = std::min(fewest, static_cast<double>(counts.attempts_for[t][p]));
+    }
+  }
+  return rounded < unit * fewest;
+}
+
 // The coarse passes as far as `reach_to`, on `rows_allowed` rows; after a
 // pass, the two passes share the rows one would have.
 void CoarsePair(const JourneySteps& steps, const Costs& costs, const BudgetCounts& counts,
-                double reach_to, double rows_allowed, bool after_a_pass,
+                double reach_to, double rows_allowed, bool after_a_pass, bool rounded_only,
                 std::array<std::array<Bound, kPercentileCount>, kMaxTarget>* bounds, Outcome* out) {
   const int n = steps.target;
   const double asked = steps.budget;
@@ -1116,6 +1323,18 @@ void CoarsePair(const JourneySteps& steps, const Costs& costs, const BudgetCount
     unit = unit_for(rows_allowed / 2.0);
     up = RoundedCosts(costs, n, unit, true);
   }
+  // A rounded walk's row reads twice the rows of one rounding up or down:
+  // it has the rows of one of the pair.
+  if (both) {
+    const double rows = after_a_pass ? rows_allowed / 2.0 : rows_allowed;
+    const RoundedWalk walk = RoundedWalkFor(costs, n, static_cast<std::int64_t>(unit_for(rows)),
+                                            MostAttempts(counts, n));
+    if (RoundedCloser(counts, walk, unit, out->wanted, *bounds, n)) {
+      RoundedBounds(steps, walk, reach_to, bounds, out);
+      return;
+    }
+  }
+  if (rounded_only) return;
   if (both && !CoarseNarrows(counts, unit, out->wanted, *bounds, n)) return;
   const PassResult pass = CoarsePass(steps, up, out->wanted, unit, reach_to);
   PassResult down;
@@ -1144,7 +1363,7 @@ void CoarsePair(const JourneySteps& steps, const Costs& costs, const BudgetCount
 constexpr double kSmallLevels = 16.0;
 
 void CoarseBounds(const JourneySteps& steps, const Costs& costs, const BudgetCounts& counts,
-                  double largest, bool after_a_pass,
+                  double largest, bool after_a_pass, bool rounded_only,
                   std::array<std::array<Bound, kPercentileCount>, kMaxTarget>* bounds,
                   Outcome* out) {
   const int n = steps.target;
@@ -1158,7 +1377,7 @@ void CoarseBounds(const JourneySteps& steps, const Costs& costs, const BudgetCou
   const double reach_to = std::max(std::min(largest, highest), steps.budget);
   if (!std::isfinite(reach_to) || !(reach_to < kLargestWhole)) return;
   const double rows_allowed = static_cast<double>(kPassCells) / 2.0 / (n + kRowCells);
-  CoarsePair(steps, costs, counts, reach_to, rows_allowed, after_a_pass, bounds, out);
+  CoarsePair(steps, costs, counts, reach_to, rows_allowed, after_a_pass, rounded_only, bounds, out);
   double small = 0.0;
   for (int t = 0; t < n; ++t) {
     for (int p = 0; p < kPercentileCount; ++p) {
@@ -1167,7 +1386,8 @@ void CoarseBounds(const JourneySteps& steps, const Costs& costs, const BudgetCou
         small = std::max(small, bound.upper);
     }
   }
-  if (small > 0.0) CoarsePair(steps, costs, counts, small, rows_allowed / 4.0, true, bounds, out);
+  if (small > 0.0)
+    CoarsePair(steps, costs, counts, small, rows_allowed / 4.0, true, rounded_only, bounds, out);
 }
 
 // From the martingale: while the walk is on its way, exp(theta spent) v is
@@ -1302,16 +1522,7 @@ constexpr double kStripWork = 29360128.0;  // 7 2^22
 
 // Step 5: where a bracket is still wide, the lives of the items, for
 // journeys whose every count can reach the target on attempts that all cost
-// something, with an item price; the most attempts of a journey from any
-// count but for kBudgetTailMass bound their walk's roundings.
-double MostAttempts(const BudgetCounts& counts, int n) {
-  double most = 0.0;
-  for (int t = 0; t < n; ++t) {
-    if (counts.attempts_tail[t] == kNever) return kInfinity;
-    most = std::max(most, static_cast<double>(counts.attempts_tail[t]));
-  }
-  return most;
-}
+// something, with an item price.
 
 // True where every bracket is then close.
 bool LivesStep(const JourneySteps& steps, const Costs& costs, const BudgetCounts& counts,
@@ -1544,8 +1755,10 @@ void BoundsBeyondTheLattice(const JourneySteps& steps, const Costs& costs,
     close = LivesStep(steps, costs, counts, work, &bounds, out, &spent);
   }
   // The coarse pass, as long as the strip's, where the lives left the work for it.
-  if (!asymptotic && !close && spent <= kLivesFirstWork - kStripWork)
-    CoarseBounds(steps, costs, counts, largest, after_a_pass, &bounds, out);
+  // Where the walk's tail is its decay's, only a rounded walk may still
+  // narrow a bracket.
+  if (!close && spent <= kLivesFirstWork - kStripWork)
+    CoarseBounds(steps, costs, counts, largest, after_a_pass, asymptotic, &bounds, out);
   ShowBounds(costs, counts, n, &bounds, out);
 }
 
