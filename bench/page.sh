@@ -2,14 +2,15 @@
 # The page in headless Chromium, opened from disk: the time from opening the
 # file to the first result (the chance line drawn; a blank page's one line
 # timed the same way, from outside and inside the page), the time of one
-# recompute from an input's event to its answer drawn, and the file's size;
-# the first result side by side with a blank page that writes one line, in
-# the same browser run. The answer comes in stages, each drawn as it
-# arrives, and each is timed: the chance (the set-up's answer), the answer
-# box's figures that need no prices, the table of chances, the answer box
-# complete with the journey to 7 taliks of the set-up's stones priced, and
-# the whole answer with the cheapest stones' journey beside it (the page no
-# longer busy).
+# recompute from an input's event to its answer on screen, and the file's
+# size; the first result side by side with a blank page that writes one
+# line, in the same browser run. The answer comes in stages, each written
+# into the page as it arrives and each timed so: the chance (the set-up's
+# answer), the answer box's figures that need no prices, the table of
+# chances, the answer box complete with the journey to 7 taliks of the
+# set-up's stones priced, and the whole answer with the cheapest stones'
+# journey beside it; and the whole answer on screen, at the end of the frame
+# that paints it (the page no longer busy).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -33,7 +34,7 @@ const median = (values) => values.slice().sort((a, b) => a - b)[Math.floor(value
   const first = [], floor = [], firstOutside = [], floorOutside = [];
   const recompute = [], ready = [], setUp = [], stages = {};
   const stageNames = { set_up: "the chance", answer: "the unpriced figures", table: "the table",
-    journey: "the answer box complete" };
+    journey: "the answer box complete", cheapest: "the whole answer" };
   // Both pages timed the same way, twice. Inside the page: from the start of
   // its navigation (performance.now()'s origin) to the moment the element
   // that holds the first result has text, as a mutation observer sees it.
@@ -65,8 +66,9 @@ const median = (values) => values.slice().sort((a, b) => a - b)[Math.floor(value
     await firstResult("file://" + file + fragment, first, firstOutside);
     ready.push(await page.evaluate(() => performance.getEntriesByName("module-ready")[0].startTime));
     setUp.push(await page.evaluate(() => performance.getEntriesByName("facts-ready")[0].startTime));
-    // From the input's event to the answer drawn: the worker's answer taken
-    // and the page no longer busy.
+    // From the input's event to the answer on screen: the page is busy until
+    // the frame that paints the answer's last stage has been painted; an
+    // answer written into the page is not yet one the player sees.
     const times = await page.evaluate(() => new Promise((resolve) => {
       const level = document.getElementById("level");
       level.value = level.value === "50" ? "49" : "50";
@@ -74,10 +76,10 @@ const median = (values) => values.slice().sort((a, b) => a - b)[Math.floor(value
       new MutationObserver((changes, observer) => {
         if (document.body.hasAttribute("data-busy")) return;
         observer.disconnect();
-        // Each stage's mark, set once it is drawn.
+        // Each stage's mark, set once it is written into the page.
         const drawn = {};
         for (const m of performance.getEntriesByType("mark")) {
-          if (m.startTime >= start && m.name.startsWith("drawn-")) drawn[m.name.slice(6)] = m.startTime - start;
+          if (m.startTime >= start && m.name.startsWith("written-")) drawn[m.name.slice(8)] = m.startTime - start;
         }
         resolve({ whole: performance.now() - start, drawn });
       }).observe(document.body, { attributes: true, attributeFilter: ["data-busy"] });
@@ -95,9 +97,9 @@ const median = (values) => values.slice().sort((a, b) => a - b)[Math.floor(value
   console.log(`module ready   ${median(ready).toFixed(0)} ms, the page's facts unpacked ${median(setUp).toFixed(0)} ms (median of ${runs}):` +
     " the page sets itself up while the worker starts; after both, the first computation");
   for (const [stage, name] of Object.entries(stageNames)) {
-    if (stages[stage]) console.log(`recompute      ${median(stages[stage]).toFixed(1)} ms to ${name} drawn (median of ${runs})`);
+    if (stages[stage]) console.log(`recompute      ${median(stages[stage]).toFixed(1)} ms to ${name} written into the page (median of ${runs})`);
   }
-  console.log(`recompute      ${median(recompute).toFixed(1)} ms to the whole answer drawn (median of ${runs}; aim at most 16)`);
+  console.log(`recompute      ${median(recompute).toFixed(1)} ms to the whole answer painted (median of ${runs}; aim at most 16)`);
   console.log(`file size      ${(bytes.length / 1024).toFixed(0)} KB, ${(zlib.gzipSync(bytes, { level: 9 }).length / 1024).toFixed(0)} KB gzipped`);
 })();
 JS

@@ -234,20 +234,28 @@
 
 // The module comes packed in the file: its code as text, its WebAssembly
 // gzipped in base64. It runs in a worker (web/page/worker.js); every call
-// is a promise of the module's answer. While any is out, the body carries
-// data-busy.
+// is a promise of the module's answer. While any is out, or an answer taken
+// is yet to be painted, the body carries data-busy.
 // The worker was started first of all, by the page's loader, and unpacks
 // and compiles the WebAssembly itself: the page's own set-up meanwhile takes
 // nothing from it. What it said before the page was ready to hear is taken
 // now.
-var worker = pageWorker, calls = {}, lastCall = 0;
+var worker = pageWorker, calls = {}, lastCall = 0, holds = 0;
 function heard(event) {
   if (event.data.ready) { performance.mark("module-ready"); return; }
   var take = calls[event.data.id];
   if (!event.data.more) delete calls[event.data.id];
   take(JSON.parse(event.data.text), !event.data.more);
   // After what the answer sets off, which may call again.
-  setTimeout(function () { if (!Object.keys(calls).length) document.body.removeAttribute("data-busy"); }, 0);
+  setTimeout(settle, 0);
+}
+function settle() { if (!Object.keys(calls).length && !holds) document.body.removeAttribute("data-busy"); }
+// The page busy until what it has taken is on screen: the returned
+// function, called once, lets it go.
+function hold() {
+  document.body.setAttribute("data-busy", "");
+  holds++;
+  return function () { holds--; settle(); };
 }
 worker.onmessage = heard;
 worker.early.splice(0).forEach(heard);

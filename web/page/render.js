@@ -358,9 +358,18 @@ function render(later) {
     if (stage.error) { tell("tables-error", function () { return stage.error; }); if (later) later(); return; }
     Object.assign(answer, stage);
     draw(answer, stage.stage);
-    performance.mark("drawn-" + stage.stage);
+    performance.mark("written-" + stage.stage);
+    if (last) holdUntilPainted();
     if (last && later) later();
   });
+}
+// The page busy until the browser's next frame, which lays out and paints
+// all that was drawn before it, is painted: the answer is then on screen.
+function holdUntilPainted() {
+  var release = hold();
+  var painted = function () { setTimeout(release, 0); };
+  // A page out of sight has no frames.
+  if (document.hidden) painted(); else requestAnimationFrame(painted);
 }
 // Each stage drawn as it comes: the set-up's answer; the journey's figures
 // without prices (the priced ones marked as being computed, the journey's
