@@ -145,14 +145,14 @@ function findingCount(answer) {
   }, 0);
 }
 function showFindings(answer) {
-  var list = $("findings");
-  list.textContent = "";
-  function add(line, kind) { var item = document.createElement("li"); item.textContent = line; item.className = kind; list.appendChild(item); }
+  var items = [];
+  function add(line, kind) { items.push([line, kind]); }
   state.tables.forEach(function (t, w) {
     var found = tableFindings(answer, t, w);
     found.shown.forEach(function (f) { add(f.text.replace(/\n$/, ""), f.severity); });
     if (found.counts && found.counts.more) add(found.counts.more_text.replace(/\n$/, ""), "more");
     if (found.counts && found.counts.summary) add(found.counts.summary.replace(/\n$/, ""), "summary");
   });
-  if (!list.childNodes.length) add(say("no_findings"), "none");
+  if (!items.length) add(say("no_findings"), "none");
+  fillItems($("findings"), items);
 }

@@ -20,9 +20,9 @@ function valueIds() { return ["attempts", "level", "taliks", "target", "stone_se
 function showFields(errors) {
   ["grade"].concat(valueIds(), stoneIds(), priceIds()).forEach(function (id) {
     var message = errors[id] || "", element = $(id);
-    element.setAttribute("aria-invalid", message ? "true" : "false");
+    attribute(element, "aria-invalid", message ? "true" : "false");
     text(id + "-error", message);
-    if (message) element.setAttribute("aria-describedby", id + "-error"); else element.removeAttribute("aria-describedby");
+    attribute(element, "aria-describedby", message ? id + "-error" : null);
   });
 }
 // The faults the module never sees: a price list of the wrong length in the
@@ -50,24 +50,47 @@ function setSelect(id, value) {
   if (!match) { var bad = new Option(say("no_such", value), value); bad.setAttribute("data-bad", ""); select.add(bad); }
   select.value = value;
 }
-function figure(label, value, risk) {
-  var box = document.createElement("div"), term = document.createElement("dt"), data = document.createElement("dd");
-  if (risk) box.className = "risk";
-  term.textContent = label; data.textContent = value;
-  box.appendChild(term); box.appendChild(data); $("figures").appendChild(box);
+// An element's children set in place, one for each value: made by make
+// where missing, filled by fill. A new answer then changes only the texts
+// that differ, and the browser lays out no new boxes.
+function fillChildren(parent, values, make, fill) {
+  while (parent.children.length > values.length) parent.lastElementChild.remove();
+  while (parent.children.length < values.length) parent.appendChild(make());
+  values.forEach(function (value, i) { fill(parent.children[i], value); });
+}
+// A list's items, each a text with its class.
+function fillItems(list, items) {
+  fillChildren(list, items, function () { return document.createElement("li"); }, function (item, value) {
+    setText(item, value[0]); attribute(item, "class", value[1]);
+  });
+}
+// The answer's figures, each a term, its value and whether it is a risk.
+function showFigures(figures) {
+  fillChildren($("figures"), figures, function () {
+    var box = document.createElement("div");
+    box.appendChild(document.createElement("dt")); box.appendChild(document.createElement("dd"));
+    return box;
+  }, function (box, f) {
+    attribute(box, "class", f[2] ? "risk" : null);
+    setText(box.firstChild, f[0]); setText(box.lastChild, f[1]);
+  });
 }
 function outcome(setUp, key) { return setUp.outcomes[F.outcome_keys.indexOf(key)]; }
 function levelLabel(p) { return Math.round(F.percentile_levels[p] * 1000) / 10 + F.percent_sign; }
 // The answer box: the exact chance beside the simulator's line, the
 // journey's figures from the set-up's talik count, the tables in use.
 function showAnswer(answer) {
-  $("figures").textContent = "";
-  var s = answer.set_up;
+  var figures = [], s = answer.set_up;
+  var figure = function (label, value, risk) { figures.push([label, value, risk]); };
   text("chance-line", s ? s.chance_line : "—");
   text("exact-chance", s ? say("exact_chance", outcome(s, "success").figure) : "—");
   text("chance-note", !s ? say("fix_fields") : outcome(s, "success").share >= 1 ? say("certain") : "");
   text("report", s ? s.report : "");
-  if (!s) return;
+  if (s) answerFigures(answer, figure);
+  showFigures(figures);
+}
+function answerFigures(answer, figure) {
+  var s = answer.set_up;
   figure(say("destroys_item"), outcome(s, "item_destroyed").percent, true);
   figure(say("destroys_taliks"), outcome(s, "taliks_destroyed").percent, true);
   // While the priced journey is computed, the figures that need no prices
@@ -303,9 +326,7 @@ function drawChart(plan) {
   text("chart-caption", say("chart_caption", chart.start, marks.join(", ")) + ".");
 }
 function showFiles() {
-  var list = $("files");
-  list.textContent = "";
-  state.tables.forEach(function (t) { var item = document.createElement("li"); item.textContent = t.name + ": " + tableNote(t); list.appendChild(item); });
+  fillItems($("files"), state.tables.map(function (t) { return [t.name + ": " + tableNote(t), null]; }));
 }
 // What the page shows for the state now, and whether a simulation shown
 // was made for it.
