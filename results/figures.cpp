@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
@@ -13,6 +14,37 @@
 namespace {
 
 enum class Notation { kFixed, kScientific, kShortest, kShortestDouble };
+
+#if !defined(__cpp_lib_to_chars)
+// Whether printf's text reads back as value, as strtod would read it. A text
+// of at most 2^53 as a whole number of digits, and at most 22 places either
+// way, is that number times or over an exact power of ten: one rounding, the
+// correct one (Clinger's fast path), without strtod's long arithmetic.
+bool ReadsBack(const char* text, double value) {
+  static constexpr double kTens[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                     1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                     1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+  constexpr std::uint64_t kExact = std::uint64_t{1} << 53;
+  std::uint64_t digits = 0;
+  int places = 0;
+  bool point = false;
+  const char* c = *text == '-' ? text + 1 : text;
+  for (; *c != '\0' && *c != 'e'; ++c) {
+    if (*c < '0' || *c > '9') {
+      point = true;
+      continue;
+    }
+    digits = digits * 10 + static_cast<std::uint64_t>(*c - '0');
+    if (digits > kExact) return std::strtod(text, nullptr) == value;
+    if (point) ++places;
+  }
+  const long exponent = *c == 'e' ? std::strtol(c + 1, nullptr, 10) - places : -places;
+  if (exponent < -22 || exponent > 22) return std::strtod(text, nullptr) == value;
+  const double size = static_cast<double>(digits);
+  const double read = exponent < 0 ? size / kTens[-exponent] : size * kTens[exponent];
+  return (*text == '-' ? -read : read) == value;
+}
+#endif
 
 // value in the notation, with a point in every locale. libc++ before 15
 // (the page's) has no floating-point to_chars; its printf, musl's, is exact
@@ -43,7 +75,7 @@ std::string Formatted(double value, Notation notation, int precision) {
     const bool normal = std::fpclassify(value) != FP_SUBNORMAL;
     for (precision = normal ? 15 : 1; precision < 17; ++precision) {
       (void)std::snprintf(buffer, sizeof buffer, format, precision, value);
-      if (std::strtod(buffer, nullptr) == value) break;
+      if (ReadsBack(buffer, value)) break;
     }
     if (normal && precision == 15) {
       int digits = 0, zeros = 0;
