@@ -1287,7 +1287,8 @@ void RoundedBounds(const JourneySteps& steps, const RoundedWalk& walk, double re
 }
 
 // Whether the rounded walk brackets the levels still wide closer than the
-// pair rounding up and down on `unit`, each about a unit an attempt apart.
+// pair rounding up and down on `unit`, each about a unit an attempt apart,
+// and well within some level's bracket: worth its pass.
 bool RoundedCloser(const BudgetCounts& counts, const RoundedWalk& walk, double unit,
                    const Levels& wanted,
                    const std::array<std::array<Bound, kPercentileCount>, kMaxTarget>& bounds,
@@ -1295,13 +1296,16 @@ bool RoundedCloser(const BudgetCounts& counts, const RoundedWalk& walk, double u
   if (walk.unit == 0) return false;
   const double rounded = walk.below + walk.above + 2.0 * static_cast<double>(walk.unit);
   double fewest = kInfinity;
+  bool narrows = false;  // well within some wide level's bracket
   for (int t = 0; t < n; ++t) {
     for (int p = 0; p < kPercentileCount; ++p) {
-      if (wanted[t][p] && !Close(bounds[t][p]) && counts.attempts_for[t][p] != kNever)
-        fewest = std::min(fewest, static_cast<double>(counts.attempts_for[t][p]));
+      const Bound& bound = bounds[t][p];
+      if (!wanted[t][p] || Close(bound) || counts.attempts_for[t][p] == kNever) continue;
+      fewest = std::min(fewest, static_cast<double>(counts.attempts_for[t][p]));
+      narrows = narrows || 2.0 * rounded < bound.upper - bound.lower;
     }
   }
-  return rounded < unit * fewest;
+  return narrows && rounded < unit * fewest;
 }
 
 // The coarse passes as far as `reach_to`, on `rows_allowed` rows; after a
@@ -1324,9 +1328,10 @@ void CoarsePair(const JourneySteps& steps, const Costs& costs, const BudgetCount
     up = RoundedCosts(costs, n, unit, true);
   }
   // A rounded walk's row reads twice the rows of one rounding up or down:
-  // it has the rows of one of the pair.
+  // it has the rows of one of the pair, and half that where the tail is the
+  // decay's (no pair would have run after its strip's pass).
   if (both) {
-    const double rows = after_a_pass ? rows_allowed / 2.0 : rows_allowed;
+    const double rows = after_a_pass ? rows_allowed / (rounded_only ? 4.0 : 2.0) : rows_allowed;
     const RoundedWalk walk = RoundedWalkFor(costs, n, static_cast<std::int64_t>(unit_for(rows)),
                                             MostAttempts(counts, n));
     if (RoundedCloser(counts, walk, unit, out->wanted, *bounds, n)) {
