@@ -755,6 +755,9 @@ void Tighten(Bound* bound, double upper, double lower) {
   bound->lower = std::max(bound->lower, lower);
 }
 
+// The attempts' costs at the counts the target can be reached from: a
+// journey that reaches it never pays at another (a loss or a destroyed item
+// there ends it), so those count as nothing, and size no unit or bound.
 struct Costs {
   std::array<std::int64_t, kMaxTarget> attempt{};
   std::int64_t item = 0;
@@ -765,11 +768,14 @@ struct Costs {
 Costs CostsOf(const JourneySteps& steps) {
   Costs costs;
   const int n = steps.target;
+  const std::array<bool, kMaxTarget + 1> live = LiveCounts(steps);
   costs.item = Whole(steps.item_cost);
-  costs.cheapest = Whole(steps.attempt_cost[0]);
+  bool first = true;
   for (int t = 0; t < n; ++t) {
+    if (!live[t]) continue;
     costs.attempt[t] = Whole(steps.attempt_cost[t]);
-    costs.cheapest = std::min(costs.cheapest, costs.attempt[t]);
+    costs.cheapest = first ? costs.attempt[t] : std::min(costs.cheapest, costs.attempt[t]);
+    first = false;
     costs.dearest = std::max(costs.dearest, costs.attempt[t]);
     costs.unit = std::gcd(costs.unit, costs.attempt[t]);
   }

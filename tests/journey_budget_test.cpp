@@ -569,4 +569,20 @@ TEST(JourneyBudgetTest, ManyCheapAttemptsAreRoundedAtRandomWithTheirMeanKept) {
   }
 }
 
+// A count below one that cannot succeed is never passed on the way to the
+// target: a loss there ends the journey. Its price, however dear, sizes no
+// unit: the budgets from above it are those of a cheap one, exact.
+TEST(JourneyBudgetTest, ACountTheTargetCannotBeReachedFromCostsNothing) {
+  std::vector<OutcomeOdds> odds(6, Fractions(0, 0, 0));
+  odds[0] = Fractions(0.00715, 0, 0);
+  odds[3] = Fractions(0.00426, 0, 0);
+  odds.push_back(Fractions(0.00328, 0, 0));
+  const Journey dear = PlanJourney(Priced(odds, {1e12, 1e12, 1e12, 1e12, 1e12, 1e12, 20}, 0));
+  const Journey cheap = PlanJourney(Priced(odds, {20}, 0));
+  for (int p = 0; p < kPercentileCount; ++p) {
+    EXPECT_EQ(dear.rows[6].budget_for[p], cheap.rows[6].budget_for[p]) << p;
+    EXPECT_EQ(dear.rows[6].budget_relative_error[p], 0.0) << p;
+  }
+}
+
 }  // namespace
