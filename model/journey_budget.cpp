@@ -363,7 +363,7 @@ std::int64_t PassRows(const Lattice& lattice, const Levels& wanted, std::int64_t
               ring.begin() + static_cast<std::ptrdiff_t>((here & mask) * kStride));
     bool found = false;
     for (int t = 0; t < N; ++t)
-      found = found || x[t] >= (kRounded ? s.looked_low : s.looked_for)[t];
+      found = found || x[t] >= s.looked_for[t] || (kRounded && x[t] >= s.looked_low[t]);
     if (found) LevelsFound<N, kRounded>(wanted, x, b, &s, result);
     if (b == asked) {
       for (int t = 0; t < N; ++t) result->within[t] = x[t];
