@@ -1106,7 +1106,8 @@ Kernels Coarser(const Kernels& fine, std::int64_t unit) {
   Kernels k;
   k.unit = unit;
   k.item_units = fine.item_units * fine.unit / unit;
-  k.spread = std::sqrt(fine.spread * fine.spread + static_cast<double>(unit * unit));
+  const auto coarse = static_cast<double>(unit);
+  k.spread = std::sqrt(fine.spread * fine.spread + coarse * coarse);
   k.walk = fine.walk;
   k.target = fine.target;
   for (const auto& [from, to] :
