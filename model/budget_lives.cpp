@@ -1156,7 +1156,7 @@ Margin MarginOf(const Kernels& k, const LifeCount& lives) {
   margin.length = static_cast<double>(k.Length());
   // Each side's stray, and more attempts than the walk's roundings were
   // bounded for.
-  margin.walk = k.walk.rounded ? 2.0 * kStrayChance + kBudgetTailMass : 0.0;
+  margin.walk = k.walk.rounded ? kRoundingMargin : 0.0;
   return margin;
 }
 

@@ -16,6 +16,7 @@
 #include <cstdint>
 
 #include "model/journey.h"
+#include "model/journey_budget.h"
 
 using BudgetLevels = std::array<std::array<bool, kPercentileCount>, kMaxTarget>;
 using BudgetFigures = std::array<std::array<double, kPercentileCount>, kMaxTarget>;
@@ -46,6 +47,9 @@ LivesBrackets LivesBounds(const JourneySteps& steps, std::int64_t unit, const Bu
 
 /// The chance that a sum of roundings strays beyond its bound on one side.
 constexpr double kRoundingStrayChance = 1e-13;
+/// What a walk rounded at random moves a chance by: its roundings' strays
+/// either way, and more attempts than they were bounded for.
+constexpr double kRoundingMargin = 2.0 * kRoundingStrayChance + kBudgetTailMass;
 
 /// The least stray of a sum of roundings, each of mean 0 and within `reach`
 /// of its cost on the side looked at, their variances summed to at most

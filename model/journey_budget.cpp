@@ -1192,15 +1192,14 @@ bool Close(const Bound& bound) {
 // then strays from the true one by a sum of roundings of mean 0, which over
 // at most `attempts` attempts (all but kBudgetTailMass of journeys) takes
 // off at most `below` and adds at most `above` but for a chance of
-// kRoundingStrayChance each. A level's chance is looked for `margin` above
-// and below, which holds both.
+// kRoundingStrayChance each. A level's chance is looked for kRoundingMargin
+// above and below, which holds both.
 struct RoundedWalk {
   std::int64_t unit = 0;  // 0: none
   Roundings rounding;
   double below = 0.0, above = 0.0;
 };
 
-constexpr double kRoundedMargin = 2.0 * kRoundingStrayChance + kBudgetTailMass;
 // The divisors of the costs' differences tried as the unit, as far as this
 // many times the least.
 constexpr std::int64_t kRoundedDivisors = 4096;
@@ -1277,7 +1276,7 @@ void RoundedBounds(const JourneySteps& steps, const RoundedWalk& walk, double re
       asked - walk.below < 0.0 ? -1 : AskedUnits(asked - walk.below, w);
   const PassResult pass = PassWithItemsIn(lattice, out->wanted, asked_units,
                                           static_cast<std::int64_t>(std::floor(reach_to / w)) + 1,
-                                          nullptr, kRoundedMargin);
+                                          nullptr, kRoundingMargin);
   for (int t = 0; t < n; ++t) {
     for (int p = 0; p < kPercentileCount; ++p) {
       if (!out->wanted[t][p]) continue;
@@ -1288,7 +1287,7 @@ void RoundedBounds(const JourneySteps& steps, const RoundedWalk& walk, double re
               low < 0 ? 0.0 : static_cast<double>(low) * w - walk.above - 1.0);
     }
     if (asked_units >= 0 && pass.within_reached)
-      out->budgets.within[t] = std::max(out->budgets.within[t], pass.within[t] - kRoundedMargin);
+      out->budgets.within[t] = std::max(out->budgets.within[t], pass.within[t] - kRoundingMargin);
   }
 }
 
