@@ -81,9 +81,14 @@ struct Lattice {
   // nothing); the identity where there are none.
   std::array<std::array<double, kMaxTarget>, kMaxTarget> free_inverse{};
   // The counts whose row of it is not the identity's, the only ones a
-  // solve changes.
+  // solve changes, each with the columns where its row is not 0.
   std::array<int, kMaxTarget> solved{};
   int solved_count = 0;
+  std::array<std::array<int, kMaxTarget>, kMaxTarget> solved_columns{};
+  std::array<int, kMaxTarget> solved_width{};
+  // The live counts whose attempts cost nothing.
+  std::array<int, kMaxTarget> free_counts{};
+  int free_count = 0;
 };
 
 // (I - F)^-1 by elimination with partial pivoting. The diagonal of I - F is
@@ -162,6 +167,7 @@ Lattice MakeLattice(const JourneySteps& steps, const std::array<std::int64_t, kM
     const bool destroy_free = free && lattice.destroyed_units[t] == 0 && !items_apart;
     if (!free) continue;
     lattice.any_free = true;
+    lattice.free_counts[lattice.free_count++] = t;
     // On a rounded walk, only the share that stays on the lower unit.
     const double stay = 1.0 - lattice.up[t];
     const double destroyed_stay = 1.0 - lattice.destroyed_up[t];
@@ -179,21 +185,33 @@ Lattice MakeLattice(const JourneySteps& steps, const std::array<std::int64_t, kM
     bool identity = true;
     for (int j = 0; j < n; ++j)
       identity = identity && lattice.free_inverse[t][j] == (t == j ? 1.0 : 0.0);
-    if (!identity) lattice.solved[lattice.solved_count++] = t;
+    if (identity) continue;
+    const int k = lattice.solved_count++;
+    lattice.solved[k] = t;
+    for (int j = 0; j < n; ++j) {
+      if (lattice.free_inverse[t][j] != 0.0)
+        lattice.solved_columns[k][lattice.solved_width[k]++] = j;
+    }
   }
   return lattice;
 }
 
 // x = (I - F)^-1 x over the counts below the target: a pass solves each
-// row, so only the rows that differ from the identity's are worked out.
+// row, so only the rows that differ from the identity's are worked out, and
+// only their terms that are not 0 (x is finite: leaving out 0 x[j] changes
+// no sum).
 void SolveFree(const Lattice& lattice, double* x) {
-  const int n = lattice.target;
-  std::array<double, kMaxTarget> y{};
+  std::array<double, kMaxTarget> y;
   for (int k = 0; k < lattice.solved_count; ++k) {
-    const int i = lattice.solved[k];
-    for (int j = 0; j < n; ++j) y[i] += lattice.free_inverse[i][j] * x[j];
+    const std::array<double, kMaxTarget>& row = lattice.free_inverse[lattice.solved[k]];
+    double sum = 0.0;
+    for (int c = 0; c < lattice.solved_width[k]; ++c) {
+      const int j = lattice.solved_columns[k][c];
+      sum += row[j] * x[j];
+    }
+    y[k] = sum;
   }
-  for (int k = 0; k < lattice.solved_count; ++k) x[lattice.solved[k]] = y[lattice.solved[k]];
+  for (int k = 0; k < lattice.solved_count; ++k) x[lattice.solved[k]] = y[k];
 }
 
 // The least number of units from each count with W >= each wanted level
@@ -506,52 +524,47 @@ ItemsApartPass KeptSlots(std::int64_t rows, std::int64_t items, int n,
   return pass;
 }
 
-// W of every talik count at k items destroyed, from the rows looked back to
-// (nullptr before 0 units) and this row's k - 1, already solved.
-void ItemCountCells(const Lattice& lattice, const std::array<const double*, kMaxTarget>& back,
-                    std::size_t at, double up_to_target, double* x) {
-  const int n = lattice.target;
-  for (int t = 0; t < n; ++t) {
-    x[t] = 0.0;
-    if (!lattice.live[t] || back[t] == nullptr) continue;
-    const double* b = back[t] + at;
-    const double up = t + 1 == n ? up_to_target : b[t + 1];
-    double sum = 0.0;
-    if (lattice.units[t] > 0) {
-      sum = lattice.success[t] * up + lattice.failed[t] * b[t] + lattice.lost[t] * b[0];
-    } else if (t + 1 == n) {
-      sum = lattice.success[t] * up;
-    }
-    // A free count's destroyed item looks at this row's previous item
-    // count, already solved.
-    if (at > 0) sum += lattice.destroyed[t] * (b - n)[0];
-    x[t] = sum;
-  }
-  if (lattice.any_free) SolveFree(lattice, x);
-}
-
-// The same cells where no step is free: a row's cells then read only rows
-// before it, so each count's are taken over every item count in one loop,
-// each sum in the same order.
-void RowCellsWithoutFree(const Lattice& lattice, const std::array<const double*, kMaxTarget>& back,
-                         std::size_t items, double* here) {
+// W of every talik count at every item count, from the rows looked back to
+// (nullptr before 0 units). A count that costs something reads only rows
+// before this one, so its cells are taken over every item count in one
+// loop; a free count's are solved after them, item count by item count, as
+// its destroyed item looks at this row's previous item count.
+void RowCells(const Lattice& lattice, const std::array<const double*, kMaxTarget>& back,
+              std::size_t items, double* here) {
   const int n = lattice.target;
   const auto stride = static_cast<std::size_t>(n);
   for (int t = 0; t < n; ++t) {
     double* x = here + t;
-    if (!lattice.live[t] || back[t] == nullptr) {
-      for (std::size_t k = 0; k < items; ++k) x[k * stride] = 0.0;
-      continue;
-    }
+    // The ring starts full of zeros: a dead count's cells are never written,
+    // and a row before a count's first look-back is written for the first
+    // time.
+    if (!lattice.live[t] || back[t] == nullptr) continue;
+    if (lattice.units[t] == 0) continue;  // solved below
     const double success = lattice.success[t], failed = lattice.failed[t];
     const double lost = lattice.lost[t], destroyed = lattice.destroyed[t];
-    for (std::size_t k = 0; k < items; ++k) {
-      const double* b = back[t] + k * stride;
-      const double up = t + 1 == n ? (k == 0 ? 1.0 : 0.0) : b[t + 1];
-      double sum = success * up + failed * b[t] + lost * b[0];
-      if (k > 0) sum += destroyed * (b - n)[0];
-      x[k * stride] = sum;
+    // The target's W is 1 with no item destroyed, 0 with one (success * 0
+    // adds nothing to the sum).
+    const double* b = back[t];
+    x[0] = success * (t + 1 == n ? 1.0 : b[t + 1]) + failed * b[t] + lost * b[0];
+    const std::size_t at = static_cast<std::size_t>(t);
+    const std::size_t up = t + 1 == n ? at : at + 1;
+    const double up_share = t + 1 == n ? 0.0 : success;
+    for (std::size_t k = 1; k < items; ++k) {
+      const double* row = b + k * stride;
+      x[k * stride] =
+          up_share * row[up] + failed * row[at] + lost * row[0] + destroyed * (row - n)[0];
     }
+  }
+  if (!lattice.any_free) return;
+  for (std::size_t k = 0; k < items; ++k) {
+    double* x = here + k * stride;
+    for (int f = 0; f < lattice.free_count; ++f) {
+      const int t = lattice.free_counts[f];
+      double sum = t + 1 == n && k == 0 ? lattice.success[t] : 0.0;
+      if (k > 0) sum += lattice.destroyed[t] * (x - n)[0];
+      x[t] = sum;
+    }
+    SolveFree(lattice, x);
   }
 }
 
@@ -600,25 +613,20 @@ ItemsApartPass PassWithItemsApart(const Lattice& lattice, std::int64_t rows, std
   std::iota(watches->open.begin(), watches->open.end(), std::size_t{0});
   const std::int64_t stride = std::min(history, kWatchStride);
   std::int64_t watched = -1;  // the last row the watches were looked at
+  const bool any_kept = std::find(kept_at.begin(), kept_at.end(), true) != kept_at.end();
   std::int64_t a = 0;
-  for (; a < rows; ++a) {
-    double* here = &ring[static_cast<std::size_t>((a % history) * width)];
+  std::int64_t place = 0;  // a's row in the ring, a % history
+  for (; a < rows; ++a, place = place + 1 == history ? 0 : place + 1) {
+    double* here = &ring[static_cast<std::size_t>(place * width)];
     // Each count's row to look back to, or none before 0 units.
-    std::array<const double*, kMaxTarget> back{};
+    std::array<const double*, kMaxTarget> back;
     for (int t = 0; t < n; ++t) {
-      const std::int64_t from = a - lattice.units[t];
-      back[t] = from < 0 ? nullptr : &ring[static_cast<std::size_t>((from % history) * width)];
+      const std::int64_t units = lattice.units[t];
+      const std::int64_t from = place >= units ? place - units : place - units + history;
+      back[t] = a < units ? nullptr : &ring[static_cast<std::size_t>(from * width)];
     }
-    if (lattice.any_free) {
-      for (std::int64_t k = 0; k < items; ++k) {
-        // The target's W: 1 with no item destroyed.
-        ItemCountCells(lattice, back, static_cast<std::size_t>(k * n), k == 0 ? 1.0 : 0.0,
-                       here + k * n);
-      }
-    } else {
-      RowCellsWithoutFree(lattice, back, static_cast<std::size_t>(items), here);
-    }
-    for (std::int64_t k = 0; k < items; ++k) {
+    RowCells(lattice, back, static_cast<std::size_t>(items), here);
+    for (std::int64_t k = 0; any_kept && k < items; ++k) {
       if (!kept_at[static_cast<std::size_t>(k)]) continue;
       const auto at = static_cast<std::size_t>(k * n);
       for (int t = 0; t < n; ++t) {
@@ -914,7 +922,172 @@ bool SingleCountTotals(const JourneySteps& steps, const Costs& costs, const Budg
   return true;
 }
 
-// Step 2: the exact lattice, where it fits. Fills the levels it finds and
+// Step 2: a journey of few totals, walked forward attempt by attempt: the
+// chance of each (total spent, count) on the way, and of each total the
+// target is reached with. Where a few attempts of a few costs lie beside a
+// dear item, there are far fewer such totals than units up to the budgets,
+// which is what the lattice below walks. Like the lattice it leaves out at
+// most kBudgetTailMass: it stops once no more than that is on the way.
+// Totals in order, each once, with their chance.
+using SparseTotals = std::vector<std::pair<std::int64_t, double>>;
+// The work it may do over every count (each a total merged once) before it
+// gives up: about 2 10^8 instructions. It gives up sooner where the work
+// foretold for the rest of the attempts the journey's tail may take would
+// take more: an attempt's work grown since the first as the attempts are
+// (a total for each of the ways to split them between two costs).
+constexpr std::int64_t kSparseWork = std::int64_t{1} << 24;
+// A total less likely than this is left out (and counted as on the way).
+constexpr double kSparseLeftOut = 1e-19;
+
+// into += share * (from moved up by `shift`), in order; the work it took.
+std::int64_t AddShifted(const SparseTotals& from, std::int64_t shift, double share,
+                        SparseTotals* into, SparseTotals* scratch) {
+  if (share == 0.0 || from.empty()) return 0;
+  scratch->clear();
+  auto a = into->begin();
+  for (const auto& [total, chance] : from) {
+    const std::int64_t moved = total + shift;
+    for (; a != into->end() && a->first < moved; ++a) scratch->push_back(*a);
+    if (a != into->end() && a->first == moved) {
+      scratch->emplace_back(moved, a->second + share * chance);
+      ++a;
+    } else {
+      scratch->emplace_back(moved, share * chance);
+    }
+  }
+  scratch->insert(scratch->end(), a, into->end());
+  into->swap(*scratch);
+  return static_cast<std::int64_t>(into->size());
+}
+
+using SparseCounts = std::array<SparseTotals, kMaxTarget>;
+
+// One attempt from every total on the way: those it leads to, and those it
+// reaches the target with added to `reached`; the work it took.
+std::int64_t SparseAttempt(const Lattice& shares, const Costs& costs, const SparseCounts& on_way,
+                           SparseCounts* next, SparseTotals* reached, SparseTotals* scratch) {
+  const int n = shares.target;
+  const auto at = [&](int t) -> const SparseTotals& { return on_way[static_cast<std::size_t>(t)]; };
+  std::int64_t done =
+      AddShifted(at(n - 1), costs.attempt[n - 1], shares.success[n - 1], reached, scratch);
+  for (int u = n - 1; u >= 0; --u) {
+    SparseTotals& into = (*next)[static_cast<std::size_t>(u)];
+    into.clear();
+    done += AddShifted(at(u), costs.attempt[u], shares.failed[u], &into, scratch);
+    if (u > 0) {
+      done += AddShifted(at(u - 1), costs.attempt[u - 1], shares.success[u - 1], &into, scratch);
+      continue;
+    }
+    for (int t = 0; t < n; ++t) {
+      done += AddShifted(at(t), costs.attempt[t], shares.lost[t], &into, scratch);
+      done += AddShifted(at(t), costs.attempt[t] + costs.item, shares.destroyed[t], &into, scratch);
+    }
+  }
+  return done;
+}
+
+// The totals the target is reached with from count `from`, in at most about
+// `attempts` attempts; false where the walk takes more than `work` has left,
+// or a total more than a double holds.
+bool SparseWalk(const Lattice& shares, const Costs& costs, int from, std::int64_t attempts,
+                std::int64_t* work, SparseTotals* reached) {
+  SparseCounts on_way, next;
+  SparseTotals scratch;
+  on_way[static_cast<std::size_t>(from)] = {{0, 1.0}};
+  reached->clear();
+  double still = 1.0, left_out = 0.0;
+  std::int64_t step_work = 1;  // the last attempt's
+  for (std::int64_t walked = 0; still + left_out > kBudgetTailMass; ++walked) {
+    const double now = static_cast<double>(walked + 1);
+    const double last = std::max(static_cast<double>(attempts), now);
+    if (static_cast<double>(step_work) * (last * last - now * now) / (2.0 * now) >
+        static_cast<double>(*work))
+      return false;
+    for (int t = 0; t < shares.target; ++t) {
+      const SparseTotals& v = on_way[static_cast<std::size_t>(t)];
+      if (!v.empty() &&
+          !(static_cast<double>(v.back().first + costs.attempt[t] + costs.item) < kLargestWhole))
+        return false;
+    }
+    step_work =
+        std::max<std::int64_t>(SparseAttempt(shares, costs, on_way, &next, reached, &scratch), 1);
+    *work -= step_work;
+    if (*work < 0) return false;
+    still = 0.0;
+    for (SparseTotals& v : next) {
+      const auto kept = std::remove_if(v.begin(), v.end(), [&](const auto& total) {
+        if (total.second >= kSparseLeftOut) return false;
+        left_out += total.second;
+        return true;
+      });
+      v.erase(kept, v.end());
+      for (const auto& total : v) still += total.second;
+    }
+    on_way.swap(next);
+  }
+  return true;
+}
+
+// The budgets and the chance within the player's from the totals reached
+// from t, in order; false where a level is not reached within them.
+bool FillFromTotals(const SparseTotals& reached, const Levels& wanted, double asked, int t,
+                    JourneyBudgets* budgets) {
+  double sum = 0.0;
+  std::array<bool, kPercentileCount> found{};
+  budgets->within[t] = 0.0;
+  for (const auto& [total, chance] : reached) {
+    if (asked >= 0 && static_cast<double>(total) <= asked) budgets->within[t] += chance;
+    sum += chance;
+    for (int p = 0; p < kPercentileCount; ++p) {
+      if (!wanted[t][p] || found[p] || sum < kPercentileLevels[p]) continue;
+      budgets->budget[t][p] = static_cast<double>(total);
+      found[p] = true;
+    }
+  }
+  for (int p = 0; p < kPercentileCount; ++p) {
+    if (wanted[t][p] && !found[p]) return false;
+  }
+  return true;
+}
+
+// The walk from each count that has a level or the player's budget, the
+// longest journey first, each with its share of the work left: where one
+// gives up, little has been spent on the others.
+bool SparseBudgets(const JourneySteps& steps, const Costs& costs, const BudgetCounts& counts,
+                   Outcome* out) {
+  const int n = steps.target;
+  const Lattice shares = MakeLattice(steps, costs.attempt, costs.item, false);
+  std::array<int, kMaxTarget> order{};
+  int walks = 0;
+  for (int t = 0; t < n; ++t) {
+    const bool any =
+        std::find(out->wanted[t].begin(), out->wanted[t].end(), true) != out->wanted[t].end();
+    if (!shares.live[t] || (!any && steps.budget < 0)) continue;
+    if (counts.attempts_tail[t] == kNever) return false;  // it may never end
+    order[walks++] = t;
+  }
+  for (int i = 1; i < walks; ++i) {
+    for (int j = i; j > 0 && counts.attempts_tail[order[j]] > counts.attempts_tail[order[j - 1]];
+         --j)
+      std::swap(order[j], order[j - 1]);
+  }
+  JourneyBudgets budgets = out->budgets;
+  std::int64_t work = kSparseWork;
+  SparseTotals reached;
+  for (int i = 0; i < walks; ++i) {
+    const int t = order[i];
+    std::int64_t allowed = work / (walks - i);
+    const std::int64_t before = allowed;
+    if (!SparseWalk(shares, costs, t, counts.attempts_tail[t], &allowed, &reached)) return false;
+    work -= before - allowed;
+    if (!FillFromTotals(reached, out->wanted, steps.budget, t, &budgets)) return false;
+  }
+  if (steps.budget >= 0) budgets.within_exact.fill(true);
+  out->budgets = budgets;
+  return true;
+}
+
+// Step 3: the exact lattice, where it fits. Fills the levels it finds and
 // the chance within the budget; false where it does not fit or falls short.
 // Where `floor` is not below 0, only if the pass may reach that far.
 bool ExactLattice(const JourneySteps& steps, const Costs& costs, double largest, double floor,
@@ -1117,7 +1290,7 @@ bool ExactItemsApart(const JourneySteps& steps, const Costs& costs, const Budget
   return true;
 }
 
-// Step 3: bounds where no exact lattice fits. The coarse pass rounds every
+// Step 4: bounds where no exact lattice fits. The coarse pass rounds every
 // cost up to a whole number of a coarser unit: its totals are at least the
 // true ones, so its budgets suffice. Each total grows by at most the
 // largest share `grown` of a cost, so its budget is at most that share (and
@@ -1452,7 +1625,7 @@ void DecayBounds(const JourneySteps& steps, const Costs& costs, const Decay& dec
   }
 }
 
-// Step 4: the exact lattice as far as a pass may go where the budgets lie
+// Step 5: the exact lattice as far as a pass may go where the budgets lie
 // beyond it: the levels it finds are exact, the others bracketed by the
 // strip of its last rows.
 constexpr std::int64_t kStripCells = std::int64_t{1} << 18;
@@ -1530,7 +1703,7 @@ constexpr double kLivesAloneWork = 41943040.0;  // 40 2^20
 // instructions) only where they spent at most kLivesFirstWork less this.
 constexpr double kStripWork = 29360128.0;  // 7 2^22
 
-// Step 5: where a bracket is still wide, the lives of the items, for
+// Step 6: where a bracket is still wide, the lives of the items, for
 // journeys whose every count can reach the target on attempts that all cost
 // something, with an item price.
 
@@ -1783,6 +1956,7 @@ JourneyBudgets FiguresFor(const JourneySteps& steps, const BudgetCounts& counts)
   }
   const Costs costs = CostsOf(steps);
   if (SingleCountTotals(steps, costs, counts, &out)) return out.budgets;
+  if (SparseBudgets(steps, costs, counts, &out)) return out.budgets;
   const double largest = LargestNeeded(costs, counts, out.wanted, n);
   // The lattice where it must be exact or nothing else is close; the strip
   // of a shorter pass for the longest journeys.
