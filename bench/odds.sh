@@ -115,3 +115,10 @@ report "apart 1e12" 500000000 --plan --prices 64000,64000,1,1,10,24000 --attempt
   --item-price 1000000000000 1 60 3
 report "apart free" 500000000 --plan --prices 2,1,100,7,2,1 --attempt-price 0 \
   --item-price 1000000000 6 65 6
+# A short journey of few totals beside a dear item, walked forward total by
+# total where a lattice would have 10^8 cells: the cheapest stones, and one
+# journey that is certain, each step's cost near 10^6 and their unit 1.
+report "few totals" 500000000 --plan --prices 100,2,1000,100,64000,64000 --attempt-price 7 \
+  --item-price 100000000 0 49 3
+report "certain" 500000000 --plan --stones 5461,1245,5521 --prices 1000000,1000,10,2,24000,1 \
+  --attempt-price 15 --item-price 10000000 3 6 3
