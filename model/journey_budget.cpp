@@ -122,6 +122,24 @@ void InvertFree(Lattice* lattice, const std::array<std::array<double, kMaxTarget
   }
 }
 
+// The rows of the inverse that differ from the identity's, each with the
+// columns where it is not 0.
+void NoteSolvedRows(Lattice* lattice) {
+  const int n = lattice->target;
+  for (int t = 0; t < n; ++t) {
+    bool identity = true;
+    for (int j = 0; j < n; ++j)
+      identity = identity && lattice->free_inverse[t][j] == (t == j ? 1.0 : 0.0);
+    if (identity) continue;
+    const int k = lattice->solved_count++;
+    lattice->solved[k] = t;
+    for (int j = 0; j < n; ++j) {
+      if (lattice->free_inverse[t][j] != 0.0)
+        lattice->solved_columns[k][lattice->solved_width[k]++] = j;
+    }
+  }
+}
+
 // A walk on a coarse unit with each cost rounded to one of its two
 // neighbouring whole units at random, its mean kept: the lower one and the
 // chance of the one above, for an attempt and for one that destroys the
@@ -180,18 +198,9 @@ Lattice MakeLattice(const JourneySteps& steps, const std::array<std::int64_t, kM
                            (lattice.lost[t] + fail) * lattice.up[t]
                      : s + l + d + fail * lattice.up[t];
   }
-  if (lattice.any_free) InvertFree(&lattice, f, away);
-  for (int t = 0; lattice.any_free && t < n; ++t) {
-    bool identity = true;
-    for (int j = 0; j < n; ++j)
-      identity = identity && lattice.free_inverse[t][j] == (t == j ? 1.0 : 0.0);
-    if (identity) continue;
-    const int k = lattice.solved_count++;
-    lattice.solved[k] = t;
-    for (int j = 0; j < n; ++j) {
-      if (lattice.free_inverse[t][j] != 0.0)
-        lattice.solved_columns[k][lattice.solved_width[k]++] = j;
-    }
+  if (lattice.any_free) {
+    InvertFree(&lattice, f, away);
+    NoteSolvedRows(&lattice);
   }
   return lattice;
 }
@@ -1021,7 +1030,8 @@ bool SparseWalk(const Lattice& shares, const Costs& costs, int from, std::int64_
         return true;
       });
       v.erase(kept, v.end());
-      for (const auto& total : v) still += total.second;
+      still = std::accumulate(v.begin(), v.end(), still,
+                              [](double sum, const auto& total) { return sum + total.second; });
     }
     on_way.swap(next);
   }
