@@ -1948,10 +1948,11 @@ void BoundsBeyondTheLattice(const JourneySteps& steps, const Costs& costs,
     close = LivesStep(steps, costs, counts, work, &bounds, out, &spent);
   }
   // The coarse pass, as long as the strip's, where the lives left the work for it.
-  // Where the walk's tail is its decay's, only a rounded walk may still
-  // narrow a bracket.
+  // Where the walk's tail is its decay's and a strip can be had, only a
+  // rounded walk may still narrow a bracket.
   if (!close && spent <= kLivesFirstWork - kStripWork)
-    CoarseBounds(steps, costs, counts, largest, after_a_pass, asymptotic, &bounds, out);
+    CoarseBounds(steps, costs, counts, largest, after_a_pass,
+                 asymptotic && run->strip.width > 0, &bounds, out);
   ShowBounds(costs, counts, n, &bounds, out);
 }
 

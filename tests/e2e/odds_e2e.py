@@ -704,6 +704,23 @@ class Plan(OddsTestCase):
                 self.assertGreater(within, 0.88)
                 self.assertLessEqual(within, 0.9 + 1e-6)
 
+    def test_dear_stones_beside_free_ones_keep_their_budgets_within_a_tenth_of_a_percent(self):
+        # A stone of 10^12 at two counts, free ones and cheap ones at the
+        # others, an item of 5 000: the walk's tail is its decay's, but no
+        # ring holds a step of 10^12 in units of 1, and the coarse passes
+        # bracket every budget within the bound. A budget buys at least the
+        # items it takes and the cheapest attempt's cost for its attempts.
+        args = ["--csv", "--plan", "--stones", "5632,2454,6046,6161,6436,0664", "--prices",
+                "1000000000000,10,100,24000,7,0", "--item-price", "5000", "9", "9", "6"]
+        rows = csv_rows(run_odds(args, settings=example_tables()))
+        self.assertEqual(len(rows) - 1, 6)
+        for row in rows[1:]:
+            self.assertLessEqual(float(row[28]), 1e-3, row)
+            for level in range(3):
+                budget, items = int(row[19 + level]), int(row[16 + level])
+                self.assertGreaterEqual(budget, 5000 * items, row)
+                self.assertGreaterEqual(budget, 7 * int(row[12 + level]), row)
+
     def test_no_tables_no_journey(self):
         proc = run_odds(["--csv", "--plan", "3", "10", "2", "6", "6", "6", "6"], settings=None)
         rows = csv_rows(proc)
