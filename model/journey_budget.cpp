@@ -1496,12 +1496,31 @@ bool RoundedCloser(const BudgetCounts& counts, const RoundedWalk& walk, double u
   return narrows && rounded < unit * fewest;
 }
 
+// The costs as a pass as far as `reach_to` sees them: one dearer than twice
+// that takes every total it is in beyond the pass's last row (its rows end
+// within a unit of reach_to, a unit far below it), rounded up or down, so
+// it may cost just that much, and the ring need not hold more.
+Costs CappedCosts(const Costs& costs, int n, double reach_to) {
+  const double most = 2.0 * std::ceil(reach_to) + 2.0;
+  if (!(most < static_cast<double>(costs.dearest + costs.item))) return costs;
+  const auto cap = static_cast<std::int64_t>(most);
+  Costs capped = costs;
+  capped.dearest = 0;
+  for (int t = 0; t < n; ++t) {
+    capped.attempt[t] = std::min(capped.attempt[t], cap);
+    capped.dearest = std::max(capped.dearest, capped.attempt[t]);
+  }
+  capped.item = std::min(capped.item, cap);
+  return capped;
+}
+
 // The coarse passes as far as `reach_to`, on `rows_allowed` rows; after a
 // pass, the two passes share the rows one would have.
-void CoarsePair(const JourneySteps& steps, const Costs& costs, const BudgetCounts& counts,
+void CoarsePair(const JourneySteps& steps, const Costs& given, const BudgetCounts& counts,
                 double reach_to, double rows_allowed, bool after_a_pass, bool rounded_only,
                 std::array<std::array<Bound, kPercentileCount>, kMaxTarget>* bounds, Outcome* out) {
   const int n = steps.target;
+  const Costs costs = CappedCosts(given, n, reach_to);
   const double asked = steps.budget;
   const auto unit_for = [&](double rows) {
     return std::max(
@@ -1554,6 +1573,7 @@ void CoarsePair(const JourneySteps& steps, const Costs& costs, const BudgetCount
 // Levels far below the others' bounds (short of a destroyed item where it
 // is dear) get a unit of their own where the first passes left them wide.
 constexpr double kSmallLevels = 16.0;
+constexpr int kSmallRounds = 3;
 
 void CoarseBounds(const JourneySteps& steps, const Costs& costs, const BudgetCounts& counts,
                   double largest, bool after_a_pass, bool rounded_only,
@@ -1571,16 +1591,22 @@ void CoarseBounds(const JourneySteps& steps, const Costs& costs, const BudgetCou
   if (!std::isfinite(reach_to) || !(reach_to < kLargestWhole)) return;
   const double rows_allowed = static_cast<double>(kPassCells) / 2.0 / (n + kRowCells);
   CoarsePair(steps, costs, counts, reach_to, rows_allowed, after_a_pass, rounded_only, bounds, out);
-  double small = 0.0;
-  for (int t = 0; t < n; ++t) {
-    for (int p = 0; p < kPercentileCount; ++p) {
-      const Bound& bound = (*bounds)[t][p];
-      if (out->wanted[t][p] && !Close(bound) && bound.upper * kSmallLevels <= reach_to)
-        small = std::max(small, bound.upper);
+  // Again on their own finer unit while that leaves some far below: a cheap
+  // attempt's level whose first upper bound was a coarse unit's attempts.
+  double from = reach_to;
+  for (int round = 0; round < kSmallRounds; ++round) {
+    double small = 0.0;
+    for (int t = 0; t < n; ++t) {
+      for (int p = 0; p < kPercentileCount; ++p) {
+        const Bound& bound = (*bounds)[t][p];
+        if (out->wanted[t][p] && !Close(bound) && bound.upper * kSmallLevels <= from)
+          small = std::max(small, bound.upper);
+      }
     }
-  }
-  if (small > 0.0)
+    if (small <= 0.0) return;
     CoarsePair(steps, costs, counts, small, rows_allowed / 4.0, true, rounded_only, bounds, out);
+    from = small;
+  }
 }
 
 // From the martingale: while the walk is on its way, exp(theta spent) v is
@@ -1950,9 +1976,9 @@ void BoundsBeyondTheLattice(const JourneySteps& steps, const Costs& costs,
   // The coarse pass, as long as the strip's, where the lives left the work for it.
   // Where the walk's tail is its decay's and a strip can be had, only a
   // rounded walk may still narrow a bracket.
+  const bool rounded_only = asymptotic && run->strip.width > 0;
   if (!close && spent <= kLivesFirstWork - kStripWork)
-    CoarseBounds(steps, costs, counts, largest, after_a_pass,
-                 asymptotic && run->strip.width > 0, &bounds, out);
+    CoarseBounds(steps, costs, counts, largest, after_a_pass, rounded_only, &bounds, out);
   ShowBounds(costs, counts, n, &bounds, out);
 }
 

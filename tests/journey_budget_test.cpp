@@ -26,8 +26,10 @@ using budget_recursion::Share;
 // attempt by attempt over (talik count, spent so far): the chance that
 // arrives at the target with each total. Counts the target cannot be
 // reached from (a count above them cannot succeed) drop their chance.
-// Stops once what is still on its way is below 10^-14.
-std::map<double, double> SpentByWalking(const JourneySteps& steps, int start) {
+// Stops once what is still on its way is below 10^-14; a total beyond
+// `limit` is left out (the chance within a budget up to it stays exact).
+std::map<double, double> SpentByWalking(const JourneySteps& steps, int start,
+                                        double limit = INFINITY) {
   const int n = steps.target;
   std::vector<bool> alive(static_cast<std::size_t>(n) + 1, true);
   for (int t = n - 1; t >= 0; --t) alive[t] = alive[t + 1] && steps.odds[t].success > 0;
@@ -50,7 +52,7 @@ std::map<double, double> SpentByWalking(const JourneySteps& steps, int start) {
       const OutcomeOdds& odds = steps.odds[t];
       const double paid = spent + steps.attempt_cost[t];
       const auto go = [&](int to, double total, double share) {
-        if (share == 0.0) return;
+        if (share == 0.0 || total > limit) return;
         if (to == n) {
           arrived[total] += chance * share;
         } else if (alive[to]) {
@@ -237,6 +239,26 @@ TEST(JourneyBudgetTest, AShortJourneyOfDearStepsIsExactWhateverItsUnit) {
   JourneySteps dear = Priced({Odds(300, 0, 0), Odds(200, 0, 100)}, {1e12, 1e12 + 1}, 0, 3e12);
   dear.budget = 3.3e14;
   ExpectExactAgainstTheWalk(dear, "dear steps");
+}
+
+// Cheap attempts just below the target and dear ones below them, unit 1: a
+// level the cheap attempts reach alone lies a million times below the
+// others, far below what a lattice that holds the dear steps resolves. Its
+// own passes leave the dear steps beyond their last row, and bracket it
+// within the bound all the same, against a walk of every total up to it.
+TEST(JourneyBudgetTest, ALevelOfCheapAttemptsBesideDearOnesIsBracketedOnItsOwnScale) {
+  const std::vector<OutcomeOdds> odds = {Odds(40, 0, 0), Odds(30, 0, 0), Odds(300, 0, 124)};
+  const JourneySteps steps = Priced(odds, {1e12 + 2011, 1e12 + 2010, 1022}, 0);
+  const Journey journey = PlanJourney(steps);
+  for (int t = 0; t < 3; ++t) {
+    for (int p = 0; p < kPercentileCount; ++p)
+      EXPECT_LE(journey.rows[t].budget_relative_error[p], kBudgetRelativeError) << t << " " << p;
+  }
+  const double budget = journey.rows[2].budget_for[0];
+  ASSERT_LT(budget, 1e5);
+  const double truth = LeastByWalking(SpentByWalking(steps, 2, 1e5), kPercentileLevels[0]);
+  EXPECT_GE(budget, truth);
+  EXPECT_LE((budget - truth) / truth, journey.rows[2].budget_relative_error[0] * (1 + 1e-9));
 }
 
 // The longest journeys, priced with spread costs: every budget is within its
