@@ -172,6 +172,75 @@ TEST(BudgetLivesTest, ALifeTooDearForItsLatticeIsWalkedOnACoarserUnit) {
   }
 }
 
+// Bernstein's inequality for a sum S of independent terms of mean 0, each
+// at most `reach` above it, their variances summed to `variance`:
+// P(S >= t) <= exp(-t^2 / (2 (variance + reach t / 3))).
+double BernsteinTail(double reach, double variance, double t) {
+  return std::exp(-t * t / (2.0 * (variance + reach * t / 3.0)));
+}
+
+// The stray is where Bernstein's bound first falls to the chance: at it the
+// bound is the chance, a millionth short of it the bound is more.
+TEST(BudgetLivesTest, TheRoundingStrayIsWhereBernsteinsBoundReachesItsChance) {
+  for (const double reach : {0.0, 1.0, 17.0, 255.0, 1e6}) {
+    for (const double variance : {0.0, 0.25, 77.0, 3e4, 1e9, 1e15}) {
+      if (reach == 0.0 && variance == 0.0) continue;
+      const double stray = RoundingStray(reach, variance);
+      EXPECT_LE(BernsteinTail(reach, variance, stray), kRoundingStrayChance * (1.0 + 1e-9))
+          << reach << " " << variance;
+      EXPECT_GT(BernsteinTail(reach, variance, stray * (1.0 - 1e-6)), kRoundingStrayChance)
+          << reach << " " << variance;
+    }
+  }
+}
+
+// ln P(K >= k) for K of the binomial law of n draws of chance q, summed
+// from the largest term down.
+double LogBinomialTailFrom(int n, double q, int k) {
+  if (k <= 0) return 0.0;
+  if (k > n) return -INFINITY;
+  const auto log_term = [&](int i) {
+    return std::lgamma(n + 1.0) - std::lgamma(i + 1.0) - std::lgamma(n - i + 1.0) +
+           i * std::log(q) + (n - i) * std::log1p(-q);
+  };
+  double largest = -INFINITY;
+  for (int i = k; i <= n; ++i) largest = std::max(largest, log_term(i));
+  double sum = 0.0;
+  for (int i = k; i <= n; ++i) sum += std::exp(log_term(i) - largest);
+  return largest + std::log(sum);
+}
+
+// n costs each r above a multiple of w, each rounded up to it with the
+// chance r / w and down otherwise: with K rounded up, the roundings add
+// K w - n r. Their sum's true tails, from the binomial law of K, lie within
+// the chance at the stray on either side: adding at most
+// RoundingStray(w - r, ...) and taking off at most RoundingStray(r, ...).
+TEST(BudgetLivesTest, ASumOfRoundingsStaysWithinItsStrayButForItsChance) {
+  const struct {
+    int w, r, n;
+  } cases[] = {{18, 7, 400}, {18, 11, 400}, {100, 1, 5000}, {100, 99, 5000}, {2, 1, 20000}};
+  for (const auto& each : cases) {
+    const double w = each.w, r = each.r;
+    const int n = each.n;
+    const double variance = n * r * (w - r);
+    const double q = r / w;
+    const double adds = RoundingStray(w - r, variance);
+    const double takes = RoundingStray(r, variance);
+    // S >= adds: K >= (adds + n r) / w.
+    const int up_from = static_cast<int>(std::ceil((adds + n * r) / w));
+    EXPECT_LE(LogBinomialTailFrom(n, q, up_from), std::log(kRoundingStrayChance))
+        << each.w << " " << each.r << " " << n;
+    // -S >= takes: K <= (n r - takes) / w, the tail of the draws rounded down.
+    const int down_to = static_cast<int>(std::floor((n * r - takes) / w));
+    EXPECT_LE(LogBinomialTailFrom(n, 1.0 - q, n - down_to), std::log(kRoundingStrayChance))
+        << each.w << " " << each.r << " " << n;
+    // A quarter of either stray is passed often: the bound is not slack by so much.
+    const int quarter_up = static_cast<int>(std::ceil((adds / 4.0 + n * r) / w));
+    EXPECT_GT(LogBinomialTailFrom(n, q, quarter_up), std::log(1e-6))
+        << each.w << " " << each.r << " " << n;
+  }
+}
+
 // Free attempts, a count that cannot succeed, no item price or no work:
 // nothing is bracketed, and nothing is said to be.
 TEST(BudgetLivesTest, WhatTheLivesCannotCountIsLeftOpen) {
