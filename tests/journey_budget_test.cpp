@@ -594,4 +594,117 @@ TEST(JourneyBudgetTest, ACountTheTargetCannotBeReachedFromCostsNothing) {
   }
 }
 
+// ---- Against the lives in closed form ---------------------------------------
+
+// P(at least k of m draws of chance q succeed), summed from the term next
+// to k on the side away from the law's middle, where the terms fall.
+double BinomialAtLeast(std::int64_t m, double q, std::int64_t k) {
+  if (k <= 0) return 1.0;
+  if (k > m) return 0.0;
+  const auto term_at = [&](std::int64_t j) {
+    return std::exp(std::lgamma(m + 1.0) - std::lgamma(j + 1.0) - std::lgamma(m - j + 1.0) +
+                    static_cast<double>(j) * std::log(q) +
+                    static_cast<double>(m - j) * std::log1p(-q));
+  };
+  const double ratio = q / (1.0 - q);
+  double sum = 0.0;
+  if (static_cast<double>(k) >= std::floor(static_cast<double>(m + 1) * q)) {
+    double term = term_at(k);
+    for (std::int64_t j = k; j <= m && term > 1e-22 * sum; ++j) {
+      sum += term;
+      term *= static_cast<double>(m - j) / static_cast<double>(j + 1) * ratio;
+    }
+    return sum;
+  }
+  double term = term_at(k - 1);
+  for (std::int64_t j = k - 1; j >= 0 && term > 1e-22 * sum; --j) {
+    sum += term;
+    term *= static_cast<double>(j) / static_cast<double>(m - j + 1) / ratio;
+  }
+  return 1.0 - sum;
+}
+
+// Two counts: at 0 taliks an attempt of `first` always succeeds; at 1 each
+// attempt of `second` reaches the target with `success`, destroys the item
+// with `destroyed` (the item's price paid, the next life from 0) and fails
+// otherwise, staying there.
+struct TwoCounts {
+  double first, second, item;
+  OutcomeOdds at_one;
+};
+
+JourneySteps StepsOf(const TwoCounts& j, double budget = -1.0) {
+  return Priced({Fractions(1.0, 0.0, 0.0), j.at_one}, {j.first, j.second}, j.item, budget);
+}
+
+// P(spent <= x) from `start` by the lives: the items destroyed D are
+// geometric, P(D = k) = r^k (1 - r) with r the share of destroyed among the
+// attempts at 1 talik that leave it; the attempts there over the k + 1 lives
+// are at most m exactly when m draws, each leaving with the chance
+// success + destroyed, leave at least k + 1 times.
+double WithinByLives(const TwoCounts& j, int start, double x) {
+  const double success = Share(j.at_one.success);
+  const double destroyed = Share(j.at_one.item_destroyed);
+  const double leaving = success + destroyed;
+  const double r = destroyed / leaving;
+  double within = 0.0;
+  double weight = 1.0 - r;
+  for (std::int64_t k = 0; weight > 1e-30; ++k, weight *= r) {
+    const double firsts = static_cast<double>(start == 0 ? k + 1 : k);
+    const double left = x - j.first * firsts - j.item * static_cast<double>(k);
+    if (left < 0.0) break;
+    const auto m = static_cast<std::int64_t>(std::floor(left / j.second));
+    within += weight * BinomialAtLeast(m, leaving, k + 1);
+  }
+  return within;
+}
+
+// The least whole budget with a chance of at least `level`.
+double LeastByLives(const TwoCounts& j, int start, double level) {
+  double below = 0.0, enough = 1e12;
+  while (enough - below > 1.0) {
+    const double middle = std::floor((below + enough) / 2.0);
+    (WithinByLives(j, start, middle) >= level ? enough : below) = middle;
+  }
+  return enough;
+}
+
+// The lives in closed form are the journey: on a short one, the recursion
+// over every unit gives the same budgets and the same chance.
+TEST(JourneyBudgetTest, TheLivesInClosedFormAreTheRecursionsJourney) {
+  const TwoCounts j{1, 16, 37, Fractions(0.05, 0.3, 0)};
+  for (const int start : {0, 1}) {
+    double within = 0.0;
+    const auto truth = LeastByRecursion(StepsOf(j, 3000), start, 3000, &within);
+    EXPECT_NEAR(WithinByLives(j, start, 3000), within, 1e-13) << start;
+    for (int p = 0; p < kPercentileCount; ++p)
+      EXPECT_EQ(LeastByLives(j, start, kPercentileLevels[p]), truth[p]) << start << " " << p;
+  }
+}
+
+// An attempt of 1 among ones of 20 000 and an item of 499 999: every total
+// is 20 000 A + 500 000 D + 1, one above a round figure, and the walk is
+// rounded at random on a unit of 125, each destroyed item's cost up with
+// the chance 124 / 125. A bracket whose upper end is short of a budget by
+// even one shows a figure below it; one whose destroyed items cost a unit
+// less in the walk, a chance within the budget above the true one.
+TEST(JourneyBudgetTest, ARoundedWalksBracketsHoldWhereEveryTotalIsOneAboveARoundFigure) {
+  const TwoCounts j{1, 20000, 499999, Fractions(0.005, 0.1, 0)};
+  constexpr double kBudget = 5e7;
+  const Journey journey = PlanJourney(StepsOf(j, kBudget));
+  for (const int start : {0, 1}) {
+    const JourneyRow& row = journey.rows[start];
+    for (int p = 0; p < kPercentileCount; ++p) {
+      const double truth = LeastByLives(j, start, kPercentileLevels[p]);
+      EXPECT_GE(row.budget_for[p], truth) << start << " " << p;
+      EXPECT_LE(row.budget_relative_error[p], 0.005) << start << " " << p;
+      EXPECT_LE((row.budget_for[p] - truth) / truth, row.budget_relative_error[p] * (1 + 1e-9))
+          << start << " " << p;
+    }
+    const double within = WithinByLives(j, start, kBudget);
+    EXPECT_LE(row.reach_within_budget, within + 1e-12) << start;
+    EXPECT_GT(row.reach_within_budget, within - 1e-3) << start;
+  }
+}
+
 }  // namespace
