@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 #include <vector>
 
@@ -176,6 +177,41 @@ TEST(BudgetLivesTest, ALifeTooDearForItsLatticeIsWalkedOnACoarserUnit) {
     const LivesBrackets unbounded =
         LivesBounds(steps, 1, known.asked, known.lower, known.upper, kWork, kInfinity);
     EXPECT_EQ(unbounded.upper[0][0], kInfinity);
+  }
+}
+
+// Lives of one cost each: at 0 taliks an attempt of 1 always succeeds, at 1
+// one of 20 000 reaches the target or destroys the item, with the chance q
+// that 1 - q^3, the chance of at most two items destroyed, is 50 % less
+// 10^-9. The 50 % budget is then the total of four lives to the unit, and
+// the four lives' costs rounded to a coarse unit all fall short of it
+// together with a chance far above 10^-13: the bracket holds it only where
+// the lives' stray is all of Hoeffding's.
+TEST(BudgetLivesTest, ALevelJustPastAJumpOfTheChanceIsBracketed) {
+  const auto destroyed = static_cast<std::uint64_t>(std::ldexp(std::cbrt(0.5 + 1e-9), 60));
+  const OutcomeOdds at_one{budget_recursion::kAll - destroyed, destroyed, 0, 0};
+  constexpr double kItem = 1234567;
+  const JourneySteps steps =
+      Priced({OutcomeOdds{budget_recursion::kAll, 0, 0, 0}, at_one}, {1, 20000}, kItem);
+  const double q = budget_recursion::Share(destroyed);
+  Known known;
+  std::array<double, kPercentileCount> truth{};
+  for (int p = 0; p < kPercentileCount; ++p) {
+    // k items destroyed at most with the chance 1 - q^(k + 1), k + 1 lives.
+    int k = 0;
+    while (1.0 - std::pow(q, k + 1) < kPercentileLevels[p]) ++k;
+    truth[p] = 20001.0 * (k + 1) + kItem * k;
+    known.asked[0][p] = true;
+    known.lower[0][p] = truth[p] / 2.0;
+    known.upper[0][p] = truth[p] * 2.0;
+  }
+  ASSERT_EQ(truth[0], 20001.0 * 4 + kItem * 3);
+  const LivesBrackets lives =
+      LivesBounds(steps, 1, known.asked, known.lower, known.upper, kWork, kInfinity);
+  for (int p = 0; p < kPercentileCount; ++p) {
+    EXPECT_LT(lives.lower[0][p], truth[p]) << p;
+    EXPECT_GE(lives.upper[0][p], truth[p]) << p;
+    EXPECT_LE(lives.upper[0][p] - lives.lower[0][p], kBudgetRelativeError * lives.lower[0][p]) << p;
   }
 }
 
