@@ -682,12 +682,13 @@ TEST(JourneyBudgetTest, TheLivesInClosedFormAreTheRecursionsJourney) {
   }
 }
 
-// An attempt of 1 among ones of 20 000 and an item of 499 999: every total
-// is 20 000 A + 500 000 D + 1, one above a round figure, and the walk is
-// rounded at random on a unit of 125, each destroyed item's cost up with
-// the chance 124 / 125. A bracket whose upper end is short of a budget by
-// even one shows a figure below it; one whose destroyed items cost a unit
-// less in the walk, a chance within the budget above the true one.
+// An attempt of 1 among ones of 20 000 and an item of 499 999: from 0
+// taliks every total is 20 000 A + 500 000 D + 1, one above a round figure,
+// and the walk is rounded at random on a unit that divides 20 000 (125),
+// each destroyed item's cost rounded up with a chance of all but one unit's
+// share. A bracket whose upper end is short of a budget by even one shows a
+// figure below it; a walk whose destroyed items cost a unit less, a chance
+// within the budget above the true one.
 TEST(JourneyBudgetTest, ARoundedWalksBracketsHoldWhereEveryTotalIsOneAboveARoundFigure) {
   const TwoCounts j{1, 20000, 499999, Fractions(0.005, 0.1, 0)};
   constexpr double kBudget = 5e7;
