@@ -241,12 +241,12 @@ TEST(BudgetLivesTest, TheRoundingStrayIsWhereBernsteinsBoundReachesItsChance) {
 // from the largest term down.
 double LogBinomialTailFrom(int n, double q, int k) {
   if (k <= 0) return 0.0;
-  if (k > n) return -INFINITY;
+  if (k > n) return -std::numeric_limits<double>::infinity();
   const auto log_term = [&](int i) {
     return std::lgamma(n + 1.0) - std::lgamma(i + 1.0) - std::lgamma(n - i + 1.0) +
            i * std::log(q) + (n - i) * std::log1p(-q);
   };
-  double largest = -INFINITY;
+  double largest = -std::numeric_limits<double>::infinity();
   for (int i = k; i <= n; ++i) largest = std::max(largest, log_term(i));
   double sum = 0.0;
   for (int i = k; i <= n; ++i) sum += std::exp(log_term(i) - largest);

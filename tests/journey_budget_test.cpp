@@ -602,8 +602,9 @@ double BinomialAtLeast(std::int64_t m, double q, std::int64_t k) {
   if (k <= 0) return 1.0;
   if (k > m) return 0.0;
   const auto term_at = [&](std::int64_t j) {
-    return std::exp(std::lgamma(m + 1.0) - std::lgamma(j + 1.0) - std::lgamma(m - j + 1.0) +
-                    static_cast<double>(j) * std::log(q) +
+    const auto whole = [](std::int64_t v) { return static_cast<double>(v); };
+    return std::exp(std::lgamma(whole(m) + 1.0) - std::lgamma(whole(j) + 1.0) -
+                    std::lgamma(whole(m - j) + 1.0) + static_cast<double>(j) * std::log(q) +
                     static_cast<double>(m - j) * std::log1p(-q));
   };
   const double ratio = q / (1.0 - q);
@@ -649,12 +650,13 @@ double WithinByLives(const TwoCounts& j, int start, double x) {
   const double r = destroyed / leaving;
   double within = 0.0;
   double weight = 1.0 - r;
-  for (std::int64_t k = 0; weight > 1e-30; ++k, weight *= r) {
+  for (std::int64_t k = 0; weight > 1e-30; ++k) {
     const double firsts = static_cast<double>(start == 0 ? k + 1 : k);
     const double left = x - j.first * firsts - j.item * static_cast<double>(k);
     if (left < 0.0) break;
     const auto m = static_cast<std::int64_t>(std::floor(left / j.second));
     within += weight * BinomialAtLeast(m, leaving, k + 1);
+    weight *= r;
   }
   return within;
 }
