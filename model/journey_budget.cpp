@@ -76,7 +76,6 @@ struct Lattice {
   std::array<double, kMaxTarget> up{}, destroyed_up{};
   bool rounded = false;
   bool items_apart = false;
-  bool any_free = false;
   // (I - F)^-1 for the shares F that stay within a row (steps that cost
   // nothing); the identity where there are none.
   std::array<std::array<double, kMaxTarget>, kMaxTarget> free_inverse{};
@@ -184,7 +183,6 @@ Lattice MakeLattice(const JourneySteps& steps, const std::array<std::int64_t, kM
     const bool free = units[t] == 0;
     const bool destroy_free = free && lattice.destroyed_units[t] == 0 && !items_apart;
     if (!free) continue;
-    lattice.any_free = true;
     lattice.free_counts[lattice.free_count++] = t;
     // On a rounded walk, only the share that stays on the lower unit.
     const double stay = 1.0 - lattice.up[t];
@@ -192,13 +190,13 @@ Lattice MakeLattice(const JourneySteps& steps, const std::array<std::int64_t, kM
     if (t + 1 < n) f[t][t + 1] += s * stay;
     f[t][0] +=
         lattice.lost[t] * stay + (destroy_free ? lattice.destroyed[t] * destroyed_stay : 0.0);
-    f[t][t] += fail * stay;
-    // 1 - f[t][t] without cancelling where failures are nearly certain.
+    // The diagonal, 1 less what stays in the row, without cancelling where
+    // failures are nearly certain (InvertFree reads no f[t][t]).
     away[t] = t == 0 ? s + (destroy_free ? d * lattice.destroyed_up[t] : d) +
                            (lattice.lost[t] + fail) * lattice.up[t]
                      : s + l + d + fail * lattice.up[t];
   }
-  if (lattice.any_free) {
+  if (lattice.free_count > 0) {
     InvertFree(&lattice, f, away);
     NoteSolvedRows(&lattice);
   }
@@ -385,7 +383,7 @@ std::int64_t PassRows(const Lattice& lattice, const Levels& wanted, std::int64_t
     }
     x[N - 1] += s.free_into_target;
     x[N] = 1.0;
-    if (lattice.any_free) SolveFree(lattice, x.data());
+    if (lattice.free_count > 0) SolveFree(lattice, x.data());
     std::copy(x.begin(), x.begin() + N + 1,
               ring.begin() + static_cast<std::ptrdiff_t>((here & mask) * kStride));
     bool found = false;
@@ -564,7 +562,7 @@ void RowCells(const Lattice& lattice, const std::array<const double*, kMaxTarget
           up_share * row[up] + failed * row[at] + lost * row[0] + destroyed * (row - n)[0];
     }
   }
-  if (!lattice.any_free) return;
+  if (lattice.free_count == 0) return;
   for (std::size_t k = 0; k < items; ++k) {
     double* x = here + k * stride;
     for (int f = 0; f < lattice.free_count; ++f) {
