@@ -356,9 +356,10 @@ struct Spectra {
 };
 
 // The discrete Fourier transform in place of (re, im), of a power-of-two
-// size, with the roots (cos, sin)[k * step] of exp(-+2 pi i k / size) (the
-// inverse without its 1 / size), each computed directly so that their
-// rounding does not build up, and the size's bit-reversed order. The roots
+// size, given in the size's bit-reversed order, with the roots
+// (cos, sin)[k * step] of exp(-+2 pi i k / size) (the inverse without its
+// 1 / size), each computed directly so that their rounding does not build
+// up. The roots
 // of each stage of groups of 2 h, h from kGroupedHalf up, are also kept in
 // a row of their own, [h + k] for k below h, so that a group's butterflies
 // run on vectors.
@@ -396,16 +397,34 @@ void Butterflies(double* __restrict low_re, double* __restrict low_im, double* _
   }
 }
 
-void Transform(const Roots& roots, std::size_t step, const std::vector<std::uint32_t>& reversed,
-               double* re, double* im, std::size_t size) {
-  for (std::size_t i = 0; i < size; ++i) {
-    const std::size_t j = reversed[i];
-    if (i < j) {
-      std::swap(re[i], re[j]);
-      std::swap(im[i], im[j]);
-    }
+// The stages of groups of 2 and 4 at once, where the roots are 1 and -+i
+// (wi = -+1): sums and differences, the products by 1, 0 and -+1 that they
+// stand for being exact.
+void FirstTwoStages(double* re, double* im, std::size_t size, double wi) {
+  for (std::size_t low = 0; low < size; low += 4) {
+    const double re0 = re[low] + re[low + 1], im0 = im[low] + im[low + 1];
+    const double re1 = re[low] - re[low + 1], im1 = im[low] - im[low + 1];
+    const double re2 = re[low + 2] + re[low + 3], im2 = im[low + 2] + im[low + 3];
+    const double re3 = re[low + 2] - re[low + 3], im3 = im[low + 2] - im[low + 3];
+    const double odd_re = -(im3 * wi), odd_im = re3 * wi;
+    re[low] = re0 + re2;
+    im[low] = im0 + im2;
+    re[low + 2] = re0 - re2;
+    im[low + 2] = im0 - im2;
+    re[low + 1] = re1 + odd_re;
+    im[low + 1] = im1 + odd_im;
+    re[low + 3] = re1 - odd_re;
+    im[low + 3] = im1 - odd_im;
   }
-  for (std::size_t length = 2; length <= size; length <<= 1) {
+}
+
+void Transform(const Roots& roots, std::size_t step, double* re, double* im, std::size_t size) {
+  std::size_t length = 2;
+  if (size >= 4) {
+    FirstTwoStages(re, im, size, roots.sin[size / 4 * step]);
+    length = 8;
+  }
+  for (; length <= size; length <<= 1) {
     const std::size_t half = length / 2;
     if (half >= kGroupedHalf) {
       // A group at a time, its roots in a row.
@@ -487,10 +506,10 @@ struct RealTransform {
   // The spectrum of a row of 2 half values, its parts apart.
   void Forward(const double* row, double* spectrum_re, double* spectrum_im) {
     for (std::size_t k = 0; k < half; ++k) {
-      re[k] = row[2 * k];
-      im[k] = row[2 * k + 1];
+      re[reversed[k]] = row[2 * k];
+      im[reversed[k]] = row[2 * k + 1];
     }
-    Transform(forward, 2, reversed, re.data(), im.data(), half);
+    Transform(forward, 2, re.data(), im.data(), half);
     // Terms 0 and half from the packed term 0; the others in pairs.
     spectrum_re[0] = re[0] + im[0];
     spectrum_im[0] = 0.0;
@@ -515,10 +534,10 @@ struct RealTransform {
       const Complex b(spectrum_re[half - k], -spectrum_im[half - k]);
       const Complex odd = Times(a - b, Complex(inverse.cos[k], inverse.sin[k]));
       const Complex packed = (a + b + Complex(-odd.imag(), odd.real())) * scale;
-      re[k] = packed.real();
-      im[k] = packed.imag();
+      re[reversed[k]] = packed.real();
+      im[reversed[k]] = packed.imag();
     }
-    Transform(inverse, 2, reversed, re.data(), im.data(), half);
+    Transform(inverse, 2, re.data(), im.data(), half);
   }
 
   double Row(std::size_t i) const { return i % 2 == 0 ? re[i / 2] : im[i / 2]; }
@@ -761,7 +780,10 @@ RenewalRun DirectRenewal(const Kernels& k, std::int64_t rows, double most_work,
   // The taps and the blocks as below, the work first: none spent in vain.
   const std::size_t taps_count = length > shortest ? length - shortest : 0;
   const auto most = static_cast<std::size_t>(rows);
-  const std::size_t block = std::max(shortest, kBlockRows);
+  // A short life's block a whole number of its lives long: each run of its
+  // rows as long as they may be.
+  const std::size_t block =
+      shortest >= kBlockRows ? shortest : shortest * ((kBlockRows + shortest - 1) / shortest);
   const double block_work = DirectWork(static_cast<double>(block), static_cast<double>(shortest),
                                        static_cast<double>(shortest + taps_count));
   RenewalRun run;
