@@ -795,12 +795,14 @@ RenewalRun DirectRenewal(const Kernels& k, std::int64_t rows, double most_work,
   std::vector<double>& v = run.v;
   // Each row from the lives that reach the target within it, then from
   // those destroyed before it.
-  v.assign(most, 0.0);
+  // Past the reached lives' dearest, every row the same.
+  v.reserve(most);
   double reached_within = 0.0;
-  for (std::size_t j = 0; j < most; ++j) {
-    if (j < reached_length) reached_within += k.reached[j * kMaxTarget];
-    v[j] = reached_within;
+  for (std::size_t j = 0; j < std::min(most, reached_length); ++j) {
+    reached_within += k.reached[j * kMaxTarget];
+    v.push_back(reached_within);
   }
+  v.resize(most, reached_within);
   // The largest row so far, and each block's least, where taps may be cut.
   double largest = 0.0;
   std::vector<double> least_of;
