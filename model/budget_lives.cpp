@@ -5,6 +5,7 @@
 #include <complex>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 #include <numeric>
 #include <tuple>
@@ -541,6 +542,19 @@ struct RealTransform {
   }
 
   double Row(std::size_t i) const { return i % 2 == 0 ? re[i / 2] : im[i / 2]; }
+
+  // Rows `half` on, none below 0, into `to`: where half is even, the even
+  // ones from re and the odd ones from im, side by side.
+  void UpperRowsAtLeastZero(double* to) const {
+    if (half % 2 != 0) {
+      for (std::size_t r = 0; r < half; ++r) to[r] = std::max(0.0, Row(half + r));
+      return;
+    }
+    for (std::size_t k = 0; k < half / 2; ++k) {
+      to[2 * k] = std::max(0.0, re[half / 2 + k]);
+      to[2 * k + 1] = std::max(0.0, im[half / 2 + k]);
+    }
+  }
 };
 
 // The renewal from a new item at 0 taliks: V(j), the chance to reach the
@@ -579,6 +593,8 @@ double BlockWork(double block, double segments) {
 // kBlockRows).
 constexpr double kTapShare = 0.2;
 constexpr std::size_t kBlockRows = 16;
+// The rows of a direct renewal between its checks whether they are enough.
+constexpr std::size_t kRowsBetweenChecks = 64;
 
 double DirectWork(double rows, double shortest, double longest) {
   return rows * (1.0 + std::max(1.0, longest - shortest) * kTapShare);
@@ -607,17 +623,35 @@ void AddScaled(double* __restrict to, const double* __restrict from, double shar
 // a run of taps over rows, as many loads and stores of its rows for all of
 // them as for one. Step -1: a block's rows from rows before it; 1: rows
 // side by side from the rows after each.
+// Two rows at a time, each tap's share twice in one vector: a compiler left
+// to vectorize the loop itself keeps each tap's rows from one pair to the
+// next, and spends more on moving them than on the sums. Each row's sum is
+// taken in the same order either way.
+using RowPair = double __attribute__((vector_size(16)));
+
+RowPair PairAt(const double* row) {
+  RowPair pair;
+  std::memcpy(&pair, row, sizeof pair);
+  return pair;
+}
+
 template <std::size_t kTaps, std::ptrdiff_t kStep>
 [[gnu::noinline]] void AddTaps(double* __restrict to, const double* __restrict from,
                                const double* share, std::size_t count) {
-  std::array<double, kTaps> taps;
-  for (std::size_t e = 0; e < kTaps; ++e) taps[e] = share[e];
-  for (std::size_t i = 0; i < count; ++i) {
+  const auto at = [&](std::size_t i, std::size_t e) {
+    return from + static_cast<std::ptrdiff_t>(i) + kStep * static_cast<std::ptrdiff_t>(e);
+  };
+  std::array<RowPair, kTaps> taps;
+  for (std::size_t e = 0; e < kTaps; ++e) taps[e] = RowPair{share[e], share[e]};
+  std::size_t i = 0;
+  for (; i + 2 <= count; i += 2) {
+    RowPair sum = PairAt(to + i);
+    for (std::size_t e = 0; e < kTaps; ++e) sum += taps[e] * PairAt(at(i, e));
+    std::memcpy(to + i, &sum, sizeof sum);
+  }
+  for (; i < count; ++i) {
     double sum = to[i];
-    for (std::size_t e = 0; e < kTaps; ++e) {
-      sum +=
-          taps[e] * from[static_cast<std::ptrdiff_t>(i) + kStep * static_cast<std::ptrdiff_t>(e)];
-    }
+    for (std::size_t e = 0; e < kTaps; ++e) sum += share[e] * *at(i, e);
     to[i] = sum;
   }
 }
@@ -713,13 +747,13 @@ void AddTapRuns(double* to, const double* row, const double* share, std::size_t 
   if (taps > d) TapRunFor<kStep>(taps - d)(to, at(d), share + d, count);
 }
 
-// A block of lives of at least kBlockRows units: its rows read only rows
-// before it, each tap over the whole block, row j from row j - shortest -
-// d; in runs of taps where every row is reached by them all. `least_of`
-// holds each block's least row before it, `largest` the largest row.
-void RenewLongBlock(const DirectTaps& taps, std::size_t shortest, std::size_t block,
-                    std::size_t start, std::size_t end, const std::vector<double>& least_of,
-                    double largest, std::vector<double>* v) {
+// A run of rows, at most as long as lives of at least kBlockRows units: its
+// rows read only rows before it, each tap over the whole run, row j from
+// row j - shortest - d; in runs of taps where every row is reached by them
+// all. `least_of` holds each run's least row before it, `largest` the
+// largest row.
+void RenewLongRun(const DirectTaps& taps, std::size_t shortest, std::size_t start, std::size_t end,
+                  const std::vector<double>& least_of, double largest, std::vector<double>* v) {
   const std::vector<double>& kernel = taps.kernel;
   const std::size_t taps_most = kernel.size();
   std::size_t d = 0;
@@ -728,9 +762,10 @@ void RenewLongBlock(const DirectTaps& taps, std::size_t shortest, std::size_t bl
     const std::size_t count = end - start;
     std::size_t adding = taps_most;
     if (taps.cut) {
-      // The greatest tap's rows lie in at most two blocks, both done.
+      // The greatest tap's rows lie in at most two runs, both done.
       const std::size_t first = start - shortest - taps.greatest;
-      const double least = std::min(least_of[first / block], least_of[(first + count - 1) / block]);
+      const double least =
+          std::min(least_of[first / shortest], least_of[(first + count - 1) / shortest]);
       adding = TapsThatAdd(taps.greatest_on, taps.greatest, least, largest);
     }
     AddTapRuns<-1>(to, to - shortest, kernel.data(), adding, count);
@@ -769,6 +804,23 @@ void RenewShortBlock(const DirectTaps& taps, std::size_t shortest, std::size_t s
   }
 }
 
+// A block of long lives run by run (RenewLongRun); where taps may be cut,
+// each run's least row noted, and the largest so far.
+void RenewLongRuns(const DirectTaps& taps, std::size_t shortest, std::size_t start, std::size_t end,
+                   std::vector<double>* least_of, double* largest, std::vector<double>* v) {
+  for (std::size_t from = start; from < end; from += shortest) {
+    const std::size_t to = std::min(end, from + shortest);
+    RenewLongRun(taps, shortest, from, to, *least_of, *largest, v);
+    if (!taps.cut) continue;
+    double least = kInfinity;
+    for (std::size_t j = from; j < to; ++j) {
+      least = std::min(least, (*v)[j]);
+      *largest = std::max(*largest, (*v)[j]);
+    }
+    least_of->push_back(least);
+  }
+}
+
 // The renewal with each row's sum taken directly, for short kernels.
 template <typename Done>
 RenewalRun DirectRenewal(const Kernels& k, std::int64_t rows, double most_work,
@@ -780,10 +832,9 @@ RenewalRun DirectRenewal(const Kernels& k, std::int64_t rows, double most_work,
   // The taps and the blocks as below, the work first: none spent in vain.
   const std::size_t taps_count = length > shortest ? length - shortest : 0;
   const auto most = static_cast<std::size_t>(rows);
-  // A short life's block a whole number of its lives long: each run of its
-  // rows as long as they may be.
-  const std::size_t block =
-      shortest >= kBlockRows ? shortest : shortest * ((kBlockRows + shortest - 1) / shortest);
+  // A block a whole number of runs as long as the shortest life (each run's
+  // rows read only rows before it), and at least kRowsBetweenChecks.
+  const std::size_t block = shortest * ((kRowsBetweenChecks + shortest - 1) / shortest);
   const double block_work = DirectWork(static_cast<double>(block), static_cast<double>(shortest),
                                        static_cast<double>(shortest + taps_count));
   RenewalRun run;
@@ -803,25 +854,17 @@ RenewalRun DirectRenewal(const Kernels& k, std::int64_t rows, double most_work,
     v.push_back(reached_within);
   }
   v.resize(most, reached_within);
-  // The largest row so far, and each block's least, where taps may be cut.
+  // The largest row so far, and each run's least, where taps may be cut.
   double largest = 0.0;
   std::vector<double> least_of;
-  // Blocks of at least kBlockRows, each as many rows as `done` waits.
+  // As many blocks as `done` waits for.
   std::size_t counted = most;
   for (std::size_t start = 0; start < most; start += block) {
     const std::size_t end = std::min(most, start + block);
     if (shortest >= kBlockRows) {
-      RenewLongBlock(taps, shortest, block, start, end, least_of, largest, &v);
+      RenewLongRuns(taps, shortest, start, end, &least_of, &largest, &v);
     } else {
       RenewShortBlock(taps, shortest, start, end, &v);
-    }
-    if (taps.cut) {
-      double least = kInfinity;
-      for (std::size_t j = start; j < end; ++j) {
-        least = std::min(least, v[j]);
-        largest = std::max(largest, v[j]);
-      }
-      least_of.push_back(least);
     }
     run.work += block_work;
     if (run.work > most_work) {
@@ -981,13 +1024,15 @@ RenewalRun TransformRenewal(const Kernels& k, std::int64_t rows, double most_wor
     if (m >= first) {
       SumOfSegments(segments, blocks, m, depth, &sum);
       transform.Inverse(sum.Re(0), sum.Im(0));
-      for (std::size_t r = 0; r < b; ++r) v[start + r] = std::max(0.0, transform.Row(b + r));
+      transform.UpperRowsAtLeastZero(&v[start]);
       run.error = per_block;
     }
-    for (std::size_t j = start; j < start + b; ++j) {
-      if (j < reached_length) reached_within += k.reached[j * kMaxTarget];
+    std::size_t j = start;
+    for (; j < std::min(start + b, reached_length); ++j) {
+      reached_within += k.reached[j * kMaxTarget];
       v[j] += reached_within;
     }
+    for (; j < start + b; ++j) v[j] += reached_within;
     // This block and the one before, for the blocks to come.
     PairOfBlocks(v, start, b, &pair);
     transform.Forward(pair.data(), blocks.Re(m % depth), blocks.Im(m % depth));
