@@ -147,6 +147,45 @@ TEST(JourneyBudgetTest, ALargeItemPriceIsCountedApart) {
   }
 }
 
+// Six attempts of 200 000 that always succeed, then at 6 taliks attempts of
+// 37 that leave one time in 1024, all but 2^-43 of those to the target, and
+// an item far dearer than any total of attempts. The walk lingers only at 6
+// taliks, where its weight in the tail is least: from 0 taliks, with the
+// climb still ahead, a total spent on attempts is as likely as one a climb
+// larger from 6. The pass's rows reach as far from every count. Within a
+// budget of 1 500 000 the chance from each count is that of leaving 6
+// taliks within the attempts the budget leaves there, 8108 from 0 (a loss
+// on the way to 0 takes the climb again, beyond the budget from below 5
+// taliks and at most 2^-43 of the chance from 5 and 6).
+TEST(JourneyBudgetTest, ALongStayAfterADearClimbIsCountedToItsEnd) {
+  constexpr std::uint64_t kBack = std::uint64_t{1} << 6;
+  constexpr std::uint64_t kLeaving = kAll >> 10;
+  const OutcomeOdds stay{kLeaving - 2 * kBack, kBack, kBack, kAll - kLeaving};
+  const OutcomeOdds climb = Odds(1024, 0, 0);
+  constexpr double kClimb = 200000, kStay = 37, kBudget = 1500000;
+  const JourneySteps steps =
+      Priced({climb, climb, climb, climb, climb, climb, stay},
+             {kClimb, kClimb, kClimb, kClimb, kClimb, kClimb, kStay}, 1e8, kBudget);
+  const Journey journey = PlanJourney(steps);
+  const double to_target = 1.0 - std::ldexp(1.0, -43);
+  const auto within = [&](int t, double budget) {
+    const double attempts = std::floor((budget - kClimb * (6 - t)) / kStay);
+    return to_target * -std::expm1(attempts * std::log1p(-1.0 / 1024));
+  };
+  for (int t = 0; t < steps.target; ++t) {
+    const JourneyRow& row = journey.rows[t];
+    EXPECT_NEAR(row.reach_within_budget, within(t, kBudget), 1e-12) << t;
+    for (int p = 0; p < kPercentileCount; ++p) {
+      // The least budget: the climb and the fewest attempts at 6 taliks.
+      double budget = kClimb * (6 - t) + kStay;
+      while (within(t, budget) < kPercentileLevels[p]) budget += kStay;
+      EXPECT_EQ(row.budget_for[p], budget) << t << " " << p;
+      EXPECT_EQ(row.budget_relative_error[p], 0.0) << t << " " << p;
+    }
+  }
+  EXPECT_LT(journey.rows[0].reach_within_budget, 1.0 - 3e-4);
+}
+
 // Steps that cost nothing are solved within a row: here the first count is
 // free and the item costs nothing; then only the items cost.
 TEST(JourneyBudgetTest, FreeStepsAreSolvedWithinTheRow) {
@@ -464,6 +503,33 @@ TEST(JourneyBudgetTest, AJourneyBeyondTheCountedAttemptsHasABudget) {
         EXPECT_LE(row.budget_relative_error[p], 1.0) << item << " " << t << " " << p;
       }
     }
+  }
+}
+
+// Free attempts at 0 taliks that only succeed or fail, succeeding 2 times in
+// 2^60: the journey from there takes beyond the 2^62 attempts counted, so
+// its tail of attempts is "never", yet the attempts cost nothing and lead
+// to 1 talik for sure. Its budgets and the chance within the player's are
+// those of the same journey with the free attempt's success certain, to the
+// unit.
+TEST(JourneyBudgetTest, FreeAttemptsBeyondTheCountedOnesAreCountedExactly) {
+  const OutcomeOdds rare{2, 0, 0, kAll - 2};
+  constexpr double kBudget = 300000;
+  const JourneySteps slow =
+      Priced({rare, Odds(500, 200, 100), Odds(600, 100, 50)}, {0, 7, 9}, 100003, kBudget);
+  JourneySteps sure = slow;
+  sure.odds[0] = Odds(1024, 0, 0);
+  const Journey journey = PlanJourney(slow);
+  ASSERT_EQ(journey.rows[0].attempts_for[2], kNever);
+  for (int t = 0; t < slow.target; ++t) {
+    double within = 0.0;
+    const auto truth = LeastByRecursion(sure, t, kBudget, &within);
+    const JourneyRow& row = journey.rows[t];
+    for (int p = 0; p < kPercentileCount; ++p) {
+      EXPECT_EQ(row.budget_for[p], truth[p]) << t << " " << p;
+      EXPECT_EQ(row.budget_relative_error[p], 0.0) << t << " " << p;
+    }
+    EXPECT_NEAR(row.reach_within_budget, within, 1e-12) << t;
   }
 }
 
