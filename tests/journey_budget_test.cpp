@@ -177,9 +177,9 @@ TEST(JourneyBudgetTest, ALongStayAfterADearClimbIsCountedToItsEnd) {
     EXPECT_NEAR(row.reach_within_budget, within(t, kBudget), 1e-12) << t;
     for (int p = 0; p < kPercentileCount; ++p) {
       // The least budget: the climb and the fewest attempts at 6 taliks.
-      double budget = kClimb * (6 - t) + kStay;
-      while (within(t, budget) < kPercentileLevels[p]) budget += kStay;
-      EXPECT_EQ(row.budget_for[p], budget) << t << " " << p;
+      int attempts = 1;
+      while (within(t, kClimb * (6 - t) + kStay * attempts) < kPercentileLevels[p]) ++attempts;
+      EXPECT_EQ(row.budget_for[p], kClimb * (6 - t) + kStay * attempts) << t << " " << p;
       EXPECT_EQ(row.budget_relative_error[p], 0.0) << t << " " << p;
     }
   }
