@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
 #include <vector>
 
 namespace {
@@ -48,6 +49,24 @@ TEST(JourneyTest, OneStepHasClosedForms) {
         static_cast<std::int64_t>(std::ceil(std::log1p(-kPercentileLevels[p]) / std::log1p(-s)));
     EXPECT_EQ(row.attempts_for[p], n) << kPercentileLevels[p];
   }
+}
+
+// One step whose chance to reach the target, s / (s + d), lies just above
+// the midpoint of two neighbouring doubles: s 2^54 = (s + d) m + 1 for an
+// odd m, so s / (s + d) is m / 2^54 and 1 / ((s + d) 2^54) more, some 2^-114,
+// and the chance shown is the double above, (m + 1) / 2^54. The shares take
+// all 60 bits, more than a double holds, and a quotient of the two good to
+// some 2^-105 alone falls below the midpoint.
+TEST(JourneyTest, AChanceJustAboveTheMidpointOfTwoDoublesIsRoundedUp) {
+  constexpr std::uint64_t kSuccess = 742932711799161266, kDestroyed = 409988792807685291;
+  constexpr std::uint64_t kLeaving = kSuccess + kDestroyed;
+  constexpr std::uint64_t kOdd = 11608323621861899;
+  // The identity's last 64 bits: a guard on the digits.
+  static_assert(kSuccess * (std::uint64_t{1} << 54) - kLeaving * kOdd == 1,
+                "s 2^54 = (s + d) m + 1");
+  const Journey journey =
+      PlanJourney(Steps({OutcomeOdds{kSuccess, kDestroyed, 0, kAll - kLeaving}}));
+  EXPECT_EQ(journey.rows[0].reach_probability, std::ldexp(static_cast<double>(kOdd + 1), -54));
 }
 
 // The journey's linear system solved directly by Gaussian elimination:
