@@ -122,3 +122,9 @@ report "few totals" 500000000 --plan --prices 100,2,1000,100,64000,64000 --attem
   --item-price 100000000 0 49 3
 report "certain" 500000000 --plan --stones 5461,1245,5521 --prices 1000000,1000,10,2,24000,1 \
   --attempt-price 15 --item-price 10000000 3 6 3
+# The lives' renewals over millions of rows of short lives: taken directly,
+# 13 to 17 taps a row two rows at a time; and by transforms of 64 points.
+report "short taps" 500000000 --plan --prices 3000,2000,4000,24000,48000,64000 --attempt-price 3 \
+  --item-price 100000000 8 37 7 1 3 5 1
+report "short blocks" 500000000 --plan --prices 7,1000,0,3000,100,0 --attempt-price 1 \
+  --item-price 1000000 6 63 7 3 6 4 0
