@@ -993,22 +993,80 @@ std::int64_t SparseAttempt(const Lattice& shares, const Costs& costs, const Spar
   return done;
 }
 
+// What a walk has found for good: every total the target is reached with
+// below the least total on the way plus its count's attempt (no later
+// attempt reaches the target for less), the chance up to each, and the
+// levels and the chance within the player's budget it settles. Levels are
+// settled from the lowest up.
+struct SparseSettled {
+  std::size_t counted = 0;  // the totals reached, from the first, below the bound
+  double chance = 0.0;      // their chance
+  std::array<double, kPercentileCount> budget = [] {
+    std::array<double, kPercentileCount> none{};
+    none.fill(kInfinity);
+    return none;
+  }();
+  double within = 0.0;
+  bool within_known = false;
+};
+
+// The least total any later attempt reaches the target with: the least
+// total on the way at a count and that count's attempt, costs being at
+// least 0.
+std::int64_t LeastLaterTotal(const SparseCounts& on_way, const Costs& costs, int n) {
+  std::int64_t least = std::numeric_limits<std::int64_t>::max();
+  for (int t = 0; t < n; ++t) {
+    const SparseTotals& v = on_way[static_cast<std::size_t>(t)];
+    if (!v.empty()) least = std::min(least, v.front().first + costs.attempt[t]);
+  }
+  return least;
+}
+
+// The totals reached below `bound` taken into what is settled; true where
+// every wanted level and the chance within the player's budget are.
+bool Settle(const SparseTotals& reached, std::int64_t bound,
+            const std::array<bool, kPercentileCount>& wanted, double asked,
+            SparseSettled* settled) {
+  for (; settled->counted < reached.size() && reached[settled->counted].first < bound;
+       ++settled->counted) {
+    const auto& [total, chance] = reached[settled->counted];
+    if (asked >= 0 && static_cast<double>(total) <= asked) settled->within += chance;
+    settled->chance += chance;
+    for (int p = 0; p < kPercentileCount; ++p) {
+      if (wanted[p] && !std::isfinite(settled->budget[p]) &&
+          settled->chance >= kPercentileLevels[p])
+        settled->budget[p] = static_cast<double>(total);
+    }
+  }
+  settled->within_known = asked < 0 || asked < static_cast<double>(bound);
+  for (int p = 0; p < kPercentileCount; ++p) {
+    if (wanted[p] && !std::isfinite(settled->budget[p])) return false;
+  }
+  return settled->within_known;
+}
+
 // The totals the target is reached with from count `from`, in at most about
-// `attempts` attempts; false where the walk takes more than `work` has left,
-// or a total more than a double holds.
+// `attempts` attempts (kNever: as far as the work goes); false where the
+// walk takes more than `work` has left, or a total more than a double
+// holds. It stops sooner once every level wanted of it and the chance
+// within the player's budget are settled; what is settled is kept either
+// way.
 bool SparseWalk(const Lattice& shares, const Costs& costs, int from, std::int64_t attempts,
-                std::int64_t* work, SparseTotals* reached) {
+                const std::array<bool, kPercentileCount>& wanted, double asked, std::int64_t* work,
+                SparseTotals* reached, SparseSettled* settled) {
   SparseCounts on_way, next;
   SparseTotals scratch;
   on_way[static_cast<std::size_t>(from)] = {{0, 1.0}};
   reached->clear();
+  *settled = SparseSettled{};
   double still = 1.0, left_out = 0.0;
   std::int64_t step_work = 1;  // the last attempt's
   for (std::int64_t walked = 0; still + left_out > kBudgetTailMass; ++walked) {
     const double now = static_cast<double>(walked + 1);
     const double last = std::max(static_cast<double>(attempts), now);
-    if (static_cast<double>(step_work) * (last * last - now * now) / (2.0 * now) >
-        static_cast<double>(*work))
+    if (attempts != kNever &&
+        static_cast<double>(step_work) * (last * last - now * now) / (2.0 * now) >
+            static_cast<double>(*work))
       return false;
     for (int t = 0; t < shares.target; ++t) {
       const SparseTotals& v = on_way[static_cast<std::size_t>(t)];
@@ -1032,66 +1090,79 @@ bool SparseWalk(const Lattice& shares, const Costs& costs, int from, std::int64_
                               [](double sum, const auto& total) { return sum + total.second; });
     }
     on_way.swap(next);
+    if (Settle(*reached, LeastLaterTotal(on_way, costs, shares.target), wanted, asked, settled))
+      return true;
   }
+  Settle(*reached, std::numeric_limits<std::int64_t>::max(), wanted, asked, settled);
   return true;
 }
 
-// The budgets and the chance within the player's from the totals reached
-// from t, in order; false where a level is not reached within them.
-bool FillFromTotals(const SparseTotals& reached, const Levels& wanted, double asked, int t,
-                    JourneyBudgets* budgets) {
-  double sum = 0.0;
-  std::array<bool, kPercentileCount> found{};
-  budgets->within[t] = 0.0;
-  for (const auto& [total, chance] : reached) {
-    if (asked >= 0 && static_cast<double>(total) <= asked) budgets->within[t] += chance;
-    sum += chance;
-    for (int p = 0; p < kPercentileCount; ++p) {
-      if (!wanted[t][p] || found[p] || sum < kPercentileLevels[p]) continue;
-      budgets->budget[t][p] = static_cast<double>(total);
-      found[p] = true;
-    }
-  }
+// The figures a walk settled for count t: its budgets exact, the chance
+// within the player's budget where known.
+void TakeSettled(const SparseSettled& settled, const Levels& wanted, int t,
+                 JourneyBudgets* budgets) {
   for (int p = 0; p < kPercentileCount; ++p) {
-    if (wanted[t][p] && !found[p]) return false;
+    if (!wanted[t][p] || !std::isfinite(settled.budget[p])) continue;
+    budgets->budget[t][p] = settled.budget[p];
+    budgets->relative_error[t][p] = 0.0;
   }
-  return true;
+  if (settled.within_known) {
+    budgets->within[t] = settled.within;
+    budgets->within_exact[t] = true;
+  }
 }
+
+// Where a count's journey may never end, each walk settles only what its
+// first attempts do, on this much of the work: the other steps run anyway.
+constexpr std::int64_t kSparseNeverWork = std::int64_t{1} << 18;
 
 // The walk from each count that has a level or the player's budget, the
 // longest journey first, each with its share of the work left: where one
-// gives up, little has been spent on the others.
+// gives up, little has been spent on the others and no more is walked.
+// True where every figure is found, and then in `out`; what the walks
+// settled is in `settled` either way.
 bool SparseBudgets(const JourneySteps& steps, const Costs& costs, const BudgetCounts& counts,
-                   Outcome* out) {
+                   Outcome* out, std::array<SparseSettled, kMaxTarget>* settled) {
   const int n = steps.target;
   const Lattice shares = MakeLattice(steps, costs.attempt, costs.item, false);
   std::array<int, kMaxTarget> order{};
   int walks = 0;
+  bool endless = false;
   for (int t = 0; t < n; ++t) {
     const bool any =
         std::find(out->wanted[t].begin(), out->wanted[t].end(), true) != out->wanted[t].end();
     if (!shares.live[t] || (!any && steps.budget < 0)) continue;
-    if (counts.attempts_tail[t] == kNever) return false;  // it may never end
     order[walks++] = t;
+    endless = endless || counts.attempts_tail[t] == kNever;
   }
+  // kNever is the greatest tail.
+  const auto tail = [&](int t) { return static_cast<std::uint64_t>(counts.attempts_tail[t]); };
   for (int i = 1; i < walks; ++i) {
-    for (int j = i; j > 0 && counts.attempts_tail[order[j]] > counts.attempts_tail[order[j - 1]];
-         --j)
+    for (int j = i; j > 0 && tail(order[j]) > tail(order[j - 1]); --j)
       std::swap(order[j], order[j - 1]);
   }
-  JourneyBudgets budgets = out->budgets;
   std::int64_t work = kSparseWork;
   SparseTotals reached;
+  bool all = true;
   for (int i = 0; i < walks; ++i) {
     const int t = order[i];
-    std::int64_t allowed = work / (walks - i);
+    SparseSettled& found = (*settled)[static_cast<std::size_t>(t)];
+    std::int64_t allowed = endless ? kSparseNeverWork : work / (walks - i);
     const std::int64_t before = allowed;
-    if (!SparseWalk(shares, costs, t, counts.attempts_tail[t], &allowed, &reached)) return false;
+    bool whole = SparseWalk(shares, costs, t, counts.attempts_tail[t], out->wanted[t], steps.budget,
+                            &allowed, &reached, &found);
     work -= before - allowed;
-    if (!FillFromTotals(reached, out->wanted, steps.budget, t, &budgets)) return false;
+    for (int p = 0; p < kPercentileCount; ++p)
+      whole = whole && (!out->wanted[t][p] || std::isfinite(found.budget[p]));
+    all = all && whole;
+    if (!whole && !endless) return false;
   }
-  if (steps.budget >= 0) budgets.within_exact.fill(true);
-  out->budgets = budgets;
+  if (!all) return false;
+  for (int i = 0; i < walks; ++i) {
+    const int t = order[i];
+    TakeSettled((*settled)[static_cast<std::size_t>(t)], out->wanted, t, &out->budgets);
+  }
+  if (steps.budget >= 0) out->budgets.within_exact.fill(true);
   return true;
 }
 
@@ -1991,7 +2062,8 @@ JourneyBudgets FiguresFor(const JourneySteps& steps, const BudgetCounts& counts)
   }
   const Costs costs = CostsOf(steps);
   if (SingleCountTotals(steps, costs, counts, &out)) return out.budgets;
-  if (SparseBudgets(steps, costs, counts, &out)) return out.budgets;
+  std::array<SparseSettled, kMaxTarget> settled{};
+  if (SparseBudgets(steps, costs, counts, &out, &settled)) return out.budgets;
   const double largest = LargestNeeded(costs, counts, out.wanted, n);
   // The lattice where it must be exact or nothing else is close; the strip
   // of a shorter pass for the longest journeys.
@@ -2030,6 +2102,10 @@ JourneyBudgets FiguresFor(const JourneySteps& steps, const BudgetCounts& counts)
 
   BoundsBeyondTheLattice(steps, costs, counts, decay, lives_first, largest, asymptotic, passed,
                          &run, &out);
+  // What the forward walks settled is exact: the lowest levels from the
+  // counts they were walked from, which a bracket shows above.
+  for (int t = 0; t < n; ++t)
+    TakeSettled(settled[static_cast<std::size_t>(t)], out.wanted, t, &out.budgets);
   return out.budgets;
 }
 

@@ -506,6 +506,32 @@ TEST(JourneyBudgetTest, AJourneyBeyondTheCountedAttemptsHasABudget) {
   }
 }
 
+// From 0 taliks the journey all but never ends (attempts of 5 that succeed
+// once in 2^60, else stay); from 1 an attempt of 7 succeeds or destroys the
+// item, as likely. No walk reaches the 90 % budget from either, yet from 1
+// the 50 % budget is 7, exactly, and within a budget of 20 the chance is
+// 1/2 from 1 and, from 0, that of reaching 1 talik within two attempts
+// (12 or 17) and then succeeding: q (2 - q) / 2, q = 2^-60.
+TEST(JourneyBudgetTest, ALevelSettledByTheFirstAttemptsIsExactWhereTheJourneyMayNeverEnd) {
+  const OutcomeOdds rare{1, 0, 0, kAll - 1};
+  const JourneySteps steps = Priced({rare, Odds(512, 512, 0)}, {5, 7}, 1e9, 20.0);
+  const Journey journey = PlanJourney(steps);
+  const JourneyRow& from_one = journey.rows[1];
+  ASSERT_EQ(from_one.attempts_for[2], kNever);
+  EXPECT_EQ(from_one.budget_for[0], 7.0);
+  EXPECT_EQ(from_one.budget_relative_error[0], 0.0);
+  EXPECT_EQ(from_one.reach_within_budget, 0.5);
+  const double q = std::ldexp(1.0, -60);
+  EXPECT_EQ(journey.rows[0].reach_within_budget, q * (2.0 - q) / 2.0);
+  // The levels beyond keep a bracket that holds their items.
+  for (int t = 0; t < steps.target; ++t) {
+    for (int p = 1; p < kPercentileCount; ++p) {
+      EXPECT_GE(journey.rows[t].budget_for[p], 1e9 * journey.rows[t].items_for[p]) << t << p;
+      EXPECT_GT(journey.rows[t].budget_relative_error[p], 0.0) << t << p;
+    }
+  }
+}
+
 // Free attempts at 0 taliks that only succeed or fail, succeeding 2 times in
 // 2^60: the journey from there takes beyond the 2^62 attempts counted, so
 // its tail of attempts is "never", yet the attempts cost nothing and lead
