@@ -1,8 +1,9 @@
 // The one offline file: the compacted shell with the module in it, its
-// JavaScript and its WebAssembly gzipped in base64, beside the code
-// of the worker that runs it and the module's facts as the module itself
+// JavaScript and its WebAssembly gzipped in base64 at the end of the code
+// of the worker that runs it, and the module's facts as the module itself
 // gives them (run here once, gzipped in base64), all in inert script
-// elements that the page's own code starts (web/page/module.js) and reads.
+// elements: the worker's started from the head, the facts read by the
+// page's own code (web/page/module.js).
 import fs from "node:fs";
 import zlib from "node:zlib";
 
@@ -39,23 +40,23 @@ const pageCode = /<script>\n(\(function \(\) \{\n"use strict";\n[\s\S]*?\n\}\)\(
 const compacted = fs.readFileSync(shell, "utf8");
 const found = compacted.match(pageCode);
 if (found === null) throw new Error(`${shell} holds no page code`);
-// The module's worker is started first, from the elements above the loader,
-// and the page's own code unpacked while the worker makes the module ready:
-// its messages until the page takes them are kept for it (pageWorker.early).
+// The module's worker is started first of all, at the top of the head, from
+// its own text with the module in it: it unpacks and compiles the module
+// while the page is parsed, laid out and painted, and its own code
+// unpacked; its messages until the page takes them are kept for it
+// (pageWorker.early).
 const workerStart = "var pageWorker = new Worker(URL.createObjectURL(new Blob(" +
   '[document.getElementById("worker-code").textContent], { type: "text/javascript" })));' +
-  "pageWorker.early = []; pageWorker.onmessage = function (event) { pageWorker.early.push(event); };" +
-  'pageWorker.postMessage({ code: document.getElementById("module-code").textContent,' +
-  ' packed: document.getElementById("module-wasm").textContent });';
-const loader = workerStart +
-  'fetch("data:application/octet-stream;base64," + document.getElementById("page-code").textContent)' +
+  "pageWorker.early = []; pageWorker.onmessage = function (event) { pageWorker.early.push(event); };";
+const loader = 'fetch("data:application/octet-stream;base64," + document.getElementById("page-code").textContent)' +
   '.then(function (packed) { return new Response(packed.body.pipeThrough(new DecompressionStream("gzip"))).text(); })' +
   ".then(function (code) { (0, eval)(code); });";
 const packedPage = zlib.gzipSync(found[1], { level: 9 }).toString("base64");
 const parts = compacted.replace(pageCode, () =>
+  `<script id="module-facts" type="text/plain">${facts}</script>\n` +
   `<script id="page-code" type="text/plain">${packedPage}</script>\n<script>${loader}</script>`).split("{{{ SCRIPT }}}");
 if (parts.length !== 2) throw new Error(`${shell} needs one {{{ SCRIPT }}}`);
-fs.writeFileSync(output, parts[0] + `<script id="worker-code" type="text/plain">${worker}</script>\n` +
-  `<script id="module-code" type="text/plain">${packedCode}</script>\n` +
-  `<script id="module-wasm" type="text/plain">${wasm}</script>\n` +
-  `<script id="module-facts" type="text/plain">${facts}</script>` + parts[1]);
+// Base64 is a JavaScript string as it stands.
+fs.writeFileSync(output, parts[0] +
+  `<script id="worker-code" type="text/plain">${worker}\nstart("${packedCode}", "${wasm}");</script>\n` +
+  `<script>${workerStart}</script>` + parts[1]);

@@ -72,8 +72,6 @@ export async function openIn(page, fragment) {
 export const moduleFacts = (page) => page.evaluate(async () => {
   const code = document.getElementById("worker-code").textContent;
   const worker = new Worker(URL.createObjectURL(new Blob([code], { type: "text/javascript" })));
-  worker.postMessage({ code: document.getElementById("module-code").textContent,
-    packed: document.getElementById("module-wasm").textContent });
   const answer = await new Promise((resolve) => {
     worker.onmessage = (event) => { if (event.data.id === 1) resolve(JSON.parse(event.data.text)); };
     worker.postMessage({ id: 1, fn: "facts", args: [] });

@@ -429,8 +429,6 @@ for (const [name, launch] of Object.entries(browsers)) {
       const answers = await page.evaluate(async () => {
         const code = document.getElementById("worker-code").textContent;
         const worker = new Worker(URL.createObjectURL(new Blob([code], { type: "text/javascript" })));
-        worker.postMessage({ code: document.getElementById("module-code").textContent,
-          packed: document.getElementById("module-wasm").textContent });
         let last = 0;
         const call = (fn, args) => new Promise((resolve) => {
           const id = ++last;

@@ -1,9 +1,11 @@
 // The module's side: a Web Worker made from this text, so that the page
-// never waits for an answer. Its first message brings the module's code and
-// its WebAssembly packed (gzipped, in base64), unpacked and compiled here
-// as it streams in; each later one is a call, answered with the call's id and the
-// module's JSON text. A call in stages is answered stage by stage, each but
-// the last marked "more".
+// never waits for an answer. The text ends with the module's code and its
+// WebAssembly packed (gzipped, in base64), given to start(): unpacked and
+// compiled here as they stream in, as soon as the worker runs, without a
+// word from the page, whose own set-up would keep that word waiting. Each
+// message is a call, answered with the call's id and the module's JSON
+// text. A call in stages is answered stage by stage, each but the last
+// marked "more".
 var calls = [], ready = false, staged = null;
 function answer(call) {
   var a = call.args, text;
@@ -42,17 +44,15 @@ function unpack(text) {
 }
 self.onmessage = function (event) {
   var data = event.data;
-  if (data.code === undefined) {
-    if (!ready) calls.push(data); else if (data.fn === "stages") answerLatest(data); else answer(data);
-    return;
-  }
-  var unpacked = unpack(data.packed);
-  var compiled = unpacked.then(function (stream) {
+  if (!ready) calls.push(data); else if (data.fn === "stages") answerLatest(data); else answer(data);
+};
+function start(code, packed) {
+  var compiled = unpack(packed).then(function (stream) {
     return WebAssembly.compileStreaming(new Response(stream, { headers: { "Content-Type": "application/wasm" } }));
   });
   self.Module = { onRuntimeInitialized: function () { postMessage({ ready: true }); ready = true; calls.splice(0).forEach(answer); }, instantiateWasm: function (imports, done) {
     compiled.then(function (module) { return WebAssembly.instantiate(module, imports); }).then(done);
     return {};
   } };
-  unpack(data.code).then(function (stream) { return new Response(stream).text(); }).then(function (code) { (0, eval)(code); });
-};
+  unpack(code).then(function (stream) { return new Response(stream).text(); }).then(function (code) { (0, eval)(code); });
+}
