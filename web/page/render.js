@@ -87,6 +87,13 @@ function showAnswer(answer) {
   text("chance-note", !s ? say("fix_fields") : outcome(s, "success").share >= 1 ? say("certain") : "");
   text("report", s ? s.report : "");
   if (s) answerFigures(answer, figure);
+  // The set-up's answer comes alone, first: the journey's figures shown keep
+  // their places, saying they are computed, so that nothing below them moves
+  // (to be laid out and painted anew) before theirs come.
+  var shown = $("figures").children;
+  if (s && !("unpriced_plan" in answer)) {
+    for (var i = figures.length; i < shown.length; i++) figure(shown[i].firstChild.textContent, say("computing"), false);
+  }
   showFigures(figures);
 }
 function answerFigures(answer, figure) {
@@ -122,7 +129,11 @@ function answerFigures(answer, figure) {
 function showCheapest(answer) {
   var cheapest = answer.cheapest, taliks = Number(state.values.taliks);
   var shown = !!(cheapest && answer.plan && taliks < answer.plan.target);
-  $("cheapest").hidden = !shown;
+  // While the priced journeys are computed, a line shown keeps its place,
+  // unseen, so that nothing below it moves before they come.
+  var keep = !shown && answer.priced && answer.stage !== "cheapest" && !$("cheapest").hidden;
+  $("cheapest").hidden = !shown && !keep;
+  $("cheapest").classList.toggle("unseen", keep);
   $("cheapest-csv").disabled = !cheapest;
   if (!shown) return;
   var row = cheapest.plan.rows[taliks], p = F.shown_percentile;
@@ -131,11 +142,13 @@ function showCheapest(answer) {
     cheapest.budget_change ? " (" + cheapest.budget_change + ")" : "", stones.join(", ")));
   $("take-cheapest").hidden = stones.join(",") === answer.plan.rows.map(function (r) { return r.stones; }).join(",");
 }
+// While the priced journey is computed, its line already says what it will
+// be, and keeps its place.
 function strategyText(answer) {
   var plan = answer.plan;
-  if (!plan) return "";
+  if (!plan && !answer.priced) return "";
   var whose = say(state.values.stone_sets !== "" ? "whose_own" : "whose_set_up");
-  return say(plan.priced ? "strategy_priced" : answer.unpriced ? "strategy_half" : "strategy_unpriced", whose);
+  return say((plan ? plan.priced : answer.priced) ? "strategy_priced" : answer.unpriced ? "strategy_half" : "strategy_unpriced", whose);
 }
 // Which tables the figures come from, and a warning where a file is
 // missing or has findings.
@@ -222,8 +235,12 @@ function journeyColumns(plan) {
 function showJourney(answer) {
   var table = $("journey"), plan = answer.plan, computing = !plan && answer.priced;
   text("plan-csv-why", computing ? say("computing") : !plan ? say("no_journey") : answer.unpriced ? say("unpriced_until") : "");
-  text("strategy", strategyText(answer) + (plan && plan.rows.some(function (r) { return r.budget_rounded.some(Boolean); }) ?
-    " " + say("rounded_legend", F.rounded_mark) : ""));
+  // The rounded figures' legend goes with the table it explains, kept on
+  // show while the next is computed.
+  var legend = " " + say("rounded_legend", F.rounded_mark), strategy = $("strategy").textContent;
+  var rounded = plan ? plan.rows.some(function (r) { return r.budget_rounded.some(Boolean); }) :
+    computing && strategy.slice(strategy.length - legend.length) === legend;
+  text("strategy", strategyText(answer) + (rounded ? legend : ""));
   $("plan-csv").disabled = !plan;
   text("run-journey-why", plan ? "" : computing ? say("computing") : say("no_journey"));
   $("run-journey").disabled = !plan;
