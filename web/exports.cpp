@@ -9,8 +9,10 @@
 
 #include "web/page_api.h"
 
-// The worker's own function, called with each stage's JSON text.
-EM_JS(void, send_stage, (const char* stage), { self.sendStage(UTF8ToString(stage)); });
+// The worker's own function, called with each stage's JSON text: where it
+// is and its length, so that it is read at once, not byte by byte to find
+// its end.
+EM_JS(void, send_stage, (const char* stage, int size), { self.sendStage(stage, size); });
 
 namespace {
 
@@ -51,7 +53,9 @@ EMSCRIPTEN_KEEPALIVE char* upgrade_sim_answer(const char* request) {
 /// The answer in stages: each but the last given to the worker's
 /// sendStage() as it is ready, the last returned.
 EMSCRIPTEN_KEEPALIVE char* upgrade_sim_answer_in_stages(const char* request) {
-  const StageSink send = [](const std::string& stage) { send_stage(stage.c_str()); };
+  const StageSink send = [](const std::string& stage) {
+    send_stage(stage.c_str(), static_cast<int>(stage.size()));
+  };
   return Answer(AnswerPageRequest(request, &send));
 }
 

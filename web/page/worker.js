@@ -6,10 +6,12 @@
 // message is a call, answered with the call's id and the module's JSON
 // text. A call in stages is answered stage by stage, each but the last
 // marked "more".
-var calls = [], ready = false, staged = null;
+var calls = [], ready = false, staged = null, decoder = new TextDecoder();
+// The module's text from pointer to end, decoded at once.
+function textAt(pointer, end) { return decoder.decode(Module.HEAPU8.subarray(pointer, end)); }
 function answer(call) {
   var a = call.args, text;
-  var take = function (pointer) { var t = Module.UTF8ToString(pointer); Module._free(pointer); return t; };
+  var take = function (pointer) { var t = textAt(pointer, Module.HEAPU8.indexOf(0, pointer)); Module._free(pointer); return t; };
   var withBytes = function (bytes, run) {
     var pointer = Module._malloc(Math.max(bytes.length, 1));
     Module.HEAPU8.set(bytes, pointer);
@@ -20,7 +22,7 @@ function answer(call) {
   if (call.fn === "facts") text = take(Module.ccall("upgrade_sim_facts", "number", [], []));
   else if (call.fn === "answer") text = take(Module.ccall("upgrade_sim_answer", "number", ["string"], [a[0]]));
   else if (call.fn === "stages") {
-    self.sendStage = function (stage) { postMessage({ id: call.id, text: stage, more: true }); };
+    self.sendStage = function (pointer, size) { postMessage({ id: call.id, text: textAt(pointer, pointer + size), more: true }); };
     text = take(Module.ccall("upgrade_sim_answer_in_stages", "number", ["string"], [a[0]]));
   }
   else if (call.fn === "read" && a[1] === null) text = take(Module.ccall("upgrade_sim_read_table", "number", ["number", "number", "number", "string"], [a[0], 0, -1, a[2]]));
