@@ -49,6 +49,9 @@ self.onmessage = function (event) {
   if (!ready) calls.push(data); else if (data.fn === "stages") answerLatest(data); else answer(data);
 };
 function start(code, packed) {
+  // The module's code unpacked first: a few KB, it runs while the
+  // WebAssembly is still unpacked and compiled, ready to take it.
+  unpack(code).then(function (stream) { return new Response(stream).text(); }).then(function (code) { (0, eval)(code); });
   var compiled = unpack(packed).then(function (stream) {
     return WebAssembly.compileStreaming(new Response(stream, { headers: { "Content-Type": "application/wasm" } }));
   });
@@ -56,5 +59,4 @@ function start(code, packed) {
     compiled.then(function (module) { return WebAssembly.instantiate(module, imports); }).then(done);
     return {};
   } };
-  unpack(code).then(function (stream) { return new Response(stream).text(); }).then(function (code) { (0, eval)(code); });
 }
