@@ -999,8 +999,7 @@ std::int64_t SparseAttempt(const Lattice& shares, const Costs& costs, const Spar
 // levels and the chance within the player's budget it settles. Levels are
 // settled from the lowest up.
 struct SparseSettled {
-  std::size_t counted = 0;  // the totals reached, from the first, below the bound
-  double chance = 0.0;      // their chance
+  double chance = 0.0;  // of the totals settled
   std::array<double, kPercentileCount> budget = [] {
     std::array<double, kPercentileCount> none{};
     none.fill(kInfinity);
@@ -1022,14 +1021,14 @@ std::int64_t LeastLaterTotal(const SparseCounts& on_way, const Costs& costs, int
   return least;
 }
 
-// The totals reached below `bound` taken into what is settled; true where
+// The totals reached below `bound` taken into what is settled, and out of
+// `reached`, which later attempts then merge into the faster; true where
 // every wanted level and the chance within the player's budget are.
-bool Settle(const SparseTotals& reached, std::int64_t bound,
-            const std::array<bool, kPercentileCount>& wanted, double asked,
-            SparseSettled* settled) {
-  for (; settled->counted < reached.size() && reached[settled->counted].first < bound;
-       ++settled->counted) {
-    const auto& [total, chance] = reached[settled->counted];
+bool Settle(std::int64_t bound, const std::array<bool, kPercentileCount>& wanted, double asked,
+            SparseTotals* reached, SparseSettled* settled) {
+  std::size_t counted = 0;
+  for (; counted < reached->size() && (*reached)[counted].first < bound; ++counted) {
+    const auto& [total, chance] = (*reached)[counted];
     if (asked >= 0 && static_cast<double>(total) <= asked) settled->within += chance;
     settled->chance += chance;
     for (int p = 0; p < kPercentileCount; ++p) {
@@ -1038,6 +1037,7 @@ bool Settle(const SparseTotals& reached, std::int64_t bound,
         settled->budget[p] = static_cast<double>(total);
     }
   }
+  reached->erase(reached->begin(), reached->begin() + static_cast<std::ptrdiff_t>(counted));
   settled->within_known = asked < 0 || asked < static_cast<double>(bound);
   for (int p = 0; p < kPercentileCount; ++p) {
     if (wanted[p] && !std::isfinite(settled->budget[p])) return false;
@@ -1090,10 +1090,10 @@ bool SparseWalk(const Lattice& shares, const Costs& costs, int from, std::int64_
                               [](double sum, const auto& total) { return sum + total.second; });
     }
     on_way.swap(next);
-    if (Settle(*reached, LeastLaterTotal(on_way, costs, shares.target), wanted, asked, settled))
+    if (Settle(LeastLaterTotal(on_way, costs, shares.target), wanted, asked, reached, settled))
       return true;
   }
-  Settle(*reached, std::numeric_limits<std::int64_t>::max(), wanted, asked, settled);
+  Settle(std::numeric_limits<std::int64_t>::max(), wanted, asked, reached, settled);
   return true;
 }
 
