@@ -1047,10 +1047,10 @@ bool Settle(std::int64_t bound, const std::array<bool, kPercentileCount>& wanted
 
 // The totals the target is reached with from count `from`, in at most about
 // `attempts` attempts (kNever: as far as the work goes); false where the
-// walk takes more than `work` has left, or a total more than a double
-// holds. It stops sooner once every level wanted of it and the chance
-// within the player's budget are settled; what is settled is kept either
-// way.
+// walk takes more than `work` has left, a total more than a double holds,
+// or a level wanted is not reached. It stops sooner once every level
+// wanted of it and the chance within the player's budget are settled; what
+// is settled is kept either way.
 bool SparseWalk(const Lattice& shares, const Costs& costs, int from, std::int64_t attempts,
                 const std::array<bool, kPercentileCount>& wanted, double asked, std::int64_t* work,
                 SparseTotals* reached, SparseSettled* settled) {
@@ -1093,8 +1093,7 @@ bool SparseWalk(const Lattice& shares, const Costs& costs, int from, std::int64_
     if (Settle(LeastLaterTotal(on_way, costs, shares.target), wanted, asked, reached, settled))
       return true;
   }
-  Settle(std::numeric_limits<std::int64_t>::max(), wanted, asked, reached, settled);
-  return true;
+  return Settle(std::numeric_limits<std::int64_t>::max(), wanted, asked, reached, settled);
 }
 
 // The figures a walk settled for count t: its budgets exact, the chance
@@ -1149,11 +1148,9 @@ bool SparseBudgets(const JourneySteps& steps, const Costs& costs, const BudgetCo
     SparseSettled& found = (*settled)[static_cast<std::size_t>(t)];
     std::int64_t allowed = endless ? kSparseNeverWork : work / (walks - i);
     const std::int64_t before = allowed;
-    bool whole = SparseWalk(shares, costs, t, counts.attempts_tail[t], out->wanted[t], steps.budget,
-                            &allowed, &reached, &found);
+    const bool whole = SparseWalk(shares, costs, t, counts.attempts_tail[t], out->wanted[t],
+                                  steps.budget, &allowed, &reached, &found);
     work -= before - allowed;
-    for (int p = 0; p < kPercentileCount; ++p)
-      whole = whole && (!out->wanted[t][p] || std::isfinite(found.budget[p]));
     all = all && whole;
     if (!whole && !endless) return false;
   }

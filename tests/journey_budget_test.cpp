@@ -523,12 +523,10 @@ TEST(JourneyBudgetTest, ALevelSettledByTheFirstAttemptsIsExactWhereTheJourneyMay
   EXPECT_EQ(from_one.reach_within_budget, 0.5);
   const double q = std::ldexp(1.0, -60);
   EXPECT_EQ(journey.rows[0].reach_within_budget, q * (2.0 - q) / 2.0);
-  // The levels beyond keep a bracket that holds their items.
+  // The levels beyond, which no walk settles, keep a bracket.
   for (int t = 0; t < steps.target; ++t) {
-    for (int p = 1; p < kPercentileCount; ++p) {
-      EXPECT_GE(journey.rows[t].budget_for[p], 1e9 * journey.rows[t].items_for[p]) << t << p;
+    for (int p = 1; p < kPercentileCount; ++p)
       EXPECT_GT(journey.rows[t].budget_relative_error[p], 0.0) << t << p;
-    }
   }
 }
 
