@@ -1317,13 +1317,17 @@ void FillFromWatches(const BudgetCounts& counts, double unit, double item, doubl
 }
 
 // The budgets from every kept row; false where a level lies beyond them.
+// Where the rows stop short of the tail, a budget past the last row's
+// units has its chance read from that row, short of the truth: exact only
+// below it.
 bool FillFromKept(const ItemsApartPass& pass, double unit, double item, double asked, Outcome* out,
-                  int n) {
+                  int n, bool short_of_tail) {
+  const double beyond = short_of_tail ? unit * static_cast<double>(pass.rows) : kInfinity;
   for (int t = 0; t < n; ++t) {
     for (int p = 0; p < kPercentileCount; ++p) {
       if (!out->wanted[t][p]) continue;
       const double budget = LeastWithinAllKept(pass, unit, item, t, kPercentileLevels[p]);
-      if (!std::isfinite(budget)) return false;
+      if (!(budget < beyond)) return false;
       out->budgets.budget[t][p] = budget;
     }
     if (asked >= 0) {
@@ -1342,10 +1346,14 @@ bool ExactItemsApart(const JourneySteps& steps, const Costs& costs, const Budget
   if (costs.item == 0 || costs.unit == 0) return false;
   const double unit = static_cast<double>(costs.unit);
   const double item = static_cast<double>(costs.item);
-  const double rows = AttemptUnitsTail(steps, costs, counts);
+  const double tail_rows = AttemptUnitsTail(steps, costs, counts);
   const double history = static_cast<double>(costs.dearest) / unit + 1.0;
-  if (!(rows * unit + item < kLargestWhole)) return false;
-  const bool item_beyond = item >= unit * rows;
+  if (!(tail_rows * unit + item < kLargestWhole)) return false;
+  const bool item_beyond = item >= unit * tail_rows;
+  // Every row kept: none past the largest budget's, where that comes first.
+  const double rows =
+      item_beyond ? tail_rows
+                  : std::min(tail_rows, std::floor(std::max(largest, steps.budget) / unit) + 1.0);
   Watches watches;
   const std::int64_t items =
       item_beyond ? WatchLevelsItemCounts(steps, counts, unit, item, rows, out->wanted, &watches)
@@ -1358,7 +1366,7 @@ bool ExactItemsApart(const JourneySteps& steps, const Costs& costs, const Budget
   *ran = true;
   const ItemsApartPass pass =
       PassWithItemsApart(lattice, static_cast<std::int64_t>(rows), items, keep, &watches);
-  if (!item_beyond) return FillFromKept(pass, unit, item, steps.budget, out, n);
+  if (!item_beyond) return FillFromKept(pass, unit, item, steps.budget, out, n, rows < tail_rows);
   if (std::any_of(watches.each.begin(), watches.each.end(),
                   [](const Watch& w) { return w.found < 0; }))
     return false;
