@@ -1588,8 +1588,30 @@ Costs CappedCosts(const Costs& costs, int n, double reach_to) {
   return capped;
 }
 
+// The attempts' whole units that a coarser unit divides, tried as its
+// divisors this far: each attempt then costs its units exactly, and only
+// the item is rounded.
+constexpr std::int64_t kAlignedDivisors = 4096;
+
+// The finest unit at least `least` that every attempt's cost is a whole
+// number of, 0 where none: the attempts' greatest common divisor over the
+// largest of the divisors tried that leaves it at least `least`.
+std::int64_t AlignedUnit(const Costs& costs, int n, double least) {
+  std::int64_t whole = 0;
+  for (int t = 0; t < n; ++t) whole = std::gcd(whole, costs.attempt[t]);
+  if (whole == 0 || !(least <= static_cast<double>(whole))) return 0;
+  std::int64_t aligned = whole;
+  for (std::int64_t d = 2; d <= kAlignedDivisors && static_cast<double>(whole / d) >= least; ++d) {
+    if (whole % d == 0) aligned = whole / d;
+  }
+  return aligned;
+}
+
 // The coarse passes as far as `reach_to`, on `rows_allowed` rows; after a
-// pass, the two passes share the rows one would have.
+// pass, the two passes share the rows one would have. Where the attempts'
+// own unit, or a divisor of it, is within the rows of one pass and rounds
+// the item up within half the tolerance, that one pass has every attempt
+// exact and brackets every budget closely.
 void CoarsePair(const JourneySteps& steps, const Costs& given, const BudgetCounts& counts,
                 double reach_to, double rows_allowed, bool after_a_pass, bool rounded_only,
                 std::array<std::array<Bound, kPercentileCount>, kMaxTarget>* bounds, Outcome* out) {
@@ -1603,6 +1625,15 @@ void CoarsePair(const JourneySteps& steps, const Costs& given, const BudgetCount
   };
   double unit = unit_for(rows_allowed);
   CoarseUnits up = RoundedCosts(costs, n, unit, true);
+  const auto aligned = static_cast<double>(
+      AlignedUnit(costs, n, unit_for(after_a_pass ? rows_allowed : 2.0 * rows_allowed)));
+  if (aligned > 0.0) {
+    const CoarseUnits exact_attempts = RoundedCosts(costs, n, aligned, true);
+    if (exact_attempts.grown <= kBudgetRelativeError / 2 && exact_attempts.grown < up.grown) {
+      unit = aligned;
+      up = exact_attempts;
+    }
+  }
   const bool both = up.grown > kBudgetRelativeError / 2;
   if (both && after_a_pass) {
     unit = unit_for(rows_allowed / 2.0);

@@ -219,6 +219,33 @@ TEST(JourneyBudgetTest, ItemsApartAreCountedAsFarAsTheBudgetsNeed) {
   }
 }
 
+// Every attempt of 1 000 102 and an item of 10^7, 1 020 short of ten
+// attempts, on a journey of some 5 10^5 attempts and 2 10^4 items: no exact
+// pass fits, nor do the lives. Counted on the attempt's own unit, the item
+// rounded up to ten of them, the totals are 1 000 102 times those of
+// attempts of 1 and an item of 10, counted unit by unit, and at most
+// 1 020 / 10^7 of that above the true ones: every budget lies at or above
+// that journey's scaled, within 1.02 10^-4 and the budget's own bound.
+TEST(JourneyBudgetTest, AnItemNearAWholeNumberOfAttemptsIsCountedOnTheAttemptsUnit) {
+  constexpr double kAttempt = 1000102, kItem = 1e7;
+  const std::vector<OutcomeOdds> odds = {Odds(216, 0, 0),     Odds(154, 82, 225),
+                                         Odds(113, 113, 282), Odds(81, 146, 326),
+                                         Odds(59, 179, 364),  Odds(42, 212, 399)};
+  const Journey journey = PlanJourney(Priced(odds, {kAttempt}, kItem));
+  const JourneySteps in_units = Priced(odds, {1}, 10);
+  for (const int t : {0, 5}) {
+    const auto units = LeastByRecursion(in_units, t);
+    const JourneyRow& row = journey.rows[t];
+    for (int p = 0; p < kPercentileCount; ++p) {
+      const double rounded_up = kAttempt * units[p];
+      EXPECT_GE(row.budget_for[p], rounded_up) << t << " " << p;
+      EXPECT_LE(row.budget_for[p], rounded_up * (1.0 + row.budget_relative_error[p]))
+          << t << " " << p;
+      EXPECT_LE(row.budget_relative_error[p], kBudgetRelativeError) << t << " " << p;
+    }
+  }
+}
+
 // Six attempts of 200 000 that always succeed, then at 6 taliks attempts of
 // 37 that leave one time in 1024, all but 2^-43 of those to the target, and
 // an item far dearer than any total of attempts. The walk lingers only at 6
