@@ -91,11 +91,13 @@ double LeastByWalking(const std::map<double, double>& spent, double level) {
 
 // Every budget of the journey is the walk's least budget: at it the chance
 // is at least the level, just below it less, to within 10^-12; and the
-// chance within the player's budget is the walk's.
-void ExpectExactAgainstTheWalk(const JourneySteps& steps, const char* what) {
+// chance within the player's budget is the walk's. Totals beyond `limit`
+// are not walked: every budget must lie below it.
+void ExpectExactAgainstTheWalk(const JourneySteps& steps, const char* what,
+                               double limit = INFINITY) {
   const Journey journey = PlanJourney(steps);
   for (int t = 0; t < steps.target; ++t) {
-    const std::map<double, double> spent = SpentByWalking(steps, t);
+    const std::map<double, double> spent = SpentByWalking(steps, t, limit);
     const JourneyRow& row = journey.rows[t];
     for (int p = 0; p < kPercentileCount; ++p) {
       const double level = kPercentileLevels[p];
@@ -147,76 +149,16 @@ TEST(JourneyBudgetTest, ALargeItemPriceIsCountedApart) {
   }
 }
 
-// The chance to arrive at the target after each count of attempts with
-// each count of items destroyed, [attempts - 1][items], walked forward
-// attempt by attempt over (talik count, items destroyed): where every
-// attempt costs the same, the totals are those pairs. Totals beyond
-// `limit` are left out (the chance within a budget up to it stays exact).
-std::vector<std::vector<double>> ArrivedByAttemptsAndItems(const JourneySteps& steps, int start,
-                                                           double limit) {
-  const auto n = static_cast<std::size_t>(steps.target);
-  const auto items = static_cast<std::size_t>(limit / steps.item_cost) + 1;
-  std::vector<std::vector<double>> arrived;
-  std::vector<std::vector<double>> at(n, std::vector<double>(items + 1, 0.0));  // [t][items]
-  at[static_cast<std::size_t>(start)][0] = 1.0;
-  const double cost = steps.attempt_cost[0];
-  for (double left = 1.0;
-       left >= 1e-14 && cost * static_cast<double>(arrived.size() + 1) <= limit;) {
-    std::vector<std::vector<double>> next(n, std::vector<double>(items + 1, 0.0));
-    arrived.emplace_back(items, 0.0);
-    left = 0.0;
-    for (std::size_t t = 0; t < n; ++t) {
-      const OutcomeOdds& odds = steps.odds[t];
-      for (std::size_t k = 0; k < items; ++k) {
-        const double here = at[t][k];
-        (t + 1 == n ? arrived.back()[k] : next[t + 1][k]) += here * Share(odds.success);
-        next[t][k] += here * Share(odds.failed);
-        next[0][k] += here * Share(odds.taliks_destroyed);
-        next[0][k + 1] += here * Share(odds.item_destroyed);
-      }
-    }
-    for (const auto& count : next) {
-      for (const double chance : count) left += chance;
-    }
-    at = std::move(next);
-  }
-  return arrived;
-}
-
 // Every attempt of one cost and an item near three of them, destroyed often
 // on a climb of six counts: the items apart are many, and the rows to the
 // tail of the attempts (some 5 000) times the item counts are too many for
 // a pass that keeps them all, while the rows up to the largest budget (some
-// 1 000) are not. So the pass stops there, and every budget is exact: at
-// it the chance is at least the level, a unit below it less.
+// 1 000) are not. So the pass stops there, and every budget is exact.
 TEST(JourneyBudgetTest, ItemsApartAreCountedAsFarAsTheBudgetsNeed) {
-  constexpr double kCost = 1064207, kItem = 3000000;
-  const JourneySteps steps = Priced({Odds(902, 0, 0), Odds(652, 28, 93), Odds(470, 58, 170),
-                                     Odds(338, 93, 236), Odds(244, 129, 294), Odds(175, 167, 346)},
-                                    {kCost}, kItem, 4e8);
-  const Journey journey = PlanJourney(steps);
-  for (int t = 0; t < steps.target; ++t) {
-    const auto arrived = ArrivedByAttemptsAndItems(steps, t, 1.2e9);
-    const auto within = [&](double budget) {
-      double sum = 0.0;
-      for (std::size_t a = 0; a < arrived.size(); ++a) {
-        for (std::size_t k = 0; k < arrived[a].size(); ++k) {
-          if (kCost * static_cast<double>(a + 1) + kItem * static_cast<double>(k) <= budget)
-            sum += arrived[a][k];
-        }
-      }
-      return sum;
-    };
-    const JourneyRow& row = journey.rows[t];
-    for (int p = 0; p < kPercentileCount; ++p) {
-      const double budget = row.budget_for[p];
-      EXPECT_EQ(row.budget_relative_error[p], 0.0) << t << " " << p;
-      EXPECT_GE(within(budget), kPercentileLevels[p] - 1e-12) << t << " " << p;
-      EXPECT_LT(within(budget - 1.0), kPercentileLevels[p] + 1e-12) << t << " " << p;
-    }
-    EXPECT_TRUE(row.reach_within_budget_exact) << t;
-    EXPECT_NEAR(row.reach_within_budget, within(steps.budget), 1e-12) << t;
-  }
+  ExpectExactAgainstTheWalk(Priced({Odds(902, 0, 0), Odds(652, 28, 93), Odds(470, 58, 170),
+                                    Odds(338, 93, 236), Odds(244, 129, 294), Odds(175, 167, 346)},
+                                   {1064207}, 3000000, 4e8),
+                            "one cost, items apart", 1.2e9);
 }
 
 // Every attempt of 1 000 102 and an item of 10^7, 1 020 short of ten
