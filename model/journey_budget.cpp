@@ -1600,8 +1600,10 @@ std::int64_t AlignedUnit(const Costs& costs, int n, double least) {
   std::int64_t whole = 0;
   for (int t = 0; t < n; ++t) whole = std::gcd(whole, costs.attempt[t]);
   if (whole == 0 || !(least <= static_cast<double>(whole))) return 0;
+  // A whole number of units is at least `least` where it is at least its ceiling.
+  const auto at_least = static_cast<std::int64_t>(std::ceil(least));
   std::int64_t aligned = whole;
-  for (std::int64_t d = 2; d <= kAlignedDivisors && static_cast<double>(whole / d) >= least; ++d) {
+  for (std::int64_t d = 2; d <= kAlignedDivisors && whole / d >= at_least; ++d) {
     if (whole % d == 0) aligned = whole / d;
   }
   return aligned;
