@@ -1114,10 +1114,26 @@ void TakeSettled(const SparseSettled& settled, const Levels& wanted, int t,
 // Where a count's journey may never end, each walk settles only what its
 // first attempts do, on this much of the work: the other steps run anyway.
 constexpr std::int64_t kSparseNeverWork = std::int64_t{1} << 18;
+// So is a count once a walk has given up, where its lowest level's least
+// budget is at most this many of the dearest attempts.
+constexpr double kSettleAttempts = 256.0;
+
+// Whether the first attempts from t may settle its lowest level wanted.
+bool FewAttemptsSettle(const Costs& costs, const BudgetCounts& counts,
+                       const std::array<bool, kPercentileCount>& wanted, int t) {
+  for (int p = 0; p < kPercentileCount; ++p) {
+    if (wanted[p]) {
+      return CountsBound(costs, counts, t, p).lower + 1.0 <=
+             kSettleAttempts * static_cast<double>(costs.dearest);
+    }
+  }
+  return false;
+}
 
 // The walk from each count that has a level or the player's budget, the
 // longest journey first, each with its share of the work left: where one
-// gives up, little has been spent on the others and no more is walked.
+// gives up, little has been spent on the others, which are then walked
+// only for the levels their first attempts may settle.
 // True where every figure is found, and then in `out`; what the walks
 // settled is in `settled` either way.
 bool SparseBudgets(const JourneySteps& steps, const Costs& costs, const BudgetCounts& counts,
@@ -1146,13 +1162,29 @@ bool SparseBudgets(const JourneySteps& steps, const Costs& costs, const BudgetCo
   for (int i = 0; i < walks; ++i) {
     const int t = order[i];
     SparseSettled& found = (*settled)[static_cast<std::size_t>(t)];
-    std::int64_t allowed = endless ? kSparseNeverWork : work / (walks - i);
+    // Once a walk has given up, the others only as far as the first
+    // attempts go, and so again the one that gave up, its forecast aside.
+    const bool settling = !endless && !all;
+    if (settling && !FewAttemptsSettle(costs, counts, out->wanted[t], t)) continue;
+    std::int64_t allowed = endless || settling ? kSparseNeverWork : work / (walks - i);
     const std::int64_t before = allowed;
-    const bool whole = SparseWalk(shares, costs, t, counts.attempts_tail[t], out->wanted[t],
-                                  steps.budget, &allowed, &reached, &found);
+    const std::int64_t attempts = settling ? kNever : counts.attempts_tail[t];
+    const bool whole = SparseWalk(shares, costs, t, attempts, out->wanted[t], steps.budget,
+                                  &allowed, &reached, &found);
     work -= before - allowed;
     all = all && whole;
-    if (!whole && !endless) return false;
+    if (whole || settling || endless || !FewAttemptsSettle(costs, counts, out->wanted[t], t))
+      continue;
+    SparseSettled again;
+    std::int64_t share = kSparseNeverWork;
+    SparseWalk(shares, costs, t, kNever, out->wanted[t], steps.budget, &share, &reached, &again);
+    for (int p = 0; p < kPercentileCount; ++p) {
+      if (!std::isfinite(found.budget[p])) found.budget[p] = again.budget[p];
+    }
+    if (!found.within_known && again.within_known) {
+      found.within = again.within;
+      found.within_known = true;
+    }
   }
   if (!all) return false;
   for (int i = 0; i < walks; ++i) {

@@ -571,6 +571,24 @@ TEST(JourneyBudgetTest, ALevelSettledByTheFirstAttemptsIsExactWhereTheJourneyMay
   }
 }
 
+// From 0 taliks a long journey of four nearly equal costs beside an item of
+// 10^7, which no walk of its totals takes to its end; from 6, half the
+// journeys reach the target within a few attempts and no item lost. That
+// level is settled by the first attempts from 6, and exact, although the
+// walk from 0 gave up before.
+TEST(JourneyBudgetTest, ALevelOfTheFirstAttemptsIsSettledWhereAnotherCountsWalkGaveUp) {
+  const JourneySteps steps =
+      Priced({Odds(400, 0, 100), Odds(300, 0, 150), Odds(250, 20, 150), Odds(200, 30, 200),
+              Odds(180, 40, 150), Odds(150, 50, 150), Odds(500, 100, 50)},
+             {10020, 10040, 10310, 10400}, 1e7);
+  const Journey journey = PlanJourney(steps);
+  const JourneyRow& from_six = journey.rows[6];
+  EXPECT_EQ(from_six.budget_relative_error[0], 0.0);
+  EXPECT_EQ(from_six.budget_for[0],
+            LeastByWalking(SpentByWalking(steps, 6, 1e5), kPercentileLevels[0]));
+  EXPECT_GT(journey.rows[0].budget_relative_error[0], 0.0);
+}
+
 // Free attempts at 0 taliks that only succeed or fail, succeeding 2 times in
 // 2^60: the journey from there takes beyond the 2^62 attempts counted, so
 // its tail of attempts is "never", yet the attempts cost nothing and lead
