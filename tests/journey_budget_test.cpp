@@ -589,6 +589,15 @@ TEST(JourneyBudgetTest, ALevelOfTheFirstAttemptsIsSettledWhereAnotherCountsWalkG
   EXPECT_GT(journey.rows[0].budget_relative_error[0], 0.0);
 }
 
+// One cost beside a cheap item: the walk of the longest journey, from 0
+// taliks, foretells more work than it has and gives up at once, yet walked
+// on the small share without its forecast it settles every level.
+TEST(JourneyBudgetTest, AWalkThatForetoldTooMuchSettlesItsLevelsOnASmallShare) {
+  ExpectExactAgainstTheWalk(
+      Priced({Odds(255, 0, 0), Odds(183, 46, 204), Odds(132, 76, 269)}, {2010100}, 1000),
+      "one cost, a cheap item", 6e8);
+}
+
 // Free attempts at 0 taliks that only succeed or fail, succeeding 2 times in
 // 2^60: the journey from there takes beyond the 2^62 attempts counted, so
 // its tail of attempts is "never", yet the attempts cost nothing and lead
