@@ -7,8 +7,10 @@
 #
 #   bash scripts/mutation.sh [--keep] [--only WORD] [LIST...]
 #
-# --keep reuses the scratch copy and its builds from the last run (after the
-# tree changed, leave it out); --only runs the slips whose name holds WORD.
+# Every test named is first run on the tree as it is: where one fails there,
+# the run stops before any slip. --keep reuses the scratch copy and its
+# builds from the last run (after the tree changed, leave it out); --only
+# runs the slips whose name holds WORD.
 # The scratch copy is $MUTATION_DIR (default /tmp/upgrade-sim-mutation-$USER);
 # the report goes to standard output and $MUTATION_DIR/report.txt.
 #
@@ -124,6 +126,19 @@ for path in sys.argv[1:]:
         block[key.strip()] = value[1:] if value.startswith(" ") else value
 EOF
 }
+
+# Each test the slips name must pass on the tree as it is: one that fails
+# there (a missing package, a broken build) would count every slip as killed.
+words=$(slips "${lists[@]}" | while IFS=$'\t' read -r name file from to kills; do
+  [ -z "$only" ] || [[ "$name" == *"$only"* ]] || continue
+  printf '%s\n' $kills
+done | sort -u)
+for word in $words; do
+  if ! run_kill "$word"; then
+    echo "baseline  | $word fails on the tree as it is (see $log)" | tee -a "$report"
+    exit 2
+  fi
+done
 
 total=0 killed=0 survived=0 stale=0
 while IFS=$'\t' read -r -u 3 name file from to kills; do
