@@ -33,8 +33,10 @@ function onInput(event) {
   state.broken = !!state.linkError;
   render();
 }
-// The address as it now stands, with the tables in it.
+// The address as it now stands, with the tables in it: written first, as
+// an answer still being computed has yet to write it.
 function copyLink() {
+  writeAddress();
   var link = location.href;
   var done = function () { tell("copy-status", "link_copied"); };
   var failed = function () { tell("copy-status", "link_not_copied"); };

@@ -397,7 +397,10 @@ function render(later) {
     Object.assign(answer, stage);
     draw(answer, stage.stage);
     performance.mark("written-" + stage.stage);
-    if (last) holdUntilPainted();
+    // The address once the answer is whole: the browser's process, which
+    // keeps it, has the page's main thread wait on it, and takes a core
+    // from the module while it computes.
+    if (last) { writeAddress(); holdUntilPainted(); }
     if (last && later) later();
   });
 }
@@ -415,9 +418,6 @@ function holdUntilPainted() {
 // journey; the cheapest stones beside it.
 function draw(answer, stage) {
   if (stage === "set_up") {
-    // Before anything is drawn: the address asks the browser for the page's
-    // styles, which are then still those of the last frame.
-    writeAddress();
     showInputs(); showFields(Object.assign(pageErrors(), answer.errors)); showAnswer(answer);
     dropStaleResults();
     if (!performance.getEntriesByName("first-result").length) performance.mark("first-result");

@@ -122,7 +122,10 @@ function readAddress() {
   });
   if (state.linkError) state.broken = true;
 }
-function writeAddress() { if (!state.broken) history.replaceState(null, "", "#" + addressQuery()); }
+function writeAddress() {
+  var address = "#" + addressQuery();
+  if (!state.broken && location.hash !== address) history.replaceState(null, "", address);
+}
 // The tables kept in the browser; false where they cannot be.
 function store() {
   try { localStorage.setItem(storageKey, JSON.stringify(state.tables)); return true; } catch (e) { return false; }
