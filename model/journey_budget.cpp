@@ -1118,6 +1118,18 @@ constexpr std::int64_t kSparseNeverWork = std::int64_t{1} << 18;
 // budget is at most this many of the dearest attempts.
 constexpr double kSettleAttempts = 256.0;
 
+// What another walk from the same count settled, where this one had not:
+// both are exact.
+void TakeSettledToo(const SparseSettled& walked, SparseSettled* found) {
+  for (int p = 0; p < kPercentileCount; ++p) {
+    if (!std::isfinite(found->budget[p])) found->budget[p] = walked.budget[p];
+  }
+  if (!found->within_known && walked.within_known) {
+    found->within = walked.within;
+    found->within_known = true;
+  }
+}
+
 // Whether the first attempts from t may settle its lowest level wanted.
 bool FewAttemptsSettle(const Costs& costs, const BudgetCounts& counts,
                        const std::array<bool, kPercentileCount>& wanted, int t) {
@@ -1164,26 +1176,19 @@ bool SparseBudgets(const JourneySteps& steps, const Costs& costs, const BudgetCo
     SparseSettled& found = (*settled)[static_cast<std::size_t>(t)];
     // Once a walk has given up, the others only as far as the first
     // attempts go, and so again the one that gave up, its forecast aside.
-    const bool settling = !endless && !all;
-    if (settling && !FewAttemptsSettle(costs, counts, out->wanted[t], t)) continue;
-    std::int64_t allowed = endless || settling ? kSparseNeverWork : work / (walks - i);
-    const std::int64_t before = allowed;
-    const std::int64_t attempts = settling ? kNever : counts.attempts_tail[t];
-    const bool whole = SparseWalk(shares, costs, t, attempts, out->wanted[t], steps.budget,
-                                  &allowed, &reached, &found);
-    work -= before - allowed;
-    all = all && whole;
-    if (whole || settling || endless || !FewAttemptsSettle(costs, counts, out->wanted[t], t))
-      continue;
-    SparseSettled again;
-    std::int64_t share = kSparseNeverWork;
-    SparseWalk(shares, costs, t, kNever, out->wanted[t], steps.budget, &share, &reached, &again);
-    for (int p = 0; p < kPercentileCount; ++p) {
-      if (!std::isfinite(found.budget[p])) found.budget[p] = again.budget[p];
-    }
-    if (!found.within_known && again.within_known) {
-      found.within = again.within;
-      found.within_known = true;
+    for (bool done = false; !done;) {
+      const bool settling = !endless && !all;
+      if (settling && !FewAttemptsSettle(costs, counts, out->wanted[t], t)) break;
+      std::int64_t allowed = endless || settling ? kSparseNeverWork : work / (walks - i);
+      const std::int64_t before = allowed;
+      const std::int64_t attempts = settling ? kNever : counts.attempts_tail[t];
+      SparseSettled walked;
+      const bool whole = SparseWalk(shares, costs, t, attempts, out->wanted[t], steps.budget,
+                                    &allowed, &reached, &walked);
+      work -= before - allowed;
+      TakeSettledToo(walked, &found);
+      all = all && whole;
+      done = whole || settling || endless;
     }
   }
   if (!all) return false;

@@ -127,10 +127,17 @@ for path in sys.argv[1:]:
 EOF
 }
 
+# The slips of the lists that --only selects.
+selected() {
+  slips "${lists[@]}" | while IFS=$'\t' read -r name file from to kills; do
+    [ -z "$only" ] || [[ "$name" == *"$only"* ]] || continue
+    printf '%s\t%s\t%s\t%s\t%s\n' "$name" "$file" "$from" "$to" "$kills"
+  done
+}
+
 # Each test the slips name must pass on the tree as it is: one that fails
 # there (a missing package, a broken build) would count every slip as killed.
-words=$(slips "${lists[@]}" | while IFS=$'\t' read -r name file from to kills; do
-  [ -z "$only" ] || [[ "$name" == *"$only"* ]] || continue
+words=$(selected | while IFS=$'\t' read -r name file from to kills; do
   printf '%s\n' $kills
 done | sort -u)
 for word in $words; do
@@ -142,7 +149,6 @@ done
 
 total=0 killed=0 survived=0 stale=0
 while IFS=$'\t' read -r -u 3 name file from to kills; do
-  [ -z "$only" ] || [[ "$name" == *"$only"* ]] || continue
   total=$((total + 1))
   cp -p "$file" "$scratch/original" 2>/dev/null || { echo "stale     | $name (no $file)" | tee -a "$report"; stale=$((stale + 1)); continue; }
   if ! apply_slip "$file" "$from" "$to"; then
@@ -168,5 +174,5 @@ while IFS=$'\t' read -r -u 3 name file from to kills; do
     killed=$((killed + 1))
     echo "${verdict%%|*}| $name |${verdict#*|}" | tee -a "$report"
   fi
-done 3< <(slips "${lists[@]}")
+done 3< <(selected)
 echo "slips: $total, killed: $killed, survived: $survived, stale: $stale" | tee -a "$report"

@@ -574,28 +574,23 @@ TEST(JourneyBudgetTest, ALevelSettledByTheFirstAttemptsIsExactWhereTheJourneyMay
   }
 }
 
-// From 0 taliks a long journey of four nearly equal costs beside an item of
-// 10^7, which no walk of its totals takes to its end; from 6, half the
-// journeys reach the target within a few attempts and no item lost. That
-// level is settled by the first attempts from 6, and exact, although the
-// walk from 0 gave up before.
-TEST(JourneyBudgetTest, ALevelOfTheFirstAttemptsIsSettledWhereAnotherCountsWalkGaveUp) {
-  const JourneySteps steps =
+// Where the walk of the longest journey, from 0 taliks, gives up, the first
+// attempts of every count still settle what they can, exactly:
+// - four nearly equal costs beside an item of 10^7: no walk from 0 reaches
+//   its end, but from 6 half the journeys reach the target within a few
+//   attempts and no item lost;
+// - one cost beside a cheap item: the walk from 0 foretells more work than
+//   it has, yet without its forecast it settles every level.
+TEST(JourneyBudgetTest, WhereOneWalkGivesUpTheFirstAttemptsStillSettleWhatTheyCan) {
+  const JourneySteps dear_item =
       Priced({Odds(400, 0, 100), Odds(300, 0, 150), Odds(250, 20, 150), Odds(200, 30, 200),
               Odds(180, 40, 150), Odds(150, 50, 150), Odds(500, 100, 50)},
              {10020, 10040, 10310, 10400}, 1e7);
-  const Journey journey = PlanJourney(steps);
-  const JourneyRow& from_six = journey.rows[6];
-  EXPECT_EQ(from_six.budget_relative_error[0], 0.0);
-  EXPECT_EQ(from_six.budget_for[0],
-            LeastByWalking(SpentByWalking(steps, 6, 1e5), kPercentileLevels[0]));
+  const Journey journey = PlanJourney(dear_item);
   EXPECT_GT(journey.rows[0].budget_relative_error[0], 0.0);
-}
-
-// One cost beside a cheap item: the walk of the longest journey, from 0
-// taliks, foretells more work than it has and gives up at once, yet walked
-// on the small share without its forecast it settles every level.
-TEST(JourneyBudgetTest, AWalkThatForetoldTooMuchSettlesItsLevelsOnASmallShare) {
+  EXPECT_EQ(journey.rows[6].budget_relative_error[0], 0.0);
+  EXPECT_EQ(journey.rows[6].budget_for[0],
+            LeastByWalking(SpentByWalking(dear_item, 6, 1e5), kPercentileLevels[0]));
   ExpectExactAgainstTheWalk(
       Priced({Odds(255, 0, 0), Odds(183, 46, 204), Odds(132, 76, 269)}, {2010100}, 1000),
       "one cost, a cheap item", 6e8);
