@@ -35,16 +35,14 @@ const median = (values) => values.slice().sort((a, b) => a - b)[Math.floor(value
   // it: nothing but the module, unpacked and compiled on the page's own
   // thread, asked for the set-up's answer on the example tables, its chance
   // line written. What it takes beyond a blank page is the module's alone.
+  // Beside it the same least page with the module not packed (its
+  // WebAssembly in plain base64, compiled at once): what packing costs.
   const packed = fs.readFileSync(file, "utf8").match(/<script id="worker-code" type="text\/plain">[\s\S]*?<\/script>/)[0];
-  const least = path.join(path.dirname(blank), "module-alone.html");
-  fs.writeFileSync(least, "<!doctype html><meta charset=utf-8>" + packed + "<body><p id=chance-line></p><script>" +
-    "var worker = document.getElementById('worker-code').textContent.match(/start\\(\"([^\"]*)\", \"([^\"]*)\"\\);\\s*$/);" +
-    "function unpack(text) { return fetch('data:application/octet-stream;base64,' + text).then(function (r) {" +
-    "  return new Response(r.body.pipeThrough(new DecompressionStream('gzip'))); }); }" +
-    "Promise.all([unpack(worker[1]).then(function (r) { return r.text(); }), unpack(worker[2]).then(function (r) { return r.arrayBuffer(); })" +
-    "  .then(function (bytes) { return WebAssembly.compile(bytes); })]).then(function (got) {" +
+  const moduleCode = fs.readFileSync(path.join(path.dirname(file), "upgrade-sim-module.js"), "utf8");
+  const moduleBytes = fs.readFileSync(path.join(path.dirname(file), "upgrade-sim-module.wasm")).toString("base64");
+  const answerOnce = "function run(code, take) {" +
     "  var scope = { location: { href: 'blob:alone' } }; scope.self = scope;" +
-    "  var M = { instantiateWasm: function (imports, done) { WebAssembly.instantiate(got[1], imports).then(done); return {}; }," +
+    "  var M = { instantiateWasm: function (imports, done) { take(imports, done); return {}; }," +
     "    onRuntimeInitialized: function () {" +
     "      var text = function (p) { var t = M.UTF8ToString(p); M._free(p); return t; };" +
     "      var F = JSON.parse(text(M.ccall('upgrade_sim_facts', 'number', [], [])));" +
@@ -52,9 +50,24 @@ const median = (values) => values.slice().sort((a, b) => a - b)[Math.floor(value
     "      var answer = JSON.parse(text(M.ccall('upgrade_sim_answer', 'number', ['string'], [request])));" +
     "      document.getElementById('chance-line').textContent = answer.set_up.chance_line;" +
     "      document.body.setAttribute('data-ready', 'true'); } };" +
-    "  new Function('self', 'location', 'Module', got[0])(scope, scope.location, M);" +
-    "});</script>");
+    "  new Function('self', 'location', 'Module', code)(scope, scope.location, M); }";
+  const least = path.join(path.dirname(blank), "module-alone.html");
+  fs.writeFileSync(least, "<!doctype html><meta charset=utf-8>" + packed + "<body><p id=chance-line></p><script>" + answerOnce +
+    ";var worker = document.getElementById('worker-code').textContent.match(/start\\(\"([^\"]*)\", \"([^\"]*)\"\\);\\s*$/);" +
+    "function unpack(text) { return fetch('data:application/octet-stream;base64,' + text).then(function (r) {" +
+    "  return new Response(r.body.pipeThrough(new DecompressionStream('gzip'))); }); }" +
+    "Promise.all([unpack(worker[1]).then(function (r) { return r.text(); }), unpack(worker[2]).then(function (r) { return r.arrayBuffer(); })" +
+    "  .then(function (bytes) { return WebAssembly.compile(bytes); })]).then(function (got) {" +
+    "  run(got[0], function (imports, done) { WebAssembly.instantiate(got[1], imports).then(done); }); });</script>");
+  const leastUnpacked = path.join(path.dirname(blank), "module-alone-unpacked.html");
+  fs.writeFileSync(leastUnpacked, "<!doctype html><meta charset=utf-8><body><p id=chance-line></p>" +
+    `<script id=bytes type=text/plain>${moduleBytes}</script><script>` + answerOnce +
+    ";var s = atob(document.getElementById('bytes').textContent), b = new Uint8Array(s.length);" +
+    "for (var i = 0; i < s.length; i++) b[i] = s.charCodeAt(i);" +
+    "var compiled = new WebAssembly.Module(b);" +
+    `run(${JSON.stringify(moduleCode)}, function (imports, done) { done(new WebAssembly.Instance(compiled, imports)); });</script>`);
   const first = [], floor = [], firstOutside = [], floorOutside = [], alone = [], aloneOutside = [];
+  const unpacked = [], unpackedOutside = [];
   const recompute = [], ready = [], setUp = [], stages = {};
   const stageNames = { set_up: "the chance", answer: "the unpriced figures", table: "the table",
     journey: "the answer box complete", cheapest: "the whole answer" };
@@ -86,6 +99,7 @@ const median = (values) => values.slice().sort((a, b) => a - b)[Math.floor(value
   };
   for (let run = 0; run < runs; run++) {
     await firstResult("file://" + least + fragment, alone, aloneOutside);
+    await firstResult("file://" + leastUnpacked + fragment, unpacked, unpackedOutside);
     await firstResult("file://" + blank, floor, floorOutside);
     await firstResult("file://" + file + fragment, first, firstOutside);
     ready.push(await page.evaluate(() => performance.getEntriesByName("module-ready")[0].startTime));
@@ -120,6 +134,8 @@ const median = (values) => values.slice().sort((a, b) => a - b)[Math.floor(value
     ` ${(median(first) / median(floor)).toFixed(2)}x (median of ${runs}, inside the page from its navigation's start)`);
   console.log(`first result   ${median(aloneOutside).toFixed(0)} ms for the module alone in the least page that shows its answer:` +
     ` ${(median(aloneOutside) / median(floorOutside)).toFixed(2)}x a blank page's (the floor of a page packed so, from outside)`);
+  console.log(`first result   ${median(unpackedOutside).toFixed(0)} ms for the module alone not packed (${(fs.statSync(leastUnpacked).size / 1024).toFixed(0)} KB):` +
+    ` ${(median(unpackedOutside) / median(floorOutside)).toFixed(2)}x a blank page's`);
   console.log(`module ready   ${median(ready).toFixed(0)} ms, the page's facts unpacked ${median(setUp).toFixed(0)} ms (median of ${runs}):` +
     " the page sets itself up while the worker starts; after both, the first computation");
   for (const [stage, name] of Object.entries(stageNames)) {
