@@ -18,11 +18,13 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <iterator>
 #include <limits>
 #include <numeric>
 #include <vector>
 
 #include "model/budget_lives.h"
+#include "model/item_slices.h"
 #include "model/outcome_odds.h"
 
 namespace {
@@ -38,6 +40,12 @@ constexpr std::int64_t kRingRows = std::int64_t{1} << 19;
 // Items apart with the item beyond the attempts: the pass stops at the
 // budgets' rows, far before the tail it is sized by.
 constexpr std::int64_t kItemsApartCells = std::int64_t{3} << 25;
+// Where that pass does not fit, the watched item counts' journeys from one
+// life's powers (model/item_slices): at most this many products.
+constexpr std::int64_t kSliceWork = std::int64_t{1} << 28;
+// A life is walked row by row of units, and its totals spread over as many:
+// only where an attempt costs at most this many units.
+constexpr std::int64_t kSliceUnits = 4096;
 // Budgets in the currency are whole numbers a double holds exactly.
 constexpr double kLargestWhole = 9007199254740992.0;  // 2^53
 
@@ -1130,24 +1138,12 @@ void TakeSettledToo(const SparseSettled& walked, SparseSettled* found) {
   }
 }
 
-// Whether the first attempts from t may settle its lowest level wanted.
-bool FewAttemptsSettle(const Costs& costs, const BudgetCounts& counts,
-                       const std::array<bool, kPercentileCount>& wanted, int t) {
-  for (int p = 0; p < kPercentileCount; ++p) {
-    if (wanted[p]) {
-      return CountsBound(costs, counts, t, p).lower + 1.0 <=
-             kSettleAttempts * static_cast<double>(costs.dearest);
-    }
-  }
-  return false;
-}
-
 // The walk from each count that has a level or the player's budget, the
 // longest journey first, each with its share of the work left: where one
-// gives up, little has been spent on the others, which are then walked
-// only for the levels their first attempts may settle.
-// True where every figure is found, and then in `out`; what the walks
-// settled is in `settled` either way.
+// gives up, little has been spent on the others, which the exact passes
+// may then find (else SettleFirstAttempts walks them for what their first
+// attempts settle). True where every figure is found, and then in `out`;
+// what the walks settled is in `settled` either way.
 bool SparseBudgets(const JourneySteps& steps, const Costs& costs, const BudgetCounts& counts,
                    Outcome* out, std::array<SparseSettled, kMaxTarget>* settled) {
   const int n = steps.target;
@@ -1171,25 +1167,17 @@ bool SparseBudgets(const JourneySteps& steps, const Costs& costs, const BudgetCo
   std::int64_t work = kSparseWork;
   SparseTotals reached;
   bool all = true;
-  for (int i = 0; i < walks; ++i) {
+  // An endless journey's counts are each walked on kSparseNeverWork,
+  // whatever the others found.
+  for (int i = 0; i < walks && (all || endless); ++i) {
     const int t = order[i];
+    std::int64_t allowed = endless ? kSparseNeverWork : work / (walks - i);
+    const std::int64_t before = allowed;
     SparseSettled& found = (*settled)[static_cast<std::size_t>(t)];
-    // Once a walk has given up, the others only as far as the first
-    // attempts go, and so again the one that gave up, its forecast aside.
-    for (bool done = false; !done;) {
-      const bool settling = !endless && !all;
-      if (settling && !FewAttemptsSettle(costs, counts, out->wanted[t], t)) break;
-      std::int64_t allowed = endless || settling ? kSparseNeverWork : work / (walks - i);
-      const std::int64_t before = allowed;
-      const std::int64_t attempts = settling ? kNever : counts.attempts_tail[t];
-      SparseSettled walked;
-      const bool whole = SparseWalk(shares, costs, t, attempts, out->wanted[t], steps.budget,
-                                    &allowed, &reached, &walked);
-      work -= before - allowed;
-      TakeSettledToo(walked, &found);
-      all = all && whole;
-      done = whole || settling || endless;
-    }
+    all = SparseWalk(shares, costs, t, counts.attempts_tail[t], out->wanted[t], steps.budget,
+                     &allowed, &reached, &found) &&
+          all;
+    work -= before - allowed;
   }
   if (!all) return false;
   for (int i = 0; i < walks; ++i) {
@@ -1200,27 +1188,72 @@ bool SparseBudgets(const JourneySteps& steps, const Costs& costs, const BudgetCo
   return true;
 }
 
+// Where a walk gave up and no exact pass found the budgets: each count
+// walked again as far as its first attempts go, on kSparseNeverWork and
+// without a forecast, where its lowest level's bracket shows they may
+// settle it (its least budget at most kSettleAttempts of the dearest
+// attempts); what it settles is added to what the first walk did.
+void SettleFirstAttempts(const JourneySteps& steps, const Costs& costs, const BudgetCounts& counts,
+                         const Outcome& out, std::array<SparseSettled, kMaxTarget>* settled) {
+  const Lattice shares = MakeLattice(steps, costs.attempt, costs.item, false);
+  const int n = steps.target;
+  for (int t = 0; t < n; ++t) {
+    if (shares.live[t] && counts.attempts_tail[t] == kNever) return;
+  }
+  SparseTotals reached;
+  for (int t = 0; t < n; ++t) {
+    const SparseSettled& found = (*settled)[static_cast<std::size_t>(t)];
+    int lowest = -1;
+    for (int p = kPercentileCount - 1; p >= 0; --p) {
+      if (out.wanted[t][p] && !std::isfinite(found.budget[p])) lowest = p;
+    }
+    if (!shares.live[t] || lowest < 0) continue;
+    const double least = out.budgets.budget[t][static_cast<std::size_t>(lowest)] /
+                         (1.0 + out.budgets.relative_error[t][static_cast<std::size_t>(lowest)]);
+    if (!(least <= kSettleAttempts * static_cast<double>(costs.dearest))) continue;
+    std::int64_t allowed = kSparseNeverWork;
+    SparseSettled walked;
+    SparseWalk(shares, costs, t, kNever, out.wanted[t], steps.budget, &allowed, &reached, &walked);
+    TakeSettledToo(walked, &(*settled)[static_cast<std::size_t>(t)]);
+  }
+}
+
 // Step 3: the exact lattice, where it fits. Fills the levels it finds and
 // the chance within the budget; false where it does not fit or falls short.
 // Where `floor` is not below 0, only if the pass may reach that far.
+// The exact lattice's rows, on units of the greatest common divisor of all
+// costs (the item in it): as far as the largest budget, or as the pass may
+// go (the counts' bound is far above the budgets where costs are spread);
+// whether its ring of rows fits.
+struct LatticeRows {
+  std::int64_t unit = 0;
+  double needed = 0.0, in = 0.0;
+  bool fits = false;
+};
+
+LatticeRows RowsOfLattice(const JourneySteps& steps, const Costs& costs, double largest) {
+  LatticeRows rows;
+  rows.unit = std::gcd(costs.unit, costs.item);
+  if (rows.unit <= 0) return rows;
+  const std::int64_t history = (costs.dearest + costs.item) / rows.unit + 1;
+  const double reach_to = std::max(largest, steps.budget);
+  rows.needed = std::floor(reach_to / static_cast<double>(rows.unit)) + 1.0;
+  rows.in = std::min(rows.needed, static_cast<double>(kPassCells) / (steps.target + kRowCells));
+  rows.fits = history <= kRingRows && rows.in * static_cast<double>(rows.unit) < kLargestWhole;
+  return rows;
+}
+
 bool ExactLattice(const JourneySteps& steps, const Costs& costs, double largest, double floor,
                   Outcome* out, bool* ran, StripRun* run) {
   const int n = steps.target;
   const double asked = steps.budget;
-  const double reach_to = std::max(largest, asked);
-  // Items in the lattice: units of the greatest common divisor of all costs.
-  const std::int64_t unit_in = std::gcd(costs.unit, costs.item);
-  const std::int64_t history = (costs.dearest + costs.item) / unit_in + 1;
-  // As far as the largest budget, or as the pass may go: the counts' bound
-  // is far above the budgets where costs are spread.
-  const double rows_needed = std::floor(reach_to / static_cast<double>(unit_in)) + 1.0;
-  const double rows_in = std::min(rows_needed, static_cast<double>(kPassCells) / (n + kRowCells));
+  const LatticeRows rows = RowsOfLattice(steps, costs, largest);
+  const std::int64_t unit_in = rows.unit;
+  const double rows_in = rows.in;
   if (floor >= 0 && rows_in < std::floor(floor / static_cast<double>(unit_in)) + 1.0) return false;
-  const bool fits_in =
-      history <= kRingRows && rows_in * static_cast<double>(unit_in) < kLargestWhole;
   // Items apart: the attempts' units up to the tail's count of attempts, the
   // items up to the tail's count or the largest budget's worth.
-  if (fits_in) {
+  if (rows.fits) {
     const Lattice lattice = ItemsInLattice(steps, costs, unit_in);
     const std::int64_t asked_units = AskedUnits(asked, static_cast<double>(unit_in));
     run->unit = unit_in;
@@ -1375,6 +1408,42 @@ bool FillFromKept(const ItemsApartPass& pass, double unit, double item, double a
   return true;
 }
 
+// The watched item counts' rows from the lives' powers, where every count
+// below the target is live and its attempts cost at least a unit.
+bool WatchedBySlices(const JourneySteps& steps, const BudgetCounts& counts, double unit,
+                     double item, double rows, Watches* watches, Outcome* out) {
+  const int n = steps.target;
+  std::array<std::int64_t, kMaxTarget> units{};
+  for (int t = 0; t < n; ++t) units[t] = Whole(steps.attempt_cost[t]) / Whole(unit);
+  const Lattice lattice = MakeLattice(steps, units, 0, true);
+  LifeShares shares;
+  shares.target = n;
+  for (int t = 0; t < n; ++t) {
+    if (!lattice.live[t] || units[t] == 0 || units[t] > kSliceUnits) return false;
+    shares.success[t] = lattice.success[t];
+    shares.failed[t] = lattice.failed[t];
+    shares.lost[t] = lattice.lost[t];
+    shares.destroyed[t] = lattice.destroyed[t];
+    shares.units[t] = units[t];
+  }
+  std::vector<ItemSlice> slices;
+  std::transform(watches->each.begin(), watches->each.end(), std::back_inserter(slices),
+                 [](const Watch& w) { return ItemSlice{w.t, w.items, w.need, -1, -1, 0.0}; });
+  if (watches->asked_row >= 0) {
+    for (int t = 0; t < n; ++t)
+      slices.push_back({t, watches->asked_items, kInfinity, watches->asked_row, -1, 0.0});
+  }
+  if (!FindItemSlices(shares, static_cast<std::int64_t>(rows), kSliceWork, &slices)) return false;
+  for (std::size_t i = 0; i < watches->each.size(); ++i) {
+    if (slices[i].found < 0) return false;
+    watches->each[i].found = slices[i].found;
+  }
+  for (std::size_t i = watches->each.size(); i < slices.size(); ++i)
+    watches->asked[static_cast<std::size_t>(slices[i].t)] = slices[i].chance_at_row;
+  FillFromWatches(counts, unit, item, steps.budget, *watches, out, n);
+  return true;
+}
+
 // Items apart, exactly: the watched rows where the item price is beyond
 // every attempts' total, else every row kept.
 bool ExactItemsApart(const JourneySteps& steps, const Costs& costs, const BudgetCounts& counts,
@@ -1395,7 +1464,9 @@ bool ExactItemsApart(const JourneySteps& steps, const Costs& costs, const Budget
   const std::int64_t items =
       item_beyond ? WatchLevelsItemCounts(steps, counts, unit, item, rows, out->wanted, &watches)
                   : KeptItemCounts(steps, counts, item, largest);
-  if (items < 0 || !ItemsApartFits(rows, history, items, n, item_beyond)) return false;
+  if (items < 0) return false;
+  if (!ItemsApartFits(rows, history, items, n, item_beyond))
+    return item_beyond && WatchedBySlices(steps, counts, unit, item, rows, &watches, out);
   std::vector<bool> keep(static_cast<std::size_t>(items * n), !item_beyond);
   std::array<std::int64_t, kMaxTarget> units{};
   for (int t = 0; t < n; ++t) units[t] = costs.attempt[t] / costs.unit;
@@ -2142,17 +2213,17 @@ JourneyBudgets FiguresFor(const JourneySteps& steps, const BudgetCounts& counts)
   const double largest = LargestNeeded(costs, counts, out.wanted, n);
   // The lattice where it must be exact or nothing else is close; the strip
   // of a shorter pass for the longest journeys.
-  const Decay decay = TailDecay(steps);
-  const bool asymptotic = decay.found && MemoryScale(steps, costs, decay) <= kAsymptoticScale;
+  const Decay tail = TailDecay(steps);
+  const bool tail_asymptotic = tail.found && MemoryScale(steps, costs, tail) <= kAsymptoticScale;
   StripRun run;
   run.unit = std::gcd(costs.unit, costs.item);
-  run.strip = StripFor(decay, costs, run.unit);
+  run.strip = StripFor(tail, costs, run.unit);
   // The lives first where the total is lumpy at the item's scale, or no
   // strip can be had, and they can take up every level.
   const bool lives_first = (run.strip.width == 0 || LivesLumpy(steps, MostItems(counts, out))) &&
-                           LivesFitFirst(steps, costs, counts, decay, out);
+                           LivesFitFirst(steps, costs, counts, tail, out);
   bool passed = false;  // the items apart ran, whatever they found (the lattice: run.ran)
-  if (!asymptotic || ExactWanted(costs, counts, out.wanted, n)) {
+  if (!tail_asymptotic || ExactWanted(costs, counts, out.wanted, n)) {
     // One exact pass at most: items apart only where the lattice with the
     // item in it does not fit.
     // The items apart first where the item price is beyond every attempts'
@@ -2175,8 +2246,9 @@ JourneyBudgets FiguresFor(const JourneySteps& steps, const BudgetCounts& counts)
     if (!ran && ExactItemsApart(steps, costs, counts, largest, &out, &passed)) return out.budgets;
   }
 
-  BoundsBeyondTheLattice(steps, costs, counts, decay, lives_first, largest, asymptotic, passed,
+  BoundsBeyondTheLattice(steps, costs, counts, tail, lives_first, largest, tail_asymptotic, passed,
                          &run, &out);
+  SettleFirstAttempts(steps, costs, counts, out, &settled);
   // What the forward walks settled is exact: the lowest levels from the
   // counts they were walked from, which a bracket shows above.
   for (int t = 0; t < n; ++t)

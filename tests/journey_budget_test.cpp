@@ -6,6 +6,7 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <unordered_map>
 #include <utility>
@@ -145,6 +146,82 @@ TEST(JourneyBudgetTest, ALargeItemPriceIsCountedApart) {
     for (int t = 0; t < steps.target; ++t) {
       for (int p = 0; p < kPercentileCount; ++p)
         EXPECT_GE(journey.rows[t].budget_for[p], item * journey.rows[t].items_for[p]);
+    }
+  }
+}
+
+// An item dearer than any attempts' total, destroyed some 3 500 times for
+// 99 %: the rows to the attempts' tail times the item counts are far too
+// many for a pass over every item count, so each level's count of items is
+// taken from one life's powers. Every budget is exact: k item prices and
+// the least total of the attempts with exactly k destroyed that brings the
+// chance to the level, by the test's own recursion over totals and item
+// counts.
+TEST(JourneyBudgetTest, ManyItemsBeyondThePassAreCountedFromOneLife) {
+  const double item = 1e9;
+  const JourneySteps steps = Priced({Odds(512, 460, 0), Odds(1, 400, 0)}, {1}, item);
+  const Journey journey = PlanJourney(steps);
+  const int n = steps.target;
+  const std::int64_t rows = 20000, items = 3700;
+  std::array<std::array<double, 4>, 2> share{};
+  for (int t = 0; t < n; ++t) {
+    const OutcomeOdds& odds = steps.odds[t];
+    share[t] = {Share(odds.success), Share(odds.failed), Share(odds.taliks_destroyed),
+                Share(odds.item_destroyed)};
+  }
+  // Row by row of attempts: w[k n + t], from t with exactly k destroyed
+  // and at most a attempts, from the row before. The first walk finds each
+  // level's count of items, k, from the chance of each count at the last
+  // row (all but some 10^-20 of it); the second the least row at k.
+  const auto walk = [&](const std::function<void(std::int64_t, const std::vector<double>&)>& look) {
+    std::vector<double> before(static_cast<std::size_t>(items * n), 0.0), here = before;
+    for (std::int64_t a = 1; a < rows; ++a) {
+      for (std::int64_t k = 0; k < items; ++k) {
+        for (int t = 0; t < n; ++t) {
+          const auto at = [&](std::int64_t j, int u) {
+            return before[static_cast<std::size_t>(j * n + u)];
+          };
+          const double up = t + 1 == n ? (k == 0 ? 1.0 : 0.0) : at(k, t + 1);
+          here[static_cast<std::size_t>(k * n + t)] = share[t][0] * up + share[t][1] * at(k, t) +
+                                                      share[t][2] * at(k, 0) +
+                                                      (k > 0 ? share[t][3] * at(k - 1, 0) : 0.0);
+        }
+      }
+      before.swap(here);
+      look(a, before);
+    }
+  };
+  std::vector<double> last;
+  walk([&](std::int64_t a, const std::vector<double>& row) {
+    if (a == rows - 1) last = row;
+  });
+  std::array<std::array<std::int64_t, kPercentileCount>, 2> count{}, least{};
+  std::array<std::array<double, kPercentileCount>, 2> fewer{};
+  for (int t = 0; t < n; ++t) {
+    for (int p = 0; p < kPercentileCount; ++p) {
+      std::int64_t k = 0;
+      while (fewer[t][p] + last[static_cast<std::size_t>(k * n + t)] < kPercentileLevels[p])
+        fewer[t][p] += last[static_cast<std::size_t>((k++) * n + t)];
+      ASSERT_LT(k, items - 1);
+      count[t][p] = k;
+      least[t][p] = -1;
+    }
+  }
+  walk([&](std::int64_t a, const std::vector<double>& row) {
+    for (int t = 0; t < n; ++t) {
+      for (int p = 0; p < kPercentileCount; ++p) {
+        const double chance = row[static_cast<std::size_t>(count[t][p] * n + t)];
+        if (least[t][p] < 0 && fewer[t][p] + chance >= kPercentileLevels[p]) least[t][p] = a;
+      }
+    }
+  });
+  for (int t = 0; t < n; ++t) {
+    for (int p = 0; p < kPercentileCount; ++p) {
+      EXPECT_EQ(journey.rows[t].items_for[p], count[t][p]) << t << " " << p;
+      EXPECT_EQ(journey.rows[t].budget_for[p],
+                item * static_cast<double>(count[t][p]) + static_cast<double>(least[t][p]))
+          << t << " " << p;
+      EXPECT_EQ(journey.rows[t].budget_relative_error[p], 0.0) << t << " " << p;
     }
   }
 }
