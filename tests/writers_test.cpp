@@ -283,6 +283,18 @@ TEST(FiguresTest, CompactKeepsFourSignificantDigits) {
   EXPECT_EQ(PercentAtLeast(0.00021659), "0.0216");
   EXPECT_EQ(PercentAtLeast(1.0), "100");
   EXPECT_EQ(PercentAtLeast(0.0), "0");
+  // A bound that is a promise is rounded up, never down, the double's own
+  // digits counted: 0.012 is a little below 1.2 %, 0.001 a little above 0.1 %.
+  EXPECT_EQ(PercentAtMost(0.017774313007848642), "1.8");
+  EXPECT_EQ(PercentAtMost(0.11538873006768254), "12");
+  EXPECT_EQ(PercentAtMost(0.00101), "0.11");
+  EXPECT_EQ(PercentAtMost(0.012), "1.2");
+  EXPECT_EQ(PercentAtMost(0.001), "0.11");
+  EXPECT_EQ(PercentAtMost(0.0995), "10");
+  EXPECT_EQ(PercentAtMost(0.5), "50");
+  EXPECT_EQ(PercentAtMost(1.234), "124");
+  EXPECT_EQ(PercentAtMost(9.995), "1000");
+  EXPECT_EQ(PercentAtMost(0.0), "0");
   EXPECT_EQ(CostText(5002665.7, Language::kRussian), "5002666");
   EXPECT_EQ(CostText(3.5e15, Language::kRussian), "3500000000000000");
   EXPECT_EQ(CostText(kInf, Language::kRussian), "никогда");
