@@ -169,6 +169,77 @@ TEST(WritersTest, RoundedBudgetsAndTheChanceWithinABudget) {
             std::string::npos);
 }
 
+// The legend of the rounded budgets says how far above the exact ones the
+// shown ones (the 90 % level's) may be: slightly, at most the largest bound
+// rounded up, or by how much not known; the other levels' bounds, the CSV's
+// only, do not count.
+TEST(WritersTest, TheRoundedBudgetsLegendSaysHowFarAboveTheyMayBe) {
+  PlanView view = TwoStepPlan(true);
+  view.plan.journey.rows[0].budget_for = {1000, 12350000, 98770000};
+  view.plan.journey.rows[1].budget_for = {1000, 12350000, kInf};
+  // The legend's lines: the last, from the mark at a line's start.
+  const auto legend = [&view](Language language) {
+    const std::string text = PlanText(view, language);
+    return text.substr(text.find("\n≈ ") + 1);
+  };
+  const auto page = [&view](Language language) {
+    const std::string data = PlanData(view, JourneyChart{0, {}}, language);
+    const std::size_t at = data.find("\"rounded_legend\":\"") + 18;
+    return data.substr(at, data.find('"', at) - at);
+  };
+  view.plan.journey.rows[0].budget_relative_error = {0.5, 0.001, 0.2};
+  view.plan.journey.rows[1].budget_relative_error = {0.3, 2.5e-4, kInf};
+  EXPECT_EQ(legend(Language::kRussian),
+            "≈ - бюджет округлён вверх до известных цифр: его хватит, он лишь\n  немного больше "
+            "точного\n");
+  EXPECT_EQ(page(Language::kRussian),
+            "«≈» — бюджет округлён вверх: его хватит наверняка, и он лишь немного больше точного.");
+  EXPECT_EQ(Split(Split(PlanCsv(view), '\n')[1], ',')[28], "0.50000000000000000");
+  view.plan.journey.rows[1].budget_relative_error[1] = 0.0321285;
+  EXPECT_EQ(
+      legend(Language::kRussian),
+      "≈ - бюджет округлён вверх до известных цифр: его хватит, он больше\n  точного не более "
+      "чем на 3.3 %\n");
+  EXPECT_EQ(
+      legend(Language::kEnglish),
+      "≈ the budget is rounded up to the digits known: it suffices, at most\n  3.3 % more than "
+      "the exact one\n");
+  EXPECT_EQ(
+      page(Language::kRussian),
+      "«≈» — бюджет округлён вверх: его хватит наверняка, и он больше точного не более чем на "
+      "3.3\u00a0%.");
+  EXPECT_EQ(page(Language::kEnglish),
+            "“≈”: the budget is rounded up: it surely suffices, at most 3.3\u00a0% more than the "
+            "exact one.");
+  for (const Language language : {Language::kRussian, Language::kEnglish}) {
+    for (const std::string& line : Split(PlanText(view, language), '\n'))
+      EXPECT_LE(Utf8Length(line), 80u) << line;
+  }
+  view.plan.journey.rows[0].budget_relative_error[1] = kInf;
+  EXPECT_EQ(legend(Language::kRussian),
+            "≈ - бюджет округлён вверх до известных цифр: его хватит, но насколько\n  он больше "
+            "точного, неизвестно\n");
+  EXPECT_EQ(legend(Language::kEnglish),
+            "≈ the budget is rounded up to the digits known: it suffices, though how\n  much more "
+            "than the exact one is not known\n");
+  EXPECT_EQ(page(Language::kRussian),
+            "«≈» — бюджет округлён вверх: его хватит наверняка, но насколько он больше точного, "
+            "неизвестно.");
+  for (const Language language : {Language::kRussian, Language::kEnglish}) {
+    for (const std::string& line : Split(PlanText(view, language), '\n'))
+      EXPECT_LE(Utf8Length(line), 80u) << line;
+  }
+  // Exact budgets shown, and a plan without prices: no legend.
+  view.plan.journey.rows[0].budget_relative_error = {0.5, 0.0, 0.2};
+  view.plan.journey.rows[1].budget_relative_error = {0.3, 0.0, kInf};
+  EXPECT_EQ(PlanText(view, Language::kRussian).find("округлён"), std::string::npos);
+  EXPECT_EQ(page(Language::kRussian), "");
+  view.plan.journey.rows[0].budget_relative_error[1] = 0.2;
+  view.request.prices.reset();
+  EXPECT_EQ(PlanText(view, Language::kRussian).find("округлён"), std::string::npos);
+  EXPECT_EQ(page(Language::kRussian), "");
+}
+
 TEST(WritersTest, NeverInEveryFigure) {
   PlanView view = TwoStepPlan(true);
   view.plan.journey.rows[1] = {0.0,
