@@ -355,11 +355,13 @@ TEST(FiguresTest, CompactKeepsFourSignificantDigits) {
   EXPECT_EQ(PercentAtLeast(1.0), "100");
   EXPECT_EQ(PercentAtLeast(0.0), "0");
   // A bound that is a promise is rounded up, never down, the double's own
-  // digits counted: 0.012 is a little below 1.2 %, 0.001 a little above 0.1 %.
+  // digits counted: the double 0.013 is a little below 1.3 %, 0.012 a little
+  // above 1.2 % and 0.001 above 0.1 %.
   EXPECT_EQ(PercentAtMost(0.017774313007848642), "1.8");
   EXPECT_EQ(PercentAtMost(0.11538873006768254), "12");
   EXPECT_EQ(PercentAtMost(0.00101), "0.11");
-  EXPECT_EQ(PercentAtMost(0.012), "1.2");
+  EXPECT_EQ(PercentAtMost(0.013), "1.3");
+  EXPECT_EQ(PercentAtMost(0.012), "1.3");
   EXPECT_EQ(PercentAtMost(0.001), "0.11");
   EXPECT_EQ(PercentAtMost(0.0995), "10");
   EXPECT_EQ(PercentAtMost(0.5), "50");
