@@ -237,6 +237,37 @@ std::string PercentAtLeast(double share) {
   return digits;
 }
 
+std::string PercentAtMost(double share) {
+  if (!(share > 0.0)) return "0";
+  // The double's own decimal digits, exact for any share above 2^-288, so
+  // that nothing rounds down; the percent's point stands two places on.
+  std::string digits = FixedDecimals(share, share >= 1.0 ? 60 : 340);
+  const std::size_t point = digits.find('.');
+  digits.erase(point, 1);
+  std::size_t whole = point + 2;
+  const std::size_t first = std::min(digits.find_first_not_of('0'), digits.size() - 1);
+  const std::size_t kept = std::max(first + 2, whole);
+  const bool beyond =
+      kept < digits.size() && digits.find_first_not_of('0', kept) != std::string::npos;
+  digits.resize(kept, '0');
+  if (beyond) {
+    // One up in the last digit kept, carried.
+    std::size_t i = kept;
+    while (i > 0 && digits[i - 1] == '9') digits[--i] = '0';
+    if (i == 0) {
+      digits.insert(0, "1");
+      ++whole;
+    } else {
+      ++digits[i - 1];
+    }
+  }
+  std::string text = digits.substr(0, whole);
+  text.erase(0, std::min(text.find_first_not_of('0'), text.size() - 1));
+  std::string decimals = digits.substr(whole);
+  decimals.erase(decimals.find_last_not_of('0') + 1);
+  return decimals.empty() ? text : text + "." + decimals;
+}
+
 std::string CostText(double cost, Language language) { return BudgetText(cost, language); }
 
 std::string TableCellText(double share) { return FixedDecimals(100 * share, 2); }

@@ -70,6 +70,11 @@ std::string PercentFigure(double share);
 /// significant digits rounded down, never up: 2.75 for 0.027559.
 std::string PercentAtLeast(double share);
 
+/// A bound that is a promise (at most this), as a percent to two
+/// significant digits and every whole one, rounded up, never down: 1.8 for
+/// 0.017743, 12 for 0.1154, 0.11 for 0.00101.
+std::string PercentAtMost(double share);
+
 /// An expected cost: the nearest whole number in plain digits, never a power
 /// of ten; "never" where it is infinite.
 std::string CostText(double cost, Language language);

@@ -233,6 +233,23 @@ std::string PlanFigure(const PlanColumn& column, const PlanView& view, int t, in
   return grouped(FigureText(cell.value, language));
 }
 
+// The legend of the rounded budgets shown, "" where none is.
+std::string RoundedLegend(const PlanView& view, Language language) {
+  const ShownRounding shown = RoundingOfShown(view);
+  switch (shown.rounding) {
+    case Rounding::kSlight:
+      return Fill(PageLabel(language, "rounded_legend"), {kRoundedMark});
+    case Rounding::kAtMost:
+      return Fill(PageLabel(language, "rounded_at_most_legend"),
+                  {kRoundedMark, PercentAtMost(shown.largest) + std::string(kPercentSign)});
+    case Rounding::kUnbounded:
+      return Fill(PageLabel(language, "rounded_unbounded_legend"), {kRoundedMark});
+    case Rounding::kNone:
+      break;
+  }
+  return "";
+}
+
 }  // namespace
 
 std::string PlanData(const PlanView& view, const JourneyChart& chart, Language language) {
@@ -257,6 +274,7 @@ std::string PlanData(const PlanView& view, const JourneyChart& chart, Language l
   return JsonObject({{"target", JsonInteger(view.request.target)},
                      {"priced", JsonBool(view.request.prices.has_value())},
                      {"rows", JsonArray(rows)},
+                     {"rounded_legend", JsonString(RoundedLegend(view, language))},
                      {"csv", JsonString(PlanCsv(view))},
                      {"chart", ChartData(chart, view.plan.journey.rows[chart.start], language)},
                      {"budget", with_budget ? JsonNumber(*view.request.budget) : "null"}});

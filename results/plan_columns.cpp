@@ -1,7 +1,9 @@
 #include "results/plan_columns.h"
 
+#include <algorithm>
 #include <cmath>
 
+#include "model/journey_budget.h"
 #include "model/outcome_odds.h"
 #include "model/success_chance.h"
 #include "results/figures.h"
@@ -107,6 +109,20 @@ std::string PercentileLabel(int percentile) {
   const auto tenths = static_cast<std::int64_t>(std::llround(kPercentileLevels[percentile] * 1000));
   const std::string whole = std::to_string(tenths / 10);
   return tenths % 10 == 0 ? whole : whole + "." + std::to_string(tenths % 10);
+}
+
+ShownRounding RoundingOfShown(const PlanView& view) {
+  double largest = 0.0;
+  for (int t = 0; view.request.prices.has_value() && t < view.request.target; ++t) {
+    const JourneyRow& row = Row(view, t);
+    if (std::isfinite(row.budget_for[kShownPercentile]))
+      largest = std::max(largest, row.budget_relative_error[kShownPercentile]);
+  }
+  const Rounding rounding = largest == 0.0                    ? Rounding::kNone
+                            : largest <= kBudgetRelativeError ? Rounding::kSlight
+                            : std::isfinite(largest)          ? Rounding::kAtMost
+                                                              : Rounding::kUnbounded;
+  return {rounding, largest};
 }
 
 bool HasFigures(const PlanColumn& column, const PlanRequest& request) {

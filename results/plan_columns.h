@@ -94,6 +94,17 @@ constexpr std::string_view kPageJourneyColumns[] = {
     "items_destroyed", "attempts_for", "items_for",
     "budget_for",      "cost"};
 
+/// How far above the exact budgets the rounded ones a plan shows (its
+/// kShownPercentile level's) may be, as their legend tells it: none is
+/// rounded, each is within kBudgetRelativeError, each within the largest
+/// bound, or some has no bound.
+enum class Rounding { kNone, kSlight, kAtMost, kUnbounded };
+struct ShownRounding {
+  Rounding rounding;
+  double largest;  // the largest bound on (shown - true) / true
+};
+ShownRounding RoundingOfShown(const PlanView& view);
+
 /// Whether a plan has the column's figures: prices for costs and budgets,
 /// the player's budget for the chance within it.
 bool HasFigures(const PlanColumn& column, const PlanRequest& request);

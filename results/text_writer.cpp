@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cmath>
 
 #include "model/success_chance.h"
 #include "results/figures.h"
@@ -191,14 +190,24 @@ std::string PlanText(const PlanView& view, Language language) {
   text += Say(language, JourneyText::kItemsForLegend, {level});
   if (priced) text += Say(language, JourneyText::kBudgetForLegend, {level});
   // The marks, where a figure shown has them.
-  bool rounded = false, at_least = false;
-  for (int t = 0; t < view.request.target; ++t) {
-    const JourneyRow& row = view.plan.journey.rows[t];
-    rounded = rounded || (priced && std::isfinite(row.budget_for[kShownPercentile]) &&
-                          row.budget_relative_error[kShownPercentile] > 0.0);
-    at_least = at_least || !row.reach_within_budget_exact;
+  bool at_least = false;
+  for (int t = 0; t < view.request.target; ++t)
+    at_least = at_least || !view.plan.journey.rows[t].reach_within_budget_exact;
+  const ShownRounding shown = RoundingOfShown(view);
+  switch (shown.rounding) {
+    case Rounding::kSlight:
+      text += Say(language, JourneyText::kRoundedLegend, {kRoundedMark});
+      break;
+    case Rounding::kAtMost:
+      text += Say(language, JourneyText::kRoundedAtMostLegend,
+                  {kRoundedMark, PercentAtMost(shown.largest)});
+      break;
+    case Rounding::kUnbounded:
+      text += Say(language, JourneyText::kRoundedUnboundedLegend, {kRoundedMark});
+      break;
+    case Rounding::kNone:
+      break;
   }
-  if (rounded) text += Say(language, JourneyText::kRoundedLegend, {kRoundedMark});
   if (priced && view.request.budget) {
     text += Say(language, JourneyText::kWithinBudgetLegend, {PriceText(*view.request.budget)});
     if (at_least) text += Say(language, JourneyText::kAtLeastLegend, {kAtLeastMark});

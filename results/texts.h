@@ -111,11 +111,13 @@ enum class JourneyText {
   kLegend,  // {1} the level the report shows
   kCostLegend,
   kLegendEnd,
-  kItemsForLegend,      // {1} the level
-  kBudgetForLegend,     // {1} the level
-  kRoundedLegend,       // {1} the mark of a rounded budget
-  kWithinBudgetLegend,  // {1} the player's budget
-  kAtLeastLegend,       // {1} the mark of a lower bound
+  kItemsForLegend,          // {1} the level
+  kBudgetForLegend,         // {1} the level
+  kRoundedLegend,           // {1} the mark of a rounded budget, each slightly above
+  kRoundedAtMostLegend,     // {1} the mark, {2} the percent each is at most above
+  kRoundedUnboundedLegend,  // {1} the mark
+  kWithinBudgetLegend,      // {1} the player's budget
+  kAtLeastLegend,           // {1} the mark of a lower bound
   kCount
 };
 

@@ -84,6 +84,12 @@ constexpr TextEntry<JourneyText> kJourney[] = {
     {J::kRoundedLegend,
      "{1} the budget is rounded up to the digits known: it suffices, only a little\n  more than "
      "the exact one\n"},
+    {J::kRoundedAtMostLegend,
+     "{1} the budget is rounded up to the digits known: it suffices, at most\n  {2} % more than "
+     "the exact one\n"},
+    {J::kRoundedUnboundedLegend,
+     "{1} the budget is rounded up to the digits known: it suffices, though how\n  much more "
+     "than the exact one is not known\n"},
     {J::kWithinBudgetLegend,
      "Within budget: the chance to reach the target spending no more than\n  {1}, with new "
      "items\n"},
@@ -325,7 +331,14 @@ constexpr KeyedText kPageLabels[] = {
     {"warn_missing", "files missing: {1}"},
     {"warn_findings", "findings in the files: {1}"},
     {"warning", "Note: {1}: "},
-    {"rounded_legend", "“{1}”: the budget is rounded up: it surely suffices."},
+    {"rounded_legend",
+     "“{1}”: the budget is rounded up: it surely suffices, only a little more than the exact "
+     "one."},
+    {"rounded_at_most_legend",
+     "“{1}”: the budget is rounded up: it surely suffices, at most {2} more than the exact one."},
+    {"rounded_unbounded_legend",
+     "“{1}”: the budget is rounded up: it surely suffices, though how much more than the exact "
+     "one is not known."},
     {"not_saved",
      "The tables are not saved in this browser (no room or no access): they will be gone after the "
      "page reloads."},

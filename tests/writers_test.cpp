@@ -169,6 +169,77 @@ TEST(WritersTest, RoundedBudgetsAndTheChanceWithinABudget) {
             std::string::npos);
 }
 
+// The legend of the rounded budgets says how far above the exact ones the
+// shown ones (the 90 % level's) may be: slightly, at most the largest bound
+// rounded up, or by how much not known; the other levels' bounds, the CSV's
+// only, do not count.
+TEST(WritersTest, TheRoundedBudgetsLegendSaysHowFarAboveTheyMayBe) {
+  PlanView view = TwoStepPlan(true);
+  view.plan.journey.rows[0].budget_for = {1000, 12350000, 98770000};
+  view.plan.journey.rows[1].budget_for = {1000, 12350000, kInf};
+  // The legend's lines: the last, from the mark at a line's start.
+  const auto legend = [&view](Language language) {
+    const std::string text = PlanText(view, language);
+    return text.substr(text.find("\n≈ ") + 1);
+  };
+  const auto page = [&view](Language language) {
+    const std::string data = PlanData(view, JourneyChart{0, {}}, language);
+    const std::size_t at = data.find("\"rounded_legend\":\"") + 18;
+    return data.substr(at, data.find('"', at) - at);
+  };
+  view.plan.journey.rows[0].budget_relative_error = {0.5, 0.001, 0.2};
+  view.plan.journey.rows[1].budget_relative_error = {0.3, 2.5e-4, kInf};
+  EXPECT_EQ(legend(Language::kRussian),
+            "≈ - бюджет округлён вверх до известных цифр: его хватит, он лишь\n  немного больше "
+            "точного\n");
+  EXPECT_EQ(page(Language::kRussian),
+            "«≈» — бюджет округлён вверх: его хватит наверняка, и он лишь немного больше точного.");
+  EXPECT_EQ(Split(Split(PlanCsv(view), '\n')[1], ',')[28], "0.50000000000000000");
+  view.plan.journey.rows[1].budget_relative_error[1] = 0.0321285;
+  EXPECT_EQ(
+      legend(Language::kRussian),
+      "≈ - бюджет округлён вверх до известных цифр: его хватит, он больше\n  точного не более "
+      "чем на 3.3 %\n");
+  EXPECT_EQ(
+      legend(Language::kEnglish),
+      "≈ the budget is rounded up to the digits known: it suffices, at most\n  3.3 % more than "
+      "the exact one\n");
+  EXPECT_EQ(
+      page(Language::kRussian),
+      "«≈» — бюджет округлён вверх: его хватит наверняка, и он больше точного не более чем на "
+      "3.3\u00a0%.");
+  EXPECT_EQ(page(Language::kEnglish),
+            "“≈”: the budget is rounded up: it surely suffices, at most 3.3\u00a0% more than the "
+            "exact one.");
+  for (const Language language : {Language::kRussian, Language::kEnglish}) {
+    for (const std::string& line : Split(PlanText(view, language), '\n'))
+      EXPECT_LE(Utf8Length(line), 80u) << line;
+  }
+  view.plan.journey.rows[0].budget_relative_error[1] = kInf;
+  EXPECT_EQ(legend(Language::kRussian),
+            "≈ - бюджет округлён вверх до известных цифр: его хватит, но насколько\n  он больше "
+            "точного, неизвестно\n");
+  EXPECT_EQ(legend(Language::kEnglish),
+            "≈ the budget is rounded up to the digits known: it suffices, though how\n  much more "
+            "than the exact one is not known\n");
+  EXPECT_EQ(page(Language::kRussian),
+            "«≈» — бюджет округлён вверх: его хватит наверняка, но насколько он больше точного, "
+            "неизвестно.");
+  for (const Language language : {Language::kRussian, Language::kEnglish}) {
+    for (const std::string& line : Split(PlanText(view, language), '\n'))
+      EXPECT_LE(Utf8Length(line), 80u) << line;
+  }
+  // Exact budgets shown, and a plan without prices: no legend.
+  view.plan.journey.rows[0].budget_relative_error = {0.5, 0.0, 0.2};
+  view.plan.journey.rows[1].budget_relative_error = {0.3, 0.0, kInf};
+  EXPECT_EQ(PlanText(view, Language::kRussian).find("округлён"), std::string::npos);
+  EXPECT_EQ(page(Language::kRussian), "");
+  view.plan.journey.rows[0].budget_relative_error[1] = 0.2;
+  view.request.prices.reset();
+  EXPECT_EQ(PlanText(view, Language::kRussian).find("округлён"), std::string::npos);
+  EXPECT_EQ(page(Language::kRussian), "");
+}
+
 TEST(WritersTest, NeverInEveryFigure) {
   PlanView view = TwoStepPlan(true);
   view.plan.journey.rows[1] = {0.0,
@@ -283,6 +354,20 @@ TEST(FiguresTest, CompactKeepsFourSignificantDigits) {
   EXPECT_EQ(PercentAtLeast(0.00021659), "0.0216");
   EXPECT_EQ(PercentAtLeast(1.0), "100");
   EXPECT_EQ(PercentAtLeast(0.0), "0");
+  // A bound that is a promise is rounded up, never down, the double's own
+  // digits counted: the double 0.013 is a little below 1.3 %, 0.012 a little
+  // above 1.2 % and 0.001 above 0.1 %.
+  EXPECT_EQ(PercentAtMost(0.017774313007848642), "1.8");
+  EXPECT_EQ(PercentAtMost(0.11538873006768254), "12");
+  EXPECT_EQ(PercentAtMost(0.00101), "0.11");
+  EXPECT_EQ(PercentAtMost(0.013), "1.3");
+  EXPECT_EQ(PercentAtMost(0.012), "1.3");
+  EXPECT_EQ(PercentAtMost(0.001), "0.11");
+  EXPECT_EQ(PercentAtMost(0.0995), "10");
+  EXPECT_EQ(PercentAtMost(0.5), "50");
+  EXPECT_EQ(PercentAtMost(1.234), "124");
+  EXPECT_EQ(PercentAtMost(9.995), "1000");
+  EXPECT_EQ(PercentAtMost(0.0), "0");
   EXPECT_EQ(CostText(5002665.7, Language::kRussian), "5002666");
   EXPECT_EQ(CostText(3.5e15, Language::kRussian), "3500000000000000");
   EXPECT_EQ(CostText(kInf, Language::kRussian), "никогда");

@@ -423,7 +423,6 @@ std::string PageFacts() {
         JsonArrayOf(percentiles, [](int p) { return JsonString(PercentileLabel(p)); })},
        {"shown_percentile", JsonInteger(kShownPercentile)},
        {"plan_columns", PlanColumnsData()},
-       {"rounded_mark", JsonString(kRoundedMark)},
        {"percent_sign", JsonString(kPercentSign)},
        {"files", files},
        {"section_stem", JsonString(kItemGradeSectionStem)},

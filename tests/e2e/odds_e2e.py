@@ -860,6 +860,18 @@ def count(field, never="никогда"):
     return field if int(field) < 1000000 else compact(float(field))
 
 
+def percent_at_most(bound):
+    """A bound on a budget's relative error as the legend says it: a percent
+    of two significant digits and every whole one, rounded up."""
+    percent = bound * 100
+    places = max(1 - math.floor(math.log10(percent)), 0)
+    whole, decimals = divmod(math.ceil(percent * 10 ** places), 10 ** places)
+    return f"{whole}.{decimals:0{places}d}".rstrip("0").rstrip(".") if places else str(whole)
+
+
+SLIGHTLY_ABOVE = "≈ - бюджет округлён вверх до известных цифр: его хватит, он лишь\n  немного больше точного\n"
+
+
 PRICES = ["--prices", "1,20,300,4000,50000,600000", "--attempt-price", "7", "--item-price", "80"]
 PRICE_LINES = ["Цены камней: Т1 1, Т2 20, Т3 300, Т4 4000, Т5 50000, Т6 600000",
                "Цена попытки 7, нового предмета 80"]
@@ -895,12 +907,14 @@ class HumanPlan(OddsTestCase):
         self.assertEqual(lines[at - 1], "")
         self.assertEqual(lines[at], " Т" + "Предметов для 90%*".rjust(20) + ("Бюджет для 90%*".rjust(18) if priced else ""))
         rounded = False
+        bounds = []
         for t, row in enumerate(rows):
             line = lines[at + 1 + t]
             # A budget not exact is marked rounded up; the CSV bounds its error.
             if priced and "≈" in line:
                 self.assertGreater(float(row[28]), 0, line)
                 rounded = True
+                bounds.append(Fraction(row[28]) if row[28] else math.inf)
                 line = line.replace("≈", " ")
             budget = (row[20] or "никогда").rjust(18) if priced else ""
             self.assertEqual(line, str(t).rjust(2) + count(row[17]).rjust(20) + budget)
@@ -913,6 +927,16 @@ class HumanPlan(OddsTestCase):
         self.assertEqual("Бюджет для 90% - столько денег хватит с вероятностью 90 %" in legend, priced)
         self.assertIn("Предметов для 90% - столько уничтоженных предметов хватит с вероятностью 90 %", legend)
         self.assertEqual("≈ - бюджет округлён вверх" in legend, rounded)
+        # The CSV's field bounds all three levels' budgets of its row, the
+        # report's 90 % one among them: within the tolerance, slightly above,
+        # and never a larger percent than the field's.
+        if bounds and max(bounds) <= Fraction(1, 1000):
+            self.assertIn(SLIGHTLY_ABOVE, legend + "\n")
+        at_most = re.search(r"не более чем на ([0-9.]+) %", legend)
+        if at_most:
+            self.assertGreater(Fraction(at_most[1]), Fraction(1, 10))
+            if math.isfinite(max(bounds)):
+                self.assertLessEqual(Fraction(at_most[1]), Fraction(percent_at_most(max(bounds))))
         return lines
 
     def test_own_stones_unpriced(self):
@@ -945,6 +969,35 @@ class HumanPlan(OddsTestCase):
         settings_free = run_odds(["--plan", "3", "10", "2", "0", "0", "0", "0"], settings=None)
         self.assertIn("никогда", settings_free.stdout.decode("cp1251" if harness.WINDOWS else "utf-8"))
         self.assertTrue(lines)
+
+    def test_a_wide_bracket_says_how_far_above_the_budget_may_be(self):
+        # A journey whose widest bracket is a 90 % budget's, the level the
+        # report shows: its legend's percent is the CSV's largest bound,
+        # rounded up, in either language.
+        args = ["--plan", "--prices", "1,3000,64000,10,3000,50", "--attempt-price", "15",
+                "--item-price", "30000000", "7", "65", "5", "3", "3", "2", "0"]
+        rows = csv_rows(run_odds(["--csv", *args], settings=example_tables()))[1:]
+        widest = max(Fraction(row[28]) for row in rows)
+        self.assertGreater(widest, Fraction(1, 1000))
+        percent = percent_at_most(widest)
+        legends = {"ru": "≈ - бюджет округлён вверх до известных цифр: его хватит, он больше\n"
+                         f"  точного не более чем на {percent} %\n",
+                   "en": "≈ the budget is rounded up to the digits known: it suffices, at most\n"
+                         f"  {percent} % more than the exact one\n"}
+        for lang, legend in legends.items():
+            proc = run_odds(["--lang", lang, *args], settings=example_tables())
+            self.assertEqual((proc.returncode, proc.stderr), (0, b""))
+            text = proc.stdout.decode("cp1251" if harness.WINDOWS else "utf-8").replace("\r\n", "\n")
+            self.assertTrue(text.endswith(legend), text[-300:])
+            self.assertNotIn("немного больше", text)
+            self.assertNotIn("only a little", text)
+        # The same journey at a lower item price is within the tolerance.
+        cheaper = [*args[:6], "3000", *args[7:]]
+        rows = csv_rows(run_odds(["--csv", *cheaper], settings=example_tables()))[1:]
+        self.assertTrue(all(Fraction(row[28]) <= Fraction(1, 1000) for row in rows))
+        text = run_odds(cheaper, settings=example_tables()).stdout.decode(
+            "cp1251" if harness.WINDOWS else "utf-8").replace("\r\n", "\n")
+        self.assertTrue(text.endswith(SLIGHTLY_ABOVE), text[-300:])
 
     def test_english_has_the_same_figures_in_other_words(self):
         args = ["--plan", *PRICES, "--stones", "6630,0220,1005", "1", "40", "3"]

@@ -73,6 +73,17 @@ function assertBudget(text, csv, error, what) {
   }
 }
 
+// A bound of the CSV as the legend's percent: two significant digits and
+// every whole one, rounded up, from the field's own decimal digits.
+function percentAtMost(field) {
+  const [whole, fraction = ""] = field.split(".");
+  const scale = 10n ** BigInt(fraction.length), percent = 100n * BigInt(whole + fraction);
+  let places = 0;
+  while (percent * 10n ** BigInt(places) < 10n * scale) places++;
+  const digits = ((percent * 10n ** BigInt(places) + scale - 1n) / scale).toString().padStart(places + 1, "0");
+  return places ? (digits.slice(0, -places) + "." + digits.slice(-places)).replace(/\.?0+$/, "") : digits;
+}
+
 const priced = (p, attempt, item) => `&prices=${Array(6).fill(p).join(",")}&attempt_price=${attempt}&item_price=${item}`;
 const priceWords = (p, attempt, item) => ["--prices", Array(6).fill(p).join(","), "--attempt-price", String(attempt),
   "--item-price", String(item)];
@@ -136,6 +147,22 @@ for (const [name, launch] of Object.entries(only)) {
         assert.equal(shown["Предметов хватит на 90 %"], rows[taliks]["Предметов на 90 %"]);
         for (const id of ["#stock", "#chart-caption", "#cheapest-text", "#strategy"]) assert.doesNotMatch(await text(id), bad, id);
         assert.match(await text("#strategy"), /«≈»/);
+      }
+    });
+
+    test("a wide bracket: the legend says by how much at most the budgets are above, the program's bound rounded up, in each language", async () => {
+      // A journey whose widest bracket is a 90 % budget's, the level shown.
+      const prices = ["--prices", "1,3000,64000,10,3000,50", "--attempt-price", "15", "--item-price", "30000000"];
+      const csv = csvPlan(folderWith(tableNames), [...prices, "7", "65", "5", "3", "3", "2", "0"]);
+      const widest = csv.map((row) => row.budget_rel_error).reduce((a, b) => (Number(b) > Number(a) ? b : a));
+      assert.ok(Number(widest) > 1e-3, widest);
+      const percent = percentAtMost(widest);
+      for (const [lang, legend] of [["", `«≈» — бюджет округлён вверх: его хватит наверняка, и он больше точного не более чем на ${percent} %.`],
+        ["&lang=en", `“≈”: the budget is rounded up: it surely suffices, at most ${percent} % more than the exact one.`]]) {
+        await open("attempts=3&grade=7&level=65&taliks=0&stones=3320&target=5&prices=1,3000,64000,10,3000,50" +
+          "&attempt_price=15&item_price=30000000" + lang);
+        const strategy = await text("#strategy");
+        assert.ok(strategy.endsWith(" " + legend), strategy);
       }
     });
 

@@ -21,7 +21,6 @@
  * @property {string[]} percentile_labels
  * @property {number} shown_percentile
  * @property {PlanColumn[]} plan_columns
- * @property {string} rounded_mark
  * @property {string} percent_sign
  * @property {string[]} languages
  * @property {Object<string, LanguageTexts>} texts
@@ -163,6 +162,7 @@
  * @property {number} target
  * @property {boolean} priced
  * @property {JourneyRow[]} rows
+ * @property {string} rounded_legend
  * @property {string} csv
  * @property {Chart} chart
  * @property {?number} budget

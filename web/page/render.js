@@ -232,15 +232,15 @@ function journeyColumns(plan) {
   });
   return columns;
 }
+var shownLegend = { language: "", text: "" };
 function showJourney(answer) {
   var table = $("journey"), plan = answer.plan, computing = !plan && answer.priced;
   text("plan-csv-why", computing ? say("computing") : !plan ? say("no_journey") : answer.unpriced ? say("unpriced_until") : "");
   // The rounded figures' legend goes with the table it explains, kept on
-  // show while the next is computed.
-  var legend = " " + say("rounded_legend", F.rounded_mark), strategy = $("strategy").textContent;
-  var rounded = plan ? plan.rows.some(function (r) { return r.budget_rounded.some(Boolean); }) :
-    computing && strategy.slice(strategy.length - legend.length) === legend;
-  text("strategy", strategyText(answer) + (rounded ? legend : ""));
+  // show while the next is computed, in the language it was said in.
+  var kept = computing && shownLegend.language === language() ? shownLegend.text : "";
+  shownLegend = { language: language(), text: plan ? plan.rounded_legend : kept };
+  text("strategy", strategyText(answer) + (shownLegend.text ? " " + shownLegend.text : ""));
   $("plan-csv").disabled = !plan;
   text("run-journey-why", plan ? "" : computing ? say("computing") : say("no_journey"));
   $("run-journey").disabled = !plan;
