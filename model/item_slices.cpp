@@ -20,6 +20,7 @@ struct Spread {
 };
 
 constexpr double kRounding = 0x1p-53;
+constexpr double kPi = 3.141592653589793;
 // At either end of a spread, chances that add up to at most this are
 // dropped, and counted: beyond the spread's own chances, a transform's
 // roundings leave a floor of some 10^-16 a total.
@@ -41,11 +42,38 @@ constexpr std::int64_t kTurnWork = 100;  // a twiddle factor's cosine and sine
 constexpr double kPowerWork = 400;       // a term's power's bound, besides its squarings
 constexpr std::int64_t kLifeRowWork = 16;
 
+// Values by key, few of them (a journey's counts and lengths), in the
+// order of their keys; At makes a value where there is none.
+template <typename Key, typename Value>
+using Few = std::map<Key, Value>;
+
+template <typename Key, typename Value>
+Value* Find(Few<Key, Value>* few, Key key) {
+  auto known = few->find(key);
+  return known == few->end() ? nullptr : &known->second;
+}
+
+template <typename Key, typename Value>
+Value& At(Few<Key, Value>* few, Key key) {
+  return (*few)[key];
+}
+
+struct Turns {
+  std::vector<double> re, im;
+};
+
 struct Work {
   std::int64_t left = 0;
   // The twiddle factors of each transform length, worked out once.
-  std::map<std::size_t, std::pair<std::vector<double>, std::vector<double>>> turns;
+  Few<std::size_t, Turns> turns;
 };
+
+// log2 n of a power of two.
+int Log2(std::size_t n) {
+  int log = 0;
+  for (; n > 1; n >>= 1) ++log;
+  return log;
+}
 
 double Mass(const Spread& s) { return std::accumulate(s.chance.begin(), s.chance.end(), 0.0); }
 
@@ -72,19 +100,57 @@ void Trim(std::int64_t rows, double least, Spread* s) {
   s->first += static_cast<std::int64_t>(low);
 }
 
+// cos x and sin x for 0 <= x <= pi / 4, by their series, nested: to within
+// about an ulp, the last term left out below 10^-22.
+void CosSin(double x, double* c, double* s) {
+  const double x2 = x * x;
+  double nested_cos = 1.0, nested_sin = 1.0;
+  for (int k = 10; k >= 1; --k) {
+    nested_cos = 1.0 - x2 / static_cast<double>((2 * k - 1) * (2 * k)) * nested_cos;
+    nested_sin = 1.0 - x2 / static_cast<double>((2 * k) * (2 * k + 1)) * nested_sin;
+  }
+  *c = nested_cos;
+  *s = x * nested_sin;
+}
+
+// The angle 2 pi k / n for k < n / 2, as its cosine and sine: its eighth
+// of the circle brought to the first in whole steps of k, where the
+// series holds.
+void Turn(std::size_t k, std::size_t n, double* c, double* s) {
+  if (n < 8) {
+    // n is 2 or 4: 0 or a quarter.
+    *c = k == 0 ? 1.0 : 0.0;
+    *s = k == 0 ? 0.0 : 1.0;
+    return;
+  }
+  const std::size_t quarter = n / 4, eighth = n / 8;
+  const bool second_quarter = k > quarter;
+  const std::size_t in_quarter = second_quarter ? k - quarter : k;
+  const bool upper_eighth = in_quarter > eighth;
+  const std::size_t steps = upper_eighth ? quarter - in_quarter : in_quarter;
+  double a = 0.0, b = 0.0;
+  CosSin(2.0 * kPi * static_cast<double>(steps) / static_cast<double>(n), &a, &b);
+  // The first quarter's cosine and sine, then a quarter turn on.
+  const double cq = upper_eighth ? b : a, sq = upper_eighth ? a : b;
+  *c = second_quarter ? -sq : cq;
+  *s = second_quarter ? cq : sq;
+}
+
 // The twiddle factors exp(-2 pi i k / n), k < n / 2, of a transform of
 // length n: taken from `work` where known, else worked out there.
-const std::pair<std::vector<double>, std::vector<double>>& Turns(std::size_t n, Work* work) {
-  auto known = work->turns.find(n);
-  if (known != work->turns.end()) return known->second;
-  std::vector<double> wr(n / 2), wi(n / 2);
-  const double turn = -2.0 * std::acos(-1.0) / static_cast<double>(n);
+const Turns& TurnsOf(std::size_t n, Work* work) {
+  if (const Turns* known = Find(&work->turns, n)) return *known;
+  Turns turns{std::vector<double>(n / 2), std::vector<double>(n / 2)};
   for (std::size_t k = 0; k < n / 2; ++k) {
-    wr[k] = std::cos(turn * static_cast<double>(k));
-    wi[k] = std::sin(turn * static_cast<double>(k));
+    double c = 0.0, s = 0.0;
+    Turn(k, n, &c, &s);
+    turns.re[k] = c;
+    turns.im[k] = -s;
   }
   work->left -= static_cast<std::int64_t>(n / 2) * kTurnWork;
-  return work->turns.emplace(n, std::make_pair(std::move(wr), std::move(wi))).first->second;
+  Turns& made = At(&work->turns, n);
+  made = std::move(turns);
+  return made;
 }
 
 // In place, over a length that is a power of two; the inverse without its
@@ -100,7 +166,9 @@ void Transform(std::vector<double>* re, std::vector<double>* im, bool inverse, W
       std::swap((*im)[i], (*im)[j]);
     }
   }
-  const auto& [wr, wi] = Turns(n, work);
+  const Turns& turns = TurnsOf(n, work);
+  const std::vector<double>& wr = turns.re;
+  const std::vector<double>& wi = turns.im;
   const double sign = inverse ? -1.0 : 1.0;
   double* x = re->data();
   double* y = im->data();
@@ -196,10 +264,10 @@ bool Convolve(const Spread& a, const Spread& b, std::int64_t rows, Work* work, S
   } else {
     std::size_t n = 1;
     while (n < a.chance.size() + b.chance.size() - 1) n <<= 1;
-    const auto log_n = static_cast<std::int64_t>(std::log2(static_cast<double>(n)));
+    const auto log_n = static_cast<std::int64_t>(Log2(n));
     const std::int64_t cost =
         static_cast<std::int64_t>(n) * (24 * log_n + kTransformWork) +
-        (work->turns.count(n) != 0 ? 0 : static_cast<std::int64_t>(n / 2) * kTurnWork);
+        (Find(&work->turns, n) != nullptr ? 0 : static_cast<std::int64_t>(n / 2) * kTurnWork);
     if (cost > work->left) return false;
     work->left -= static_cast<std::int64_t>(n) * (24 * log_n + kTransformWork);
     double transform_error = 0.0;
@@ -257,7 +325,8 @@ Moments MomentsOf(const Spread& life) {
   }
   for (int k = -30; k <= 6; ++k) {
     for (const double sign : {1.0, -1.0}) {
-      const double theta = sign * std::exp2(k / 2.0) / m.spread;
+      const double theta =
+          sign * std::ldexp((k & 1) != 0 ? std::sqrt(2.0) : 1.0, (k - (k & 1)) / 2) / m.spread;
       // Around the mean, the largest term apart, so that nothing overflows.
       double top = -std::numeric_limits<double>::infinity();
       for (std::size_t i = 0; i < logs.size(); ++i)
@@ -307,33 +376,35 @@ ManyWindow WindowOf(const Spread& life, const Moments& moments, std::int64_t m) 
   if (!(w.high >= w.low) || !(w.high - w.low < 1e9)) return w;
   w.n = 1;
   while (static_cast<double>(w.n) < w.high - w.low + 1.0) w.n <<= 1;
-  const double log_n = std::log2(static_cast<double>(w.n));
-  w.cost = static_cast<std::int64_t>(static_cast<double>(w.n) *
-                                     (24.0 * log_n + 16.0 * (std::log2(md) + 1.0) + kPowerWork));
+  const double log_n = Log2(w.n);
+  w.cost = static_cast<std::int64_t>(
+      static_cast<double>(w.n) *
+      (24.0 * log_n + 16.0 * (std::log(md) / std::log(2.0) + 1.0) + kPowerWork));
   return w;
 }
 
 bool LostLives(const Spread& life, std::int64_t m, const ManyWindow& window, std::int64_t rows,
-               Work* work, std::map<std::size_t, LifeTransform>* transforms, Spread* out) {
+               Work* work, Few<std::size_t, LifeTransform>* transforms, Spread* out) {
   *out = Spread{0, {1.0}, 0.0};
   if (m == 0) return true;
   const double mass = Mass(life);
   if (window.n == 0 || window.cost > work->left) return false;
   work->left -= window.cost;
   const std::size_t n = window.n;
-  const double log_n = std::log2(static_cast<double>(n));
+  const double log_n = Log2(n);
   const double low = window.low, high = window.high;
-  auto known = transforms->find(n);
-  if (known == transforms->end()) {
+  LifeTransform* known = Find(transforms, n);
+  if (known == nullptr) {
     LifeTransform t{std::vector<double>(n, 0.0), std::vector<double>(n, 0.0)};
     for (std::size_t i = 0; i < life.chance.size(); ++i) {
       t.re[static_cast<std::size_t>(life.first + static_cast<std::int64_t>(i)) & (n - 1)] +=
           life.chance[i];
     }
     Transform(&t.re, &t.im, false, work);
-    known = transforms->emplace(n, std::move(t)).first;
+    known = &At(transforms, n);
+    *known = std::move(t);
   }
-  const LifeTransform& z = known->second;
+  const LifeTransform& z = *known;
   const double u = kRounding;
   const double forward = log_n * 16.0 * u * mass;  // each term's error, at most
   std::vector<double> pr(n), pi(n);
@@ -354,7 +425,7 @@ bool LostLives(const Spread& life, std::int64_t m, const ManyWindow& window, std
     }
     pr[k] = rr;
     pi[k] = ri;
-    const double r = std::min(mass, std::hypot(z.re[k], z.im[k]) + forward);
+    const double r = std::min(mass, std::sqrt(z.re[k] * z.re[k] + z.im[k] * z.im[k]) + forward);
     const double bound = md * std::pow(r, md - 1.0) * forward + 5.0 * md * u * std::pow(r, md);
     power_error += bound * bound;
     power_norm += rr * rr + ri * ri;
@@ -518,13 +589,13 @@ void Read(const Spread& near, const UpTo& far, std::int64_t rows, Work* work, It
 // long part; a slice's own first and last lives and the lives beyond its
 // cluster's fewest are its short part), and what is worked out once.
 struct Shared {
-  std::map<int, std::pair<Spread, Spread>> lives;  // lost, won
-  std::map<std::int64_t, std::int64_t> fewest_of;
-  std::map<std::int64_t, ManyWindow> windows;  // for each count of lives taken at once
-  std::map<std::size_t, LifeTransform> transforms;
-  std::map<std::int64_t, UpTo> long_parts;
-  std::map<std::int64_t, Spread> beyond;  // the lives beyond a cluster's fewest, by their count
-  std::map<int, Spread> ends;             // a first life from t and the last, by t
+  Few<int, std::pair<Spread, Spread>> lives;  // lost, won
+  Few<std::int64_t, std::int64_t> fewest_of;  // in order of the counts
+  Few<std::int64_t, ManyWindow> windows;      // for each count of lives taken at once
+  Few<std::size_t, LifeTransform> transforms;
+  Few<std::int64_t, UpTo> long_parts;
+  Few<std::int64_t, Spread> beyond;  // the lives beyond a cluster's fewest, by their count
+  Few<int, Spread> ends;             // a first life from t and the last, by t
 };
 
 // Counts close together in one cluster; the windows of the lives taken at
@@ -532,25 +603,27 @@ struct Shared {
 // that nothing is spent where it cannot be had.
 bool Plan(const std::vector<ItemSlice>& slices, const Work& work, Shared* shared) {
   for (const ItemSlice& slice : slices) {
-    if (slice.items > 0) shared->fewest_of[slice.items - 1];
+    if (slice.items > 0) At(&shared->fewest_of, slice.items - 1);
   }
   std::int64_t base = -1;
   for (auto& [m, fewest] : shared->fewest_of) {
     if (base < 0 || m > base + base / kClusterShare + kClusterLives) base = m;
     fewest = base;
-    shared->windows[fewest];
-    if (m > fewest) shared->windows[m - fewest];
+    At(&shared->windows, fewest);
+    if (m > fewest) At(&shared->windows, m - fewest);
   }
-  const Spread& life = shared->lives[0].first;
+  const Spread& life = At(&shared->lives, 0).first;
   const Moments moments = MomentsOf(life);
   std::int64_t foretold = 0;
-  std::map<std::size_t, bool> lengths;
+  std::vector<std::size_t> lengths;
   for (auto& [count, window] : shared->windows) {
     window = WindowOf(life, moments, count);
     if (window.n == 0) return false;
     foretold += window.cost;
-    if (!lengths[window.n]) foretold += static_cast<std::int64_t>(window.n) * (kTurnWork / 2 + 24);
-    lengths[window.n] = true;
+    if (std::find(lengths.begin(), lengths.end(), window.n) == lengths.end()) {
+      foretold += static_cast<std::int64_t>(window.n) * (kTurnWork / 2 + 24);
+      lengths.push_back(window.n);
+    }
   }
   return foretold <= work.left;
 }
@@ -558,38 +631,42 @@ bool Plan(const std::vector<ItemSlice>& slices, const Work& work, Shared* shared
 // A slice's two parts, each worked out once for all the slices that share it.
 bool Parts(const ItemSlice& slice, std::int64_t rows, Work* work, Shared* shared, const UpTo** far,
            Spread* near) {
-  const std::int64_t fewest = shared->fewest_of[slice.items - 1];
-  const Spread& life = shared->lives[0].first;
-  auto whole = shared->long_parts.find(fewest);
-  if (whole == shared->long_parts.end()) {
+  const std::int64_t fewest = At(&shared->fewest_of, slice.items - 1);
+  const Spread& life = At(&shared->lives, 0).first;
+  UpTo* whole = Find(&shared->long_parts, fewest);
+  if (whole == nullptr) {
     Spread lost_lives;
-    if (!LostLives(life, fewest, shared->windows[fewest], rows, work, &shared->transforms,
+    if (!LostLives(life, fewest, At(&shared->windows, fewest), rows, work, &shared->transforms,
                    &lost_lives))
       return false;
-    whole = shared->long_parts.emplace(fewest, UpToOf(lost_lives)).first;
+    whole = &At(&shared->long_parts, fewest);
+    *whole = UpToOf(lost_lives);
   }
-  *far = &whole->second;
-  auto first_and_last = shared->ends.find(slice.t);
-  if (first_and_last == shared->ends.end()) {
+  *far = whole;
+  Spread* first_and_last = Find(&shared->ends, slice.t);
+  if (first_and_last == nullptr) {
     Spread both;
-    if (!Convolve(shared->lives[slice.t].first, shared->lives[0].second, rows, work, &both))
+    if (!Convolve(At(&shared->lives, slice.t).first, At(&shared->lives, 0).second, rows, work,
+                  &both))
       return false;
-    first_and_last = shared->ends.emplace(slice.t, std::move(both)).first;
+    first_and_last = &At(&shared->ends, slice.t);
+    *first_and_last = std::move(both);
   }
   const std::int64_t more = slice.items - 1 - fewest;
   if (more == 0) {
-    *near = first_and_last->second;
+    *near = *first_and_last;
     return true;
   }
-  auto known = shared->beyond.find(more);
-  if (known == shared->beyond.end()) {
+  Spread* known = Find(&shared->beyond, more);
+  if (known == nullptr) {
     Spread lives_beyond;
-    if (!LostLives(life, more, shared->windows[more], rows, work, &shared->transforms,
+    if (!LostLives(life, more, At(&shared->windows, more), rows, work, &shared->transforms,
                    &lives_beyond))
       return false;
-    known = shared->beyond.emplace(more, std::move(lives_beyond)).first;
+    known = &At(&shared->beyond, more);
+    *known = std::move(lives_beyond);
   }
-  return Convolve(first_and_last->second, known->second, rows, work, near);
+  return Convolve(*first_and_last, *known, rows, work, near);
 }
 
 }  // namespace
@@ -599,8 +676,8 @@ bool FindItemSlices(const LifeShares& shares, std::int64_t rows, std::int64_t wo
   Work work;
   work.left = work_left;
   Shared shared;
-  shared.lives[0];
-  for (const ItemSlice& slice : *slices) shared.lives[slice.t];
+  At(&shared.lives, 0);
+  for (const ItemSlice& slice : *slices) At(&shared.lives, slice.t);
   for (auto& [from, life] : shared.lives) {
     if (!WalkLife(shares, from, rows, &work, &life.first, &life.second)) return false;
   }
@@ -608,7 +685,7 @@ bool FindItemSlices(const LifeShares& shares, std::int64_t rows, std::int64_t wo
   const UpTo none = UpToOf(Spread{0, {1.0}, 0.0});
   for (ItemSlice& slice : *slices) {
     if (slice.items == 0) {
-      Read(shared.lives[slice.t].second, none, rows, &work, &slice);
+      Read(At(&shared.lives, slice.t).second, none, rows, &work, &slice);
     } else {
       const UpTo* far = nullptr;
       Spread near;

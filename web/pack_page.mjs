@@ -1,5 +1,6 @@
 // The one offline file: the compacted shell with the module in it, its
-// JavaScript and its WebAssembly gzipped in base64 at the end of the code
+// JavaScript gzipped in base64 and its WebAssembly gzipped in 91 symbols
+// (below) at the end of the code
 // of the worker that runs it, and the module's facts as the module itself
 // gives them (run here once, gzipped in base64), all in inert script
 // elements: the worker's started from the head, the facts read by the
@@ -30,8 +31,39 @@ const worker = fs.readFileSync(workerCode, "utf8").split("\n").filter((line) => 
 for (const [name, text] of [[moduleCode, code], [workerCode, worker]]) {
   if (/<\/script|<!--/i.test(text)) throw new Error(`${name} holds text that would end its script element`);
 }
+// The WebAssembly, a page's bulk, in 91 symbols rather than base64's 64:
+// printable ASCII but for the three that a JavaScript string or a script
+// element cannot hold as they are. Bits are taken 13 at a time, 14 where
+// the 13 fall below the symbols' 91 (two symbols hold 91 * 91 = 8281
+// values), so each symbol carries some 6.5 bits, not 6.
+const symbols = Array.from({ length: 94 }, (_, i) => String.fromCharCode(33 + i))
+  .filter((c) => !"\"\\<".includes(c)).join("");
+function base91(bytes) {
+  let out = "", queue = 0, bits = 0;
+  for (const byte of bytes) {
+    queue |= byte << bits;
+    bits += 8;
+    if (bits > 13) {
+      let value = queue & 8191;
+      if (value > 88) {
+        queue >>= 13;
+        bits -= 13;
+      } else {
+        value = queue & 16383;
+        queue >>= 14;
+        bits -= 14;
+      }
+      out += symbols[value % 91] + symbols[Math.floor(value / 91)];
+    }
+  }
+  if (bits > 0) {
+    out += symbols[queue % 91];
+    if (bits > 7 || queue > 90) out += symbols[Math.floor(queue / 91)];
+  }
+  return out;
+}
 const wasmBytes = fs.readFileSync(moduleWasm);
-const wasm = zlib.gzipSync(wasmBytes, { level: 9 }).toString("base64");
+const wasm = base91(zlib.gzipSync(wasmBytes, { level: 9 }));
 const packedCode = zlib.gzipSync(code, { level: 9 }).toString("base64");
 const facts = zlib.gzipSync(JSON.stringify(JSON.parse(await moduleFacts(code, wasmBytes))), { level: 9 }).toString("base64");
 // The page's own code gzipped in base64 too, started by a loader once
@@ -56,7 +88,7 @@ const parts = compacted.replace(pageCode, () =>
   `<script id="module-facts" type="text/plain">${facts}</script>\n` +
   `<script id="page-code" type="text/plain">${packedPage}</script>\n<script>${loader}</script>`).split("{{{ SCRIPT }}}");
 if (parts.length !== 2) throw new Error(`${shell} needs one {{{ SCRIPT }}}`);
-// Base64 is a JavaScript string as it stands.
+// Base64 and those 91 symbols are JavaScript strings as they stand.
 fs.writeFileSync(output, parts[0] +
-  `<script id="worker-code" type="text/plain">${worker}\nstart("${packedCode}", "${wasm}");</script>\n` +
+  `<script id="worker-code" type="text/plain">${worker}\nstart("${packedCode}", "${wasm}", "${symbols}");</script>\n` +
   `<script>${workerStart}</script>` + parts[1]);

@@ -8,8 +8,10 @@
 foreach(for_size results platform_files page_api)
   target_compile_options(${for_size} PRIVATE -Oz)
 endforeach()
-# The lives of dear items too: a rare plan, and the page within its size.
+# The lives of dear items too, and the journeys of many items destroyed:
+# rare plans, and the page within its size.
 set_source_files_properties(${CMAKE_CURRENT_SOURCE_DIR}/model/budget_lives.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/model/item_slices.cpp
   TARGET_DIRECTORY model PROPERTIES COMPILE_OPTIONS -Oz)
 
 add_executable(upgrade-sim-page web/exports.cpp)

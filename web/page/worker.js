@@ -1,6 +1,6 @@
 // The module's side: a Web Worker made from this text, so that the page
 // never waits for an answer. The text ends with the module's code and its
-// WebAssembly packed (gzipped, in base64), given to start(): unpacked and
+// WebAssembly packed (gzipped, in 91 symbols), given to start(): unpacked and
 // compiled here as they stream in, as soon as the worker runs, without a
 // word from the page, whose own set-up would keep that word waiting. Each
 // message is a call, answered with the call's id and the module's JSON
@@ -48,13 +48,30 @@ self.onmessage = function (event) {
   var data = event.data;
   if (!ready) calls.push(data); else if (data.fn === "stages") answerLatest(data); else answer(data);
 };
-function start(code, packed) {
+// Bytes in the 91 symbols the page was packed with (web/pack_page.mjs):
+// 13 bits from each pair of symbols, 14 where the 13 fall below 89.
+function fromSymbols(text, symbols) {
+  var value = new Int16Array(128), out = new Uint8Array(Math.ceil(text.length * 7 / 8) + 1);
+  for (var i = 0; i < symbols.length; i++) value[symbols.charCodeAt(i)] = i;
+  var queue = 0, bits = 0, pair = -1, at = 0;
+  for (var j = 0; j < text.length; j++) {
+    var symbol = value[text.charCodeAt(j)];
+    if (pair < 0) { pair = symbol; continue; }
+    pair += symbol * 91;
+    queue |= pair << bits;
+    bits += (pair & 8191) > 88 ? 13 : 14;
+    do { out[at++] = queue & 255; queue >>= 8; bits -= 8; } while (bits > 7);
+    pair = -1;
+  }
+  if (pair >= 0) out[at++] = (queue | pair << bits) & 255;
+  return out.subarray(0, at);
+}
+function start(code, packed, symbols) {
   // The module's code unpacked first: a few KB, it runs while the
   // WebAssembly is still unpacked and compiled, ready to take it.
   unpack(code).then(function (stream) { return new Response(stream).text(); }).then(function (code) { (0, eval)(code); });
-  var compiled = unpack(packed).then(function (stream) {
-    return WebAssembly.compileStreaming(new Response(stream, { headers: { "Content-Type": "application/wasm" } }));
-  });
+  var wasm = new Blob([fromSymbols(packed, symbols)]).stream().pipeThrough(new DecompressionStream("gzip"));
+  var compiled = WebAssembly.compileStreaming(new Response(wasm, { headers: { "Content-Type": "application/wasm" } }));
   self.Module = { onRuntimeInitialized: function () { postMessage({ ready: true }); ready = true; calls.splice(0).forEach(answer); }, instantiateWasm: function (imports, done) {
     compiled.then(function (module) { return WebAssembly.instantiate(module, imports); }).then(done);
     return {};
