@@ -47,18 +47,18 @@ std::vector<double> Recursion(const LifeShares& s, std::int64_t rows, std::int64
 
 // Each slice's least total is the recursion's, for a need halfway between
 // two totals' chances, and so is its chance at a total: a first life from
-// each count, few and many lives lost (the many multiplied through the
-// transform), and none.
+// each count, few and many lives lost (the many taken at once through the
+// transform, and 60 more beyond them multiplied in through it), and none.
 TEST(ItemSlicesTest, EachSliceIsTheRecursions) {
   const LifeShares s = Climb();
-  const std::int64_t rows = 4000, items = 401;
+  const std::int64_t rows = 4000, items = 461;
   const std::vector<double> w = Recursion(s, rows, items);
   const auto cell = [&](std::int64_t a, std::int64_t k, int t) {
     return w[static_cast<std::size_t>((a * items + k) * s.target + t)];
   };
   std::vector<ItemSlice> slices;
   std::vector<std::int64_t> expected;
-  for (const std::int64_t k : {0, 1, 7, 60, 400}) {
+  for (const std::int64_t k : {0, 1, 7, 60, 400, 460}) {
     for (int t = 0; t < s.target; ++t) {
       // The total where the chance first passes half of all it has here.
       const double all = cell(rows - 1, k, t);
