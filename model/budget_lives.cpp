@@ -341,20 +341,39 @@ LifeCount CountLives(const JourneySteps& steps, const WalkUnit& on, Kernels* ker
 // ---- The renewal --------------------------------------------------------------
 
 using Complex = std::complex<double>;
+// Two doubles in one vector.
+using RowPair = double __attribute__((vector_size(16)));
 
-// Spectra of one length side by side, their real and imaginary parts apart
-// so that products of spectra run on vectors: term f of spectrum s at
-// [s * length + f].
+// Spectra of one length side by side, each in pairs of terms, the real
+// parts of a pair in one vector and its imaginary ones in the next, so that
+// products of spectra run on vectors with one address for both parts: terms
+// 2 c and 2 c + 1 of spectrum s at [s * stride + 2 c] (real) and
+// [s * stride + 2 c + 1] (imaginary), a last odd term's pair 0.
 struct Spectra {
-  std::size_t length = 0;
-  std::vector<double> re, im;
+  std::size_t stride = 0;  // the terms, even
+  std::vector<RowPair> parts;
 
-  Spectra(std::size_t count, std::size_t of) : length(of), re(count * of), im(count * of) {}
-  double* Re(std::size_t s) { return re.data() + s * length; }
-  double* Im(std::size_t s) { return im.data() + s * length; }
-  const double* Re(std::size_t s) const { return re.data() + s * length; }
-  const double* Im(std::size_t s) const { return im.data() + s * length; }
+  Spectra(std::size_t count, std::size_t terms)
+      : stride(terms + terms % 2), parts(count * stride, RowPair{0.0, 0.0}) {}
+  RowPair* At(std::size_t s) { return parts.data() + s * stride; }
+  const RowPair* At(std::size_t s) const { return parts.data() + s * stride; }
 };
+
+// A spectrum's parts apart, each of an even count of terms, into its
+// pairs, and back.
+void PairTerms(const double* re, const double* im, std::size_t terms, RowPair* to) {
+  for (std::size_t f = 0; f < terms; f += 2) {
+    std::memcpy(&to[f], re + f, sizeof(RowPair));
+    std::memcpy(&to[f + 1], im + f, sizeof(RowPair));
+  }
+}
+
+void UnpairTerms(const RowPair* from, std::size_t terms, double* re, double* im) {
+  for (std::size_t f = 0; f < terms; f += 2) {
+    std::memcpy(re + f, &from[f], sizeof(RowPair));
+    std::memcpy(im + f, &from[f + 1], sizeof(RowPair));
+  }
+}
 
 // The discrete Fourier transform in place of (re, im), of a power-of-two
 // size, given in the size's bit-reversed order, with the roots
@@ -627,8 +646,6 @@ void AddScaled(double* __restrict to, const double* __restrict from, double shar
 // to vectorize the loop itself keeps each tap's rows from one pair to the
 // next, and spends more on moving them than on the sums. Each row's sum is
 // taken in the same order either way.
-using RowPair = double __attribute__((vector_size(16)));
-
 RowPair PairAt(const double* row) {
   RowPair pair;
   std::memcpy(&pair, row, sizeof pair);
@@ -906,7 +923,9 @@ Segments SegmentsOf(const Kernels& k, std::int64_t rows, RealTransform* transfor
   segments.first = shortest / b;
   segments.count = SegmentCount(k, b, rows);
   segments.spectra = Spectra(segments.count, b + 1);
-  std::vector<double> piece(2 * b, 0.0);
+  // The spectrum's parts apart, a last odd term's pair 0.
+  const std::size_t even = segments.spectra.stride;
+  std::vector<double> piece(2 * b, 0.0), re(even, 0.0), im(even, 0.0);
   for (std::size_t s = 0; s < segments.count; ++s) {
     double norm = 0.0;
     for (std::size_t e = 0; e < b; ++e) {
@@ -915,7 +934,8 @@ Segments SegmentsOf(const Kernels& k, std::int64_t rows, RealTransform* transfor
       norm += piece[e] * piece[e];
     }
     segments.norms += std::sqrt(norm);
-    transform->Forward(piece.data(), segments.spectra.Re(s), segments.spectra.Im(s));
+    transform->Forward(piece.data(), re.data(), im.data());
+    PairTerms(re.data(), im.data(), even, segments.spectra.At(s));
   }
   return segments;
 }
@@ -929,18 +949,48 @@ double TransformRunOutWork(const Kernels& k, std::size_t b, std::int64_t rows,
   return RunOutWork(block_work, b, static_cast<std::size_t>(rows), false, unreached, most_work);
 }
 
-// sum[f] += x[f] h[f] for each term of a spectrum, on vectors; the first
-// sum from 0, its term added to 0 as it is written.
-template <bool kFirst>
-void AddProducts(double* __restrict sum_re, double* __restrict sum_im,
-                 const double* __restrict x_re, const double* __restrict x_im,
-                 const double* __restrict h_re, const double* __restrict h_im, std::size_t terms) {
-  for (std::size_t f = 0; f < terms; ++f) {
-    const double re = x_re[f] * h_re[f] - x_im[f] * h_im[f];
-    const double im = x_re[f] * h_im[f] + x_im[f] * h_re[f];
-    sum_re[f] = (kFirst ? 0.0 : sum_re[f]) + re;
-    sum_im[f] = (kFirst ? 0.0 : sum_im[f]) + im;
+// Up to four products of spectra (Spectra's pairs of terms): block x times
+// segment h.
+constexpr std::size_t kProductsAtOnce = 4;
+
+struct SpectraProducts {
+  std::array<const RowPair*, kProductsAtOnce> x{}, h{};
+};
+
+// sum[f] += x_e[f] h_e[f] for the first kCount products, e in order, for
+// each of `pairs` pairs of terms: a pair at a time on vectors, the sum
+// loaded and stored once for them all. The first sum from 0. Each term's
+// sum is taken in the same order as one product at a time.
+template <std::size_t kCount, bool kFirst>
+[[gnu::noinline]] void AddProducts(const SpectraProducts& products, std::size_t pairs,
+                                   RowPair* __restrict sum) {
+  std::array<const RowPair*, kCount> x, h;
+  for (std::size_t e = 0; e < kCount; ++e) {
+    x[e] = products.x[e];
+    h[e] = products.h[e];
   }
+  for (std::size_t c = 0; c < 2 * pairs; c += 2) {
+    RowPair re = kFirst ? RowPair{0.0, 0.0} : sum[c];
+    RowPair im = kFirst ? RowPair{0.0, 0.0} : sum[c + 1];
+    for (std::size_t e = 0; e < kCount; ++e) {
+      const RowPair a = x[e][c], b = x[e][c + 1];
+      const RowPair g = h[e][c], d = h[e][c + 1];
+      re += a * g - b * d;
+      im += a * d + b * g;
+    }
+    sum[c] = re;
+    sum[c + 1] = im;
+  }
+}
+
+using ProductsRun = void (*)(const SpectraProducts&, std::size_t, RowPair*);
+
+ProductsRun ProductsRunFor(std::size_t count, bool first) {
+  constexpr std::array<ProductsRun, kProductsAtOnce> kFirstRuns = {
+      AddProducts<1, true>, AddProducts<2, true>, AddProducts<3, true>, AddProducts<4, true>};
+  constexpr std::array<ProductsRun, kProductsAtOnce> kLaterRuns = {
+      AddProducts<1, false>, AddProducts<2, false>, AddProducts<3, false>, AddProducts<4, false>};
+  return (first ? kFirstRuns : kLaterRuns)[count - 1];
 }
 
 // Block m's sum of the segments' spectra times the spectra of the pairs of
@@ -948,23 +998,20 @@ void AddProducts(double* __restrict sum_re, double* __restrict sum_im,
 // m - first - s.
 void SumOfSegments(const Segments& segments, const Spectra& blocks, std::size_t m,
                    std::size_t depth, Spectra* sum) {
-  const std::size_t spectrum = segments.b + 1;
+  const std::size_t pairs = sum->stride / 2;
   const std::size_t first = segments.first;
   const std::size_t meeting = std::min(segments.count, m - first + 1);
-  if (meeting == 0) {
-    std::fill(sum->re.begin(), sum->re.end(), 0.0);
-    std::fill(sum->im.begin(), sum->im.end(), 0.0);
-  }
-  for (std::size_t s = 0; s < meeting; ++s) {
-    const std::size_t x = (m - first - s) % depth;
-    const Spectra& h = segments.spectra;
-    if (s == 0) {
-      AddProducts<true>(sum->Re(0), sum->Im(0), blocks.Re(x), blocks.Im(x), h.Re(s), h.Im(s),
-                        spectrum);
-    } else {
-      AddProducts<false>(sum->Re(0), sum->Im(0), blocks.Re(x), blocks.Im(x), h.Re(s), h.Im(s),
-                         spectrum);
+  if (meeting == 0) std::fill(sum->parts.begin(), sum->parts.end(), RowPair{0.0, 0.0});
+  const Spectra& h = segments.spectra;
+  for (std::size_t s = 0; s < meeting; s += kProductsAtOnce) {
+    const std::size_t count = std::min(kProductsAtOnce, meeting - s);
+    SpectraProducts products;
+    for (std::size_t e = 0; e < count; ++e) {
+      const std::size_t x = (m - first - s - e) % depth;
+      products.x[e] = blocks.At(x);
+      products.h[e] = h.At(s + e);
     }
+    ProductsRunFor(count, s == 0)(products, pairs, sum->At(0));
   }
 }
 
@@ -1000,7 +1047,7 @@ RenewalRun TransformRenewal(const Kernels& k, std::int64_t rows, double most_wor
   const std::size_t depth = first + segments.count;
   Spectra blocks(depth, spectrum);
   Spectra sum(1, spectrum);
-  std::vector<double> pair(size, 0.0);
+  std::vector<double> pair(size, 0.0), re(sum.stride, 0.0), im(sum.stride, 0.0);
   // A transform's convolution errs by at most a few ulps times its log2
   // size (and its roots' own rounding) times the norms of its two inputs
   // (the rows at most 1 each).
@@ -1023,7 +1070,8 @@ RenewalRun TransformRenewal(const Kernels& k, std::int64_t rows, double most_wor
     v.resize(start + b, 0.0);
     if (m >= first) {
       SumOfSegments(segments, blocks, m, depth, &sum);
-      transform.Inverse(sum.Re(0), sum.Im(0));
+      UnpairTerms(sum.At(0), sum.stride, re.data(), im.data());
+      transform.Inverse(re.data(), im.data());
       transform.UpperRowsAtLeastZero(&v[start]);
       run.error = per_block;
     }
@@ -1035,7 +1083,8 @@ RenewalRun TransformRenewal(const Kernels& k, std::int64_t rows, double most_wor
     for (; j < start + b; ++j) v[j] += reached_within;
     // This block and the one before, for the blocks to come.
     PairOfBlocks(v, start, b, &pair);
-    transform.Forward(pair.data(), blocks.Re(m % depth), blocks.Im(m % depth));
+    transform.Forward(pair.data(), re.data(), im.data());
+    PairTerms(re.data(), im.data(), sum.stride, blocks.At(m % depth));
     if (done(v, v.size(), run.error)) break;
   }
   if (v.size() > most) v.resize(most);
