@@ -854,10 +854,10 @@ RenewalRun DirectRenewal(const Kernels& k, std::int64_t rows, double most_work,
   const std::size_t block = shortest * ((kRowsBetweenChecks + shortest - 1) / shortest);
   const double block_work = DirectWork(static_cast<double>(block), static_cast<double>(shortest),
                                        static_cast<double>(shortest + taps_count));
+  // One that would run out before any level is reached is not run, and
+  // spends nothing: the work is left for the levels and steps after it.
+  if (RunOutWork(block_work, block, most, true, unreached, most_work) >= 0.0) return RenewalRun{};
   RenewalRun run;
-  run.work = RunOutWork(block_work, block, most, true, unreached, most_work);
-  if (run.work >= 0.0) return run;
-  run.work = 0.0;
   const DirectTaps taps = DirectTapsOf(k, shortest, length);
   run.error = static_cast<double>(taps.kernel.size() + 2) * kUlp;
   std::vector<double>& v = run.v;
@@ -1032,11 +1032,8 @@ RenewalRun TransformRenewal(const Kernels& k, std::int64_t rows, double most_wor
                             std::size_t unreached, const Done& done) {
   const std::size_t reached_length = k.reached.size() / kMaxTarget;
   const std::size_t b = BlockFor(static_cast<std::size_t>(k.item_units));
-  {
-    RenewalRun run;
-    run.work = TransformRunOutWork(k, b, rows, unreached, most_work);
-    if (run.work >= 0.0) return run;
-  }
+  // Not run where it would run out first (DirectRenewal).
+  if (TransformRunOutWork(k, b, rows, unreached, most_work) >= 0.0) return RenewalRun{};
   const std::size_t size = 2 * b;
   const std::size_t spectrum = b + 1;
   RealTransform transform(size);
