@@ -1253,6 +1253,32 @@ Kernels Coarser(const Kernels& fine, std::int64_t unit) {
   return k;
 }
 
+// A level's renewal that would run out of work on the whole kernels may
+// fit without a life's dearest costs: those from which on every count's
+// chance is within kTailLeft, the chance the lives' pass itself may leave
+// uncounted, are cut off and their chance is added to what is left.
+constexpr double kTailLeft = kLifeLeft;
+
+void CutTail(Kernels* k, LifeCount* lives) {
+  const std::size_t length = std::max(k->destroyed.size(), k->reached.size()) / kMaxTarget;
+  std::array<double, kMaxTarget> tail{};
+  std::size_t kept = length;
+  for (bool within = true; within && kept > 0;) {
+    const std::size_t i = (kept - 1) * kMaxTarget;
+    for (std::size_t t = 0; t < kMaxTarget; ++t) {
+      if (i < k->destroyed.size()) tail[t] += k->destroyed[i + t];
+      if (i < k->reached.size()) tail[t] += k->reached[i + t];
+      // Half the bound: the sum's own rounding is far below the rest.
+      within = within && tail[t] <= kTailLeft / 2.0;
+    }
+    if (within) --kept;
+  }
+  k->destroyed.resize(std::min(k->destroyed.size(), kept * kMaxTarget));
+  k->reached.resize(std::min(k->reached.size(), kept * kMaxTarget));
+  lives->left += kTailLeft;
+  SumReached(k);
+}
+
 // What the computed chances may miss or add, as a chance: each life's
 // uncounted and rounded chance, the renewal's own rounding, a first life's
 // sum, and the stray. An error in a life's chances, or in one row, reaches
@@ -1318,12 +1344,13 @@ double BudgetRow(const Kernels& k, double budget, const Margin& margin, std::int
 }
 
 // One level's brackets from the renewal on the kernels' unit, as far as
-// `rows` at most, within the work left.
-void BracketLevel(const JourneySteps& steps, const Kernels& k, const LifeCount& lives,
+// `rows` at most, within the work left; false where the renewal would run
+// out of it before any level is reached, and was not run.
+bool BracketLevel(const JourneySteps& steps, const Kernels& k, const LifeCount& lives,
                   const BudgetLevels& asked, int p, std::int64_t rows, double lower,
                   double* work_left, LivesBrackets* out) {
   const int n = steps.target;
-  if (k.item_units < 1) return;
+  if (k.item_units < 1) return true;
   const double coarse = static_cast<double>(k.unit);
   const double level = kPercentileLevels[p];
   const Margin margin = MarginOf(k, lives);
@@ -1377,6 +1404,7 @@ void BracketLevel(const JourneySteps& steps, const Kernels& k, const LifeCount& 
     }
   }
   *work_left += checks.left + searches.left;
+  return !v.empty() || run.work > 0.0;
 }
 
 // What a life adds up from each count of its attempts, g_t an attempt at
@@ -1520,6 +1548,32 @@ LevelSpreads SpreadsOf(const JourneySteps& steps, std::int64_t unit, const Budge
   return levels;
 }
 
+// The brackets of the levels in `levels`, from kernels `fine`, each level on
+// a coarser unit where its spread leaves room for it; a level stays in
+// `levels` only where its renewal would run out of work and was not run.
+void BracketLevels(const JourneySteps& steps, const Kernels& fine, const LifeCount& lives,
+                   const LevelSpreads& spreads, double finest, const BudgetLevels& asked,
+                   const BudgetFigures& known_lower, std::array<bool, kPercentileCount>* levels,
+                   double* work_left, LivesBrackets* out) {
+  for (int p = 0; p < kPercentileCount; ++p) {
+    if (!(*levels)[p]) continue;
+    (*levels)[p] = false;
+    const double spread = spreads.spread[p];
+    const double room = std::sqrt(std::max(0.0, spread * spread - finest * finest));
+    const bool coarser = room >= 1.5 * finest;
+    const Kernels k = coarser ? Coarser(fine, static_cast<std::int64_t>(room)) : Kernels{};
+    const Kernels& used = coarser ? k : fine;
+    const double rows = std::ceil(spreads.largest[p] / static_cast<double>(used.unit)) + 2.0;
+    if (rows > static_cast<double>(kRenewalRows)) continue;
+    double lower = 0.0;
+    for (int t = 0; t < steps.target; ++t) {
+      if (asked[t][p]) lower = std::max(lower, known_lower[t][p]);
+    }
+    (*levels)[p] = !BracketLevel(steps, used, lives, asked, p, static_cast<std::int64_t>(rows),
+                                 lower, work_left, out);
+  }
+}
+
 }  // namespace
 
 bool LivesLumpy(const JourneySteps& steps, double items) {
@@ -1552,7 +1606,6 @@ LivesBrackets LivesBounds(const JourneySteps& steps, std::int64_t unit, const Bu
   const WalkUnit& walk = levels.walk;
   if (walk.unit == 0) return out;
   const std::array<double, kPercentileCount>& spread = levels.spread;
-  const std::array<double, kPercentileCount>& largest = levels.largest;
   double finest = item;
   for (const double each : spread) {
     if (each >= 1.0) finest = std::min(finest, each);
@@ -1574,21 +1627,23 @@ LivesBrackets LivesBounds(const JourneySteps& steps, std::int64_t unit, const Bu
   ChooseLevels(out.work, most_work, static_cast<double>(fine.unit), &levels);
   // The levels' renewals share the work the pass leaves.
   double work_left = most_work - out.work;
+  std::array<bool, kPercentileCount> left{};
+  bool every = true;  // every asked level taken up
   for (int p = 0; p < kPercentileCount; ++p) {
-    if (!(spread[p] >= 1.0)) continue;
-    // A coarser unit where the level's spread leaves room for it.
-    const double room = std::sqrt(std::max(0.0, spread[p] * spread[p] - finest * finest));
-    const bool coarser = room >= 1.5 * finest;
-    const Kernels k = coarser ? Coarser(fine, static_cast<std::int64_t>(room)) : Kernels{};
-    const Kernels& used = coarser ? k : fine;
-    const double rows = std::ceil(largest[p] / static_cast<double>(used.unit)) + 2.0;
-    if (rows > static_cast<double>(kRenewalRows)) continue;
-    double lower = 0.0;
-    for (int t = 0; t < steps.target; ++t) {
-      if (asked[t][p]) lower = std::max(lower, known_lower[t][p]);
+    left[p] = spread[p] >= 1.0;
+    for (int t = 0; t < steps.target; ++t) every = every && (left[p] || !asked[t][p]);
+  }
+  BracketLevels(steps, fine, lives, levels, finest, asked, known_lower, &left, &work_left, &out);
+  // Where the lives take up every level, those whose renewal would run out
+  // of work again without a life's dearest costs, once the others are done.
+  if (every && std::find(left.begin(), left.end(), true) != left.end()) {
+    Kernels shorter = fine;
+    LifeCount shorter_lives = lives;
+    CutTail(&shorter, &shorter_lives);
+    if (shorter.Length() < fine.Length()) {
+      BracketLevels(steps, shorter, shorter_lives, levels, finest, asked, known_lower, &left,
+                    &work_left, &out);
     }
-    BracketLevel(steps, used, lives, asked, p, static_cast<std::int64_t>(rows), lower, &work_left,
-                 &out);
   }
   out.work = most_work - work_left;
   return out;
