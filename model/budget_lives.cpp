@@ -341,20 +341,39 @@ LifeCount CountLives(const JourneySteps& steps, const WalkUnit& on, Kernels* ker
 // ---- The renewal --------------------------------------------------------------
 
 using Complex = std::complex<double>;
+// Two doubles in one vector.
+using RowPair = double __attribute__((vector_size(16)));
 
-// Spectra of one length side by side, their real and imaginary parts apart
-// so that products of spectra run on vectors: term f of spectrum s at
-// [s * length + f].
+// Spectra of one length side by side, each in pairs of terms, the real
+// parts of a pair in one vector and its imaginary ones in the next, so that
+// products of spectra run on vectors with one address for both parts: terms
+// 2 c and 2 c + 1 of spectrum s at [s * stride + 2 c] (real) and
+// [s * stride + 2 c + 1] (imaginary), a last odd term's pair 0.
 struct Spectra {
-  std::size_t length = 0;
-  std::vector<double> re, im;
+  std::size_t stride = 0;  // the terms, even
+  std::vector<RowPair> parts;
 
-  Spectra(std::size_t count, std::size_t of) : length(of), re(count * of), im(count * of) {}
-  double* Re(std::size_t s) { return re.data() + s * length; }
-  double* Im(std::size_t s) { return im.data() + s * length; }
-  const double* Re(std::size_t s) const { return re.data() + s * length; }
-  const double* Im(std::size_t s) const { return im.data() + s * length; }
+  Spectra(std::size_t count, std::size_t terms)
+      : stride(terms + terms % 2), parts(count * stride, RowPair{0.0, 0.0}) {}
+  RowPair* At(std::size_t s) { return parts.data() + s * stride; }
+  const RowPair* At(std::size_t s) const { return parts.data() + s * stride; }
 };
+
+// A spectrum's parts apart, each of an even count of terms, into its
+// pairs, and back.
+void PairTerms(const double* re, const double* im, std::size_t terms, RowPair* to) {
+  for (std::size_t f = 0; f < terms; f += 2) {
+    std::memcpy(&to[f], re + f, sizeof(RowPair));
+    std::memcpy(&to[f + 1], im + f, sizeof(RowPair));
+  }
+}
+
+void UnpairTerms(const RowPair* from, std::size_t terms, double* re, double* im) {
+  for (std::size_t f = 0; f < terms; f += 2) {
+    std::memcpy(re + f, &from[f], sizeof(RowPair));
+    std::memcpy(im + f, &from[f + 1], sizeof(RowPair));
+  }
+}
 
 // The discrete Fourier transform in place of (re, im), of a power-of-two
 // size, given in the size's bit-reversed order, with the roots
@@ -581,10 +600,16 @@ std::size_t BlockFor(std::size_t shortest) {
 }
 
 // A block's work: its two transforms of twice its length, and a product of
-// spectra for each segment.
+// spectra for each segment. A product's term is some 7 instructions, four
+// segments at a time, where a unit is about 11 (kProductWork); the block's
+// three spectra are put in pairs and back, about a unit a term. Never more
+// than a unit a product's term, as before the products ran four at a time.
+constexpr double kProductWork = 0.65;
+
 double BlockWork(double block, double segments) {
   const auto log = static_cast<double>(LogOfSize(2 * static_cast<std::size_t>(block)));
-  return 2.0 * block * log + segments * (block + 1.0);
+  const double terms = block + 1.0;
+  return 2.0 * block * log + std::min(segments, kProductWork * segments + 1.0) * terms;
 }
 
 // A row's sum taken directly: a unit of work for the row, and for each of
@@ -627,8 +652,6 @@ void AddScaled(double* __restrict to, const double* __restrict from, double shar
 // to vectorize the loop itself keeps each tap's rows from one pair to the
 // next, and spends more on moving them than on the sums. Each row's sum is
 // taken in the same order either way.
-using RowPair = double __attribute__((vector_size(16)));
-
 RowPair PairAt(const double* row) {
   RowPair pair;
   std::memcpy(&pair, row, sizeof pair);
@@ -837,10 +860,10 @@ RenewalRun DirectRenewal(const Kernels& k, std::int64_t rows, double most_work,
   const std::size_t block = shortest * ((kRowsBetweenChecks + shortest - 1) / shortest);
   const double block_work = DirectWork(static_cast<double>(block), static_cast<double>(shortest),
                                        static_cast<double>(shortest + taps_count));
+  // One that would run out before any level is reached is not run, and
+  // spends nothing: the work is left for the levels and steps after it.
+  if (RunOutWork(block_work, block, most, true, unreached, most_work) >= 0.0) return RenewalRun{};
   RenewalRun run;
-  run.work = RunOutWork(block_work, block, most, true, unreached, most_work);
-  if (run.work >= 0.0) return run;
-  run.work = 0.0;
   const DirectTaps taps = DirectTapsOf(k, shortest, length);
   run.error = static_cast<double>(taps.kernel.size() + 2) * kUlp;
   std::vector<double>& v = run.v;
@@ -906,7 +929,9 @@ Segments SegmentsOf(const Kernels& k, std::int64_t rows, RealTransform* transfor
   segments.first = shortest / b;
   segments.count = SegmentCount(k, b, rows);
   segments.spectra = Spectra(segments.count, b + 1);
-  std::vector<double> piece(2 * b, 0.0);
+  // The spectrum's parts apart, a last odd term's pair 0.
+  const std::size_t even = segments.spectra.stride;
+  std::vector<double> piece(2 * b, 0.0), re(even, 0.0), im(even, 0.0);
   for (std::size_t s = 0; s < segments.count; ++s) {
     double norm = 0.0;
     for (std::size_t e = 0; e < b; ++e) {
@@ -915,7 +940,8 @@ Segments SegmentsOf(const Kernels& k, std::int64_t rows, RealTransform* transfor
       norm += piece[e] * piece[e];
     }
     segments.norms += std::sqrt(norm);
-    transform->Forward(piece.data(), segments.spectra.Re(s), segments.spectra.Im(s));
+    transform->Forward(piece.data(), re.data(), im.data());
+    PairTerms(re.data(), im.data(), even, segments.spectra.At(s));
   }
   return segments;
 }
@@ -929,18 +955,48 @@ double TransformRunOutWork(const Kernels& k, std::size_t b, std::int64_t rows,
   return RunOutWork(block_work, b, static_cast<std::size_t>(rows), false, unreached, most_work);
 }
 
-// sum[f] += x[f] h[f] for each term of a spectrum, on vectors; the first
-// sum from 0, its term added to 0 as it is written.
-template <bool kFirst>
-void AddProducts(double* __restrict sum_re, double* __restrict sum_im,
-                 const double* __restrict x_re, const double* __restrict x_im,
-                 const double* __restrict h_re, const double* __restrict h_im, std::size_t terms) {
-  for (std::size_t f = 0; f < terms; ++f) {
-    const double re = x_re[f] * h_re[f] - x_im[f] * h_im[f];
-    const double im = x_re[f] * h_im[f] + x_im[f] * h_re[f];
-    sum_re[f] = (kFirst ? 0.0 : sum_re[f]) + re;
-    sum_im[f] = (kFirst ? 0.0 : sum_im[f]) + im;
+// Up to four products of spectra (Spectra's pairs of terms): block x times
+// segment h.
+constexpr std::size_t kProductsAtOnce = 4;
+
+struct SpectraProducts {
+  std::array<const RowPair*, kProductsAtOnce> x{}, h{};
+};
+
+// sum[f] += x_e[f] h_e[f] for the first kCount products, e in order, for
+// each of `pairs` pairs of terms: a pair at a time on vectors, the sum
+// loaded and stored once for them all. The first sum from 0. Each term's
+// sum is taken in the same order as one product at a time.
+template <std::size_t kCount, bool kFirst>
+[[gnu::noinline]] void AddProducts(const SpectraProducts& products, std::size_t pairs,
+                                   RowPair* __restrict sum) {
+  std::array<const RowPair*, kCount> x, h;
+  for (std::size_t e = 0; e < kCount; ++e) {
+    x[e] = products.x[e];
+    h[e] = products.h[e];
   }
+  for (std::size_t c = 0; c < 2 * pairs; c += 2) {
+    RowPair re = kFirst ? RowPair{0.0, 0.0} : sum[c];
+    RowPair im = kFirst ? RowPair{0.0, 0.0} : sum[c + 1];
+    for (std::size_t e = 0; e < kCount; ++e) {
+      const RowPair a = x[e][c], b = x[e][c + 1];
+      const RowPair g = h[e][c], d = h[e][c + 1];
+      re += a * g - b * d;
+      im += a * d + b * g;
+    }
+    sum[c] = re;
+    sum[c + 1] = im;
+  }
+}
+
+using ProductsRun = void (*)(const SpectraProducts&, std::size_t, RowPair*);
+
+ProductsRun ProductsRunFor(std::size_t count, bool first) {
+  constexpr std::array<ProductsRun, kProductsAtOnce> kFirstRuns = {
+      AddProducts<1, true>, AddProducts<2, true>, AddProducts<3, true>, AddProducts<4, true>};
+  constexpr std::array<ProductsRun, kProductsAtOnce> kLaterRuns = {
+      AddProducts<1, false>, AddProducts<2, false>, AddProducts<3, false>, AddProducts<4, false>};
+  return (first ? kFirstRuns : kLaterRuns)[count - 1];
 }
 
 // Block m's sum of the segments' spectra times the spectra of the pairs of
@@ -948,23 +1004,20 @@ void AddProducts(double* __restrict sum_re, double* __restrict sum_im,
 // m - first - s.
 void SumOfSegments(const Segments& segments, const Spectra& blocks, std::size_t m,
                    std::size_t depth, Spectra* sum) {
-  const std::size_t spectrum = segments.b + 1;
+  const std::size_t pairs = sum->stride / 2;
   const std::size_t first = segments.first;
   const std::size_t meeting = std::min(segments.count, m - first + 1);
-  if (meeting == 0) {
-    std::fill(sum->re.begin(), sum->re.end(), 0.0);
-    std::fill(sum->im.begin(), sum->im.end(), 0.0);
-  }
-  for (std::size_t s = 0; s < meeting; ++s) {
-    const std::size_t x = (m - first - s) % depth;
-    const Spectra& h = segments.spectra;
-    if (s == 0) {
-      AddProducts<true>(sum->Re(0), sum->Im(0), blocks.Re(x), blocks.Im(x), h.Re(s), h.Im(s),
-                        spectrum);
-    } else {
-      AddProducts<false>(sum->Re(0), sum->Im(0), blocks.Re(x), blocks.Im(x), h.Re(s), h.Im(s),
-                         spectrum);
+  if (meeting == 0) std::fill(sum->parts.begin(), sum->parts.end(), RowPair{0.0, 0.0});
+  const Spectra& h = segments.spectra;
+  for (std::size_t s = 0; s < meeting; s += kProductsAtOnce) {
+    const std::size_t count = std::min(kProductsAtOnce, meeting - s);
+    SpectraProducts products;
+    for (std::size_t e = 0; e < count; ++e) {
+      const std::size_t x = (m - first - s - e) % depth;
+      products.x[e] = blocks.At(x);
+      products.h[e] = h.At(s + e);
     }
+    ProductsRunFor(count, s == 0)(products, pairs, sum->At(0));
   }
 }
 
@@ -985,11 +1038,8 @@ RenewalRun TransformRenewal(const Kernels& k, std::int64_t rows, double most_wor
                             std::size_t unreached, const Done& done) {
   const std::size_t reached_length = k.reached.size() / kMaxTarget;
   const std::size_t b = BlockFor(static_cast<std::size_t>(k.item_units));
-  {
-    RenewalRun run;
-    run.work = TransformRunOutWork(k, b, rows, unreached, most_work);
-    if (run.work >= 0.0) return run;
-  }
+  // Not run where it would run out first (DirectRenewal).
+  if (TransformRunOutWork(k, b, rows, unreached, most_work) >= 0.0) return RenewalRun{};
   const std::size_t size = 2 * b;
   const std::size_t spectrum = b + 1;
   RealTransform transform(size);
@@ -1000,7 +1050,7 @@ RenewalRun TransformRenewal(const Kernels& k, std::int64_t rows, double most_wor
   const std::size_t depth = first + segments.count;
   Spectra blocks(depth, spectrum);
   Spectra sum(1, spectrum);
-  std::vector<double> pair(size, 0.0);
+  std::vector<double> pair(size, 0.0), re(sum.stride, 0.0), im(sum.stride, 0.0);
   // A transform's convolution errs by at most a few ulps times its log2
   // size (and its roots' own rounding) times the norms of its two inputs
   // (the rows at most 1 each).
@@ -1023,7 +1073,8 @@ RenewalRun TransformRenewal(const Kernels& k, std::int64_t rows, double most_wor
     v.resize(start + b, 0.0);
     if (m >= first) {
       SumOfSegments(segments, blocks, m, depth, &sum);
-      transform.Inverse(sum.Re(0), sum.Im(0));
+      UnpairTerms(sum.At(0), sum.stride, re.data(), im.data());
+      transform.Inverse(re.data(), im.data());
       transform.UpperRowsAtLeastZero(&v[start]);
       run.error = per_block;
     }
@@ -1035,7 +1086,8 @@ RenewalRun TransformRenewal(const Kernels& k, std::int64_t rows, double most_wor
     for (; j < start + b; ++j) v[j] += reached_within;
     // This block and the one before, for the blocks to come.
     PairOfBlocks(v, start, b, &pair);
-    transform.Forward(pair.data(), blocks.Re(m % depth), blocks.Im(m % depth));
+    transform.Forward(pair.data(), re.data(), im.data());
+    PairTerms(re.data(), im.data(), sum.stride, blocks.At(m % depth));
     if (done(v, v.size(), run.error)) break;
   }
   if (v.size() > most) v.resize(most);
@@ -1201,6 +1253,32 @@ Kernels Coarser(const Kernels& fine, std::int64_t unit) {
   return k;
 }
 
+// A level's renewal that would run out of work on the whole kernels may
+// fit without a life's dearest costs: those from which on every count's
+// chance is within kTailLeft, the chance the lives' pass itself may leave
+// uncounted, are cut off and their chance is added to what is left.
+constexpr double kTailLeft = kLifeLeft;
+
+void CutTail(Kernels* k, LifeCount* lives) {
+  const std::size_t length = std::max(k->destroyed.size(), k->reached.size()) / kMaxTarget;
+  std::array<double, kMaxTarget> tail{};
+  std::size_t kept = length;
+  for (bool within = true; within && kept > 0;) {
+    const std::size_t i = (kept - 1) * kMaxTarget;
+    for (std::size_t t = 0; t < kMaxTarget; ++t) {
+      if (i < k->destroyed.size()) tail[t] += k->destroyed[i + t];
+      if (i < k->reached.size()) tail[t] += k->reached[i + t];
+      // Half the bound: the sum's own rounding is far below the rest.
+      within = within && tail[t] <= kTailLeft / 2.0;
+    }
+    if (within) --kept;
+  }
+  k->destroyed.resize(std::min(k->destroyed.size(), kept * kMaxTarget));
+  k->reached.resize(std::min(k->reached.size(), kept * kMaxTarget));
+  lives->left += kTailLeft;
+  SumReached(k);
+}
+
 // What the computed chances may miss or add, as a chance: each life's
 // uncounted and rounded chance, the renewal's own rounding, a first life's
 // sum, and the stray. An error in a life's chances, or in one row, reaches
@@ -1266,12 +1344,13 @@ double BudgetRow(const Kernels& k, double budget, const Margin& margin, std::int
 }
 
 // One level's brackets from the renewal on the kernels' unit, as far as
-// `rows` at most, within the work left.
-void BracketLevel(const JourneySteps& steps, const Kernels& k, const LifeCount& lives,
+// `rows` at most, within the work left; false where the renewal would run
+// out of it before any level is reached, and was not run.
+bool BracketLevel(const JourneySteps& steps, const Kernels& k, const LifeCount& lives,
                   const BudgetLevels& asked, int p, std::int64_t rows, double lower,
                   double* work_left, LivesBrackets* out) {
   const int n = steps.target;
-  if (k.item_units < 1) return;
+  if (k.item_units < 1) return true;
   const double coarse = static_cast<double>(k.unit);
   const double level = kPercentileLevels[p];
   const Margin margin = MarginOf(k, lives);
@@ -1325,6 +1404,7 @@ void BracketLevel(const JourneySteps& steps, const Kernels& k, const LifeCount& 
     }
   }
   *work_left += checks.left + searches.left;
+  return !v.empty() || run.work > 0.0;
 }
 
 // What a life adds up from each count of its attempts, g_t an attempt at
@@ -1468,6 +1548,32 @@ LevelSpreads SpreadsOf(const JourneySteps& steps, std::int64_t unit, const Budge
   return levels;
 }
 
+// The brackets of the levels in `levels`, from kernels `fine`, each level on
+// a coarser unit where its spread leaves room for it; a level stays in
+// `levels` only where its renewal would run out of work and was not run.
+void BracketLevels(const JourneySteps& steps, const Kernels& fine, const LifeCount& lives,
+                   const LevelSpreads& spreads, double finest, const BudgetLevels& asked,
+                   const BudgetFigures& known_lower, std::array<bool, kPercentileCount>* levels,
+                   double* work_left, LivesBrackets* out) {
+  for (int p = 0; p < kPercentileCount; ++p) {
+    if (!(*levels)[p]) continue;
+    (*levels)[p] = false;
+    const double spread = spreads.spread[p];
+    const double room = std::sqrt(std::max(0.0, spread * spread - finest * finest));
+    const bool coarser = room >= 1.5 * finest;
+    const Kernels k = coarser ? Coarser(fine, static_cast<std::int64_t>(room)) : Kernels{};
+    const Kernels& used = coarser ? k : fine;
+    const double rows = std::ceil(spreads.largest[p] / static_cast<double>(used.unit)) + 2.0;
+    if (rows > static_cast<double>(kRenewalRows)) continue;
+    double lower = 0.0;
+    for (int t = 0; t < steps.target; ++t) {
+      if (asked[t][p]) lower = std::max(lower, known_lower[t][p]);
+    }
+    (*levels)[p] = !BracketLevel(steps, used, lives, asked, p, static_cast<std::int64_t>(rows),
+                                 lower, work_left, out);
+  }
+}
+
 }  // namespace
 
 bool LivesLumpy(const JourneySteps& steps, double items) {
@@ -1500,7 +1606,6 @@ LivesBrackets LivesBounds(const JourneySteps& steps, std::int64_t unit, const Bu
   const WalkUnit& walk = levels.walk;
   if (walk.unit == 0) return out;
   const std::array<double, kPercentileCount>& spread = levels.spread;
-  const std::array<double, kPercentileCount>& largest = levels.largest;
   double finest = item;
   for (const double each : spread) {
     if (each >= 1.0) finest = std::min(finest, each);
@@ -1522,21 +1627,23 @@ LivesBrackets LivesBounds(const JourneySteps& steps, std::int64_t unit, const Bu
   ChooseLevels(out.work, most_work, static_cast<double>(fine.unit), &levels);
   // The levels' renewals share the work the pass leaves.
   double work_left = most_work - out.work;
+  std::array<bool, kPercentileCount> left{};
+  bool every = true;  // every asked level taken up
   for (int p = 0; p < kPercentileCount; ++p) {
-    if (!(spread[p] >= 1.0)) continue;
-    // A coarser unit where the level's spread leaves room for it.
-    const double room = std::sqrt(std::max(0.0, spread[p] * spread[p] - finest * finest));
-    const bool coarser = room >= 1.5 * finest;
-    const Kernels k = coarser ? Coarser(fine, static_cast<std::int64_t>(room)) : Kernels{};
-    const Kernels& used = coarser ? k : fine;
-    const double rows = std::ceil(largest[p] / static_cast<double>(used.unit)) + 2.0;
-    if (rows > static_cast<double>(kRenewalRows)) continue;
-    double lower = 0.0;
-    for (int t = 0; t < steps.target; ++t) {
-      if (asked[t][p]) lower = std::max(lower, known_lower[t][p]);
+    left[p] = spread[p] >= 1.0;
+    for (int t = 0; t < steps.target; ++t) every = every && (left[p] || !asked[t][p]);
+  }
+  BracketLevels(steps, fine, lives, levels, finest, asked, known_lower, &left, &work_left, &out);
+  // Where the lives take up every level, those whose renewal would run out
+  // of work again without a life's dearest costs, once the others are done.
+  if (every && std::find(left.begin(), left.end(), true) != left.end()) {
+    Kernels shorter = fine;
+    LifeCount shorter_lives = lives;
+    CutTail(&shorter, &shorter_lives);
+    if (shorter.Length() < fine.Length()) {
+      BracketLevels(steps, shorter, shorter_lives, levels, finest, asked, known_lower, &left,
+                    &work_left, &out);
     }
-    BracketLevel(steps, used, lives, asked, p, static_cast<std::int64_t>(rows), lower, &work_left,
-                 &out);
   }
   out.work = most_work - work_left;
   return out;

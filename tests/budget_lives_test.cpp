@@ -294,6 +294,42 @@ TEST(BudgetLivesTest, ASumOfRoundingsStaysWithinItsStrayButForItsChance) {
   }
 }
 
+// However little work the lives are given, whatever they bracket holds its
+// budget: a level's renewal that would run out of work is left out, or
+// runs without a life's dearest costs once the other levels are done. A
+// life of a few attempts: its pass counts far past its dearest costs.
+TEST(BudgetLivesTest, OnAnyShareOfTheWorkEveryBracketHoldsItsBudget) {
+  for (const double item : {2000.0, 30000.0}) {
+    const JourneySteps journey =
+        Priced({Odds(400, 0, 0), Odds(300, 200, 100), Odds(60, 300, 50)}, {1, 4, 6}, item);
+    const JourneySteps steps = Scaled(journey, kScale);
+    const auto truth = Truth(journey);
+    const Known known = Around(truth, kScale);
+    const double whole =
+        LivesBounds(steps, 100, known.asked, known.lower, known.upper, kWork, kInfinity).work;
+    int bracketed = 0;
+    // From half the work up, by 3 % at a time.
+    for (int step = 0; step < 24; ++step) {
+      const double share = 0.5 * std::pow(1.03, step);
+      const LivesBrackets lives =
+          LivesBounds(steps, 100, known.asked, known.lower, known.upper, whole * share, kInfinity);
+      for (int t = 0; t < steps.target; ++t) {
+        for (int p = 0; p < kPercentileCount; ++p) {
+          const double budget = truth[t][p] * kScale;
+          EXPECT_LT(lives.lower[t][p], budget) << item << " " << share << " " << t << " " << p;
+          EXPECT_GE(lives.upper[t][p], budget) << item << " " << share << " " << t << " " << p;
+          if (!std::isfinite(lives.upper[t][p])) continue;
+          ++bracketed;
+          const double width = lives.upper[t][p] - lives.lower[t][p];
+          EXPECT_LE(std::fabs((lives.upper[t][p] + lives.lower[t][p]) / 2.0 - budget), width / 4.0)
+              << item << " " << share << " " << t << " " << p;
+        }
+      }
+    }
+    EXPECT_GT(bracketed, 0) << item;
+  }
+}
+
 // Free attempts, a count that cannot succeed, no item price or no work:
 // nothing is bracketed, and nothing is said to be.
 TEST(BudgetLivesTest, WhatTheLivesCannotCountIsLeftOpen) {
