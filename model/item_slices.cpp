@@ -593,9 +593,9 @@ struct Shared {
   Few<std::int64_t, std::int64_t> fewest_of;  // in order of the counts
   Few<std::int64_t, ManyWindow> windows;      // for each count of lives taken at once
   Few<std::size_t, LifeTransform> transforms;
+  Few<std::int64_t, Spread> many;  // lives taken at once, by their count
   Few<std::int64_t, UpTo> long_parts;
-  Few<std::int64_t, Spread> beyond;  // the lives beyond a cluster's fewest, by their count
-  Few<int, Spread> ends;             // a first life from t and the last, by t
+  Few<int, Spread> ends;  // a first life from t and the last, by t
 };
 
 // Counts close together in one cluster; the windows of the lives taken at
@@ -628,19 +628,29 @@ bool Plan(const std::vector<ItemSlice>& slices, const Work& work, Shared* shared
   return foretold <= work.left;
 }
 
+// m lives lost from 0 taken at once, worked out once for each m; null
+// where the work runs out.
+const Spread* ManyLives(std::int64_t m, std::int64_t rows, Work* work, Shared* shared) {
+  if (const Spread* known = Find(&shared->many, m)) return known;
+  Spread made;
+  if (!LostLives(At(&shared->lives, 0).first, m, At(&shared->windows, m), rows, work,
+                 &shared->transforms, &made))
+    return nullptr;
+  Spread& kept = At(&shared->many, m);
+  kept = std::move(made);
+  return &kept;
+}
+
 // A slice's two parts, each worked out once for all the slices that share it.
 bool Parts(const ItemSlice& slice, std::int64_t rows, Work* work, Shared* shared, const UpTo** far,
            Spread* near) {
   const std::int64_t fewest = At(&shared->fewest_of, slice.items - 1);
-  const Spread& life = At(&shared->lives, 0).first;
   UpTo* whole = Find(&shared->long_parts, fewest);
   if (whole == nullptr) {
-    Spread lost_lives;
-    if (!LostLives(life, fewest, At(&shared->windows, fewest), rows, work, &shared->transforms,
-                   &lost_lives))
-      return false;
+    const Spread* lost_lives = ManyLives(fewest, rows, work, shared);
+    if (lost_lives == nullptr) return false;
     whole = &At(&shared->long_parts, fewest);
-    *whole = UpToOf(lost_lives);
+    *whole = UpToOf(*lost_lives);
   }
   *far = whole;
   Spread* first_and_last = Find(&shared->ends, slice.t);
@@ -657,16 +667,8 @@ bool Parts(const ItemSlice& slice, std::int64_t rows, Work* work, Shared* shared
     *near = *first_and_last;
     return true;
   }
-  Spread* known = Find(&shared->beyond, more);
-  if (known == nullptr) {
-    Spread lives_beyond;
-    if (!LostLives(life, more, At(&shared->windows, more), rows, work, &shared->transforms,
-                   &lives_beyond))
-      return false;
-    known = &At(&shared->beyond, more);
-    *known = std::move(lives_beyond);
-  }
-  return Convolve(*first_and_last, *known, rows, work, near);
+  const Spread* beyond = ManyLives(more, rows, work, shared);
+  return beyond != nullptr && Convolve(*first_and_last, *beyond, rows, work, near);
 }
 
 }  // namespace

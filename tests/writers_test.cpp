@@ -178,6 +178,12 @@ TEST(WritersTest, TheRoundedBudgetsLegendSaysHowFarAboveTheyMayBe) {
   view.plan.journey.rows[0].budget_for = {1000, 12350000, 98770000};
   view.plan.journey.rows[1].budget_for = {1000, 12350000, kInf};
   // The legend's lines: the last, from the mark at a line's start.
+  const auto lines_fit = [&view] {
+    for (const Language language : {Language::kRussian, Language::kEnglish}) {
+      for (const std::string& line : Split(PlanText(view, language), '\n'))
+        EXPECT_LE(Utf8Length(line), 80u) << line;
+    }
+  };
   const auto legend = [&view](Language language) {
     const std::string text = PlanText(view, language);
     return text.substr(text.find("\n≈ ") + 1);
@@ -211,10 +217,7 @@ TEST(WritersTest, TheRoundedBudgetsLegendSaysHowFarAboveTheyMayBe) {
   EXPECT_EQ(page(Language::kEnglish),
             "“≈”: the budget is rounded up: it surely suffices, at most 3.3\u00a0% more than the "
             "exact one.");
-  for (const Language language : {Language::kRussian, Language::kEnglish}) {
-    for (const std::string& line : Split(PlanText(view, language), '\n'))
-      EXPECT_LE(Utf8Length(line), 80u) << line;
-  }
+  lines_fit();
   view.plan.journey.rows[0].budget_relative_error[1] = kInf;
   EXPECT_EQ(legend(Language::kRussian),
             "≈ - бюджет округлён вверх до известных цифр: его хватит, но насколько\n  он больше "
@@ -225,10 +228,7 @@ TEST(WritersTest, TheRoundedBudgetsLegendSaysHowFarAboveTheyMayBe) {
   EXPECT_EQ(page(Language::kRussian),
             "«≈» — бюджет округлён вверх: его хватит наверняка, но насколько он больше точного, "
             "неизвестно.");
-  for (const Language language : {Language::kRussian, Language::kEnglish}) {
-    for (const std::string& line : Split(PlanText(view, language), '\n'))
-      EXPECT_LE(Utf8Length(line), 80u) << line;
-  }
+  lines_fit();
   // Exact budgets shown, and a plan without prices: no legend.
   view.plan.journey.rows[0].budget_relative_error = {0.5, 0.0, 0.2};
   view.plan.journey.rows[1].budget_relative_error = {0.3, 0.0, kInf};

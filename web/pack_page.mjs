@@ -1,10 +1,9 @@
 // The one offline file: the compacted shell with the module in it, its
-// JavaScript gzipped in base64 and its WebAssembly gzipped in 91 symbols
-// (below) at the end of the code
-// of the worker that runs it, and the module's facts as the module itself
-// gives them (run here once, gzipped in base64), all in inert script
-// elements: the worker's started from the head, the facts read by the
-// page's own code (web/page/module.js).
+// JavaScript and its WebAssembly gzipped in 91 symbols (below) at the end
+// of the code of the worker that runs it, and the module's facts as the
+// module itself gives them (run here once, gzipped so too), all in inert
+// script elements: the worker's started from the head, the facts read by
+// the page's own code (web/page/module.js).
 import fs from "node:fs";
 import zlib from "node:zlib";
 
@@ -64,10 +63,10 @@ function base91(bytes) {
 }
 const wasmBytes = fs.readFileSync(moduleWasm);
 const wasm = base91(zlib.gzipSync(wasmBytes, { level: 9 }));
-const packedCode = zlib.gzipSync(code, { level: 9 }).toString("base64");
-const facts = zlib.gzipSync(JSON.stringify(JSON.parse(await moduleFacts(code, wasmBytes))), { level: 9 }).toString("base64");
-// The page's own code gzipped in base64 too, started by a loader once
-// unpacked: a third of the file's size.
+const packedCode = base91(zlib.gzipSync(code, { level: 9 }));
+const facts = base91(zlib.gzipSync(JSON.stringify(JSON.parse(await moduleFacts(code, wasmBytes))), { level: 9 }));
+// The page's own code gzipped in those symbols too, started by a loader
+// once unpacked: a third of the file's size.
 const pageCode = /<script>\n(\(function \(\) \{\n"use strict";\n[\s\S]*?\n\}\)\(\);)\n<\/script>/;
 const compacted = fs.readFileSync(shell, "utf8");
 const found = compacted.match(pageCode);
@@ -77,18 +76,22 @@ if (found === null) throw new Error(`${shell} holds no page code`);
 // while the page is parsed, laid out and painted, and its own code
 // unpacked; its messages until the page takes them are kept for it
 // (pageWorker.early).
-const workerStart = "var pageWorker = new Worker(URL.createObjectURL(new Blob(" +
+// The page reads its packed parts with the worker's own fromSymbols and the
+// symbols, both set here for it.
+const reader = worker.match(/function fromSymbols\(text, symbols\) \{[\s\S]*?\n\}/);
+if (reader === null) throw new Error(`${workerCode} holds no fromSymbols`);
+const workerStart = `var packedSymbols = "${symbols}"; ${reader[0]}\n` +
+  "var pageWorker = new Worker(URL.createObjectURL(new Blob(" +
   '[document.getElementById("worker-code").textContent], { type: "text/javascript" })));' +
   "pageWorker.early = []; pageWorker.onmessage = function (event) { pageWorker.early.push(event); };";
-const loader = 'fetch("data:application/octet-stream;base64," + document.getElementById("page-code").textContent)' +
-  '.then(function (packed) { return new Response(packed.body.pipeThrough(new DecompressionStream("gzip"))).text(); })' +
-  ".then(function (code) { (0, eval)(code); });";
-const packedPage = zlib.gzipSync(found[1], { level: 9 }).toString("base64");
+const loader = 'new Response(new Blob([fromSymbols(document.getElementById("page-code").textContent, packedSymbols)])' +
+  '.stream().pipeThrough(new DecompressionStream("gzip"))).text().then(function (code) { (0, eval)(code); });';
+const packedPage = base91(zlib.gzipSync(found[1], { level: 9 }));
 const parts = compacted.replace(pageCode, () =>
   `<script id="module-facts" type="text/plain">${facts}</script>\n` +
   `<script id="page-code" type="text/plain">${packedPage}</script>\n<script>${loader}</script>`).split("{{{ SCRIPT }}}");
 if (parts.length !== 2) throw new Error(`${shell} needs one {{{ SCRIPT }}}`);
-// Base64 and those 91 symbols are JavaScript strings as they stand.
+// Those 91 symbols are a JavaScript string as they stand.
 fs.writeFileSync(output, parts[0] +
   `<script id="worker-code" type="text/plain">${worker}\nstart("${packedCode}", "${wasm}", "${symbols}");</script>\n` +
   `<script>${workerStart}</script>` + parts[1]);

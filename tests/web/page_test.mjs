@@ -442,7 +442,7 @@ for (const [name, launch] of Object.entries(browsers)) {
         });
         const facts = await call("facts", []);
         // The facts packed in the file at build time are the module's own.
-        const packed = Uint8Array.from(atob(document.getElementById("module-facts").textContent), (c) => c.charCodeAt(0));
+        const packed = fromSymbols(document.getElementById("module-facts").textContent, packedSymbols);
         const unpacked = await new Response(new Blob([packed]).stream().pipeThrough(new DecompressionStream("gzip"))).json();
         if (JSON.stringify(unpacked) !== JSON.stringify(facts)) throw new Error("the packed facts are not the module's");
         const tables = facts.table_keys.map((key, w) => "&" + key + "=" + facts.example_cells[w].join(",")).join("");

@@ -281,11 +281,13 @@ function textBytes(text) {
 }
 /**
  * The module's facts, as the build had the module give them: packed in the
- * file, so that the page sets itself up while the worker starts.
+ * file, so that the page sets itself up while the worker starts, and read
+ * with the fromSymbols and packedSymbols the head's script sets
+ * (web/pack_page.mjs).
  * @returns {Promise<Facts>}
  */
 function facts() {
-  var packed = new Blob([textBytes(atob(document.getElementById("module-facts").textContent))]);
+  var packed = new Blob([fromSymbols(document.getElementById("module-facts").textContent, packedSymbols)]);
   return new Response(packed.stream().pipeThrough(new DecompressionStream("gzip"))).json();
 }
 /**

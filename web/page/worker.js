@@ -38,12 +38,6 @@ function answerLatest(call) {
   staged = call;
   setTimeout(function () { var latest = staged; staged = null; if (latest) answer(latest); }, 0);
 }
-// Bytes gzipped in base64, as a stream of the bytes themselves.
-function unpack(text) {
-  return fetch("data:application/octet-stream;base64," + text).then(function (packed) {
-    return packed.body.pipeThrough(new DecompressionStream("gzip"));
-  });
-}
 self.onmessage = function (event) {
   var data = event.data;
   if (!ready) calls.push(data); else if (data.fn === "stages") answerLatest(data); else answer(data);
@@ -69,8 +63,9 @@ function fromSymbols(text, symbols) {
 function start(code, packed, symbols) {
   // The module's code unpacked first: a few KB, it runs while the
   // WebAssembly is still unpacked and compiled, ready to take it.
-  unpack(code).then(function (stream) { return new Response(stream).text(); }).then(function (code) { (0, eval)(code); });
-  var wasm = new Blob([fromSymbols(packed, symbols)]).stream().pipeThrough(new DecompressionStream("gzip"));
+  var unpack = function (text) { return new Blob([fromSymbols(text, symbols)]).stream().pipeThrough(new DecompressionStream("gzip")); };
+  new Response(unpack(code)).text().then(function (code) { (0, eval)(code); });
+  var wasm = unpack(packed);
   var compiled = WebAssembly.compileStreaming(new Response(wasm, { headers: { "Content-Type": "application/wasm" } }));
   self.Module = { onRuntimeInitialized: function () { postMessage({ ready: true }); ready = true; calls.splice(0).forEach(answer); }, instantiateWasm: function (imports, done) {
     compiled.then(function (module) { return WebAssembly.instantiate(module, imports); }).then(done);
