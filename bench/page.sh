@@ -53,9 +53,11 @@ const median = (values) => values.slice().sort((a, b) => a - b)[Math.floor(value
     "  new Function('self', 'location', 'Module', code)(scope, scope.location, M); }";
   const least = path.join(path.dirname(blank), "module-alone.html");
   fs.writeFileSync(least, "<!doctype html><meta charset=utf-8>" + packed + "<body><p id=chance-line></p><script>" + answerOnce +
-    ";var worker = document.getElementById('worker-code').textContent.match(/start\\(\"([^\"]*)\", \"([^\"]*)\"\\);\\s*$/);" +
-    "function unpack(text) { return fetch('data:application/octet-stream;base64,' + text).then(function (r) {" +
-    "  return new Response(r.body.pipeThrough(new DecompressionStream('gzip'))); }); }" +
+    ";var text = document.getElementById('worker-code').textContent;" +
+    "var worker = text.match(/start\\(\"([^\"]*)\", \"([^\"]*)\", \"([^\"]*)\"\\);\\s*$/);" +
+    "var fromSymbols = new Function('return ' + text.match(/function fromSymbols[\\s\\S]*?\\n\\}/)[0])();" +
+    "function unpack(text) { return Promise.resolve(new Response(new Blob([fromSymbols(text, worker[3])]).stream()" +
+    "  .pipeThrough(new DecompressionStream('gzip')))); }" +
     "Promise.all([unpack(worker[1]).then(function (r) { return r.text(); }), unpack(worker[2]).then(function (r) { return r.arrayBuffer(); })" +
     "  .then(function (bytes) { return WebAssembly.compile(bytes); })]).then(function (got) {" +
     "  run(got[0], function (imports, done) { WebAssembly.instantiate(got[1], imports).then(done); }); });</script>");
