@@ -40,7 +40,8 @@ constexpr std::int64_t kPairWork = 2;
 constexpr std::int64_t kTransformWork = 100;
 constexpr std::int64_t kTurnWork = 100;  // a twiddle factor's cosine and sine
 constexpr double kPowerWork = 400;       // a term's power's bound, besides its squarings
-constexpr std::int64_t kLifeRowWork = 16;
+constexpr std::int64_t kLifeRowWork = 40;
+constexpr std::int64_t kLivesShare = 4;  // of the work, at most, for the lives' walks
 
 // Values by key, few of them (a journey's counts and lengths), in the
 // order of their keys; At makes a value where there is none.
@@ -301,6 +302,10 @@ constexpr double kManyTail = 1e-16;
 // 1 / (its spread): Chernoff's bound on m lives is then
 // P(total >= x) <= exp(m log M(theta) - theta x) at each theta > 0, and
 // P(total <= x) <= the same at each theta < 0.
+constexpr int kLeastTheta = -30, kMostTheta = 6;  // in half octaves of 1 / spread
+constexpr std::int64_t kThetas = 2 * (kMostTheta - kLeastTheta + 1);
+constexpr std::int64_t kMomentWork = 60;
+
 struct Moments {
   double mean = 0.0, spread = 0.0, mass = 0.0;
   std::vector<double> theta, log_moment;
@@ -323,7 +328,7 @@ Moments MomentsOf(const Spread& life) {
     logs[i] = life.chance[i] > 0.0 ? std::log(life.chance[i] / m.mass)
                                    : -std::numeric_limits<double>::infinity();
   }
-  for (int k = -30; k <= 6; ++k) {
+  for (int k = kLeastTheta; k <= kMostTheta; ++k) {
     for (const double sign : {1.0, -1.0}) {
       const double theta =
           sign * std::ldexp((k & 1) != 0 ? std::sqrt(2.0) : 1.0, (k - (k & 1)) / 2) / m.spread;
@@ -601,7 +606,7 @@ struct Shared {
 // Counts close together in one cluster; the windows of the lives taken at
 // once, and what they will take: false where more than the work left, so
 // that nothing is spent where it cannot be had.
-bool Plan(const std::vector<ItemSlice>& slices, const Work& work, Shared* shared) {
+bool Plan(const std::vector<ItemSlice>& slices, Work* work, Shared* shared) {
   for (const ItemSlice& slice : slices) {
     if (slice.items > 0) At(&shared->fewest_of, slice.items - 1);
   }
@@ -613,6 +618,11 @@ bool Plan(const std::vector<ItemSlice>& slices, const Work& work, Shared* shared
     if (m > fewest) At(&shared->windows, m - fewest);
   }
   const Spread& life = At(&shared->lives, 0).first;
+  // The moment function: a logarithm and two exponentials a total and theta.
+  const std::int64_t moment_work =
+      static_cast<std::int64_t>(life.chance.size()) * kThetas * kMomentWork;
+  if (moment_work > work->left) return false;
+  work->left -= moment_work;
   const Moments moments = MomentsOf(life);
   std::int64_t foretold = 0;
   std::vector<std::size_t> lengths;
@@ -625,7 +635,7 @@ bool Plan(const std::vector<ItemSlice>& slices, const Work& work, Shared* shared
       lengths.push_back(window.n);
     }
   }
-  return foretold <= work.left;
+  return foretold <= work->left;
 }
 
 // m lives lost from 0 taken at once, worked out once for each m; null
@@ -680,10 +690,15 @@ bool FindItemSlices(const LifeShares& shares, std::int64_t rows, std::int64_t wo
   Shared shared;
   At(&shared.lives, 0);
   for (const ItemSlice& slice : *slices) At(&shared.lives, slice.t);
+  // The lives on a share of their own: a journey whose single lives take
+  // more is not one whose slices can be had, and gives up early.
+  const std::int64_t before = work.left;
+  work.left = before / kLivesShare;
   for (auto& [from, life] : shared.lives) {
     if (!WalkLife(shares, from, rows, &work, &life.first, &life.second)) return false;
   }
-  if (!Plan(*slices, work, &shared)) return false;
+  work.left += before - before / kLivesShare;
+  if (!Plan(*slices, &work, &shared)) return false;
   const UpTo none = UpToOf(Spread{0, {1.0}, 0.0});
   for (ItemSlice& slice : *slices) {
     if (slice.items == 0) {
