@@ -303,7 +303,7 @@ constexpr double kManyTail = 1e-16;
 // P(total >= x) <= exp(m log M(theta) - theta x) at each theta > 0, and
 // P(total <= x) <= the same at each theta < 0.
 constexpr int kLeastTheta = -30, kMostTheta = 6;  // in half octaves of 1 / spread
-constexpr std::int64_t kThetas = 2 * (kMostTheta - kLeastTheta + 1);
+constexpr std::int64_t kThetas = std::int64_t{2} * (kMostTheta - kLeastTheta + 1);
 constexpr std::int64_t kMomentWork = 60;
 
 struct Moments {
