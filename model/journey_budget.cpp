@@ -41,7 +41,7 @@ constexpr std::int64_t kRingRows = std::int64_t{1} << 19;
 // budgets' rows, far before the tail it is sized by.
 constexpr std::int64_t kItemsApartCells = std::int64_t{3} << 25;
 // Where that pass does not fit, the watched item counts' journeys from one
-// life's powers (model/item_slices): at most this many products.
+// life's powers (model/item_slices): on about this many instructions.
 constexpr std::int64_t kSliceWork = std::int64_t{1} << 28;
 // A life is walked row by row of units, and its totals spread over as many:
 // only where an attempt costs at most this many units.
@@ -1221,39 +1221,24 @@ void SettleFirstAttempts(const JourneySteps& steps, const Costs& costs, const Bu
 // Step 3: the exact lattice, where it fits. Fills the levels it finds and
 // the chance within the budget; false where it does not fit or falls short.
 // Where `floor` is not below 0, only if the pass may reach that far.
-// The exact lattice's rows, on units of the greatest common divisor of all
-// costs (the item in it): as far as the largest budget, or as the pass may
-// go (the counts' bound is far above the budgets where costs are spread);
-// whether its ring of rows fits.
-struct LatticeRows {
-  std::int64_t unit = 0;
-  double needed = 0.0, in = 0.0;
-  bool fits = false;
-};
-
-LatticeRows RowsOfLattice(const JourneySteps& steps, const Costs& costs, double largest) {
-  LatticeRows rows;
-  rows.unit = std::gcd(costs.unit, costs.item);
-  if (rows.unit <= 0) return rows;
-  const std::int64_t history = (costs.dearest + costs.item) / rows.unit + 1;
-  const double reach_to = std::max(largest, steps.budget);
-  rows.needed = std::floor(reach_to / static_cast<double>(rows.unit)) + 1.0;
-  rows.in = std::min(rows.needed, static_cast<double>(kPassCells) / (steps.target + kRowCells));
-  rows.fits = history <= kRingRows && rows.in * static_cast<double>(rows.unit) < kLargestWhole;
-  return rows;
-}
-
 bool ExactLattice(const JourneySteps& steps, const Costs& costs, double largest, double floor,
                   Outcome* out, bool* ran, StripRun* run) {
   const int n = steps.target;
   const double asked = steps.budget;
-  const LatticeRows rows = RowsOfLattice(steps, costs, largest);
-  const std::int64_t unit_in = rows.unit;
-  const double rows_in = rows.in;
+  const double reach_to = std::max(largest, asked);
+  // Items in the lattice: units of the greatest common divisor of all costs.
+  const std::int64_t unit_in = std::gcd(costs.unit, costs.item);
+  const std::int64_t history = (costs.dearest + costs.item) / unit_in + 1;
+  // As far as the largest budget, or as the pass may go: the counts' bound
+  // is far above the budgets where costs are spread.
+  const double rows_needed = std::floor(reach_to / static_cast<double>(unit_in)) + 1.0;
+  const double rows_in = std::min(rows_needed, static_cast<double>(kPassCells) / (n + kRowCells));
   if (floor >= 0 && rows_in < std::floor(floor / static_cast<double>(unit_in)) + 1.0) return false;
+  const bool fits_in =
+      history <= kRingRows && rows_in * static_cast<double>(unit_in) < kLargestWhole;
   // Items apart: the attempts' units up to the tail's count of attempts, the
   // items up to the tail's count or the largest budget's worth.
-  if (rows.fits) {
+  if (fits_in) {
     const Lattice lattice = ItemsInLattice(steps, costs, unit_in);
     const std::int64_t asked_units = AskedUnits(asked, static_cast<double>(unit_in));
     run->unit = unit_in;
