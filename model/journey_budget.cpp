@@ -1394,22 +1394,20 @@ bool FillFromKept(const ItemsApartPass& pass, double unit, double item, double a
 }
 
 // The watched item counts' rows from the lives' powers, where every count
-// below the target is live and its attempts cost at least a unit.
-bool WatchedBySlices(const JourneySteps& steps, const BudgetCounts& counts, double unit,
-                     double item, double rows, Watches* watches, Outcome* out) {
-  const int n = steps.target;
-  std::array<std::int64_t, kMaxTarget> units{};
-  for (int t = 0; t < n; ++t) units[t] = Whole(steps.attempt_cost[t]) / Whole(unit);
-  const Lattice lattice = MakeLattice(steps, units, 0, true);
+// below the target is live and its attempts cost at least a unit; false
+// where the work would run out (a watch not found keeps found < 0).
+bool WatchBySlices(const Lattice& lattice, double rows, Watches* watches) {
+  const int n = lattice.target;
   LifeShares shares;
   shares.target = n;
   for (int t = 0; t < n; ++t) {
-    if (!lattice.live[t] || units[t] == 0 || units[t] > kSliceUnits) return false;
+    const std::int64_t units = lattice.units[t];
+    if (!lattice.live[t] || units == 0 || units > kSliceUnits) return false;
     shares.success[t] = lattice.success[t];
     shares.failed[t] = lattice.failed[t];
     shares.lost[t] = lattice.lost[t];
     shares.destroyed[t] = lattice.destroyed[t];
-    shares.units[t] = units[t];
+    shares.units[t] = units;
   }
   std::vector<ItemSlice> slices;
   std::transform(watches->each.begin(), watches->each.end(), std::back_inserter(slices),
@@ -1419,13 +1417,9 @@ bool WatchedBySlices(const JourneySteps& steps, const BudgetCounts& counts, doub
       slices.push_back({t, watches->asked_items, kInfinity, watches->asked_row, -1, 0.0});
   }
   if (!FindItemSlices(shares, static_cast<std::int64_t>(rows), kSliceWork, &slices)) return false;
-  for (std::size_t i = 0; i < watches->each.size(); ++i) {
-    if (slices[i].found < 0) return false;
-    watches->each[i].found = slices[i].found;
-  }
+  for (std::size_t i = 0; i < watches->each.size(); ++i) watches->each[i].found = slices[i].found;
   for (std::size_t i = watches->each.size(); i < slices.size(); ++i)
     watches->asked[static_cast<std::size_t>(slices[i].t)] = slices[i].chance_at_row;
-  FillFromWatches(counts, unit, item, steps.budget, *watches, out, n);
   return true;
 }
 
@@ -1450,16 +1444,19 @@ bool ExactItemsApart(const JourneySteps& steps, const Costs& costs, const Budget
       item_beyond ? WatchLevelsItemCounts(steps, counts, unit, item, rows, out->wanted, &watches)
                   : KeptItemCounts(steps, counts, item, largest);
   if (items < 0) return false;
-  if (!ItemsApartFits(rows, history, items, n, item_beyond))
-    return item_beyond && WatchedBySlices(steps, counts, unit, item, rows, &watches, out);
-  std::vector<bool> keep(static_cast<std::size_t>(items * n), !item_beyond);
   std::array<std::int64_t, kMaxTarget> units{};
   for (int t = 0; t < n; ++t) units[t] = costs.attempt[t] / costs.unit;
   const Lattice lattice = MakeLattice(steps, units, 0, true);
-  *ran = true;
-  const ItemsApartPass pass =
-      PassWithItemsApart(lattice, static_cast<std::int64_t>(rows), items, keep, &watches);
-  if (!item_beyond) return FillFromKept(pass, unit, item, steps.budget, out, n, rows < tail_rows);
+  if (!ItemsApartFits(rows, history, items, n, item_beyond)) {
+    // Where the pass does not fit, the watched rows from the lives' powers.
+    if (!item_beyond || !WatchBySlices(lattice, rows, &watches)) return false;
+  } else {
+    std::vector<bool> keep(static_cast<std::size_t>(items * n), !item_beyond);
+    *ran = true;
+    const ItemsApartPass pass =
+        PassWithItemsApart(lattice, static_cast<std::int64_t>(rows), items, keep, &watches);
+    if (!item_beyond) return FillFromKept(pass, unit, item, steps.budget, out, n, rows < tail_rows);
+  }
   if (std::any_of(watches.each.begin(), watches.each.end(),
                   [](const Watch& w) { return w.found < 0; }))
     return false;

@@ -76,16 +76,19 @@ if (found === null) throw new Error(`${shell} holds no page code`);
 // while the page is parsed, laid out and painted, and its own code
 // unpacked; its messages until the page takes them are kept for it
 // (pageWorker.early).
-// The page reads its packed parts with the worker's own fromSymbols and the
-// symbols, both set here for it.
-const reader = worker.match(/function fromSymbols\(text, symbols\) \{[\s\S]*?\n\}/);
-if (reader === null) throw new Error(`${workerCode} holds no fromSymbols`);
-const workerStart = `var packedSymbols = "${symbols}"; ${reader[0]}\n` +
+// The page reads its packed parts with the worker's own fromSymbols and
+// unpack and the symbols, all set here for it.
+const reader = ["fromSymbols", "unpack"].map((name) => {
+  const found = worker.match(new RegExp(`function ${name}\\(text, symbols\\) \\{[\\s\\S]*?\\n\\}`));
+  if (found === null) throw new Error(`${workerCode} holds no ${name}`);
+  return found[0];
+}).join("\n");
+const workerStart = `var packedSymbols = "${symbols}"; ${reader}\n` +
   "var pageWorker = new Worker(URL.createObjectURL(new Blob(" +
   '[document.getElementById("worker-code").textContent], { type: "text/javascript" })));' +
   "pageWorker.early = []; pageWorker.onmessage = function (event) { pageWorker.early.push(event); };";
-const loader = 'new Response(new Blob([fromSymbols(document.getElementById("page-code").textContent, packedSymbols)])' +
-  '.stream().pipeThrough(new DecompressionStream("gzip"))).text().then(function (code) { (0, eval)(code); });';
+const loader = 'new Response(unpack(document.getElementById("page-code").textContent, packedSymbols))' +
+  ".text().then(function (code) { (0, eval)(code); });";
 const packedPage = base91(zlib.gzipSync(found[1], { level: 9 }));
 const parts = compacted.replace(pageCode, () =>
   `<script id="module-facts" type="text/plain">${facts}</script>\n` +

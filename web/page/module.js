@@ -282,13 +282,12 @@ function textBytes(text) {
 /**
  * The module's facts, as the build had the module give them: packed in the
  * file, so that the page sets itself up while the worker starts, and read
- * with the fromSymbols and packedSymbols the head's script sets
+ * with the unpack and packedSymbols the head's script sets
  * (web/pack_page.mjs).
  * @returns {Promise<Facts>}
  */
 function facts() {
-  var packed = new Blob([fromSymbols(document.getElementById("module-facts").textContent, packedSymbols)]);
-  return new Response(packed.stream().pipeThrough(new DecompressionStream("gzip"))).json();
+  return new Response(unpack(document.getElementById("module-facts").textContent, packedSymbols)).json();
 }
 /**
  * One table from its file's bytes, or null where the file is missing, its

@@ -60,12 +60,15 @@ function fromSymbols(text, symbols) {
   if (pair >= 0) out[at++] = (queue | pair << bits) & 255;
   return out.subarray(0, at);
 }
+// Bytes gzipped in those symbols, as a stream of the bytes themselves.
+function unpack(text, symbols) {
+  return new Blob([fromSymbols(text, symbols)]).stream().pipeThrough(new DecompressionStream("gzip"));
+}
 function start(code, packed, symbols) {
   // The module's code unpacked first: a few KB, it runs while the
   // WebAssembly is still unpacked and compiled, ready to take it.
-  var unpack = function (text) { return new Blob([fromSymbols(text, symbols)]).stream().pipeThrough(new DecompressionStream("gzip")); };
-  new Response(unpack(code)).text().then(function (code) { (0, eval)(code); });
-  var wasm = unpack(packed);
+  new Response(unpack(code, symbols)).text().then(function (code) { (0, eval)(code); });
+  var wasm = unpack(packed, symbols);
   var compiled = WebAssembly.compileStreaming(new Response(wasm, { headers: { "Content-Type": "application/wasm" } }));
   self.Module = { onRuntimeInitialized: function () { postMessage({ ready: true }); ready = true; calls.splice(0).forEach(answer); }, instantiateWasm: function (imports, done) {
     compiled.then(function (module) { return WebAssembly.instantiate(module, imports); }).then(done);
