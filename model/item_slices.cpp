@@ -357,6 +357,11 @@ struct ManyWindow {
 
 ManyWindow WindowOf(const Spread& life, const Moments& moments, std::int64_t m) {
   ManyWindow w;
+  // No lives at all: the one total 0, nothing to transform.
+  if (m <= 0) {
+    w.n = 1;
+    return w;
+  }
   const auto md = static_cast<double>(m);
   const double all = std::pow(moments.mass, md);
   if (moments.theta.empty() || !(all > 1e-300)) return w;
