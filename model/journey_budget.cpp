@@ -46,6 +46,10 @@ constexpr std::int64_t kSliceWork = std::int64_t{1} << 28;
 // A life is walked row by row of units, and its totals spread over as many:
 // only where an attempt costs at most this many units.
 constexpr std::int64_t kSliceUnits = 4096;
+// The chance by which a budget's fewer items, counted whole where the item
+// price is beyond the attempts, may be over in all: within a budget's
+// tolerance of 10^-12.
+constexpr double kItemBeyondMass = 5e-13;
 // Budgets in the currency are whole numbers a double holds exactly.
 constexpr double kLargestWhole = 9007199254740992.0;  // 2^53
 
@@ -1266,10 +1270,11 @@ bool ExactLattice(const JourneySteps& steps, const Costs& costs, double largest,
   return false;
 }
 
-// The attempts' units that suffice with all but kBudgetTailMass: from the
-// decay of the attempts' cost alone where it is known, else the dearest
-// attempt times the tail's count of attempts.
-double AttemptUnitsTail(const JourneySteps& steps, const Costs& costs, const BudgetCounts& counts) {
+// The attempts' units that suffice with all but `mass` (at least
+// kBudgetTailMass): from the decay of the attempts' cost alone where it is
+// known, else the dearest attempt times the tail's count of attempts.
+double AttemptUnitsTail(const JourneySteps& steps, const Costs& costs, const BudgetCounts& counts,
+                        double mass = kBudgetTailMass) {
   const int n = steps.target;
   std::int64_t attempts = 0;
   for (int t = 0; t < n; ++t) {
@@ -1285,11 +1290,22 @@ double AttemptUnitsTail(const JourneySteps& steps, const Costs& costs, const Bud
   if (decay.found) {
     const double v_min = *std::min_element(decay.v.begin(), decay.v.begin() + n);
     const double v_max = *std::max_element(decay.v.begin(), decay.v.begin() + n);
-    const double spent = static_cast<double>(costs.dearest) +
-                         std::log(v_max / (v_min * kBudgetTailMass)) / decay.theta;
+    const double spent =
+        static_cast<double>(costs.dearest) + std::log(v_max / (v_min * mass)) / decay.theta;
     tail = std::min(tail, std::ceil(spent / unit));
   }
   return tail + 1.0;
+}
+
+// The item price is beyond the attempts where one item's price buys every
+// attempts' total but for kItemBeyondMass: a journey's fewer items are then
+// counted whole, over by at most that chance in all (the chance that the
+// attempts of the whole journey cost more than an item).
+bool ItemBeyond(const JourneySteps& steps, const Costs& costs, const BudgetCounts& counts) {
+  return costs.item > 0 && costs.unit > 0 &&
+         static_cast<double>(costs.item) >=
+             static_cast<double>(costs.unit) *
+                 AttemptUnitsTail(steps, costs, counts, kItemBeyondMass);
 }
 
 // Where the item price is beyond every attempts' total the pass reaches,
@@ -1434,7 +1450,7 @@ bool ExactItemsApart(const JourneySteps& steps, const Costs& costs, const Budget
   const double tail_rows = AttemptUnitsTail(steps, costs, counts);
   const double history = static_cast<double>(costs.dearest) / unit + 1.0;
   if (!(tail_rows * unit + item < kLargestWhole)) return false;
-  const bool item_beyond = item >= unit * tail_rows;
+  const bool item_beyond = ItemBeyond(steps, costs, counts);
   // Every row kept: none past the largest budget's, where that comes first.
   const double rows =
       item_beyond ? tail_rows
@@ -2210,10 +2226,7 @@ JourneyBudgets FiguresFor(const JourneySteps& steps, const BudgetCounts& counts)
     // item in it does not fit.
     // The items apart first where the item price is beyond every attempts'
     // total: that pass stops at the budgets' rows.
-    const bool item_beyond =
-        costs.item > 0 && costs.unit > 0 &&
-        static_cast<double>(costs.item) >=
-            static_cast<double>(costs.unit) * AttemptUnitsTail(steps, costs, counts);
+    const bool item_beyond = ItemBeyond(steps, costs, counts);
     bool ran = item_beyond;
     if (item_beyond && ExactItemsApart(steps, costs, counts, largest, &out, &passed))
       return out.budgets;

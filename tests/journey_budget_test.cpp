@@ -226,6 +226,34 @@ TEST(JourneyBudgetTest, ManyItemsBeyondThePassAreCountedFromOneLife) {
   }
 }
 
+// An item of 90 000 on a climb of seven counts of about 100 an attempt: the
+// attempts' whole total passes 90 000 only some 10^-13 of the time, short
+// of the tail the pass is sized by. The fewer items are counted whole all
+// the same, as the item price is beyond the attempts but for 5 10^-13, and
+// the pass stops at the budgets' rows. An item of 30 000, which the
+// attempts pass a few times in a million, is not beyond them: its fewer
+// items are counted in full. Every budget and the chance within the player's
+// budget are the plain recursion's, whose lattice holds the item too.
+TEST(JourneyBudgetTest, AnItemJustShortOfTheAttemptsTailIsCountedApart) {
+  const std::vector<OutcomeOdds> climb(7, Odds(600, 60, 150));
+  for (const double item : {90000.0, 30000.0}) {
+    const JourneySteps steps = Priced(climb, {100, 104, 101}, item, 600000);
+    const Journey journey = PlanJourney(steps);
+    for (const int t : {0, 6}) {
+      double within = -1.0;
+      const std::array<double, kPercentileCount> least =
+          LeastByRecursion(steps, t, steps.budget, &within);
+      const JourneyRow& row = journey.rows[t];
+      for (int p = 0; p < kPercentileCount; ++p) {
+        EXPECT_EQ(row.budget_for[p], least[p]) << item << " " << t << " " << p;
+        EXPECT_EQ(row.budget_relative_error[p], 0.0) << item << " " << t << " " << p;
+      }
+      EXPECT_TRUE(row.reach_within_budget_exact) << item << " " << t;
+      EXPECT_NEAR(row.reach_within_budget, within, 1e-12) << item << " " << t;
+    }
+  }
+}
+
 // Every attempt of one cost and an item near three of them, destroyed often
 // on a climb of six counts: the items apart are many, and the rows to the
 // tail of the attempts (some 5 000) times the item counts are too many for
