@@ -486,23 +486,15 @@ PassResult PassWithItemsIn(const Lattice& lattice, const Levels& wanted, std::in
 // The lattice of the attempts' units with the items destroyed counted
 // apart: W_t(a, k), the chance to reach the target spending at most a units
 // on attempts and destroying exactly k items. The pass keeps a ring of the
-// rows a step looks back to, every row of the item counts asked for, and the
-// last row; the chance to spend at most B is then the sum over k of
-// W_t((B - k price) / unit, k).
+// rows a step looks back to and, where asked, every row; the chance to
+// spend at most B is then the sum over k of W_t((B - k price) / unit, k).
 struct ItemsApartPass {
   std::int64_t rows = 0, items = 0;
   int target = 1;
-  std::vector<std::int64_t>
-      slot;                      // per item count and talik count: its place among the kept, or -1
-  std::vector<double> kept;      // [slot * rows + a]
-  std::vector<double> last_row;  // [k * target + t], at rows - 1
+  std::vector<double> kept;  // [(a * items + k) * target + t], where kept
 
   double Kept(std::int64_t k, std::int64_t a, int t) const {
-    return kept[static_cast<std::size_t>(slot[static_cast<std::size_t>(k * target + t)] * rows +
-                                         a)];
-  }
-  double Last(std::int64_t k, int t) const {
-    return last_row[static_cast<std::size_t>(k * target + t)];
+    return kept[static_cast<std::size_t>((a * items + k) * target + t)];
   }
 };
 
@@ -522,48 +514,57 @@ struct Watches {
   bool stop_when_found = false;
 };
 
-// The pass's kept rows: a slot for each item and talik count asked for in
-// keep ([k * target + t]), and which item counts have any.
-ItemsApartPass KeptSlots(std::int64_t rows, std::int64_t items, int n,
-                         const std::vector<bool>& keep, std::vector<bool>* kept_at) {
-  ItemsApartPass pass;
-  pass.rows = rows;
-  pass.items = items;
-  pass.target = n;
-  pass.slot.assign(keep.size(), -1);
-  std::int64_t slots = 0;
-  for (std::size_t i = 0; i < keep.size(); ++i) {
-    if (keep[i]) pass.slot[i] = slots++;
+// A live count whose attempts cost something, as the pass reads it row by
+// row: its shares, and the ring's row it looks back to, a - units, kept
+// in step with the pass's own.
+struct CostedCount {
+  int t = 0;
+  std::int64_t units = 0;
+  double success = 0.0, failed = 0.0, lost = 0.0, destroyed = 0.0;
+  std::int64_t back = 0;
+};
+
+// The costed counts of the lattice, at row 0 of a ring of `history` rows.
+int CostedCounts(const Lattice& lattice, std::int64_t history,
+                 std::array<CostedCount, kMaxTarget>* costed) {
+  int count = 0;
+  for (int t = 0; t < lattice.target; ++t) {
+    // The ring starts full of zeros: a dead count's cells are never written.
+    if (!lattice.live[t] || lattice.units[t] == 0) continue;
+    (*costed)[static_cast<std::size_t>(count++)] = {t,
+                                                    lattice.units[t],
+                                                    lattice.success[t],
+                                                    lattice.failed[t],
+                                                    lattice.lost[t],
+                                                    lattice.destroyed[t],
+                                                    history - lattice.units[t]};
   }
-  pass.kept.assign(static_cast<std::size_t>(slots * rows), 0.0);
-  kept_at->assign(static_cast<std::size_t>(items), false);
-  for (std::size_t i = 0; i < keep.size(); ++i) {
-    if (keep[i]) (*kept_at)[i / static_cast<std::size_t>(n)] = true;
-  }
-  return pass;
+  return count;
 }
 
-// W of every talik count at every item count, from the rows looked back to
-// (nullptr before 0 units). A count that costs something reads only rows
-// before this one, so its cells are taken over every item count in one
-// loop; a free count's are solved after them, item count by item count, as
-// its destroyed item looks at this row's previous item count.
-void RowCells(const Lattice& lattice, const std::array<const double*, kMaxTarget>& back,
-              std::size_t items, double* here) {
+// W of every talik count at every item count at row a, from the rows
+// looked back to. A costed count reads only rows before this one, so its
+// cells are taken over every item count in one loop (a row before its
+// first look-back, a < units, is written for the first time: 0); a free
+// count's are solved after them, item count by item count, as its
+// destroyed item looks at this row's previous item count.
+void RowCells(const Lattice& lattice, std::array<CostedCount, kMaxTarget>* costed, int count,
+              std::int64_t a, const double* ring, std::int64_t history, std::size_t items,
+              double* here) {
   const int n = lattice.target;
   const auto stride = static_cast<std::size_t>(n);
-  for (int t = 0; t < n; ++t) {
+  const auto width = items * stride;
+  for (int i = 0; i < count; ++i) {
+    CostedCount& c = (*costed)[static_cast<std::size_t>(i)];
+    const std::int64_t from = c.back;
+    c.back = c.back + 1 == history ? 0 : c.back + 1;
+    if (a < c.units) continue;
+    const int t = c.t;
     double* x = here + t;
-    // The ring starts full of zeros: a dead count's cells are never written,
-    // and a row before a count's first look-back is written for the first
-    // time.
-    if (!lattice.live[t] || back[t] == nullptr) continue;
-    if (lattice.units[t] == 0) continue;  // solved below
-    const double success = lattice.success[t], failed = lattice.failed[t];
-    const double lost = lattice.lost[t], destroyed = lattice.destroyed[t];
+    const double success = c.success, failed = c.failed, lost = c.lost, destroyed = c.destroyed;
     // The target's W is 1 with no item destroyed, 0 with one (success * 0
     // adds nothing to the sum).
-    const double* b = back[t];
+    const double* b = ring + static_cast<std::size_t>(from) * width;
     x[0] = success * (t + 1 == n ? 1.0 : b[t + 1]) + failed * b[t] + lost * b[0];
     const std::size_t at = static_cast<std::size_t>(t);
     const std::size_t up = t + 1 == n ? at : at + 1;
@@ -618,12 +619,16 @@ bool WatchRows(const std::vector<double>& ring, std::int64_t history, std::int64
   return open.empty();
 }
 
-// keep: per item count and talik count, [k * target + t].
+// keep: every row kept, for the chance within any budget.
 ItemsApartPass PassWithItemsApart(const Lattice& lattice, std::int64_t rows, std::int64_t items,
-                                  const std::vector<bool>& keep, Watches* watches) {
+                                  bool keep, Watches* watches) {
   const int n = lattice.target;
-  std::vector<bool> kept_at;
-  ItemsApartPass pass = KeptSlots(rows, items, n, keep, &kept_at);
+  ItemsApartPass pass;
+  pass.rows = rows;
+  pass.items = items;
+  pass.target = n;
+  // Every row is written once, in order.
+  if (keep) pass.kept.reserve(static_cast<std::size_t>(rows * items * n));
   std::int64_t history = 1;
   for (int t = 0; t < n; ++t) history = std::max(history, lattice.units[t] + 1);
   const std::int64_t width = items * n;  // one row of the ring
@@ -632,27 +637,15 @@ ItemsApartPass PassWithItemsApart(const Lattice& lattice, std::int64_t rows, std
   std::iota(watches->open.begin(), watches->open.end(), std::size_t{0});
   const std::int64_t stride = std::min(history, kWatchStride);
   std::int64_t watched = -1;  // the last row the watches were looked at
-  const bool any_kept = std::find(kept_at.begin(), kept_at.end(), true) != kept_at.end();
+  std::array<CostedCount, kMaxTarget> costed;
+  const int costed_count = CostedCounts(lattice, history, &costed);
   std::int64_t a = 0;
   std::int64_t place = 0;  // a's row in the ring, a % history
   for (; a < rows; ++a, place = place + 1 == history ? 0 : place + 1) {
     double* here = &ring[static_cast<std::size_t>(place * width)];
-    // Each count's row to look back to, or none before 0 units.
-    std::array<const double*, kMaxTarget> back;
-    for (int t = 0; t < n; ++t) {
-      const std::int64_t units = lattice.units[t];
-      const std::int64_t from = place >= units ? place - units : place - units + history;
-      back[t] = a < units ? nullptr : &ring[static_cast<std::size_t>(from * width)];
-    }
-    RowCells(lattice, back, static_cast<std::size_t>(items), here);
-    for (std::int64_t k = 0; any_kept && k < items; ++k) {
-      if (!kept_at[static_cast<std::size_t>(k)]) continue;
-      const auto at = static_cast<std::size_t>(k * n);
-      for (int t = 0; t < n; ++t) {
-        const std::int64_t slot = pass.slot[at + static_cast<std::size_t>(t)];
-        if (slot >= 0) pass.kept[static_cast<std::size_t>(slot * rows + a)] = here[at + t];
-      }
-    }
+    RowCells(lattice, &costed, costed_count, a, ring.data(), history,
+             static_cast<std::size_t>(items), here);
+    if (keep) pass.kept.insert(pass.kept.end(), here, here + width);
     if (a == watches->asked_row) {
       for (int t = 0; t < n; ++t)
         watches->asked[t] = here[static_cast<std::size_t>(watches->asked_items * n + t)];
@@ -671,7 +664,6 @@ ItemsApartPass PassWithItemsApart(const Lattice& lattice, std::int64_t rows, std
     for (int t = 0; t < n; ++t)
       watches->asked[t] = ring[static_cast<std::size_t>(last_at + watches->asked_items * n + t)];
   }
-  pass.last_row.assign(ring.begin() + last_at, ring.begin() + last_at + width);
   return pass;
 }
 
@@ -1467,10 +1459,9 @@ bool ExactItemsApart(const JourneySteps& steps, const Costs& costs, const Budget
     // Where the pass does not fit, the watched rows from the lives' powers.
     if (!item_beyond || !WatchBySlices(lattice, rows, &watches)) return false;
   } else {
-    std::vector<bool> keep(static_cast<std::size_t>(items * n), !item_beyond);
     *ran = true;
     const ItemsApartPass pass =
-        PassWithItemsApart(lattice, static_cast<std::int64_t>(rows), items, keep, &watches);
+        PassWithItemsApart(lattice, static_cast<std::int64_t>(rows), items, !item_beyond, &watches);
     if (!item_beyond) return FillFromKept(pass, unit, item, steps.budget, out, n, rows < tail_rows);
   }
   if (std::any_of(watches.each.begin(), watches.each.end(),
