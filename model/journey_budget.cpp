@@ -97,6 +97,8 @@ struct Lattice {
   int solved_count = 0;
   std::array<std::array<int, kMaxTarget>, kMaxTarget> solved_columns{};
   std::array<int, kMaxTarget> solved_width{};
+  // Most columns of the solved rows are not 0: a pass reads them all.
+  bool solve_every_column = false;
   // The live counts whose attempts cost nothing.
   std::array<int, kMaxTarget> free_counts{};
   int free_count = 0;
@@ -149,6 +151,9 @@ void NoteSolvedRows(Lattice* lattice) {
         lattice->solved_columns[k][lattice->solved_width[k]++] = j;
     }
   }
+  int columns = 0;
+  for (int k = 0; k < lattice->solved_count; ++k) columns += lattice->solved_width[k];
+  lattice->solve_every_column = 2 * columns >= lattice->solved_count * n;
 }
 
 // A walk on a coarse unit with each cost rounded to one of its two
@@ -220,6 +225,17 @@ Lattice MakeLattice(const JourneySteps& steps, const std::array<std::int64_t, kM
 // only their terms that are not 0 (x is finite: leaving out 0 x[j] changes
 // no sum).
 void SolveFree(const Lattice& lattice, double* x) {
+  // One count solved, as where one count is free: no other row reads it.
+  if (lattice.solved_count == 1) {
+    const std::array<double, kMaxTarget>& row = lattice.free_inverse[lattice.solved[0]];
+    double sum = 0.0;
+    for (int c = 0; c < lattice.solved_width[0]; ++c) {
+      const int j = lattice.solved_columns[0][c];
+      sum += row[j] * x[j];
+    }
+    x[lattice.solved[0]] = sum;
+    return;
+  }
   std::array<double, kMaxTarget> y;
   for (int k = 0; k < lattice.solved_count; ++k) {
     const std::array<double, kMaxTarget>& row = lattice.free_inverse[lattice.solved[k]];
@@ -228,6 +244,24 @@ void SolveFree(const Lattice& lattice, double* x) {
       const int j = lattice.solved_columns[k][c];
       sum += row[j] * x[j];
     }
+    y[k] = sum;
+  }
+  for (int k = 0; k < lattice.solved_count; ++k) x[lattice.solved[k]] = y[k];
+}
+
+// The same where the pass knows the number of columns N: every column read
+// where most are not 0 (no column list to read, and each 0 adds nothing).
+template <int N>
+void SolveFreeOf(const Lattice& lattice, double* x) {
+  if (!lattice.solve_every_column) {
+    SolveFree(lattice, x);
+    return;
+  }
+  std::array<double, kMaxTarget> y;
+  for (int k = 0; k < lattice.solved_count; ++k) {
+    const std::array<double, kMaxTarget>& row = lattice.free_inverse[lattice.solved[k]];
+    double sum = 0.0;
+    for (int j = 0; j < N; ++j) sum += row[j] * x[j];
     y[k] = sum;
   }
   for (int k = 0; k < lattice.solved_count; ++k) x[lattice.solved[k]] = y[k];
@@ -395,7 +429,7 @@ std::int64_t PassRows(const Lattice& lattice, const Levels& wanted, std::int64_t
     }
     x[N - 1] += s.free_into_target;
     x[N] = 1.0;
-    if (lattice.free_count > 0) SolveFree(lattice, x.data());
+    if (lattice.free_count > 0) SolveFreeOf<N>(lattice, x.data());
     std::copy(x.begin(), x.begin() + N + 1,
               ring.begin() + static_cast<std::ptrdiff_t>((here & mask) * kStride));
     bool found = false;
