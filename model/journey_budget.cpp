@@ -1468,7 +1468,7 @@ bool WatchBySlices(const Lattice& lattice, double rows, Watches* watches) {
 // Items apart, exactly: the watched rows where the item price is beyond
 // every attempts' total, else every row kept.
 bool ExactItemsApart(const JourneySteps& steps, const Costs& costs, const BudgetCounts& counts,
-                     double largest, Outcome* out, bool* ran) {
+                     bool item_beyond, double largest, Outcome* out, bool* ran) {
   const int n = steps.target;
   if (costs.item == 0 || costs.unit == 0) return false;
   const double unit = static_cast<double>(costs.unit);
@@ -1476,7 +1476,6 @@ bool ExactItemsApart(const JourneySteps& steps, const Costs& costs, const Budget
   const double tail_rows = AttemptUnitsTail(steps, costs, counts);
   const double history = static_cast<double>(costs.dearest) / unit + 1.0;
   if (!(tail_rows * unit + item < kLargestWhole)) return false;
-  const bool item_beyond = ItemBeyond(steps, costs, counts);
   // Every row kept: none past the largest budget's, where that comes first.
   const double rows =
       item_beyond ? tail_rows
@@ -2253,7 +2252,7 @@ JourneyBudgets FiguresFor(const JourneySteps& steps, const BudgetCounts& counts)
     // total: that pass stops at the budgets' rows.
     const bool item_beyond = ItemBeyond(steps, costs, counts);
     bool ran = item_beyond;
-    if (item_beyond && ExactItemsApart(steps, costs, counts, largest, &out, &passed))
+    if (item_beyond && ExactItemsApart(steps, costs, counts, item_beyond, largest, &out, &passed))
       return out.budgets;
     // Where the lives bracket the budgets closely, the lattice only where it
     // may reach them all; where the strip does, only where it may reach one
@@ -2263,7 +2262,8 @@ JourneyBudgets FiguresFor(const JourneySteps& steps, const BudgetCounts& counts)
                          : run.strip.width > 0 ? floors.smallest
                                                : -1.0;
     if (!ran && ExactLattice(steps, costs, largest, floor, &out, &ran, &run)) return out.budgets;
-    if (!ran && ExactItemsApart(steps, costs, counts, largest, &out, &passed)) return out.budgets;
+    if (!ran && ExactItemsApart(steps, costs, counts, item_beyond, largest, &out, &passed))
+      return out.budgets;
   }
 
   BoundsBeyondTheLattice(steps, costs, counts, tail, lives_first, largest, tail_asymptotic, passed,
